@@ -1,0 +1,50 @@
+#include "app/ctl/Commands.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+void printUsage(std::FILE* out) {
+    std::fprintf(out,
+                 "Usage: krmctl [options] COMMAND [ARGS]\n"
+                 "Command-line companion of the KRM mouse configurator.\n\n"
+                 "Options:\n"
+                 "  --simulate[=R210B|R230B]  talk to the simulated mouse (default R210B)\n"
+                 "  --sim-image FILE          the simulated mouse keeps its image in FILE\n"
+                 "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
+                 "  --help, --version\n\n"
+                 "Commands:\n");
+    for (const auto& c : krm::ctl::commands())
+        std::fprintf(out, "  %-10s %-28s %s\n", c.name, c.synopsis, c.summary);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    krm::ctl::Context ctx;
+    ctx.options = krm::parseGlobalOptions(argc, argv, false);
+    if (!ctx.options.error.empty()) {
+        std::fprintf(stderr, "krmctl: %s\n", ctx.options.error.c_str());
+        return krm::ctl::kUsage;
+    }
+    if (ctx.options.version) {
+        std::printf("krmctl %s\n", KRM_VERSION);
+        return krm::ctl::kOk;
+    }
+    if (ctx.options.help) {
+        printUsage(stdout);
+        return krm::ctl::kOk;
+    }
+    if (ctx.options.rest.empty()) {
+        printUsage(stderr);
+        return krm::ctl::kUsage;
+    }
+    const std::string name = ctx.options.rest.front();
+    ctx.args.assign(ctx.options.rest.begin() + 1, ctx.options.rest.end());
+    for (const auto& c : krm::ctl::commands())
+        if (name == c.name) return c.run(ctx);
+    std::fprintf(stderr, "krmctl: unknown command '%s'\n\n", name.c_str());
+    printUsage(stderr);
+    return krm::ctl::kUsage;
+}

@@ -1,0 +1,72 @@
+#include "app/gui/MainWindow.h"
+#include "app/gui/SingleInstance.h"
+#include "shell/GlobalOptions.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+void printUsage(std::FILE* out) {
+    std::fprintf(out,
+                 "Usage: krmconfig [options]\n"
+                 "Configurator of KRM gaming mice.\n\n"
+                 "Options:\n"
+                 "  --simulate[=R210B|R230B]  use the simulated mouse (default R210B)\n"
+                 "  --sim-image FILE          the simulated mouse keeps its image in FILE\n"
+                 "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
+                 "  --screenshots DIR         render every page to DIR/<page>.png and exit\n"
+                 "  --help, --version\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const krm::GlobalOptions options = krm::parseGlobalOptions(argc, argv, true);
+    if (!options.error.empty() || !options.rest.empty()) {
+        std::fprintf(stderr, "krmconfig: %s\n",
+                     options.error.empty() ? ("unknown option '" + options.rest.front() + "'").c_str()
+                                           : options.error.c_str());
+        printUsage(stderr);
+        return 2;
+    }
+    if (options.help) {
+        printUsage(stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("krmconfig %s\n", KRM_VERSION);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("krmconfig"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Gaming Mouse"));
+
+    const bool screenshots = !options.screenshots.empty();
+    krm::gui::SingleInstance instance(QString::fromLatin1(krm::gui::MainWindow::kWindowTitle));
+    if (!screenshots) {
+        // A second start only brings the first window forward.
+        if (instance.raiseRunningInstance()) return 0;
+        instance.listen();
+    }
+
+    krm::gui::MainWindow window(options);
+    window.formCreate();
+    QObject::connect(&instance, &krm::gui::SingleInstance::raiseRequested, &window,
+                     &krm::gui::MainWindow::restoreAndRaise);
+
+    if (screenshots) {
+        QStringList written;
+        const bool ok = window.renderScreenshots(QString::fromStdString(options.screenshots), &written);
+        for (const QString& path : written) std::printf("%s\n", qPrintable(path));
+        if (!ok) std::fprintf(stderr, "krmconfig: could not write every screenshot to %s\n", options.screenshots.c_str());
+        return ok ? 0 : 1;
+    }
+
+    window.show();
+    window.createBusyWindow();
+    return app.exec();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace krm {
+
+// An open HID interface; -1 means none.
+using HidHandle = std::intptr_t;
+inline constexpr HidHandle kInvalidHandle = -1;
+
+struct HidAttributes {
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+    std::uint16_t version = 0;
+};
+
+struct HidCapabilities {
+    int inputReportLength = 0;   // bytes, report id included
+    int featureReportLength = 0; // bytes, report id included
+};
+
+// The operations the device link needs from the operating system's HID stack.
+class HidBackend {
+public:
+    virtual ~HidBackend() = default;
+
+    // Paths of every present HID interface, in enumeration order.
+    virtual std::vector<std::string> enumerate() = 0;
+    // Opens a path, for feature reports only (readWrite false) or for reading input reports too.
+    virtual HidHandle open(const std::string& path, bool readWrite) = 0;
+    virtual void close(HidHandle handle) = 0;
+    virtual bool attributes(HidHandle handle, HidAttributes& out) = 0;
+    virtual bool capabilities(HidHandle handle, HidCapabilities& out) = 0;
+    // Sends one feature report; report[0] is the report id.
+    virtual bool setFeature(HidHandle handle, std::span<const std::uint8_t> report) = 0;
+    // Fetches one feature report into report; report[0] is preset to the report id.
+    virtual bool getFeature(HidHandle handle, std::span<std::uint8_t> report) = 0;
+    // Blocks until one input report arrives and returns its length, or -1 when the read failed or
+    // was cancelled.
+    virtual int readInput(HidHandle handle, std::span<std::uint8_t> buffer) = 0;
+    // Makes every blocked and later readInput return -1 at once (used when the program ends).
+    virtual void cancelReads() = 0;
+};
+
+} // namespace krm

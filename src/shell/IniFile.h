@@ -1,0 +1,41 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace krm {
+
+// Sections of key = value entries, as the branding and skin INIs hold them.
+// Section and key lookups ignore letter case; the first of two equal keys in a section wins.
+class IniFile {
+public:
+    // Reads 8-bit INI text: "[section]" lines, "key = value" entries; lines whose first non-blank
+    // character is ';' or that start with "//" are comments; keys and values are trimmed.
+    static IniFile parse(std::string_view text);
+
+    // Adds an entry (kept only when the key is new in that section).
+    void add(std::string_view section, std::string_view key, std::string_view value);
+
+    bool hasSection(std::string_view section) const;
+    std::optional<std::string> text(std::string_view section, std::string_view key) const;
+    // The value as a decimal integer; nothing when the key is missing or its value is not a number.
+    std::optional<long> integer(std::string_view section, std::string_view key) const;
+    // The keys of a section in file order.
+    std::vector<std::string> keys(std::string_view section) const;
+
+private:
+    struct Section {
+        std::unordered_map<std::string, std::string> values; // lower-case key -> value
+        std::vector<std::string> order;                      // keys as written
+    };
+    const Section* find(std::string_view section) const;
+    std::unordered_map<std::string, Section> sections_; // lower-case name -> section
+};
+
+// Plain decimal conversion: optional sign and digits, nothing else (surrounding blanks allowed).
+std::optional<long> parseDecimal(std::string_view text);
+
+} // namespace krm

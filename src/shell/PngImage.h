@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace krm {
+
+// A decoded picture: 8-bit RGBA pixels, rows top to bottom, no padding.
+class PngImage {
+public:
+    PngImage() = default;
+
+    // Decodes a PNG held in memory. On failure the result is empty and error() tells why;
+    // a corrupt or truncated file never yields partly decoded pixels.
+    static PngImage decode(std::span<const std::uint8_t> bytes);
+    // Decodes the embedded picture of that name (see ResourceTable).
+    static PngImage fromResource(const std::string& name);
+
+    bool isNull() const { return width_ == 0 || height_ == 0; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    const std::vector<std::uint8_t>& rgba() const { return pixels_; }
+    const std::string& error() const { return error_; }
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<std::uint8_t> pixels_;
+    std::string error_;
+};
+
+// Encodes RGBA pixels as PNG (used by the picture generator and tests). Returns an empty vector on failure.
+std::vector<std::uint8_t> encodePng(int width, int height, std::span<const std::uint8_t> rgba);
+
+} // namespace krm

@@ -1,0 +1,23 @@
+# Debian packages the build, the tests and the program need; sourced by run.sh and test.sh.
+KRM_PACKAGES=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev libhidapi-dev libpng-dev zlib1g-dev
+    libgtest-dev nlohmann-json3-dev
+    fonts-dejavu-core fonts-wqy-microhei
+)
+
+# Installs the packages that are missing; quiet (and no apt-get update) when all are present.
+krm_ensure_packages() {
+    local missing=() pkg
+    for pkg in "$@"; do
+        if [[ "$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null)" != "install ok installed" ]]; then
+            missing+=("$pkg")
+        fi
+    done
+    ((${#missing[@]})) || return 0
+    local sudo=()
+    [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
