@@ -47,6 +47,10 @@ public:
     bool pagesCovered() const;
     void setPagesCovered(bool covered);
     void restoreAndRaise();
+    // Hides every open pop-up menu of the editors.
+    void closeMenus();
+    // Font family of the current language (its FontName text).
+    QString fontFamily() const { return fontFamily_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -81,7 +85,6 @@ private:
     void devTimerTimer();
     void labelRunTimer();
     void minimize();
-    void closeMenus();
 
     GlobalOptions options_;
     QImage background_;
@@ -92,6 +95,7 @@ private:
     QPointer<BusyWindow> busy_;
     QTimer devTimer_, devTimerFirst_, labelRun_;
     QString programDirectory_;
+    QString fontFamily_ = QStringLiteral("DejaVu Sans");
     std::unique_ptr<HidBackend> backend_;
     std::unique_ptr<InputReader> reader_;
     bool dragging_ = false;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "device/UiPort.h"
+
+namespace krm::gui {
+
+class MainWindow;
+
+// The window's side of UiPort: the busy window, nested event processing, the message box, the cover
+// labels, the timers and the menus of the main window.
+class QtUiPort final : public UiPort {
+public:
+    explicit QtUiPort(MainWindow& window) : window_(window) {}
+
+    void showBusy() override;
+    void hideBusy() override;
+    void processEvents() override;
+    void showMessage(const std::string& text) override;
+    void setPagesCovered(bool covered) override;
+    void setTimerEnabled(UiTimer timer, bool enabled) override;
+    void closeMenus() override;
+    void runOnUiThread(std::function<void()> fn) override;
+
+private:
+    MainWindow& window_;
+};
+
+} // namespace krm::gui
