@@ -1,0 +1,173 @@
+#include "shell/LanguageTables.h"
+#include "shell/LanguageSlots.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace krm {
+
+namespace {
+std::string strId(int n) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "Str%03d", n);
+    return buf;
+}
+
+// The ids each shipped table must hold, besides Title and FontName.
+std::set<std::string> expectedIds(int language) {
+    const std::vector<std::pair<int, int>> common = {
+        {1, 16},    {20, 22},   {100, 107}, {200, 208}, {210, 214}, {220, 223}, {230, 233}, {240, 243},
+        {250, 254}, {260, 277}, {280, 286}, {290, 293}, {300, 311}, {400, 418}, {420, 422}, {430, 430},
+        {432, 435}, {440, 442}, {450, 451}, {454, 458}, {500, 502}, {510, 512}, {520, 526}, {600, 606},
+        {610, 614}, {620, 621}, {700, 707}, {800, 810}, {812, 824}, {834, 847}, {849, 859}};
+    std::set<std::string> ids;
+    for (auto [first, last] : common)
+        for (int n = first; n <= last; ++n) ids.insert(strId(n));
+    // Str294 and Str295 exist only in table 2 of the original product; ours gives every table a
+    // text for them, since an empty refusal message is no message at all.
+    ids.insert({"Str294", "Str295"});
+    if (language == 3) ids.insert({"Str312", "Str313"});
+    if (language != 3)
+        for (int n : {860, 861, 862, 863, 864, 866, 867, 868, 869, 870, 871}) ids.insert(strId(n));
+    return ids;
+}
+
+std::vector<std::uint8_t> bytesOf(std::u16string_view text) {
+    std::vector<std::uint8_t> out{0xFF, 0xFE};
+    for (char16_t u : text) {
+        out.push_back(static_cast<std::uint8_t>(u & 0xFF));
+        out.push_back(static_cast<std::uint8_t>(u >> 8));
+    }
+    return out;
+}
+
+// Three small tables built from text, for rules the shipped tables do not show.
+LanguageTables fixtureTables(std::array<std::u16string, 3> texts) {
+    return LanguageTables([texts](int language) -> std::optional<std::vector<std::uint8_t>> {
+        return bytesOf(texts[static_cast<std::size_t>(language - 1)]);
+    });
+}
+} // namespace
+
+TEST(LanguageTables, ShippedTablesHoldExactlyTheirIds) {
+    LanguageTables tables;
+    for (int language = 1; language <= 3; ++language) {
+        SCOPED_TRACE("table " + std::to_string(language));
+        std::set<std::string> ids;
+        for (const std::string& key : tables.table(language).keys("lang" + std::to_string(language)))
+            if (key.starts_with("Str")) ids.insert(key);
+        EXPECT_EQ(ids, expectedIds(language));
+        EXPECT_EQ(tables.lookup(language, "FontName"), "DejaVu Sans");
+        EXPECT_FALSE(tables.lookup(language, "Title").empty());
+        EXPECT_FALSE(tables.contains(language, "Str865"));
+        for (const std::string& id : ids)
+            if (id != "Str101") {
+                EXPECT_FALSE(tables.lookup(language, id).empty()) << id;
+            }
+    }
+}
+
+TEST(LanguageTables, ShippedTextsDifferPerTableWhereTheProductSaysSo) {
+    struct Case {
+        const char* id;
+        std::array<const char*, 3> text;
+    } cases[] = {
+        {"Str210", {"Left Click", "Left Click", "Left Key"}},
+        {"Str605", {"5.56 Fire", "5.56 Fire", "TOMPSON Fire"}},
+        {"Str100",
+         {"Waiting for the device reconnect", "Waiting for the device reconnect", "No Device Found"}},
+        {"Str101", {"\u00B7", "", "Please check your device is attached to USB port"}},
+        {"Str011", {"English", "Spanish", "Chinese"}},
+        {"Str512", {"Cancel", "Cancel", "Clear"}},
+        {"Str294",
+         {"Keep at least one left button", "\u81F3\u5C11\u4FDD\u7559\u4E00\u4E2A\u5DE6\u952E",
+          "Keep at least one left button"}},
+        {"Str312", {"", "", "8000"}},
+        {"Str865", {"", "", ""}},
+        {"Str999", {"", "", ""}},
+    };
+    for (const auto& c : cases)
+        for (int language = 1; language <= 3; ++language)
+            EXPECT_EQ(LookupText(language, c.id), c.text[static_cast<std::size_t>(language - 1)])
+                << c.id << " in table " << language;
+    EXPECT_EQ(LookupText(0, "Str210"), "");
+    EXPECT_EQ(LookupText(4, "Str210"), "");
+}
+
+TEST(LanguageTables, ReverseLookupRetextsFunctionNamesOnly) {
+    LanguageTables tables;
+    struct Case {
+        const char* label;
+        std::optional<std::string> id;
+        const char* inTable1;
+        const char* inTable3;
+    } cases[] = {
+        {"Left Click", "Str210", "Left Click", "Left Key"},
+        {"Left Key", "Str210", "Left Click", "Left Key"},
+        {"Volume Up", "Str274", "Volume Up", "Volume +"},
+        {"Office Mode", "Str251", "Office Mode",
+         "Office Mode"},                                 // Str004 shares it, but three digits never form
+        {"Stop", "Str401", "Stop", "Stop"},              // Str271, Str284 (table 1) and Str401: the last wins
+        {"MyMacro", std::nullopt, "MyMacro", "MyMacro"}, // a macro name keeps its text
+        {"Ctrl+Shift+A", std::nullopt, "Ctrl+Shift+A", "Ctrl+Shift+A"},
+        {"Fire Macro3", std::nullopt, "Fire Macro3", "Fire Macro3"},
+        {"DPI Mode", std::nullopt, "DPI Mode", "DPI Mode"}, // Str815 lies beyond 800
+        {"", std::nullopt, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(tables.findTextId(c.label), c.id);
+        EXPECT_EQ(tables.retext(c.label, 1), c.inTable1);
+        EXPECT_EQ(tables.retext(c.label, 3), c.inTable3);
+    }
+    EXPECT_EQ(FindTextId("Left Click"), "Str210");
+}
+
+TEST(LanguageTables, ReverseLookupTakesTheHighestIdOfAnyTable) {
+    auto tables =
+        fixtureTables({u"[lang1] \"Str250=Fire\" \"Str500=Shot\" \"Str801=Fire\"",
+                       u"[lang2] \"Str240=Fire\" \"Str250=Feuer\"",
+                       u"[lang3] \"Str230=Fire\" \"Str240=Fuego\" \"Str250=Disparo\" \"Str30=Fire\""});
+    // Str250 matches in table 1 only, Str240 in table 2, Str230 in table 3: the highest id wins
+    // whichever table holds it, and Str801 lies beyond the search.
+    EXPECT_EQ(tables.findTextId("Fire"), "Str250");
+    EXPECT_EQ(tables.retext("Fire", 2), "Feuer");
+    EXPECT_EQ(tables.retext("Fire", 3), "Disparo");
+    // A table that cannot be read looks empty.
+    LanguageTables broken([](int) -> std::optional<std::vector<std::uint8_t>> { return std::nullopt; });
+    EXPECT_EQ(broken.lookup(1, "Str210"), "");
+    EXPECT_EQ(broken.retext("Left Click", 2), "Left Click");
+}
+
+TEST(LanguageTables, ActiveLanguageFeedsTheTextSlots) {
+    LanguageTables tables;
+    LanguageSlots slots;
+    tables.setLanguage(3);
+    tables.setLanguage(7); // ignored
+    EXPECT_EQ(tables.language(), 3);
+    slots.refresh(tables);
+    EXPECT_EQ(slots.leftClick, "Left Key");
+    EXPECT_EQ(slots.dpiKeys[1], "DPI +");
+    EXPECT_EQ(slots.gunNames[6], "UZI Fire");
+    EXPECT_EQ(slots.dpiValues[11], "6400");
+    EXPECT_EQ(slots.rgbLedModes[0], "Off");
+    EXPECT_EQ(slots.rgbLedModes[6], "") << "Str865 is in no table";
+    EXPECT_FALSE(slots.leftKeyRules[0].empty());
+    EXPECT_EQ(slots.fontName, "DejaVu Sans");
+
+    tables.setLanguage(1);
+    slots.refresh(tables);
+    EXPECT_EQ(slots.leftClick, "Left Click");
+    EXPECT_EQ(slots.messages[1], "\u00B7");
+    EXPECT_EQ(slots.mcuLedModes, (std::array<std::string, 6>{"DPI Mode", "Colorful Light", "Rainbow",
+                                                             "Flow Light", "Waltz", "4-Seasons"}));
+    EXPECT_EQ(slots.rgbLedModes[5], "DPI Color");
+}
+
+} // namespace krm
