@@ -29,12 +29,11 @@ std::set<std::string> expectedIds(int language) {
     std::set<std::string> ids;
     for (auto [first, last] : common)
         for (int n = first; n <= last; ++n) ids.insert(strId(n));
-    // Str294 and Str295 exist only in table 2 of the original product; ours gives every table a
-    // text for them, since an empty refusal message is no message at all.
+    // Every table carries the refusal messages and the lighting, repeat and fire-macro captions:
+    // an empty message box or an empty caption is no text at all.
     ids.insert({"Str294", "Str295"});
+    for (int n : {860, 861, 862, 863, 864, 866, 867, 868, 869, 870, 871}) ids.insert(strId(n));
     if (language == 3) ids.insert({"Str312", "Str313"});
-    if (language != 3)
-        for (int n : {860, 861, 862, 863, 864, 866, 867, 868, 869, 870, 871}) ids.insert(strId(n));
     return ids;
 }
 
