@@ -10,9 +10,15 @@ namespace krm {
 
 namespace {
 
-bool validProfile(int p) { return p >= 1 && p <= codes::kProfileCount; }
-bool validButton(int k) { return k >= 1 && k <= codes::kButtonsPerProfile; }
-bool validComboKey(int n) { return n >= 1 && n <= codes::kComboKeyCount; }
+bool validProfile(int p) {
+    return p >= 1 && p <= codes::kProfileCount;
+}
+bool validButton(int k) {
+    return k >= 1 && k <= codes::kButtonsPerProfile;
+}
+bool validComboKey(int n) {
+    return n >= 1 && n <= codes::kComboKeyCount;
+}
 
 // Sets the fire-change flag for the life of the scope and puts the old value back.
 class FireChangeScope {
@@ -31,7 +37,8 @@ private:
 
 } // namespace
 
-AssignmentEditor::AssignmentEditor(EditorState& state, const TextSource& texts, std::function<bool()> refreshGuard)
+AssignmentEditor::AssignmentEditor(EditorState& state, const TextSource& texts,
+                                   std::function<bool()> refreshGuard)
     : state_(state), texts_(&texts), refreshGuard_(std::move(refreshGuard)) {
     for (auto& profile : codes_) profile.fill("00000000");
     comboCodes_.fill("00000000");
@@ -42,7 +49,8 @@ void AssignmentEditor::loadFromImage(std::span<const std::uint8_t, kImageSize> i
         return codeText({image[offset], image[offset + 1], image[offset + 2], image[offset + 3]});
     };
     for (int p = 1; p <= codes::kProfileCount; ++p)
-        for (int k = 1; k <= codes::kButtonsPerProfile; ++k) codes_[idx(p)][idx(k)] = read(codes::buttonOffset(p, k));
+        for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
+            codes_[idx(p)][idx(k)] = read(codes::buttonOffset(p, k));
     for (int n = 1; n <= codes::kComboKeyCount; ++n) comboCodes_[idx(n)] = read(codes::comboKeyOffset(n));
     refreshCaptions();
 }
@@ -182,7 +190,8 @@ EditOutcome AssignmentEditor::chooseDeviceMacro(int slot) {
 }
 
 EditOutcome AssignmentEditor::chooseGunKeyListEntry(int n) {
-    if (n < 1 || n > static_cast<int>(state_.gunKeys.entries.size()) || target_ == MenuTarget::MainPage) return {};
+    if (n < 1 || n > static_cast<int>(state_.gunKeys.entries.size()) || target_ == MenuTarget::MainPage)
+        return {};
     const auto& entry = state_.gunKeys.entries[idx(n)];
     if (entry == CodeBytes{}) return {};
     EditOutcome out;
@@ -196,8 +205,8 @@ EditOutcome AssignmentEditor::chooseGunKeyListEntry(int n) {
 
 EditOutcome AssignmentEditor::userDefined() {
     EditOutcome out;
-    if (target_ == MenuTarget::MainPage && currentProfile_ == 1 && isLeftClick(keyCaptions_[idx(mainButton_)]) &&
-        leftClickCount() == 1) {
+    if (target_ == MenuTarget::MainPage && currentProfile_ == 1 &&
+        isLeftClick(keyCaptions_[idx(mainButton_)]) && leftClickCount() == 1) {
         out.refused = true;
         return out;
     }
@@ -251,8 +260,9 @@ EditOutcome AssignmentEditor::toggleModeSwitch(int n) {
         return out;
     }
 
-    static constexpr std::array<std::string_view, 8> kRequired{"",       "Str213", "Str212", "Str221",
-                                                               "Str222", "Str223", "Str213", "Str214"};
+    // The function the current profile must hold for toggles 1..7.
+    static constexpr std::array<std::string_view, 7> kRequired{"Str213", "Str212", "Str221", "Str222",
+                                                               "Str223", "Str213", "Str214"};
     const auto required = texts_->text(kRequired[idx(n)]);
     if (required.empty() || std::find(current.begin(), current.end(), required) == current.end()) return out;
     if (n == 1) {

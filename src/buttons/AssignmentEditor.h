@@ -1,7 +1,7 @@
 #pragma once
 
-#include "buttons/EditRequest.h"
 #include "buttons/EditorState.h"
+#include "buttons/EditRequest.h"
 #include "shell/TextSource.h"
 
 #include <array>

@@ -17,7 +17,9 @@ std::string hex2(unsigned value) {
     return {kDigits[(value >> 4) & 0xF], kDigits[value & 0xF]};
 }
 
-std::string hex4(unsigned value) { return hex2(value >> 8) + hex2(value); }
+std::string hex4(unsigned value) {
+    return hex2(value >> 8) + hex2(value);
+}
 
 std::string codeText(const CodeBytes& bytes) {
     std::string text;

@@ -33,7 +33,9 @@ constexpr std::size_t buttonOffset(int profile, int button) {
     return 192 + 49 * static_cast<std::size_t>(profile - 1) + 4 * static_cast<std::size_t>(button - 1);
 }
 // Combo key n (1..9), inside the vendor section.
-constexpr std::size_t comboKeyOffset(int n) { return 127 + 4 * static_cast<std::size_t>(n - 1); }
+constexpr std::size_t comboKeyOffset(int n) {
+    return 127 + 4 * static_cast<std::size_t>(n - 1);
+}
 } // namespace codes
 
 } // namespace krm

@@ -25,7 +25,9 @@ struct EditRequest {
     std::size_t offset = 0;
     CodeBytes bytes{};
 
-    static EditRequest storeCode(std::size_t offset, const CodeBytes& b) { return {Kind::StoreCode, offset, b}; }
+    static EditRequest storeCode(std::size_t offset, const CodeBytes& b) {
+        return {Kind::StoreCode, offset, b};
+    }
     static EditRequest writeComboKey(std::size_t offset, const CodeBytes& b) {
         return {Kind::WriteComboKey, offset, b};
     }
@@ -48,7 +50,7 @@ struct EditOutcome {
     bool refused = false;               // an editor rule kept the change from being made
     std::optional<std::string> message; // text for the message box (may be empty in some languages)
     Followup followup = Followup::None;
-    bool coverWindow = false;           // cover the main window while the opened dialog is up
+    bool coverWindow = false; // cover the main window while the opened dialog is up
 };
 
 } // namespace krm

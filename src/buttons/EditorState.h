@@ -68,8 +68,9 @@ struct EditorState {
     std::array<int, kComboGroupCount> comboEnable{}; // indexed by ComboGroup
     int sniperLevel = 1;                             // 1..12; the sniper step + 1
 
-    std::array<int, 3> cb_ProfileColor{kUserColourItem, kUserColourItem, kUserColourItem}; // cb_Profile1Color..3
-    bool ledTypeSync = false;                        // cb_LEDMode holds "Sync"
+    std::array<int, 3> cb_ProfileColor{kUserColourItem, kUserColourItem,
+                                       kUserColourItem}; // cb_Profile1Color..3
+    bool ledTypeSync = false;                            // cb_LEDMode holds "Sync"
     ProfileSwitchOptions profileSwitch;
 
     int cb_ChangeFireFun = 0;    // game-mode trigger, items 0..6
@@ -79,9 +80,7 @@ struct EditorState {
     std::array<DeviceMacroSlot, kDeviceMacroSlots> deviceMacros{};
     GunKeyList gunKeys;
 
-    std::uint8_t comboMask(ComboGroup g) const {
-        return comboMaskForItem(comboEnable[static_cast<int>(g)]);
-    }
+    std::uint8_t comboMask(ComboGroup g) const { return comboMaskForItem(comboEnable[static_cast<int>(g)]); }
     // Colour index (0..9, 15) of profile p (1..3) in profile-switch codes.
     int profileColourIndex(int profile) const {
         if (ledTypeSync) return 15;

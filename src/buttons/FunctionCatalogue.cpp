@@ -79,13 +79,16 @@ constexpr std::array<MenuBranch, 12> kBranches{{
 
 int menuPanelLevel(MenuPanel panel) {
     switch (panel) {
-    case P::Main: return 1;
+    case P::Main:
+        return 1;
     case P::CPIKey:
     case P::FireKey:
     case P::ACPI:
     case P::Profile:
-    case P::AdjustXY: return 3;
-    default: return 2;
+    case P::AdjustXY:
+        return 3;
+    default:
+        return 2;
     }
 }
 
@@ -99,7 +102,9 @@ const CatalogueEntry* catalogueEntry(int tag) {
     return nullptr;
 }
 
-std::span<const MenuBranch> menuBranches() { return kBranches; }
+std::span<const MenuBranch> menuBranches() {
+    return kBranches;
+}
 
 std::optional<MenuPanel> submenuFor(MenuPanel parent, int tag) {
     for (const auto& b : kBranches)

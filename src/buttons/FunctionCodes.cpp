@@ -1,6 +1,5 @@
 #include "buttons/FunctionCodes.h"
 
-#include "buttons/FunctionCatalogue.h"
 #include "buttons/KeyboardTables.h"
 
 #include <array>
@@ -21,8 +20,8 @@ std::string profileSwitchCode(int profile, const EditorState& s, bool forComboKe
     const unsigned options = (o.cb_RTZ ? 0x40 : 0) | (o.cb_AXY ? 0x20 : 0) | (o.cb_CC ? 0x10 : 0);
     const unsigned offset = static_cast<unsigned>(o.edt_OffSet) & 0xFFF;
     const unsigned colour = static_cast<unsigned>(s.profileColourIndex(profile));
-    return "07" + hex2(0x80 + options + static_cast<unsigned>(profile - 1)) + hex2(colour * 16 + (offset >> 8)) +
-           hex2(offset & 0xFF);
+    return "07" + hex2(0x80 + options + static_cast<unsigned>(profile - 1)) +
+           hex2(colour * 16 + (offset >> 8)) + hex2(offset & 0xFF);
 }
 
 // Codes that name a catalogue function by exact match, checked after the typed rules before them.
@@ -95,7 +94,9 @@ std::string macroName(const CodeBytes& b, const EditorState& s) {
     return name;
 }
 
-constexpr CodeBytes p3(std::uint8_t b1, std::uint8_t b2) { return {0x0B, b1, b2, 0}; }
+constexpr CodeBytes p3(std::uint8_t b1, std::uint8_t b2) {
+    return {0x0B, b1, b2, 0};
+}
 constexpr std::array<CodeBytes, 2> kGun1{p3(0x00, 1), p3(0x10, 1)};
 constexpr std::array<CodeBytes, 2> kGun2{p3(0x01, 1), p3(0x11, 1)};
 constexpr std::array<CodeBytes, 2> kGun3{p3(0x02, 1), p3(0x12, 1)};
@@ -105,12 +106,18 @@ constexpr std::array<CodeBytes, 4> kGun6{p3(0x05, 1), p3(0x15, 1), p3(0x05, 2), 
 constexpr std::array<CodeBytes, 6> kGun7{p3(0x07, 1), p3(0x17, 1), p3(0x07, 2),
                                          p3(0x17, 2), p3(0x07, 3), p3(0x17, 3)};
 const std::array<GunName, 7> kGunNames{{
-    {"Str600", kGun1}, {"Str601", kGun2}, {"Str602", kGun3}, {"Str603", kGun4},
-    {"Str604", kGun5}, {"Str605", kGun6}, {"Str606", kGun7},
+    {"Str600", kGun1},
+    {"Str601", kGun2},
+    {"Str602", kGun3},
+    {"Str603", kGun4},
+    {"Str604", kGun5},
+    {"Str605", kGun6},
+    {"Str606", kGun7},
 }};
 
 } // namespace
 
+// clang-format off
 std::string FunctionCodeForTag(int tag, const EditorState& s, bool forComboKey) {
     auto masked = [&](std::string_view prefix, ComboGroup g) { return std::string(prefix) + hex2(s.comboMask(g)); };
     switch (tag) {
@@ -164,6 +171,7 @@ std::string FunctionCodeForTag(int tag, const EditorState& s, bool forComboKey) 
     default: return {};
     }
 }
+// clang-format on
 
 std::string FunctionCodeName(std::string_view code, const TextSource& texts, EditorState& s) {
     if (code.empty()) return {};
@@ -193,14 +201,20 @@ std::string FunctionCodeName(std::string_view code, const TextSource& texts, Edi
     for (const auto& [exact, id] : kExactNames)
         if (code == exact) return texts.text(id);
     switch (b[0]) {
-    case 0x02: return keyboardName(b, texts);
-    case 0x0B: return gunName(b, texts, s);
-    case 0x10: return macroName(b, s);
-    default: return {};
+    case 0x02:
+        return keyboardName(b, texts);
+    case 0x0B:
+        return gunName(b, texts, s);
+    case 0x10:
+        return macroName(b, s);
+    default:
+        return {};
     }
 }
 
-std::span<const GunName> gunNames() { return kGunNames; }
+std::span<const GunName> gunNames() {
+    return kGunNames;
+}
 
 std::string_view gunNameId(const CodeBytes& code) {
     for (const auto& gun : kGunNames)
@@ -209,7 +223,9 @@ std::string_view gunNameId(const CodeBytes& code) {
     return {};
 }
 
-std::string gunKeyListName(int n) { return "Fire Macro" + std::to_string(n); }
+std::string gunKeyListName(int n) {
+    return "Fire Macro" + std::to_string(n);
+}
 
 bool isGunOrFireMacroName(std::string_view name, const TextSource& texts) {
     if (name.empty()) return false;

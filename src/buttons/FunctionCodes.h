@@ -22,8 +22,8 @@ std::string FunctionCodeName(std::string_view code, const TextSource& texts, Edi
 
 // The seven gun presets, matched on the first three bytes of a 0x0B code.
 struct GunName {
-    std::string_view nameId;                // "Str600".."Str606"
-    std::span<const CodeBytes> prefixes;    // first three bytes; byte 3 is not used
+    std::string_view nameId;             // "Str600".."Str606"
+    std::span<const CodeBytes> prefixes; // first three bytes; byte 3 is not used
 };
 std::span<const GunName> gunNames();
 // Language id of the gun whose preset starts like `code`, or the empty id.
@@ -31,7 +31,8 @@ std::string_view gunNameId(const CodeBytes& code);
 
 // The name of gun-key list entry n (1..10): "Fire Macro" + n.
 std::string gunKeyListName(int n);
-// True for a name given to gun and fire-macro buttons: a gun name of `texts` or "Fire Macro1".."Fire Macro10".
+// True for a name given to gun and fire-macro buttons: a gun name of `texts` or "Fire Macro1".."Fire
+// Macro10".
 bool isGunOrFireMacroName(std::string_view name, const TextSource& texts);
 
 // The rows of the gun-key list offered in the menu: the numbers n of its non-empty entries.

@@ -87,7 +87,9 @@ void KeyComboDialog::setModifier(Modifier m, bool ticked) {
     }
 }
 
-std::string KeyComboDialog::code() const { return "02" + hex2(modifiers_) + hex2(key1_) + hex2(key2_); }
+std::string KeyComboDialog::code() const {
+    return "02" + hex2(modifiers_) + hex2(key1_) + hex2(key2_);
+}
 
 KeyComboDialog::Result KeyComboDialog::confirm() {
     result_ = Result{code(), text_};

@@ -7,8 +7,11 @@ namespace krm {
 
 namespace {
 
-TKeyboardHookKey plus(TKeyboardHookKey first, unsigned n) { return static_cast<TKeyboardHookKey>(first + static_cast<int>(n)); }
+TKeyboardHookKey plus(TKeyboardHookKey first, unsigned n) {
+    return static_cast<TKeyboardHookKey>(first + static_cast<int>(n));
+}
 
+// clang-format off
 constexpr std::array<std::string_view, kHookKeyCount> kHookKeyNames = {
     "None", "Demo", "255",
     "Backspace", "Tab", "Clear", "Enter", "Shift", "Ctrl", "Alt", "Pause", "Caps Lock", "Esc",
@@ -33,13 +36,18 @@ constexpr std::array<std::string_view, kHookKeyCount> kHookKeyNames = {
     "Launch_Mail", "Launch_Media_Select", "Launch_App1", "Launch_App2",
     "",
 };
+// clang-format on
 
 std::array<std::uint8_t, kHookKeyCount> buildUsages() {
     std::array<std::uint8_t, kHookKeyCount> u{};
     auto run = [&](TKeyboardHookKey first, int count, int usage) {
-        for (int i = 0; i < count; ++i) u[static_cast<std::size_t>(first + i)] = static_cast<std::uint8_t>(usage + i);
+        for (int i = 0; i < count; ++i)
+            u[static_cast<std::size_t>(first + i)] = static_cast<std::uint8_t>(usage + i);
     };
-    auto set = [&](TKeyboardHookKey k, int usage) { u[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(usage); };
+    auto set = [&](TKeyboardHookKey k, int usage) {
+        u[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(usage);
+    };
+    // clang-format off
     run(kh_A, 26, 0x04);
     run(kh_1, 9, 0x1E);
     set(kh_0, 0x27);
@@ -70,6 +78,7 @@ std::array<std::uint8_t, kHookKeyCount> buildUsages() {
     set(kh_Control, 0xE0), set(kh_LControl, 0xE0), set(kh_Shift, 0xE1), set(kh_LShift, 0xE1);
     set(kh_Alt, 0xE2), set(kh_LAlt, 0xE2), set(kh_LWIN, 0xE3);
     set(kh_RControl, 0xE4), set(kh_RShift, 0xE5), set(kh_RAlt, 0xE6), set(kh_RWIN, 0xE7);
+    // clang-format on
     return u;
 }
 
@@ -77,6 +86,7 @@ const std::array<std::uint8_t, kHookKeyCount> kUsages = buildUsages();
 
 } // namespace
 
+// clang-format off
 TKeyboardHookKey VirtualKeyToHookKey(unsigned v) {
     if (v >= vk::k0 && v <= vk::k0 + 9) return plus(kh_0, v - vk::k0);
     if (v >= vk::kA && v <= vk::kA + 25) return plus(kh_A, v - vk::kA);
@@ -141,22 +151,24 @@ TKeyboardHookKey VirtualKeyToHookKey(unsigned v) {
     default: return kh_None;
     }
 }
+// clang-format on
 
 std::uint8_t HookKeyToUsage(TKeyboardHookKey key) {
     return key >= 0 && key < kHookKeyCount ? kUsages[static_cast<std::size_t>(key)] : 0;
 }
 
 std::string HookKeyName(TKeyboardHookKey key) {
-    return key >= 0 && key < kHookKeyCount ? std::string(kHookKeyNames[static_cast<std::size_t>(key)]) : std::string();
+    return key >= 0 && key < kHookKeyCount ? std::string(kHookKeyNames[static_cast<std::size_t>(key)])
+                                           : std::string();
 }
 
 std::string KeyUsageName(std::uint8_t u) {
-    static constexpr std::array<std::string_view, 10> k28{"Enter", "Esc", "Backspace", "Tab", "Space bar",
-                                                          "OEM_Minus", "OEM_Plus", "OEM_4", "OEM_6", "OEM_5"};
-    static constexpr std::array<std::string_view, 7> k33{"OEM_1", "OEM_7", "OEM_3", "OEM_Comma",
+    static constexpr std::array<std::string_view, 10> k28{
+        "Enter", "Esc", "Backspace", "Tab", "Space bar", "OEM_Minus", "OEM_Plus", "OEM_4", "OEM_6", "OEM_5"};
+    static constexpr std::array<std::string_view, 7> k33{"OEM_1",      "OEM_7", "OEM_3",    "OEM_Comma",
                                                          "OEM_Period", "OEM_2", "Caps Lock"};
     static constexpr std::array<std::string_view, 14> k46{
-        "Print Screen", "Scroll Lock", "Pause",      "Insert",     "Home",        "Page Up",  "Delete",
+        "Print Screen", "Scroll Lock", "Pause",       "Insert",     "Home",       "Page Up",  "Delete",
         "End",          "Page Down",   "Right Arrow", "Left Arrow", "Down Arrow", "Up Arrow", "Num Lock"};
     static constexpr std::array<std::string_view, 5> k54{"Divide (numeric pad)", "Multiply (numeric pad)",
                                                          "Subtract (numeric pad)", "Add (numeric pad)",
@@ -181,7 +193,8 @@ std::string KeyUsageName(std::uint8_t u) {
     if (u == 0x9C) return "Clear";
     if (u >= 0xC0 && u <= 0xD1) {
         for (int k = 0; k < kHookKeyCount; ++k)
-            if (kUsages[static_cast<std::size_t>(k)] == u) return HookKeyName(static_cast<TKeyboardHookKey>(k));
+            if (kUsages[static_cast<std::size_t>(k)] == u)
+                return HookKeyName(static_cast<TKeyboardHookKey>(k));
         return {};
     }
     if (u >= 0xE0 && u <= 0xE7) return std::string(kE0[u - 0xE0u]);

@@ -6,6 +6,7 @@
 namespace krm {
 
 // The keys of the keyboard tables. The names follow the Windows virtual-key names; values 0..144.
+// clang-format off
 enum TKeyboardHookKey : int {
     kh_None, kh_Demo, kh_255,
     kh_Back, kh_Tab, kh_Clear, kh_Return, kh_Shift, kh_Control, kh_Alt, kh_Pause, kh_Capital, kh_Escape,
@@ -31,6 +32,7 @@ enum TKeyboardHookKey : int {
 };
 inline constexpr int kHookKeyCount = kh_Return_KP + 1;
 static_assert(kHookKeyCount == 145);
+// clang-format on
 
 // Windows virtual-key code (0..255) to hook key; keys without a hook key give kh_None.
 TKeyboardHookKey VirtualKeyToHookKey(unsigned virtualKey);
@@ -43,6 +45,7 @@ std::string KeyUsageName(std::uint8_t usage);
 std::string HookKeyName(TKeyboardHookKey key);
 
 // Windows virtual-key codes the tables and the dialogs refer to.
+// clang-format off
 namespace vk {
 inline constexpr unsigned kBack = 0x08, kTab = 0x09, kClear = 0x0C, kReturn = 0x0D;
 inline constexpr unsigned kShift = 0x10, kControl = 0x11, kMenu = 0x12, kPause = 0x13, kCapital = 0x14;
@@ -67,5 +70,6 @@ inline constexpr unsigned kOemPeriod = 0xBE, kOem2 = 0xBF, kOem3 = 0xC0;
 inline constexpr unsigned kOem4 = 0xDB, kOem5 = 0xDC, kOem6 = 0xDD, kOem7 = 0xDE, kOem8 = 0xDF;
 inline constexpr unsigned k255 = 0xFF;
 } // namespace vk
+// clang-format on
 
 } // namespace krm

@@ -5,8 +5,12 @@
 namespace krm {
 
 namespace {
-constexpr int rowTop(int row) { return 1 + kMenuItemPitch * row; }
-constexpr int heightFor(int rows) { return kMenuItemPitch * rows + 2; }
+constexpr int rowTop(int row) {
+    return 1 + kMenuItemPitch * row;
+}
+constexpr int heightFor(int rows) {
+    return kMenuItemPitch * rows + 2;
+}
 } // namespace
 
 MenuSizes menuSizes(MenuPage page, const MenuBranding& b) {
@@ -40,7 +44,8 @@ MenuPoint placeMenuAtLabel(const MenuRect& label, MenuSize menu, MenuSize window
     return p;
 }
 
-MenuPoint placeMenuAtTableButton(const MenuRect& button, MenuPoint group, int pageTop, int pageWidth, MenuSize menu) {
+MenuPoint placeMenuAtTableButton(const MenuRect& button, MenuPoint group, int pageTop, int pageWidth,
+                                 MenuSize menu) {
     const int left = group.x + button.left;
     MenuPoint p;
     p.x = left + menu.width > pageWidth ? left + button.width + 10 - menu.width : left + 10;
@@ -48,8 +53,8 @@ MenuPoint placeMenuAtTableButton(const MenuRect& button, MenuPoint group, int pa
     return p;
 }
 
-MenuPoint placeSubmenu(const MenuRect& parent, const MenuRect& item, MenuSize submenu, int mainLeft, int cascadeWidth,
-                       MenuSize window) {
+MenuPoint placeSubmenu(const MenuRect& parent, const MenuRect& item, MenuSize submenu, int mainLeft,
+                       int cascadeWidth, MenuSize window) {
     MenuPoint p;
     p.x = mainLeft + cascadeWidth <= window.width ? parent.left + item.left + item.width + 2
                                                   : parent.left - submenu.width;
@@ -58,7 +63,9 @@ MenuPoint placeSubmenu(const MenuRect& parent, const MenuRect& item, MenuSize su
     return p;
 }
 
-void MenuCascade::open() { shown_ = {MenuPanel::Main}; }
+void MenuCascade::open() {
+    shown_ = {MenuPanel::Main};
+}
 
 void MenuCascade::hideFromLevel(int level) {
     for (auto it = shown_.begin(); it != shown_.end();)

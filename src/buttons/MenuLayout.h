@@ -27,10 +27,10 @@ enum class MenuPage { OfficeMode, GameMode, ThirdMode, Engineering };
 
 // The switches that decide how much of the menu a page shows.
 struct MenuBranding {
-    bool gunDisplay = false;    // GD_Enable
-    bool buttonEffect = false;  // BE_Enable
-    bool gameModePage = true;   // the skin shows the Game Mode page button
-    bool thirdModePage = true;  // the skin shows the Third Mode page button
+    bool gunDisplay = false;   // GD_Enable
+    bool buttonEffect = false; // BE_Enable
+    bool gameModePage = true;  // the skin shows the Game Mode page button
+    bool thirdModePage = true; // the skin shows the Third Mode page button
 };
 
 // How high Pnl_Main, Pnl_Special and Pnl_Profile are (items past the height are hidden), and where
@@ -39,8 +39,8 @@ struct MenuSizes {
     int mainHeight = 0;
     int specialHeight = 0;
     int profileHeight = 0;
-    int fireMacroKeyTop = 0;  // Key_FireMacroKey
-    int buttonEffectTop = 0;  // Key_BtnEFT
+    int fireMacroKeyTop = 0; // Key_FireMacroKey
+    int buttonEffectTop = 0; // Key_BtnEFT
     bool operator==(const MenuSizes&) const = default;
 };
 MenuSizes menuSizes(MenuPage page, const MenuBranding& branding);
@@ -53,15 +53,16 @@ MenuPoint placeMenuAtLabel(const MenuRect& label, MenuSize menu, MenuSize window
 // origin on the engineering page is `group`; `pageTop` is the engineering page's top in the window.
 // The menu starts 10 pixels right of the button's left edge, or ends 10 pixels right of its right
 // edge when it would pass the page's width; its bottom lies 38 pixels below the button's top.
-MenuPoint placeMenuAtTableButton(const MenuRect& button, MenuPoint group, int pageTop, int pageWidth, MenuSize menu);
+MenuPoint placeMenuAtTableButton(const MenuRect& button, MenuPoint group, int pageTop, int pageWidth,
+                                 MenuSize menu);
 
 // A submenu opened from `item` (in its parent panel's coordinates) of the panel at `parent`.
 // It opens right of the parent when the whole cascade (`cascadeWidth`: Pnl_Main, Pnl_Special and a
 // third-level panel side by side) fits between `mainLeft` and the window's right edge, else left of
 // the parent; it is aligned with the item, or raised so its bottom meets the item's bottom when it
 // would pass the window's bottom.
-MenuPoint placeSubmenu(const MenuRect& parent, const MenuRect& item, MenuSize submenu, int mainLeft, int cascadeWidth,
-                       MenuSize window);
+MenuPoint placeSubmenu(const MenuRect& parent, const MenuRect& item, MenuSize submenu, int mainLeft,
+                       int cascadeWidth, MenuSize window);
 
 // Which panels are open while the pointer moves through the menu (KeyByTagMouseEnter).
 class MenuCascade {

@@ -10,6 +10,7 @@ namespace krm {
 namespace {
 
 // Qt::Key values (qnamespace.h) this mapping relies on.
+// clang-format off
 namespace qt {
 constexpr int kSpace = 0x20, kTilde = 0x7E;
 constexpr int kEscape = 0x01000000, kTab = 0x01000001, kBacktab = 0x01000002, kBackspace = 0x01000003;
@@ -29,6 +30,7 @@ constexpr int kHomePage = 0x01000090, kFavorites = 0x01000091, kSearch = 0x01000
 constexpr int kLaunchMail = 0x010000A0, kLaunchMedia = 0x010000A1, kLaunch0 = 0x010000A2, kLaunch1 = 0x010000A3;
 constexpr int kCalculator = 0x010000CB, kAltGr = 0x01001103, kSelect = 0x01010000, kUnknown = 0x01FFFFFF;
 } // namespace qt
+// clang-format on
 
 enum class Side { Left, Right, Unknown };
 enum class Mod { Shift, Ctrl, Alt, Win };
@@ -38,6 +40,7 @@ struct ModifierKey {
     Side side;
 };
 
+// clang-format off
 std::optional<ModifierKey> modifierFromKeysym(std::uint32_t keysym) {
     switch (keysym) {
     case 0xFFE1: return ModifierKey{Mod::Shift, Side::Left};
@@ -82,10 +85,13 @@ std::optional<ModifierKey> modifierFromQtKey(int key) {
     }
 }
 
+// clang-format on
+
 unsigned modifierVirtualKey(ModifierKey m, ModifierForm form) {
     const bool right = m.side == Side::Right;
     switch (m.mod) {
-    case Mod::Win: return right ? vk::kRWin : vk::kLWin;
+    case Mod::Win:
+        return right ? vk::kRWin : vk::kLWin;
     case Mod::Shift:
         if (form == ModifierForm::AsKeyMessage) return vk::kShift;
         return right ? vk::kRShift : vk::kLShift;
@@ -99,6 +105,7 @@ unsigned modifierVirtualKey(ModifierKey m, ModifierForm form) {
     return 0;
 }
 
+// clang-format off
 // Virtual key of the key at a US keyboard position, by XKB keycode (evdev code + 8): the digit
 // row, the letters and the punctuation of the main block.
 unsigned virtualKeyFromPosition(std::uint32_t xkbKeycode) {
@@ -240,10 +247,13 @@ unsigned functionKeyVirtualKey(int key) {
 }
 
 } // namespace
+// clang-format on
 
-unsigned virtualKeyFromQtKey(int key, bool keypad, std::uint32_t scanCode, std::uint32_t keysym, ModifierForm form) {
+unsigned virtualKeyFromQtKey(int key, bool keypad, std::uint32_t scanCode, std::uint32_t keysym,
+                             ModifierForm form) {
     auto modifier = modifierFromQtKey(key);
-    if (auto m = modifierFromKeysym(keysym)) modifier = m;
+    if (auto m = modifierFromKeysym(keysym))
+        modifier = m;
     else if (modifier || key == 0 || key == qt::kUnknown) {
         if (auto s = modifierFromScanCode(scanCode)) modifier = s;
     }

@@ -42,8 +42,8 @@ namespace krm {
 //   (VK_LWIN, VK_RWIN). ModifierForm::Sided gives VK_LSHIFT .. VK_RMENU instead.
 enum class ModifierForm { AsKeyMessage, Sided };
 
-unsigned virtualKeyFromQtKey(int qtKey, bool keypad, std::uint32_t nativeScanCode, std::uint32_t nativeVirtualKey,
-                             ModifierForm form = ModifierForm::AsKeyMessage);
+unsigned virtualKeyFromQtKey(int qtKey, bool keypad, std::uint32_t nativeScanCode,
+                             std::uint32_t nativeVirtualKey, ModifierForm form = ModifierForm::AsKeyMessage);
 
 // True for the virtual keys of Shift, Ctrl and Alt (either form, either side).
 bool isShiftCtrlAltKey(unsigned virtualKey);

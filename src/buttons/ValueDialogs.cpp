@@ -27,7 +27,11 @@ std::size_t utf16Length(std::string_view utf8) {
     std::size_t units = 0;
     for (std::size_t i = 0; i < utf8.size();) {
         const auto c = static_cast<unsigned char>(utf8[i]);
-        const std::size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
+        const std::size_t len = c < 0x80           ? 1
+                                : (c >> 5) == 0x6  ? 2
+                                : (c >> 4) == 0xE  ? 3
+                                : (c >> 3) == 0x1E ? 4
+                                                   : 1;
         units += len == 4 ? 2 : 1;
         i += len;
     }
@@ -36,7 +40,9 @@ std::size_t utf16Length(std::string_view utf8) {
 
 } // namespace
 
-bool macro_name_dialog::accepts(std::string_view utf8Text) { return utf16Length(utf8Text) <= kMaxLength; }
+bool macro_name_dialog::accepts(std::string_view utf8Text) {
+    return utf16Length(utf8Text) <= kMaxLength;
+}
 
 bool KeyDialog::keyDown(unsigned virtualKey) {
     const auto hookKey = VirtualKeyToHookKey(virtualKey);
@@ -51,7 +57,9 @@ void KeyDialog::clear() {
     keyText_.clear();
 }
 
-bool delay_dialog::accepts(std::string_view text) { return allDigits(text); }
+bool delay_dialog::accepts(std::string_view text) {
+    return allDigits(text);
+}
 
 std::string delay_dialog::normalize(std::string_view text) {
     if (!allDigits(text)) return "1";

@@ -46,8 +46,9 @@ int runFunctions(Context& ctx) {
         std::string name = texts.text(e.nameId);
         if (name.empty()) name = e.englishName;
         const auto code = FunctionCodeForTag(e.tag, state, combo);
-        std::printf("%-5d %-19.*s %-7.*s %-21s %s\n", e.tag, static_cast<int>(e.menuItem.size()), e.menuItem.data(),
-                    static_cast<int>(e.nameId.size()), e.nameId.data(), name.c_str(), code.c_str());
+        std::printf("%-5d %-19.*s %-7.*s %-21s %s\n", e.tag, static_cast<int>(e.menuItem.size()),
+                    e.menuItem.data(), static_cast<int>(e.nameId.size()), e.nameId.data(), name.c_str(),
+                    code.c_str());
     }
     return kOk;
 }
