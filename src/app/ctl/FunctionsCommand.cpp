@@ -1,0 +1,56 @@
+#include "app/ctl/Commands.h"
+
+#include "buttons/EditorState.h"
+#include "buttons/FunctionCatalogue.h"
+#include "buttons/FunctionCodes.h"
+#include "shell/TextSource.h"
+
+#include <cstdio>
+#include <string>
+
+namespace krm::ctl {
+
+namespace {
+
+// No language table is embedded in this build: every lookup is empty and the catalogue's own
+// English names are shown.
+class NoTexts : public TextSource {
+public:
+    std::string text(std::string_view) const override { return {}; }
+};
+
+const TextSource& languageOne() {
+    static const NoTexts texts;
+    return texts;
+}
+
+} // namespace
+
+// krmctl functions [--combo]: the function catalogue with the code each item builds now, from the
+// editor's default settings; --combo builds the codes a combo key would get.
+int runFunctions(Context& ctx) {
+    bool combo = false;
+    for (const auto& a : ctx.args) {
+        if (a == "--combo") {
+            combo = true;
+        } else {
+            std::fprintf(stderr, "krmctl functions: unknown argument '%s'\n", a.c_str());
+            return kUsage;
+        }
+    }
+    EditorState state;
+    state.variant = variantFromName(ctx.options.simVariant).value_or(Variant::R210B);
+    const TextSource& texts = languageOne();
+    std::printf("%-5s %-19s %-7s %-21s %s\n", "TAG", "ITEM", "ID", "NAME", "CODE");
+    for (const auto& e : functionCatalogue()) {
+        std::string name = texts.text(e.nameId);
+        if (name.empty()) name = e.englishName;
+        const auto code = FunctionCodeForTag(e.tag, state, combo);
+        std::printf("%-5d %-19.*s %-7.*s %-21s %s\n", e.tag, static_cast<int>(e.menuItem.size()),
+                    e.menuItem.data(), static_cast<int>(e.nameId.size()), e.nameId.data(), name.c_str(),
+                    code.c_str());
+    }
+    return kOk;
+}
+
+} // namespace krm::ctl
