@@ -3,7 +3,7 @@
 #include "buttons/EditorState.h"
 #include "buttons/FunctionCatalogue.h"
 #include "buttons/FunctionCodes.h"
-#include "shell/TextSource.h"
+#include "shell/LanguageTables.h"
 
 #include <cstdio>
 #include <string>
@@ -12,16 +12,10 @@ namespace krm::ctl {
 
 namespace {
 
-// No language table is embedded in this build: every lookup is empty and the catalogue's own
-// English names are shown.
-class NoTexts : public TextSource {
-public:
-    std::string text(std::string_view) const override { return {}; }
-};
-
+// Names come from language table 1.
 const TextSource& languageOne() {
-    static const NoTexts texts;
-    return texts;
+    static const LanguageTables tables;
+    return tables;
 }
 
 } // namespace
