@@ -9,6 +9,8 @@ constexpr int kEditHeight = 22;
 constexpr int kComboHeight = 24;
 constexpr int kValueLabelWidth = 64;
 constexpr int kSwatch = 18;
+// The delay box holds the delay choices and, beside them, the repeat choices.
+constexpr int kDelayBoxWidth = 560;
 
 Placement& edit(SkinPass& pass, std::string_view name, SkinPage page, std::string_view prefix, int width,
                 std::string_view sizeKey, std::string_view colour, std::string_view parent = {}) {
@@ -210,7 +212,7 @@ void applyMacroPage(SkinPass& pass) {
     const PictureSize boxSize = pass.pictures("InsertDelayBase");
     Placement& delayBox = pass.control("Gb_Delay", page, SkinKind::Box);
     pass.moveTo(delayBox, "DelayTime");
-    delayBox.width = boxSize.width;
+    delayBox.width = kDelayBoxWidth;
     delayBox.height = boxSize.height;
     const std::string_view inDelay = "Gb_Delay";
     pass.moveTo(pass.picture("IB_RecDelay", page, "RdS_E", inDelay), "RecDelay");
