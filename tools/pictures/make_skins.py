@@ -259,10 +259,12 @@ def lighting(s, accent):
     s.put("StepTime_Width", 296)
     s.label("LED_Effect_Fast", 864, 132, 60, 9, DIM)
 
-    s.label("LED_Color", 501, 262, 300, 11, accent)
-    s.label("LED_Color_Option", 501, 290, 300, 9, DIM)
+    # The colour table: two rows of five swatches (the page picture numbers them).
+    s.label("LED_Color", 501, 212, 300, 11, accent)
+    s.label("LED_Color_Option", 501, 240, 300, 9, DIM)
     for k in range(1, 11):
-        s.label("LED_Color_%d" % k, 507 + (k - 1) * 46, 310, 18, parts="xyw")
+        row, column = divmod(k - 1, 5)
+        s.label("LED_Color_%d" % k, 540 + column * 96, 276 + row * 74, 18, parts="xyw")
 
 
 def macros(s, accent):
