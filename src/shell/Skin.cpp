@@ -12,7 +12,9 @@ namespace {
 constexpr std::array<int, 12> kSlotOfIndex = {1, 4, 7, 2, 5, 8, 3, 6, 9, 10, 11, 12};
 } // namespace
 
-std::string skinSectionName(int language) { return concat("org", language); }
+std::string skinSectionName(int language) {
+    return concat("org", language);
+}
 
 IniFile loadSkin(int language) {
     auto bytes = ResourceTable::find(skinSectionName(language));

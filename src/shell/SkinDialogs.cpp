@@ -23,8 +23,9 @@ void placeFrame(SkinPass& pass, const DialogKeys& keys) {
     struct Button {
         std::string_view role, prefix, picture;
     };
-    for (const Button& b : {Button{"Confirm", keys.confirm, "BtnS_01"}, Button{"Cancel", keys.clear, "BtnS_01"},
-                            Button{"Close", keys.close, "ExitS_01"}}) {
+    for (const Button& b :
+         {Button{"Confirm", keys.confirm, "BtnS_01"}, Button{"Cancel", keys.clear, "BtnS_01"},
+          Button{"Close", keys.close, "ExitS_01"}}) {
         Placement& img = pass.picture(concat("Img_", b.role), keys.page, b.picture);
         pass.moveTo(img, b.prefix);
         Placement& label = pass.control(concat("IB_", b.role), keys.page, SkinKind::Label);
@@ -61,7 +62,8 @@ void applyDialogSkin(const IniFile& skin, int language, SkinDialog dialog, const
     switch (dialog) {
     case SkinDialog::KeyCombination: {
         // The key-combination dialog takes the gun page's text size.
-        const DialogKeys k{SkinPage::KeyDialog, "Size_J", "Color_K", "Color_K_AK", "AK_Cfm", "AK_Clear", "AK_Close"};
+        const DialogKeys k{SkinPage::KeyDialog, "Size_J",  "Color_K", "Color_K_AK", "AK_Cfm",
+                           "AK_Clear",          "AK_Close"};
         keys.readSize(k.size);
         keys.readColour(k.colour);
         keys.readColour(k.editColour);
@@ -82,7 +84,8 @@ void applyDialogSkin(const IniFile& skin, int language, SkinDialog dialog, const
         break;
     }
     case SkinDialog::Value: {
-        const DialogKeys k{SkinPage::ValueDialog, "Size_L", "Color_L", "Color_L_MN", "MN_Cfm", "MN_Clear", "MN_Close"};
+        const DialogKeys k{
+            SkinPage::ValueDialog, "Size_L", "Color_L", "Color_L_MN", "MN_Cfm", "MN_Clear", "MN_Close"};
         keys.readSize(k.size);
         keys.readColour(k.colour);
         keys.readColour(k.editColour);
@@ -93,7 +96,8 @@ void applyDialogSkin(const IniFile& skin, int language, SkinDialog dialog, const
     }
     case SkinDialog::XY: {
         // The X/Y dialog has the value dialogs' buttons.
-        const DialogKeys k{SkinPage::XYDialog, "Size_M", "Color_M", "Color_M_MN", "MN_Cfm", "MN_Clear", "MN_Close"};
+        const DialogKeys k{SkinPage::XYDialog, "Size_M",   "Color_M", "Color_M_MN",
+                           "MN_Cfm",           "MN_Clear", "MN_Close"};
         keys.readSize(k.size);
         keys.readColour(k.colour);
         keys.readColour(k.editColour);

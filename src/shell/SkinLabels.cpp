@@ -7,9 +7,15 @@ namespace krm {
 namespace {
 
 // Which of <base>_Lable_X/_Y, _Width, _Size and _R/_G/_B a text label reads.
-enum Reads : unsigned { kPos = 1, kWidth = 2, kSize = 4, kColour = 8, kAll = kPos | kWidth | kSize | kColour };
+enum Reads : unsigned {
+    kPos = 1,
+    kWidth = 2,
+    kSize = 4,
+    kColour = 8,
+    kAll = kPos | kWidth | kSize | kColour
+};
 
-struct LabelSpec {
+struct LabelRow {
     std::string_view base;
     std::string_view control; // empty: "<base>_Lable"
     SkinPage page;
@@ -27,74 +33,80 @@ constexpr SkinPage kF = SkinPage::Macro;
 constexpr SkinPage kJ = SkinPage::Gun;
 
 constexpr std::array kLabels = {
-    LabelSpec{"Fire_Key", {}, kD},
-    LabelSpec{"Fire_Key1", {}, kD},
-    LabelSpec{"Fire_Key2", {}, kD},
-    LabelSpec{"Fire_Key3", {}, kD},
-    LabelSpec{"Fire_Key_Count", {}, kD},
-    LabelSpec{"Fire_Key_Time", {}, kD},
-    LabelSpec{"Fire_Key_Continue", {}, kD},
-    LabelSpec{"Mouse_Speed", {}, kD},
-    LabelSpec{"Mouse_IsControl", "lbl_IsControl", kD},
-    LabelSpec{"Mouse_Double_Click", {}, kD},
-    LabelSpec{"Mouse_Roller_Speed", {}, kD},
-    LabelSpec{"Mouse_Roll_All_Screen", "lbl_IsScreen", kD},
-    LabelSpec{"DPI_Setting", {}, kD},
-    LabelSpec{"DPI_Count", {}, kD},
-    LabelSpec{"DPI_Value", {}, kD},
-    LabelSpec{"Rating_Setting", {}, kD},
-    LabelSpec{"Rating_Value_1", "lbl_Rep1", kD},
-    LabelSpec{"Rating_Value_2", "lbl_Rep2", kD},
-    LabelSpec{"Rating_Value_3", "lbl_Rep3", kD},
-    LabelSpec{"Rating_Value_4", "lbl_Rep4", kD},
+    LabelRow{"Fire_Key", {}, kD},
+    LabelRow{"Fire_Key1", {}, kD},
+    LabelRow{"Fire_Key2", {}, kD},
+    LabelRow{"Fire_Key3", {}, kD},
+    LabelRow{"Fire_Key_Count", {}, kD},
+    LabelRow{"Fire_Key_Time", {}, kD},
+    LabelRow{"Fire_Key_Continue", {}, kD},
+    LabelRow{"Mouse_Speed", {}, kD},
+    LabelRow{"Mouse_IsControl", "lbl_IsControl", kD},
+    LabelRow{"Mouse_Double_Click", {}, kD},
+    LabelRow{"Mouse_Roller_Speed", {}, kD},
+    LabelRow{"Mouse_Roll_All_Screen", "lbl_IsScreen", kD},
+    LabelRow{"DPI_Setting", {}, kD},
+    LabelRow{"DPI_Count", {}, kD},
+    LabelRow{"DPI_Value", {}, kD},
+    LabelRow{"Rating_Setting", {}, kD},
+    LabelRow{"Rating_Value_1", "lbl_Rep1", kD},
+    LabelRow{"Rating_Value_2", "lbl_Rep2", kD},
+    LabelRow{"Rating_Value_3", "lbl_Rep3", kD},
+    LabelRow{"Rating_Value_4", "lbl_Rep4", kD},
 
-    LabelSpec{"LED_Effect_Setting", {}, kE},
-    LabelSpec{"LED_Effect_Slow", {}, kE},
-    LabelSpec{"LED_Effect_Fast", {}, kE},
-    LabelSpec{"LED_Mode", {}, kE},
-    LabelSpec{"LED_Mode_Light_All", "lbl_MCULED3Control", kE, kPos | kWidth | kSize, {}, {}, "Color_E"},
-    LabelSpec{"LED_Mode_Light_Half", "lbl_MCULED6Control", kE, kPos | kWidth | kSize, {}, {}, "Color_E"},
-    LabelSpec{"LED_Light", {}, kE},
-    LabelSpec{"LED_Color", {}, kE},
+    LabelRow{"LED_Effect_Setting", {}, kE},
+    LabelRow{"LED_Effect_Slow", {}, kE},
+    LabelRow{"LED_Effect_Fast", {}, kE},
+    LabelRow{"LED_Mode", {}, kE},
+    LabelRow{"LED_Mode_Light_All", "lbl_MCULED3Control", kE, kPos | kWidth | kSize, {}, {}, "Color_E"},
+    LabelRow{"LED_Mode_Light_Half", "lbl_MCULED6Control", kE, kPos | kWidth | kSize, {}, {}, "Color_E"},
+    LabelRow{"LED_Light", {}, kE},
+    LabelRow{"LED_Color", {}, kE},
 
-    LabelSpec{"Marco_List", {}, kF},
-    LabelSpec{"Marco_Content", {}, kF},
-    LabelSpec{"Marco_Mouse_List", {}, kF},
-    LabelSpec{"Marco_Record_Delay", "lbl_Record_Delay", kF, kAll, "Gb_Delay"},
-    LabelSpec{"Marco_Delay_Setting", "lbl_Delay_Setting", kF, kAll, "Gb_Delay"},
-    LabelSpec{"Marco_No_Delay", "lbl_No_Delay", kF, kAll, "Gb_Delay"},
-    LabelSpec{"Marco_MS", "lbl_MS", kF, kAll, "Gb_Delay"},
-    LabelSpec{"Marco_Stop_Enter", "lbl_ReleaseStopEnter", kF, kAll, "Gb_Delay"},
-    LabelSpec{"Marco_Stop_Count", "lbl_ReleaseStopCount", kF, kAll, "Gb_Delay"},
+    LabelRow{"Marco_List", {}, kF},
+    LabelRow{"Marco_Content", {}, kF},
+    LabelRow{"Marco_Mouse_List", {}, kF},
+    LabelRow{"Marco_Record_Delay", "lbl_Record_Delay", kF, kAll, "Gb_Delay"},
+    LabelRow{"Marco_Delay_Setting", "lbl_Delay_Setting", kF, kAll, "Gb_Delay"},
+    LabelRow{"Marco_No_Delay", "lbl_No_Delay", kF, kAll, "Gb_Delay"},
+    LabelRow{"Marco_MS", "lbl_MS", kF, kAll, "Gb_Delay"},
+    LabelRow{"Marco_Stop_Enter", "lbl_ReleaseStopEnter", kF, kAll, "Gb_Delay"},
+    LabelRow{"Marco_Stop_Count", "lbl_ReleaseStopCount", kF, kAll, "Gb_Delay"},
 
-    LabelSpec{"Gun_Marco_Fire_Count", {}, kJ},
-    LabelSpec{"Gun_Marco_Fire_X", {}, kJ},
-    LabelSpec{"Gun_Marco_Y_Offset", {}, kJ},
-    LabelSpec{"Gun_Marco_X_Offset", {}, kJ, kPos | kColour, {}, "Gun_Marco_Y_Offset_Lable_Size", {},
-              "Gun_Marco_Y_Offset_Lable"},
-    LabelSpec{"Gun_Marco_Fire_Y", {}, kJ},
-    LabelSpec{"Gun_Marco_Fire_Delay", {}, kJ},
-    LabelSpec{"Gun_Marco_Keep_Left", "lbl_FireSelLeft", kJ},
-    LabelSpec{"Gun_Marco_Color", {}, kJ},
+    LabelRow{"Gun_Marco_Fire_Count", {}, kJ},
+    LabelRow{"Gun_Marco_Fire_X", {}, kJ},
+    LabelRow{"Gun_Marco_Y_Offset", {}, kJ},
+    LabelRow{"Gun_Marco_X_Offset",
+             {},
+             kJ,
+             kPos | kColour,
+             {},
+             "Gun_Marco_Y_Offset_Lable_Size",
+             {},
+             "Gun_Marco_Y_Offset_Lable"},
+    LabelRow{"Gun_Marco_Fire_Y", {}, kJ},
+    LabelRow{"Gun_Marco_Fire_Delay", {}, kJ},
+    LabelRow{"Gun_Marco_Keep_Left", "lbl_FireSelLeft", kJ},
+    LabelRow{"Gun_Marco_Color", {}, kJ},
 };
 
-void placeLabel(SkinPass& pass, const LabelSpec& spec, std::string_view base, std::string_view control) {
+void placeLabel(SkinPass& pass, const LabelRow& row, std::string_view base, std::string_view control) {
     const std::string prefix = concat(base, "_Lable");
-    Placement& p = pass.control(control.empty() ? prefix : std::string(control), spec.page, SkinKind::Text,
-                                spec.parent);
-    if (spec.reads & kPos) pass.moveTo(p, prefix);
-    if (spec.reads & kWidth) {
+    Placement& p =
+        pass.control(control.empty() ? prefix : std::string(control), row.page, SkinKind::Text, row.parent);
+    if (row.reads & kPos) pass.moveTo(p, prefix);
+    if (row.reads & kWidth) {
         if (auto w = pass.keys.getInt(concat(prefix, "_Width"))) p.width = *w;
-    } else if (const Placement* other = pass.layout.find(spec.widthFrom)) {
+    } else if (const Placement* other = pass.layout.find(row.widthFrom)) {
         p.width = other->width;
     }
-    std::string sizeKey(spec.sizeFrom);
-    if (spec.reads & kSize) {
+    std::string sizeKey(row.sizeFrom);
+    if (row.reads & kSize) {
         sizeKey = concat(prefix, "_Size");
         pass.keys.readSize(sizeKey);
     }
-    std::string colourFamily(spec.colourFrom);
-    if (spec.reads & kColour) {
+    std::string colourFamily(row.colourFrom);
+    if (row.reads & kColour) {
         colourFamily = prefix;
         pass.keys.readColour(colourFamily);
     }
@@ -106,8 +118,8 @@ void placeLabel(SkinPass& pass, const LabelSpec& spec, std::string_view base, st
 } // namespace
 
 void applyTextLabels(SkinPass& pass, SkinPage page) {
-    for (const LabelSpec& spec : kLabels)
-        if (spec.page == page) placeLabel(pass, spec, spec.base, spec.control);
+    for (const LabelRow& row : kLabels)
+        if (row.page == page) placeLabel(pass, row, row.base, row.control);
 
     if (page != SkinPage::Lighting) return;
     // The lighting-mode option labels take size and colour from LED_Mode_Option; the R230B layout has keys
@@ -117,9 +129,14 @@ void applyTextLabels(SkinPass& pass, SkinPage page) {
     const bool r210 = pass.branding.icConfigType == 1;
     for (int k = 1; k <= 7; ++k) {
         const std::string base = r210 ? concat("LED_Mode_", k) : concat("LED_Mode_", k, "_R230");
-        const LabelSpec spec{{}, {}, SkinPage::Lighting, kPos | kWidth, {}, "LED_Mode_Option_Lable_Size",
-                             "LED_Mode_Option_Lable"};
-        placeLabel(pass, spec, base, concat("lbl_LED", k));
+        const LabelRow row{{},
+                           {},
+                           SkinPage::Lighting,
+                           kPos | kWidth,
+                           {},
+                           "LED_Mode_Option_Lable_Size",
+                           "LED_Mode_Option_Lable"};
+        placeLabel(pass, row, base, concat("lbl_LED", k));
     }
 }
 

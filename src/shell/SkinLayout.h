@@ -14,9 +14,15 @@ using SkinColour = std::uint32_t;
 constexpr SkinColour skinColour(int r, int g, int b) {
     return static_cast<SkinColour>((r & 0xFF) | (g & 0xFF) << 8 | (b & 0xFF) << 16);
 }
-constexpr int colourRed(SkinColour c) { return static_cast<int>(c & 0xFF); }
-constexpr int colourGreen(SkinColour c) { return static_cast<int>(c >> 8 & 0xFF); }
-constexpr int colourBlue(SkinColour c) { return static_cast<int>(c >> 16 & 0xFF); }
+constexpr int colourRed(SkinColour c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int colourGreen(SkinColour c) {
+    return static_cast<int>(c >> 8 & 0xFF);
+}
+constexpr int colourBlue(SkinColour c) {
+    return static_cast<int>(c >> 16 & 0xFF);
+}
 
 // Where a control lives. Buttons that exist on every user page come in five copies, copy n on page n
 // (1 key page .. 5 update page).
@@ -91,17 +97,14 @@ public:
 
     SkinFlags flags;
     MenuWidths menus;
-    int macroItemHeight = 0;      // MacroNameHeight: row height of the macro lists
-    int pcMacroEditWidth = 0;     // Edit_PCMarco_Width
-    int windowWidth = 1030;       // the background picture's size
+    int macroItemHeight = 0;  // MacroNameHeight: row height of the macro lists
+    int pcMacroEditWidth = 0; // Edit_PCMarco_Width
+    int windowWidth = 1030;   // the background picture's size
     int windowHeight = 662;
 
     // Keys the last pass asked for but found missing or not a number (it used the remembered value or left
     // the control as it was).
     const std::vector<std::string>& missingKeys() const { return missing_; }
-    // Every key the last pass asked for, in order (filled only when recordKeys is set).
-    const std::vector<std::string>& keysRead() const { return read_; }
-    bool recordKeys = false;
 
 private:
     friend class SkinKeys;
@@ -110,7 +113,6 @@ private:
     std::unordered_map<std::string, SkinColour> colours_;
     std::unordered_map<std::string, long> remembered_; // lower-case key -> last numeric value seen
     std::vector<std::string> missing_;
-    std::vector<std::string> read_;
 };
 
 } // namespace krm

@@ -66,7 +66,8 @@ void pictureButton(SkinPass& pass, std::string_view role, std::string_view prefi
 void placeStepBar(SkinPass& pass, const StepBar& bar) {
     const auto x = pass.keys.getInt(concat(bar.keyPrefix, "_X"));
     const auto y = pass.keys.getInt(concat(bar.keyPrefix, "_Y"));
-    const auto gap = pass.keys.getInt(bar.gapKey.empty() ? concat(bar.keyPrefix, "_D") : std::string(bar.gapKey));
+    const auto gap =
+        pass.keys.getInt(bar.gapKey.empty() ? concat(bar.keyPrefix, "_D") : std::string(bar.gapKey));
     const PictureSize step = pass.pictures(bar.pictureOff);
     const bool pictures = pass.branding.barConfigType != 1;
     const bool numbers = pass.branding.numOrder == 0;
@@ -74,7 +75,8 @@ void placeStepBar(SkinPass& pass, const StepBar& bar) {
     const std::string_view colour = bar.page == SkinPage::Lighting ? "Color_E" : "Color_D";
 
     for (int k = 1; k <= bar.steps; ++k) {
-        Placement& p = pass.picture(concat(bar.stepName, k), bar.page, k == 1 ? bar.pictureOn : bar.pictureOff);
+        Placement& p =
+            pass.picture(concat(bar.stepName, k), bar.page, k == 1 ? bar.pictureOn : bar.pictureOff);
         p.visible = pictures;
         if (x && y && gap) {
             if (bar.upward) {
@@ -124,12 +126,14 @@ void applyPerformancePage(SkinPass& pass) {
         label.x = box.x, label.y = box.y, label.width = box.width, label.height = box.height;
     }
     // Report rate options.
-    for (int k = 1; k <= 4; ++k) pass.moveTo(pass.picture(concat("Img_Rep", k), page, "RdS_D"), concat("Rep", k));
+    for (int k = 1; k <= 4; ++k)
+        pass.moveTo(pass.picture(concat("Img_Rep", k), page, "RdS_D"), concat("Rep", k));
 
     // Pointer settings: three bars of eleven steps and the two switches.
     placeStepBar(pass, {"Spd", "Img_Spd", "slider_Spd", "lbl_SpdNum", 11, "Bar1_D", "Bar1_E", page});
     placeStepBar(pass, {"DbSpd", "Img_DbSpd", "slider_DbSpd", "lbl_DbSpdNum", 11, "Bar1_D", "Bar1_E", page});
-    placeStepBar(pass, {"ScrSpd", "Img_ScrSpd", "slider_SrcSpd", "lbl_ScrSpdNum", 11, "Bar1_D", "Bar1_E", page});
+    placeStepBar(pass,
+                 {"ScrSpd", "Img_ScrSpd", "slider_SrcSpd", "lbl_ScrSpdNum", 11, "Bar1_D", "Bar1_E", page});
     pass.moveTo(pass.picture("Img_IsControl", page, "CbS_D"), "IsControl");
     pass.moveTo(pass.picture("Img_IsScreen", page, "CbS_D"), "IsScreen");
 
@@ -155,18 +159,18 @@ void applyPerformancePage(SkinPass& pass) {
     }
     valueLabel(pass, "lbl_AIMDPI", page, "AIMDPI", "Size_D", "Color_D");
     valueLabel(pass, "lbl_AIMDPIValue", page, "AIMDPI_Value", "Size_D", "Color_D");
-    placeStepBar(pass, {"AIMDPI_Steps", "Img_AIMDPI_", "slider_AIM", "lbl_AIMDPINum", 12, "Bar2_D", "Bar2_E", page,
-                        upward});
+    placeStepBar(pass, {"AIMDPI_Steps", "Img_AIMDPI_", "slider_AIM", "lbl_AIMDPINum", 12, "Bar2_D", "Bar2_E",
+                        page, upward});
 }
 
 void applyLightingPage(SkinPass& pass) {
     constexpr SkinPage page = SkinPage::Lighting;
     // Speed: ten steps; the MCU LED speed (eight steps) takes the same place, only one of them is shown.
     const int sliderWidth = pass.keys.getInt("StepTime_Width").value_or(0);
-    placeStepBar(pass, {"StepTime", "Img_Fall", "slider_RGB_Speed", "lbl_FallNum", 10, "Bar1_D", "Bar1_E", page,
-                        false, sliderWidth});
-    placeStepBar(pass, {"StepTime", "Img_MCULEDStep_", "slider_MCULED_Speed", "lbl_MCULEDStepNum", 8, "Bar1_D",
-                        "Bar1_E", page});
+    placeStepBar(pass, {"StepTime", "Img_Fall", "slider_RGB_Speed", "lbl_FallNum", 10, "Bar1_D", "Bar1_E",
+                        page, false, sliderWidth});
+    placeStepBar(pass, {"StepTime", "Img_MCULEDStep_", "slider_MCULED_Speed", "lbl_MCULEDStepNum", 8,
+                        "Bar1_D", "Bar1_E", page});
 
     // Lighting-mode options: the R210B layout or the R230B one.
     const bool r210 = pass.branding.icConfigType == 1;
@@ -252,7 +256,8 @@ void applyMacroPage(SkinPass& pass) {
         ++row;
     }
     // Delay of delay inserts, with its caption on the left.
-    Placement& delay = edit(pass, "Edt_InsertDelay", page, "InsertDelayEdit", 64, "Size_F", "Color_F", inInsert);
+    Placement& delay =
+        edit(pass, "Edt_InsertDelay", page, "InsertDelayEdit", 64, "Size_F", "Color_F", inInsert);
     Placement& delayCaption = pass.control("lbl_Delay", page, SkinKind::Text, inInsert);
     pass.setText(delayCaption, "Size_F", "Color_F");
     delayCaption.height = textHeight(delayCaption.fontSize);
@@ -260,11 +265,14 @@ void applyMacroPage(SkinPass& pass) {
     delayCaption.y = delay.y + (delay.height - delayCaption.height) / 2;
     delayCaption.width = delay.x - 16;
     // X and Y of movement inserts, one above the other, each with its caption.
-    Placement& xEdit = edit(pass, "edt_XAxisValue", page, "InsertAxisEdit", 64, "Size_F", "Color_F", inInsert);
-    Placement& yEdit = edit(pass, "edt_YAxisValue", page, "InsertAxisEdit", 64, "Size_F", "Color_F", inInsert);
+    Placement& xEdit =
+        edit(pass, "edt_XAxisValue", page, "InsertAxisEdit", 64, "Size_F", "Color_F", inInsert);
+    Placement& yEdit =
+        edit(pass, "edt_YAxisValue", page, "InsertAxisEdit", 64, "Size_F", "Color_F", inInsert);
     yEdit.y = xEdit.y + kEditHeight + 8;
-    for (const auto& [name, field] : {std::pair<std::string_view, const Placement*>{"lbl_XAxisValue", &xEdit},
-                                      std::pair<std::string_view, const Placement*>{"lbl_YAxisValue", &yEdit}}) {
+    for (const auto& [name, field] :
+         {std::pair<std::string_view, const Placement*>{"lbl_XAxisValue", &xEdit},
+          std::pair<std::string_view, const Placement*>{"lbl_YAxisValue", &yEdit}}) {
         Placement& caption = pass.control(name, page, SkinKind::Text, inInsert);
         pass.setText(caption, "Size_F", "Color_F");
         caption.height = textHeight(caption.fontSize);

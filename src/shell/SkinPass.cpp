@@ -31,11 +31,9 @@ std::string concat(std::string_view a, int n, std::string_view b) {
 SkinKeys::SkinKeys(const IniFile& ini, std::string section, SkinLayout& layout)
     : ini_(ini), section_(std::move(section)), layout_(layout) {
     layout_.missing_.clear();
-    layout_.read_.clear();
 }
 
 std::optional<long> SkinKeys::get(std::string_view key) {
-    if (layout_.recordKeys) layout_.read_.emplace_back(key);
     std::string folded = lower(key);
     if (auto value = ini_.integer(section_, key)) {
         layout_.remembered_[folded] = *value;

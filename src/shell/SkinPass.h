@@ -56,15 +56,17 @@ struct SkinPass {
 };
 
 // Height of one line of skinned text: twice the font size.
-constexpr int textHeight(int fontSize) { return 2 * fontSize; }
+constexpr int textHeight(int fontSize) {
+    return 2 * fontSize;
+}
 
 std::string concat(std::string_view a, std::string_view b);
 std::string concat(std::string_view a, int n, std::string_view b = {});
 
 // Parts of the pass.
 void applyRegionValues(SkinPass& pass);
-void applyWindowControls(SkinPass& pass);  // backgrounds, window and page buttons, page pictures
-void applyKeyPage(SkinPass& pass);         // key labels, mode-switch options, menus
+void applyWindowControls(SkinPass& pass); // backgrounds, window and page buttons, page pictures
+void applyKeyPage(SkinPass& pass);        // key labels, mode-switch options, menus
 void applyPerformancePage(SkinPass& pass);
 void applyLightingPage(SkinPass& pass);
 void applyMacroPage(SkinPass& pass);
@@ -81,8 +83,8 @@ struct StepBar {
     std::string_view pictureOff; // "Bar1_D"
     std::string_view pictureOn;  // "Bar1_E", shown on step 1 first
     SkinPage page;
-    bool upward = false;  // stacked upward instead of left to right
-    int sliderWidth = 0;  // 0: the width of the steps
+    bool upward = false;          // stacked upward instead of left to right
+    int sliderWidth = 0;          // 0: the width of the steps
     std::string_view gapKey = {}; // key of the gap when it is not <keyPrefix>_D
 };
 void placeStepBar(SkinPass& pass, const StepBar& bar);

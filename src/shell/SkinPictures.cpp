@@ -21,69 +21,69 @@ constexpr PictureSize kGun{120, 56};
 constexpr PictureSize kInsert{207, 162};
 
 constexpr std::array kTable = {
-    PictureSpec{"BackGround", {1030, 662}, true},
-    PictureSpec{"Back1", {680, 380}, true},
-    PictureSpec{"Back2", kPage, true},
-    PictureSpec{"Back3", kPage, true},
-    PictureSpec{"Back4", kPage, true},
-    PictureSpec{"Back5", {720, 650}, true},
-    PictureSpec{"Update", {540, 102}},
-    PictureSpec{"SetS_01", kSetS},
-    PictureSpec{"SetS_02", kSetS},
-    PictureSpec{"SetS_03", kSetS},
-    PictureSpec{"BtnS_01", kBtnS},
-    PictureSpec{"BtnS_02", kBtnS},
-    PictureSpec{"BtnS_03", kBtnS},
-    PictureSpec{"ExitS_01", kSmall},
-    PictureSpec{"ExitS_02", kSmall},
-    PictureSpec{"ExitS_03", kSmall},
-    PictureSpec{"MiniS_01", kSmall},
-    PictureSpec{"MiniS_02", kSmall},
-    PictureSpec{"KeyS_01", kKeyS},
-    PictureSpec{"KeyS_02", kKeyS},
-    PictureSpec{"WebS_01", kWebS},
-    PictureSpec{"WebS_02", kWebS},
-    PictureSpec{"WebS_03", kWebS},
-    PictureSpec{"MacroS_01", kMacroS},
-    PictureSpec{"MacroS_02", kMacroS},
-    PictureSpec{"MacroS_03", kMacroS},
-    PictureSpec{"MacroBtnS_01", kMacroBtnS},
-    PictureSpec{"MacroBtnS_02", kMacroBtnS},
-    PictureSpec{"MacroBtnS_03", kMacroBtnS},
-    PictureSpec{"CbS_D", {16, 16}},
-    PictureSpec{"CbS_E", {16, 16}},
-    PictureSpec{"RdS_D", {15, 15}},
-    PictureSpec{"RdS_E", {15, 15}},
-    PictureSpec{"Bar1_D", {26, 18}},
-    PictureSpec{"Bar1_E", {26, 18}},
-    PictureSpec{"Bar2_D", {20, 16}},
-    PictureSpec{"Bar2_E", {20, 16}},
-    PictureSpec{"Col_F", {18, 18}},
-    PictureSpec{"Slider_Thumb", {25, 25}},
-    PictureSpec{"Slider_Ruler", {25, 25}},
-    PictureSpec{"Gun1_01", kGun},
-    PictureSpec{"Gun2_01", kGun},
-    PictureSpec{"Gun3_01", kGun},
-    PictureSpec{"Gun4_01", kGun},
-    PictureSpec{"Gun5_01", kGun},
-    PictureSpec{"Gun6_01", kGun},
-    PictureSpec{"Gun7_01", kGun},
-    PictureSpec{"Gun1_02", kGun},
-    PictureSpec{"Gun2_02", kGun},
-    PictureSpec{"Gun3_02", kGun},
-    PictureSpec{"Gun4_02", kGun},
-    PictureSpec{"Gun5_02", kGun},
-    PictureSpec{"Gun6_02", kGun},
-    PictureSpec{"Gun7_02", kGun},
-    PictureSpec{"GunMode1", {42, 42}},
-    PictureSpec{"GunMode2", {52, 52}},
-    PictureSpec{"GunMode3", {42, 42}},
-    PictureSpec{"GunMode4", {52, 52}},
-    PictureSpec{"GunMode5", {62, 62}},
-    PictureSpec{"InsertDelayBase", kInsert},
-    PictureSpec{"InsertKeyBase", kInsert},
-    PictureSpec{"InsertXYBase", kInsert},
-    PictureSpec{"MSG", {530, 200}},
+    PictureEntry{"BackGround", {1030, 662}, true},
+    PictureEntry{"Back1", {680, 380}, true},
+    PictureEntry{"Back2", kPage, true},
+    PictureEntry{"Back3", kPage, true},
+    PictureEntry{"Back4", kPage, true},
+    PictureEntry{"Back5", {720, 650}, true},
+    PictureEntry{"Update", {540, 102}},
+    PictureEntry{"SetS_01", kSetS},
+    PictureEntry{"SetS_02", kSetS},
+    PictureEntry{"SetS_03", kSetS},
+    PictureEntry{"BtnS_01", kBtnS},
+    PictureEntry{"BtnS_02", kBtnS},
+    PictureEntry{"BtnS_03", kBtnS},
+    PictureEntry{"ExitS_01", kSmall},
+    PictureEntry{"ExitS_02", kSmall},
+    PictureEntry{"ExitS_03", kSmall},
+    PictureEntry{"MiniS_01", kSmall},
+    PictureEntry{"MiniS_02", kSmall},
+    PictureEntry{"KeyS_01", kKeyS},
+    PictureEntry{"KeyS_02", kKeyS},
+    PictureEntry{"WebS_01", kWebS},
+    PictureEntry{"WebS_02", kWebS},
+    PictureEntry{"WebS_03", kWebS},
+    PictureEntry{"MacroS_01", kMacroS},
+    PictureEntry{"MacroS_02", kMacroS},
+    PictureEntry{"MacroS_03", kMacroS},
+    PictureEntry{"MacroBtnS_01", kMacroBtnS},
+    PictureEntry{"MacroBtnS_02", kMacroBtnS},
+    PictureEntry{"MacroBtnS_03", kMacroBtnS},
+    PictureEntry{"CbS_D", {16, 16}},
+    PictureEntry{"CbS_E", {16, 16}},
+    PictureEntry{"RdS_D", {15, 15}},
+    PictureEntry{"RdS_E", {15, 15}},
+    PictureEntry{"Bar1_D", {26, 18}},
+    PictureEntry{"Bar1_E", {26, 18}},
+    PictureEntry{"Bar2_D", {20, 16}},
+    PictureEntry{"Bar2_E", {20, 16}},
+    PictureEntry{"Col_F", {18, 18}},
+    PictureEntry{"Slider_Thumb", {25, 25}},
+    PictureEntry{"Slider_Ruler", {25, 25}},
+    PictureEntry{"Gun1_01", kGun},
+    PictureEntry{"Gun2_01", kGun},
+    PictureEntry{"Gun3_01", kGun},
+    PictureEntry{"Gun4_01", kGun},
+    PictureEntry{"Gun5_01", kGun},
+    PictureEntry{"Gun6_01", kGun},
+    PictureEntry{"Gun7_01", kGun},
+    PictureEntry{"Gun1_02", kGun},
+    PictureEntry{"Gun2_02", kGun},
+    PictureEntry{"Gun3_02", kGun},
+    PictureEntry{"Gun4_02", kGun},
+    PictureEntry{"Gun5_02", kGun},
+    PictureEntry{"Gun6_02", kGun},
+    PictureEntry{"Gun7_02", kGun},
+    PictureEntry{"GunMode1", {42, 42}},
+    PictureEntry{"GunMode2", {52, 52}},
+    PictureEntry{"GunMode3", {42, 42}},
+    PictureEntry{"GunMode4", {52, 52}},
+    PictureEntry{"GunMode5", {62, 62}},
+    PictureEntry{"InsertDelayBase", kInsert},
+    PictureEntry{"InsertKeyBase", kInsert},
+    PictureEntry{"InsertXYBase", kInsert},
+    PictureEntry{"MSG", {530, 200}},
 };
 
 std::string lower(std::string_view s) {
@@ -98,7 +98,9 @@ std::uint32_t bigEndian32(const unsigned char* p) {
 
 } // namespace
 
-std::span<const PictureSpec> skinPictureTable() { return kTable; }
+std::span<const PictureEntry> skinPictureTable() {
+    return kTable;
+}
 
 std::string lookPicture(int look, std::string_view name) {
     std::string out = "L";
@@ -110,7 +112,7 @@ std::string lookPicture(int look, std::string_view name) {
 
 PictureSizes PictureSizes::listed() {
     PictureSizes sizes;
-    for (const PictureSpec& p : kTable) {
+    for (const PictureEntry& p : kTable) {
         if (!p.perLook) {
             sizes.set(p.name, p.size);
             continue;
@@ -130,7 +132,9 @@ PictureSizes PictureSizes::fromResources() {
     return sizes;
 }
 
-void PictureSizes::set(std::string_view name, PictureSize size) { sizes_[lower(name)] = size; }
+void PictureSizes::set(std::string_view name, PictureSize size) {
+    sizes_[lower(name)] = size;
+}
 
 PictureSize PictureSizes::operator()(std::string_view name) const {
     auto it = sizes_.find(lower(name));

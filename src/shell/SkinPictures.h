@@ -16,14 +16,14 @@ struct PictureSize {
 
 // One picture of the window: its name and its size. Pictures of a look carry the look's prefix
 // ("L1_", "L2_", "L3_"); `perLook` rows are listed without it.
-struct PictureSpec {
+struct PictureEntry {
     std::string_view name;
     PictureSize size;
     bool perLook = false;
 };
 
 // Every picture the window shows, with its size. (The busy animation "WaitGif_NN" is not part of it.)
-std::span<const PictureSpec> skinPictureTable();
+std::span<const PictureEntry> skinPictureTable();
 
 // The full name of a picture of look 1..3: "Back1" -> "L2_Back1" for look 2.
 std::string lookPicture(int look, std::string_view name);

@@ -9,14 +9,38 @@ namespace {
 constexpr std::array kSizeKeys = {"Size_A", "Size_B", "Size_C", "Size_D", "Size_E", "Size_F",
                                   "Size_G", "Size_I", "Size_J", "Size_L", "Size_M"};
 
-constexpr std::array kColourFamilies = {
-    "Color_A",          "Color_B",         "Color_C",          "Color_D",          "Color_E",
-    "Color_F",          "Color_G",         "Color_I",          "Color_K",          "Color_L",
-    "Color_M",          "Color_D_Selected", "Color_D_notSelected", "Color_D_Back", "Color_D_Border",
-    "Color_G_Back",     "Color_G_Border",  "Color_G_SF",       "Color_G_SP",       "Color_F_LBack",
-    "Color_F_LBorder",  "Color_F_Font",    "Color_F_Back",     "Color_F_I",        "Color_MACRO",
-    "Color_J_Font",     "Color_J_Back",    "Color_J_Border",   "Color_K_AK",       "Color_L_MN",
-    "Color_M_MN",       "Color_BG_Slider"};
+constexpr std::array kColourFamilies = {"Color_A",
+                                        "Color_B",
+                                        "Color_C",
+                                        "Color_D",
+                                        "Color_E",
+                                        "Color_F",
+                                        "Color_G",
+                                        "Color_I",
+                                        "Color_K",
+                                        "Color_L",
+                                        "Color_M",
+                                        "Color_D_Selected",
+                                        "Color_D_notSelected",
+                                        "Color_D_Back",
+                                        "Color_D_Border",
+                                        "Color_G_Back",
+                                        "Color_G_Border",
+                                        "Color_G_SF",
+                                        "Color_G_SP",
+                                        "Color_F_LBack",
+                                        "Color_F_LBorder",
+                                        "Color_F_Font",
+                                        "Color_F_Back",
+                                        "Color_F_I",
+                                        "Color_MACRO",
+                                        "Color_J_Font",
+                                        "Color_J_Back",
+                                        "Color_J_Border",
+                                        "Color_K_AK",
+                                        "Color_L_MN",
+                                        "Color_M_MN",
+                                        "Color_BG_Slider"};
 
 // A button that exists once on each of the five user pages.
 struct PageButton {
@@ -29,12 +53,12 @@ struct PageButton {
 constexpr std::array kPageButtons = {
     PageButton{"Btn_A2", "Confirm1", "BtnS_01", false}, PageButton{"Btn_A3", "Confirm2", "BtnS_01", false},
     PageButton{"Btn_A5", "Confirm3", "BtnS_01", false}, PageButton{"Btn_A4", "Exit", "ExitS_01", false},
-    PageButton{"Btn_A6", "Mini", "MiniS_01", false},     PageButton{"Btn_B1", "Main", "SetS_03", true},
-    PageButton{"Btn_B2", "Switch", "SetS_01", true},     PageButton{"Btn_B3", "Fixed", "SetS_01", true},
-    PageButton{"Btn_B4", "Adv", "SetS_01", true},        PageButton{"Btn_B5", "Breath", "SetS_01", true},
-    PageButton{"Btn_B6", "Save", "SetS_01", true},       PageButton{"Btn_B7", "Load", "SetS_01", true},
-    PageButton{"Btn_B8", "Lang1", "SetS_03", true},      PageButton{"Btn_B9", "Lang2", "SetS_01", true},
-    PageButton{"Btn_B10", "Lang3", "SetS_01", true},     PageButton{"Btn_B11", "Macro", "SetS_01", true},
+    PageButton{"Btn_A6", "Mini", "MiniS_01", false},    PageButton{"Btn_B1", "Main", "SetS_03", true},
+    PageButton{"Btn_B2", "Switch", "SetS_01", true},    PageButton{"Btn_B3", "Fixed", "SetS_01", true},
+    PageButton{"Btn_B4", "Adv", "SetS_01", true},       PageButton{"Btn_B5", "Breath", "SetS_01", true},
+    PageButton{"Btn_B6", "Save", "SetS_01", true},      PageButton{"Btn_B7", "Load", "SetS_01", true},
+    PageButton{"Btn_B8", "Lang1", "SetS_03", true},     PageButton{"Btn_B9", "Lang2", "SetS_01", true},
+    PageButton{"Btn_B10", "Lang3", "SetS_01", true},    PageButton{"Btn_B11", "Macro", "SetS_01", true},
     PageButton{"Btn_B12", "Update", "SetS_01", true},
 };
 
@@ -89,8 +113,9 @@ void applyWindowControls(SkinPass& pass) {
     for (const PageButton& b : kPageButtons) placePageButton(pass, b, spaceF, spaceB);
 
     // Page pictures.
-    const std::array<std::string, 6> pictures = {pass.look("Back1"), pass.look("Back2"), pass.look("Back3"),
-                                                 pass.look("Back4"), std::string("Update"), pass.look("Back5")};
+    const std::array<std::string, 6> pictures = {pass.look("Back1"),    pass.look("Back2"),
+                                                 pass.look("Back3"),    pass.look("Back4"),
+                                                 std::string("Update"), pass.look("Back5")};
     for (int n = 1; n <= 6; ++n) {
         Placement& p = pass.picture(concat("Img_P", n), static_cast<SkinPage>(n), pictures[n - 1]);
         pass.moveTo(p, concat("P", n));

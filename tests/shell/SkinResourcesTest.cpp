@@ -27,7 +27,9 @@ bool overlap(const Box& a, const Box& b) {
     return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
 }
 
-bool startsWith(const std::string& s, std::string_view prefix) { return s.rfind(prefix, 0) == 0; }
+bool startsWith(const std::string& s, std::string_view prefix) {
+    return s.rfind(prefix, 0) == 0;
+}
 
 // Controls that share their place with another by design: backgrounds and page pictures, click labels on
 // their pictures, swatches under their frames, and the alternatives of which only one is ever shown
@@ -37,8 +39,8 @@ bool sharesPlaceByDesign(const Placement& p, const std::string& name) {
     if (p.kind == SkinKind::Label || p.kind == SkinKind::Box) return true;
     if (p.parent == "Gb_Insert") return true;
     if (name.size() == 6 && startsWith(name, "Img_P")) return true; // page pictures Img_P1 .. Img_P6
-    for (std::string_view prefix : {"Img_Base_", "Img_Msg", "cs_", "Img_MCULEDStep_",
-                                    "slider_MCULED_Speed", "lbl_MCULEDStepNum", "Img_GunMode3", "Img_GunMode4"})
+    for (std::string_view prefix : {"Img_Base_", "Img_Msg", "cs_", "Img_MCULEDStep_", "slider_MCULED_Speed",
+                                    "lbl_MCULEDStepNum", "Img_GunMode3", "Img_GunMode4"})
         if (startsWith(name, prefix)) return true;
     return false;
 }
@@ -93,14 +95,16 @@ TEST(ShippedSkins, HoldEveryKeyThePassReadsAndLayOutEveryPageCleanly) {
                                         std::to_string(branding.barConfigType);
             SkinLayout layout;
             applySkin(skin, language, branding, pictures, layout);
-            for (const std::string& key : layout.missingKeys()) ADD_FAILURE() << context << ": no number in " << key;
+            for (const std::string& key : layout.missingKeys())
+                ADD_FAILURE() << context << ": no number in " << key;
             expectInsideAndApart(layout, context);
         }
         for (SkinDialog dialog : {SkinDialog::KeyCombination, SkinDialog::Value, SkinDialog::XY}) {
             SkinLayout layout;
             applyDialogSkin(skin, language, dialog, pictures, layout);
             const std::string context = "org" + std::to_string(language) + " dialog";
-            for (const std::string& key : layout.missingKeys()) ADD_FAILURE() << context << ": no number in " << key;
+            for (const std::string& key : layout.missingKeys())
+                ADD_FAILURE() << context << ": no number in " << key;
             expectInsideAndApart(layout, context);
         }
     }
@@ -119,9 +123,9 @@ TEST(ShippedSkins, ShowTheKeyLabelsOfTheirMouse) {
 
 TEST(ShippedPictures, EveryPictureExistsAtItsListedSizeForEveryLook) {
     std::vector<std::string> names;
-    for (const PictureSpec& spec : skinPictureTable()) {
-        if (!spec.perLook) names.emplace_back(spec.name);
-        for (int look = 1; spec.perLook && look <= 3; ++look) names.push_back(lookPicture(look, spec.name));
+    for (const PictureEntry& entry : skinPictureTable()) {
+        if (!entry.perLook) names.emplace_back(entry.name);
+        for (int look = 1; entry.perLook && look <= 3; ++look) names.push_back(lookPicture(look, entry.name));
     }
     for (const std::string& name : names) {
         const PngImage png = PngImage::fromResource(name);

@@ -92,11 +92,12 @@ TEST(SkinRules, StepBarsRunRightOrStackUpward) {
 }
 
 TEST(SkinRules, BrandingChoosesSlidersOrStepsNumberLabelsAndTheLightingLayout) {
-    const std::string skin = "DPI_Orientation=1\nDPI1_Steps_X=100\nDPI1_Steps_Y=300\nDPI1_Steps_D=2\nSize_D=9\n"
-                             "LEDMode1_X=10\nLEDMode1_Y=20\nLEDMode1_R230_X=210\nLEDMode1_R230_Y=220\n"
-                             "LED_Mode_1_Lable_X=30\nLED_Mode_1_Lable_Y=18\nLED_Mode_1_Lable_Width=90\n"
-                             "LED_Mode_1_R230_Lable_X=230\nLED_Mode_1_R230_Lable_Y=218\n"
-                             "LED_Mode_1_R230_Lable_Width=70\nLED_Mode_Option_Lable_Size=10\n";
+    const std::string skin =
+        "DPI_Orientation=1\nDPI1_Steps_X=100\nDPI1_Steps_Y=300\nDPI1_Steps_D=2\nSize_D=9\n"
+        "LEDMode1_X=10\nLEDMode1_Y=20\nLEDMode1_R230_X=210\nLEDMode1_R230_Y=220\n"
+        "LED_Mode_1_Lable_X=30\nLED_Mode_1_Lable_Y=18\nLED_Mode_1_Lable_Width=90\n"
+        "LED_Mode_1_R230_Lable_X=230\nLED_Mode_1_R230_Lable_Y=218\n"
+        "LED_Mode_1_R230_Lable_Width=70\nLED_Mode_Option_Lable_Size=10\n";
     const SkinLayout sliders = pass(skin, {1, 1, 1});
     EXPECT_FALSE(shown(sliders, "Img_DPI1_5"));
     EXPECT_TRUE(shown(sliders, "slider_DPI1"));

@@ -3,7 +3,8 @@
 namespace krm::pictures {
 
 const Look& look(int number) {
-    static const Look looks[3] = {{1, QColor(235, 64, 80)}, {2, QColor(40, 200, 230)}, {3, QColor(255, 170, 40)}};
+    static const Look looks[3] = {
+        {1, QColor(235, 64, 80)}, {2, QColor(40, 200, 230)}, {3, QColor(255, 170, 40)}};
     return looks[(number - 1) % 3];
 }
 
@@ -40,7 +41,8 @@ QColor withAlpha(QColor c, int alpha) {
 
 QColor mix(const QColor& a, const QColor& b, qreal t) {
     return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t, a.greenF() + (b.greenF() - a.greenF()) * t,
-                            a.blueF() + (b.blueF() - a.blueF()) * t, a.alphaF() + (b.alphaF() - a.alphaF()) * t);
+                            a.blueF() + (b.blueF() - a.blueF()) * t,
+                            a.alphaF() + (b.alphaF() - a.alphaF()) * t);
 }
 
 } // namespace krm::pictures

@@ -16,18 +16,24 @@ enum class State { Normal, Hover, Marked };
 
 QColor stateFill(State s) {
     switch (s) {
-    case State::Normal: return ink::card;
-    case State::Hover: return QColor(44, 50, 61);
-    case State::Marked: return QColor(58, 66, 80);
+    case State::Normal:
+        return ink::card;
+    case State::Hover:
+        return QColor(44, 50, 61);
+    case State::Marked:
+        return QColor(58, 66, 80);
     }
     return ink::card;
 }
 
 QColor stateBorder(State s) {
     switch (s) {
-    case State::Normal: return QColor(52, 59, 72);
-    case State::Hover: return QColor(120, 130, 148);
-    case State::Marked: return ink::light;
+    case State::Normal:
+        return QColor(52, 59, 72);
+    case State::Hover:
+        return QColor(120, 130, 148);
+    case State::Marked:
+        return ink::light;
     }
     return ink::line;
 }
@@ -236,11 +242,11 @@ QImage sliderRuler() {
 
 // Gun silhouettes, drawn from a few parts in a 100 x 36 box.
 struct GunShape {
-    qreal barrel;     // barrel length
-    qreal stock;      // 0 none, 1 solid, 2 skeleton
-    qreal magazine;   // 0 none, 1 straight, 2 curved, 3 drum
+    qreal barrel;   // barrel length
+    qreal stock;    // 0 none, 1 solid, 2 skeleton
+    qreal magazine; // 0 none, 1 straight, 2 curved, 3 drum
     bool scope;
-    qreal body;       // receiver length
+    qreal body; // receiver length
 };
 
 constexpr std::array<GunShape, 7> kGuns = {{
@@ -284,8 +290,8 @@ QPainterPath gunPath(const GunShape& g) {
     }
     x += g.body;
     path.addRect(QRectF(x, 12.5, g.barrel, 3.5));
-    path.addRect(QRectF(x, 16, g.barrel * 0.6, 2)); // handguard underside
-    path.addRect(QRectF(x + g.barrel - 2, 10, 2, 3));  // front sight
+    path.addRect(QRectF(x, 16, g.barrel * 0.6, 2));   // handguard underside
+    path.addRect(QRectF(x + g.barrel - 2, 10, 2, 3)); // front sight
     return path;
 }
 

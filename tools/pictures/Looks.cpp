@@ -135,16 +135,26 @@ QImage pagePicture(int w, int h, const std::vector<QRectF>& cards, const Look& l
 // Where each button slot sits on the drawn mouse (key page picture pixels).
 QPointF anchorOfSlot(int slot) {
     switch (slot) {
-    case 1: return {296, 92};  // left button
-    case 2: return {244, 241}; // back (side)
-    case 3: return {265, 131}; // fire button beside the left button
-    case 4: return {384, 92};  // right button
-    case 5: return {244, 199}; // forward (side)
-    case 6: return {246, 291}; // lower side button
-    case 7: return {340, 96};  // wheel
-    case 8: return {340, 146}; // DPI button
-    case 9: return {436, 213}; // right side button
-    default: return {340, 260};
+    case 1:
+        return {296, 92}; // left button
+    case 2:
+        return {244, 241}; // back (side)
+    case 3:
+        return {265, 131}; // fire button beside the left button
+    case 4:
+        return {384, 92}; // right button
+    case 5:
+        return {244, 199}; // forward (side)
+    case 6:
+        return {246, 291}; // lower side button
+    case 7:
+        return {340, 96}; // wheel
+    case 8:
+        return {340, 146}; // DPI button
+    case 9:
+        return {436, 213}; // right side button
+    default:
+        return {340, 260};
     }
 }
 
@@ -233,7 +243,8 @@ void drawMouse(QPainter& p, const Look& look, const std::vector<int>& buttons) {
     p.setBrush(rubber);
     p.drawRoundedRect(wheel, 7, 7);
     p.setPen(QPen(QColor(20, 23, 28, 180), 1));
-    for (qreal y = wheel.top() + 5; y < wheel.bottom() - 3; y += 5) p.drawLine(QPointF(334, y), QPointF(346, y));
+    for (qreal y = wheel.top() + 5; y < wheel.bottom() - 3; y += 5)
+        p.drawLine(QPointF(334, y), QPointF(346, y));
     p.setPen(QPen(withAlpha(look.accent, 200), 1.5));
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(wheel.adjusted(-3, -3, 3, 3), 9, 9);
@@ -356,14 +367,14 @@ void drawLookPictures(int number, const QString& skinDirectory, PictureSet& out)
     {
         QPainter p;
         beginPainter(p, performance);
-        separator(p, 24, 500, 62);   // under the column titles
-        separator(p, 24, 500, 300);  // above the sniper row
-        separator(p, 536, 826, 72);  // under the report rate
+        separator(p, 24, 500, 62);  // under the column titles
+        separator(p, 24, 500, 300); // above the sniper row
+        separator(p, 536, 826, 72); // under the report rate
     }
     out[prefix + "Back2"] = performance;
     // Lighting: modes and brightness on the left, speed and colours on the right.
-    QImage lighting =
-        pagePicture(850, 374, {QRectF(12, 8, 300, 358), QRectF(324, 8, 514, 112), QRectF(324, 130, 514, 236)}, l);
+    QImage lighting = pagePicture(
+        850, 374, {QRectF(12, 8, 300, 358), QRectF(324, 8, 514, 112), QRectF(324, 130, 514, 236)}, l);
     {
         QPainter p;
         beginPainter(p, lighting);
@@ -377,14 +388,15 @@ void drawLookPictures(int number, const QString& skinDirectory, PictureSet& out)
         for (int k = 1; k <= 10; ++k) {
             const Placement* swatch = layout.find("lbl_Col" + std::to_string(k));
             if (!swatch || !page) continue;
-            const QRectF below(swatch->x - page->x - 12, swatch->y - page->y + swatch->height + 4, swatch->width + 24, 16);
+            const QRectF below(swatch->x - page->x - 12, swatch->y - page->y + swatch->height + 4,
+                               swatch->width + 24, 16);
             p.drawText(below, Qt::AlignCenter, QString::number(k));
         }
     }
     out[prefix + "Back3"] = lighting;
     // Macros: PC macros, the macro's content and the macros stored in the mouse.
-    out[prefix + "Back4"] =
-        pagePicture(850, 374, {QRectF(12, 8, 270, 358), QRectF(294, 8, 280, 358), QRectF(586, 8, 252, 358)}, l);
+    out[prefix + "Back4"] = pagePicture(
+        850, 374, {QRectF(12, 8, 270, 358), QRectF(294, 8, 280, 358), QRectF(586, 8, 252, 358)}, l);
     out[prefix + "Back5"] = gunPage(l);
 }
 

@@ -61,9 +61,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(name));
             ++failures;
         }
-    if (!writePng(krm::pictures::contactSheet(pictures), root.filePath("tools/pictures/contact-sheet.png"))) ++failures;
+    if (!writePng(krm::pictures::contactSheet(pictures), root.filePath("tools/pictures/contact-sheet.png")))
+        ++failures;
     const qsizetype preview = args.indexOf(QStringLiteral("--preview"));
-    if (preview > 0 && preview + 1 < args.size()) krm::pictures::writePreviews(pictures, skins, args[preview + 1]);
+    if (preview > 0 && preview + 1 < args.size())
+        krm::pictures::writePreviews(pictures, skins, args[preview + 1]);
     std::printf("%zu pictures written to %s\n", pictures.size(), qPrintable(images));
     return failures == 0 ? 0 : 1;
 }
