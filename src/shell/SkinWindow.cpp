@@ -66,7 +66,7 @@ void placePageButton(SkinPass& pass, const PageButton& b, int spaceF, int spaceB
     const std::optional<bool> shown = pass.enabled(b.keyPrefix);
     if (b.keyPrefix == "Btn_B2" && shown) pass.layout.flags.profile2Button = *shown;
     if (b.keyPrefix == "Btn_B3" && shown) pass.layout.flags.profile3Button = *shown;
-    const bool group_a = b.keyPrefix[4] == 'A';
+    const bool groupA = b.keyPrefix[4] == 'A';
     const bool readPositions = shown.value_or(true);
     std::optional<int> x, y;
     if (readPositions) {
@@ -84,7 +84,7 @@ void placePageButton(SkinPass& pass, const PageButton& b, int spaceF, int spaceB
         if (y) picture.y = label.y = *y;
         label.width = picture.width - (b.inset ? spaceF + spaceB : 0);
         label.height = picture.height;
-        pass.setText(label, group_a ? "Size_A" : "Size_B", group_a ? "Color_A" : "Color_B");
+        pass.setText(label, groupA ? "Size_A" : "Size_B", groupA ? "Color_A" : "Color_B");
     }
 }
 
