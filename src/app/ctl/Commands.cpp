@@ -2,8 +2,12 @@
 
 namespace krm::ctl {
 
+int runInspect(Context& ctx);
+
 const std::vector<Command>& commands() {
-    static const std::vector<Command> table = {};
+    static const std::vector<Command> table = {
+        {"inspect", "FILE [--variant V] [--json]", "decode a profile file (V: R210B or R230B)", runInspect},
+    };
     return table;
 }
 
