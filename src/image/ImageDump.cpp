@@ -326,4 +326,16 @@ std::string DumpImageText(const ImageState& state, const DumpContext& ctx) {
     return RenderDumpText(DumpImageJson(state, ctx));
 }
 
+FileResult<std::string> DumpProfileFile(const std::string& path, Variant variant, bool json) {
+    using R = FileResult<std::string>;
+    const auto file = ReadProfileFile(path);
+    if (!file) return R::fail(file.error.kind, file.error.message);
+    ImageState state = ImageState::forVariant(variant);
+    ReplaceImage(state, *file.value, DefaultInputs{});
+    DumpContext ctx;
+    ctx.source = path;
+    if (!json) return R{DumpImageText(state, ctx), {}};
+    return R{DumpImageJson(state, ctx).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n", {}};
+}
+
 } // namespace krm

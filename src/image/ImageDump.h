@@ -2,6 +2,7 @@
 
 #include "image/ConfigImage.h"
 #include "image/DefaultImages.h"
+#include "image/ImageFiles.h"
 
 #include <functional>
 #include <nlohmann/json.hpp>
@@ -28,5 +29,10 @@ nlohmann::ordered_json DumpImageJson(const ImageState& state, const DumpContext&
 std::string DumpImageText(const ImageState& state, const DumpContext& ctx);
 // Plain-text rendering of any dump tree (exposed for the mouse dump, which adds device fields).
 std::string RenderDumpText(const nlohmann::ordered_json& tree);
+
+// A profile file decoded for reading without a mouse: refused like a load (unreadable, shorter than
+// 2048 bytes, no marker), otherwise the dump of the image with the given variant's layout. Sections are
+// checked as right after a mouse was found: no LED type known yet and no cb_Package selection.
+FileResult<std::string> DumpProfileFile(const std::string& path, Variant variant, bool json);
 
 } // namespace krm

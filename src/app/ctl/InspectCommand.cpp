@@ -2,7 +2,6 @@
 
 #include "app/ctl/Commands.h"
 
-#include "image/ConfigImage.h"
 #include "image/ImageDump.h"
 #include "image/ImageFiles.h"
 
@@ -48,26 +47,15 @@ int runInspect(Context& ctx) {
         return kUsage;
     }
 
-    const auto file = ReadProfileFile(path);
-    if (!file) {
-        std::fprintf(stderr, "krmctl inspect: %s\n", file.error.message.c_str());
-        if (file.error.kind == FileErrorKind::TooShort || file.error.kind == FileErrorKind::BadMarker)
+    const auto dump = DumpProfileFile(path, variant, json);
+    if (!dump) {
+        std::fprintf(stderr, "krmctl inspect: %s\n", dump.error.message.c_str());
+        if (dump.error.kind == FileErrorKind::TooShort || dump.error.kind == FileErrorKind::BadMarker)
             std::fprintf(stderr, "krmctl inspect: \"%s\" is not a 2048-byte profile file with the marker E0 at 495\n",
                          path.c_str());
         return kBadFile;
     }
-
-    // Sections are checked as right after a mouse was found: no LED type known yet, no package chosen.
-    ImageState state = ImageState::forVariant(variant);
-    ReplaceImage(state, *file.value, DefaultInputs{});
-    DumpContext dc;
-    dc.source = path;
-    if (json) {
-        const auto tree = DumpImageJson(state, dc);
-        std::printf("%s\n", tree.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
-    } else {
-        std::fputs(DumpImageText(state, dc).c_str(), stdout);
-    }
+    std::fputs(dump.value->c_str(), stdout);
     return kOk;
 }
 
