@@ -13,7 +13,9 @@ int hexValue(char c) {
 }
 } // namespace
 
-std::string CodeText(std::span<const std::uint8_t, 4> code) { return HexBytes(code); }
+std::string CodeText(std::span<const std::uint8_t, 4> code) {
+    return HexBytes(code);
+}
 
 std::optional<FunctionCode> ParseCodeText(std::string_view text) {
     if (text.size() != 8) return std::nullopt;

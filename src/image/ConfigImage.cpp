@@ -31,11 +31,16 @@ SectionCopies SectionCopies::forVariant(Variant v) {
 
 std::string_view SectionName(SectionId id) {
     switch (id) {
-    case SectionId::Vendor: return "vendor";
-    case SectionId::User: return "user";
-    case SectionId::Profile1: return "profile1";
-    case SectionId::Profile2: return "profile2";
-    case SectionId::Profile3: return "profile3";
+    case SectionId::Vendor:
+        return "vendor";
+    case SectionId::User:
+        return "user";
+    case SectionId::Profile1:
+        return "profile1";
+    case SectionId::Profile2:
+        return "profile2";
+    case SectionId::Profile3:
+        return "profile3";
     }
     return "";
 }
@@ -57,7 +62,7 @@ UnpackReport UnpackImage(const ConfigImage& image, SectionCopies& c, const Defau
     report.sections[1].repaired = CheckUserSection(c.user, in);
 
     bool (*const checks[])(ProfileCopy, const DefaultInputs&) = {CheckProfile1Section, CheckProfile2Section,
-                                                                  CheckProfile3Section};
+                                                                 CheckProfile3Section};
     for (int p = 0; p < 3; ++p) {
         auto& profile = c.profiles[static_cast<std::size_t>(p)];
         copyOut(image, profileOffset(p + 1), profile);
@@ -137,7 +142,8 @@ FunctionCodeText BuildFunctionCodeText(const SectionCopies& c) {
     FunctionCodeText t;
     for (int p = 1; p <= 3; ++p)
         for (int k = 1; k <= 12; ++k)
-            t.profiles[static_cast<std::size_t>(p - 1)][static_cast<std::size_t>(k - 1)] = CodeText(ProfileCode(c, p, k));
+            t.profiles[static_cast<std::size_t>(p - 1)][static_cast<std::size_t>(k - 1)] =
+                CodeText(ProfileCode(c, p, k));
     for (int n = 1; n <= 9; ++n) t.comboKeys[static_cast<std::size_t>(n - 1)] = CodeText(ComboKeyCode(c, n));
     return t;
 }

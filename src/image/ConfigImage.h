@@ -26,10 +26,12 @@ struct SectionCopies {
     std::array<std::uint8_t, image::kReservedLength> reserved{};
     std::array<std::uint8_t, image::kMacroLength> macroBlock{};
     std::array<std::uint8_t, image::kPatchBlockLength> patchBlock{};
-    std::vector<std::uint8_t> patchCode;                 // layout.patchCodeLength bytes
-    std::vector<std::uint8_t> fireMacroArea;             // layout.fireMacroAreaLength bytes
-    std::array<std::vector<std::uint8_t>, image::kFireMacroCount> fireMacroBodies; // layout.fireMacroBodySize each
-    std::array<std::array<std::uint8_t, image::kFireMacroNameSize>, image::kFireMacroCount> fireMacroNames{}; // R230B
+    std::vector<std::uint8_t> patchCode;     // layout.patchCodeLength bytes
+    std::vector<std::uint8_t> fireMacroArea; // layout.fireMacroAreaLength bytes
+    std::array<std::vector<std::uint8_t>, image::kFireMacroCount>
+        fireMacroBodies; // layout.fireMacroBodySize each
+    std::array<std::array<std::uint8_t, image::kFireMacroNameSize>, image::kFireMacroCount>
+        fireMacroNames{}; // R230B
 
     static SectionCopies forVariant(Variant v);
 };

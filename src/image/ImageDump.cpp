@@ -11,7 +11,9 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-std::string hex2(std::uint8_t b) { return HexBytes(std::span<const std::uint8_t>(&b, 1)); }
+std::string hex2(std::uint8_t b) {
+    return HexBytes(std::span<const std::uint8_t>(&b, 1));
+}
 std::string hex4(std::uint16_t v) {
     const std::uint8_t b[] = {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v & 0xFF)};
     return HexBytes(b);
@@ -56,10 +58,12 @@ Json macroRecords(std::span<const std::uint8_t> block) {
                 length = 16 + offset + 1;
                 break;
             }
-            if (e == 0x01 || e == 0x02 || e == 0x81 || e == 0x82 || e == 0xFD) offset += 2;
-            else if (e == 0x04 || e == 0xFE) offset += 3;
-            else if (e == 0x21 || e == 0x22 || e == 0x24 || e == 0x28 || e == 0x30 || e == 0xA1 || e == 0xA2 ||
-                     e == 0xA4 || e == 0xA8 || e == 0xB0 || e == 0xFC)
+            if (e == 0x01 || e == 0x02 || e == 0x81 || e == 0x82 || e == 0xFD)
+                offset += 2;
+            else if (e == 0x04 || e == 0xFE)
+                offset += 3;
+            else if (e == 0x21 || e == 0x22 || e == 0x24 || e == 0x28 || e == 0x30 || e == 0xA1 ||
+                     e == 0xA2 || e == 0xA4 || e == 0xA8 || e == 0xB0 || e == 0xFC)
                 offset += 1;
             else { // not an event: the macro ends here
                 length = 16 + offset + 1;
@@ -98,7 +102,8 @@ Json options(std::span<const std::uint8_t> v) {
         j["name"] = f.name;
         j["control"] = f.control;
         j["byte"] = f.offset;
-        j["bits"] = f.high == f.low ? std::to_string(f.high) : std::to_string(f.high) + ":" + std::to_string(f.low);
+        j["bits"] =
+            f.high == f.low ? std::to_string(f.high) : std::to_string(f.high) + ":" + std::to_string(f.low);
         j["value"] = value;
         j["text"] = OptionText(f, value);
         list.push_back(j);
@@ -128,7 +133,8 @@ Json lighting(const SectionCopies& c) {
     const std::uint8_t b164 = c.user[user::kProfileAndColour];
     j["profile_colour_nibble"] = b164 >> 4;
     if (auto index = ProfileColourIndex(b164))
-        j["profile_colour"] = *index == 10 ? std::string("user colour") : "colour " + std::to_string(*index + 1);
+        j["profile_colour"] =
+            *index == 10 ? std::string("user colour") : "colour " + std::to_string(*index + 1);
     else
         j["profile_colour"] = nullptr;
     const McuLed mcu = DecodeMcuLed(c.patchBlock);
@@ -252,7 +258,8 @@ nlohmann::ordered_json DumpImageJson(const ImageState& state, const DumpContext&
     Json fire = Json::array();
     for (int i = 0; i < image::kFireMacroCount; ++i) {
         Json m{{"macro", i + 1}};
-        if (c.layout.firstBodyOffset > 0) m["name"] = DecodeName16(c.fireMacroNames[static_cast<std::size_t>(i)]);
+        if (c.layout.firstBodyOffset > 0)
+            m["name"] = DecodeName16(c.fireMacroNames[static_cast<std::size_t>(i)]);
         m["body"] = HexBytes(c.fireMacroBodies[static_cast<std::size_t>(i)], " ");
         fire.push_back(m);
     }
@@ -262,7 +269,9 @@ nlohmann::ordered_json DumpImageJson(const ImageState& state, const DumpContext&
 
 namespace {
 
-bool isScalar(const Json& j) { return !j.is_object() && !j.is_array(); }
+bool isScalar(const Json& j) {
+    return !j.is_object() && !j.is_array();
+}
 
 std::string scalarText(const Json& j) {
     if (j.is_null()) return "-";
@@ -335,7 +344,8 @@ FileResult<std::string> DumpProfileFile(const std::string& path, Variant variant
     DumpContext ctx;
     ctx.source = path;
     if (!json) return R{DumpImageText(state, ctx), {}};
-    return R{DumpImageJson(state, ctx).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n", {}};
+    return R{DumpImageJson(state, ctx).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n",
+             {}};
 }
 
 } // namespace krm

@@ -16,7 +16,11 @@ constexpr OptionField kOptionFields[] = {
     {"key input type", "cb_KbdType", 5, 6, 6, {"IO", "Multi Key"}},
     // The field holds list index + 1; 0 is shown like 1.
     {"DPI indication", "cb_CPIIndication", 5, 5, 4, {"No Indication", "No Indication", "Fade ", "Flash"}},
-    {"DPI set", "cb_CPISet", 5, 3, 2,
+    {"DPI set",
+     "cb_CPISet",
+     5,
+     3,
+     2,
      {"400,800,1600,2400", "1000,2400,3200,6000", "600,1200,2400,4800", "800,1200,1600,2400"}},
     {"DPI level preset", "cb_CPILevel", 5, 1, 0, {"1st", "4th", "3rd", "2nd"}},
     {"sensor rotation", "cb_SensorRotation", 6, 7, 6, {"270°", "180°", "90°", "0 °"}},
@@ -25,7 +29,12 @@ constexpr OptionField kOptionFields[] = {
     {"fire key count", "cb_FireKeyCount", 6, 1, 0, {"Continue", "4 times", "3 times", "2 times"}},
     {"LED drive 0", "cb_LEDCtrl0", 7, 7, 7, {"open drain", "drive high"}},
     {"LED drive 1", "cb_LEDCtrl1", 7, 6, 6, {"high active", "low active"}},
-    {"LED mode fuse", "cb_LEDModeFuse", 7, 5, 4, {"1/F3(ZK LED)", "2/F2(ZK LED)", "5/F1(ZK LED)", "4/2(28s Sync LED)"}},
+    {"LED mode fuse",
+     "cb_LEDModeFuse",
+     7,
+     5,
+     4,
+     {"1/F3(ZK LED)", "2/F2(ZK LED)", "5/F1(ZK LED)", "4/2(28s Sync LED)"}},
     {"combo key time", "cb_ComboKeyTime", 7, 3, 3, {"2s", "3s"}},
     {"USB CDR", "cb_USBCDR", 7, 2, 2, {"CDR2", "CDR1"}},
     {"sensor sleep", "cb_SensorSleep", 7, 1, 1, {"Enable", "Disable"}},
@@ -96,7 +105,11 @@ void appendUtf8(std::string& out, char32_t cp) {
 // Next code point of UTF-8 text; a malformed sequence gives U+FFFD and skips one byte.
 char32_t nextCodePoint(std::string_view s, std::size_t& i) {
     const auto b0 = static_cast<unsigned char>(s[i]);
-    const int extra = b0 < 0x80 ? 0 : (b0 & 0xE0) == 0xC0 ? 1 : (b0 & 0xF0) == 0xE0 ? 2 : (b0 & 0xF8) == 0xF0 ? 3 : -1;
+    const int extra = b0 < 0x80             ? 0
+                      : (b0 & 0xE0) == 0xC0 ? 1
+                      : (b0 & 0xF0) == 0xE0 ? 2
+                      : (b0 & 0xF8) == 0xF0 ? 3
+                                            : -1;
     if (extra < 0 || i + static_cast<std::size_t>(extra) >= s.size()) {
         ++i;
         return 0xFFFD;
@@ -116,7 +129,9 @@ char32_t nextCodePoint(std::string_view s, std::size_t& i) {
 
 } // namespace
 
-std::span<const OptionField> OptionFields() { return kOptionFields; }
+std::span<const OptionField> OptionFields() {
+    return kOptionFields;
+}
 
 int ReadOption(const OptionField& f, std::span<const std::uint8_t> vendorCopy) {
     return ReadBits(vendorCopy[f.offset], f.high, f.low);
@@ -126,9 +141,13 @@ std::string_view OptionText(const OptionField& f, int value) {
     return value >= 0 && value < 4 ? f.texts[static_cast<std::size_t>(value)] : std::string_view{};
 }
 
-std::span<const RegisterField> SensorRegisters() { return kRegisters; }
+std::span<const RegisterField> SensorRegisters() {
+    return kRegisters;
+}
 
-int ReportRateHz(std::span<const std::uint8_t> v) { return 125 << ReadBits(v[4], 5, 4); }
+int ReportRateHz(std::span<const std::uint8_t> v) {
+    return 125 << ReadBits(v[4], 5, 4);
+}
 
 DpiLevels DecodeDpiLevels(std::span<const std::uint8_t> v) {
     DpiLevels d;
@@ -163,7 +182,8 @@ std::string RgbHex(Rgb c) {
 
 Breathing DecodeBreathing(std::span<const std::uint8_t> v) {
     return Breathing{ReadBE16(v, vendor::kBreathLowBright), ReadBE16(v, vendor::kBreathHighBright),
-                     ReadBE16(v, vendor::kBreathLowHold), ReadBE16(v, vendor::kBreathHighHold), v[vendor::kStepTime]};
+                     ReadBE16(v, vendor::kBreathLowHold), ReadBE16(v, vendor::kBreathHighHold),
+                     v[vendor::kStepTime]};
 }
 
 int SpeedLevelFromStepTime(std::uint8_t t) {
@@ -182,16 +202,21 @@ std::string ProductString(std::span<const std::uint8_t> v) {
 LedTypeByte DecodeLedType(std::uint8_t b) {
     const int mode = b & 0x0F;
     switch (ReadBits(b, 7, 6)) {
-    case 0: return {LedType::RGB, mode, 0};
-    case 1: return {LedType::Sync, mode, 0};
+    case 0:
+        return {LedType::RGB, mode, 0};
+    case 1:
+        return {LedType::Sync, mode, 0};
     case 2:
         if (ReadBits(b, 5, 4) == 0) return {LedType::MCULED, mode, 0};
         [[fallthrough]];
-    default: return {LedType::NT, mode, ReadBits(b, 6, 4) + 1};
+    default:
+        return {LedType::NT, mode, ReadBits(b, 6, 4) + 1};
     }
 }
 
-int CurrentProfile(std::uint8_t b) { return b & 0x0F; }
+int CurrentProfile(std::uint8_t b) {
+    return b & 0x0F;
+}
 
 std::optional<int> ProfileColourIndex(std::uint8_t b) {
     const int nibble = b >> 4;

@@ -27,10 +27,10 @@ inline constexpr std::size_t kProductString = 111, kProductStringLength = 16;
 
 // A bit field of the option bytes 4..8 with the list texts of its values.
 struct OptionField {
-    std::string_view name;    // e.g. "report rate"
-    std::string_view control; // the engineering control, e.g. "cb_RepRate"
-    std::size_t offset;       // vendor byte
-    int high, low;            // bits
+    std::string_view name;                 // e.g. "report rate"
+    std::string_view control;              // the engineering control, e.g. "cb_RepRate"
+    std::size_t offset;                    // vendor byte
+    int high, low;                         // bits
     std::array<std::string_view, 4> texts; // text of each field value (not of the list index)
 };
 
@@ -107,13 +107,19 @@ int FireMacroYAdjust(std::span<const std::uint8_t> userCopy, int i /*0..9*/);
 // ---- Fire-key block (offsets 484..495, relative to the block) ----
 
 struct FireKeySlot {
-    int repeat = 0;            // count byte + 1
+    int repeat = 0;             // count byte + 1
     std::uint16_t interval = 0; // ms
 };
 FireKeySlot ReadFireKeySlot(std::span<const std::uint8_t> fireKeyCopy, int slot /*1..3*/);
-inline std::uint8_t FactoryVendorCode(std::span<const std::uint8_t> f) { return f[0]; }
-inline std::uint8_t FactoryProductCode(std::span<const std::uint8_t> f) { return f[1]; }
-inline std::uint8_t ImageMarker(std::span<const std::uint8_t> f) { return f[11]; }
+inline std::uint8_t FactoryVendorCode(std::span<const std::uint8_t> f) {
+    return f[0];
+}
+inline std::uint8_t FactoryProductCode(std::span<const std::uint8_t> f) {
+    return f[1];
+}
+inline std::uint8_t ImageMarker(std::span<const std::uint8_t> f) {
+    return f[11];
+}
 
 // ---- Patch block (offsets 1008..1023, relative to the block) ----
 

@@ -45,8 +45,8 @@ std::string CannotCreateMessage(const std::string& path, int errorNumber) {
 }
 
 std::string TooShortMessage(const std::string& path, std::size_t size, std::size_t needed) {
-    return "File \"" + path + "\" is too short: " + std::to_string(size) + " bytes, " + std::to_string(needed) +
-           " needed.";
+    return "File \"" + path + "\" is too short: " + std::to_string(size) + " bytes, " +
+           std::to_string(needed) + " needed.";
 }
 
 FileResult<std::vector<std::uint8_t>> ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
@@ -89,7 +89,8 @@ FileResult<ConfigImage> ReadProfileFile(const std::string& path) {
     auto bytes = ReadFilePrefix(path, kImageSize);
     if (!bytes) return R::fail(bytes.error.kind, bytes.error.message);
     if (bytes.value->size() < kImageSize) return R::fail(FileErrorKind::TooShort, kLoadingBinError);
-    if ((*bytes.value)[image::kMarkerOffset] != image::kMarker) return R::fail(FileErrorKind::BadMarker, kLoadingBinError);
+    if ((*bytes.value)[image::kMarkerOffset] != image::kMarker)
+        return R::fail(FileErrorKind::BadMarker, kLoadingBinError);
     ConfigImage image{};
     std::copy(bytes.value->begin(), bytes.value->end(), image.begin());
     return R{image, {}};
@@ -99,10 +100,13 @@ std::optional<FileError> WriteProfileFile(const std::string& path, const ConfigI
     return WriteFileAtomically(path, image);
 }
 
-std::optional<FileError> WriteMacroBlockFile(const std::string& path, std::span<const std::uint8_t, 512> block) {
+std::optional<FileError> WriteMacroBlockFile(const std::string& path,
+                                             std::span<const std::uint8_t, 512> block) {
     return WriteFileAtomically(path, block);
 }
 
-std::string SaveFileName(const std::string& chosenPath) { return chosenPath + ".bin"; }
+std::string SaveFileName(const std::string& chosenPath) {
+    return chosenPath + ".bin";
+}
 
 } // namespace krm

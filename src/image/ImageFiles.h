@@ -23,7 +23,9 @@ template <typename T> struct FileResult {
     FileError error;
 
     explicit operator bool() const { return value.has_value(); }
-    static FileResult fail(FileErrorKind kind, std::string message) { return {std::nullopt, {kind, std::move(message)}}; }
+    static FileResult fail(FileErrorKind kind, std::string message) {
+        return {std::nullopt, {kind, std::move(message)}};
+    }
 };
 
 // "Cannot open file "%s". %s" / "Cannot create file "%s". %s" with the system's error text.
@@ -44,7 +46,8 @@ std::optional<FileError> WriteFileAtomically(const std::string& path, std::span<
 FileResult<ConfigImage> ReadProfileFile(const std::string& path);
 std::optional<FileError> WriteProfileFile(const std::string& path, const ConfigImage& image);
 // The macro block file: the 512 bytes of the macro block.
-std::optional<FileError> WriteMacroBlockFile(const std::string& path, std::span<const std::uint8_t, 512> block);
+std::optional<FileError> WriteMacroBlockFile(const std::string& path,
+                                             std::span<const std::uint8_t, 512> block);
 
 // The name a save dialog's choice is written under: the chosen name with ".bin" appended, so a chosen
 // "abc.bin" gives "abc.bin.bin".

@@ -16,9 +16,9 @@ constexpr std::array<std::uint8_t, 32> kOptionAndSensorBytes = {
 
 constexpr std::array<std::uint8_t, 5> kDpiBytes = {0x03, 0x64, 0x98, 0x00, 0x00}; // 4 levels: 4, 6, 8, 9
 
-constexpr std::array<std::uint8_t, 30> kColours = {0xFF, 0x00, 0x00, 0xFF, 0x80, 0x00, 0xFF, 0xFF, 0x00, 0x00,
-                                                   0xFF, 0x00, 0x00, 0x00, 0xFF, 0x00, 0xFF, 0x80, 0x00, 0xFF,
-                                                   0xFF, 0x80, 0x00, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0xFF};
+constexpr std::array<std::uint8_t, 30> kColours = {
+    0xFF, 0x00, 0x00, 0xFF, 0x80, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0xFF,
+    0x00, 0xFF, 0x80, 0x00, 0xFF, 0xFF, 0x80, 0x00, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0xFF};
 
 constexpr std::array<std::uint8_t, 24> kDpiColours = {0x00, 0xFF, 0x00, 0xFF, 0xFF, 0x00, 0xFF, 0x80,
                                                       0x00, 0xFF, 0x00, 0x00, 0xFF, 0x00, 0x80, 0xFF,
@@ -34,9 +34,12 @@ constexpr std::array<std::uint8_t, 48> kProfileCodes = {
 constexpr std::array<std::uint8_t, 12> kFireKeyBlock = {0xFF, 0xFF, 0x01, 0x00, 0x3C, 0x03,
                                                         0x00, 0x78, 0x07, 0x00, 0xC8, 0xE0};
 
-LedType effectiveType(const DefaultInputs& in) { return LedTypeFromText(in.ledType).value_or(LedType::RGB); }
+LedType effectiveType(const DefaultInputs& in) {
+    return LedTypeFromText(in.ledType).value_or(LedType::RGB);
+}
 
-template <std::size_t N> void put(std::span<std::uint8_t> dst, std::size_t at, const std::array<std::uint8_t, N>& src) {
+template <std::size_t N>
+void put(std::span<std::uint8_t> dst, std::size_t at, const std::array<std::uint8_t, N>& src) {
     std::copy(src.begin(), src.end(), dst.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
@@ -50,10 +53,14 @@ bool checkProfile(ProfileCopy profile, const DefaultInputs& in) {
 
 std::string_view LedTypeText(LedType type) {
     switch (type) {
-    case LedType::RGB: return "RGB";
-    case LedType::Sync: return "Sync";
-    case LedType::NT: return "NT";
-    case LedType::MCULED: return "MCULED";
+    case LedType::RGB:
+        return "RGB";
+    case LedType::Sync:
+        return "Sync";
+    case LedType::NT:
+        return "NT";
+    case LedType::MCULED:
+        return "MCULED";
     }
     return "";
 }
@@ -68,16 +75,24 @@ bool SectionChecksumGood(std::span<const std::uint8_t> section) {
     return !section.empty() && SectionChecksum(section) == section.back();
 }
 
-void StoreSectionChecksum(std::span<std::uint8_t> section) { section.back() = SectionChecksum(section); }
+void StoreSectionChecksum(std::span<std::uint8_t> section) {
+    section.back() = SectionChecksum(section);
+}
 
 void GenerateVendorSection(VendorCopy v, const DefaultInputs& in) {
     const LedType type = effectiveType(in);
     put(v, 0, std::array<std::uint8_t, 5>{0x3A, 0x7E, 0x0C, 0x51, 0xBF});
     switch (type) {
-    case LedType::RGB: put(v, 5, Bytes3{0xFF, 0x7F, 0x7F}); break;
-    case LedType::Sync: put(v, 5, Bytes3{0x3F, 0x7F, 0xBF}); break;
+    case LedType::RGB:
+        put(v, 5, Bytes3{0xFF, 0x7F, 0x7F});
+        break;
+    case LedType::Sync:
+        put(v, 5, Bytes3{0x3F, 0x7F, 0xBF});
+        break;
     case LedType::NT:
-    case LedType::MCULED: put(v, 5, Bytes3{0x3F, 0x7F, 0xCF}); break;
+    case LedType::MCULED:
+        put(v, 5, Bytes3{0x3F, 0x7F, 0xCF});
+        break;
     }
     put(v, 8, kOptionAndSensorBytes);
     if (in.packageIndex == 0) put(v, 40, std::array<std::uint8_t, 2>{0x06, 0x87});
@@ -86,8 +101,12 @@ void GenerateVendorSection(VendorCopy v, const DefaultInputs& in) {
     v[42] = kModeMask[static_cast<int>(type)];
     put(v, 43, kDpiBytes);
     switch (type) {
-    case LedType::RGB: put(v, 48, std::array<std::uint8_t, 9>{0x01, 0x00, 0x80, 0x00, 0x00, 0x64, 0x00, 0x64, 0x08}); break;
-    case LedType::Sync: put(v, 48, std::array<std::uint8_t, 9>{0x00, 0x00, 0x00, 0xFF, 0x00, 0x64, 0x6D, 0x60, 0x08}); break;
+    case LedType::RGB:
+        put(v, 48, std::array<std::uint8_t, 9>{0x01, 0x00, 0x80, 0x00, 0x00, 0x64, 0x00, 0x64, 0x08});
+        break;
+    case LedType::Sync:
+        put(v, 48, std::array<std::uint8_t, 9>{0x00, 0x00, 0x00, 0xFF, 0x00, 0x64, 0x6D, 0x60, 0x08});
+        break;
     case LedType::NT:
     case LedType::MCULED:
         put(v, 48, std::array<std::uint8_t, 9>{0x00, 0x00, 0x00, 0xFF, 0x00, 0x64, 0x00, 0x64, 0x08});
@@ -118,7 +137,9 @@ void GenerateProfileSection(ProfileCopy p, const DefaultInputs& in) {
     StoreSectionChecksum(p);
 }
 
-void GenerateFireKeyBlock(FireKeyCopy f) { put(f, 0, kFireKeyBlock); }
+void GenerateFireKeyBlock(FireKeyCopy f) {
+    put(f, 0, kFireKeyBlock);
+}
 
 bool CheckVendorSection(VendorCopy vendor, const DefaultInputs& in) {
     if (SectionChecksumGood(vendor)) return false;
@@ -132,8 +153,14 @@ bool CheckUserSection(UserCopy user, const DefaultInputs& in) {
     return true;
 }
 
-bool CheckProfile1Section(ProfileCopy profile, const DefaultInputs& in) { return checkProfile(profile, in); }
-bool CheckProfile2Section(ProfileCopy profile, const DefaultInputs& in) { return checkProfile(profile, in); }
-bool CheckProfile3Section(ProfileCopy profile, const DefaultInputs& in) { return checkProfile(profile, in); }
+bool CheckProfile1Section(ProfileCopy profile, const DefaultInputs& in) {
+    return checkProfile(profile, in);
+}
+bool CheckProfile2Section(ProfileCopy profile, const DefaultInputs& in) {
+    return checkProfile(profile, in);
+}
+bool CheckProfile3Section(ProfileCopy profile, const DefaultInputs& in) {
+    return checkProfile(profile, in);
+}
 
 } // namespace krm

@@ -13,10 +13,7 @@ TEST(Bits, FieldsReadAndWriteOnlyTheirBits) {
         std::uint8_t written; // byte with the field set to `value` + 1 (wrapped to the field width)
     } cases[] = {
         {0xBF, 5, 4, 3, 0x8F}, // report rate 1000 Hz; writing 4 wraps to 0 and keeps the other bits
-        {0x1F, 7, 6, 0, 0x5F},
-        {0x4F, 3, 3, 1, 0x47},
-        {0x82, 3, 0, 2, 0x83},
-        {0x82, 7, 0, 0x82, 0x83},
+        {0x1F, 7, 6, 0, 0x5F}, {0x4F, 3, 3, 1, 0x47}, {0x82, 3, 0, 2, 0x83}, {0x82, 7, 0, 0x82, 0x83},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ReadBits(c.byte, c.high, c.low), c.value) << int(c.byte) << " " << c.high << ":" << c.low;

@@ -16,7 +16,9 @@ using test::slice;
 
 namespace {
 
-const ConfigImage& img(Variant v, int k) { return test::factoryImages().image(v, k); }
+const ConfigImage& img(Variant v, int k) {
+    return test::factoryImages().image(v, k);
+}
 
 // Byte offsets where two images differ.
 std::vector<std::size_t> differences(const ConfigImage& a, const ConfigImage& b) {
@@ -26,9 +28,11 @@ std::vector<std::size_t> differences(const ConfigImage& a, const ConfigImage& b)
     return out;
 }
 
-bool within(const std::vector<std::size_t>& offsets, std::initializer_list<std::pair<std::size_t, std::size_t>> ranges) {
+bool within(const std::vector<std::size_t>& offsets,
+            std::initializer_list<std::pair<std::size_t, std::size_t>> ranges) {
     return std::all_of(offsets.begin(), offsets.end(), [&](std::size_t i) {
-        return std::any_of(ranges.begin(), ranges.end(), [&](auto r) { return i >= r.first && i < r.second; });
+        return std::any_of(ranges.begin(), ranges.end(),
+                           [&](auto r) { return i >= r.first && i < r.second; });
     });
 }
 
@@ -66,7 +70,8 @@ TEST(DefaultImages, EveryImageIsValidWithTheCommonAreas) {
             const std::string what = DefaultImageName(v, k);
             EXPECT_TRUE(SectionChecksumGood(s.subspan(0, 164))) << what;
             EXPECT_TRUE(SectionChecksumGood(s.subspan(164, 28))) << what;
-            for (int p = 1; p <= 3; ++p) EXPECT_TRUE(SectionChecksumGood(s.subspan(image::profileOffset(p), 49))) << what;
+            for (int p = 1; p <= 3; ++p)
+                EXPECT_TRUE(SectionChecksumGood(s.subspan(image::profileOffset(p), 49))) << what;
             EXPECT_EQ(image[495], 0xE0) << what;
             EXPECT_EQ(slice(image, 339, 145), std::vector<std::uint8_t>(145, 0xFF)) << what;
             EXPECT_EQ(slice(image, 496, 512), std::vector<std::uint8_t>(512, 0)) << what;
@@ -100,9 +105,11 @@ TEST(DefaultImages, Image1FieldsOfBothVariants) {
         {127, "00000000 0E000000 00000000 07D1F018 00000000 00000000 00000000 00000000 00000000",
          "00000000 0E000000 00000000 07D1F020 00000000 00000000 00000000 00000000 00000000"},
         {164, "00 82 01 00", "00 04 01 00"},
-        {168, "0000000000000000000000000000000000000000000000", "0000000000000000000000000000000000000000000000"},
+        {168, "0000000000000000000000000000000000000000000000",
+         "0000000000000000000000000000000000000000000000"},
         {484, "FF FF 02 00 3C 04 00 3C 07 00 3C E0", "FF FF 01 00 3C 02 00 3C 04 00 3C E0"},
-        {1008, "04 00 02 E0 00 1A 5F 63 01 83 00 00 00 00 00 DE", "04 00 02 00 00 1A 07 A2 FF FF FF FF FF FF FF FF"},
+        {1008, "04 00 02 E0 00 1A 5F 63 01 83 00 00 00 00 00 DE",
+         "04 00 02 00 00 1A 07 A2 FF FF FF FF FF FF FF FF"},
     };
     for (const auto& f : fields) {
         const auto a = hex(f.r210b), b = hex(f.r230b);
@@ -115,24 +122,30 @@ TEST(DefaultImages, Image1FieldsOfBothVariants) {
 }
 
 TEST(DefaultImages, FactoryButtonTables) {
-    const char* r210Office = "01010000 01080002 0692003C 01020000 01100000 09010000 01040000 09000000 09020000 "
-                             "00000000 00000000 00000000";
-    const char* r210Third = "01010000 01080002 0692003C 01020000 01100000 02080700 01040000 09000000 08000000 "
-                            "00000000 00000000 00000000";
-    const char* r230Office = "01010000 01080002 0691003C 01020000 01100000 09010008 01040000 09000008 09020008 "
-                             "02080700 0E000000 08000000";
+    const char* r210Office =
+        "01010000 01080002 0692003C 01020000 01100000 09010000 01040000 09000000 09020000 "
+        "00000000 00000000 00000000";
+    const char* r210Third =
+        "01010000 01080002 0692003C 01020000 01100000 02080700 01040000 09000000 08000000 "
+        "00000000 00000000 00000000";
+    const char* r230Office =
+        "01010000 01080002 0691003C 01020000 01100000 09010008 01040000 09000008 09020008 "
+        "02080700 0E000000 08000000";
     const char* r230Game = "1006A0FF 0A000000 0B120108 01020000 0B100108 0B110108 01040000 0B110108 0B150208 "
                            "0B140108 0B170308 01010000";
-    const char* r230Third = "01010000 01080002 0691003C 01020000 01100000 02080700 01040000 09000008 08000000 "
-                            "00000000 00000000 00000000";
+    const char* r230Third =
+        "01010000 01080002 0691003C 01020000 01100000 02080700 01040000 09000008 08000000 "
+        "00000000 00000000 00000000";
     const char* tables[2][3] = {{r210Office, r210Office, r210Third}, {r230Office, r230Game, r230Third}};
     for (int k = 1; k <= 3; ++k) {
         for (int p = 1; p <= 3; ++p) {
             auto expected = hex(tables[0][p - 1]);
-            EXPECT_EQ(slice(img(Variant::R210B, k), image::profileOffset(p), 48), expected) << "R210B " << k << "/" << p;
+            EXPECT_EQ(slice(img(Variant::R210B, k), image::profileOffset(p), 48), expected)
+                << "R210B " << k << "/" << p;
             expected = hex(tables[1][p - 1]);
             if (k == 3 && p == 2) expected = hex(std::string(tables[1][1]).substr(0, 99) + " 05000000");
-            EXPECT_EQ(slice(img(Variant::R230B, k), image::profileOffset(p), 48), expected) << "R230B " << k << "/" << p;
+            EXPECT_EQ(slice(img(Variant::R230B, k), image::profileOffset(p), 48), expected)
+                << "R230B " << k << "/" << p;
         }
     }
 }
@@ -150,33 +163,41 @@ TEST(DefaultImages, R230BImagesDifferOnlyWhereStated) {
 
 TEST(DefaultImages, FireMacroAreas) {
     // The bodies of the examples, byte for byte.
-    EXPECT_EQ(slice(img(Variant::R210B, 1), 1808, 24), hex("A1 FE 00 01 FD 00 04 00 01 FE 00 28 FC 21 FE 00 01 00 00 00 00 00 00 00"));
+    EXPECT_EQ(slice(img(Variant::R210B, 1), 1808, 24),
+              hex("A1 FE 00 01 FD 00 04 00 01 FE 00 28 FC 21 FE 00 01 00 00 00 00 00 00 00"));
     auto c6 = hex("FD 00 A1 21 04 00 06 FE 00 01 FC");
     c6.resize(32, 0);
     EXPECT_EQ(slice(img(Variant::R230B, 1), 1696, 32), c6);
 
-    const Shot r210[10] = {{'A', 1, 40}, {'B', 2, 1},  {'A', 3, 18}, {'A', 4, 32}, {'A', 5, 32},
-                           {'A', 6, 32}, {'A', 7, 32}, {'A', 8, 32}, {'A', 9, 32}, {'A', 10, 32}};
-    const Shot r230[3][10] = {
-        {{'C', 6, 1}, {'C', 5, 1}, {'C', 5, 1}, {'C', 4, 1}, {'C', 6, 1}, {'C', 16, 1}, {'C', 22, 1}, {'C', 10, 1}, {'C', 26, 1}, {'C', 32, 1}},
-        {{'D', 5, 50}, {'B', 3, 1}, {'D', 4, 40}, {'D', 3, 30}, {'D', 4, 40}, {'D', 5, 40}, {'D', 9, 40}, {'D', 5, 50}, {'D', 22, 50}, {'D', 38, 50}},
-        {{'B', 6, 1}, {'B', 5, 1}, {'B', 5, 1}, {'B', 4, 1}, {'B', 6, 1}, {'B', 16, 1}, {'B', 22, 1}, {'B', 20, 1}, {'B', 26, 1}, {'B', 32, 1}},
+    // Fire macro n: shape, Y movement, interval for the R210B images | R230B image 1 | 2 | 3.
+    const char* rows[10] = {
+        "A 1 40 | C 6 1 | D 5 50 | B 6 1",    "B 2 1 | C 5 1 | B 3 1 | B 5 1",
+        "A 3 18 | C 5 1 | D 4 40 | B 5 1",    "A 4 32 | C 4 1 | D 3 30 | B 4 1",
+        "A 5 32 | C 6 1 | D 4 40 | B 6 1",    "A 6 32 | C 16 1 | D 5 40 | B 16 1",
+        "A 7 32 | C 22 1 | D 9 40 | B 22 1",  "A 8 32 | C 10 1 | D 5 50 | B 20 1",
+        "A 9 32 | C 26 1 | D 22 50 | B 26 1", "A 10 32 | C 32 1 | D 38 50 | B 32 1",
     };
     for (int i = 0; i < 10; ++i) {
-        const auto& s = r210[i];
-        for (int k = 1; k <= 3; ++k)
-            EXPECT_EQ(slice(img(Variant::R210B, k), 1808 + 24 * i, 24), shapedBody(s.shape, s.y, s.interval, 24))
-                << "R210B image " << k << " macro " << i + 1;
+        Shot s[4];
+        ASSERT_EQ(std::sscanf(rows[i], " %c %d %d | %c %d %d | %c %d %d | %c %d %d", &s[0].shape, &s[0].y,
+                              &s[0].interval, &s[1].shape, &s[1].y, &s[1].interval, &s[2].shape, &s[2].y,
+                              &s[2].interval, &s[3].shape, &s[3].y, &s[3].interval),
+                  12);
         for (int k = 1; k <= 3; ++k) {
-            const auto& t = r230[k - 1][i];
-            EXPECT_EQ(slice(img(Variant::R230B, k), 1696 + 32 * i, 32), shapedBody(t.shape, t.y, t.interval, 32))
+            EXPECT_EQ(slice(img(Variant::R210B, k), 1808 + 24 * i, 24),
+                      shapedBody(s[0].shape, s[0].y, s[0].interval, 24))
+                << "R210B image " << k << " macro " << i + 1;
+            const Shot& t = s[k];
+            EXPECT_EQ(slice(img(Variant::R230B, k), 1696 + 32 * i, 32),
+                      shapedBody(t.shape, t.y, t.interval, 32))
                 << "R230B image " << k << " macro " << i + 1;
-            const auto name = slice(img(Variant::R230B, k), 1536 + 16 * i, 16);
-            EXPECT_EQ(DecodeName16(name), "Macro" + std::to_string(i + 1));
+            EXPECT_EQ(DecodeName16(slice(img(Variant::R230B, k), 1536 + 16 * i, 16)),
+                      "Macro" + std::to_string(i + 1));
         }
     }
     EXPECT_EQ(slice(img(Variant::R230B, 1), 1536, 16), hex("004D 0061 0063 0072 006F 0031 0000 0000"));
-    for (int k = 1; k <= 3; ++k) EXPECT_EQ(slice(img(Variant::R230B, k), 2016, 32), std::vector<std::uint8_t>(32, 0xFF));
+    for (int k = 1; k <= 3; ++k)
+        EXPECT_EQ(slice(img(Variant::R230B, k), 2016, 32), std::vector<std::uint8_t>(32, 0xFF));
 }
 
 TEST(DefaultImages, LoadingGivesTheDeviceIdsAndTheEmptyMacroLibrary) {

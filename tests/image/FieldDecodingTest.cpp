@@ -16,9 +16,14 @@ TEST(FieldDecoding, LedTypeByte) {
         LedType type;
         int mode, count;
     } cases[] = {
-        {0x04, LedType::RGB, 4, 0},    {0x3F, LedType::RGB, 15, 0},  {0x42, LedType::Sync, 2, 0},
-        {0x82, LedType::MCULED, 2, 0}, {0x8F, LedType::MCULED, 15, 0},
-        {0x95, LedType::NT, 5, 2},     {0xB4, LedType::NT, 4, 4},    {0xC0, LedType::NT, 0, 5},
+        {0x04, LedType::RGB, 4, 0},
+        {0x3F, LedType::RGB, 15, 0},
+        {0x42, LedType::Sync, 2, 0},
+        {0x82, LedType::MCULED, 2, 0},
+        {0x8F, LedType::MCULED, 15, 0},
+        {0x95, LedType::NT, 5, 2},
+        {0xB4, LedType::NT, 4, 4},
+        {0xC0, LedType::NT, 0, 5},
         {0xF5, LedType::NT, 5, 8},
         // NT with one LED is written as 0x80 + mode and cannot be told from MCULED.
         {0x80 + 0x01, LedType::MCULED, 1, 0},
@@ -84,7 +89,8 @@ TEST(FieldDecoding, VendorFields) {
     EXPECT_EQ(b.upperBrightness, 0x8000);
     EXPECT_EQ(b.upperHold, 300);
     EXPECT_EQ(SpeedLevelFromStepTime(b.stepTime), 1) << "0x33 = 51 is above 45";
-    for (auto [time, level] : std::initializer_list<std::pair<int, int>>{{45, 2}, {41, 2}, {40, 3}, {6, 9}, {5, 10}, {0, 10}})
+    for (auto [time, level] :
+         std::initializer_list<std::pair<int, int>>{{45, 2}, {41, 2}, {40, 3}, {6, 9}, {5, 10}, {0, 10}})
         EXPECT_EQ(SpeedLevelFromStepTime(static_cast<std::uint8_t>(time)), level) << time;
 
     EXPECT_EQ(ColourTableEntry(v, 1), (Rgb{0x11, 0x22, 0x33}));
@@ -129,14 +135,17 @@ TEST(FieldDecoding, FireKeyAndPatchBlocks) {
 
 TEST(FieldDecoding, SixteenByteNames) {
     const auto ab = EncodeName16("AB");
-    EXPECT_EQ(std::vector<std::uint8_t>(ab.begin(), ab.end()), hex("0041 0042 0000 0000 0000 0000 0000 0000"));
+    EXPECT_EQ(std::vector<std::uint8_t>(ab.begin(), ab.end()),
+              hex("0041 0042 0000 0000 0000 0000 0000 0000"));
     EXPECT_EQ(DecodeName16(ab), "AB");
     EXPECT_EQ(DecodeName16(EncodeName16("Macro10")), "Macro10");
     EXPECT_EQ(DecodeName16(EncodeName16("宏一")), "宏一");
     EXPECT_EQ(DecodeName16(EncodeName16("123456789")), "12345678") << "eight code units at most";
     EXPECT_EQ(DecodeName16(EncodeName16("1234567\xF0\x9F\x98\x80")), "1234567") << "a pair is not split";
     EXPECT_EQ(DecodeName16(EncodeName16("\xF0\x9F\x98\x80")), "\xF0\x9F\x98\x80");
-    EXPECT_EQ(DecodeName16(hex("D800 0041 0000 0000 0000 0000 0000 0000")), "\xEF\xBF\xBD" "A") << "lone surrogate";
+    EXPECT_EQ(DecodeName16(hex("D800 0041 0000 0000 0000 0000 0000 0000")), "\xEF\xBF\xBD"
+                                                                            "A")
+        << "lone surrogate";
 }
 
 } // namespace krm

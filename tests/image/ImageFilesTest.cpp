@@ -1,5 +1,5 @@
-#include "image/ExternalData.h"
 #include "image/ImageFiles.h"
+#include "image/ExternalData.h"
 
 #include "ImageFixtures.h"
 
@@ -20,7 +20,8 @@ TEST(ProfileFile, RefusesWhatCannotBeAnImage) {
     auto badMarker = longer;
     badMarker[495] = 0xE1;
     badMarker.pop_back();
-    auto shortFile = std::vector<std::uint8_t>(good.begin(), good.end() - 1); // marker present, one byte short
+    auto shortFile =
+        std::vector<std::uint8_t>(good.begin(), good.end() - 1); // marker present, one byte short
     test::writeFile(dir.file("long.bin"), longer);
     test::writeFile(dir.file("marker.bin"), badMarker);
     test::writeFile(dir.file("short.bin"), shortFile);
@@ -121,7 +122,8 @@ TEST(PatchFile, ChecksumAndFileReading) {
     const auto forR210 = ReadPatchFile(dir.file("r230.bin"), ImageLayout::forVariant(Variant::R210B));
     EXPECT_FALSE(forR210) << "784 code bytes needed, 512 there";
     EXPECT_EQ(forR210.error.kind, FileErrorKind::TooShort);
-    EXPECT_EQ(forR210.error.message, "File \"" + dir.file("r230.bin") + "\" is too short: 528 bytes, 800 needed.");
+    EXPECT_EQ(forR210.error.message,
+              "File \"" + dir.file("r230.bin") + "\" is too short: 528 bytes, 800 needed.");
 }
 
 TEST(MacroFiles, BaseAndGunMacroFiles) {
@@ -136,7 +138,8 @@ TEST(MacroFiles, BaseAndGunMacroFiles) {
     EXPECT_EQ(ReadBaseMacroFile(dir.file("short.bin")).error.kind, FileErrorKind::TooShort);
 
     std::vector<std::uint8_t> gun(240);
-    for (std::size_t i = 0; i < gun.size(); ++i) gun[i] = static_cast<std::uint8_t>(i / 24 + 1); // body number
+    for (std::size_t i = 0; i < gun.size(); ++i)
+        gun[i] = static_cast<std::uint8_t>(i / 24 + 1); // body number
     test::writeFile(dir.file("gun.bin"), gun);
     EXPECT_EQ(ReadGunMacroFile(dir.file("short.bin"), ImageLayout::forVariant(Variant::R210B)).error.kind,
               FileErrorKind::TooShort);

@@ -28,7 +28,8 @@ inline std::vector<std::uint8_t> hex(std::string_view text) {
 }
 
 inline std::vector<std::uint8_t> slice(std::span<const std::uint8_t> bytes, std::size_t from, std::size_t n) {
-    return {bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.begin() + static_cast<std::ptrdiff_t>(from + n)};
+    return {bytes.begin() + static_cast<std::ptrdiff_t>(from),
+            bytes.begin() + static_cast<std::ptrdiff_t>(from + n)};
 }
 
 // The six embedded factory images, loaded once.

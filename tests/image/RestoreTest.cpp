@@ -34,8 +34,8 @@ TEST(Restore, ChoosesTheImageOfTheIdentifiedVariant) {
 
 TEST(Restore, RegenerationRebuildsSectionsEmptiesMacrosAndZeroesBodiesInMemoryOnly) {
     ConfigImage start = test::factoryImages().image(Variant::R230B, 2);
-    start[600] = 0x42;                             // a macro block byte
-    start[400] = 0x17;                             // a free byte: no copy covers it
+    start[600] = 0x42; // a macro block byte
+    start[400] = 0x17; // a free byte: no copy covers it
     ImageState state = ImageState::forVariant(Variant::R230B);
     ReplaceImage(state, start, DefaultInputs{});
     const auto area = state.copies.fireMacroArea;
@@ -47,12 +47,15 @@ TEST(Restore, RegenerationRebuildsSectionsEmptiesMacrosAndZeroesBodiesInMemoryOn
     EXPECT_EQ(slice(out, 57, 54), slice(start, 57, 54)) << "Sync keeps the colour tables";
     EXPECT_EQ(out[165], 0x42);
     EXPECT_EQ(slice(out, 484, 12), test::hex("FF FF 01 00 3C 03 00 78 07 00 C8 E0"));
-    for (auto [offset, length] : {std::pair<std::size_t, std::size_t>{0, 164}, {164, 28}, {192, 49}, {241, 49}, {290, 49}})
-        EXPECT_EQ(out[offset + length - 1], SectionChecksum(std::span<const std::uint8_t>(out).subspan(offset, length)));
+    for (auto [offset, length] :
+         {std::pair<std::size_t, std::size_t>{0, 164}, {164, 28}, {192, 49}, {241, 49}, {290, 49}})
+        EXPECT_EQ(out[offset + length - 1],
+                  SectionChecksum(std::span<const std::uint8_t>(out).subspan(offset, length)));
     EXPECT_EQ(state.codeText.profiles[1][0], "01010000");
     EXPECT_EQ(slice(out, 496, 512), std::vector<std::uint8_t>(512, 0)) << "macro block emptied";
     EXPECT_EQ(out[400], 0x17);
-    EXPECT_EQ(slice(out, 1008, 1040), slice(start, 1008, 1040)) << "patch and fire-macro areas go out unchanged";
+    EXPECT_EQ(slice(out, 1008, 1040), slice(start, 1008, 1040))
+        << "patch and fire-macro areas go out unchanged";
     EXPECT_EQ(state.copies.fireMacroArea, area);
     for (const auto& body : state.copies.fireMacroBodies) EXPECT_EQ(body, std::vector<std::uint8_t>(32, 0));
 }

@@ -101,11 +101,13 @@ TEST(SectionValidation, DamagedVendorSectionKeepsColoursOnlyForSync) {
     EXPECT_TRUE(CheckVendorSection(rgb, DefaultInputs{"RGB", 0}));
     EXPECT_EQ(slice(rgb, 57, 6), hex("FF0000 FF8000"));
     EXPECT_EQ(slice(rgb, 87, 6), hex("00FF00 FFFF00"));
-    EXPECT_EQ(slice(rgb, 127, 36), hex("00000000 00000000 08010000 00000000 00000000 00000000 00000000 00000000 00000000"));
+    EXPECT_EQ(slice(rgb, 127, 36),
+              hex("00000000 00000000 08010000 00000000 00000000 00000000 00000000 00000000 00000000"));
 
     auto unselected = vendor;
     EXPECT_TRUE(CheckVendorSection(unselected, DefaultInputs{"RGB", std::nullopt}));
-    EXPECT_EQ(slice(unselected, 40, 2), slice(vendor, 40, 2)) << "LED init bytes kept without a cb_Package selection";
+    EXPECT_EQ(slice(unselected, 40, 2), slice(vendor, 40, 2))
+        << "LED init bytes kept without a cb_Package selection";
 
     auto good = factoryVendor();
     EXPECT_FALSE(CheckVendorSection(good, DefaultInputs{}));
@@ -123,8 +125,9 @@ TEST(SectionValidation, DamagedProfile2IsRegeneratedWhileProfiles1And3Stay) {
     EXPECT_FALSE(state.lastUnpack.sections[4].repaired);
     EXPECT_EQ(state.codeText.profiles[0][9], "02080700") << "profile 1 as read";
     EXPECT_EQ(state.codeText.profiles[2][5], "02080700") << "profile 3 as read";
-    const std::array<std::string, 12> defaults = {"01010000", "01080000", "06120010", "01020000", "01100000", "02080700",
-                                                  "01040000", "09000000", "08000000", "00000000", "00000000", "00000000"};
+    const std::array<std::string, 12> defaults = {"01010000", "01080000", "06120010", "01020000",
+                                                  "01100000", "02080700", "01040000", "09000000",
+                                                  "08000000", "00000000", "00000000", "00000000"};
     EXPECT_EQ(state.codeText.profiles[1], defaults);
     EXPECT_EQ(state.copies.profiles[1][48], SectionChecksum(state.copies.profiles[1]));
 
@@ -138,7 +141,8 @@ TEST(SectionValidation, DamagedProfile2IsRegeneratedWhileProfiles1And3Stay) {
 TEST(SectionValidation, GeneratedFireKeyBlock) {
     std::array<std::uint8_t, image::kFireKeyLength> block{};
     GenerateFireKeyBlock(block);
-    EXPECT_EQ(std::vector<std::uint8_t>(block.begin(), block.end()), hex("FF FF 01 00 3C 03 00 78 07 00 C8 E0"));
+    EXPECT_EQ(std::vector<std::uint8_t>(block.begin(), block.end()),
+              hex("FF FF 01 00 3C 03 00 78 07 00 C8 E0"));
 }
 
 } // namespace krm

@@ -56,13 +56,13 @@ std::span<std::uint8_t> section(ConfigImage& image, std::size_t offset, std::siz
 // ---- vendor section ----
 
 struct VendorTable {
-    const char* options;   // bytes 4..8
-    const char* ledInit;   // 40, 41
-    const char* modeMask;  // 42
-    const char* dpi;       // 43..47
-    const char* breathing; // 48..56
-    const char* colours;   // 57..86
-    const char* dpiColours; // 87..110
+    const char* options;     // bytes 4..8
+    const char* ledInit;     // 40, 41
+    const char* modeMask;    // 42
+    const char* dpi;         // 43..47
+    const char* breathing;   // 48..56
+    const char* colours;     // 57..86
+    const char* dpiColours;  // 87..110
     const char* gameModeKey; // combo key 4
 };
 
@@ -70,14 +70,24 @@ constexpr const char* kSensorRegisters = // bytes 9..39, the same for both varia
     "20 35 29 10 30 1A 00 00 45 02 EF 10 EF 10 EF 10 FF 10 50 03 01 02 48 96 FA 20 1E 02 01 20 00";
 
 constexpr VendorTable kR210BVendor = {
-    "BF 1F 7F 4F AF", "06 87", "FE", "05 63 98 BA 00", "00 00 00 FF 00 64 00 64 08",
+    "BF 1F 7F 4F AF",
+    "06 87",
+    "FE",
+    "05 63 98 BA 00",
+    "00 00 00 FF 00 64 00 64 08",
     "FF7F00, 7FFF00, FF7F7F, FF007F, 00FF7F, 007FFF, 7F7FFF, 7FFF7F, 7F7FFF, FFFFFF",
-    "FF0000, 00FF00, 0000FF, FFFF00, 00FFFF, FF00FF, 8000FF, 0000FF", "07D1F018"};
+    "FF0000, 00FF00, 0000FF, FFFF00, 00FFFF, FF00FF, 8000FF, 0000FF",
+    "07D1F018"};
 
 constexpr VendorTable kR230BVendor = {
-    "BF FF 7F FF AF", "1C 1A", "3F", "05 63 98 BA 0A", "01 00 80 00 00 64 01 2C 08",
+    "BF FF 7F FF AF",
+    "1C 1A",
+    "3F",
+    "05 63 98 BA 0A",
+    "01 00 80 00 00 64 01 2C 08",
     "FF0000, 00FF00, 0000FF, FFFF00, FF00FF, 00FFFF, 7FFF00, 7F00FF, 00FF7F, FFFFFF",
-    "00FF00, FF00FF, 0000FF, FF0000, FFFF00, 00FFFF, FFFFFF, 000008", "07D1F020"};
+    "00FF00, FF00FF, 0000FF, FF0000, FFFF00, 00FFFF, FFFFFF, 000008",
+    "07D1F020"};
 
 void buildVendor(ConfigImage& image, const VendorTable& t) {
     put(image, 0, hex("3A7E 0C51"));
@@ -101,9 +111,9 @@ void buildVendor(ConfigImage& image, const VendorTable& t) {
     put(image, vendor::kDpiColours, dpiColours);
     const std::string_view product = "HID Gaming Mouse";
     put(image, vendor::kProductString, std::vector<std::uint8_t>(product.begin(), product.end()));
-    put(image, image::kComboKeyOffset, std::vector<std::uint8_t>(36, 0));     // combo keys 1..9
-    put(image, image::kComboKeyOffset + 4 * 1, hex("0E000000"));   // combo key 2: LED mode
-    put(image, image::kComboKeyOffset + 4 * 3, hex(t.gameModeKey)); // combo key 4: game mode
+    put(image, image::kComboKeyOffset, std::vector<std::uint8_t>(36, 0)); // combo keys 1..9
+    put(image, image::kComboKeyOffset + 4 * 1, hex("0E000000"));          // combo key 2: LED mode
+    put(image, image::kComboKeyOffset + 4 * 3, hex(t.gameModeKey));       // combo key 4: game mode
     StoreSectionChecksum(section(image, image::kVendorOffset, image::kVendorLength));
 }
 
@@ -125,18 +135,19 @@ void buildProfile(ConfigImage& image, int profile, const char* codes) {
     StoreSectionChecksum(section(image, image::profileOffset(profile), image::kProfileLength));
 }
 
-constexpr const char* kR210BOfficeTable =
-    "01010000 01080002 0692003C 01020000 01100000 09010000 01040000 09000000 09020000 00000000 00000000 00000000";
-constexpr const char* kR210BThirdTable =
-    "01010000 01080002 0692003C 01020000 01100000 02080700 01040000 09000000 08000000 00000000 00000000 00000000";
-constexpr const char* kR230BOfficeTable =
-    "01010000 01080002 0691003C 01020000 01100000 09010008 01040000 09000008 09020008 02080700 0E000000 08000000";
-constexpr const char* kR230BGameTable =
-    "1006A0FF 0A000000 0B120108 01020000 0B100108 0B110108 01040000 0B110108 0B150208 0B140108 0B170308 01010000";
+constexpr const char* kR210BOfficeTable = "01010000 01080002 0692003C 01020000 01100000 09010000 01040000 "
+                                          "09000000 09020000 00000000 00000000 00000000";
+constexpr const char* kR210BThirdTable = "01010000 01080002 0692003C 01020000 01100000 02080700 01040000 "
+                                         "09000000 08000000 00000000 00000000 00000000";
+constexpr const char* kR230BOfficeTable = "01010000 01080002 0691003C 01020000 01100000 09010008 01040000 "
+                                          "09000008 09020008 02080700 0E000000 08000000";
+constexpr const char* kR230BGameTable = "1006A0FF 0A000000 0B120108 01020000 0B100108 0B110108 01040000 "
+                                        "0B110108 0B150208 0B140108 0B170308 01010000";
 constexpr const char* kR230BGameTableAim = // image 3: the last button is the AIM key
-    "1006A0FF 0A000000 0B120108 01020000 0B100108 0B110108 01040000 0B110108 0B150208 0B140108 0B170308 05000000";
-constexpr const char* kR230BThirdTable =
-    "01010000 01080002 0691003C 01020000 01100000 02080700 01040000 09000008 08000000 00000000 00000000 00000000";
+    "1006A0FF 0A000000 0B120108 01020000 0B100108 0B110108 01040000 0B110108 0B150208 0B140108 0B170308 "
+    "05000000";
+constexpr const char* kR230BThirdTable = "01010000 01080002 0691003C 01020000 01100000 02080700 01040000 "
+                                         "09000008 08000000 00000000 00000000 00000000";
 
 // ---- patch block and patch code ----
 
@@ -178,7 +189,8 @@ struct FireMacro {
 
 std::vector<std::uint8_t> body(const FireMacro& m) {
     const auto y = static_cast<std::uint8_t>(m.y);
-    const auto hi = static_cast<std::uint8_t>(m.interval >> 8), lo = static_cast<std::uint8_t>(m.interval & 0xFF);
+    const auto hi = static_cast<std::uint8_t>(m.interval >> 8),
+               lo = static_cast<std::uint8_t>(m.interval & 0xFF);
     const std::vector<std::uint8_t> move = {0x04, 0x00, y}, interval = {0xFE, hi, lo};
     std::vector<std::uint8_t> out;
     auto add = [&](std::initializer_list<std::vector<std::uint8_t>> parts) {
@@ -187,30 +199,38 @@ std::vector<std::uint8_t> body(const FireMacro& m) {
     const std::vector<std::uint8_t> press = {0xA1}, release = {0x21}, repeat = {0xFD, 0x00}, end = {0xFC},
                                     ms1 = {0xFE, 0x00, 0x01};
     switch (m.shape) {
-    case Shape::A: add({press, ms1, repeat, move, interval, end, release, ms1}); break;
-    case Shape::B: add({repeat, press, ms1, move, interval, release, ms1, end}); break;
-    case Shape::C: add({repeat, press, release, move, interval, end}); break;
-    case Shape::D: add({press, {0xFE, 0x00, 0x18}, repeat, move, interval, end, release, {0xFE, 0x00, 0x10}, press, release});
+    case Shape::A:
+        add({press, ms1, repeat, move, interval, end, release, ms1});
         break;
+    case Shape::B:
+        add({repeat, press, ms1, move, interval, release, ms1, end});
+        break;
+    case Shape::C:
+        add({repeat, press, release, move, interval, end});
+        break;
+    case Shape::D: {
+        const std::vector<std::uint8_t> ms24 = {0xFE, 0x00, 0x18}, ms16 = {0xFE, 0x00, 0x10};
+        add({press, ms24, repeat, move, interval, end, release, ms16, press, release});
+        break;
+    }
     }
     out.push_back(0x00); // end of the event stream
     return out;
 }
 
 using FireMacroTable = std::array<FireMacro, 10>;
+using enum Shape;
 
-constexpr FireMacroTable kR210BFire = {{{Shape::A, 1, 40}, {Shape::B, 2, 1}, {Shape::A, 3, 18}, {Shape::A, 4, 32},
-                                        {Shape::A, 5, 32}, {Shape::A, 6, 32}, {Shape::A, 7, 32}, {Shape::A, 8, 32},
-                                        {Shape::A, 9, 32}, {Shape::A, 10, 32}}};
-constexpr FireMacroTable kR230BFire1 = {{{Shape::C, 6, 1}, {Shape::C, 5, 1}, {Shape::C, 5, 1}, {Shape::C, 4, 1},
-                                         {Shape::C, 6, 1}, {Shape::C, 16, 1}, {Shape::C, 22, 1}, {Shape::C, 10, 1},
-                                         {Shape::C, 26, 1}, {Shape::C, 32, 1}}};
-constexpr FireMacroTable kR230BFire2 = {{{Shape::D, 5, 50}, {Shape::B, 3, 1}, {Shape::D, 4, 40}, {Shape::D, 3, 30},
-                                         {Shape::D, 4, 40}, {Shape::D, 5, 40}, {Shape::D, 9, 40}, {Shape::D, 5, 50},
-                                         {Shape::D, 22, 50}, {Shape::D, 38, 50}}};
-constexpr FireMacroTable kR230BFire3 = {{{Shape::B, 6, 1}, {Shape::B, 5, 1}, {Shape::B, 5, 1}, {Shape::B, 4, 1},
-                                         {Shape::B, 6, 1}, {Shape::B, 16, 1}, {Shape::B, 22, 1}, {Shape::B, 20, 1},
-                                         {Shape::B, 26, 1}, {Shape::B, 32, 1}}};
+// clang-format off
+constexpr FireMacroTable kR210BFire = {{{A, 1, 40}, {B, 2, 1}, {A, 3, 18}, {A, 4, 32}, {A, 5, 32},
+                                        {A, 6, 32}, {A, 7, 32}, {A, 8, 32}, {A, 9, 32}, {A, 10, 32}}};
+constexpr FireMacroTable kR230BFire1 = {{{C, 6, 1}, {C, 5, 1}, {C, 5, 1}, {C, 4, 1}, {C, 6, 1},
+                                         {C, 16, 1}, {C, 22, 1}, {C, 10, 1}, {C, 26, 1}, {C, 32, 1}}};
+constexpr FireMacroTable kR230BFire2 = {{{D, 5, 50}, {B, 3, 1}, {D, 4, 40}, {D, 3, 30}, {D, 4, 40},
+                                         {D, 5, 40}, {D, 9, 40}, {D, 5, 50}, {D, 22, 50}, {D, 38, 50}}};
+constexpr FireMacroTable kR230BFire3 = {{{B, 6, 1}, {B, 5, 1}, {B, 5, 1}, {B, 4, 1}, {B, 6, 1},
+                                         {B, 16, 1}, {B, 22, 1}, {B, 20, 1}, {B, 26, 1}, {B, 32, 1}}};
+// clang-format on
 
 void buildFireMacros(ConfigImage& image, const ImageLayout& layout, const FireMacroTable& table) {
     for (int i = 0; i < image::kFireMacroCount; ++i) {
@@ -235,7 +255,8 @@ ConfigImage BuildDefaultImage(Variant v, int k) {
     ConfigImage image{};
     // Reserved and free bytes, and (for R230B) the tail of the fire-macro area, stay 0xFF.
     image.fill(0xFF);
-    std::fill(image.begin() + image::kMacroOffset, image.begin() + image::kMacroOffset + image::kMacroLength, 0);
+    std::fill(image.begin() + image::kMacroOffset, image.begin() + image::kMacroOffset + image::kMacroLength,
+              0);
 
     buildVendor(image, r230 ? kR230BVendor : kR210BVendor);
     if (!r230 || k == 1)
@@ -263,7 +284,11 @@ ConfigImage BuildDefaultImage(Variant v, int k) {
 
     std::fill(image.begin() + static_cast<std::ptrdiff_t>(layout.fireMacroAreaOffset),
               image.begin() + static_cast<std::ptrdiff_t>(layout.bodyOffset(image::kFireMacroCount)), 0);
-    buildFireMacros(image, layout, r230 ? (k == 1 ? kR230BFire1 : k == 2 ? kR230BFire2 : kR230BFire3) : kR210BFire);
+    buildFireMacros(image, layout,
+                    r230 ? (k == 1   ? kR230BFire1
+                            : k == 2 ? kR230BFire2
+                                     : kR230BFire3)
+                         : kR210BFire);
     return image;
 }
 

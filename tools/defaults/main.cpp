@@ -1,6 +1,7 @@
 // Writes the factory configuration images and the default macro library into a resources folder:
 //   krm_default_images RESOURCES_DIR
-// gives RESOURCES_DIR/defaults/KRMR210BData_Cfg1.bin .. KRMR230BData_Cfg3.bin and RESOURCES_DIR/PCMacroData.bin.
+// gives RESOURCES_DIR/defaults/KRMR210BData_Cfg1.bin .. KRMR230BData_Cfg3.bin and
+// RESOURCES_DIR/PCMacroData.bin.
 
 #include "tools/defaults/DefaultImageBuilder.h"
 

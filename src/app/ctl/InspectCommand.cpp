@@ -51,7 +51,8 @@ int runInspect(Context& ctx) {
     if (!dump) {
         std::fprintf(stderr, "krmctl inspect: %s\n", dump.error.message.c_str());
         if (dump.error.kind == FileErrorKind::TooShort || dump.error.kind == FileErrorKind::BadMarker)
-            std::fprintf(stderr, "krmctl inspect: \"%s\" is not a 2048-byte profile file with the marker E0 at 495\n",
+            std::fprintf(stderr,
+                         "krmctl inspect: \"%s\" is not a 2048-byte profile file with the marker E0 at 495\n",
                          path.c_str());
         return kBadFile;
     }
