@@ -3,6 +3,7 @@
 #include "image/ConfigImage.h"
 #include "image/DefaultImages.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
