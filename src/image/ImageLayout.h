@@ -23,12 +23,15 @@ inline constexpr std::size_t kUserOffset = 164, kUserLength = 28;          // ch
 inline constexpr std::size_t kProfileOffset = 192, kProfileLength = 49;    // profile p at 192 + 49(p-1)
 inline constexpr std::size_t kProfilesLength = 3 * kProfileLength;         // 147, written as one block
 inline constexpr std::size_t kReservedOffset = 339, kReservedLength = 41;
+inline constexpr std::size_t kFreeOffset = 380, kFreeLength = 104;         // never read or written alone
 inline constexpr std::size_t kFireKeyOffset = 484, kFireKeyLength = 12;    // marker at 495
 inline constexpr std::size_t kMarkerOffset = 495;
 inline constexpr std::uint8_t kMarker = 0xE0;
 inline constexpr std::size_t kMacroOffset = 496, kMacroLength = 512;
 inline constexpr std::size_t kPatchBlockOffset = 1008, kPatchBlockLength = 16;
 inline constexpr std::size_t kPatchCodeOffset = 1024;
+inline constexpr std::size_t kMacroHalfLength = 256;                       // the macro block goes in two halves
+inline constexpr std::size_t kFireMacroNameSize = 16;                      // R230B: 10 names in front of the bodies
 inline constexpr std::size_t kComboKeyOffset = 127; // combo key n at 127 + 4(n-1)
 inline constexpr int kFireMacroCount = 10;
 

@@ -1,0 +1,167 @@
+#include "image/ConfigImage.h"
+
+#include <algorithm>
+
+namespace krm {
+
+namespace {
+
+template <typename Dst> void copyOut(const ConfigImage& image, std::size_t offset, Dst& dst) {
+    std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(offset), dst.size(), dst.begin());
+}
+
+template <typename Src> void copyIn(const Src& src, std::size_t offset, ConfigImage& image) {
+    std::copy(src.begin(), src.end(), image.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
+SectionCheck check(SectionId id, std::span<const std::uint8_t> section) {
+    return SectionCheck{id, section.back(), SectionChecksum(section), false};
+}
+
+} // namespace
+
+SectionCopies SectionCopies::forVariant(Variant v) {
+    SectionCopies c;
+    c.layout = ImageLayout::forVariant(v);
+    c.patchCode.assign(c.layout.patchCodeLength, 0);
+    c.fireMacroArea.assign(c.layout.fireMacroAreaLength, 0);
+    for (auto& body : c.fireMacroBodies) body.assign(c.layout.fireMacroBodySize, 0);
+    return c;
+}
+
+std::string_view SectionName(SectionId id) {
+    switch (id) {
+    case SectionId::Vendor:
+        return "vendor";
+    case SectionId::User:
+        return "user";
+    case SectionId::Profile1:
+        return "profile1";
+    case SectionId::Profile2:
+        return "profile2";
+    case SectionId::Profile3:
+        return "profile3";
+    }
+    return "";
+}
+
+bool UnpackReport::anyRepaired() const {
+    return std::any_of(sections.begin(), sections.end(), [](const SectionCheck& s) { return s.repaired; });
+}
+
+UnpackReport UnpackImage(const ConfigImage& image, SectionCopies& c, const DefaultInputs& in) {
+    using namespace image;
+    UnpackReport report;
+
+    copyOut(image, kVendorOffset, c.vendor);
+    report.sections[0] = check(SectionId::Vendor, c.vendor);
+    report.sections[0].repaired = CheckVendorSection(c.vendor, in);
+
+    copyOut(image, kUserOffset, c.user);
+    report.sections[1] = check(SectionId::User, c.user);
+    report.sections[1].repaired = CheckUserSection(c.user, in);
+
+    bool (*const checks[])(ProfileCopy, const DefaultInputs&) = {CheckProfile1Section, CheckProfile2Section,
+                                                                 CheckProfile3Section};
+    for (int p = 0; p < 3; ++p) {
+        auto& profile = c.profiles[static_cast<std::size_t>(p)];
+        copyOut(image, profileOffset(p + 1), profile);
+        auto& entry = report.sections[static_cast<std::size_t>(2 + p)];
+        entry = check(static_cast<SectionId>(static_cast<int>(SectionId::Profile1) + p), profile);
+        entry.repaired = checks[p](profile, in);
+    }
+
+    copyOut(image, kReservedOffset, c.reserved);
+    copyOut(image, kFireKeyOffset, c.fireKey);
+    copyOut(image, kMacroOffset, c.macroBlock);
+    copyOut(image, kPatchBlockOffset, c.patchBlock);
+
+    const ImageLayout& L = c.layout;
+    c.patchCode.resize(L.patchCodeLength);
+    copyOut(image, kPatchCodeOffset, c.patchCode);
+    c.fireMacroArea.resize(L.fireMacroAreaLength);
+    copyOut(image, L.fireMacroAreaOffset, c.fireMacroArea);
+    for (int i = 0; i < kFireMacroCount; ++i) {
+        auto& body = c.fireMacroBodies[static_cast<std::size_t>(i)];
+        body.resize(L.fireMacroBodySize);
+        copyOut(image, L.bodyOffset(i), body);
+        auto& name = c.fireMacroNames[static_cast<std::size_t>(i)];
+        if (L.firstBodyOffset > 0)
+            copyOut(image, L.fireMacroAreaOffset + kFireMacroNameSize * static_cast<std::size_t>(i), name);
+        else
+            name.fill(0);
+    }
+    return report;
+}
+
+void PackImage(const SectionCopies& c, ConfigImage& image) {
+    using namespace image;
+    copyIn(c.vendor, kVendorOffset, image);
+    copyIn(c.user, kUserOffset, image);
+    for (int p = 0; p < 3; ++p) copyIn(c.profiles[static_cast<std::size_t>(p)], profileOffset(p + 1), image);
+    copyIn(c.reserved, kReservedOffset, image);
+    copyIn(c.fireKey, kFireKeyOffset, image);
+    copyIn(c.macroBlock, kMacroOffset, image);
+    copyIn(c.patchBlock, kPatchBlockOffset, image);
+    const ImageLayout& L = c.layout;
+    std::copy_n(c.patchCode.begin(), std::min(c.patchCode.size(), L.patchCodeLength),
+                image.begin() + static_cast<std::ptrdiff_t>(kPatchCodeOffset));
+    std::copy_n(c.fireMacroArea.begin(), std::min(c.fireMacroArea.size(), L.fireMacroAreaLength),
+                image.begin() + static_cast<std::ptrdiff_t>(L.fireMacroAreaOffset));
+}
+
+void StoreFireMacroBodies(SectionCopies& c) {
+    const ImageLayout& L = c.layout;
+    c.fireMacroArea.resize(L.fireMacroAreaLength);
+    for (int i = 0; i < image::kFireMacroCount; ++i) {
+        const auto idx = static_cast<std::size_t>(i);
+        if (L.firstBodyOffset > 0)
+            std::copy(c.fireMacroNames[idx].begin(), c.fireMacroNames[idx].end(),
+                      c.fireMacroArea.begin() + static_cast<std::ptrdiff_t>(image::kFireMacroNameSize * idx));
+        const auto& body = c.fireMacroBodies[idx];
+        const auto at = static_cast<std::ptrdiff_t>(L.firstBodyOffset + L.fireMacroBodySize * idx);
+        std::copy_n(body.begin(), std::min(body.size(), L.fireMacroBodySize), c.fireMacroArea.begin() + at);
+    }
+}
+
+FunctionCode ProfileCode(const SectionCopies& c, int profile, int slot) {
+    FunctionCode code{};
+    const auto& p = c.profiles[static_cast<std::size_t>(profile - 1)];
+    std::copy_n(p.begin() + 4 * (slot - 1), 4, code.begin());
+    return code;
+}
+
+FunctionCode ComboKeyCode(const SectionCopies& c, int key) {
+    FunctionCode code{};
+    std::copy_n(c.vendor.begin() + static_cast<std::ptrdiff_t>(image::kComboKeyOffset) + 4 * (key - 1), 4,
+                code.begin());
+    return code;
+}
+
+FunctionCodeText BuildFunctionCodeText(const SectionCopies& c) {
+    FunctionCodeText t;
+    for (int p = 1; p <= 3; ++p)
+        for (int k = 1; k <= 12; ++k)
+            t.profiles[static_cast<std::size_t>(p - 1)][static_cast<std::size_t>(k - 1)] =
+                CodeText(ProfileCode(c, p, k));
+    for (int n = 1; n <= 9; ++n) t.comboKeys[static_cast<std::size_t>(n - 1)] = CodeText(ComboKeyCode(c, n));
+    return t;
+}
+
+} // namespace krm
+
+namespace krm {
+
+ImageState ImageState::forVariant(Variant v) {
+    ImageState s;
+    s.copies = SectionCopies::forVariant(v);
+    return s;
+}
+
+void ReplaceImage(ImageState& state, const ConfigImage& image, const DefaultInputs& in) {
+    state.image = image;
+    state.lastUnpack = UnpackImage(state.image, state.copies, in);
+    state.codeText = BuildFunctionCodeText(state.copies);
+}
+
+} // namespace krm

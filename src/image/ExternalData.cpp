@@ -1,0 +1,74 @@
+#include "image/ExternalData.h"
+
+#include "image/Bits.h"
+#include "image/ImageFields.h"
+
+#include <algorithm>
+
+namespace krm {
+
+void CheckEEPatchCodeSection(std::span<std::uint8_t, image::kPatchBlockLength> block,
+                             std::span<const std::uint8_t> code) {
+    WriteBE16(block, 0, static_cast<std::uint16_t>(image::kPatchCodeOffset));
+    WriteBE16(block, 4, 0x001A);
+    WriteBE16(block, 6, PatchCodeChecksum(code));
+}
+
+FileResult<PatchFile> ReadPatchFile(const std::string& path, const ImageLayout& layout) {
+    using R = FileResult<PatchFile>;
+    const std::size_t needed = image::kPatchBlockLength + layout.patchCodeLength;
+    auto bytes = ReadFilePrefix(path, needed);
+    if (!bytes) return R::fail(bytes.error.kind, bytes.error.message);
+    const auto& b = *bytes.value;
+    if (b.size() < needed) return R::fail(FileErrorKind::TooShort, TooShortMessage(path, b.size(), needed));
+    PatchFile patch;
+    std::copy_n(b.begin(), image::kPatchBlockLength, patch.block.begin());
+    patch.code.assign(b.begin() + image::kPatchBlockLength, b.end());
+    return R{std::move(patch), {}};
+}
+
+void StorePatch(SectionCopies& copies, const PatchFile& patch) {
+    copies.patchBlock = patch.block;
+    copies.patchCode = patch.code;
+    copies.patchCode.resize(copies.layout.patchCodeLength, 0);
+    CheckEEPatchCodeSection(copies.patchBlock, copies.patchCode);
+}
+
+FileResult<std::array<std::uint8_t, image::kMacroLength>> ReadBaseMacroFile(const std::string& path) {
+    using R = FileResult<std::array<std::uint8_t, image::kMacroLength>>;
+    auto bytes = ReadFilePrefix(path, image::kMacroLength);
+    if (!bytes) return R::fail(bytes.error.kind, bytes.error.message);
+    const auto& b = *bytes.value;
+    if (b.size() < image::kMacroLength)
+        return R::fail(FileErrorKind::TooShort, TooShortMessage(path, b.size(), image::kMacroLength));
+    std::array<std::uint8_t, image::kMacroLength> block{};
+    std::copy(b.begin(), b.end(), block.begin());
+    return R{block, {}};
+}
+
+FileResult<FireMacroBodies> ReadGunMacroFile(const std::string& path, const ImageLayout& layout) {
+    using R = FileResult<FireMacroBodies>;
+    const std::size_t needed = kGunMacroFileStride * image::kFireMacroCount;
+    auto bytes = ReadFilePrefix(path, needed);
+    if (!bytes) return R::fail(bytes.error.kind, bytes.error.message);
+    const auto& b = *bytes.value;
+    if (b.size() < needed) return R::fail(FileErrorKind::TooShort, TooShortMessage(path, b.size(), needed));
+    FireMacroBodies bodies;
+    const std::size_t take = std::min(kGunMacroFileStride, layout.fireMacroBodySize);
+    for (std::size_t i = 0; i < bodies.size(); ++i) {
+        bodies[i].assign(layout.fireMacroBodySize, 0);
+        const auto from = b.begin() + static_cast<std::ptrdiff_t>(kGunMacroFileStride * i);
+        std::copy_n(from, take, bodies[i].begin());
+    }
+    return R{std::move(bodies), {}};
+}
+
+void StoreGunMacros(SectionCopies& copies, const FireMacroBodies& bodies) {
+    for (std::size_t i = 0; i < bodies.size(); ++i) {
+        copies.fireMacroBodies[i] = bodies[i];
+        copies.fireMacroBodies[i].resize(copies.layout.fireMacroBodySize, 0);
+    }
+    StoreFireMacroBodies(copies);
+}
+
+} // namespace krm
