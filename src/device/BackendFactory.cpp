@@ -9,13 +9,16 @@
 
 namespace krm {
 
-std::unique_ptr<DeviceBackend> DeviceBackend::create(const GlobalOptions& options, Clock& clock, std::string& error) {
+std::unique_ptr<DeviceBackend> DeviceBackend::create(const GlobalOptions& options, Clock& clock,
+                                                     std::string& error) {
     std::unique_ptr<DeviceBackend> d(new DeviceBackend);
     if (options.simulate) {
         const Variant variant = variantFromName(options.simVariant).value_or(Variant::R210B);
         std::unique_ptr<SimulatedMouse> mouse;
-        if (options.simImage.empty()) mouse = std::make_unique<SimulatedMouse>(variant, clock);
-        else mouse = SimulatedMouse::withImageFile(variant, clock, options.simImage, error);
+        if (options.simImage.empty())
+            mouse = std::make_unique<SimulatedMouse>(variant, clock);
+        else
+            mouse = SimulatedMouse::withImageFile(variant, clock, options.simImage, error);
         if (!mouse) return nullptr;
         d->simulated_ = mouse.get();
         d->base_ = std::move(mouse);
@@ -35,6 +38,8 @@ std::unique_ptr<DeviceBackend> DeviceBackend::create(const GlobalOptions& option
 
 DeviceBackend::~DeviceBackend() = default;
 
-HidBackend& DeviceBackend::backend() { return trace_ ? static_cast<HidBackend&>(*trace_) : *base_; }
+HidBackend& DeviceBackend::backend() {
+    return trace_ ? static_cast<HidBackend&>(*trace_) : *base_;
+}
 
 } // namespace krm

@@ -20,7 +20,8 @@ class DeviceBackend {
 public:
     // Null with `error` set when the options cannot be honoured (a bad --sim-image file, a trace
     // file that cannot be opened).
-    static std::unique_ptr<DeviceBackend> create(const GlobalOptions& options, Clock& clock, std::string& error);
+    static std::unique_ptr<DeviceBackend> create(const GlobalOptions& options, Clock& clock,
+                                                 std::string& error);
     ~DeviceBackend();
 
     HidBackend& backend();

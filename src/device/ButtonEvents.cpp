@@ -13,10 +13,14 @@ constexpr std::uint16_t kCurrentProfile = 0xA4;
 
 const char* indicatorName(Indicator indicator) {
     switch (indicator) {
-    case Indicator::cb_CPITest: return "cb_CPITest";
-    case Indicator::cb_CPIITest: return "cb_CPIITest";
-    case Indicator::cb_CPIDTest: return "cb_CPIDTest";
-    case Indicator::cb_ProfileTest: return "cb_ProfileTest";
+    case Indicator::cb_CPITest:
+        return "cb_CPITest";
+    case Indicator::cb_CPIITest:
+        return "cb_CPIITest";
+    case Indicator::cb_CPIDTest:
+        return "cb_CPIDTest";
+    case Indicator::cb_ProfileTest:
+        return "cb_ProfileTest";
     }
     return "?";
 }

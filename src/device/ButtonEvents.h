@@ -24,7 +24,8 @@ const char* indicatorName(Indicator indicator);
 // Runs on the reader thread; the hooks run on the UI thread (through UiPort::runOnUiThread).
 class ButtonEvents {
 public:
-    ButtonEvents(DeviceCommands& commands, Clock& clock, UiPort& ui) : commands_(commands), clock_(clock), ui_(ui) {}
+    ButtonEvents(DeviceCommands& commands, Clock& clock, UiPort& ui)
+        : commands_(commands), clock_(clock), ui_(ui) {}
 
     void onInputReport(std::span<const std::uint8_t> report);
 

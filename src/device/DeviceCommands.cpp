@@ -11,8 +11,12 @@ constexpr std::size_t kPiece = 7;
 constexpr int kFetchWaitUs = 500;
 constexpr int kSettleMs = 100;
 
-std::uint8_t hi(std::uint16_t v) { return static_cast<std::uint8_t>(v >> 8); }
-std::uint8_t lo(std::uint16_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
+std::uint8_t hi(std::uint16_t v) {
+    return static_cast<std::uint8_t>(v >> 8);
+}
+std::uint8_t lo(std::uint16_t v) {
+    return static_cast<std::uint8_t>(v & 0xFF);
+}
 } // namespace
 
 bool DeviceCommands::sendReport(const std::array<std::uint8_t, 8>& report) {
@@ -24,7 +28,8 @@ bool DeviceCommands::sendReport(const std::array<std::uint8_t, 8>& report) {
     return link_.SetFeatureReport(h, buffer);
 }
 
-bool DeviceCommands::SendCommand(std::uint8_t code, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3, std::uint8_t a4) {
+bool DeviceCommands::SendCommand(std::uint8_t code, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3,
+                                 std::uint8_t a4) {
     return sendReport({kCommandReport, code, a1, a2, a3, a4, 0x00, 0x00});
 }
 
@@ -77,7 +82,8 @@ bool DeviceCommands::WriteImageQuad(std::uint8_t address, std::uint8_t d0, std::
     return writeSingle({kCommandReport, 0x05, 0x01, address, d0, d1, d2, d3});
 }
 
-bool DeviceCommands::WriteImageRange(int form, std::uint8_t start, int count, std::span<const std::uint8_t> source) {
+bool DeviceCommands::WriteImageRange(int form, std::uint8_t start, int count,
+                                     std::span<const std::uint8_t> source) {
     if (link_.commandHandle() == kInvalidHandle) return false;
     if (form != 0 && form != 1) return false;
     if (count < 0 || source.size() < static_cast<std::size_t>(count)) return false;
@@ -95,7 +101,8 @@ bool DeviceCommands::WriteImageRange(int form, std::uint8_t start, int count, st
         std::copy_n(source.begin() + at, n, scratch.begin());
         const auto address = static_cast<std::uint8_t>(start + at);
         if (form == 0)
-            sendReport({kCommandReport, 0x05, 0x00, address, scratch[0], scratch[1], scratch[2], static_cast<std::uint8_t>(n)});
+            sendReport({kCommandReport, 0x05, 0x00, address, scratch[0], scratch[1], scratch[2],
+                        static_cast<std::uint8_t>(n)});
         else
             sendReport({kCommandReport, 0x05, 0x01, address, scratch[0], scratch[1], scratch[2], scratch[3]});
     }
@@ -116,22 +123,26 @@ bool DeviceCommands::transferIn(const std::array<std::uint8_t, 8>& command, std:
             ui_.processEvents();
         }
         ReadReply();
-        std::copy_n(reply.begin(), std::min(kPiece, length - at), destination.begin() + static_cast<std::ptrdiff_t>(at));
+        std::copy_n(reply.begin(), std::min(kPiece, length - at),
+                    destination.begin() + static_cast<std::ptrdiff_t>(at));
     }
     return true;
 }
 
-bool DeviceCommands::ShortRead(std::uint8_t address, std::uint8_t count, std::span<std::uint8_t> destination) {
-    return transferIn({kCommandReport, 0x06, 0x00, address, 0x00, count, 0x00, 0x00}, count, destination, false);
+bool DeviceCommands::ShortRead(std::uint8_t address, std::uint8_t count,
+                               std::span<std::uint8_t> destination) {
+    return transferIn({kCommandReport, 0x06, 0x00, address, 0x00, count, 0x00, 0x00}, count, destination,
+                      false);
 }
 
-bool DeviceCommands::BlockRead(std::uint16_t address, std::uint16_t length, std::span<std::uint8_t> destination,
-                               bool showBusy) {
-    return transferIn({kCommandReport, 0x09, hi(address), lo(address), hi(length), lo(length), 0x00, 0x00}, length,
-                      destination, showBusy);
+bool DeviceCommands::BlockRead(std::uint16_t address, std::uint16_t length,
+                               std::span<std::uint8_t> destination, bool showBusy) {
+    return transferIn({kCommandReport, 0x09, hi(address), lo(address), hi(length), lo(length), 0x00, 0x00},
+                      length, destination, showBusy);
 }
 
-bool DeviceCommands::BlockWrite(std::uint16_t address, std::uint16_t length, std::span<const std::uint8_t> source) {
+bool DeviceCommands::BlockWrite(std::uint16_t address, std::uint16_t length,
+                                std::span<const std::uint8_t> source) {
     if (source.size() < length) return false;
     auto lock = link_.exchange();
     auto& scratch = link_.replyBuffer();
@@ -141,8 +152,8 @@ bool DeviceCommands::BlockWrite(std::uint16_t address, std::uint16_t length, std
         ui_.showBusy();
         ui_.processEvents();
         // Past the end of a short last piece the scratch area keeps what it held.
-        std::copy_n(source.begin() + static_cast<std::ptrdiff_t>(at), std::min<std::size_t>(kPiece, length - at),
-                    scratch.begin());
+        std::copy_n(source.begin() + static_cast<std::ptrdiff_t>(at),
+                    std::min<std::size_t>(kPiece, length - at), scratch.begin());
         SendDataReport(scratch);
     }
     return true;

@@ -34,8 +34,10 @@ public:
 
     // Single writes of up to three bytes (form 0, with a count) or four bytes (form 1) at an image
     // address below 256: busy window, the report, a 100 ms settle, busy window hidden.
-    bool WriteImageByte(std::uint8_t address, std::uint8_t d0, std::uint8_t d1, std::uint8_t d2, std::uint8_t count);
-    bool WriteImageQuad(std::uint8_t address, std::uint8_t d0, std::uint8_t d1, std::uint8_t d2, std::uint8_t d3);
+    bool WriteImageByte(std::uint8_t address, std::uint8_t d0, std::uint8_t d1, std::uint8_t d2,
+                        std::uint8_t count);
+    bool WriteImageQuad(std::uint8_t address, std::uint8_t d0, std::uint8_t d1, std::uint8_t d2,
+                        std::uint8_t d3);
     // Sends count bytes from start in form-0 pieces of 3 or form-1 pieces of 4, leaving the busy
     // window showing. False without sending anything for an invalid command handle, a form other than
     // 0 and 1, a form-1 count that is not a multiple of 4, or a source shorter than count.
@@ -44,7 +46,8 @@ public:
     // Reads into destination (sized to the length; 0xFF where a fetch failed). False only when the
     // command was refused, or when destination is shorter than the length (nothing is sent then).
     bool ShortRead(std::uint8_t address, std::uint8_t count, std::span<std::uint8_t> destination);
-    bool BlockRead(std::uint16_t address, std::uint16_t length, std::span<std::uint8_t> destination, bool showBusy);
+    bool BlockRead(std::uint16_t address, std::uint16_t length, std::span<std::uint8_t> destination,
+                   bool showBusy);
     // Sends length bytes of source as data reports after command 0x07, leaving the busy window
     // showing. False only when the command was refused or source is shorter than the length.
     bool BlockWrite(std::uint16_t address, std::uint16_t length, std::span<const std::uint8_t> source);
@@ -61,8 +64,8 @@ public:
 private:
     bool sendReport(const std::array<std::uint8_t, 8>& report);
     bool writeSingle(const std::array<std::uint8_t, 8>& report);
-    bool transferIn(const std::array<std::uint8_t, 8>& command, std::size_t length, std::span<std::uint8_t> destination,
-                    bool showBusy);
+    bool transferIn(const std::array<std::uint8_t, 8>& command, std::size_t length,
+                    std::span<std::uint8_t> destination, bool showBusy);
 
     DeviceLink& link_;
     Clock& clock_;

@@ -65,8 +65,10 @@ bool DeviceLink::OpenDevice(std::uint32_t vendorId, std::uint32_t productId) {
             query = h;
             kept = true;
         }
-        if (kept) opened.push_back(h);
-        else backend_.close(h);
+        if (kept)
+            opened.push_back(h);
+        else
+            backend_.close(h);
     }
 
     // When several collections qualify, the last one to accept a probe supplies that handle.
@@ -128,7 +130,8 @@ void DeviceLink::replaceHandles(HidHandle command, HidHandle query, HidHandle in
     for (std::size_t i = 0; i < 3; ++i) {
         const HidHandle h = old[i];
         if (h == kInvalidHandle || std::find(std::begin(now), std::end(now), h) != std::end(now)) continue;
-        if (std::find(std::begin(old), std::begin(old) + i, h) != std::begin(old) + i) continue; // closed already
+        if (std::find(std::begin(old), std::begin(old) + i, h) != std::begin(old) + i)
+            continue; // closed already
         backend_.close(h);
     }
     if (onHandlesChanged) onHandlesChanged();

@@ -46,8 +46,10 @@ void DevicePresence::DevTimerTimer() {
 }
 
 void DevicePresence::openOrLose() {
-    if (commands_.link().openFromTable(deviceIdTable) >= 0) ReadDevInfo();
-    else deviceLost();
+    if (commands_.link().openFromTable(deviceIdTable) >= 0)
+        ReadDevInfo();
+    else
+        deviceLost();
 }
 
 void DevicePresence::ReFindDev() {

@@ -33,7 +33,8 @@ public:
         std::function<void(const ImageLayout&)> layoutChanged;
     };
 
-    DevicePresence(DeviceCommands& commands, Clock& clock, UiPort& ui) : commands_(commands), clock_(clock), ui_(ui) {}
+    DevicePresence(DeviceCommands& commands, Clock& clock, UiPort& ui)
+        : commands_(commands), clock_(clock), ui_(ui) {}
 
     Hooks hooks;
     DeviceIdTable deviceIdTable;

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <fstream>
-#include <optional>
 #include <iterator>
+#include <optional>
 
 namespace krm {
 
@@ -53,7 +53,9 @@ struct HidapiBackend::Device {
     }
 };
 
-HidapiBackend::HidapiBackend() { hid_init(); }
+HidapiBackend::HidapiBackend() {
+    hid_init();
+}
 
 HidapiBackend::~HidapiBackend() {
     {
@@ -68,7 +70,8 @@ std::vector<std::string> HidapiBackend::enumerate() {
     hid_device_info* list = hid_enumerate(0, 0);
     for (hid_device_info* d = list; d; d = d->next) {
         // hidapi lists a node once per collection; we want each node once here.
-        if (d->path && std::find(nodes.begin(), nodes.end(), d->path) == nodes.end()) nodes.emplace_back(d->path);
+        if (d->path && std::find(nodes.begin(), nodes.end(), d->path) == nodes.end())
+            nodes.emplace_back(d->path);
     }
     hid_free_enumeration(list);
 
@@ -96,7 +99,8 @@ HidHandle HidapiBackend::open(const std::string& path, bool /*readWrite*/) {
         device->attributes = {info->vendor_id, info->product_id, info->release_number};
     }
     if (const auto collections = readCollections(node); collections && index < collections->size()) {
-        device->capabilities = {(*collections)[index].inputReportLength, (*collections)[index].featureReportLength};
+        device->capabilities = {(*collections)[index].inputReportLength,
+                                (*collections)[index].featureReportLength};
     }
     std::lock_guard lock(mutex_);
     const HidHandle handle = next_++;
@@ -160,6 +164,8 @@ int HidapiBackend::readInput(HidHandle handle, std::span<std::uint8_t> buffer) {
     return -1;
 }
 
-void HidapiBackend::cancelReads() { cancelled_ = true; }
+void HidapiBackend::cancelReads() {
+    cancelled_ = true;
+}
 
 } // namespace krm

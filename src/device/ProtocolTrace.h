@@ -22,7 +22,9 @@ public:
     HidHandle open(const std::string& path, bool readWrite) override { return inner_.open(path, readWrite); }
     void close(HidHandle handle) override { inner_.close(handle); }
     bool attributes(HidHandle handle, HidAttributes& out) override { return inner_.attributes(handle, out); }
-    bool capabilities(HidHandle handle, HidCapabilities& out) override { return inner_.capabilities(handle, out); }
+    bool capabilities(HidHandle handle, HidCapabilities& out) override {
+        return inner_.capabilities(handle, out);
+    }
     bool setFeature(HidHandle handle, std::span<const std::uint8_t> report) override;
     bool getFeature(HidHandle handle, std::span<std::uint8_t> report) override;
     int readInput(HidHandle handle, std::span<std::uint8_t> buffer) override;

@@ -39,7 +39,8 @@ int lengthOf(const CollectionBits& c, int kind) {
 
 std::optional<std::vector<CollectionReportLengths>> parseReportDescriptor(std::span<const std::uint8_t> bytes,
                                                                           std::string* error) {
-    auto fail = [error](const std::string& why, std::size_t at) -> std::optional<std::vector<CollectionReportLengths>> {
+    auto fail = [error](const std::string& why,
+                        std::size_t at) -> std::optional<std::vector<CollectionReportLengths>> {
         if (error) *error = why + " at byte " + std::to_string(at);
         return std::nullopt;
     };
@@ -91,7 +92,8 @@ std::optional<std::vector<CollectionReportLengths>> parseReportDescriptor(std::s
                 g = stack.back();
                 stack.pop_back();
                 break;
-            default: break;
+            default:
+                break;
             }
         } else if (type == kMain) {
             switch (tag) {
@@ -113,7 +115,8 @@ std::optional<std::vector<CollectionReportLengths>> parseReportDescriptor(std::s
                 if (bits > kMaxFieldBits) return fail("report longer than a HID report can be", at);
                 break;
             }
-            default: break;
+            default:
+                break;
             }
         }
         // Local items (usages, strings, designators) do not change any length.

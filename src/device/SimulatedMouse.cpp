@@ -25,10 +25,8 @@ struct Section {
     std::size_t offset, length;
 };
 constexpr Section kChecksummed[] = {
-    {image::kVendorOffset, image::kVendorLength},
-    {image::kUserOffset, image::kUserLength},
-    {image::profileOffset(1), image::kProfileLength},
-    {image::profileOffset(2), image::kProfileLength},
+    {image::kVendorOffset, image::kVendorLength},     {image::kUserOffset, image::kUserLength},
+    {image::profileOffset(1), image::kProfileLength}, {image::profileOffset(2), image::kProfileLength},
     {image::profileOffset(3), image::kProfileLength},
 };
 
@@ -36,7 +34,9 @@ void fixChecksum(SimulatedMouse::Image& img, std::size_t offset, std::size_t len
     img[offset + length - 1] = SectionChecksum(std::span<const std::uint8_t>(img.data() + offset, length));
 }
 
-std::string variantPrefix(Variant v) { return "sim:" + std::string(variantName(v)); }
+std::string variantPrefix(Variant v) {
+    return "sim:" + std::string(variantName(v));
+}
 
 } // namespace
 
@@ -54,8 +54,10 @@ SimulatedMouse::Image SimulatedMouse::placeholderImage(Variant variant) {
     const std::array<std::uint8_t, 16> patch210 = {0x04, 0x00, 0x02, 0xE0, 0x00, 0x1A, 0x5F, 0x63,
                                                    0x01, 0x83, 0x00, 0x00, 0x00, 0x00, 0x00, 0xDE};
     const std::array<std::uint8_t, 8> patch230 = {0x04, 0x00, 0x02, 0x00, 0x00, 0x1A, 0x07, 0xA2};
-    if (variant == Variant::R210B) std::copy(patch210.begin(), patch210.end(), img.begin() + image::kPatchBlockOffset);
-    else std::copy(patch230.begin(), patch230.end(), img.begin() + image::kPatchBlockOffset);
+    if (variant == Variant::R210B)
+        std::copy(patch210.begin(), patch210.end(), img.begin() + image::kPatchBlockOffset);
+    else
+        std::copy(patch230.begin(), patch230.end(), img.begin() + image::kPatchBlockOffset);
     for (const auto& s : kChecksummed) fixChecksum(img, s.offset, s.length);
     return img;
 }
@@ -71,7 +73,8 @@ SimulatedMouse::Image SimulatedMouse::startImage(Variant variant) {
     return placeholderImage(variant);
 }
 
-SimulatedMouse::SimulatedMouse(Variant variant, Clock& clock) : SimulatedMouse(variant, clock, startImage(variant)) {}
+SimulatedMouse::SimulatedMouse(Variant variant, Clock& clock)
+    : SimulatedMouse(variant, clock, startImage(variant)) {}
 
 SimulatedMouse::SimulatedMouse(Variant variant, Clock& clock, const Image& image)
     : clock_(clock), variant_(variant), image_(image), chipCode_(variant == Variant::R210B ? 0x45 : 0x30) {
@@ -83,8 +86,8 @@ SimulatedMouse::~SimulatedMouse() {
     if (dirty_) persistLocked();
 }
 
-std::unique_ptr<SimulatedMouse> SimulatedMouse::withImageFile(Variant variant, Clock& clock, const std::string& path,
-                                                              std::string& error) {
+std::unique_ptr<SimulatedMouse> SimulatedMouse::withImageFile(Variant variant, Clock& clock,
+                                                              const std::string& path, std::string& error) {
     Image img = startImage(variant);
     std::error_code ec;
     if (std::filesystem::exists(path, ec)) {
@@ -96,8 +99,8 @@ std::unique_ptr<SimulatedMouse> SimulatedMouse::withImageFile(Variant variant, C
             return nullptr;
         }
         if (bytes.size() != kImageSize) {
-            error = path + ": a simulated mouse image is " + std::to_string(kImageSize) + " bytes, this file has " +
-                    std::to_string(bytes.size());
+            error = path + ": a simulated mouse image is " + std::to_string(kImageSize) +
+                    " bytes, this file has " + std::to_string(bytes.size());
             return nullptr;
         }
         std::copy(bytes.begin(), bytes.end(), img.begin());
@@ -119,12 +122,14 @@ void SimulatedMouse::refreshPresenceLocked() {
     }
 }
 
-bool SimulatedMouse::presentLocked() const { return attached_ && !restarting_; }
+bool SimulatedMouse::presentLocked() const {
+    return attached_ && !restarting_;
+}
 
 void SimulatedMouse::appearLocked() {
     ++session_;
-    ids_ = {static_cast<std::uint16_t>(image_[0] << 8 | image_[1]), static_cast<std::uint16_t>(image_[2] << 8 | image_[3]),
-            kVersion};
+    ids_ = {static_cast<std::uint16_t>(image_[0] << 8 | image_[1]),
+            static_cast<std::uint16_t>(image_[2] << 8 | image_[3]), kVersion};
 }
 
 void SimulatedMouse::leaveLocked() {
@@ -141,8 +146,10 @@ void SimulatedMouse::setAttached(bool attached) {
     refreshPresenceLocked();
     if (attached == attached_) return;
     attached_ = attached;
-    if (!attached) leaveLocked();
-    else if (!restarting_) appearLocked();
+    if (!attached)
+        leaveLocked();
+    else if (!restarting_)
+        appearLocked();
 }
 
 bool SimulatedMouse::present() {
@@ -158,21 +165,29 @@ void SimulatedMouse::addInterface(SimInterface interface) {
 
 bool SimulatedMouse::removeInterface(const std::string& path) {
     std::lock_guard lock(mutex_);
-    auto it = std::find_if(others_.begin(), others_.end(), [&](const SimInterface& i) { return i.path == path; });
+    auto it =
+        std::find_if(others_.begin(), others_.end(), [&](const SimInterface& i) { return i.path == path; });
     if (it == others_.end()) return false;
     others_.erase(it);
     for (auto h = handles_.begin(); h != handles_.end();) {
-        if (h->second.target == Target::Other && h->second.path == path) h = handles_.erase(h);
-        else ++h;
+        if (h->second.target == Target::Other && h->second.path == path)
+            h = handles_.erase(h);
+        else
+            ++h;
     }
     return true;
 }
 
 SimInterface SimulatedMouse::unrelatedInterface(int n) {
-    return {"sim:other/" + std::to_string(n), {0x1209, static_cast<std::uint16_t>(0x0100 + n), 0x0001}, {4, 0}, true};
+    return {"sim:other/" + std::to_string(n),
+            {0x1209, static_cast<std::uint16_t>(0x0100 + n), 0x0001},
+            {4, 0},
+            true};
 }
 
-std::string SimulatedMouse::configPath() const { return variantPrefix(variant_) + "/config"; }
+std::string SimulatedMouse::configPath() const {
+    return variantPrefix(variant_) + "/config";
+}
 
 // --- the HID stack ----------------------------------------------------------------------------------
 
@@ -192,12 +207,16 @@ HidHandle SimulatedMouse::open(const std::string& path, bool readWrite) {
     std::lock_guard lock(mutex_);
     refreshPresenceLocked();
     Target target;
-    if (path == configPath()) target = Target::Config;
-    else if (path == variantPrefix(variant_) + "/pointer") target = Target::Pointer;
-    else target = Target::Other;
+    if (path == configPath())
+        target = Target::Config;
+    else if (path == variantPrefix(variant_) + "/pointer")
+        target = Target::Pointer;
+    else
+        target = Target::Other;
 
     if (target == Target::Other) {
-        auto it = std::find_if(others_.begin(), others_.end(), [&](const SimInterface& i) { return i.path == path; });
+        auto it = std::find_if(others_.begin(), others_.end(),
+                               [&](const SimInterface& i) { return i.path == path; });
         if (it == others_.end() || !it->openable) return kInvalidHandle;
     } else if (!presentLocked()) {
         return kInvalidHandle;
@@ -216,7 +235,8 @@ const SimulatedMouse::Handle* SimulatedMouse::validLocked(HidHandle handle) {
     refreshPresenceLocked();
     auto it = handles_.find(handle);
     if (it == handles_.end()) return nullptr;
-    if (it->second.target != Target::Other && (!presentLocked() || it->second.session != session_)) return nullptr;
+    if (it->second.target != Target::Other && (!presentLocked() || it->second.session != session_))
+        return nullptr;
     return &it->second;
 }
 
@@ -225,7 +245,8 @@ bool SimulatedMouse::attributes(HidHandle handle, HidAttributes& out) {
     const Handle* h = validLocked(handle);
     if (!h) return false;
     if (h->target == Target::Other) {
-        auto it = std::find_if(others_.begin(), others_.end(), [&](const SimInterface& i) { return i.path == h->path; });
+        auto it = std::find_if(others_.begin(), others_.end(),
+                               [&](const SimInterface& i) { return i.path == h->path; });
         out = it->attributes;
     } else {
         out = ids_;
@@ -238,10 +259,15 @@ bool SimulatedMouse::capabilities(HidHandle handle, HidCapabilities& out) {
     const Handle* h = validLocked(handle);
     if (!h) return false;
     switch (h->target) {
-    case Target::Pointer: out = {kPointerInputLength, 0}; break;
-    case Target::Config: out = {kInputReportLength, static_cast<int>(kReportSize)}; break;
+    case Target::Pointer:
+        out = {kPointerInputLength, 0};
+        break;
+    case Target::Config:
+        out = {kInputReportLength, static_cast<int>(kReportSize)};
+        break;
     case Target::Other: {
-        auto it = std::find_if(others_.begin(), others_.end(), [&](const SimInterface& i) { return i.path == h->path; });
+        auto it = std::find_if(others_.begin(), others_.end(),
+                               [&](const SimInterface& i) { return i.path == h->path; });
         out = it->capabilities;
         break;
     }
@@ -279,7 +305,8 @@ bool SimulatedMouse::getFeature(HidHandle handle, std::span<std::uint8_t> report
     if (const int us = latencyUs_.load(); us > 0) clock_.waitMicroseconds(us);
     std::lock_guard lock(mutex_);
     const Handle* h = validLocked(handle);
-    if (!h || h->target != Target::Config || report.size() != kReportSize || report[0] != kQueryReport) return false;
+    if (!h || h->target != Target::Config || report.size() != kReportSize || report[0] != kQueryReport)
+        return false;
     if (!countReportLocked()) return false;
     if (fetchesFail_) return false;
     const Reply reply = nextReplyLocked();
@@ -328,8 +355,10 @@ bool SimulatedMouse::commandLocked(std::span<const std::uint8_t> r) {
         singleReply_ = Reply{xdata_[address16], 0, 0, 0, 0, 0, 0};
         break;
     case 0x05: // single write, form 0 (up to three bytes and a count) or form 1 (four bytes)
-        if (r[2] == 0x00) writeImageLocked(r[3], r.subspan(4, std::min<std::size_t>(r[7], 3)));
-        else if (r[2] == 0x01) writeImageLocked(r[3], r.subspan(4, 4));
+        if (r[2] == 0x00)
+            writeImageLocked(r[3], r.subspan(4, std::min<std::size_t>(r[7], 3)));
+        else if (r[2] == 0x01)
+            writeImageLocked(r[3], r.subspan(4, 4));
         break;
     case 0x06: // short read; bytes 2..5 read as a 16-bit address and length like the block read
     case 0x09: // block read
@@ -350,7 +379,8 @@ bool SimulatedMouse::commandLocked(std::span<const std::uint8_t> r) {
         returnAtMs_ = clock_.tickMs() + kRestartAbsenceMs;
         ++restarts_;
         break;
-    default: break; // unknown commands are accepted and do nothing
+    default:
+        break; // unknown commands are accepted and do nothing
     }
     return true;
 }
@@ -418,7 +448,9 @@ void SimulatedMouse::persistLocked() {
 
 // --- controls ---------------------------------------------------------------------------------------
 
-void SimulatedMouse::setReportLatencyUs(int us) { latencyUs_ = std::max(us, 0); }
+void SimulatedMouse::setReportLatencyUs(int us) {
+    latencyUs_ = std::max(us, 0);
+}
 
 void SimulatedMouse::setChipCode(std::uint8_t code) {
     std::lock_guard lock(mutex_);

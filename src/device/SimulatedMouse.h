@@ -50,8 +50,8 @@ public:
     // A mouse that starts from the image in `path` when that file exists and writes its image back
     // there (atomically) after every change. Returns null and says why in `error` when the file
     // exists but cannot be read or is not 2048 bytes long.
-    static std::unique_ptr<SimulatedMouse> withImageFile(Variant variant, Clock& clock, const std::string& path,
-                                                         std::string& error);
+    static std::unique_ptr<SimulatedMouse> withImageFile(Variant variant, Clock& clock,
+                                                         const std::string& path, std::string& error);
 
     // The image the mouse starts from: the variant's embedded default image 1 when the program has
     // one, otherwise a generated image with valid checksums and the fire-key marker.

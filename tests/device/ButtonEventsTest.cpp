@@ -10,9 +10,15 @@ namespace {
 
 struct EventRig : test::DeviceRig {
     EventRig() {
-        events.setIndicator = [this](Indicator i, bool on) { seen.push_back(std::string(indicatorName(i)) + (on ? "+" : "-")); };
-        events.RefreshCurrentDPIStatus = [this](std::uint8_t v) { seen.push_back("dpi " + std::to_string(v)); };
-        events.RefreshCurrentProfileStatus = [this](std::uint8_t v) { seen.push_back("profile " + std::to_string(v)); };
+        events.setIndicator = [this](Indicator i, bool on) {
+            seen.push_back(std::string(indicatorName(i)) + (on ? "+" : "-"));
+        };
+        events.RefreshCurrentDPIStatus = [this](std::uint8_t v) {
+            seen.push_back("dpi " + std::to_string(v));
+        };
+        events.RefreshCurrentProfileStatus = [this](std::uint8_t v) {
+            seen.push_back("profile " + std::to_string(v));
+        };
         auto img = mouse.image();
         img[0xA4] = 2;
         img[0xA6] = 3;
@@ -26,11 +32,13 @@ struct EventRig : test::DeviceRig {
     std::vector<std::string> seen; // what reached the window, in order
 };
 
-const std::vector<std::string> kFollowUps = {"set 40 06 00 16 01 00 00 00", "get 41", "set 40 06 00 18 01 00 00 00", "get 41"};
+const std::vector<std::string> kFollowUps = {"set 40 06 00 16 01 00 00 00", "get 41",
+                                             "set 40 06 00 18 01 00 00 00", "get 41"};
 
 void expectLines(const std::vector<std::string>& lines, const std::vector<std::string>& prefixes) {
     ASSERT_EQ(lines.size(), prefixes.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_TRUE(lines[i].starts_with(prefixes[i])) << i << ": " << lines[i];
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_TRUE(lines[i].starts_with(prefixes[i])) << i << ": " << lines[i];
 }
 
 } // namespace
@@ -66,14 +74,15 @@ TEST(ButtonEvents, LatchesAreHandledInOrderAtOneRelease) {
     const auto start = rig.clock.nowUs();
     rig.report(0x42, 0x00);
 
-    std::vector<std::string> expected = {"set 40 09 00 a6", "get 41 03", "set 40 09 00 a6", "get 41 03",
-                                         "set 40 09 00 a4", "get 41 02"};
+    std::vector<std::string> expected = {"set 40 09 00 a6", "get 41 03",       "set 40 09 00 a6",
+                                         "get 41 03",       "set 40 09 00 a4", "get 41 02"};
     expected.insert(expected.end(), kFollowUps.begin(), kFollowUps.end());
     expectLines(rig.lines(), expected);
     EXPECT_GE(rig.clock.nowUs() - start, 600000u); // 200 ms before each re-read
     rig.ui.runQueued();
     EXPECT_EQ(rig.seen, (std::vector<std::string>{"cb_ProfileTest+", "cb_CPIDTest+", "cb_CPIITest+", "dpi 3",
-                                                  "cb_CPIITest-", "dpi 3", "cb_CPIDTest-", "profile 2", "cb_ProfileTest-"}));
+                                                  "cb_CPIITest-", "dpi 3", "cb_CPIDTest-", "profile 2",
+                                                  "cb_ProfileTest-"}));
 
     // A second release finds no latch: only the follow-ups.
     rig.clearTrace();

@@ -14,8 +14,8 @@ using test::DeviceRig;
 namespace {
 
 std::size_t countStarting(const std::vector<std::string>& lines, const std::string& prefix) {
-    return static_cast<std::size_t>(
-        std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(prefix); }));
+    return static_cast<std::size_t>(std::count_if(
+        lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(prefix); }));
 }
 
 class CommandSet : public ::testing::Test {
@@ -83,21 +83,32 @@ TEST_F(CommandSet, ReportBytes) {
         {"user section short read",
          [&] { return rig.commands.ShortRead(0xA4, 28, user); },
          {"set 40 06 00 a4 00 1c 00 00", "get", "get", "get", "get"}},
-        {"single byte", [&] { return rig.commands.WriteImageByte(0x04, 0x5A, 0, 0, 1); }, {"set 40 05 00 04 5a 00 00 01"}},
-        {"16-bit vendor id", [&] { return rig.commands.WriteImageByte(0x00, 0x12, 0x34, 0, 2); },
+        {"single byte",
+         [&] { return rig.commands.WriteImageByte(0x04, 0x5A, 0, 0, 1); },
+         {"set 40 05 00 04 5a 00 00 01"}},
+        {"16-bit vendor id",
+         [&] { return rig.commands.WriteImageByte(0x00, 0x12, 0x34, 0, 2); },
          {"set 40 05 00 00 12 34 00 02"}},
-        {"combo key code", [&] { return rig.commands.WriteImageQuad(0x83, 1, 2, 3, 4); }, {"set 40 05 01 83 01 02 03 04"}},
-        {"xdata write", [&] { return rig.commands.XDataWrite(0x7241, 0x01); }, {"set 40 01 72 41 01 00 00 00"}},
-        {"xdata read", [&] { return rig.commands.XDataRead(0x7241, x); },
+        {"combo key code",
+         [&] { return rig.commands.WriteImageQuad(0x83, 1, 2, 3, 4); },
+         {"set 40 05 01 83 01 02 03 04"}},
+        {"xdata write",
+         [&] { return rig.commands.XDataWrite(0x7241, 0x01); },
+         {"set 40 01 72 41 01 00 00 00"}},
+        {"xdata read",
+         [&] { return rig.commands.XDataRead(0x7241, x); },
          {"set 40 02 72 41 00 01 00 00", "get 41 01 00 00 00 00 00 00"}},
-        {"identify", [&] { return rig.commands.Identify(); }, {"set 40 0d 00 00 00 00 00 00", "get 41 45 3a 00 00 00 00 00"}},
+        {"identify",
+         [&] { return rig.commands.Identify(); },
+         {"set 40 0d 00 00 00 00 00 00", "get 41 45 3a 00 00 00 00 00"}},
     };
     for (const auto& c : cases) {
         rig.clearTrace();
         EXPECT_TRUE(c.run()) << c.name;
         const auto lines = rig.lines();
         ASSERT_EQ(lines.size(), c.lines.size()) << c.name;
-        for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_TRUE(lines[i].starts_with(c.lines[i])) << c.name << ": " << lines[i];
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            EXPECT_TRUE(lines[i].starts_with(c.lines[i])) << c.name << ": " << lines[i];
     }
     EXPECT_EQ(x, 0x01);
     EXPECT_EQ(rig.mouse.image()[0x04], 0x5A);
@@ -142,9 +153,10 @@ TEST_F(CommandSet, RangeWriteRefusesWhatWouldStoreStaleBytes) {
 TEST_F(CommandSet, BlockWriteDataReports) {
     std::vector<std::uint8_t> ten = {0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19};
     ASSERT_TRUE(rig.commands.BlockWrite(484, 10, ten));
-    EXPECT_EQ(rig.lines(), (std::vector<std::string>{"set 40 07 01 e4 00 0a 00 00", "set 41 10 11 12 13 14 15 16",
-                                                    // past a short last piece: the previous piece's bytes
-                                                    "set 41 17 18 19 13 14 15 16"}));
+    EXPECT_EQ(rig.lines(),
+              (std::vector<std::string>{"set 40 07 01 e4 00 0a 00 00", "set 41 10 11 12 13 14 15 16",
+                                        // past a short last piece: the previous piece's bytes
+                                        "set 41 17 18 19 13 14 15 16"}));
     const auto image = rig.mouse.image();
     EXPECT_TRUE(std::equal(ten.begin(), ten.end(), image.begin() + 484));
 

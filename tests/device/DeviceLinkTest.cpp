@@ -37,7 +37,8 @@ TEST(DeviceLink, OpenProbesOnlyTheMousesEightByteCollection) {
 
     ASSERT_TRUE(rig.link.OpenDevice(0x3A7E, 0x0C51));
     // One probe pair: the other vendor's and the 7- and 9-byte collections got no report at all.
-    EXPECT_EQ(rig.lines(), (std::vector<std::string>{"set 40 0d 00 00 00 00 00 00", "get 41 45 3a 00 00 00 00 00"}));
+    EXPECT_EQ(rig.lines(),
+              (std::vector<std::string>{"set 40 0d 00 00 00 00 00 00", "get 41 45 3a 00 00 00 00 00"}));
     EXPECT_NE(rig.link.commandHandle(), kInvalidHandle);
     EXPECT_EQ(rig.link.queryHandle(), rig.link.commandHandle());
     EXPECT_NE(rig.link.inputHandle(), kInvalidHandle);
@@ -64,13 +65,14 @@ TEST(DeviceLink, MatchThatRefusesBothProbesStillOpens) {
     EXPECT_EQ(rig.link.commandHandle(), kInvalidHandle);
     EXPECT_EQ(rig.link.queryHandle(), kInvalidHandle);
     EXPECT_NE(rig.link.inputHandle(), kInvalidHandle);
-    EXPECT_EQ(rig.lines(), (std::vector<std::string>{"set 40 0d 00 00 00 00 00 00 !", "get 41 00 00 00 00 00 00 00 !"}));
+    EXPECT_EQ(rig.lines(),
+              (std::vector<std::string>{"set 40 0d 00 00 00 00 00 00 !", "get 41 00 00 00 00 00 00 00 !"}));
 }
 
 TEST(DeviceLink, TableEntriesAreTriedInOrderSkippingZeros) {
     DeviceRig rig;
     DeviceIdTable table;
-    table.entries[0] = {0x1111, 0};      // skipped: no product id
+    table.entries[0] = {0x1111, 0}; // skipped: no product id
     table.entries[1] = {0x3A7E, 0x0C51};
     EXPECT_EQ(rig.link.openFromTable(table), 1);
     EXPECT_EQ(rig.lines().size(), 2u); // only the probes of the entry that was tried

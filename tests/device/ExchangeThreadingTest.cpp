@@ -22,7 +22,10 @@ TEST(ExchangeThreading, ButtonEventsDuringABlockWriteDoNotInterleave) {
     std::condition_variable cv;
     int handled = 0;
     InputReader reader(
-        rig.trace, [&] { return InputReader::Source{rig.link.inputHandle(), rig.link.inputReportLength()}; },
+        rig.trace,
+        [&] {
+            return InputReader::Source{rig.link.inputHandle(), rig.link.inputReportLength()};
+        },
         [&](std::span<const std::uint8_t> report) {
             events.onInputReport(report);
             std::lock_guard lock(m);
@@ -47,7 +50,8 @@ TEST(ExchangeThreading, ButtonEventsDuringABlockWriteDoNotInterleave) {
     ASSERT_EQ(raised, std::size(codes));
     {
         std::unique_lock lock(m);
-        ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(5), [&] { return handled == static_cast<int>(std::size(codes)); }));
+        ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(5),
+                                [&] { return handled == static_cast<int>(std::size(codes)); }));
     }
     reader.stop();
 
@@ -61,13 +65,18 @@ TEST(ExchangeThreading, ButtonEventsDuringABlockWriteDoNotInterleave) {
         ASSERT_TRUE(command.starts_with("set 40 ")) << "line " << i << ": " << command;
         std::size_t follow = 0;
         const char* kind = "";
-        if (command.starts_with("set 40 07 00 00 08 00")) follow = 293, kind = "set 41 ", ++blockWrites;
-        else if (command.starts_with("set 40 06 00 1")) follow = 1, kind = "get 41 ", ++shortReads;
-        else if (command.starts_with("set 40 09 00 a")) follow = 1, kind = "get 41 ", ++reReads;
-        else FAIL() << "unexpected command " << command;
+        if (command.starts_with("set 40 07 00 00 08 00"))
+            follow = 293, kind = "set 41 ", ++blockWrites;
+        else if (command.starts_with("set 40 06 00 1"))
+            follow = 1, kind = "get 41 ", ++shortReads;
+        else if (command.starts_with("set 40 09 00 a"))
+            follow = 1, kind = "get 41 ", ++reReads;
+        else
+            FAIL() << "unexpected command " << command;
         for (std::size_t k = 0; k < follow; ++k, ++i) {
             ASSERT_LT(i, lines.size());
-            ASSERT_TRUE(lines[i].starts_with(kind)) << "exchange of " << command << " broken at line " << i << ": " << lines[i];
+            ASSERT_TRUE(lines[i].starts_with(kind))
+                << "exchange of " << command << " broken at line " << i << ": " << lines[i];
         }
     }
     EXPECT_EQ(blockWrites, 1u);

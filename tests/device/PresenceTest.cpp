@@ -20,12 +20,16 @@ struct PresenceRig : DeviceRig {
         presence.hooks.RefreshErrorAP = [this] { hooks.push_back("RefreshErrorAP"); };
         presence.hooks.clearMacroLists = [this] { hooks.push_back("clearMacroLists"); };
         presence.hooks.clearDeviceStrings = [this] { hooks.push_back("clearDeviceStrings"); };
-        presence.hooks.layoutChanged = [this](const ImageLayout& l) { hooks.push_back("layout " + std::string(variantName(l.variant))); };
+        presence.hooks.layoutChanged = [this](const ImageLayout& l) {
+            hooks.push_back("layout " + std::string(variantName(l.variant)));
+        };
     }
     DevicePresence presence{commands, clock, ui};
     std::vector<std::string> hooks;
 
-    int count(const std::string& hook) const { return static_cast<int>(std::count(hooks.begin(), hooks.end(), hook)); }
+    int count(const std::string& hook) const {
+        return static_cast<int>(std::count(hooks.begin(), hooks.end(), hook));
+    }
 };
 
 const std::string kLostMessage = "Waiting for the device reconnect\n\xC2\xB7";
@@ -55,7 +59,9 @@ public:
 class Texts final : public TextSource {
 public:
     std::string text(std::string_view id) const override {
-        return id == "Str100" ? "No Device Found" : id == "Str101" ? "Please check your device is attached to USB port" : "";
+        return id == "Str100"   ? "No Device Found"
+               : id == "Str101" ? "Please check your device is attached to USB port"
+                                : "";
     }
 };
 
@@ -120,9 +126,12 @@ TEST(Presence, DeviceLostSteps) {
     Texts texts;
     rig.presence.texts = &texts;
     rig.presence.deviceLost();
-    EXPECT_EQ(rig.ui.calls(), (std::vector<std::string>{"menus-", "timer:LabelRun-", "events", "cover",
-                                                        "message:No Device Found\nPlease check your device is attached to USB port"}));
-    EXPECT_EQ(rig.hooks, (std::vector<std::string>{"RefreshErrorAP", "clearMacroLists", "clearDeviceStrings"}));
+    EXPECT_EQ(rig.ui.calls(),
+              (std::vector<std::string>{
+                  "menus-", "timer:LabelRun-", "events", "cover",
+                  "message:No Device Found\nPlease check your device is attached to USB port"}));
+    EXPECT_EQ(rig.hooks,
+              (std::vector<std::string>{"RefreshErrorAP", "clearMacroLists", "clearDeviceStrings"}));
 }
 
 TEST(Presence, ACountNeedsTwoStablePairs) {
@@ -187,7 +196,8 @@ TEST(Presence, Identification) {
         int icConfigType;
         const char* model; // empty: rejected
     } cases[] = {
-        {0x45, 1, "R210B"}, {0x30, 1, ""}, {0x30, 0, "R230B"}, {0x45, 2, ""}, {0x40, 0, "R210B"}, {0x3F, 2, "R230B"},
+        {0x45, 1, "R210B"}, {0x30, 1, ""},      {0x30, 0, "R230B"},
+        {0x45, 2, ""},      {0x40, 0, "R210B"}, {0x3F, 2, "R230B"},
     };
     for (const auto& c : cases) {
         PresenceRig rig;

@@ -43,7 +43,8 @@ private:
 TEST(SimulatedMouse, StartImage) {
     for (Variant v : {Variant::R210B, Variant::R230B}) {
         const auto img = SimulatedMouse::startImage(v);
-        const auto embedded = ResourceTable::find(v == Variant::R210B ? "KRMR210BData_Cfg1" : "KRMR230BData_Cfg1");
+        const auto embedded =
+            ResourceTable::find(v == Variant::R210B ? "KRMR210BData_Cfg1" : "KRMR230BData_Cfg1");
         if (embedded && embedded->size() == kImageSize) {
             EXPECT_TRUE(std::equal(img.begin(), img.end(), embedded->begin()));
         } else {
@@ -78,13 +79,18 @@ TEST(SimulatedMouse, SingleWritesKeepTheChecksums) {
     } cases[] = {
         {"vendor byte", [&] { rig.commands.WriteImageByte(0x04, 0x25, 0, 0, 1); }, 0x04, {0x25}},
         {"user colour triple", [&] { rig.commands.WriteImageByte(0xA5, 1, 2, 3, 3); }, 0xA5, {1, 2, 3}},
-        {"profile 1 code", [&] { rig.commands.WriteImageQuad(0xC4, 0x01, 0x02, 0x00, 0x00); }, 0xC4, {1, 2, 0, 0}},
+        {"profile 1 code",
+         [&] { rig.commands.WriteImageQuad(0xC4, 0x01, 0x02, 0x00, 0x00); },
+         0xC4,
+         {1, 2, 0, 0}},
         {"across vendor and user", [&] { rig.commands.WriteImageQuad(0xA1, 9, 9, 9, 9); }, 0xA1, {9, 9}},
     };
     for (const auto& c : cases) {
         c.write();
         const auto img = rig.mouse.image();
-        EXPECT_TRUE(std::equal(c.bytes.begin(), c.bytes.end(), img.begin() + static_cast<std::ptrdiff_t>(c.address))) << c.name;
+        EXPECT_TRUE(
+            std::equal(c.bytes.begin(), c.bytes.end(), img.begin() + static_cast<std::ptrdiff_t>(c.address)))
+            << c.name;
         expectChecksumsValid(img, c.name);
     }
     // A block write stores what it is given, checksums included.

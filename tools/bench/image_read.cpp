@@ -53,7 +53,8 @@ double medianReadMs(int latencyUs, int runs) {
             std::fprintf(stderr, "the read was refused\n");
             std::exit(1);
         }
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
@@ -64,7 +65,8 @@ double medianReadMs(int latencyUs, int runs) {
 int main(int argc, char** argv) {
     int runs = 5;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
+        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
         else {
             std::fprintf(stderr, "usage: krm_bench_image_read [--runs N]\n");
             return 2;
@@ -73,8 +75,9 @@ int main(int argc, char** argv) {
     for (int latencyUs : {0, 1000}) {
         const double floorMs = kFetches * kFetchWaitMs + (kFetches + 1) * latencyUs / 1000.0;
         const double ms = medianReadMs(latencyUs, runs);
-        std::printf("whole-image read, %d ms per report: %7.1f ms (floor %6.1f ms, ratio %.3f, median of %d)\n",
-                    latencyUs / 1000, ms, floorMs, ms / floorMs, runs);
+        std::printf(
+            "whole-image read, %d ms per report: %7.1f ms (floor %6.1f ms, ratio %.3f, median of %d)\n",
+            latencyUs / 1000, ms, floorMs, ms / floorMs, runs);
     }
     return 0;
 }

@@ -9,9 +9,7 @@ const std::vector<Command>& commands() {
         {"list", "", "every HID interface; * marks the mouse", runList},
         {"info", "", "identify the mouse: variant, ids, chip code", runInfo},
         {"read-image", "FILE", "read the mouse's 2048-byte image into FILE", runReadImage},
-        {"monitor", "[--count N] [--sim-events CODES]",
-         "print the button events as they arrive",
-         runMonitor},
+        {"monitor", "[--count N] [--sim-events CODES]", "print the button events as they arrive", runMonitor},
     };
     return table;
 }

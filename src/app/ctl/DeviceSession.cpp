@@ -31,12 +31,13 @@ int DeviceSession::start(const GlobalOptions& options) {
 int DeviceSession::open() {
     if (link_->openFromTable(table_) < 0) {
         const int count = link_->CountHidInterfaces();
-        std::fprintf(stderr,
-                     "krmctl: no KRM mouse found (looked for %04X:%04X among %d HID interface%s that could be "
-                     "opened).\n"
-                     "If the mouse is plugged in, check that the udev rule is installed (see README), or try "
-                     "--simulate.\n",
-                     table_.entries[0].vendorId, table_.entries[0].productId, count, count == 1 ? "" : "s");
+        std::fprintf(
+            stderr,
+            "krmctl: no KRM mouse found (looked for %04X:%04X among %d HID interface%s that could be "
+            "opened).\n"
+            "If the mouse is plugged in, check that the udev rule is installed (see README), or try "
+            "--simulate.\n",
+            table_.entries[0].vendorId, table_.entries[0].productId, count, count == 1 ? "" : "s");
         return kNoMouse;
     }
     DeviceCommands::Reply reply{};
@@ -47,7 +48,8 @@ int DeviceSession::open() {
     }
     const auto v = variantOf(judgeIdentifyReply(reply, 0));
     if (!v) {
-        std::fprintf(stderr, "krmctl: the mouse %04X:%04X answered identification wrongly (reply %s; expected ':' "
+        std::fprintf(stderr,
+                     "krmctl: the mouse %04X:%04X answered identification wrongly (reply %s; expected ':' "
                      "in its second byte).\n",
                      link_->vendorId(), link_->productId(), hexBytes(reply).c_str());
         return kNoMouse;

@@ -33,14 +33,17 @@ int runList(Context& ctx) {
         if (!hid.capabilities(h, c)) c = {};
         hid.close(h);
         // The mouse: ids of a table entry and an 8-byte feature report.
-        const bool mouse = c.featureReportLength == 8 && std::any_of(table.entries.begin(), table.entries.end(), [&](const auto& e) {
-                               return e.vendorId != 0 && e.productId != 0 && e.vendorId == a.vendorId && e.productId == a.productId;
+        const bool mouse = c.featureReportLength == 8 &&
+                           std::any_of(table.entries.begin(), table.entries.end(), [&](const auto& e) {
+                               return e.vendorId != 0 && e.productId != 0 && e.vendorId == a.vendorId &&
+                                      e.productId == a.productId;
                            });
         qualifying += mouse;
-        std::printf("%c %-*s  %04X:%04X  %5d  %7d\n", mouse ? '*' : ' ', static_cast<int>(width), path.c_str(),
-                    a.vendorId, a.productId, c.inputReportLength, c.featureReportLength);
+        std::printf("%c %-*s  %04X:%04X  %5d  %7d\n", mouse ? '*' : ' ', static_cast<int>(width),
+                    path.c_str(), a.vendorId, a.productId, c.inputReportLength, c.featureReportLength);
     }
-    std::printf("%zu HID interface%s; * marks the mouse (%d)\n", paths.size(), paths.size() == 1 ? "" : "s", qualifying);
+    std::printf("%zu HID interface%s; * marks the mouse (%d)\n", paths.size(), paths.size() == 1 ? "" : "s",
+                qualifying);
     return kOk;
 }
 

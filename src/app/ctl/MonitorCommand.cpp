@@ -20,17 +20,24 @@ namespace krm::ctl {
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
-extern "C" void onInterrupt(int) { interrupted = 1; }
+extern "C" void onInterrupt(int) {
+    interrupted = 1;
+}
 
 constexpr auto kSimEventSpacing = std::chrono::milliseconds(400);
 
 std::string eventName(std::uint8_t code) {
     switch (code) {
-    case 0x00: return "released";
-    case 0x01: return "CPI pressed";
-    case 0x02: return "CPI+ pressed";
-    case 0x04: return "CPI- pressed";
-    case 0x08: return "profile pressed";
+    case 0x00:
+        return "released";
+    case 0x01:
+        return "CPI pressed";
+    case 0x02:
+        return "CPI+ pressed";
+    case 0x04:
+        return "CPI- pressed";
+    case 0x08:
+        return "profile pressed";
     }
     char text[32];
     std::snprintf(text, sizeof text, "event %02x", code);
@@ -44,7 +51,8 @@ std::optional<std::vector<std::uint8_t>> parseCodes(const std::string& text) {
     while (at <= text.size()) {
         const std::size_t comma = std::min(text.find(',', at), text.size());
         const std::string item = text.substr(at, comma - at);
-        if (item.empty() || item.size() > 2 || item.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        if (item.empty() || item.size() > 2 ||
+            item.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
             return std::nullopt;
         codes.push_back(static_cast<std::uint8_t>(std::stoul(item, nullptr, 16)));
         at = comma + 1;
@@ -72,7 +80,8 @@ bool parseArgs(const std::vector<std::string>& args, MonitorArgs& out) {
         if (name == "--count") {
             const auto n = parseDecimal(value);
             if (!n || *n < 1) {
-                std::fprintf(stderr, "krmctl: monitor: --count takes a number of events of at least 1, not '%s'\n",
+                std::fprintf(stderr,
+                             "krmctl: monitor: --count takes a number of events of at least 1, not '%s'\n",
                              value.c_str());
                 return false;
             }
@@ -80,8 +89,9 @@ bool parseArgs(const std::vector<std::string>& args, MonitorArgs& out) {
         } else if (name == "--sim-events") {
             out.simEvents = parseCodes(value);
             if (!out.simEvents) {
-                std::fprintf(stderr, "krmctl: monitor: --sim-events takes hex event codes separated by commas, "
-                                     "e.g. 01,00,08,00, not '%s'\n",
+                std::fprintf(stderr,
+                             "krmctl: monitor: --sim-events takes hex event codes separated by commas, "
+                             "e.g. 01,00,08,00, not '%s'\n",
                              value.c_str());
                 return false;
             }
@@ -112,12 +122,19 @@ int runMonitor(Context& ctx) {
     bool done = false;
 
     ButtonEvents events(session.commands(), session.clock(), session.ui());
-    events.RefreshCurrentDPIStatus = [](std::uint8_t level) { std::printf("  current CPI level: %u\n", level); };
-    events.RefreshCurrentProfileStatus = [](std::uint8_t profile) { std::printf("  current profile: %u\n", profile); };
+    events.RefreshCurrentDPIStatus = [](std::uint8_t level) {
+        std::printf("  current CPI level: %u\n", level);
+    };
+    events.RefreshCurrentProfileStatus = [](std::uint8_t profile) {
+        std::printf("  current profile: %u\n", profile);
+    };
 
     DeviceLink& link = session.link();
     InputReader reader(
-        session.backend(), [&link] { return InputReader::Source{link.inputHandle(), link.inputReportLength()}; },
+        session.backend(),
+        [&link] {
+            return InputReader::Source{link.inputHandle(), link.inputReportLength()};
+        },
         [&](std::span<const std::uint8_t> report) {
             if (report.size() < 4 || report[0] != 0x42) return;
             std::printf("%s  %s\n", hexBytes(report).c_str(), eventName(report[3]).c_str());
@@ -129,8 +146,8 @@ int runMonitor(Context& ctx) {
             cv.notify_all();
         });
 
-    std::printf("Watching the %s mouse's button events%s.\n", std::string(variantName(session.variant)).c_str(),
-                args.count > 0 ? "" : "; Ctrl-C ends");
+    std::printf("Watching the %s mouse's button events%s.\n",
+                std::string(variantName(session.variant)).c_str(), args.count > 0 ? "" : "; Ctrl-C ends");
     if (session.simulated() && !args.simEvents)
         std::printf("The simulated mouse raises events only when asked: add --sim-events 01,00,08,00.\n");
     std::fflush(stdout);
