@@ -5,12 +5,19 @@
 
 namespace krm {
 
+namespace {
+constexpr int kSpinTailUs = 150;
+}
+
 void SystemClock::sleepMs(int ms) {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 void SystemClock::waitMicroseconds(int us) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(us);
+    // Sleep through most of a longer wait and spin only the tail: a thread that spins the whole wait
+    // loses the processor on a busy machine and overshoots far more than a sleeper that wakes early.
+    if (us > kSpinTailUs + 50) std::this_thread::sleep_for(std::chrono::microseconds(us - kSpinTailUs));
     while (std::chrono::steady_clock::now() < until) {
     }
 }

@@ -10,7 +10,7 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual void sleepMs(int ms) = 0;
-    // Busy-waits on the high-resolution counter.
+    // Waits at least us microseconds, measured on the high-resolution counter, and not much longer.
     virtual void waitMicroseconds(int us) = 0;
     // Milliseconds since an arbitrary start.
     virtual std::uint64_t tickMs() = 0;

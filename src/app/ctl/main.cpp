@@ -15,8 +15,20 @@ void printUsage(std::FILE* out) {
                  "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
                  "  --help, --version\n\n"
                  "Commands:\n");
-    for (const auto& c : krm::ctl::commands())
-        std::fprintf(out, "  %-10s %-28s %s\n", c.name, c.synopsis, c.summary);
+    for (const auto& c : krm::ctl::commands()) {
+        std::string head = c.name;
+        if (*c.synopsis) head += std::string(" ") + c.synopsis;
+        if (head.size() <= 36)
+            std::fprintf(out, "  %-36s  %s\n", head.c_str(), c.summary);
+        else
+            std::fprintf(out, "  %s\n  %-36s  %s\n", head.c_str(), "", c.summary);
+    }
+    std::fprintf(out,
+                 "\nWith --simulate, 'monitor --sim-events 01,00,08,00' makes the simulated mouse press and\n"
+                 "release its buttons, one event every 400 ms (01 CPI, 02 CPI+, 04 CPI-, 08 profile,\n"
+                 "00 release).\n"
+                 "Exit codes: 0 done, 1 bad usage, 2 no mouse or a wrong identification,\n"
+                 "3 a file problem, 4 a change refused.\n");
 }
 
 } // namespace

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "device/UiPort.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace krm::ctl {
+
+// krmctl has no window: messages go to stderr, there is no busy window or timer, and work meant for
+// the UI thread runs at once on the calling thread (one at a time).
+class ConsoleUiPort final : public UiPort {
+public:
+    void showBusy() override {}
+    void hideBusy() override {}
+    void processEvents() override {}
+    void showMessage(const std::string& text) override {
+        std::lock_guard lock(mutex_);
+        std::fprintf(stderr, "krmctl: %s\n", text.c_str());
+    }
+    void setPagesCovered(bool) override {}
+    void setTimerEnabled(UiTimer, bool) override {}
+    void closeMenus() override {}
+    void runOnUiThread(std::function<void()> fn) override {
+        std::lock_guard lock(mutex_);
+        fn();
+    }
+
+private:
+    std::recursive_mutex mutex_;
+};
+
+} // namespace krm::ctl

@@ -1,0 +1,50 @@
+#include "app/ctl/DeviceSession.h"
+#include "app/ctl/LinkCommands.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace krm::ctl {
+
+int runList(Context& ctx) {
+    if (!ctx.args.empty()) {
+        std::fprintf(stderr, "krmctl: list takes no arguments\n");
+        return kUsage;
+    }
+    DeviceSession session;
+    if (int rc = session.start(ctx.options); rc != kOk) return rc;
+    HidBackend& hid = session.backend();
+    const DeviceIdTable& table = session.table();
+
+    const auto paths = hid.enumerate();
+    std::size_t width = 4;
+    for (const auto& p : paths) width = std::max(width, p.size());
+    std::printf("  %-*s  VID:PID    INPUT  FEATURE\n", static_cast<int>(width), "PATH");
+    int qualifying = 0;
+    for (const auto& path : paths) {
+        const HidHandle h = hid.open(path, false);
+        if (h == kInvalidHandle) {
+            std::printf("  %-*s  (cannot be opened)\n", static_cast<int>(width), path.c_str());
+            continue;
+        }
+        HidAttributes a{};
+        HidCapabilities c{};
+        if (!hid.attributes(h, a)) a = {};
+        if (!hid.capabilities(h, c)) c = {};
+        hid.close(h);
+        // The mouse: ids of a table entry and an 8-byte feature report.
+        const bool mouse = c.featureReportLength == 8 &&
+                           std::any_of(table.entries.begin(), table.entries.end(), [&](const auto& e) {
+                               return e.vendorId != 0 && e.productId != 0 && e.vendorId == a.vendorId &&
+                                      e.productId == a.productId;
+                           });
+        qualifying += mouse;
+        std::printf("%c %-*s  %04X:%04X  %5d  %7d\n", mouse ? '*' : ' ', static_cast<int>(width),
+                    path.c_str(), a.vendorId, a.productId, c.inputReportLength, c.featureReportLength);
+    }
+    std::printf("%zu HID interface%s; * marks the mouse (%d)\n", paths.size(), paths.size() == 1 ? "" : "s",
+                qualifying);
+    return kOk;
+}
+
+} // namespace krm::ctl

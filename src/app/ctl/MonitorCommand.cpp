@@ -1,0 +1,182 @@
+#include "app/ctl/DeviceSession.h"
+#include "app/ctl/LinkCommands.h"
+#include "device/ButtonEvents.h"
+#include "device/InputReader.h"
+#include "device/ProtocolTrace.h"
+#include "device/SimulatedMouse.h"
+#include "shell/IniFile.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace krm::ctl {
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+extern "C" void onInterrupt(int) {
+    interrupted = 1;
+}
+
+constexpr auto kSimEventSpacing = std::chrono::milliseconds(400);
+
+std::string eventName(std::uint8_t code) {
+    switch (code) {
+    case 0x00:
+        return "released";
+    case 0x01:
+        return "CPI pressed";
+    case 0x02:
+        return "CPI+ pressed";
+    case 0x04:
+        return "CPI- pressed";
+    case 0x08:
+        return "profile pressed";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "event %02x", code);
+    return text;
+}
+
+// "01,00,08,00" -> {1, 0, 8, 0}
+std::optional<std::vector<std::uint8_t>> parseCodes(const std::string& text) {
+    std::vector<std::uint8_t> codes;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', at), text.size());
+        const std::string item = text.substr(at, comma - at);
+        if (item.empty() || item.size() > 2 ||
+            item.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+            return std::nullopt;
+        codes.push_back(static_cast<std::uint8_t>(std::stoul(item, nullptr, 16)));
+        at = comma + 1;
+    }
+    return codes;
+}
+
+struct MonitorArgs {
+    long count = 0; // 0: until interrupted
+    std::optional<std::vector<std::uint8_t>> simEvents;
+};
+
+bool parseArgs(const std::vector<std::string>& args, MonitorArgs& out) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i], value;
+        if (const auto eq = name.find('='); eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name.resize(eq);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            std::fprintf(stderr, "krmctl: monitor: %s needs a value\n", name.c_str());
+            return false;
+        }
+        if (name == "--count") {
+            const auto n = parseDecimal(value);
+            if (!n || *n < 1) {
+                std::fprintf(stderr,
+                             "krmctl: monitor: --count takes a number of events of at least 1, not '%s'\n",
+                             value.c_str());
+                return false;
+            }
+            out.count = *n;
+        } else if (name == "--sim-events") {
+            out.simEvents = parseCodes(value);
+            if (!out.simEvents) {
+                std::fprintf(stderr,
+                             "krmctl: monitor: --sim-events takes hex event codes separated by commas, "
+                             "e.g. 01,00,08,00, not '%s'\n",
+                             value.c_str());
+                return false;
+            }
+        } else {
+            std::fprintf(stderr, "krmctl: monitor: unknown argument '%s'\n", name.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int runMonitor(Context& ctx) {
+    MonitorArgs args;
+    if (!parseArgs(ctx.args, args)) return kUsage;
+    if (args.simEvents && !ctx.options.simulate) {
+        std::fprintf(stderr, "krmctl: monitor: --sim-events needs the simulated mouse (--simulate)\n");
+        return kUsage;
+    }
+    DeviceSession session;
+    if (int rc = session.start(ctx.options); rc != kOk) return rc;
+    if (int rc = session.open(); rc != kOk) return rc;
+
+    std::mutex m;
+    std::condition_variable cv;
+    long seen = 0;
+    bool done = false;
+
+    ButtonEvents events(session.commands(), session.clock(), session.ui());
+    events.RefreshCurrentDPIStatus = [](std::uint8_t level) {
+        std::printf("  current CPI level: %u\n", level);
+    };
+    events.RefreshCurrentProfileStatus = [](std::uint8_t profile) {
+        std::printf("  current profile: %u\n", profile);
+    };
+
+    DeviceLink& link = session.link();
+    InputReader reader(
+        session.backend(),
+        [&link] {
+            return InputReader::Source{link.inputHandle(), link.inputReportLength()};
+        },
+        [&](std::span<const std::uint8_t> report) {
+            if (report.size() < 4 || report[0] != 0x42) return;
+            std::printf("%s  %s\n", hexBytes(report).c_str(), eventName(report[3]).c_str());
+            std::fflush(stdout);
+            events.onInputReport(report);
+            std::fflush(stdout);
+            std::lock_guard lock(m);
+            if (args.count > 0 && ++seen >= args.count) done = true;
+            cv.notify_all();
+        });
+
+    std::printf("Watching the %s mouse's button events%s.\n",
+                std::string(variantName(session.variant)).c_str(), args.count > 0 ? "" : "; Ctrl-C ends");
+    if (session.simulated() && !args.simEvents)
+        std::printf("The simulated mouse raises events only when asked: add --sim-events 01,00,08,00.\n");
+    std::fflush(stdout);
+    interrupted = 0;
+    auto previous = std::signal(SIGINT, onInterrupt);
+    reader.start();
+
+    // The simulated mouse presses its buttons when asked to, one event every 400 ms.
+    std::thread presser;
+    if (args.simEvents && session.simulated()) {
+        presser = std::thread([&] {
+            for (std::uint8_t code : *args.simEvents) {
+                std::unique_lock lock(m);
+                if (cv.wait_for(lock, kSimEventSpacing, [&] { return done || interrupted; })) return;
+                lock.unlock();
+                session.simulated()->raiseButtonEvent(code);
+            }
+        });
+    }
+    {
+        std::unique_lock lock(m);
+        while (!done && !interrupted) cv.wait_for(lock, std::chrono::milliseconds(100));
+        done = true;
+        cv.notify_all();
+    }
+    if (presser.joinable()) presser.join();
+    reader.stop();
+    std::signal(SIGINT, previous);
+    return kOk;
+}
+
+} // namespace krm::ctl

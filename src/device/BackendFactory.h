@@ -1,0 +1,39 @@
+#pragma once
+
+#include "device/Clock.h"
+#include "device/HidBackend.h"
+#include "shell/GlobalOptions.h"
+
+#include <fstream>
+#include <memory>
+#include <string>
+
+namespace krm {
+
+class SimulatedMouse;
+class TracingBackend;
+
+// The HID stack a program talks to, as the global options choose it: the machine's (hidapi) or the
+// simulated mouse of the chosen variant (with --sim-image), wrapped by the protocol trace when
+// --trace or KRM_TRACE names a file.
+class DeviceBackend {
+public:
+    // Null with `error` set when the options cannot be honoured (a bad --sim-image file, a trace
+    // file that cannot be opened).
+    static std::unique_ptr<DeviceBackend> create(const GlobalOptions& options, Clock& clock,
+                                                 std::string& error);
+    ~DeviceBackend();
+
+    HidBackend& backend();
+    // The simulated mouse, or null when talking to the real HID stack.
+    SimulatedMouse* simulated() const { return simulated_; }
+
+private:
+    DeviceBackend() = default;
+    std::unique_ptr<HidBackend> base_;
+    SimulatedMouse* simulated_ = nullptr;
+    std::ofstream traceFile_;
+    std::unique_ptr<TracingBackend> trace_;
+};
+
+} // namespace krm

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "device/Clock.h"
+#include "device/DeviceCommands.h"
+#include "device/DeviceIdTable.h"
+#include "device/UiPort.h"
+#include "image/ImageLayout.h"
+#include "shell/TextSource.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace krm {
+
+// Finding the mouse, telling its variant, and noticing when it goes: the presence poll driven by the
+// window's DevTimer and DevTimerFirst, the re-find after a restart, identification, and the
+// device-lost handling. Everything runs on the UI thread.
+//
+// Steps that belong to the rest of the window are hooks; an empty hook is skipped.
+class DevicePresence {
+public:
+    struct Hooks {
+        // Read the whole image and bring it to the window (after a successful identification).
+        std::function<void()> Btn_Read;
+        // Put the pages back to their start look (profile 1, page 1, tabs unselected).
+        std::function<void()> RefreshErrorAP;
+        // Empty the macro list boxes LB_MacroName, LB_macro and LB_Name.
+        std::function<void()> clearMacroLists;
+        // Clear the per-device strings and the pending report-rate restart.
+        std::function<void()> clearDeviceStrings;
+        // The variant is known: size the per-variant copies (patch code, fire macros).
+        std::function<void(const ImageLayout&)> layoutChanged;
+    };
+
+    DevicePresence(DeviceCommands& commands, Clock& clock, UiPort& ui)
+        : commands_(commands), clock_(clock), ui_(ui) {}
+
+    Hooks hooks;
+    DeviceIdTable deviceIdTable;
+    // Which variants this build accepts: 1 only R210B, 2 only R230B, anything else both.
+    int IC_Config_Type = 0;
+    // Language texts for the messages (Str100, Str101); null: the texts of language 1.
+    const TextSource* texts = nullptr;
+
+    // One presence poll (both presence timers call it).
+    void DevTimerTimer();
+    // Opens the mouse again without looking at the interface count.
+    void ReFindDev();
+    // Identifies the open mouse, fixes the layout and reads the image.
+    void ReadDevInfo();
+    // Resets the window to its no-device state and tells the user.
+    void deviceLost();
+    void RefreshErrorAP();
+    // Restarts the mouse (command 0x0E), waits for it to come back and finds it again.
+    void RestartDevice();
+
+    int storedCount() const { return storedCount_; }
+    bool noDevice() const { return noDevice_; }
+    // The image read clears the no-device state once it has brought an image to the window.
+    void setNoDevice(bool on) { noDevice_ = on; }
+    const std::string& chipModel() const { return chipModel_; }
+    std::uint8_t chipCode() const { return chipCode_; }
+    const ImageLayout& layout() const { return layout_; }
+    bool pollRunning() const { return pollGuard_; }
+
+private:
+    std::string text(const char* id, const char* language1) const;
+    std::string Str100() const { return text("Str100", "Waiting for the device reconnect"); }
+    std::string Str101() const { return text("Str101", "\xC2\xB7"); }
+    void openOrLose();
+
+    DeviceCommands& commands_;
+    Clock& clock_;
+    UiPort& ui_;
+    int storedCount_ = 0;
+    bool pollGuard_ = false;
+    bool noDevice_ = true;
+    bool imageReadStarted_ = false;
+    std::string chipModel_;
+    std::uint8_t chipCode_ = 0;
+    ImageLayout layout_;
+};
+
+} // namespace krm

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "device/HidBackend.h"
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace krm {
+
+// The HID stack of the machine through hidapi (hidraw).
+//
+// Interfaces are top-level collections, as the mouse's protocol sees them: a hidraw node whose report
+// descriptor holds one collection is listed by its node path ("/dev/hidraw3"); a node with several is
+// listed once per collection ("/dev/hidraw3#0", "/dev/hidraw3#1"), each with its own report lengths.
+// The lengths come from the node's report descriptor in sysfs. Input reads wait in short slices so
+// that cancelReads() and close() end them promptly.
+class HidapiBackend final : public HidBackend {
+public:
+    HidapiBackend();
+    ~HidapiBackend() override;
+
+    std::vector<std::string> enumerate() override;
+    HidHandle open(const std::string& path, bool readWrite) override;
+    void close(HidHandle handle) override;
+    bool attributes(HidHandle handle, HidAttributes& out) override;
+    bool capabilities(HidHandle handle, HidCapabilities& out) override;
+    bool setFeature(HidHandle handle, std::span<const std::uint8_t> report) override;
+    bool getFeature(HidHandle handle, std::span<std::uint8_t> report) override;
+    int readInput(HidHandle handle, std::span<std::uint8_t> buffer) override;
+    void cancelReads() override;
+
+private:
+    struct Device;
+    std::shared_ptr<Device> find(HidHandle handle);
+
+    std::mutex mutex_;
+    std::map<HidHandle, std::shared_ptr<Device>> open_;
+    HidHandle next_ = 1;
+    std::atomic<bool> cancelled_{false};
+};
+
+// "/dev/hidraw3" -> "/sys/class/hidraw/hidraw3/device/report_descriptor"
+std::string reportDescriptorPath(const std::string& nodePath);
+
+} // namespace krm

@@ -1,0 +1,164 @@
+#pragma once
+
+#include "device/Clock.h"
+#include "device/HidBackend.h"
+#include "image/ImageLayout.h"
+
+#include <array>
+#include <atomic>
+#include <bitset>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace krm {
+
+// One HID interface of the simulated machine besides the mouse's own.
+struct SimInterface {
+    std::string path;
+    HidAttributes attributes;
+    HidCapabilities capabilities;
+    bool openable = true;
+};
+
+// The mouse and its firmware, in-process, as a HID stack with the mouse plugged in.
+//
+// The mouse shows two interfaces: a plain pointer collection and the configuration collection with
+// its 8-byte feature reports 0x40/0x41 and the 0x42 button event input report. It stores the
+// 2048-byte image and answers the command reports: identify, short and block reads, single writes
+// (keeping the section checksums right), block writes through data reports, XDATA read and write,
+// and restart, after which it is gone from the enumeration for kRestartAbsenceMs on the clock and
+// comes back holding its image. Its USB ids are image bytes 0..3, taken when it (re)appears.
+//
+// Other interfaces can be plugged and unplugged, each report can be given a latency, and faults can
+// be injected. Every member is safe to call from several threads.
+class SimulatedMouse final : public HidBackend {
+public:
+    using Image = std::array<std::uint8_t, kImageSize>;
+    static constexpr int kRestartAbsenceMs = 1500;
+    static constexpr int kInputReportLength = 8;
+
+    SimulatedMouse(Variant variant, Clock& clock);
+    SimulatedMouse(Variant variant, Clock& clock, const Image& image);
+    ~SimulatedMouse() override;
+
+    // A mouse that starts from the image in `path` when that file exists and writes its image back
+    // there (atomically) after every change. Returns null and says why in `error` when the file
+    // exists but cannot be read or is not 2048 bytes long.
+    static std::unique_ptr<SimulatedMouse> withImageFile(Variant variant, Clock& clock,
+                                                         const std::string& path, std::string& error);
+
+    // The image the mouse starts from: the variant's embedded default image 1 when the program has
+    // one, otherwise a generated image with valid checksums and the fire-key marker.
+    static Image startImage(Variant variant);
+    static Image placeholderImage(Variant variant);
+
+    std::vector<std::string> enumerate() override;
+    HidHandle open(const std::string& path, bool readWrite) override;
+    void close(HidHandle handle) override;
+    bool attributes(HidHandle handle, HidAttributes& out) override;
+    bool capabilities(HidHandle handle, HidCapabilities& out) override;
+    bool setFeature(HidHandle handle, std::span<const std::uint8_t> report) override;
+    bool getFeature(HidHandle handle, std::span<std::uint8_t> report) override;
+    int readInput(HidHandle handle, std::span<std::uint8_t> buffer) override;
+    void cancelReads() override;
+
+    // The machine around the mouse.
+    void setAttached(bool attached); // plug or unplug the mouse
+    bool present();                  // attached and not away for a restart
+    void addInterface(SimInterface interface);
+    bool removeInterface(const std::string& path);
+    // An unrelated device (vendor 0x1209, product 0x0100 + n, no feature reports), path "sim:other/n".
+    static SimInterface unrelatedInterface(int n);
+    std::string configPath() const;
+
+    // Behaviour and faults.
+    void setReportLatencyUs(int us);
+    void setChipCode(std::uint8_t code);
+    void setCommandRefused(std::uint8_t code, bool refused);
+    void setAllCommandsRefused(bool refused);
+    void setFetchesFail(bool fail);
+    void setGarbageReplies(bool garbage);
+    // The mouse disappears (as if unplugged) after this many more feature reports; negative: never.
+    void vanishAfterReports(int reports);
+
+    // Button events: queues an input report 0x42 with the event code in byte 3.
+    void raiseButtonEvent(std::uint8_t code);
+    void queueInputReport(std::vector<std::uint8_t> report);
+
+    Image image() const;
+    void setImage(const Image& image);
+    std::uint8_t xdata(std::uint16_t address) const;
+    int restarts() const;
+    Variant variant() const { return variant_; }
+    // The last failure to write the image file, empty when none.
+    std::string persistError() const;
+
+private:
+    enum class Target { Pointer, Config, Other };
+    struct Handle {
+        Target target;
+        std::string path;
+        bool readWrite;
+        std::uint64_t session;
+    };
+    using Reply = std::array<std::uint8_t, 7>;
+
+    void refreshPresenceLocked();
+    bool presentLocked() const;
+    void leaveLocked();
+    void appearLocked();
+    const Handle* validLocked(HidHandle handle);
+    bool countReportLocked();
+    bool commandLocked(std::span<const std::uint8_t> report);
+    void dataReportLocked(std::span<const std::uint8_t> report);
+    Reply nextReplyLocked();
+    void writeImageLocked(std::size_t address, std::span<const std::uint8_t> bytes);
+    void endTransferLocked();
+    void persistLocked();
+
+    Clock& clock_;
+    const Variant variant_;
+    mutable std::mutex mutex_;
+    std::condition_variable inputCv_;
+
+    Image image_{};
+    std::vector<std::uint8_t> xdata_ = std::vector<std::uint8_t>(0x10000, 0);
+    std::string imageFile_;
+    bool dirty_ = false;
+    std::string persistError_;
+
+    bool attached_ = true;
+    bool restarting_ = false;
+    std::uint64_t returnAtMs_ = 0;
+    std::uint64_t session_ = 1;
+    int restarts_ = 0;
+    HidAttributes ids_;
+
+    std::vector<SimInterface> others_;
+    std::map<HidHandle, Handle> handles_;
+    HidHandle nextHandle_ = 1;
+    bool cancelled_ = false;
+    std::deque<std::vector<std::uint8_t>> inputQueue_;
+
+    // What the next fetches return.
+    std::optional<Reply> singleReply_;
+    std::size_t readAddress_ = 0, readRemaining_ = 0;
+    std::size_t writeAddress_ = 0, writeRemaining_ = 0;
+
+    std::atomic<int> latencyUs_{0};
+    std::uint8_t chipCode_;
+    std::bitset<256> refused_;
+    bool allRefused_ = false;
+    bool fetchesFail_ = false;
+    bool garbage_ = false;
+    int vanishAfter_ = -1;
+    std::uint32_t noise_ = 0x9E3779B9u;
+};
+
+} // namespace krm

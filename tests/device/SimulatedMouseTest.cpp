@@ -1,0 +1,177 @@
+#include "DeviceRig.h"
+
+#include "shell/ResourceTable.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdlib.h>
+
+namespace krm {
+
+using test::DeviceRig;
+
+namespace {
+
+void expectChecksumsValid(const SimulatedMouse::Image& img, const std::string& context) {
+    const std::pair<std::size_t, std::size_t> sections[] = {
+        {0, 164}, {164, 28}, {192, 49}, {241, 49}, {290, 49}};
+    for (const auto& [offset, length] : sections) {
+        const std::span<const std::uint8_t> s(img.data() + offset, length);
+        EXPECT_EQ(s.back(), SectionChecksum(s)) << context << ": section at " << offset;
+    }
+}
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "krm-sim-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    ~TempDir() {
+        if (!path_.empty()) std::filesystem::remove_all(path_);
+    }
+    std::string file(const char* name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+} // namespace
+
+TEST(SimulatedMouse, StartImage) {
+    for (Variant v : {Variant::R210B, Variant::R230B}) {
+        const auto img = SimulatedMouse::startImage(v);
+        const auto embedded =
+            ResourceTable::find(v == Variant::R210B ? "KRMR210BData_Cfg1" : "KRMR230BData_Cfg1");
+        if (embedded && embedded->size() == kImageSize) {
+            EXPECT_TRUE(std::equal(img.begin(), img.end(), embedded->begin()));
+        } else {
+            expectChecksumsValid(img, std::string(variantName(v)));
+            EXPECT_EQ(img[image::kMarkerOffset], image::kMarker);
+        }
+        // Either way the mouse enumerates with the product's ids.
+        EXPECT_EQ(img[0] << 8 | img[1], 0x3A7E);
+        EXPECT_EQ(img[2] << 8 | img[3], 0x0C51);
+    }
+}
+
+TEST(SimulatedMouse, IdentifiesItsVariant) {
+    for (Variant v : {Variant::R210B, Variant::R230B}) {
+        DeviceRig rig(v);
+        ASSERT_TRUE(rig.open());
+        DeviceCommands::Reply reply{};
+        ASSERT_TRUE(rig.commands.Identify(&reply));
+        EXPECT_EQ(reply[1], ':');
+        EXPECT_EQ(reply[0] >= 0x40, v == Variant::R210B);
+    }
+}
+
+TEST(SimulatedMouse, SingleWritesKeepTheChecksums) {
+    DeviceRig rig;
+    ASSERT_TRUE(rig.open());
+    const struct {
+        const char* name;
+        std::function<void()> write;
+        std::size_t address;
+        std::vector<std::uint8_t> bytes;
+    } cases[] = {
+        {"vendor byte", [&] { rig.commands.WriteImageByte(0x04, 0x25, 0, 0, 1); }, 0x04, {0x25}},
+        {"user colour triple", [&] { rig.commands.WriteImageByte(0xA5, 1, 2, 3, 3); }, 0xA5, {1, 2, 3}},
+        {"profile 1 code",
+         [&] { rig.commands.WriteImageQuad(0xC4, 0x01, 0x02, 0x00, 0x00); },
+         0xC4,
+         {1, 2, 0, 0}},
+        {"across vendor and user", [&] { rig.commands.WriteImageQuad(0xA1, 9, 9, 9, 9); }, 0xA1, {9, 9}},
+    };
+    for (const auto& c : cases) {
+        c.write();
+        const auto img = rig.mouse.image();
+        EXPECT_TRUE(
+            std::equal(c.bytes.begin(), c.bytes.end(), img.begin() + static_cast<std::ptrdiff_t>(c.address)))
+            << c.name;
+        expectChecksumsValid(img, c.name);
+    }
+    // A block write stores what it is given, checksums included.
+    std::vector<std::uint8_t> user(28, 0x11);
+    ASSERT_TRUE(rig.commands.BlockWrite(164, 28, user));
+    EXPECT_EQ(rig.mouse.image()[191], 0x11);
+}
+
+TEST(SimulatedMouse, RestartLeavesAndReturnsWithItsImage) {
+    DeviceRig rig;
+    ASSERT_TRUE(rig.open());
+    rig.commands.WriteImageByte(0x04, 0x15, 0, 0, 1);
+    const HidHandle old = rig.link.commandHandle();
+    ASSERT_TRUE(rig.commands.SendCommand(0x0E, 0, 0, 0, 0));
+
+    EXPECT_EQ(rig.link.CountHidInterfaces(), 0);
+    EXPECT_FALSE(rig.commands.Identify()); // the old handles are dead
+    rig.clock.sleepMs(SimulatedMouse::kRestartAbsenceMs - 1);
+    EXPECT_FALSE(rig.mouse.present());
+    rig.clock.sleepMs(1);
+    EXPECT_EQ(rig.link.CountHidInterfaces(), 2);
+    HidAttributes a;
+    EXPECT_FALSE(rig.trace.attributes(old, a));
+
+    ASSERT_TRUE(rig.open());
+    std::uint8_t b = 0;
+    ASSERT_TRUE(rig.commands.BlockRead(0x04, 1, std::span(&b, 1), false));
+    EXPECT_EQ(b, 0x15);
+}
+
+TEST(SimulatedMouse, ImageFileSurvivesBetweenRuns) {
+    TempDir dir;
+    const std::string path = dir.file("mouse.bin");
+    FakeClock clock;
+    std::string error;
+    {
+        auto mouse = SimulatedMouse::withImageFile(Variant::R230B, clock, path, error);
+        ASSERT_TRUE(mouse) << error;
+        EXPECT_FALSE(std::filesystem::exists(path)); // nothing changed yet
+        DeviceLink link(*mouse);
+        test::RecordingUiPort ui;
+        DeviceCommands commands(link, clock, ui);
+        ASSERT_GE(link.openFromTable(DeviceIdTable{}), 0);
+        commands.WriteImageByte(0xA6, 0x02, 0, 0, 1);
+        EXPECT_EQ(std::filesystem::file_size(path), kImageSize); // written at once
+    }
+    auto again = SimulatedMouse::withImageFile(Variant::R230B, clock, path, error);
+    ASSERT_TRUE(again) << error;
+    EXPECT_EQ(again->image()[0xA6], 0x02);
+    expectChecksumsValid(again->image(), "reloaded");
+
+    std::ofstream(dir.file("short.bin"), std::ios::binary) << "not an image";
+    EXPECT_FALSE(SimulatedMouse::withImageFile(Variant::R210B, clock, dir.file("short.bin"), error));
+    EXPECT_NE(error.find("2048 bytes"), std::string::npos) << error;
+    EXPECT_NE(error.find("has 12"), std::string::npos) << error;
+}
+
+TEST(SimulatedMouse, VanishingMidTransfer) {
+    DeviceRig rig;
+    ASSERT_TRUE(rig.open());
+    rig.mouse.vanishAfterReports(100); // the command and 99 fetches
+    std::vector<std::uint8_t> dest(kImageSize);
+    EXPECT_TRUE(rig.commands.BlockRead(0, kImageSize, dest, false));
+    const auto img = rig.mouse.image();
+    EXPECT_TRUE(std::equal(img.begin(), img.begin() + 99 * 7, dest.begin()));
+    EXPECT_TRUE(std::all_of(dest.begin() + 99 * 7, dest.end(), [](std::uint8_t b) { return b == 0xFF; }));
+    EXPECT_FALSE(rig.mouse.present());
+    EXPECT_TRUE(rig.lines().back().ends_with(" !"));
+}
+
+TEST(SimulatedMouse, ButtonEventsReachAnOpenInputHandle) {
+    DeviceRig rig;
+    ASSERT_TRUE(rig.open());
+    rig.mouse.raiseButtonEvent(0x08);
+    std::vector<std::uint8_t> buffer(8);
+    ASSERT_TRUE(rig.link.ReadInputReport(rig.link.inputHandle(), buffer));
+    EXPECT_EQ(rig.lines().back(), "in 42 00 00 08 00 00 00 00");
+    // Feature-only handles read nothing, and a cancelled read returns at once.
+    EXPECT_FALSE(rig.link.ReadInputReport(rig.link.commandHandle(), buffer));
+    rig.trace.cancelReads();
+    EXPECT_FALSE(rig.link.ReadInputReport(rig.link.inputHandle(), buffer));
+}
+
+} // namespace krm

@@ -1,0 +1,83 @@
+// Times a whole-image read (one command, 293 fetches) against the simulated mouse on the real clock,
+// with no latency and with 1 ms per report, and compares it with the protocol's floor: the 500 µs
+// wait after every fetch plus, with latency, the latency of each of the 294 reports.
+//
+//   krm_bench_image_read [--runs N]
+
+#include "device/Clock.h"
+#include "device/DeviceCommands.h"
+#include "device/DeviceLink.h"
+#include "device/SimulatedMouse.h"
+#include "device/UiPort.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+class NoWindow final : public krm::UiPort {
+public:
+    void showBusy() override {}
+    void hideBusy() override {}
+    void processEvents() override {}
+    void showMessage(const std::string&) override {}
+    void setPagesCovered(bool) override {}
+    void setTimerEnabled(krm::UiTimer, bool) override {}
+    void closeMenus() override {}
+    void runOnUiThread(std::function<void()> fn) override { fn(); }
+};
+
+constexpr int kFetches = 293;
+constexpr double kFetchWaitMs = 0.5;
+
+double medianReadMs(int latencyUs, int runs) {
+    krm::SystemClock clock;
+    krm::SimulatedMouse mouse(krm::Variant::R210B, clock);
+    mouse.setReportLatencyUs(latencyUs);
+    krm::DeviceLink link(mouse);
+    NoWindow ui;
+    krm::DeviceCommands commands(link, clock, ui);
+    if (link.openFromTable(krm::DeviceIdTable{}) < 0) {
+        std::fprintf(stderr, "the simulated mouse was not found\n");
+        std::exit(1);
+    }
+    std::vector<std::uint8_t> image(krm::kImageSize);
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!commands.BlockRead(0, krm::kImageSize, image, true)) {
+            std::fprintf(stderr, "the read was refused\n");
+            std::exit(1);
+        }
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int runs = 5;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else {
+            std::fprintf(stderr, "usage: krm_bench_image_read [--runs N]\n");
+            return 2;
+        }
+    }
+    for (int latencyUs : {0, 1000}) {
+        const double floorMs = kFetches * kFetchWaitMs + (kFetches + 1) * latencyUs / 1000.0;
+        const double ms = medianReadMs(latencyUs, runs);
+        std::printf(
+            "whole-image read, %d ms per report: %7.1f ms (floor %6.1f ms, ratio %.3f, median of %d)\n",
+            latencyUs / 1000, ms, floorMs, ms / floorMs, runs);
+    }
+    return 0;
+}
