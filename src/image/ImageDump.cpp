@@ -237,7 +237,7 @@ nlohmann::ordered_json DumpImageJson(const ImageState& state, const DumpContext&
     Json fk;
     Json slots = Json::array();
     for (int s = 1; s <= 3; ++s) {
-        const FireKeySlot slot = ReadFireKeySlot(c.fireKey, s);
+        const FireKeyBlockSlot slot = ReadFireKeySlot(c.fireKey, s);
         slots.push_back(Json{{"slot", s}, {"repeat", slot.repeat}, {"interval_ms", slot.interval}});
     }
     fk["slots"] = slots;

@@ -239,9 +239,9 @@ int FireMacroYAdjust(std::span<const std::uint8_t> u, int i) {
     return static_cast<std::int8_t>(u[user::kYAdjust + static_cast<std::size_t>(i)]);
 }
 
-FireKeySlot ReadFireKeySlot(std::span<const std::uint8_t> f, int slot) {
+FireKeyBlockSlot ReadFireKeySlot(std::span<const std::uint8_t> f, int slot) {
     const std::size_t at = 2 + 3 * static_cast<std::size_t>(slot - 1);
-    return FireKeySlot{f[at] + 1, ReadBE16(f, at + 1)};
+    return FireKeyBlockSlot{f[at] + 1, ReadBE16(f, at + 1)};
 }
 
 PatchDescriptor DecodePatchDescriptor(std::span<const std::uint8_t> p) {

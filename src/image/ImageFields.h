@@ -106,11 +106,11 @@ int FireMacroYAdjust(std::span<const std::uint8_t> userCopy, int i /*0..9*/);
 
 // ---- Fire-key block (offsets 484..495, relative to the block) ----
 
-struct FireKeySlot {
+struct FireKeyBlockSlot {
     int repeat = 0;             // count byte + 1
     std::uint16_t interval = 0; // ms
 };
-FireKeySlot ReadFireKeySlot(std::span<const std::uint8_t> fireKeyCopy, int slot /*1..3*/);
+FireKeyBlockSlot ReadFireKeySlot(std::span<const std::uint8_t> fireKeyCopy, int slot /*1..3*/);
 inline std::uint8_t FactoryVendorCode(std::span<const std::uint8_t> f) {
     return f[0];
 }

@@ -1,0 +1,87 @@
+#include "device/ImageTransfer.h"
+
+#include "image/SectionDefaults.h"
+
+#include <array>
+
+namespace krm {
+
+namespace {
+template <typename F>
+void call(const F& fn) {
+    if (fn) fn();
+}
+} // namespace
+
+void ImageTransfer::replaceImage(const ConfigImage& image) {
+    const bool wasGuarded = refreshGuard_;
+    refreshGuard_ = true;
+    ReplaceImage(state_, image, hooks.defaultInputs ? hooks.defaultInputs() : DefaultInputs{});
+    call(hooks.DataBufToUI);
+    refreshGuard_ = wasGuarded;
+}
+
+void ImageTransfer::Btn_Read() {
+    refreshGuard_ = true;
+    ui_.setTimerEnabled(UiTimer::DevTimer, false);
+    ui_.setPagesCovered(true);
+    ui_.showBusy();
+    call(hooks.refreshMacroLibraryNames);
+
+    ConfigImage image;
+    image.fill(0xFF);
+    commands_.BlockRead(0, static_cast<std::uint16_t>(kImageSize), image, true);
+    replaceImage(image);
+
+    call(hooks.showFirstPage);
+    call(hooks.clearNoDevice);
+    call(hooks.reReadFireMacroFile);
+    ui_.processEvents();
+
+    ui_.hideBusy();
+    ui_.setPagesCovered(false);
+    ui_.setTimerEnabled(UiTimer::DevTimerFirst, false);
+    ui_.setTimerEnabled(UiTimer::DevTimer, true);
+    refreshGuard_ = false;
+}
+
+bool ImageTransfer::writeThrough(std::uint8_t address, std::span<const std::uint8_t> bytes) {
+    if (refreshGuard_ || bytes.empty() || bytes.size() > 3) return false;
+    std::array<std::uint8_t, 3> d{};
+    for (std::size_t i = 0; i < bytes.size(); ++i) d[i] = bytes[i];
+    return commands_.WriteImageByte(address, d[0], d[1], d[2], static_cast<std::uint8_t>(bytes.size()));
+}
+
+bool ImageTransfer::writeQuad(std::uint8_t address, std::span<const std::uint8_t, 4> code) {
+    if (refreshGuard_) return false;
+    return commands_.WriteImageQuad(address, code[0], code[1], code[2], code[3]);
+}
+
+void ImageTransfer::profileRewrite(bool withFireKeyBlock) {
+    if (refreshGuard_) return;
+    auto& copies = state_.copies;
+    std::array<std::uint8_t, image::kProfilesLength> block{};
+    for (std::size_t p = 0; p < 3; ++p) {
+        StoreSectionChecksum(copies.profiles[p]);
+        std::copy(copies.profiles[p].begin(), copies.profiles[p].end(), block.begin() + p * image::kProfileLength);
+    }
+    commands_.BlockWrite(image::kProfileOffset, image::kProfilesLength, block);
+    if (withFireKeyBlock) commands_.BlockWrite(image::kFireKeyOffset, image::kFireKeyLength, copies.fireKey);
+    commands_.ShortRead(image::kUserOffset, image::kUserLength, copies.user);
+    commands_.WriteImageByte(image::kUserOffset, 0x0F, 0, 0, 1);
+    commands_.WriteImageByte(image::kUserOffset, copies.user[0], 0, 0, 1);
+}
+
+void ImageTransfer::vendorSectionRewrite() {
+    if (refreshGuard_) return;
+    StoreSectionChecksum(state_.copies.vendor);
+    commands_.WriteImageRange(0, image::kVendorOffset, image::kVendorLength, state_.copies.vendor);
+}
+
+void ImageTransfer::userSectionRewrite() {
+    if (refreshGuard_) return;
+    StoreSectionChecksum(state_.copies.user);
+    commands_.WriteImageRange(0, image::kUserOffset, image::kUserLength, state_.copies.user);
+}
+
+} // namespace krm

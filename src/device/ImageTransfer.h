@@ -1,0 +1,69 @@
+#pragma once
+
+#include "device/DeviceCommands.h"
+#include "device/UiPort.h"
+#include "image/ConfigImage.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+namespace krm {
+
+// The whole-image read and the shared write paths of every editor: the write-through step, the
+// profile rewrite and the whole-section rewrites. Each exists once, here.
+class ImageTransfer {
+public:
+    struct Hooks {
+        std::function<void()> refreshMacroLibraryNames; // names of the PC macro library (macro page)
+        std::function<void()> DataBufToUI;              // fill every editor from the section copies
+        std::function<void()> showFirstPage;            // page refresh after a read
+        std::function<void()> clearNoDevice;            // the mouse is ready again
+        std::function<void()> reReadFireMacroFile;      // the gun-key list file beside the program
+        std::function<DefaultInputs()> defaultInputs;   // LED type and cb_Package for repairs
+    };
+
+    ImageTransfer(DeviceCommands& commands, UiPort& ui, ImageState& state, bool& refreshGuard)
+        : commands_(commands), ui_(ui), state_(state), refreshGuard_(refreshGuard) {}
+
+    Hooks hooks;
+
+    // Whole-image read and window refresh. Whatever the read brought (all 0xFF when it failed), the
+    // sections are validated, the editors refilled and the pages uncovered; DevTimer takes over.
+    void Btn_Read();
+
+    // Unpack a new image into the copies (validating them) and refill the editors, under the refresh
+    // guard. Used after a read, a file load and a restore.
+    void replaceImage(const ConfigImage& image);
+
+    bool refreshGuard() const { return refreshGuard_; }
+
+    // The write-through step: 1..3 bytes at an image address below 0x100 with one report (a 16-bit
+    // field high byte first, a colour as red, green, blue). Nothing is sent while the refresh guard is
+    // set; the caller has stored the new value in its section copy. True when a report went out.
+    bool writeThrough(std::uint8_t address, std::span<const std::uint8_t> bytes);
+    bool writeThrough(std::uint8_t address, std::uint8_t value) { return writeThrough(address, {&value, 1}); }
+
+    // One 4-byte combo-key code with the form-1 write.
+    bool writeQuad(std::uint8_t address, std::span<const std::uint8_t, 4> code);
+
+    // The profile rewrite: fresh checksums in the three profile copies, the copies as one 147-byte
+    // block at 192 (and, after fire-key changes, the fire-key block at 484), the user section read
+    // back into its copy, then 0x0F and the real byte written to 0xA4 so the mouse reloads its
+    // current profile.
+    void profileRewrite(bool withFireKeyBlock = false);
+
+    // Whole-section rewrites with fresh checksums: the vendor section (164 bytes from 0) and the user
+    // section (28 bytes from 0xA4). Both leave the busy window up: callers end with a single write
+    // (the profile rewrite does).
+    void vendorSectionRewrite();
+    void userSectionRewrite();
+
+private:
+    DeviceCommands& commands_;
+    UiPort& ui_;
+    ImageState& state_;
+    bool& refreshGuard_;
+};
+
+} // namespace krm

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "device/Clock.h"
+#include "device/ProtocolTrace.h"
+#include "device/SimulatedMouse.h"
+#include "shell/Session.h"
+#include "support/RecordingUiPort.h"
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace krm::test {
+
+// A whole session against the simulated mouse on virtual time, seen through the protocol trace,
+// with a recording window: what the window or krmctl would hold.
+struct SessionRig {
+    explicit SessionRig(Variant variant = Variant::R210B, Branding branding = bothVariants())
+        : mouse(variant, clock), session(trace, clock, ui, std::move(branding)) {
+        session.setDeviceIdEntry0();
+        session.loadDefaultImages();
+    }
+
+    static Branding bothVariants() {
+        Branding b;
+        b.IC_Config_Type = 0;
+        return b;
+    }
+
+    FakeClock clock;
+    SimulatedMouse mouse;
+    std::ostringstream traceText;
+    TracingBackend trace{mouse, traceText};
+    RecordingUiPort ui;
+    Session session;
+
+    std::vector<std::string> lines() const {
+        std::vector<std::string> out;
+        std::istringstream in(traceText.str());
+        for (std::string line; std::getline(in, line);) out.push_back(line);
+        return out;
+    }
+    void clearTrace() { traceText.str(""); }
+};
+
+} // namespace krm::test
