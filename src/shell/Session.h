@@ -87,7 +87,7 @@ public:
     // --- editing ---
     // Carries out what an editor asked for: section-copy stores, then the writes, in order. A refused
     // change sends nothing. Returns the outcome for the view's message and follow-up.
-    const EditOutcome& apply(const EditOutcome& outcome);
+    EditOutcome apply(EditOutcome outcome);
 
     // The state, shared by the views and the commands.
     Branding branding;

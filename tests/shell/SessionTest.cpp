@@ -67,7 +67,7 @@ TEST(Session, AssigningMiddleClickRewritesTheProfilesOnTheMouse) {
     ASSERT_EQ(rig.session.clickPage(Page::Profile2), Session::PageClick::Shown);
     rig.session.assignments.openFromMainPage(4);
     rig.clearTrace();
-    const EditOutcome& out = rig.session.apply(rig.session.assignments.chooseFunction(902));
+    const EditOutcome out = rig.session.apply(rig.session.assignments.chooseFunction(902));
     EXPECT_FALSE(out.refused);
 
     const auto image = rig.mouse.image();
@@ -92,7 +92,7 @@ TEST(Session, RefusedAssignmentSendsNothing) {
     ASSERT_EQ(rig.session.clickPage(Page::Profile1), Session::PageClick::Shown);
     rig.session.assignments.openFromMainPage(1); // the only Left Click of profile 1
     rig.clearTrace();
-    const EditOutcome& out = rig.session.apply(rig.session.assignments.chooseFunction(901));
+    const EditOutcome out = rig.session.apply(rig.session.assignments.chooseFunction(901));
     EXPECT_TRUE(out.refused);
     EXPECT_TRUE(rig.lines().empty());
     EXPECT_EQ(rig.session.assignments.keyCaption(1), "Left Click");
