@@ -168,7 +168,7 @@ void Session::storeAtImageOffset(std::size_t offset, std::span<const std::uint8_
         if (put(c.profiles[static_cast<std::size_t>(p - 1)], image::profileOffset(p))) return;
 }
 
-const EditOutcome& Session::apply(const EditOutcome& outcome) {
+EditOutcome Session::apply(const EditOutcome& outcome) {
     if (outcome.refused) return outcome;
     for (const EditRequest& r : outcome.requests) {
         switch (r.kind) {

@@ -86,8 +86,9 @@ public:
 
     // --- editing ---
     // Carries out what an editor asked for: section-copy stores, then the writes, in order. A refused
-    // change sends nothing. Returns the outcome for the view's message and follow-up.
-    const EditOutcome& apply(const EditOutcome& outcome);
+    // change sends nothing. Returns (a copy of) the outcome for the view's message and follow-up, so that
+    // binding the result of apply(editor.choose...()) to a reference stays valid.
+    EditOutcome apply(const EditOutcome& outcome);
 
     // The state, shared by the views and the commands.
     Branding branding;
