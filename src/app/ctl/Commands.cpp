@@ -1,5 +1,6 @@
 #include "app/ctl/Commands.h"
 
+#include "app/ctl/ImageCommands.h"
 #include "app/ctl/LinkCommands.h"
 
 namespace krm::ctl {
@@ -13,7 +14,16 @@ const std::vector<Command>& commands() {
         {"info", "", "identify the mouse: variant, ids, chip code", runInfo},
         {"read-image", "FILE", "read the mouse's 2048-byte image into FILE", runReadImage},
         {"monitor", "[--count N] [--sim-events CODES]", "print the button events as they arrive", runMonitor},
+        {"dump", "[--json]", "read the mouse and print every field, codes with their names", runDump},
         {"inspect", "FILE [--variant V] [--json]", "decode a profile file (V: R210B or R230B)", runInspect},
+        {"save", "FILE", "save the mouse's image to exactly FILE (no .bin added)", runSave},
+        {"load", "FILE", "write a profile file to the mouse, which restarts", runLoad},
+        {"restore", "1|2|3", "write factory image 1, 2 or 3 to the mouse, which restarts", runRestore},
+        {"program", "PATCHFILE", "program a patch file into the mouse, which restarts", runProgram},
+        {"import-macros", "FILE", "write a 512-byte macro block file to the mouse", runImportMacros},
+        {"import-gun-macros", "FILE", "write a gun macro file (ten 24-byte bodies) to the mouse",
+         runImportGunMacros},
+        {"assign", "PROFILE BUTTON CODE", "give button 1..12 of profile 1..3 an 8-hex-digit code", runAssign},
         {"functions", "[--combo]", "list the button functions with the codes they build", runFunctions},
     };
     return table;

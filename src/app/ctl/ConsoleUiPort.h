@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <mutex>
+#include <set>
+#include <string>
 
 namespace krm::ctl {
 
@@ -16,6 +18,7 @@ public:
     void processEvents() override {}
     void showMessage(const std::string& text) override {
         std::lock_guard lock(mutex_);
+        if (muted_.count(text)) return;
         std::fprintf(stderr, "krmctl: %s\n", text.c_str());
     }
     void setPagesCovered(bool) override {}
@@ -26,8 +29,16 @@ public:
         fn();
     }
 
+    // A message the window shows that krmctl reports in its own words (the reconnect message of a
+    // restart, which krmctl waits through).
+    void mute(std::string text) {
+        std::lock_guard lock(mutex_);
+        muted_.insert(std::move(text));
+    }
+
 private:
     std::recursive_mutex mutex_;
+    std::set<std::string> muted_;
 };
 
 } // namespace krm::ctl

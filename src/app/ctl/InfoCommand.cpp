@@ -1,4 +1,4 @@
-#include "app/ctl/DeviceSession.h"
+#include "app/ctl/CtlSession.h"
 #include "app/ctl/LinkCommands.h"
 
 #include <cstdio>
@@ -10,13 +10,14 @@ int runInfo(Context& ctx) {
         std::fprintf(stderr, "krmctl: info takes no arguments\n");
         return kUsage;
     }
-    DeviceSession session;
+    CtlSession session;
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
-    if (int rc = session.open(); rc != kOk) return rc;
-    std::printf("variant:    %s\n", std::string(variantName(session.variant)).c_str());
-    std::printf("vendor id:  %04X\n", session.link().vendorId());
-    std::printf("product id: %04X\n", session.link().productId());
-    std::printf("chip code:  %02X\n", session.chipCode);
+    if (int rc = session.connect(); rc != kOk) return rc;
+    const Session& s = session.session();
+    std::printf("variant:    %s\n", s.presence.chipModel().c_str());
+    std::printf("vendor id:  %04X\n", s.link.vendorId());
+    std::printf("product id: %04X\n", s.link.productId());
+    std::printf("chip code:  %02X\n", s.presence.chipCode());
     return kOk;
 }
 

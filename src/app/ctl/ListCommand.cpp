@@ -1,4 +1,4 @@
-#include "app/ctl/DeviceSession.h"
+#include "app/ctl/CtlSession.h"
 #include "app/ctl/LinkCommands.h"
 
 #include <algorithm>
@@ -11,10 +11,10 @@ int runList(Context& ctx) {
         std::fprintf(stderr, "krmctl: list takes no arguments\n");
         return kUsage;
     }
-    DeviceSession session;
+    CtlSession session;
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     HidBackend& hid = session.backend();
-    const DeviceIdTable& table = session.table();
+    const DeviceIdTable& table = session.session().presence.deviceIdTable;
 
     const auto paths = hid.enumerate();
     std::size_t width = 4;

@@ -1,6 +1,5 @@
-#include "app/ctl/DeviceSession.h"
+#include "app/ctl/CtlSession.h"
 #include "app/ctl/LinkCommands.h"
-#include "device/ButtonEvents.h"
 #include "device/InputReader.h"
 #include "device/ProtocolTrace.h"
 #include "device/SimulatedMouse.h"
@@ -112,24 +111,24 @@ int runMonitor(Context& ctx) {
         std::fprintf(stderr, "krmctl: monitor: --sim-events needs the simulated mouse (--simulate)\n");
         return kUsage;
     }
-    DeviceSession session;
+    CtlSession session;
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
-    if (int rc = session.open(); rc != kOk) return rc;
+    if (int rc = session.connect(); rc != kOk) return rc;
 
     std::mutex m;
     std::condition_variable cv;
     long seen = 0;
     bool done = false;
 
-    ButtonEvents events(session.commands(), session.clock(), session.ui());
-    events.RefreshCurrentDPIStatus = [](std::uint8_t level) {
-        std::printf("  current CPI level: %u\n", level);
-    };
-    events.RefreshCurrentProfileStatus = [](std::uint8_t profile) {
-        std::printf("  current profile: %u\n", profile);
-    };
+    // The session handles the events as the window does and tells this view what the mouse switched to.
+    struct Printer final : SessionView {
+        void showCurrentDpiLevel(int level) override { std::printf("  current CPI level: %d\n", level); }
+        void showProfile(int profile) override { std::printf("  current profile: %d\n", profile); }
+    } printer;
+    Session& s = session.session();
+    s.setView(&printer);
 
-    DeviceLink& link = session.link();
+    DeviceLink& link = s.link;
     InputReader reader(
         session.backend(),
         [&link] {
@@ -139,15 +138,15 @@ int runMonitor(Context& ctx) {
             if (report.size() < 4 || report[0] != 0x42) return;
             std::printf("%s  %s\n", hexBytes(report).c_str(), eventName(report[3]).c_str());
             std::fflush(stdout);
-            events.onInputReport(report);
+            s.buttonEvents.onInputReport(report);
             std::fflush(stdout);
             std::lock_guard lock(m);
             if (args.count > 0 && ++seen >= args.count) done = true;
             cv.notify_all();
         });
 
-    std::printf("Watching the %s mouse's button events%s.\n",
-                std::string(variantName(session.variant)).c_str(), args.count > 0 ? "" : "; Ctrl-C ends");
+    std::printf("Watching the %s mouse's button events%s.\n", s.presence.chipModel().c_str(),
+                args.count > 0 ? "" : "; Ctrl-C ends");
     if (session.simulated() && !args.simEvents)
         std::printf("The simulated mouse raises events only when asked: add --sim-events 01,00,08,00.\n");
     std::fflush(stdout);
@@ -175,6 +174,7 @@ int runMonitor(Context& ctx) {
     }
     if (presser.joinable()) presser.join();
     reader.stop();
+    s.setView(nullptr);
     std::signal(SIGINT, previous);
     return kOk;
 }

@@ -1,9 +1,9 @@
-#include "app/ctl/DeviceSession.h"
+#include "app/ctl/CtlSession.h"
 #include "app/ctl/LinkCommands.h"
-#include "device/AtomicFile.h"
+#include "image/ImageFiles.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <vector>
 
 namespace krm::ctl {
 
@@ -12,22 +12,23 @@ int runReadImage(Context& ctx) {
         std::fprintf(stderr, "krmctl: read-image takes one argument, the file to write\n");
         return kUsage;
     }
-    DeviceSession session;
+    CtlSession session;
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
-    if (int rc = session.open(); rc != kOk) return rc;
+    if (int rc = session.connect(); rc != kOk) return rc;
 
-    std::vector<std::uint8_t> image(kImageSize);
-    if (!session.commands().BlockRead(0, kImageSize, image, false)) {
+    // The image as the connection read it. A refused read leaves every byte 0xFF, which no image
+    // holds (its first bytes are the USB ids).
+    const ConfigImage& image = session.session().image.image;
+    if (std::all_of(image.begin(), image.end(), [](std::uint8_t b) { return b == 0xFF; })) {
         std::fprintf(stderr, "krmctl: the mouse refused the read command\n");
         return kNoMouse;
     }
-    std::string error;
-    if (!writeFileAtomically(ctx.args[0], image, &error)) {
-        std::fprintf(stderr, "krmctl: %s\n", error.c_str());
+    if (auto error = WriteFileAtomically(ctx.args[0], image)) {
+        std::fprintf(stderr, "krmctl: %s\n", error->message.c_str());
         return kBadFile;
     }
     std::printf("%s: %zu bytes read from the %s mouse\n", ctx.args[0].c_str(), image.size(),
-                std::string(variantName(session.variant)).c_str());
+                session.session().presence.chipModel().c_str());
     return kOk;
 }
 

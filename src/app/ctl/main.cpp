@@ -27,6 +27,9 @@ void printUsage(std::FILE* out) {
                  "\nWith --simulate, 'monitor --sim-events 01,00,08,00' makes the simulated mouse press and\n"
                  "release its buttons, one event every 400 ms (01 CPI, 02 CPI+, 04 CPI-, 08 profile,\n"
                  "00 release).\n"
+                 "load, restore and program end once the mouse has restarted and been read again\n"
+                 "(some seconds). assign keeps at least one Left Click on profile 1 (and a Left Click\n"
+                 "or the Fire Macro Key on profiles 2 and 3) and refuses a change that would not.\n"
                  "Exit codes: 0 done, 1 bad usage, 2 no mouse or a wrong identification,\n"
                  "3 a file problem, 4 a change refused.\n");
 }

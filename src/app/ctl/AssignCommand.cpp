@@ -1,0 +1,58 @@
+// krmctl assign PROFILE BUTTON CODE: a main-page button gets a code, under the left-button rule.
+
+#include "app/ctl/CtlSession.h"
+#include "app/ctl/ImageCommands.h"
+#include "buttons/CodeText.h"
+#include "shell/IniFile.h"
+#include "shell/MainPageCode.h"
+
+#include <cstdio>
+#include <string>
+
+namespace krm::ctl {
+
+namespace {
+
+std::optional<int> number(const std::string& text, int low, int high) {
+    const auto n = parseDecimal(text);
+    if (!n || *n < low || *n > high) return std::nullopt;
+    return static_cast<int>(*n);
+}
+
+} // namespace
+
+int runAssign(Context& ctx) {
+    if (ctx.args.size() != 3) {
+        std::fprintf(stderr, "krmctl: assign takes PROFILE (1..3), BUTTON (1..12) and CODE (8 hex digits)\n");
+        return kUsage;
+    }
+    const auto profile = number(ctx.args[0], 1, 3);
+    const auto button = number(ctx.args[1], 1, 12);
+    const auto bytes = parseCodeText(ctx.args[2]);
+    if (!profile || !button || !bytes) {
+        std::fprintf(stderr,
+                     "krmctl: assign: PROFILE is 1..3, BUTTON 1..12 and CODE 8 hex digits (e.g. 01040000), "
+                     "not '%s %s %s'\n",
+                     ctx.args[0].c_str(), ctx.args[1].c_str(), ctx.args[2].c_str());
+        return kUsage;
+    }
+    const std::string code = codeText(*bytes);
+
+    CtlSession session;
+    if (int rc = session.start(ctx.options); rc != kOk) return rc;
+    if (int rc = session.connect(); rc != kOk) return rc;
+    Session& s = session.session();
+    const EditOutcome out = assignMainPageCode(s, *profile, *button, code);
+    if (out.refused) {
+        std::fprintf(stderr, "krmctl: assign: %s; profile %d button %d keeps %s, nothing was sent\n",
+                     out.message.value_or("refused").c_str(), *profile, *button,
+                     s.assignments.code(*profile, *button).c_str());
+        return kRefused;
+    }
+    const std::string name = s.assignments.tableCaption(*profile, *button);
+    std::printf("profile %d button %d: %s%s%s%s\n", *profile, *button, code.c_str(), name.empty() ? "" : " (",
+                name.c_str(), name.empty() ? "" : ")");
+    return kOk;
+}
+
+} // namespace krm::ctl

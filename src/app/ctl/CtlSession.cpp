@@ -1,0 +1,78 @@
+#include "app/ctl/CtlSession.h"
+
+#include <cstdio>
+
+namespace krm::ctl {
+
+int CtlSession::start(const GlobalOptions& options) {
+    std::string error;
+    backend_ = DeviceBackend::create(options, clock_, error);
+    if (!backend_) {
+        std::fprintf(stderr, "krmctl: %s\n", error.c_str());
+        return kBadFile;
+    }
+    Branding branding = LoadBranding();
+    branding.IC_Config_Type = 0; // krmctl talks to either variant
+    session_ = std::make_unique<Session>(backend_->backend(), clock_, ui_, branding);
+    session_->setDeviceIdEntry0();
+    session_->loadDefaultImages();
+    operations_ = std::make_unique<ImageOperations>(*session_, ui_);
+    const std::string reconnect = session_->texts().text("Str100");
+    ui_.mute(reconnect);
+    ui_.mute(reconnect + "\n" + session_->texts().text("Str101"));
+    return kOk;
+}
+
+int CtlSession::connect() {
+    Session& s = *session_;
+    if (s.connectNow()) return kOk;
+    const DeviceIdTable& table = s.presence.deviceIdTable;
+    DeviceLink& link = s.link;
+    if (!s.mouseOpen()) {
+        const int count = link.CountHidInterfaces();
+        std::string wanted;
+        for (const auto& e : table.entries) {
+            if (e.vendorId == 0 && e.productId == 0) continue;
+            char ids[16];
+            std::snprintf(ids, sizeof ids, "%04X:%04X", e.vendorId, e.productId);
+            if (wanted.find(ids) != std::string::npos) continue;
+            wanted += (wanted.empty() ? "" : " or ") + std::string(ids);
+        }
+        std::fprintf(stderr,
+                     "krmctl: no KRM mouse found (looked for %s among %d HID interface%s that could be "
+                     "opened).\n"
+                     "If the mouse is plugged in, check that the udev rule is installed (see README), or "
+                     "try --simulate.\n",
+                     wanted.c_str(), count, count == 1 ? "" : "s");
+        return kNoMouse;
+    }
+    std::fprintf(stderr,
+                 "krmctl: the mouse %04X:%04X was found but did not identify itself as an R210B or R230B "
+                 "(it refused the identify command or answered without ':' in its reply).\n",
+                 link.vendorId(), link.productId());
+    return kNoMouse;
+}
+
+int CtlSession::checkReturned() {
+    const Session& s = *session_;
+    if (s.mouseOpen() && s.identified() && !s.presence.noDevice()) return kOk;
+    std::fprintf(stderr, "krmctl: the mouse did not come back after its restart.\n");
+    return kNoMouse;
+}
+
+int exitCodeFor(OperationResult result) {
+    switch (result) {
+    case OperationResult::Done:
+        return kOk;
+    case OperationResult::NoMouse:
+    case OperationResult::ReadFailed:
+    case OperationResult::NotReady:
+        return kNoMouse;
+    case OperationResult::FileRefused:
+    case OperationResult::Cancelled:
+        return kBadFile;
+    }
+    return kUsage;
+}
+
+} // namespace krm::ctl

@@ -1,0 +1,158 @@
+#include "app/ctl/ImageCommands.h"
+
+#include "app/ctl/CtlSession.h"
+#include "image/ExternalData.h"
+#include "image/ImageDump.h"
+#include "image/ImageFiles.h"
+#include "shell/MouseDump.h"
+
+#include <cstdio>
+#include <string>
+
+namespace krm::ctl {
+
+namespace {
+
+bool oneFileArgument(const Context& ctx, const char* command, std::string& path) {
+    if (ctx.args.size() != 1 || ctx.args[0].empty()) {
+        std::fprintf(stderr, "krmctl: %s takes one argument, the file\n", command);
+        return false;
+    }
+    path = ctx.args[0];
+    return true;
+}
+
+// Files are checked before the mouse is reached, so a bad one costs not a single report.
+int refuseFile(const char* command, const FileError& error, const char* what) {
+    std::fprintf(stderr, "krmctl: %s: %s\n", command, error.message.c_str());
+    if (error.kind == FileErrorKind::TooShort || error.kind == FileErrorKind::BadMarker)
+        std::fprintf(stderr, "krmctl: %s: the file is not %s; nothing was sent to the mouse\n", command,
+                     what);
+    else
+        std::fprintf(stderr, "krmctl: %s: nothing was sent to the mouse\n", command);
+    return kBadFile;
+}
+
+ChooseFile fixed(const std::string& path) {
+    return [path]() -> std::optional<std::string> { return path; };
+}
+
+// Operations that end with a restart return once the mouse is back and has been read again.
+int afterRestart(CtlSession& session, OperationResult result) {
+    if (result != OperationResult::Done) return exitCodeFor(result);
+    return session.checkReturned();
+}
+
+int connected(CtlSession& session, const Context& ctx) {
+    if (int rc = session.start(ctx.options); rc != kOk) return rc;
+    return session.connect();
+}
+
+const char* variantOf(CtlSession& session) {
+    return session.session().presence.chipModel().c_str();
+}
+
+} // namespace
+
+int runDump(Context& ctx) {
+    bool json = false;
+    for (const auto& a : ctx.args) {
+        if (a != "--json") {
+            std::fprintf(stderr, "krmctl dump: unexpected argument '%s'\n", a.c_str());
+            return kUsage;
+        }
+        json = true;
+    }
+    CtlSession session;
+    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    const auto tree = DumpMouseJson(session.session());
+    if (json)
+        std::printf("%s\n", tree.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+    else
+        std::fputs(RenderDumpText(tree).c_str(), stdout);
+    return kOk;
+}
+
+int runSave(Context& ctx) {
+    std::string path;
+    if (!oneFileArgument(ctx, "save", path)) return kUsage;
+    CtlSession session;
+    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    const OperationResult result = session.operations().saveProfile(fixed(path));
+    if (result != OperationResult::Done) return exitCodeFor(result);
+    std::printf("%s: the %s mouse's image, %zu bytes\n", path.c_str(), variantOf(session), kImageSize);
+    return kOk;
+}
+
+int runLoad(Context& ctx) {
+    std::string path;
+    if (!oneFileArgument(ctx, "load", path)) return kUsage;
+    const auto file = ReadProfileFile(path);
+    if (!file) return refuseFile("load", file.error, "a profile file (2048 bytes, marker E0 at byte 495)");
+    CtlSession session;
+    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = afterRestart(session, session.operations().loadProfile(*file.value)); rc != kOk) return rc;
+    std::printf("%s written to the %s mouse; it restarted and was read again\n", path.c_str(),
+                variantOf(session));
+    return kOk;
+}
+
+int runRestore(Context& ctx) {
+    if (ctx.args.size() != 1 || (ctx.args[0] != "1" && ctx.args[0] != "2" && ctx.args[0] != "3")) {
+        std::fprintf(stderr, "krmctl: restore takes the number of a factory image: 1, 2 or 3\n");
+        return kUsage;
+    }
+    const int k = ctx.args[0][0] - '0';
+    CtlSession session;
+    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = afterRestart(session, session.operations().restore(k)); rc != kOk) return rc;
+    std::printf("factory image %d written to the %s mouse; it restarted and was read again\n", k,
+                variantOf(session));
+    return kOk;
+}
+
+int runProgram(Context& ctx) {
+    std::string path;
+    if (!oneFileArgument(ctx, "program", path)) return kUsage;
+    // The shorter patch code area (R230B) tells the least a patch file must hold; the variant's own
+    // length is checked once the mouse has been identified, before anything is written.
+    if (const auto patch = ReadPatchFile(path, ImageLayout::forVariant(Variant::R230B)); !patch)
+        return refuseFile("program", patch.error, "a patch file");
+    CtlSession session;
+    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    ImageOperations& ops = session.operations();
+    if (const auto loaded = ops.Btn_LoadBINClick(fixed(path)); loaded != OperationResult::Done)
+        return exitCodeFor(loaded);
+    if (int rc = afterRestart(session, ops.Btn_ProgramClick()); rc != kOk) return rc;
+    std::printf("%s programmed into the %s mouse; it restarted and was read again\n", path.c_str(),
+                variantOf(session));
+    return kOk;
+}
+
+int runImportMacros(Context& ctx) {
+    std::string path;
+    if (!oneFileArgument(ctx, "import-macros", path)) return kUsage;
+    if (const auto block = ReadBaseMacroFile(path); !block)
+        return refuseFile("import-macros", block.error, "a 512-byte macro block file");
+    CtlSession session;
+    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    const auto result = session.operations().Btn_ImportBaseMacroClick(fixed(path));
+    if (result != OperationResult::Done) return exitCodeFor(result);
+    std::printf("%s: macro block written to the %s mouse\n", path.c_str(), variantOf(session));
+    return kOk;
+}
+
+int runImportGunMacros(Context& ctx) {
+    std::string path;
+    if (!oneFileArgument(ctx, "import-gun-macros", path)) return kUsage;
+    if (const auto bodies = ReadGunMacroFile(path, ImageLayout::forVariant(Variant::R210B)); !bodies)
+        return refuseFile("import-gun-macros", bodies.error, "a gun macro file (ten 24-byte bodies)");
+    CtlSession session;
+    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    const auto result = session.operations().Btn_ImportGunMacroClick(fixed(path));
+    if (result != OperationResult::Done) return exitCodeFor(result);
+    std::printf("%s: fire-macro area written to the %s mouse\n", path.c_str(), variantOf(session));
+    return kOk;
+}
+
+} // namespace krm::ctl
