@@ -66,6 +66,8 @@ protected:
         p.setPen(colours_.border);
         p.drawRect(rect().adjusted(0, 0, -1, -1));
     }
+    // A click on the frame or between items is the menu's, not the window's (which would close it).
+    void mousePressEvent(QMouseEvent* e) override { e->accept(); }
 
 private:
     const MenuColours& colours_;

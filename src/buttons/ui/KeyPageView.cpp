@@ -107,7 +107,7 @@ void KeyPageView::build() {
 
 // --- skin and repaint ---
 
-void KeyPageView::placeAndShow(QWidget* widget, const char* name, bool shown) {
+void KeyPageView::placeAndShow(QWidget* widget, const std::string& name, bool shown) {
     const Placement* p = layout_.find(name);
     if (!p) return;
     applyPlacement(widget, *p, fontFamily_);
@@ -124,16 +124,15 @@ void KeyPageView::applySkin(const QString& fontFamily) {
     const TextSource& texts = session_.texts();
     for (int n = 1; n <= 12; ++n) {
         const auto i = static_cast<std::size_t>(n - 1);
-        placeAndShow(keyPictures_[i], QStringLiteral("Img_Key%1").arg(n).toLatin1().constData(), true);
-        placeAndShow(keys_[i], QStringLiteral("Key%1").arg(n).toLatin1().constData(), true);
+        placeAndShow(keyPictures_[i], "Img_Key" + std::to_string(n), true);
+        placeAndShow(keys_[i], "Key" + std::to_string(n), true);
     }
     for (int n = 1; n <= 8; ++n) {
         const auto i = static_cast<std::size_t>(n - 1);
         const bool shown = n != 8 || gunToggleShown();
-        placeAndShow(togglePictures_[i], QStringLiteral("Img_ComboKey%1").arg(n).toLatin1().constData(),
-                     shown);
-        placeAndShow(toggles_[i], QStringLiteral("IB_ComboKey%1").arg(n).toLatin1().constData(), shown);
-        toggles_[i]->setText(qs(texts.text(QStringLiteral("Str%1").arg(699 + n).toStdString())));
+        placeAndShow(togglePictures_[i], "Img_ComboKey" + std::to_string(n), shown);
+        placeAndShow(toggles_[i], "IB_ComboKey" + std::to_string(n), shown);
+        toggles_[i]->setText(qs(texts.text("Str" + std::to_string(699 + n))));
     }
     menu_->applySkin(layout_, fontFamily, texts);
     setPageMenuSizes(page_);

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <array>
+#include <string>
 #include <vector>
 
 class QLabel;
@@ -77,7 +78,7 @@ private:
     void keyLeft(int button);
     void keyClicked(int button);
     void toggleClicked(int n);
-    void placeAndShow(QWidget* widget, const char* name, bool shown);
+    void placeAndShow(QWidget* widget, const std::string& name, bool shown);
     bool gunToggleShown() const;
     void updateMacroLists();
 
