@@ -18,39 +18,27 @@ using P = MenuPanel;
 
 constexpr int kArrowWidth = 14;
 
-constexpr std::array kAllPanels{P::Main,     P::MseKey,    P::Special,   P::Media, P::WWW,
-                                P::MyPC,     P::CPIKey,    P::FireKey,   P::ACPI,  P::Profile,
-                                P::AdjustXY, P::MacroList, P::GunKeyList};
+struct PanelName {
+    MenuPanel panel;
+    const char* name;
+};
+constexpr std::array<PanelName, 13> kPanels{{{P::Main, "Pnl_Main"},
+                                             {P::MseKey, "Pnl_MseKey"},
+                                             {P::Special, "Pnl_Special"},
+                                             {P::Media, "Pnl_Media"},
+                                             {P::WWW, "Pnl_WWW"},
+                                             {P::MyPC, "Pnl_MyPC"},
+                                             {P::CPIKey, "Pnl_CPIKey"},
+                                             {P::FireKey, "Pnl_FireKey"},
+                                             {P::ACPI, "Pnl_ACPI"},
+                                             {P::Profile, "Pnl_Profile"},
+                                             {P::AdjustXY, "Pnl_AdjustXY"},
+                                             {P::MacroList, "LB_Name"},
+                                             {P::GunKeyList, "LB_Script"}}};
 
 const char* panelName(MenuPanel panel) {
-    switch (panel) {
-    case P::Main:
-        return "Pnl_Main";
-    case P::MseKey:
-        return "Pnl_MseKey";
-    case P::Special:
-        return "Pnl_Special";
-    case P::Media:
-        return "Pnl_Media";
-    case P::WWW:
-        return "Pnl_WWW";
-    case P::MyPC:
-        return "Pnl_MyPC";
-    case P::CPIKey:
-        return "Pnl_CPIKey";
-    case P::FireKey:
-        return "Pnl_FireKey";
-    case P::ACPI:
-        return "Pnl_ACPI";
-    case P::Profile:
-        return "Pnl_Profile";
-    case P::AdjustXY:
-        return "Pnl_AdjustXY";
-    case P::MacroList:
-        return "LB_Name";
-    case P::GunKeyList:
-        return "LB_Script";
-    }
+    for (const PanelName& p : kPanels)
+        if (p.panel == panel) return p.name;
     return "";
 }
 
@@ -94,12 +82,12 @@ constexpr std::array<Row, 13> kSpecialRows{{
     {Kind::Branch, 8},                     // Key_Fire
     {Kind::Branch, 9},                     // Key_ACPIKey
     {Kind::Branch, 10},                    // Key_ProfileKey
-    {Kind::Function, tags::kAim},          //
+    {Kind::Function, tags::kAim},          // Key_AIM
     {Kind::Function, 1001},                // Key_LEDMode
     {Kind::Function, 1002},                // Key_LEDSwitch
     {Kind::Function, 1004},                // Key_ReportRate
-    {Kind::Function, tags::kKeyOff},       //
-    {Kind::Function, tags::kFireMacroKey}, // moved by the page
+    {Kind::Function, tags::kKeyOff},       // Key_KeyOff
+    {Kind::Function, tags::kFireMacroKey}, // Key_FireMacroKey, moved by the page
     {Kind::Function, 1006},                // Key_FireMacroOff
     {Kind::Branch, 12},                    // Key_AdjustXY
     {Kind::Function, 1003},                // Key_BtnEFT, moved by the page
@@ -179,24 +167,27 @@ FunctionMenu::~FunctionMenu() {
     for (auto& [panel, w] : panels_) delete w.data();
 }
 
+void FunctionMenu::wire(FunctionMenuItem* item) {
+    connect(item, &FunctionMenuItem::entered, this, [this, item] { hover(item); });
+    connect(item, &FunctionMenuItem::left, this, [this, item] { unhover(item); });
+    connect(item, &FunctionMenuItem::clicked, this, [this, item] { click(item); });
+}
+
 FunctionMenuItem* FunctionMenu::addItem(MenuPanel panel, Kind kind, int tag, int row,
                                         std::string_view objectName, std::string_view nameId) {
     auto* item = new FunctionMenuItem(panels_.at(panel), panel, kind, tag);
     item->setObjectName(QString::fromLatin1(objectName.data(), static_cast<qsizetype>(objectName.size())));
     item->setRow(row);
-    connect(item, &FunctionMenuItem::entered, this, [this, item] { hover(item); });
-    connect(item, &FunctionMenuItem::left, this, [this, item] { unhover(item); });
-    connect(item, &FunctionMenuItem::clicked, this, [this, item] { click(item); });
-    items_.push_back(item);
+    wire(item);
     if (!nameId.empty()) captions_.push_back({item, std::string(nameId)});
     return item;
 }
 
 void FunctionMenu::build() {
-    for (MenuPanel panel : kAllPanels) {
+    for (const PanelName& p : kPanels) {
         auto* w = new MenuPanelWidget(window_, colours_);
-        w->setObjectName(QString::fromLatin1(panelName(panel)));
-        panels_[panel] = w;
+        w->setObjectName(QString::fromLatin1(p.name));
+        panels_[p.panel] = w;
     }
     auto addRows = [this](MenuPanel panel, std::span<const Row> rows) {
         for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
@@ -242,7 +233,6 @@ void FunctionMenu::applySkin(const SkinLayout& layout, const QString& fontFamily
 
     const std::string marker = " " + texts.text("Str200") + " ";
     for (const Caption& c : captions_) c.item->setText(QString::fromStdString(marker + texts.text(c.nameId)));
-    for (FunctionMenuItem* item : items_) styleItem(item);
     for (auto& [panel, w] : panels_)
         for (auto* row : w->findChildren<FunctionMenuItem*>(Qt::FindDirectChildrenOnly)) styleItem(row);
     layoutPanels();
@@ -306,9 +296,7 @@ void FunctionMenu::fillList(MenuPanel list, const std::vector<std::pair<int, QSt
         item->setText(QStringLiteral(" ") + text);
         styleItem(item);
         item->show();
-        connect(item, &FunctionMenuItem::entered, this, [this, item] { hover(item); });
-        connect(item, &FunctionMenuItem::left, this, [this, item] { unhover(item); });
-        connect(item, &FunctionMenuItem::clicked, this, [this, item] { click(item); });
+        wire(item);
     }
     rows_[list] = r;
     layoutPanels();

@@ -119,6 +119,7 @@ private:
     FunctionMenuItem* addItem(MenuPanel panel, FunctionMenuItem::Kind kind, int tag, int row,
                               std::string_view objectName, std::string_view nameId);
     void build();
+    void wire(FunctionMenuItem* item);
     void styleItem(FunctionMenuItem* item);
     int panelWidth(MenuPanel panel) const;
     int panelHeight(MenuPanel panel) const;
@@ -133,7 +134,6 @@ private:
     QWidget* window_;
     std::map<MenuPanel, QPointer<QWidget>> panels_;
     std::map<MenuPanel, int> rows_; // fixed row counts of the panels without a page-dependent height
-    std::vector<FunctionMenuItem*> items_;
     std::vector<Caption> captions_;
     MenuCascade cascade_;
     MenuColours colours_;
