@@ -1,0 +1,239 @@
+#include "buttons/ui/KeyComboDialogView.h"
+
+#include "app/gui/ImageButton.h"
+#include "app/gui/QtImages.h"
+#include "app/gui/SkinWidgets.h"
+#include "buttons/QtKeyMapping.h"
+#include "shell/Skin.h"
+
+#include <QBitmap>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+
+namespace krm::gui {
+
+namespace {
+
+constexpr QRgb kColourKey = qRgb(128, 0, 0); // pixels of the dialog picture in this colour are not shown
+constexpr int kTickGap = 6;                  // between a box's tick picture and its caption
+
+struct ModifierBox {
+    KeyComboDialog::Modifier modifier;
+    const char* name;
+};
+constexpr std::array<ModifierBox, 4> kBoxes{{{KeyComboDialog::Ctrl, "CB_Ctrl"},
+                                             {KeyComboDialog::Shift, "CB_Shift"},
+                                             {KeyComboDialog::Alt, "CB_Alt"},
+                                             {KeyComboDialog::Win, "CB_Win"}}};
+
+const PictureSizes& pictureSizes() {
+    static const PictureSizes sizes = PictureSizes::fromResources();
+    return sizes;
+}
+
+QString text(const TextSource& texts, std::string_view id) {
+    return QString::fromStdString(texts.text(id));
+}
+
+} // namespace
+
+// --- PictureCheckBox ---
+
+PictureCheckBox::PictureCheckBox(QWidget* parent) : QAbstractButton(parent) {
+    setCheckable(true);
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::PointingHandCursor);
+}
+
+QSize PictureCheckBox::sizeHint() const {
+    const QPixmap tick = resourcePixmap(QStringLiteral("CbS_D"));
+    return {tick.width() + kTickGap + fontMetrics().horizontalAdvance(text()),
+            std::max(tick.height(), fontMetrics().height())};
+}
+
+void PictureCheckBox::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QPixmap tick = resourcePixmap(isChecked() ? QStringLiteral("CbS_E") : QStringLiteral("CbS_D"));
+    const int y = (height() - tick.height()) / 2;
+    p.drawPixmap(0, y, tick);
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(rect().adjusted(tick.width() + kTickGap, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text());
+}
+
+// --- KeyComboDialogView ---
+
+KeyComboDialogView::KeyComboDialogView(QWidget* mainWindow, const TextSource& texts, int language,
+                                       const QString& fontFamily)
+    : QWidget(mainWindow, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName(QStringLiteral("TForm2"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(text(texts, "Str500"));
+
+    title_ = new QLabel(this);
+    title_->setObjectName(QStringLiteral("lbl_Title"));
+    title_->setTextFormat(Qt::PlainText);
+    title_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    edit_ = new QLineEdit(this);
+    edit_->setObjectName(QStringLiteral("Edt_Assembly"));
+    edit_->setReadOnly(true);
+    edit_->setFrame(false);
+    edit_->setAlignment(Qt::AlignCenter);
+    edit_->setContextMenuPolicy(Qt::NoContextMenu);
+    edit_->installEventFilter(this);
+    installEventFilter(this); // keys reach the dialog before its controls
+
+    for (std::size_t i = 0; i < kBoxes.size(); ++i) {
+        auto* box = new PictureCheckBox(this);
+        box->setObjectName(QString::fromLatin1(kBoxes[i].name));
+        const auto modifier = kBoxes[i].modifier;
+        connect(box, &QAbstractButton::clicked, this,
+                [this, modifier](bool on) { modifierClicked(modifier, on); });
+        boxes_[i] = box;
+    }
+
+    auto button = [this](const char* name, const QString& picture) {
+        auto* b = new ImageButton(this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setPictures(resourcePixmap(picture + QStringLiteral("_01")),
+                       resourcePixmap(picture + QStringLiteral("_02")),
+                       resourcePixmap(picture + QStringLiteral("_03")));
+        return b;
+    };
+    confirm_ = button("IB_Confirm", QStringLiteral("BtnS"));
+    clear_ = button("IB_Cancel", QStringLiteral("BtnS"));
+    close_ = button("IB_Close", QStringLiteral("ExitS"));
+    connect(confirm_, &ImageButton::clicked, this, &KeyComboDialogView::confirmClicked);
+    connect(clear_, &ImageButton::clicked, this, &KeyComboDialogView::clearClicked);
+    connect(close_, &ImageButton::clicked, this, &KeyComboDialogView::closeClicked);
+
+    applySkin(texts, language, fontFamily);
+    centreOn(mainWindow);
+    showText();
+}
+
+void KeyComboDialogView::applySkin(const TextSource& texts, int language, const QString& fontFamily) {
+    applyDialogSkin(loadSkin(language), language, SkinDialog::KeyCombination, pictureSizes(), layout_);
+
+    background_ = resourcePixmap(QStringLiteral("MSG"));
+    setFixedSize(background_.isNull() ? QSize(layout_.windowWidth, layout_.windowHeight)
+                                      : background_.size());
+    if (!background_.isNull()) {
+        const QImage image = background_.toImage().convertToFormat(QImage::Format_RGB32);
+        const QBitmap mask = QBitmap::fromImage(image.createMaskFromColor(kColourKey, Qt::MaskOutColor));
+        if (!mask.isNull()) setMask(mask);
+    }
+
+    auto place = [&](QWidget* w, const char* name) {
+        if (const Placement* p = layout_.find(name)) applyPlacement(w, *p, fontFamily);
+    };
+    place(title_, "lbl_Title");
+    place(edit_, "Edt_Assembly");
+    for (std::size_t i = 0; i < kBoxes.size(); ++i) place(boxes_[i], kBoxes[i].name);
+    place(confirm_, "IB_Confirm");
+    place(clear_, "IB_Cancel");
+    place(close_, "IB_Close");
+
+    // The edit is white and borderless with the skin's edit text colour.
+    QPalette pal = edit_->palette();
+    pal.setColor(QPalette::Base, Qt::white);
+    pal.setColor(QPalette::Text, toQColor(layout_.colour("Color_K_AK")));
+    edit_->setPalette(pal);
+
+    title_->setText(text(texts, "Str500"));
+    confirm_->setText(text(texts, "Str501"));
+    clear_->setText(text(texts, "Str502"));
+    static constexpr std::array<const char*, 4> kNames{"Ctrl", "Shift", "Alt", "Win"};
+    for (std::size_t i = 0; i < boxes_.size(); ++i) boxes_[i]->setText(QString::fromLatin1(kNames[i]));
+}
+
+void KeyComboDialogView::centreOn(const QWidget* mainWindow) {
+    if (!mainWindow) return;
+    const QRect m = mainWindow->geometry();
+    move(m.left() + (m.width() - width()) / 2, m.top() + (m.height() - height()) / 2);
+}
+
+PictureCheckBox* KeyComboDialogView::modifierBox(KeyComboDialog::Modifier m) const {
+    for (std::size_t i = 0; i < kBoxes.size(); ++i)
+        if (kBoxes[i].modifier == m) return boxes_[i];
+    return nullptr;
+}
+
+void KeyComboDialogView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (!background_.isNull()) {
+        p.drawPixmap(0, 0, background_);
+        return;
+    }
+    p.fillRect(rect(), QColor(24, 25, 31));
+}
+
+void KeyComboDialogView::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    edit_->setFocus();
+}
+
+bool KeyComboDialogView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edit_ || watched == this) {
+        switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            event->accept(); // every key belongs to the capture, none to a shortcut
+            return true;
+        case QEvent::KeyPress:
+            keyDown(static_cast<QKeyEvent*>(event));
+            return true;
+        case QEvent::KeyRelease:
+            return true;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void KeyComboDialogView::keyDown(const QKeyEvent* event) {
+    if (event->isAutoRepeat()) return; // a key held down is captured once
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const unsigned virtualKey = virtualKeyFromQtKey(event->key(), mods.testFlag(Qt::KeypadModifier),
+                                                    event->nativeScanCode(), event->nativeVirtualKey());
+    if (virtualKey == 0) return;
+    model_.keyDown(virtualKey, mods.testFlag(Qt::ShiftModifier), mods.testFlag(Qt::ControlModifier),
+                   mods.testFlag(Qt::AltModifier));
+    showText();
+}
+
+void KeyComboDialogView::modifierClicked(KeyComboDialog::Modifier m, bool ticked) {
+    model_.setModifier(m, ticked);
+    showText();
+    edit_->setFocus();
+}
+
+void KeyComboDialogView::confirmClicked() {
+    const KeyComboDialog::Result result = model_.confirm();
+    emit confirmed(QString::fromStdString(result.code), QString::fromStdString(result.caption));
+    emit finished();
+    close();
+}
+
+void KeyComboDialogView::clearClicked() {
+    model_.clear();
+    for (PictureCheckBox* box : boxes_) {
+        const QSignalBlocker block(box);
+        box->setChecked(false);
+    }
+    showText();
+    edit_->setFocus();
+}
+
+void KeyComboDialogView::closeClicked() {
+    emit finished();
+    close();
+}
+
+void KeyComboDialogView::showText() {
+    edit_->setText(QString::fromStdString(model_.text()));
+}
+
+} // namespace krm::gui

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "buttons/KeyComboDialog.h"
+#include "shell/SkinLayout.h"
+#include "shell/TextSource.h"
+
+#include <QAbstractButton>
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QKeyEvent;
+
+namespace krm::gui {
+
+class ImageButton;
+
+// A check box drawn with the skin's tick pictures ("CbS_D" off, "CbS_E" on) and its caption beside it.
+class PictureCheckBox : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit PictureCheckBox(QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    QSize sizeHint() const override;
+};
+
+// The key-combination dialog ("Assembly Key"): a borderless, top-most window on the "Msg" picture with
+// a read-only edit that captures keys, the four modifier boxes, Confirm, Clear and a close button. It
+// forwards everything to the dialog model and reports the confirmed code; it closes itself (and is
+// deleted) after Confirm and Close.
+class KeyComboDialogView : public QWidget {
+    Q_OBJECT
+public:
+    // `language` picks the skin section; texts and font are the active language's.
+    KeyComboDialogView(QWidget* mainWindow, const TextSource& texts, int language, const QString& fontFamily);
+
+    // Centres the dialog on the main window.
+    void centreOn(const QWidget* mainWindow);
+
+    const KeyComboDialog& model() const { return model_; }
+    QLineEdit* edit() const { return edit_; }
+    PictureCheckBox* modifierBox(KeyComboDialog::Modifier m) const;
+    ImageButton* confirmButton() const { return confirm_; }
+    ImageButton* clearButton() const { return clear_; }
+    ImageButton* closeButton() const { return close_; }
+
+signals:
+    // Confirm: the code text ("02" + modifiers + key 1 + key 2) and the caption for ApplyDialogCode.
+    void confirmed(const QString& code, const QString& caption);
+    // Confirm or Close: the dialog is going away, the main window's cover with it.
+    void finished();
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent*) override;
+
+private:
+    void applySkin(const TextSource& texts, int language, const QString& fontFamily);
+    void keyDown(const QKeyEvent* event);
+    void modifierClicked(KeyComboDialog::Modifier m, bool ticked);
+    void confirmClicked();
+    void clearClicked();
+    void closeClicked();
+    void showText();
+
+    KeyComboDialog model_;
+    SkinLayout
+        layout_; // the dialog's own placements (its skin pass sizes the layout's window to the picture)
+    QPixmap background_;
+    QLabel* title_ = nullptr;
+    QLineEdit* edit_ = nullptr;
+    std::array<PictureCheckBox*, 4> boxes_{};
+    ImageButton* confirm_ = nullptr;
+    ImageButton* clear_ = nullptr;
+    ImageButton* close_ = nullptr;
+};
+
+} // namespace krm::gui

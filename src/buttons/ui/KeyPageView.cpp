@@ -1,0 +1,316 @@
+// Session first: one of its members is named like a Qt keyword macro.
+#include "shell/Session.h"
+
+#include "buttons/ui/KeyPageView.h"
+
+#include "app/gui/QtImages.h"
+#include "app/gui/SkinWidgets.h"
+#include "buttons/FunctionCodes.h"
+#include "buttons/MenuLayout.h"
+#include "buttons/ui/ClickLabel.h"
+#include "buttons/ui/FunctionMenu.h"
+#include "buttons/ui/KeyComboDialogView.h"
+#include "device/UiPort.h"
+
+#include <QMouseEvent>
+#include <QWidget>
+
+namespace krm::gui {
+
+namespace {
+
+constexpr int kKeyTextIndent = 14; // the caption starts right of the highlight picture's marker bar
+
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// The transparent cover over the whole main window while the key-combination dialog is open.
+class WindowCover : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override { e->accept(); }
+    void mouseReleaseEvent(QMouseEvent* e) override { e->accept(); }
+    void mouseDoubleClickEvent(QMouseEvent* e) override { e->accept(); }
+};
+
+std::optional<MenuPage> menuPageOf(Page page) {
+    switch (page) {
+    case Page::Profile1:
+        return MenuPage::OfficeMode;
+    case Page::Profile2:
+        return MenuPage::GameMode;
+    case Page::Profile3:
+        return MenuPage::ThirdMode;
+    case Page::Engineering:
+        return MenuPage::Engineering;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+KeyPageView::KeyPageView(QWidget* page1, QWidget* window, Session& session, SkinLayout& layout, UiPort& ui)
+    : QObject(window), page1_(page1), window_(window), session_(session), layout_(layout), ui_(ui),
+      page_(session.page()) {
+    build();
+}
+
+KeyPageView::~KeyPageView() {
+    if (dialog_) dialog_->close();
+}
+
+void KeyPageView::build() {
+    for (int n = 1; n <= 12; ++n) {
+        auto* picture = new QLabel(page1_);
+        picture->setObjectName(QStringLiteral("Img_Key%1").arg(n));
+        picture->setScaledContents(true);
+        picture->setAttribute(Qt::WA_TransparentForMouseEvents);
+        picture->setPixmap(resourcePixmap(QStringLiteral("KeyS_01")));
+        auto* label = new ClickLabel(page1_);
+        label->setObjectName(QStringLiteral("Key%1").arg(n));
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        label->setIndent(kKeyTextIndent);
+        connect(label, &ClickLabel::entered, this, [this, n] { keyEntered(n); });
+        connect(label, &ClickLabel::left, this, [this, n] { keyLeft(n); });
+        connect(label, &ClickLabel::clicked, this, [this, n] { keyClicked(n); });
+        keyPictures_[static_cast<std::size_t>(n - 1)] = picture;
+        keys_[static_cast<std::size_t>(n - 1)] = label;
+    }
+    for (int n = 1; n <= 8; ++n) {
+        auto* tick = new ClickLabel(page1_);
+        tick->setObjectName(QStringLiteral("Img_ComboKey%1").arg(n));
+        tick->setScaledContents(true);
+        auto* label = new ClickLabel(page1_);
+        label->setObjectName(QStringLiteral("IB_ComboKey%1").arg(n));
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        for (ClickLabel* l : {tick, label})
+            connect(l, &ClickLabel::clicked, this, [this, n] { toggleClicked(n); });
+        togglePictures_[static_cast<std::size_t>(n - 1)] = tick;
+        toggles_[static_cast<std::size_t>(n - 1)] = label;
+    }
+
+    menu_ = new FunctionMenu(window_);
+    connect(menu_, &FunctionMenu::functionChosen, this, &KeyPageView::chooseFunction);
+    connect(menu_, &FunctionMenu::userDefinedChosen, this, &KeyPageView::chooseUserDefined);
+    connect(menu_, &FunctionMenu::gunPageChosen, this, &KeyPageView::gunPageRequested);
+    connect(menu_, &FunctionMenu::deviceMacroChosen, this, &KeyPageView::chooseDeviceMacro);
+    connect(menu_, &FunctionMenu::gunKeyEntryChosen, this, &KeyPageView::chooseGunKeyEntry);
+
+    cover_ = new WindowCover(window_);
+    cover_->setObjectName(QStringLiteral("Disable_All_Dialog"));
+    cover_->hide();
+}
+
+// --- skin and repaint ---
+
+void KeyPageView::placeAndShow(QWidget* widget, const std::string& name, bool shown) {
+    const Placement* p = layout_.find(name);
+    if (!p) return;
+    applyPlacement(widget, *p, fontFamily_);
+    widget->setVisible(p->visible && shown);
+    widget->raise();
+}
+
+bool KeyPageView::gunToggleShown() const {
+    return page_ == Page::Profile2 && session_.branding.GD_Enable && layout_.flags.gunModeSwitch;
+}
+
+void KeyPageView::applySkin(const QString& fontFamily) {
+    fontFamily_ = fontFamily;
+    const TextSource& texts = session_.texts();
+    for (int n = 1; n <= 12; ++n) {
+        const auto i = static_cast<std::size_t>(n - 1);
+        placeAndShow(keyPictures_[i], "Img_Key" + std::to_string(n), true);
+        placeAndShow(keys_[i], "Key" + std::to_string(n), true);
+    }
+    for (int n = 1; n <= 8; ++n) {
+        const auto i = static_cast<std::size_t>(n - 1);
+        const bool shown = n != 8 || gunToggleShown();
+        placeAndShow(togglePictures_[i], "Img_ComboKey" + std::to_string(n), shown);
+        placeAndShow(toggles_[i], "IB_ComboKey" + std::to_string(n), shown);
+        toggles_[i]->setText(qs(texts.text("Str" + std::to_string(699 + n))));
+    }
+    menu_->applySkin(layout_, fontFamily, texts);
+    setPageMenuSizes(page_);
+    refresh();
+}
+
+void KeyPageView::refresh() {
+    for (int n = 1; n <= 12; ++n)
+        keys_[static_cast<std::size_t>(n - 1)]->setText(qs(session_.assignments.keyCaption(n)));
+    for (int n = 1; n <= 8; ++n) {
+        const bool on = session_.assignments.toggleOn(n);
+        togglePictures_[static_cast<std::size_t>(n - 1)]->setPixmap(
+            resourcePixmap(on ? QStringLiteral("CbS_E") : QStringLiteral("CbS_D")));
+    }
+}
+
+void KeyPageView::setPageMenuSizes(Page page) {
+    page_ = page;
+    if (const auto menuPage = menuPageOf(page)) {
+        const MenuBranding branding{session_.branding.GD_Enable, session_.branding.BE_Enable,
+                                    layout_.flags.profile2Button, layout_.flags.profile3Button};
+        menu_->setSizes(menuSizes(*menuPage, branding));
+    }
+    const Placement* p = layout_.find("IB_ComboKey8");
+    const bool shown = p && p->visible && gunToggleShown();
+    toggles_[7]->setVisible(shown);
+    togglePictures_[7]->setVisible(shown);
+}
+
+void KeyPageView::hideAllMenus() {
+    menu_->hideAll();
+}
+
+// --- key labels ---
+
+void KeyPageView::keyEntered(int button) {
+    const auto i = static_cast<std::size_t>(button - 1);
+    keyPictures_[i]->setPixmap(resourcePixmap(QStringLiteral("KeyS_02")));
+    emit labelEntered(keys_[i]);
+}
+
+void KeyPageView::keyLeft(int button) {
+    const auto i = static_cast<std::size_t>(button - 1);
+    keyPictures_[i]->setPixmap(resourcePixmap(QStringLiteral("KeyS_01")));
+    emit labelLeft(keys_[i]);
+}
+
+void KeyPageView::updateMacroLists() {
+    std::vector<std::pair<int, QString>> macros;
+    for (int slot = 0; slot < kDeviceMacroSlots; ++slot) {
+        const DeviceMacroSlot& m = session_.editor.deviceMacros[static_cast<std::size_t>(slot)];
+        if (m.present) macros.emplace_back(slot, qs(m.name));
+    }
+    menu_->setDeviceMacros(macros);
+    menu_->setGunKeyList(gunKeyListRows(session_.editor.gunKeys));
+}
+
+void KeyPageView::keyClicked(int button) {
+    // The rolling caption stops and the label's own caption comes back before the menu opens.
+    keyLeft(button);
+    session_.assignments.openFromMainPage(button);
+    updateMacroLists();
+
+    const ClickLabel* label = keys_[static_cast<std::size_t>(button - 1)];
+    const QPoint at = label->mapTo(window_, QPoint(0, 0));
+    const QSize menuSize = menu_->mainSize();
+    const MenuPoint corner =
+        placeMenuAtLabel({at.x(), at.y(), label->width(), label->height()},
+                         {menuSize.width(), menuSize.height()}, {window_->width(), window_->height()});
+    menu_->open(QPoint(corner.x, corner.y), MenuTarget::MainPage);
+}
+
+void KeyPageView::openMenuPath(int button, const std::vector<int>& tagsOrBranches) {
+    if (button < 1 || button > 12) return;
+    keyClicked(button);
+    MenuPanel panel = MenuPanel::Main;
+    for (int tag : tagsOrBranches) {
+        FunctionMenuItem* item = menu_->item(panel, tag);
+        if (!item) return;
+        menu_->hover(item);
+        const auto next = submenuFor(panel, tag);
+        if (!next) return;
+        panel = *next;
+    }
+}
+
+// --- toggles ---
+
+void KeyPageView::toggleClicked(int n) {
+    hideAllMenus();
+    finish(session_.assignments.toggleModeSwitch(n));
+}
+
+// --- choices ---
+
+void KeyPageView::chooseFunction(int tag) {
+    finish(session_.assignments.chooseFunction(tag));
+}
+
+void KeyPageView::chooseUserDefined() {
+    finish(session_.assignments.userDefined());
+}
+
+void KeyPageView::chooseDeviceMacro(int slot) {
+    finish(session_.assignments.chooseDeviceMacro(slot));
+}
+
+void KeyPageView::chooseGunKeyEntry(int n) {
+    finish(session_.assignments.chooseGunKeyListEntry(n));
+}
+
+void KeyPageView::dialogConfirmed(const QString& code, const QString& caption) {
+    finish(session_.assignments.ApplyDialogCode(code.toStdString(), caption.toStdString()));
+}
+
+void KeyPageView::finish(const EditOutcome& outcome) {
+    session_.apply(outcome);
+    refresh();
+    if (outcome.refused && outcome.message) ui_.showMessage(*outcome.message);
+    switch (outcome.followup) {
+    case Followup::None:
+        break;
+    case Followup::OpenKeyComboDialog:
+        showDialog(outcome.coverWindow);
+        break;
+    case Followup::ApplyChangeFireFun:
+    case Followup::ApplyChangeLEDModeFun:
+        emit modeOptionChanged(outcome.followup);
+        break;
+    }
+}
+
+// --- key-combination dialog ---
+
+QWidget* KeyPageView::openKeyComboDialog() {
+    // Whatever the dialog confirms still passes the left-button rule of ApplyDialogCode.
+    hideAllMenus();
+    showDialog(session_.currentProfile() == 1);
+    return dialog_;
+}
+
+KeyComboDialogView* KeyPageView::keyComboDialog() const {
+    return dialog_;
+}
+
+void KeyPageView::showDialog(bool coverWindow) {
+    if (dialog_) {
+        dialog_->close();
+        setCovered(false);
+    }
+    if (coverWindow) setCovered(true);
+    dialog_ = new KeyComboDialogView(window_, session_.texts(), session_.language(), fontFamily_);
+    connect(dialog_, &KeyComboDialogView::confirmed, this, &KeyPageView::dialogConfirmed);
+    connect(dialog_, &KeyComboDialogView::finished, this, [this] { setCovered(false); });
+    dialog_->show();
+    dialog_->raise();
+    dialog_->activateWindow();
+}
+
+void KeyPageView::setCovered(bool covered) {
+    cover_->setGeometry(window_->rect());
+    cover_->setVisible(covered);
+    if (covered) cover_->raise();
+}
+
+// --- access for the window and tests ---
+
+ClickLabel* KeyPageView::keyLabel(int button) const {
+    return keys_.at(static_cast<std::size_t>(button - 1));
+}
+QLabel* KeyPageView::keyPicture(int button) const {
+    return keyPictures_.at(static_cast<std::size_t>(button - 1));
+}
+ClickLabel* KeyPageView::toggleLabel(int n) const {
+    return toggles_.at(static_cast<std::size_t>(n - 1));
+}
+ClickLabel* KeyPageView::togglePicture(int n) const {
+    return togglePictures_.at(static_cast<std::size_t>(n - 1));
+}
+
+} // namespace krm::gui
