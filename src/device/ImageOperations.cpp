@@ -57,7 +57,7 @@ void ImageOperations::writePatch() {
 OperationResult ImageOperations::restore(int k) {
     if (k < 1 || k > 3) return OperationResult::NotReady;
     if (!s_.mouseOpen()) {
-        ui_.showMessage(s_.slots.noDevice);
+        ui_.showMessage(s_.textSlots.noDevice);
         return OperationResult::NoMouse;
     }
     restoreSteps(k);
@@ -135,7 +135,7 @@ OperationResult ImageOperations::saveProfile(const ChooseFile& chooseName) {
 OperationResult ImageOperations::save(const ChooseFile& dialog, bool appendBin) {
     ui_.closeMenus();
     if (!s_.mouseOpen()) {
-        ui_.showMessage(s_.slots.noDevice);
+        ui_.showMessage(s_.textSlots.noDevice);
         return OperationResult::NoMouse;
     }
     const auto chosen = choose(dialog);
@@ -157,7 +157,7 @@ OperationResult ImageOperations::Btn_Load_0Click(const ChooseFile& dialog) {
     const GuardScope guard(s_.refreshGuard);
     ui_.closeMenus();
     if (!s_.mouseOpen()) {
-        ui_.showMessage(s_.slots.noDevice);
+        ui_.showMessage(s_.textSlots.noDevice);
         return OperationResult::NoMouse;
     }
     const auto chosen = choose(dialog);
@@ -172,7 +172,7 @@ OperationResult ImageOperations::loadProfile(const ConfigImage& fileImage) {
     const GuardScope guard(s_.refreshGuard);
     ui_.closeMenus();
     if (!s_.mouseOpen()) {
-        ui_.showMessage(s_.slots.noDevice);
+        ui_.showMessage(s_.textSlots.noDevice);
         return OperationResult::NoMouse;
     }
     if (!MemoToDataBuf_OnClick(fileImage)) return refuse({FileErrorKind::BadMarker, kLoadingBinError});

@@ -75,7 +75,7 @@ public:
 
     // --- navigation ---
     enum class PageClick { Shown, NoMouse, Ignored };
-    // A page button: with no mouse the caller shows slots.Str022; while no image is read, nothing
+    // A page button: with no mouse the caller shows textSlots.noDevice (Str022); while no image is read, nothing
     // happens; a profile button also does nothing while the refresh guard is set. Profile pages make
     // that profile current on the mouse.
     PageClick clickPage(Page page);
@@ -92,7 +92,7 @@ public:
     // The state, shared by the views and the commands.
     Branding branding;
     LanguageTables languages;
-    LanguageSlots slots;
+    LanguageSlots textSlots;
     DefaultImageSet defaults;
     ImageState image;
     EditorState editor;
