@@ -46,7 +46,7 @@ AssignmentEditor::AssignmentEditor(EditorState& state, const TextSource& texts,
 
 void AssignmentEditor::loadFromImage(std::span<const std::uint8_t, kImageSize> image) {
     auto read = [&](std::size_t offset) {
-        return codeText({image[offset], image[offset + 1], image[offset + 2], image[offset + 3]});
+        return CodeText(image.subspan(offset).first<4>());
     };
     for (int p = 1; p <= codes::kProfileCount; ++p)
         for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
@@ -123,7 +123,7 @@ void AssignmentEditor::setTableCaption(int profile, int button, const std::strin
 }
 
 void AssignmentEditor::storeButton(int profile, int button, const CodeBytes& bytes, EditOutcome& out) {
-    codes_[idx(profile)][idx(button)] = codeText(bytes);
+    codes_[idx(profile)][idx(button)] = CodeText(bytes);
     out.requests.push_back(EditRequest::storeCode(codes::buttonOffset(profile, button), bytes));
 }
 
@@ -133,7 +133,7 @@ EditOutcome AssignmentEditor::assign(const CodeBytes& bytes, const std::string& 
     case MenuTarget::ComboKey: {
         const auto offset = codes::comboKeyOffset(comboKey_);
         comboCaptions_[idx(comboKey_)] = caption;
-        comboCodes_[idx(comboKey_)] = codeText(bytes);
+        comboCodes_[idx(comboKey_)] = CodeText(bytes);
         out.requests.push_back(EditRequest::storeCode(offset, bytes));
         if (!guarded()) out.requests.push_back(EditRequest::writeComboKey(offset, bytes));
         break;
@@ -176,7 +176,7 @@ EditOutcome AssignmentEditor::assign(const CodeBytes& bytes, const std::string& 
 EditOutcome AssignmentEditor::chooseFunction(int tag) {
     const auto* entry = catalogueEntry(tag);
     if (!entry || tag == 0) return {};
-    const auto bytes = parseCodeText(FunctionCodeForTag(tag, state_, target_ == MenuTarget::ComboKey));
+    const auto bytes = ParseCodeText(FunctionCodeForTag(tag, state_, target_ == MenuTarget::ComboKey));
     if (!bytes) return {};
     return assign(*bytes, texts_->text(entry->nameId), LeftRule::Menu);
 }
@@ -185,7 +185,7 @@ EditOutcome AssignmentEditor::chooseDeviceMacro(int slot) {
     if (slot < 0 || slot >= kDeviceMacroSlots) return {};
     const auto& macro = state_.deviceMacros[static_cast<std::size_t>(slot)];
     if (!macro.present) return {};
-    const auto bytes = parseCodeText("10" + hex4(macro.startAddress) + "00");
+    const auto bytes = ParseCodeText("10" + hex4(macro.startAddress) + "00");
     return assign(*bytes, macro.name, LeftRule::MacroList);
 }
 
@@ -216,7 +216,7 @@ EditOutcome AssignmentEditor::userDefined() {
 }
 
 EditOutcome AssignmentEditor::ApplyDialogCode(std::string_view code, std::string_view caption) {
-    const auto bytes = parseCodeText(code);
+    const auto bytes = ParseCodeText(code);
     if (!bytes) return {};
     return assign(*bytes, std::string(caption), LeftRule::Menu);
 }
@@ -248,7 +248,7 @@ EditOutcome AssignmentEditor::toggleModeSwitch(int n) {
                                                                  : 0x00;
         for (int k = 1; k <= codes::kButtonsPerProfile; ++k) {
             if (!isGun(names[1][idx(k)])) continue;
-            auto bytes = parseCodeText(codes_[1][idx(k)]);
+            auto bytes = ParseCodeText(codes_[1][idx(k)]);
             if (!bytes) continue;
             (*bytes)[3] = mask;
             storeButton(2, k, *bytes, out);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "image/Bits.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -9,18 +11,14 @@
 
 namespace krm {
 
-// A function code: four bytes b0..b3 as stored in the image; b0 is the function type.
-using CodeBytes = std::array<std::uint8_t, 4>;
+// A function code: four bytes b0..b3 as stored in the image; b0 is the function type. Its text form
+// (CodeText / ParseCodeText) is in image/Bits.h.
+using CodeBytes = FunctionCode;
 
 // Two upper-case hexadecimal digits of `value` (the low 8 bits are used).
 std::string hex2(unsigned value);
 // Four upper-case hexadecimal digits of `value` (the low 16 bits are used).
 std::string hex4(unsigned value);
-
-// The editor's text form of a code: 8 upper-case hexadecimal digits, b0 first ("0300CD00").
-std::string codeText(const CodeBytes& bytes);
-// The bytes of an 8-digit code text; nothing when the text is not exactly 8 hexadecimal digits.
-std::optional<CodeBytes> parseCodeText(std::string_view text);
 
 // Image offsets of the codes (byte b0).
 namespace codes {

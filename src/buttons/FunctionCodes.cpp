@@ -178,7 +178,7 @@ std::string FunctionCodeName(std::string_view code, const TextSource& texts, Edi
     if (code == "00000000") return texts.text("Str277");
     if (code == "01010000") return texts.text("Str210");
     if (code == "01020000") return texts.text("Str211");
-    const auto parsed = parseCodeText(code);
+    const auto parsed = ParseCodeText(code);
     if (!parsed) return {};
     const CodeBytes& b = *parsed;
     if (b[0] == 0x01) {

@@ -7,7 +7,7 @@ namespace krm {
 
 EditOutcome assignMainPageCode(Session& s, int profile, int button, std::string_view code) {
     if (profile < 1 || profile > codes::kProfileCount || button < 1 || button > codes::kButtonsPerProfile ||
-        !parseCodeText(code))
+        !ParseCodeText(code))
         return {};
     AssignmentEditor& editor = s.assignments;
     const int shown = editor.currentProfile();

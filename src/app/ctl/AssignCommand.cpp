@@ -28,7 +28,7 @@ int runAssign(Context& ctx) {
     }
     const auto profile = number(ctx.args[0], 1, 3);
     const auto button = number(ctx.args[1], 1, 12);
-    const auto bytes = parseCodeText(ctx.args[2]);
+    const auto bytes = ParseCodeText(ctx.args[2]);
     if (!profile || !button || !bytes) {
         std::fprintf(stderr,
                      "krmctl: assign: PROFILE is 1..3, BUTTON 1..12 and CODE 8 hex digits (e.g. 01040000), "
@@ -36,7 +36,7 @@ int runAssign(Context& ctx) {
                      ctx.args[0].c_str(), ctx.args[1].c_str(), ctx.args[2].c_str());
         return kUsage;
     }
-    const std::string code = codeText(*bytes);
+    const std::string code = CodeText(*bytes);
 
     CtlSession session;
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
