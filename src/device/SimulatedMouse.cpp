@@ -1,6 +1,6 @@
 #include "device/SimulatedMouse.h"
 
-#include "device/AtomicFile.h"
+#include "image/ImageFiles.h"
 #include "shell/ResourceTable.h"
 
 #include <algorithm>
@@ -442,8 +442,7 @@ void SimulatedMouse::writeImageLocked(std::size_t address, std::span<const std::
 void SimulatedMouse::persistLocked() {
     dirty_ = false;
     if (imageFile_.empty()) return;
-    std::string error;
-    if (!writeFileAtomically(imageFile_, image_, &error)) persistError_ = error;
+    if (auto error = WriteFileAtomically(imageFile_, image_)) persistError_ = error->message;
 }
 
 // --- controls ---------------------------------------------------------------------------------------
