@@ -6,6 +6,7 @@
 #include "device/ProtocolTrace.h"
 #include "device/SimulatedMouse.h"
 #include "support/RecordingUiPort.h"
+#include "support/TraceSummary.h"
 
 #include <sstream>
 #include <string>
@@ -29,12 +30,7 @@ struct DeviceRig {
     bool open() { return link.openFromTable(DeviceIdTable{}) >= 0; }
 
     // The trace so far, one entry per line; clearTrace() starts afresh.
-    std::vector<std::string> lines() const {
-        std::vector<std::string> out;
-        std::istringstream in(traceText.str());
-        for (std::string line; std::getline(in, line);) out.push_back(line);
-        return out;
-    }
+    std::vector<std::string> lines() const { return traceLines(traceText.str()); }
     void clearTrace() { traceText.str(""); }
 };
 

@@ -5,6 +5,7 @@
 #include "device/SimulatedMouse.h"
 #include "shell/Session.h"
 #include "support/RecordingUiPort.h"
+#include "support/TraceSummary.h"
 
 #include <sstream>
 #include <string>
@@ -34,12 +35,7 @@ struct SessionRig {
     RecordingUiPort ui;
     Session session;
 
-    std::vector<std::string> lines() const {
-        std::vector<std::string> out;
-        std::istringstream in(traceText.str());
-        for (std::string line; std::getline(in, line);) out.push_back(line);
-        return out;
-    }
+    std::vector<std::string> lines() const { return traceLines(traceText.str()); }
     void clearTrace() { traceText.str(""); }
 };
 

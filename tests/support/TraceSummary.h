@@ -1,10 +1,19 @@
 #pragma once
 
 #include <cstddef>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace krm::test {
+
+// A protocol trace as its lines.
+inline std::vector<std::string> traceLines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
 
 // The command reports of a protocol trace, each block write followed by the number of data reports
 // that carried it ("set 40 07 00 00 08 00 00 00 +293"); fetches are left out.
