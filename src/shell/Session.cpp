@@ -23,7 +23,7 @@ Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRec
           hid, [this] { return InputReader::Source{link.inputHandle(), link.inputReportLength()}; },
           [this](std::span<const std::uint8_t> report) { buttonEvents.onInputReport(report); }) {
     languages.setLanguage(1);
-    slots.refresh(languages);
+    textSlots.refresh(languages);
     editor.variant = image.copies.layout.variant;
     wireDevice();
 }
@@ -67,6 +67,7 @@ void Session::wireDevice() {
     transfer.hooks.showFirstPage = [this] {
         page_ = Page::Profile1;
         assignments.setCurrentProfile(1);
+        if (view_) view_->showFirstPage();
     };
     transfer.hooks.clearNoDevice = [this] { presence.setNoDevice(false); };
 
@@ -107,7 +108,7 @@ bool Session::connectNow() {
 
 void Session::setLanguage(int language) {
     languages.setLanguage(language);
-    slots.refresh(languages);
+    textSlots.refresh(languages);
     assignments.setTexts(languages);
 }
 

@@ -26,4 +26,14 @@ QPixmap resourcePixmap(const QString& name) {
     return pixmap;
 }
 
+QImage withoutColourKey(const QImage& image) {
+    QImage out = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x)
+            if ((line[x] & 0xFFFFFF) == (kColourKey & 0xFFFFFF)) line[x] = 0;
+    }
+    return out;
+}
+
 } // namespace krm::gui

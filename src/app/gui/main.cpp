@@ -1,11 +1,15 @@
 #include "app/gui/MainWindow.h"
+#include "app/gui/QtUiPort.h"
 #include "app/gui/SingleInstance.h"
+#include "device/BackendFactory.h"
+#include "device/Clock.h"
 #include "shell/GlobalOptions.h"
+#include "shell/Session.h"
 
 #include <QApplication>
-#include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -41,6 +45,8 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // The window is drawn in software: no OpenGL stack is loaded for it.
+    if (!std::getenv("QT_XCB_GL_INTEGRATION")) setenv("QT_XCB_GL_INTEGRATION", "none", 0);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("krmconfig"));
     QApplication::setApplicationDisplayName(QStringLiteral("Gaming Mouse"));
@@ -53,20 +59,39 @@ int main(int argc, char** argv) {
         instance.listen();
     }
 
-    krm::gui::MainWindow window(options);
+    krm::SystemClock clock;
+    std::string error;
+    const auto device = krm::DeviceBackend::create(options, clock, error);
+    if (!device) {
+        std::fprintf(stderr, "krmconfig: %s\n", error.c_str());
+        return 2;
+    }
+    krm::gui::QtUiPort ui;
+    krm::Session session(device->backend(), clock, ui);
+    krm::gui::MainWindow window(session, ui);
+    ui.setWindow(&window);
     window.formCreate();
     QObject::connect(&instance, &krm::gui::SingleInstance::raiseRequested, &window,
                      &krm::gui::MainWindow::restoreAndRaise);
 
     if (screenshots) {
+        // Nothing waits for a click here: messages go to the terminal. The first presence poll runs at
+        // once, so a mouse that answers is read before the pages are drawn.
+        window.setMessagePresenter([](QWidget*, const QString& text, const QString&) {
+            std::fprintf(stderr, "krmconfig: %s\n", qPrintable(text.simplified()));
+        });
+        window.createBusyWindow(false);
+        window.devTimerTimer();
         QStringList written;
         const bool ok = window.renderScreenshots(QString::fromStdString(options.screenshots), &written);
         for (const QString& path : written) std::printf("%s\n", qPrintable(path));
         if (!ok) std::fprintf(stderr, "krmconfig: could not write every screenshot to %s\n", options.screenshots.c_str());
+        window.close();
         return ok ? 0 : 1;
     }
 
     window.show();
     window.createBusyWindow();
-    return app.exec();
+    const int status = app.exec();
+    return status;
 }
