@@ -208,6 +208,7 @@ void MainWindow::applySkinPass(int language) {
     applyGunPageSkin();
     if (keyPage_) keyPage_->applySkin(fontFamily_);
     lastSkinPassNs_ = timer.nsecsElapsed();
+    if (firstSkinPassNs_ == 0) firstSkinPassNs_ = lastSkinPassNs_;
 }
 
 void MainWindow::applyGunPageSkin() {

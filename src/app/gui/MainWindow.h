@@ -90,7 +90,8 @@ public:
     const SkinLayout& layout() const { return layout_; }
     // Font family of the current language (its FontName text).
     QString fontFamily() const { return fontFamily_; }
-    // How long the last skin and language pass took.
+    // How long the first (start-up) and the last skin and language pass took.
+    qint64 firstSkinPassNs() const { return firstSkinPassNs_; }
     qint64 lastSkinPassNs() const { return lastSkinPassNs_; }
 
     // SessionView
@@ -155,6 +156,7 @@ private:
     Page shownPage_ = Page::Profile1;
     TextRolling rolling_;
     QPointer<QLabel> rollingLabel_;
+    qint64 firstSkinPassNs_ = 0;
     qint64 lastSkinPassNs_ = 0;
     bool dragging_ = false;
     QPoint dragOffset_;

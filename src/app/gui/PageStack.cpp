@@ -99,7 +99,6 @@ void PageStack::applySkin(const SkinLayout& layout, int look) {
         pictureNames_[i] = QString::fromStdString(p->picture);
         if (n <= kCovered && covers_[i]) covers_[i]->setVeil(pictures_[i]->geometry());
     }
-    if (shown_ >= 1 && shown_ <= 6) loadPictures(shown_);
 }
 
 void PageStack::loadPictures(int n) {

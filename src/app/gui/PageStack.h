@@ -61,7 +61,8 @@ public:
     QWidget* container(int n) const { return containers_[static_cast<std::size_t>(n - 1)]; }
     QLabel* pagePicture(int n) const { return pictures_[static_cast<std::size_t>(n - 1)]; }
 
-    // Positions of the page pictures and the look's pictures (decoded when their page shows).
+    // Positions of the page pictures and the look's pictures; a page takes its pictures of the look when it
+    // is shown next.
     void applySkin(const SkinLayout& layout, int look);
     // Shows container n and hides the others.
     void show(int n);

@@ -1,4 +1,5 @@
 #include "app/gui/MainWindow.h"
+#include "app/gui/QtImages.h"
 #include "app/gui/QtUiPort.h"
 #include "app/gui/SingleInstance.h"
 #include "device/BackendFactory.h"
@@ -45,6 +46,10 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // The first window's pictures are decoded while the toolkit starts.
+    krm::gui::decodeAhead({QStringLiteral("L1_BackGround"), QStringLiteral("L1_Back1"), QStringLiteral("SetS_01"),
+                           QStringLiteral("SetS_02"), QStringLiteral("SetS_03"), QStringLiteral("BtnS_01"),
+                           QStringLiteral("BtnS_02"), QStringLiteral("BtnS_03")});
     // The window is drawn in software: no OpenGL stack is loaded for it.
     if (!std::getenv("QT_XCB_GL_INTEGRATION")) setenv("QT_XCB_GL_INTEGRATION", "none", 0);
     QApplication app(argc, argv);
