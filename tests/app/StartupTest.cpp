@@ -2,11 +2,31 @@
 #include "app/gui/BusyWindow.h"
 #include "app/gui/ImageButton.h"
 #include "app/gui/NavigationBar.h"
+#include "app/gui/QtUiPort.h"
 
 #include <QtTest>
 
 using krm::test::WindowRig;
 using krm::gui::ImageButton;
+
+// Asks the window to close (as a click would, through the event queue) when the watched widget shows.
+class CloseOnShow : public QObject {
+public:
+    explicit CloseOnShow(QWidget* window) : window_(window) {}
+    bool posted = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Show && !posted) {
+            posted = true;
+            QMetaObject::invokeMethod(window_, &QWidget::close, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    QWidget* window_;
+};
 
 class StartupTest : public QObject {
     Q_OBJECT
@@ -57,6 +77,27 @@ private slots:
         QVERIFY(!rig.session.mouseOpen());
         QVERIFY(!rig.window.devTimer().isActive());
         // The reader was blocked in a read on the mouse; the rig's end joins it (a hang fails by timeout).
+    }
+
+    void aCloseInTheMiddleOfATransferLetsItFinish() {
+        krm::FakeClock clock;
+        krm::SimulatedMouse mouse(krm::Variant::R210B, clock);
+        krm::gui::QtUiPort ui;
+        krm::Session session(mouse, clock, ui, WindowRig::bothVariants());
+        auto window = std::make_unique<krm::gui::MainWindow>(session, ui);
+        ui.setWindow(window.get());
+        window->formCreate();
+        window->createBusyWindow(false);
+        window->show();
+        // The user closes the window while the busy window is up, in the middle of the image read.
+        CloseOnShow closer(window.get());
+        window->busyWindow()->installEventFilter(&closer);
+        window->devTimerTimer();
+        QVERIFY(closer.posted);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(session.image.image, mouse.image()); // the read went on to its end
+        window.reset();
+        QVERIFY(!session.mouseOpen()); // the window's end gave the mouse up
     }
 };
 

@@ -61,6 +61,7 @@ MainWindow::MainWindow(Session& session, UiPort& ui)
 MainWindow::~MainWindow() {
     // Nothing may call back into the window once it is gone.
     session_.stopInputReader();
+    session_.closeDevice();
     session_.setView(nullptr);
     keyPage_.reset();
     delete busy_;
@@ -366,9 +367,13 @@ void MainWindow::labelRunTimer() {
 // --- window ---
 
 void MainWindow::closeEvent(QCloseEvent* e) {
-    // The reader stops and the device handles are given up; the close is never refused.
-    session_.stopInputReader();
-    session_.closeDevice();
+    // The reader stops and the device handles are given up; the close is never refused. A close that
+    // arrives in the middle of a transfer leaves that to the window's end: the transfer holds the link,
+    // and the reader may be waiting for it.
+    if (nestedEvents_ == 0) {
+        session_.stopInputReader();
+        session_.closeDevice();
+    }
     devTimer_.stop();
     devTimerFirst_.stop();
     labelRun_.stop();

@@ -73,6 +73,8 @@ public:
     void showMessage(const QString& text);
     void setMessagePresenter(MessagePresenter presenter) { presenter_ = std::move(presenter); }
     void restoreAndRaise();
+    // The core lets pending events run in the middle of a transfer (a close may arrive there).
+    void nestEvents(bool entering) { nestedEvents_ += entering ? 1 : -1; }
 
     // --- text rolling (navigation buttons and key labels) ---
     void rollingLabelEntered(QLabel* label);
@@ -158,6 +160,7 @@ private:
     QPointer<QLabel> rollingLabel_;
     qint64 firstSkinPassNs_ = 0;
     qint64 lastSkinPassNs_ = 0;
+    int nestedEvents_ = 0;
     bool dragging_ = false;
     QPoint dragOffset_;
 };

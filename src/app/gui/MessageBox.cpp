@@ -14,6 +14,7 @@ namespace {
 constexpr QSize kDefaultSize(530, 200);
 constexpr int kTextPixelSize = 17;
 constexpr int kButtonPixelSize = 15;
+constexpr int kTitlePixelSize = 14;
 } // namespace
 
 MessageBox::MessageBox(QWidget* parent, const QString& text, const QString& fontFamily)
@@ -29,13 +30,23 @@ MessageBox::MessageBox(QWidget* parent, const QString& text, const QString& font
     QFont font(fontFamily.isEmpty() ? QStringLiteral("DejaVu Sans") : fontFamily);
     font.setPixelSize(kTextPixelSize);
 
+    // The picture's header band carries the program's title.
+    auto* title = new QLabel(QGuiApplication::applicationDisplayName(), this);
+    title->setObjectName(QStringLiteral("lbl_Title"));
+    QFont titleFont = font;
+    titleFont.setPixelSize(kTitlePixelSize);
+    titleFont.setBold(true);
+    title->setFont(titleFont);
+    title->setStyleSheet(QStringLiteral("color: #e2e7ee;"));
+    title->setGeometry(26, 1, width() - 52, 45);
+
     text_ = new QLabel(text, this);
     text_->setObjectName(QStringLiteral("lbl_Message"));
     text_->setFont(font);
     text_->setWordWrap(true);
     text_->setAlignment(Qt::AlignCenter);
     text_->setStyleSheet(QStringLiteral("color: #e8e8ee;"));
-    text_->setGeometry(30, 24, width() - 60, height() - 90);
+    text_->setGeometry(30, 52, width() - 60, height() - 52 - 56);
 
     ok_ = new ImageButton(this);
     ok_->setObjectName(QStringLiteral("Btn_OK"));

@@ -9,17 +9,23 @@
 
 namespace krm::gui {
 
-CoverLabel::CoverLabel(QWidget* page) : QWidget(page) {}
-
-void CoverLabel::setVeil(const QRect& area) {
-    veil_ = area;
-    update();
-}
+CoverLabel::CoverLabel(QWidget* page, QLabel* pagePicture) : QWidget(page), picture_(pagePicture) {}
 
 void CoverLabel::paintEvent(QPaintEvent*) {
-    if (veil_.isEmpty()) return;
+    // A dark veil in the shape of the page picture.
+    const QPixmap picture = picture_->pixmap();
+    if (picture.isNull() || picture_->isHidden()) return;
+    if (veilOf_ != picture.cacheKey()) {
+        veilOf_ = picture.cacheKey();
+        veil_ = QPixmap(picture.size());
+        veil_.fill(Qt::transparent);
+        QPainter v(&veil_);
+        v.drawPixmap(0, 0, picture);
+        v.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        v.fillRect(veil_.rect(), QColor(6, 7, 9, 150));
+    }
     QPainter p(this);
-    p.fillRect(veil_, QColor(8, 9, 12, 120));
+    p.drawPixmap(picture_->geometry(), veil_);
 }
 
 // Controls under the cover get nothing; the press goes on to the window, which drags itself.
@@ -97,7 +103,6 @@ void PageStack::applySkin(const SkinLayout& layout, int look) {
         pictures_[i]->setGeometry(p->x, p->y, p->width, p->height);
         pictures_[i]->setVisible(p->visible);
         pictureNames_[i] = QString::fromStdString(p->picture);
-        if (n <= kCovered && covers_[i]) covers_[i]->setVeil(pictures_[i]->geometry());
     }
 }
 
@@ -119,10 +124,9 @@ void PageStack::show(int n) {
 
 void PageStack::createCovers() {
     for (int n = 1; n <= kCovered; ++n) {
-        auto* cover = new CoverLabel(container(n));
+        auto* cover = new CoverLabel(container(n), pictures_[static_cast<std::size_t>(n - 1)]);
         cover->setObjectName(QStringLiteral("Disable_All_%1").arg(n));
         cover->setGeometry(container(n)->rect());
-        cover->setVeil(pictures_[static_cast<std::size_t>(n - 1)]->geometry());
         cover->show();
         covers_[static_cast<std::size_t>(n - 1)] = cover;
     }

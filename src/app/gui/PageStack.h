@@ -3,6 +3,7 @@
 #include "shell/Session.h"
 #include "shell/SkinLayout.h"
 
+#include <QPixmap>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -17,8 +18,7 @@ namespace krm::gui {
 // been read (a press still drags the window) and dims the page picture so the state shows.
 class CoverLabel : public QWidget {
 public:
-    explicit CoverLabel(QWidget* page);
-    void setVeil(const QRect& area);
+    CoverLabel(QWidget* page, QLabel* pagePicture);
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -27,7 +27,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 
 private:
-    QRect veil_;
+    QLabel* picture_;
+    qint64 veilOf_ = 0; // cache key of the picture the veil was made for
+    QPixmap veil_;
 };
 
 // The engineering container until its editors exist: a plain panel with the page's caption.

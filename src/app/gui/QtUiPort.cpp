@@ -22,7 +22,11 @@ void QtUiPort::hideBusy() {
     processEvents();
 }
 
-void QtUiPort::processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtUiPort::processEvents() {
+    if (window_) window_->nestEvents(true);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (window_) window_->nestEvents(false);
+}
 
 void QtUiPort::showMessage(const std::string& text) {
     if (window_) window_->showMessage(QString::fromStdString(text));
