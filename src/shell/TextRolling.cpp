@@ -4,8 +4,8 @@ namespace krm {
 
 namespace {
 
-constexpr int kTickWrap = 20;    // the counter runs to 20 ...
-constexpr int kTickRestart = 2;  // ... and continues from 2, so the gap is put in only once
+constexpr int kTickWrap = 20;   // the counter runs to 20 ...
+constexpr int kTickRestart = 2; // ... and continues from 2, so the gap is put in only once
 
 // Length in bytes of the UTF-8 sequence starting at s[0] (1 for a stray continuation byte).
 std::size_t firstCharacterLength(std::string_view s) {
@@ -36,7 +36,9 @@ std::string TextRolling::leave() {
     return back;
 }
 
-void TextRolling::reset(std::string_view caption) { enter(caption); }
+void TextRolling::reset(std::string_view caption) {
+    enter(caption);
+}
 
 const std::string& TextRolling::tick() {
     if (!active_ || rolled_.empty()) return rolled_;

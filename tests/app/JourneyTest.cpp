@@ -1,5 +1,5 @@
-#include "app/WindowRig.h"
 #include "app/gui/ImageButton.h"
+#include "app/WindowRig.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
-#include "app/WindowRig.h"
 #include "app/gui/ImageButton.h"
 #include "app/gui/QtImages.h"
+#include "app/WindowRig.h"
 
 #include <QtTest>
 
@@ -41,11 +41,10 @@ private slots:
             Look whileHovered;
             Look afterLeaving;
         } cases[] = {
-            {"Btn_Switch_1", Look::Hovered, Look::Normal},  // profile 2 while profile 1 is current
-            {"Btn_Main_1", Look::Hovered, Look::Pressed},   // the current page's own button
-            {"Btn_Lang1_1", Look::Hovered, Look::Pressed},  // the current language
-            {"Btn_Lang2_1", Look::Hovered, Look::Normal},
-            {"Btn_Confirm1_1", Look::Hovered, Look::Normal},
+            {"Btn_Switch_1", Look::Hovered, Look::Normal}, // profile 2 while profile 1 is current
+            {"Btn_Main_1", Look::Hovered, Look::Pressed},  // the current page's own button
+            {"Btn_Lang1_1", Look::Hovered, Look::Pressed}, // the current language
+            {"Btn_Lang2_1", Look::Hovered, Look::Normal},  {"Btn_Confirm1_1", Look::Hovered, Look::Normal},
             {"Btn_Exit_1", Look::Hovered, Look::Normal},
         };
         for (const Case& c : cases) {
@@ -75,7 +74,8 @@ private slots:
         QCOMPARE(rig.window.shownPage(), Page::Macro);
         QVERIFY(button(rig, "Btn_Macro_1")->isMarked());
         auto* picture = rig.window.findChild<QLabel*>(QStringLiteral("Img_P4"));
-        QCOMPARE(picture->pixmap().cacheKey(), krm::gui::resourcePixmap(QStringLiteral("L1_Back4")).cacheKey());
+        QCOMPARE(picture->pixmap().cacheKey(),
+                 krm::gui::resourcePixmap(QStringLiteral("L1_Back4")).cacheKey());
         QVERIFY(!picture->parentWidget()->isHidden());
         QVERIFY(rig.window.findChild<QWidget*>(QStringLiteral("gbPage1"))->isHidden());
 
@@ -112,7 +112,8 @@ private slots:
         QCOMPARE(button(rig, "Btn_Lang1_1")->text(), QStringLiteral("Chinese"));
         QCOMPARE(button(rig, "Btn_Lang3_1")->text(), QStringLiteral("Language3"));
         auto* base = rig.window.findChild<QLabel*>(QStringLiteral("Img_Base_1"));
-        QCOMPARE(base->pixmap().cacheKey(), krm::gui::resourcePixmap(QStringLiteral("L3_BackGround")).cacheKey());
+        QCOMPARE(base->pixmap().cacheKey(),
+                 krm::gui::resourcePixmap(QStringLiteral("L3_BackGround")).cacheKey());
         QCOMPARE(rig.window.shownPage(), Page::Profile1);
         QVERIFY(rig.window.lastSkinPassNs() > 0);
 
@@ -131,7 +132,8 @@ private slots:
             QCOMPARE(rig.window.labelRun().isActive(), rolling);
             rig.window.labelRunTimer();
             rig.window.labelRunTimer();
-            QCOMPARE(adv->text(), rolling ? QStringLiteral("rformance    Pe") : QStringLiteral("Performance"));
+            QCOMPARE(adv->text(),
+                     rolling ? QStringLiteral("rformance    Pe") : QStringLiteral("Performance"));
             unhover(adv);
             QVERIFY(!rig.window.labelRun().isActive());
             QCOMPARE(adv->text(), QStringLiteral("Performance"));

@@ -16,8 +16,9 @@ private slots:
 
         QStringList expected;
         for (int look = 1; look <= 3; ++look)
-            for (const char* page : {"key-page-profile1", "key-page-profile2", "key-page-profile3", "performance-page",
-                                     "lighting-page", "macro-page", "update-page", "gun-page", "engineering-page"})
+            for (const char* page :
+                 {"key-page-profile1", "key-page-profile2", "key-page-profile3", "performance-page",
+                  "lighting-page", "macro-page", "update-page", "gun-page", "engineering-page"})
                 expected << QStringLiteral("look%1-%2.png").arg(look).arg(QLatin1String(page));
         expected << QStringLiteral("reconnect-message.png") << QStringLiteral("busy-window.png");
         QStringList names;

@@ -1,13 +1,13 @@
-#include "app/WindowRig.h"
 #include "app/gui/BusyWindow.h"
 #include "app/gui/ImageButton.h"
 #include "app/gui/NavigationBar.h"
 #include "app/gui/QtUiPort.h"
+#include "app/WindowRig.h"
 
 #include <QtTest>
 
-using krm::test::WindowRig;
 using krm::gui::ImageButton;
+using krm::test::WindowRig;
 
 // Asks the window to close (as a click would, through the event queue) when the watched widget shows.
 class CloseOnShow : public QObject {

@@ -14,7 +14,7 @@ TEST(TextRolling, RollsByCharacterWithOneGap) {
         {"Game", 1, "ame    G"},
         {"Game", 2, "me    Ga"},
         {"Game", 8, "Game    "},
-        {"Game", 9, "ame    G"}, // round again, without a second gap
+        {"Game", 9, "ame    G"},                                         // round again, without a second gap
         {"\xE6\xB8\xB8\xE6\x88\x8F", 1, "\xE6\x88\x8F    \xE6\xB8\xB8"}, // two CJK characters
     };
     for (const Case& c : cases) {

@@ -33,11 +33,11 @@ struct StartupRun {
 
 // Starts `program args` on `display`, waits for its first window to be mapped, lets it run
 // `settleMs`, reads its peak memory and mapped libraries, and ends it.
-StartupRun runOnce(const std::string& display, const std::string& program, const std::vector<std::string>& args,
-                   int settleMs);
+StartupRun runOnce(const std::string& display, const std::string& program,
+                   const std::vector<std::string>& args, int settleMs);
 
 struct SkinPassTimes {
-    double startupMs = 0;     // the first pass of the window's creation
+    double startupMs = 0;      // the first pass of the window's creation
     double medianSwitchMs = 0; // a language button's pass, median over switches between the three languages
     double maxSwitchMs = 0;
     double firstVisitMs = 0; // a whole language button the first time a look is shown (pictures decoded)

@@ -43,9 +43,12 @@ int main(int argc, char** argv) {
     int settleMs = 1500;
     std::string program = besideThisProgram(argv[0], "krmconfig");
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--settle") && i + 1 < argc) settleMs = std::max(0, std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--krmconfig") && i + 1 < argc) program = argv[++i];
+        if (!std::strcmp(argv[i], "--runs") && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--settle") && i + 1 < argc)
+            settleMs = std::max(0, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--krmconfig") && i + 1 < argc)
+            program = argv[++i];
         else {
             std::fprintf(stderr, "usage: krm_bench_startup [--runs N] [--settle MS] [--krmconfig PATH]\n");
             return 2;
@@ -79,7 +82,8 @@ int main(int argc, char** argv) {
     std::printf("krmconfig --simulate under Xvfb, %d runs (median, min..max):\n", runs);
     std::printf("  first mapped window  %6.1f ms  (%.1f..%.1f)   goal <= 75 ms\n", w.median, w.min, w.max);
     std::printf("  peak RSS             %6.1f MiB (%.1f..%.1f)   goal <= 45 MiB\n", m.median, m.min, m.max);
-    std::printf("  skin + language pass %6.2f ms at start-up, %.2f ms per language switch (max %.2f)   goal < 10 ms\n",
+    std::printf("  skin + language pass %6.2f ms at start-up, %.2f ms per language switch (max %.2f)   goal "
+                "< 10 ms\n",
                 skin.startupMs, skin.medianSwitchMs, skin.maxSwitchMs);
     std::printf("  first switch to a look, pass and its pictures decoded: %.2f ms\n", skin.firstVisitMs);
     if (gl.empty()) {

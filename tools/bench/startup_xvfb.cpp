@@ -79,8 +79,8 @@ Xvfb::Xvfb() {
         pid_ = ::fork();
         if (pid_ == 0) {
             quietChild();
-            ::execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
-                     nullptr);
+            ::execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                     "-noreset", nullptr);
             ::_exit(127);
         }
         if (pid_ < 0) {
@@ -124,8 +124,8 @@ Xvfb::~Xvfb() {
     ::waitpid(pid_, &status, 0);
 }
 
-StartupRun runOnce(const std::string& display, const std::string& program, const std::vector<std::string>& args,
-                   int settleMs) {
+StartupRun runOnce(const std::string& display, const std::string& program,
+                   const std::vector<std::string>& args, int settleMs) {
     StartupRun run;
     xcb_window_t root = 0;
     xcb_connection_t* c = connectTo(display, &root);
@@ -178,8 +178,8 @@ StartupRun runOnce(const std::string& display, const std::string& program, const
         if (line.rfind("VmHWM:", 0) == 0) run.peakRssMiB = std::strtod(line.c_str() + 6, nullptr) / 1024.0;
     std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
     std::set<std::string> gl;
-    static const char* const kGlMarks[] = {"_dri.so", "/dri/", "libGLX_mesa", "libEGL_mesa", "libgallium",
-                                           "libLLVM", "libglapi", "libvulkan"};
+    static const char* const kGlMarks[] = {"_dri.so",    "/dri/",   "libGLX_mesa", "libEGL_mesa",
+                                           "libgallium", "libLLVM", "libglapi",    "libvulkan"};
     for (std::string line; std::getline(maps, line);) {
         const std::size_t slash = line.find('/');
         if (slash == std::string::npos) continue;

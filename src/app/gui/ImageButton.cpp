@@ -31,9 +31,12 @@ ImageButton::Look ImageButton::look() const {
 
 const QPixmap& ImageButton::current() const {
     switch (look()) {
-    case Look::Pressed: return pressed_;
-    case Look::Hovered: return hovered_;
-    case Look::Normal: break;
+    case Look::Pressed:
+        return pressed_;
+    case Look::Hovered:
+        return hovered_;
+    case Look::Normal:
+        break;
     }
     return normal_;
 }

@@ -30,8 +30,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<KeyPage> createKeyPage(QWidget* page1, MainWindow& window, Session& session, SkinLayout& layout,
-                                       UiPort& ui) {
+std::unique_ptr<KeyPage> createKeyPage(QWidget* page1, MainWindow& window, Session& session,
+                                       SkinLayout& layout, UiPort& ui) {
     return std::make_unique<KeyPageAdapter>(page1, window, session, layout, ui);
 }
 
@@ -41,7 +41,9 @@ std::unique_ptr<KeyPage> createKeyPage(QWidget* page1, MainWindow& window, Sessi
 
 namespace krm::gui {
 
-std::unique_ptr<KeyPage> createKeyPage(QWidget*, MainWindow&, Session&, SkinLayout&, UiPort&) { return nullptr; }
+std::unique_ptr<KeyPage> createKeyPage(QWidget*, MainWindow&, Session&, SkinLayout&, UiPort&) {
+    return nullptr;
+}
 
 } // namespace krm::gui
 

@@ -28,12 +28,13 @@ namespace krm::gui {
 
 namespace {
 
-
 constexpr int kPresenceIntervalMs = 3500;
 constexpr int kFirstPresenceIntervalMs = 1000;
 constexpr int kRollingIntervalMs = 200;
 
-QString qstr(const std::string& s) { return QString::fromStdString(s); }
+QString qstr(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 bool isProfilePage(Page page) {
     return page == Page::Profile1 || page == Page::Profile2 || page == Page::Profile3;
@@ -133,13 +134,17 @@ void MainWindow::makeBorderless() {
     fitWindowTo(1);
 }
 
-void MainWindow::invalidateDeviceHandles() { session_.closeDevice(); }
+void MainWindow::invalidateDeviceHandles() {
+    session_.closeDevice();
+}
 
 void MainWindow::recordProgramDirectory() {
     programDirectory_ = QCoreApplication::applicationDirPath() + QDir::separator();
 }
 
-void MainWindow::showCovers() { pages_->createCovers(); }
+void MainWindow::showCovers() {
+    pages_->createCovers();
+}
 
 void MainWindow::loadFirstPicturesAndBranding() {
     nav_ = new NavigationBar(this);
@@ -148,7 +153,8 @@ void MainWindow::loadFirstPicturesAndBranding() {
 
     gunExit_ = new ImageButton(pages_->container(6));
     gunExit_->setObjectName(QStringLiteral("Btn_FireExit"));
-    gunExit_->setPictures(resourcePixmap(QStringLiteral("BtnS_01")), resourcePixmap(QStringLiteral("BtnS_02")),
+    gunExit_->setPictures(resourcePixmap(QStringLiteral("BtnS_01")),
+                          resourcePixmap(QStringLiteral("BtnS_02")),
                           resourcePixmap(QStringLiteral("BtnS_03")));
     connect(gunExit_, &ImageButton::clicked, this, [this] { showPage(session_.page()); });
 
@@ -164,23 +170,37 @@ void MainWindow::setEngineeringCaptions() {
         ->setCaption(qstr(std::string(EngineeringCaption(7))), fontFamily_);
 }
 
-void MainWindow::applySkinForLanguage1() { applySkinPass(1); }
+void MainWindow::applySkinForLanguage1() {
+    applySkinPass(1);
+}
 
 void MainWindow::readPointerSettings() {}
 
-void MainWindow::setApplicationTitle() { QGuiApplication::setApplicationDisplayName(qstr(session_.textSlots.title)); }
+void MainWindow::setApplicationTitle() {
+    QGuiApplication::setApplicationDisplayName(qstr(session_.textSlots.title));
+}
 
-void MainWindow::setDeviceIdEntry0() { session_.setDeviceIdEntry0(); }
+void MainWindow::setDeviceIdEntry0() {
+    session_.setDeviceIdEntry0();
+}
 
-void MainWindow::showFirstPageAtStart() { showPage(Page::Profile1); }
+void MainWindow::showFirstPageAtStart() {
+    showPage(Page::Profile1);
+}
 
 void MainWindow::centreNumericFields() {}
 
-void MainWindow::runLanguageButton() { languageButtonClicked(session_.language()); }
+void MainWindow::runLanguageButton() {
+    languageButtonClicked(session_.language());
+}
 
-void MainWindow::loadDefaultImages() { session_.loadDefaultImages(); }
+void MainWindow::loadDefaultImages() {
+    session_.loadDefaultImages();
+}
 
-void MainWindow::startInputReader() { session_.startInputReader(); }
+void MainWindow::startInputReader() {
+    session_.startInputReader();
+}
 
 void MainWindow::createBusyWindow(bool startFirstTimer) {
     busy_ = new BusyWindow(this);
@@ -200,7 +220,8 @@ void MainWindow::applySkinPass(int language) {
     QElapsedTimer timer;
     timer.start();
     session_.setLanguage(language);
-    fontFamily_ = session_.textSlots.fontName.empty() ? QStringLiteral("DejaVu Sans") : qstr(session_.textSlots.fontName);
+    fontFamily_ = session_.textSlots.fontName.empty() ? QStringLiteral("DejaVu Sans")
+                                                      : qstr(session_.textSlots.fontName);
     const Branding& b = session_.branding;
     applySkin(skin(language), language, SkinBranding{b.IC_Config_Type, b.Bar_Config_Type, b.Num_Order},
               pictureSizes_, layout_);
@@ -244,9 +265,13 @@ void MainWindow::connectNavigation() {
 
 void MainWindow::pageButtonClicked(Page page) {
     switch (session_.clickPage(page)) {
-    case Session::PageClick::NoMouse: showMessage(qstr(session_.textSlots.noDevice)); return;
-    case Session::PageClick::Ignored: return;
-    case Session::PageClick::Shown: break;
+    case Session::PageClick::NoMouse:
+        showMessage(qstr(session_.textSlots.noDevice));
+        return;
+    case Session::PageClick::Ignored:
+        return;
+    case Session::PageClick::Shown:
+        break;
     }
     showPage(page);
 }
@@ -268,7 +293,9 @@ void MainWindow::showPage(Page page) {
     // lists: both come with their editors.
 }
 
-void MainWindow::showGunPage() { showPage(Page::Gun); }
+void MainWindow::showGunPage() {
+    showPage(Page::Gun);
+}
 
 void MainWindow::fitWindowTo(int container) {
     const bool engineering = container == PageStack::kContainers;
@@ -288,8 +315,8 @@ void MainWindow::fitWindowTo(int container) {
     if (mask.isNull()) {
         const QImage image = resourcePixmap(qstr(lookPicture(session_.language(), "BackGround"))).toImage();
         const QImage rgb = image.isNull() ? background_.toImage() : image;
-        mask = QBitmap::fromImage(rgb.convertToFormat(QImage::Format_RGB32)
-                                      .createMaskFromColor(kColourKey, Qt::MaskOutColor));
+        mask = QBitmap::fromImage(
+            rgb.convertToFormat(QImage::Format_RGB32).createMaskFromColor(kColourKey, Qt::MaskOutColor));
     }
     setMask(mask);
 }
@@ -306,11 +333,17 @@ void MainWindow::languageButtonClicked(int language) {
 
 // --- what the core asks ---
 
-void MainWindow::devTimerTimer() { session_.presence.DevTimerTimer(); }
+void MainWindow::devTimerTimer() {
+    session_.presence.DevTimerTimer();
+}
 
-BusyWindow* MainWindow::busyWindow() const { return busy_; }
+BusyWindow* MainWindow::busyWindow() const {
+    return busy_;
+}
 
-bool MainWindow::pagesCovered() const { return pages_ && pages_->covered(); }
+bool MainWindow::pagesCovered() const {
+    return pages_ && pages_->covered();
+}
 
 void MainWindow::setPagesCovered(bool covered) {
     if (pages_) pages_->setCovered(covered);
@@ -337,11 +370,17 @@ void MainWindow::DataBufToUI() {
     if (keyPage_) keyPage_->refresh();
 }
 
-void MainWindow::RefreshErrorAP() { showPage(Page::Profile1); }
+void MainWindow::RefreshErrorAP() {
+    showPage(Page::Profile1);
+}
 
-void MainWindow::showFirstPage() { showPage(Page::Profile1); }
+void MainWindow::showFirstPage() {
+    showPage(Page::Profile1);
+}
 
-void MainWindow::showProfile(int profile) { showPage(static_cast<Page>(std::clamp(profile, 1, 3))); }
+void MainWindow::showProfile(int profile) {
+    showPage(static_cast<Page>(std::clamp(profile, 1, 3)));
+}
 
 // --- text rolling ---
 
@@ -394,6 +433,8 @@ void MainWindow::mouseMoveEvent(QMouseEvent* e) {
     if (dragging_) move(e->globalPosition().toPoint() - dragOffset_);
 }
 
-void MainWindow::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
+void MainWindow::mouseReleaseEvent(QMouseEvent*) {
+    dragging_ = false;
+}
 
 } // namespace krm::gui

@@ -40,7 +40,8 @@ class MainWindow : public QWidget, public SessionView {
 public:
     static constexpr const char* kWindowTitle = "KRMR210B Gaming Mouse v1.0";
     // Shows a message modally and returns when it is dismissed.
-    using MessagePresenter = std::function<void(QWidget* parent, const QString& text, const QString& fontFamily)>;
+    using MessagePresenter =
+        std::function<void(QWidget* parent, const QString& text, const QString& fontFamily)>;
 
     MainWindow(Session& session, UiPort& ui);
     ~MainWindow() override;

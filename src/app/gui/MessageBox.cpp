@@ -24,7 +24,8 @@ MessageBox::MessageBox(QWidget* parent, const QString& text, const QString& font
     setWindowTitle(QGuiApplication::applicationDisplayName());
     setFixedSize(background_.isNull() ? kDefaultSize : background_.size());
     if (!background_.isNull())
-        setMask(QBitmap::fromImage(background_.toImage().convertToFormat(QImage::Format_RGB32)
+        setMask(QBitmap::fromImage(background_.toImage()
+                                       .convertToFormat(QImage::Format_RGB32)
                                        .createMaskFromColor(kColourKey, Qt::MaskOutColor)));
 
     QFont font(fontFamily.isEmpty() ? QStringLiteral("DejaVu Sans") : fontFamily);
@@ -62,7 +63,9 @@ MessageBox::MessageBox(QWidget* parent, const QString& text, const QString& font
     connect(ok_, &ImageButton::clicked, this, &QDialog::accept);
 }
 
-QString MessageBox::text() const { return text_->text(); }
+QString MessageBox::text() const {
+    return text_->text();
+}
 
 void MessageBox::show(QWidget* parent, const QString& text, const QString& fontFamily) {
     MessageBox box(parent, text, fontFamily);

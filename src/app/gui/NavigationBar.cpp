@@ -42,18 +42,27 @@ QString pictureFamily(Kind kind) {
     switch (kind) {
     case Kind::Page:
     case Kind::Setting:
-    case Kind::Language: return QStringLiteral("SetS");
-    case Kind::Confirm: return QStringLiteral("BtnS");
-    case Kind::Exit: return QStringLiteral("ExitS");
-    case Kind::Minimize: return QStringLiteral("MiniS");
-    case Kind::Web: return QStringLiteral("WebS");
+    case Kind::Language:
+        return QStringLiteral("SetS");
+    case Kind::Confirm:
+        return QStringLiteral("BtnS");
+    case Kind::Exit:
+        return QStringLiteral("ExitS");
+    case Kind::Minimize:
+        return QStringLiteral("MiniS");
+    case Kind::Web:
+        return QStringLiteral("WebS");
     }
     return {};
 }
 
-bool hasPressedPicture(Kind kind) { return kind != Kind::Exit && kind != Kind::Minimize; }
+bool hasPressedPicture(Kind kind) {
+    return kind != Kind::Exit && kind != Kind::Minimize;
+}
 
-std::string copyName(const char* prefix, const char* role) { return std::string(prefix) + role + "_1"; }
+std::string copyName(const char* prefix, const char* role) {
+    return std::string(prefix) + role + "_1";
+}
 
 } // namespace
 
@@ -78,9 +87,9 @@ NavigationBar::NavigationBar(QWidget* window) : QObject(window) {
 void NavigationBar::loadFirstPictures() {
     for (const Entry& e : entries_) {
         const QString family = pictureFamily(e.kind);
-        e.button->setPictures(resourcePixmap(family + QStringLiteral("_01")),
-                              resourcePixmap(family + QStringLiteral("_02")),
-                              hasPressedPicture(e.kind) ? resourcePixmap(family + QStringLiteral("_03")) : QPixmap());
+        e.button->setPictures(
+            resourcePixmap(family + QStringLiteral("_01")), resourcePixmap(family + QStringLiteral("_02")),
+            hasPressedPicture(e.kind) ? resourcePixmap(family + QStringLiteral("_03")) : QPixmap());
     }
     markPage(Page::Profile1);
     markLanguage(1);
@@ -130,7 +139,8 @@ void NavigationBar::markLanguage(int language) {
 void NavigationBar::setVisible(bool visible) {
     shown_ = visible;
     // Shown again, the skin's verdict stands (the web button is placed by the branding alone).
-    for (const Entry& e : entries_) e.button->setVisible(visible && !e.button->property("skinHidden").toBool());
+    for (const Entry& e : entries_)
+        e.button->setVisible(visible && !e.button->property("skinHidden").toBool());
 }
 
 void NavigationBar::raise() {
@@ -145,15 +155,27 @@ ImageButton* NavigationBar::button(const char* role) const {
 
 void NavigationBar::clicked(const Entry& e) {
     switch (e.kind) {
-    case Kind::Page: emit pageClicked(static_cast<Page>(e.value)); break;
-    case Kind::Setting:
-        if (std::string_view(e.role) == "Save") emit saveClicked();
-        else emit loadClicked();
+    case Kind::Page:
+        emit pageClicked(static_cast<Page>(e.value));
         break;
-    case Kind::Language: emit languageClicked(e.value); break;
-    case Kind::Confirm: emit restoreClicked(e.value); break;
-    case Kind::Exit: emit exitClicked(); break;
-    case Kind::Minimize: emit minimizeClicked(); break;
+    case Kind::Setting:
+        if (std::string_view(e.role) == "Save")
+            emit saveClicked();
+        else
+            emit loadClicked();
+        break;
+    case Kind::Language:
+        emit languageClicked(e.value);
+        break;
+    case Kind::Confirm:
+        emit restoreClicked(e.value);
+        break;
+    case Kind::Exit:
+        emit exitClicked();
+        break;
+    case Kind::Minimize:
+        emit minimizeClicked();
+        break;
     case Kind::Web:
         e.button->setMarked(true);
         emit webClicked();

@@ -29,9 +29,15 @@ void CoverLabel::paintEvent(QPaintEvent*) {
 }
 
 // Controls under the cover get nothing; the press goes on to the window, which drags itself.
-void CoverLabel::mousePressEvent(QMouseEvent* e) { e->ignore(); }
-void CoverLabel::mouseReleaseEvent(QMouseEvent* e) { e->ignore(); }
-void CoverLabel::mouseDoubleClickEvent(QMouseEvent* e) { e->accept(); }
+void CoverLabel::mousePressEvent(QMouseEvent* e) {
+    e->ignore();
+}
+void CoverLabel::mouseReleaseEvent(QMouseEvent* e) {
+    e->ignore();
+}
+void CoverLabel::mouseDoubleClickEvent(QMouseEvent* e) {
+    e->accept();
+}
 
 EngineeringPanel::EngineeringPanel(QWidget* parent) : QWidget(parent) {}
 
@@ -82,13 +88,20 @@ int PageStack::containerOf(Page page) {
     switch (page) {
     case Page::Profile1:
     case Page::Profile2:
-    case Page::Profile3: return 1;
-    case Page::Performance: return 2;
-    case Page::Lighting: return 3;
-    case Page::Macro: return 4;
-    case Page::Update: return 5;
-    case Page::Gun: return 6;
-    case Page::Engineering: return 7;
+    case Page::Profile3:
+        return 1;
+    case Page::Performance:
+        return 2;
+    case Page::Lighting:
+        return 3;
+    case Page::Macro:
+        return 4;
+    case Page::Update:
+        return 5;
+    case Page::Gun:
+        return 6;
+    case Page::Engineering:
+        return 7;
     }
     return 1;
 }
@@ -140,7 +153,9 @@ void PageStack::setCovered(bool covered) {
     }
 }
 
-bool PageStack::covered() const { return covers_[0] && !covers_[0]->isHidden(); }
+bool PageStack::covered() const {
+    return covers_[0] && !covers_[0]->isHidden();
+}
 
 void PageStack::raiseCovers() {
     for (CoverLabel* c : covers_)

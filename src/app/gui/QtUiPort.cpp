@@ -41,8 +41,10 @@ void QtUiPort::setTimerEnabled(UiTimer timer, bool enabled) {
     QTimer& t = timer == UiTimer::DevTimer        ? window_->devTimer()
                 : timer == UiTimer::DevTimerFirst ? window_->devTimerFirst()
                                                   : window_->labelRun();
-    if (enabled) t.start();
-    else t.stop();
+    if (enabled)
+        t.start();
+    else
+        t.stop();
 }
 
 void QtUiPort::closeMenus() {

@@ -16,10 +16,10 @@ struct Shot {
 };
 
 constexpr Shot kPages[] = {
-    {Page::Profile1, "key-page-profile1"}, {Page::Profile2, "key-page-profile2"},
-    {Page::Profile3, "key-page-profile3"}, {Page::Performance, "performance-page"},
-    {Page::Lighting, "lighting-page"},     {Page::Macro, "macro-page"},
-    {Page::Update, "update-page"},         {Page::Gun, "gun-page"},
+    {Page::Profile1, "key-page-profile1"},   {Page::Profile2, "key-page-profile2"},
+    {Page::Profile3, "key-page-profile3"},   {Page::Performance, "performance-page"},
+    {Page::Lighting, "lighting-page"},       {Page::Macro, "macro-page"},
+    {Page::Update, "update-page"},           {Page::Gun, "gun-page"},
     {Page::Engineering, "engineering-page"},
 };
 
@@ -30,15 +30,19 @@ bool MainWindow::renderScreenshots(const QString& dir, QStringList* written) {
     bool ok = true;
     auto save = [&](const QImage& image, const QString& name) {
         const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
-        if (!withoutColourKey(image).save(path, "PNG")) ok = false;
-        else if (written) written->push_back(path);
+        if (!withoutColourKey(image).save(path, "PNG"))
+            ok = false;
+        else if (written)
+            written->push_back(path);
     };
     // With a mouse whose image has been read the pages are shown as their buttons show them (a profile
     // page makes its profile current); otherwise only drawn.
     auto show = [&](Page page) {
         const bool ready = session_.mouseOpen() && !session_.presence.noDevice();
-        if (ready && page != Page::Gun) pageButtonClicked(page);
-        else showPage(page);
+        if (ready && page != Page::Gun)
+            pageButtonClicked(page);
+        else
+            showPage(page);
     };
 
     for (int look = 1; look <= 3; ++look) {
@@ -62,7 +66,8 @@ bool MainWindow::renderScreenshots(const QString& dir, QStringList* written) {
     }
 
     const LanguageSlots& texts = session_.textSlots;
-    MessageBox message(this, QString::fromStdString(texts.messages[0] + "\n" + texts.messages[1]), fontFamily_);
+    MessageBox message(this, QString::fromStdString(texts.messages[0] + "\n" + texts.messages[1]),
+                       fontFamily_);
     save(message.grab().toImage(), QStringLiteral("reconnect-message"));
 
     if (!busy_) createBusyWindow(false);

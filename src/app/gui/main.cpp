@@ -15,15 +15,14 @@
 namespace {
 
 void printUsage(std::FILE* out) {
-    std::fprintf(out,
-                 "Usage: krmconfig [options]\n"
-                 "Configurator of KRM gaming mice.\n\n"
-                 "Options:\n"
-                 "  --simulate[=R210B|R230B]  use the simulated mouse (default R210B)\n"
-                 "  --sim-image FILE          the simulated mouse keeps its image in FILE\n"
-                 "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
-                 "  --screenshots DIR         render every page to DIR/<page>.png and exit\n"
-                 "  --help, --version\n");
+    std::fprintf(out, "Usage: krmconfig [options]\n"
+                      "Configurator of KRM gaming mice.\n\n"
+                      "Options:\n"
+                      "  --simulate[=R210B|R230B]  use the simulated mouse (default R210B)\n"
+                      "  --sim-image FILE          the simulated mouse keeps its image in FILE\n"
+                      "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
+                      "  --screenshots DIR         render every page to DIR/<page>.png and exit\n"
+                      "  --help, --version\n");
 }
 
 } // namespace
@@ -47,9 +46,9 @@ int main(int argc, char** argv) {
     }
 
     // The first window's pictures are decoded while the toolkit starts.
-    krm::gui::decodeAhead({QStringLiteral("L1_BackGround"), QStringLiteral("L1_Back1"), QStringLiteral("SetS_01"),
-                           QStringLiteral("SetS_02"), QStringLiteral("SetS_03"), QStringLiteral("BtnS_01"),
-                           QStringLiteral("BtnS_02"), QStringLiteral("BtnS_03")});
+    krm::gui::decodeAhead({QStringLiteral("L1_BackGround"), QStringLiteral("L1_Back1"),
+                           QStringLiteral("SetS_01"), QStringLiteral("SetS_02"), QStringLiteral("SetS_03"),
+                           QStringLiteral("BtnS_01"), QStringLiteral("BtnS_02"), QStringLiteral("BtnS_03")});
     // The window is drawn in software: no OpenGL stack is loaded for it.
     if (!std::getenv("QT_XCB_GL_INTEGRATION")) setenv("QT_XCB_GL_INTEGRATION", "none", 0);
     QApplication app(argc, argv);
@@ -90,7 +89,9 @@ int main(int argc, char** argv) {
         QStringList written;
         const bool ok = window.renderScreenshots(QString::fromStdString(options.screenshots), &written);
         for (const QString& path : written) std::printf("%s\n", qPrintable(path));
-        if (!ok) std::fprintf(stderr, "krmconfig: could not write every screenshot to %s\n", options.screenshots.c_str());
+        if (!ok)
+            std::fprintf(stderr, "krmconfig: could not write every screenshot to %s\n",
+                         options.screenshots.c_str());
         window.close();
         return ok ? 0 : 1;
     }
