@@ -5,6 +5,8 @@
 #if __has_include("buttons/ui/KeyPageView.h")
 #include "buttons/ui/KeyPageView.h"
 
+#include <QLabel>
+
 namespace krm::gui {
 
 namespace {
