@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
                            QStringLiteral("SetS_01"), QStringLiteral("SetS_02"), QStringLiteral("SetS_03"),
                            QStringLiteral("BtnS_01"), QStringLiteral("BtnS_02"), QStringLiteral("BtnS_03")});
     // The window is drawn in software: no OpenGL stack is loaded for it.
-    if (!std::getenv("QT_XCB_GL_INTEGRATION")) setenv("QT_XCB_GL_INTEGRATION", "none", 0);
+    setenv("QT_XCB_GL_INTEGRATION", "none", 0);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("krmconfig"));
     QApplication::setApplicationDisplayName(QStringLiteral("Gaming Mouse"));
