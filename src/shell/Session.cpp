@@ -67,6 +67,7 @@ void Session::wireDevice() {
     transfer.hooks.showFirstPage = [this] {
         page_ = Page::Profile1;
         assignments.setCurrentProfile(1);
+        if (view_) view_->showFirstPage();
     };
     transfer.hooks.clearNoDevice = [this] { presence.setNoDevice(false); };
 

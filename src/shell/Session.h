@@ -27,6 +27,7 @@ public:
     virtual ~SessionView() = default;
     virtual void DataBufToUI() {}                     // refill every editor from the section copies
     virtual void RefreshErrorAP() {}                  // the pages go back to their start look
+    virtual void showFirstPage() {}                   // an image was read: the key page of profile 1
     virtual void showProfile(int /*profile 1..3*/) {} // the mouse's own profile button was used
     virtual void showCurrentDpiLevel(int /*level 0..7*/) {}
     virtual void setIndicator(Indicator, bool /*ticked*/) {}
@@ -92,7 +93,7 @@ public:
     // The state, shared by the views and the commands.
     Branding branding;
     LanguageTables languages;
-    LanguageSlots textSlots;
+    LanguageSlots textSlots; // named so that Qt's "slots" keyword cannot swallow it in a view
     DefaultImageSet defaults;
     ImageState image;
     EditorState editor;

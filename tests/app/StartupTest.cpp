@@ -1,56 +1,103 @@
 #include "app/gui/BusyWindow.h"
-#include "app/gui/MainWindow.h"
+#include "app/gui/ImageButton.h"
+#include "app/gui/NavigationBar.h"
+#include "app/gui/QtUiPort.h"
+#include "app/WindowRig.h"
 
-#include <QDir>
-#include <QImage>
-#include <QTemporaryDir>
 #include <QtTest>
 
-using krm::gui::MainWindow;
+using krm::gui::ImageButton;
+using krm::test::WindowRig;
+
+// Asks the window to close (as a click would, through the event queue) when the watched widget shows.
+class CloseOnShow : public QObject {
+public:
+    explicit CloseOnShow(QWidget* window) : window_(window) {}
+    bool posted = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Show && !posted) {
+            posted = true;
+            QMetaObject::invokeMethod(window_, &QWidget::close, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    QWidget* window_;
+};
 
 class StartupTest : public QObject {
     Q_OBJECT
 private slots:
-    void windowComesUpCoveredWithItsTimersIdle() {
-        MainWindow w(krm::GlobalOptions{});
+    void windowComesUpCoveredWithoutTouchingTheMouse() {
+        WindowRig rig(WindowRig::bothVariants(), false);
+        auto& w = rig.window;
         w.formCreate();
+        QVERIFY(rig.lines().empty()); // no device I/O while the window is created
         QCOMPARE(w.size(), QSize(1030, 662));
         QCOMPARE(w.windowTitle(), QStringLiteral("KRMR210B Gaming Mouse v1.0"));
         QVERIFY(w.windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY(!w.mask().isEmpty());
         QVERIFY(w.pagesCovered());
+        QCOMPARE(w.shownPage(), krm::Page::Profile1);
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("KRM Gaming Mouse"));
+        QCOMPARE(rig.session.presence.deviceIdTable.entries[0].vendorId, 0x3A7Eu);
+
+        // Texts of table 1, the profile-1 and language-1 buttons marked.
+        auto* profile1 = w.findChild<ImageButton*>(QStringLiteral("Btn_Main_1"));
+        auto* lang1 = w.findChild<ImageButton*>(QStringLiteral("Btn_Lang1_1"));
+        QVERIFY(profile1 && lang1);
+        QCOMPARE(profile1->text(), QStringLiteral("Office Mode"));
+        QCOMPARE(profile1->font().family(), QStringLiteral("DejaVu Sans"));
+        QCOMPARE(lang1->text(), QStringLiteral("English"));
+        QVERIFY(profile1->isMarked() && lang1->isMarked());
+        QVERIFY(!w.findChild<ImageButton*>(QStringLiteral("Btn_Switch_1"))->isMarked());
+
         QCOMPARE(w.devTimer().interval(), 3500);
         QCOMPARE(w.devTimerFirst().interval(), 1000);
         QCOMPARE(w.labelRun().interval(), 200);
-        QVERIFY(!w.devTimer().isActive());
-        QVERIFY(!w.devTimerFirst().isActive());
-        QVERIFY(!w.labelRun().isActive());
+        QVERIFY(!w.devTimer().isActive() && !w.devTimerFirst().isActive() && !w.labelRun().isActive());
 
         // The busy window is created hidden, and its creation starts the first presence timer.
         w.createBusyWindow();
-        QVERIFY(w.busyWindow());
-        QVERIFY(!w.busyWindow()->isVisible());
+        QVERIFY(w.busyWindow() && !w.busyWindow()->isVisible());
         QCOMPARE(w.busyWindow()->size(), QSize(206, 196));
         QVERIFY(w.devTimerFirst().isActive());
         QVERIFY(!w.devTimer().isActive());
     }
 
-    void closingEndsTheReaderThread() {
-        auto* w = new MainWindow(krm::GlobalOptions{});
-        w->formCreate();
-        w->show();
-        QVERIFY(w->close());
-        delete w; // joins the reader thread; a hang here fails the test by timeout
+    void closingGivesUpTheMouseAndStopsTheReader() {
+        WindowRig rig;
+        rig.window.devTimerTimer();
+        QVERIFY(rig.session.mouseOpen());
+        rig.window.show();
+        QVERIFY(rig.window.close());
+        QVERIFY(!rig.session.mouseOpen());
+        QVERIFY(!rig.window.devTimer().isActive());
+        // The reader was blocked in a read on the mouse; the rig's end joins it (a hang fails by timeout).
     }
 
-    void screenshotOfTheStartPage() {
-        QTemporaryDir dir;
-        MainWindow w(krm::GlobalOptions{});
-        w.formCreate();
-        QStringList written;
-        QVERIFY(w.renderScreenshots(dir.path(), &written));
-        QVERIFY(!written.isEmpty());
-        QImage shot(QDir(dir.path()).filePath(QStringLiteral("start.png")));
-        QCOMPARE(shot.size(), QSize(1030, 662));
+    void aCloseInTheMiddleOfATransferLetsItFinish() {
+        krm::FakeClock clock;
+        krm::SimulatedMouse mouse(krm::Variant::R210B, clock);
+        krm::gui::QtUiPort ui;
+        krm::Session session(mouse, clock, ui, WindowRig::bothVariants());
+        auto window = std::make_unique<krm::gui::MainWindow>(session, ui);
+        ui.setWindow(window.get());
+        window->formCreate();
+        window->createBusyWindow(false);
+        window->show();
+        // The user closes the window while the busy window is up, in the middle of the image read.
+        CloseOnShow closer(window.get());
+        window->busyWindow()->installEventFilter(&closer);
+        window->devTimerTimer();
+        QVERIFY(closer.posted);
+        QVERIFY(!window->isVisible());
+        QCOMPARE(session.image.image, mouse.image()); // the read went on to its end
+        window.reset();
+        QVERIFY(!session.mouseOpen()); // the window's end gave the mouse up
     }
 };
 

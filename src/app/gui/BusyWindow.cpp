@@ -9,7 +9,8 @@
 namespace krm::gui {
 
 BusyWindow::BusyWindow(QWidget* mainWindow)
-    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool), mainWindow_(mainWindow) {
+    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool),
+      mainWindow_(mainWindow) {
     setFixedSize(kWidth, kHeight);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -31,8 +32,12 @@ void BusyWindow::placeOverMainWindow(int extraTop) {
     move(main.left() + (main.width() - kWidth) / 2, main.top() + (main.height() - kHeight) / 2 + extraTop);
 }
 
-void BusyWindow::showEvent(QShowEvent*) { animation_.start(); }
-void BusyWindow::hideEvent(QHideEvent*) { animation_.stop(); }
+void BusyWindow::showEvent(QShowEvent*) {
+    animation_.start();
+}
+void BusyWindow::hideEvent(QHideEvent*) {
+    animation_.stop();
+}
 
 void BusyWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);

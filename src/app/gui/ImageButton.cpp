@@ -14,18 +14,31 @@ void ImageButton::setPictures(const QPixmap& normal, const QPixmap& hovered, con
     normal_ = normal;
     hovered_ = hovered.isNull() ? normal : hovered;
     pressed_ = pressed.isNull() ? hovered_ : pressed;
-    if (!normal_.isNull()) resize(normal_.size());
     update();
 }
 
 void ImageButton::setMarked(bool marked) {
+    if (marked_ == marked) return;
     marked_ = marked;
     update();
 }
 
+ImageButton::Look ImageButton::look() const {
+    if (down_) return Look::Pressed;
+    if (hover_) return Look::Hovered;
+    return marked_ ? Look::Pressed : Look::Normal;
+}
+
 const QPixmap& ImageButton::current() const {
-    if (down_ || marked_) return pressed_;
-    return hover_ ? hovered_ : normal_;
+    switch (look()) {
+    case Look::Pressed:
+        return pressed_;
+    case Look::Hovered:
+        return hovered_;
+    case Look::Normal:
+        break;
+    }
+    return normal_;
 }
 
 void ImageButton::enterEvent(QEnterEvent*) {

@@ -2,67 +2,73 @@
 
 #include "app/gui/BusyWindow.h"
 #include "app/gui/ImageButton.h"
+#include "app/gui/KeyPage.h"
+#include "app/gui/MessageBox.h"
+#include "app/gui/NavigationBar.h"
+#include "app/gui/PageStack.h"
 #include "app/gui/QtImages.h"
-#include "device/HidBackend.h"
-#include "device/InputReader.h"
+#include "app/gui/SkinWidgets.h"
+#include "device/UiPort.h"
+#include "shell/EngineeringCaptions.h"
+#include "shell/Skin.h"
 #include "shell/WindowGeometry.h"
 
-#include <QApplication>
-#include <QBitmap>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
-#include <QLabel>
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QUrl>
 #include <QWindow>
 
 namespace krm::gui {
 
 namespace {
 
-constexpr QRgb kColourKey = qRgb(128, 0, 0); // clMaroon: pixels of this colour are not part of the window
+constexpr int kPresenceIntervalMs = 3500;
+constexpr int kFirstPresenceIntervalMs = 1000;
+constexpr int kRollingIntervalMs = 200;
 
-// Stands in for the HID stack until a mouse link is configured.
-class NoHidDevices final : public HidBackend {
-public:
-    std::vector<std::string> enumerate() override { return {}; }
-    HidHandle open(const std::string&, bool) override { return kInvalidHandle; }
-    void close(HidHandle) override {}
-    bool attributes(HidHandle, HidAttributes&) override { return false; }
-    bool capabilities(HidHandle, HidCapabilities&) override { return false; }
-    bool setFeature(HidHandle, std::span<const std::uint8_t>) override { return false; }
-    bool getFeature(HidHandle, std::span<std::uint8_t>) override { return false; }
-    int readInput(HidHandle, std::span<std::uint8_t>) override { return -1; }
-    void cancelReads() override {}
-};
+QString qstr(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
-// A full-page transparent label that swallows clicks while no configuration image has been read.
-class CoverLabel : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void mousePressEvent(QMouseEvent* e) override { e->accept(); }
-    void mouseReleaseEvent(QMouseEvent* e) override { e->accept(); }
-};
+bool isProfilePage(Page page) {
+    return page == Page::Profile1 || page == Page::Profile2 || page == Page::Profile3;
+}
 
 } // namespace
 
-MainWindow::MainWindow(const GlobalOptions& options)
-    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Window), options_(options) {
+MainWindow::MainWindow(Session& session, UiPort& ui)
+    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Window), session_(session), ui_(ui),
+      pictureSizes_(PictureSizes::fromResources()) {
+    setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(kWindowTitle));
-    devTimer_.setInterval(3500);
-    devTimerFirst_.setInterval(1000);
-    labelRun_.setInterval(200);
+    devTimer_.setInterval(kPresenceIntervalMs);
+    devTimerFirst_.setInterval(kFirstPresenceIntervalMs);
+    labelRun_.setInterval(kRollingIntervalMs);
     connect(&devTimer_, &QTimer::timeout, this, &MainWindow::devTimerTimer);
     connect(&devTimerFirst_, &QTimer::timeout, this, &MainWindow::devTimerTimer);
     connect(&labelRun_, &QTimer::timeout, this, &MainWindow::labelRunTimer);
+    presenter_ = [](QWidget* parent, const QString& text, const QString& fontFamily) {
+        MessageBox::show(parent, text, fontFamily);
+    };
+    session_.setView(this);
 }
 
 MainWindow::~MainWindow() {
-    if (reader_) reader_->stop();
+    // Nothing may call back into the window once it is gone.
+    session_.stopInputReader();
+    session_.closeDevice();
+    session_.setView(nullptr);
+    keyPage_.reset();
     delete busy_;
 }
+
+// --- start-up ---
 
 void MainWindow::formCreate() {
     disableTimers();
@@ -81,7 +87,7 @@ void MainWindow::formCreate() {
     readPointerSettings();
     setApplicationTitle();
     setDeviceIdEntry0();
-    showFirstPage();
+    showFirstPageAtStart();
     centreNumericFields();
     runLanguageButton();
     loadDefaultImages();
@@ -94,29 +100,22 @@ void MainWindow::disableTimers() {
     devTimer_.stop();
 }
 
-void MainWindow::clearSharedState() {}
+void MainWindow::clearSharedState() {
+    session_.refreshGuard = false;
+    session_.presence.setNoDevice(false);
+}
 
 void MainWindow::loadStartBackground() {
-    background_ = resourceImage(QStringLiteral("L1_BackGround"));
-    if (background_.isNull()) background_ = QImage(1030, 662, QImage::Format_ARGB32_Premultiplied);
+    background_ = resourcePixmap(QStringLiteral("L1_BackGround"));
+    if (background_.isNull()) {
+        background_ = QPixmap(layout_.windowWidth, layout_.windowHeight);
+        background_.fill(QColor(14, 16, 20));
+    }
 }
 
 void MainWindow::sizeWindowAndPages() {
     setFixedSize(background_.size());
-    for (int i = 0; i < kPageCount; ++i) {
-        auto* page = new QWidget(this);
-        page->setObjectName(QStringLiteral("gbPage%1").arg(i + 1));
-        // The engineering container is larger than the user pages.
-        page->setGeometry(0, 0, i == kPageCount - 1 ? 1256 : width(), i == kPageCount - 1 ? 680 : height());
-        if (i < kPageCount - 1) {
-            auto* base = new QLabel(page);
-            base->setObjectName(QStringLiteral("Img_Base_%1").arg(i + 1));
-            base->setPixmap(QPixmap::fromImage(background_));
-            base->setGeometry(0, 0, width(), height());
-            base->setAttribute(Qt::WA_TransparentForMouseEvents);
-        }
-        pages_.push_back(page);
-    }
+    pages_ = std::make_unique<PageStack>(this, background_);
 }
 
 void MainWindow::centreOnScreen() {
@@ -132,99 +131,230 @@ void MainWindow::makeBorderless() {
     pal.setColor(QPalette::Window, QColor(kColourKey));
     setPalette(pal);
     setAutoFillBackground(true);
-    const QImage rgb = background_.convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x) {
-            if ((line[x] & 0xFFFFFF) == (kColourKey & 0xFFFFFF)) {
-                setMask(QBitmap::fromImage(rgb.createMaskFromColor(kColourKey, Qt::MaskOutColor)));
-                return;
-            }
-        }
-    }
+    fitWindowTo(1);
 }
 
-void MainWindow::invalidateDeviceHandles() {}
+void MainWindow::invalidateDeviceHandles() {
+    session_.closeDevice();
+}
 
 void MainWindow::recordProgramDirectory() {
     programDirectory_ = QCoreApplication::applicationDirPath() + QDir::separator();
 }
 
 void MainWindow::showCovers() {
-    for (int i = 0; i < kCoverCount; ++i) {
-        auto* cover = new CoverLabel(pages_[i]);
-        cover->setObjectName(QStringLiteral("Disable_All_%1").arg(i + 1));
-        cover->setGeometry(0, 0, width(), height());
-        cover->show();
-        covers_.push_back(cover);
-    }
+    pages_->createCovers();
 }
 
 void MainWindow::loadFirstPicturesAndBranding() {
-    // Window buttons; their places come from the skin once it is applied.
-    exit_ = new ImageButton(this);
-    exit_->setObjectName(QStringLiteral("Btn_Exit_1"));
-    exit_->setPictures(resourcePixmap(QStringLiteral("ExitS_01")), resourcePixmap(QStringLiteral("ExitS_02")));
-    minimize_ = new ImageButton(this);
-    minimize_->setObjectName(QStringLiteral("Btn_Mini_1"));
-    minimize_->setPictures(resourcePixmap(QStringLiteral("MiniS_01")), resourcePixmap(QStringLiteral("MiniS_02")));
-    for (ImageButton* b : {exit_, minimize_}) {
-        if (b->pixmap().isNull() && b->size() == QSize(100, 30)) b->resize(20, 20);
-        b->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
-    }
-    if (resourcePixmap(QStringLiteral("ExitS_01")).isNull()) exit_->setText(QStringLiteral("\u00d7"));
-    if (resourcePixmap(QStringLiteral("MiniS_01")).isNull()) minimize_->setText(QStringLiteral("\u2013"));
-    exit_->setGeometry(width() - 30, 10, 20, 20);
-    minimize_->setGeometry(width() - 56, 10, 20, 20);
-    connect(exit_, &ImageButton::clicked, this, &QWidget::close);
-    connect(minimize_, &ImageButton::clicked, this, &MainWindow::minimize);
+    nav_ = new NavigationBar(this);
+    nav_->loadFirstPictures();
+    connectNavigation();
+
+    gunExit_ = new ImageButton(pages_->container(6));
+    gunExit_->setObjectName(QStringLiteral("Btn_FireExit"));
+    gunExit_->setPictures(resourcePixmap(QStringLiteral("BtnS_01")),
+                          resourcePixmap(QStringLiteral("BtnS_02")),
+                          resourcePixmap(QStringLiteral("BtnS_03")));
+    connect(gunExit_, &ImageButton::clicked, this, [this] { showPage(session_.page()); });
+
+    keyPage_ = createKeyPage(pages_->container(1), *this, session_, layout_, ui_);
+    pages_->raiseCovers();
+    // The branding record was read with the session; the web button is placed with the skin pass.
 }
 
 void MainWindow::openMacroLibraryAndFireMacros() {}
-void MainWindow::setEngineeringCaptions() {}
-void MainWindow::applySkinForLanguage1() {}
+
+void MainWindow::setEngineeringCaptions() {
+    static_cast<EngineeringPanel*>(pages_->container(7))
+        ->setCaption(qstr(std::string(EngineeringCaption(7))), fontFamily_);
+}
+
+void MainWindow::applySkinForLanguage1() {
+    applySkinPass(1);
+}
+
 void MainWindow::readPointerSettings() {}
 
-void MainWindow::setApplicationTitle() { QGuiApplication::setApplicationDisplayName(QStringLiteral("Gaming Mouse")); }
+void MainWindow::setApplicationTitle() {
+    QGuiApplication::setApplicationDisplayName(qstr(session_.textSlots.title));
+}
 
-void MainWindow::setDeviceIdEntry0() {}
+void MainWindow::setDeviceIdEntry0() {
+    session_.setDeviceIdEntry0();
+}
 
-void MainWindow::showFirstPage() {
-    for (int i = 0; i < pages_.size(); ++i) pages_[i]->setVisible(i == 0);
-    exit_->raise();
-    minimize_->raise();
+void MainWindow::showFirstPageAtStart() {
+    showPage(Page::Profile1);
 }
 
 void MainWindow::centreNumericFields() {}
-void MainWindow::runLanguageButton() {}
-void MainWindow::loadDefaultImages() {}
+
+void MainWindow::runLanguageButton() {
+    languageButtonClicked(session_.language());
+}
+
+void MainWindow::loadDefaultImages() {
+    session_.loadDefaultImages();
+}
 
 void MainWindow::startInputReader() {
-    if (!backend_) backend_ = std::make_unique<NoHidDevices>();
-    reader_ = std::make_unique<InputReader>(
-        *backend_, [] { return InputReader::Source{}; }, [](std::span<const std::uint8_t>) {});
-    reader_->start();
+    session_.startInputReader();
 }
 
-void MainWindow::createBusyWindow() {
+void MainWindow::createBusyWindow(bool startFirstTimer) {
     busy_ = new BusyWindow(this);
     busy_->placeOverMainWindow(40);
-    devTimerFirst_.start();
+    if (startFirstTimer) devTimerFirst_.start();
 }
 
-void MainWindow::devTimerTimer() {}
-void MainWindow::labelRunTimer() {}
+// --- the skin and language pass ---
 
-void MainWindow::minimize() { showMinimized(); }
+const IniFile& MainWindow::skin(int language) {
+    auto& slot = skins_[static_cast<std::size_t>(language - 1)];
+    if (!slot) slot = loadSkin(language);
+    return *slot;
+}
 
-void MainWindow::closeMenus() {}
+void MainWindow::applySkinPass(int language) {
+    QElapsedTimer timer;
+    timer.start();
+    session_.setLanguage(language);
+    fontFamily_ = session_.textSlots.fontName.empty() ? QStringLiteral("DejaVu Sans")
+                                                      : qstr(session_.textSlots.fontName);
+    const Branding& b = session_.branding;
+    applySkin(skin(language), language, SkinBranding{b.IC_Config_Type, b.Bar_Config_Type, b.Num_Order},
+              pictureSizes_, layout_);
+    pages_->applySkin(layout_, language);
+    nav_->applySkin(layout_, b, session_.texts(), fontFamily_);
+    applyGunPageSkin();
+    if (keyPage_) keyPage_->applySkin(fontFamily_);
+    lastSkinPassNs_ = timer.nsecsElapsed();
+    if (firstSkinPassNs_ == 0) firstSkinPassNs_ = lastSkinPassNs_;
+}
 
-BusyWindow* MainWindow::busyWindow() const { return busy_; }
+void MainWindow::applyGunPageSkin() {
+    const Placement* picture = layout_.find("Img_FireExit");
+    const Placement* label = layout_.find("Btn_FireExit");
+    if (!picture || !label) return;
+    applyPlacement(gunExit_, *label, fontFamily_);
+    gunExit_->setGeometry(picture->x, picture->y, picture->width, picture->height);
+    gunExit_->setText(qstr(session_.texts().text("Str621")));
+}
 
-bool MainWindow::pagesCovered() const { return !covers_.isEmpty() && !covers_.front()->isHidden(); }
+// --- navigation ---
+
+void MainWindow::connectNavigation() {
+    connect(nav_, &NavigationBar::pageClicked, this, &MainWindow::pageButtonClicked);
+    connect(nav_, &NavigationBar::languageClicked, this, &MainWindow::languageButtonClicked);
+    connect(nav_, &NavigationBar::labelEntered, this, &MainWindow::rollingLabelEntered);
+    connect(nav_, &NavigationBar::labelLeft, this, &MainWindow::rollingLabelLeft);
+    connect(nav_, &NavigationBar::exitClicked, this, &QWidget::close);
+    connect(nav_, &NavigationBar::minimizeClicked, this, &QWidget::showMinimized);
+    connect(nav_, &NavigationBar::webClicked, this, [this] {
+        if (session_.branding.Web_Enable) QDesktopServices::openUrl(QUrl(qstr(session_.branding.Web)));
+    });
+    // Restoring defaults, saving and loading profiles need the mouse; their editors hang on here.
+    auto needsMouse = [this] {
+        if (!session_.mouseOpen()) showMessage(qstr(session_.textSlots.noDevice));
+    };
+    connect(nav_, &NavigationBar::restoreClicked, this, needsMouse);
+    connect(nav_, &NavigationBar::saveClicked, this, needsMouse);
+    connect(nav_, &NavigationBar::loadClicked, this, needsMouse);
+}
+
+void MainWindow::pageButtonClicked(Page page) {
+    switch (session_.clickPage(page)) {
+    case Session::PageClick::NoMouse:
+        showMessage(qstr(session_.textSlots.noDevice));
+        return;
+    case Session::PageClick::Ignored:
+        return;
+    case Session::PageClick::Shown:
+        break;
+    }
+    showPage(page);
+}
+
+void MainWindow::showPage(Page page) {
+    closeMenus();
+    nav_->markPage(page == Page::Gun || page == Page::Engineering ? std::nullopt : std::optional(page));
+    const int container = PageStack::containerOf(page);
+    pages_->show(container);
+    fitWindowTo(container);
+    nav_->setVisible(page != Page::Gun);
+    nav_->raise();
+    shownPage_ = page;
+    if (isProfilePage(page) && keyPage_) {
+        keyPage_->setPageMenuSizes(page);
+        keyPage_->refresh();
+    }
+    // The update page forgets a patch file loaded earlier and the engineering page refreshes its key
+    // lists: both come with their editors.
+}
+
+void MainWindow::showGunPage() {
+    showPage(Page::Gun);
+}
+
+void MainWindow::fitWindowTo(int container) {
+    const bool engineering = container == PageStack::kContainers;
+    const QSize size = engineering ? PageStack::kEngineeringSize : background_.size();
+    if (this->size() != size) setFixedSize(size);
+    const int shift = size.width() - background_.width();
+    for (const char* role : {"Exit", "Mini"}) {
+        ImageButton* b = nav_ ? nav_->button(role) : nullptr;
+        const Placement* p = b ? layout_.find(std::string("Img_") + role + "_1") : nullptr;
+        if (p) b->move(p->x + shift, p->y);
+    }
+    if (engineering) {
+        clearMask();
+        return;
+    }
+    auto& mask = masks_[static_cast<std::size_t>(session_.language() - 1)];
+    if (mask.isNull()) {
+        const QImage image = resourcePixmap(qstr(lookPicture(session_.language(), "BackGround"))).toImage();
+        const QImage rgb = image.isNull() ? background_.toImage() : image;
+        mask = QBitmap::fromImage(
+            rgb.convertToFormat(QImage::Format_RGB32).createMaskFromColor(kColourKey, Qt::MaskOutColor));
+    }
+    setMask(mask);
+}
+
+void MainWindow::languageButtonClicked(int language) {
+    nav_->markLanguage(language);
+    applySkinPass(language);
+    setApplicationTitle();
+    showPage(shownPage_);
+    // The pointer is on the clicked button: it rolls its new caption.
+    if (rollingLabel_ && rollingLabel_ == nav_->button(("Lang" + std::to_string(language)).c_str()))
+        rolling_.reset(rollingLabel_->text().toStdString());
+}
+
+// --- what the core asks ---
+
+void MainWindow::devTimerTimer() {
+    session_.presence.DevTimerTimer();
+}
+
+BusyWindow* MainWindow::busyWindow() const {
+    return busy_;
+}
+
+bool MainWindow::pagesCovered() const {
+    return pages_ && pages_->covered();
+}
 
 void MainWindow::setPagesCovered(bool covered) {
-    for (QWidget* c : covers_) c->setVisible(covered);
+    if (pages_) pages_->setCovered(covered);
+}
+
+void MainWindow::closeMenus() {
+    if (keyPage_) keyPage_->hideAllMenus();
+}
+
+void MainWindow::showMessage(const QString& text) {
+    if (presenter_) presenter_(this, text, fontFamily_);
 }
 
 void MainWindow::restoreAndRaise() {
@@ -234,9 +364,58 @@ void MainWindow::restoreAndRaise() {
     activateWindow();
 }
 
+// --- session reports ---
+
+void MainWindow::DataBufToUI() {
+    if (keyPage_) keyPage_->refresh();
+}
+
+void MainWindow::RefreshErrorAP() {
+    showPage(Page::Profile1);
+}
+
+void MainWindow::showFirstPage() {
+    showPage(Page::Profile1);
+}
+
+void MainWindow::showProfile(int profile) {
+    showPage(static_cast<Page>(std::clamp(profile, 1, 3)));
+}
+
+// --- text rolling ---
+
+void MainWindow::rollingLabelEntered(QLabel* label) {
+    if (!label) return;
+    rollingLabel_ = label;
+    rolling_.enter(label->text().toStdString());
+    if (label->isEnabled() && session_.branding.TR_Enable) labelRun_.start();
+}
+
+void MainWindow::rollingLabelLeft(QLabel* label) {
+    labelRun_.stop();
+    if (!label || label != rollingLabel_) return;
+    label->setText(qstr(rolling_.leave()));
+    rollingLabel_ = nullptr;
+}
+
+void MainWindow::labelRunTimer() {
+    if (!session_.branding.TR_Enable || !rollingLabel_ || !rolling_.active()) return;
+    rollingLabel_->setText(qstr(rolling_.tick()));
+}
+
+// --- window ---
+
 void MainWindow::closeEvent(QCloseEvent* e) {
-    // The device handles are marked invalid and the reader is stopped; the close is never refused.
-    if (reader_) reader_->stop();
+    // The reader stops and the device handles are given up; the close is never refused. A close that
+    // arrives in the middle of a transfer leaves that to the window's end: the transfer holds the link,
+    // and the reader may be waiting for it.
+    if (nestedEvents_ == 0) {
+        session_.stopInputReader();
+        session_.closeDevice();
+    }
+    devTimer_.stop();
+    devTimerFirst_.stop();
+    labelRun_.stop();
     if (busy_) busy_->hide();
     e->accept();
 }
@@ -254,18 +433,8 @@ void MainWindow::mouseMoveEvent(QMouseEvent* e) {
     if (dragging_) move(e->globalPosition().toPoint() - dragOffset_);
 }
 
-void MainWindow::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
-
-bool MainWindow::renderScreenshots(const QString& dir, QStringList* written) {
-    QDir().mkpath(dir);
-    bool ok = true;
-    auto save = [&](QWidget* w, const QString& name) {
-        const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
-        if (!w->grab().save(path, "PNG")) ok = false;
-        else if (written) written->push_back(path);
-    };
-    save(this, QStringLiteral("start"));
-    return ok;
+void MainWindow::mouseReleaseEvent(QMouseEvent*) {
+    dragging_ = false;
 }
 
 } // namespace krm::gui

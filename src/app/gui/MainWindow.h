@@ -1,56 +1,107 @@
 #pragma once
 
-#include "shell/GlobalOptions.h"
+#include "shell/IniFile.h"
+#include "shell/Session.h"
+#include "shell/SkinLayout.h"
+#include "shell/SkinPictures.h"
+#include "shell/TextRolling.h"
 
-#include <QImage>
+#include <QBitmap>
+#include <QPixmap>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
-#include <QVector>
 #include <QWidget>
 
+#include <array>
+#include <functional>
 #include <memory>
+#include <optional>
+
+class QLabel;
 
 namespace krm {
-class InputReader;
-class HidBackend;
+class UiPort;
 }
 
 namespace krm::gui {
 
 class BusyWindow;
 class ImageButton;
+class KeyPage;
+class NavigationBar;
+class PageStack;
 
-// The borderless, skinned main window. It owns the pages, the three timers and the busy window,
-// and runs the start-up steps in their fixed order.
-class MainWindow : public QWidget {
+// The borderless, skinned main window: the pages, the navigation, the three timers and the busy
+// window. It runs the start-up steps in their fixed order, forwards what the user does to the
+// session, and repaints from what the session reports.
+class MainWindow : public QWidget, public SessionView {
     Q_OBJECT
 public:
     static constexpr const char* kWindowTitle = "KRMR210B Gaming Mouse v1.0";
-    static constexpr int kPageCount = 7; // six user pages and the engineering container
-    static constexpr int kCoverCount = 5;
+    // Shows a message modally and returns when it is dismissed.
+    using MessagePresenter =
+        std::function<void(QWidget* parent, const QString& text, const QString& fontFamily)>;
 
-    explicit MainWindow(const GlobalOptions& options);
+    MainWindow(Session& session, UiPort& ui);
     ~MainWindow() override;
 
-    // The start-up sequence of the window, step by step.
+    // The start-up sequence of the window, step by step. No device I/O happens here.
     void formCreate();
-    // Creates the busy window hidden; its creation starts the first presence timer.
-    void createBusyWindow();
+    // Creates the busy window hidden; its creation starts the first presence timer unless told not to.
+    void createBusyWindow(bool startFirstTimer = true);
 
-    // Renders every page that exists to DIR/<page>.png. Returns false when a file could not be written.
-    bool renderScreenshots(const QString& dir, QStringList* written = nullptr);
+    // One presence poll, as both presence timers run it.
+    void devTimerTimer();
 
+    // --- navigation ---
+    // A page button: asks the session, then shows the page (or the no-mouse message).
+    void pageButtonClicked(Page page);
+    void languageButtonClicked(int language);
+    // Shows a page with its marks, pictures and window size, without asking the session.
+    void showPage(Page page);
+    void showGunPage();
+    Page shownPage() const { return shownPage_; }
+
+    // --- what the core asks through UiPort ---
     QTimer& devTimer() { return devTimer_; }
     QTimer& devTimerFirst() { return devTimerFirst_; }
     QTimer& labelRun() { return labelRun_; }
     BusyWindow* busyWindow() const;
     bool pagesCovered() const;
     void setPagesCovered(bool covered);
-    void restoreAndRaise();
-    // Hides every open pop-up menu of the editors.
     void closeMenus();
+    void showMessage(const QString& text);
+    void setMessagePresenter(MessagePresenter presenter) { presenter_ = std::move(presenter); }
+    void restoreAndRaise();
+    // The core lets pending events run in the middle of a transfer (a close may arrive there).
+    void nestEvents(bool entering) { nestedEvents_ += entering ? 1 : -1; }
+
+    // --- text rolling (navigation buttons and key labels) ---
+    void rollingLabelEntered(QLabel* label);
+    void rollingLabelLeft(QLabel* label);
+    void labelRunTimer();
+
+    // Renders every page in every look, the reconnect message and the busy window to DIR/<what>.png.
+    // Returns false when a file could not be written.
+    bool renderScreenshots(const QString& dir, QStringList* written = nullptr);
+
+    Session& session() { return session_; }
+    NavigationBar& navigation() { return *nav_; }
+    PageStack& pages() { return *pages_; }
+    KeyPage* keyPage() const { return keyPage_.get(); }
+    const SkinLayout& layout() const { return layout_; }
     // Font family of the current language (its FontName text).
     QString fontFamily() const { return fontFamily_; }
+    // How long the first (start-up) and the last skin and language pass took.
+    qint64 firstSkinPassNs() const { return firstSkinPassNs_; }
+    qint64 lastSkinPassNs() const { return lastSkinPassNs_; }
+
+    // SessionView
+    void DataBufToUI() override;
+    void RefreshErrorAP() override;
+    void showFirstPage() override;
+    void showProfile(int profile) override;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -59,7 +110,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
-    // Start-up steps (formCreate runs them in this order).
+    // FormCreate, in order.
     void disableTimers();
     void clearSharedState();
     void loadStartBackground();
@@ -76,28 +127,41 @@ private:
     void readPointerSettings();
     void setApplicationTitle();
     void setDeviceIdEntry0();
-    void showFirstPage();
+    void showFirstPageAtStart();
     void centreNumericFields();
     void runLanguageButton();
     void loadDefaultImages();
     void startInputReader();
 
-    void devTimerTimer();
-    void labelRunTimer();
-    void minimize();
+    // The skin and language pass of a language: layout, look pictures, texts, fonts.
+    void applySkinPass(int language);
+    void applyGunPageSkin();
+    void connectNavigation();
+    void fitWindowTo(int container);
+    const IniFile& skin(int language);
 
-    GlobalOptions options_;
-    QImage background_;
-    QVector<QWidget*> pages_;
-    QVector<QWidget*> covers_;
-    ImageButton* exit_ = nullptr;
-    ImageButton* minimize_ = nullptr;
+    Session& session_;
+    UiPort& ui_;
+    SkinLayout layout_;
+    PictureSizes pictureSizes_;
+    std::array<std::optional<IniFile>, 3> skins_;
+    QPixmap background_;
+    std::array<QBitmap, 3> masks_;
+    std::unique_ptr<PageStack> pages_;
+    NavigationBar* nav_ = nullptr;
+    ImageButton* gunExit_ = nullptr;
+    std::unique_ptr<KeyPage> keyPage_;
     QPointer<BusyWindow> busy_;
     QTimer devTimer_, devTimerFirst_, labelRun_;
+    MessagePresenter presenter_;
     QString programDirectory_;
     QString fontFamily_ = QStringLiteral("DejaVu Sans");
-    std::unique_ptr<HidBackend> backend_;
-    std::unique_ptr<InputReader> reader_;
+    Page shownPage_ = Page::Profile1;
+    TextRolling rolling_;
+    QPointer<QLabel> rollingLabel_;
+    qint64 firstSkinPassNs_ = 0;
+    qint64 lastSkinPassNs_ = 0;
+    int nestedEvents_ = 0;
     bool dragging_ = false;
     QPoint dragOffset_;
 };

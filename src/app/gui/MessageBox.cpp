@@ -3,6 +3,7 @@
 #include "app/gui/ImageButton.h"
 #include "app/gui/QtImages.h"
 
+#include <QBitmap>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -11,18 +12,34 @@ namespace krm::gui {
 
 namespace {
 constexpr QSize kDefaultSize(530, 200);
-}
+constexpr int kTextPixelSize = 17;
+constexpr int kButtonPixelSize = 15;
+constexpr int kTitlePixelSize = 14;
+} // namespace
 
 MessageBox::MessageBox(QWidget* parent, const QString& text, const QString& fontFamily)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      background_(resourcePixmap(QStringLiteral("MSG"))) {
     setModal(true);
     setWindowTitle(QGuiApplication::applicationDisplayName());
-    setAttribute(Qt::WA_TranslucentBackground);
-    const QPixmap background = resourcePixmap(QStringLiteral("MSG"));
-    setFixedSize(background.isNull() ? kDefaultSize : background.size());
+    setFixedSize(background_.isNull() ? kDefaultSize : background_.size());
+    if (!background_.isNull())
+        setMask(QBitmap::fromImage(background_.toImage()
+                                       .convertToFormat(QImage::Format_RGB32)
+                                       .createMaskFromColor(kColourKey, Qt::MaskOutColor)));
 
     QFont font(fontFamily.isEmpty() ? QStringLiteral("DejaVu Sans") : fontFamily);
-    font.setPixelSize(17);
+    font.setPixelSize(kTextPixelSize);
+
+    // The picture's header band carries the program's title.
+    auto* title = new QLabel(QGuiApplication::applicationDisplayName(), this);
+    title->setObjectName(QStringLiteral("lbl_Title"));
+    QFont titleFont = font;
+    titleFont.setPixelSize(kTitlePixelSize);
+    titleFont.setBold(true);
+    title->setFont(titleFont);
+    title->setStyleSheet(QStringLiteral("color: #e2e7ee;"));
+    title->setGeometry(26, 1, width() - 52, 45);
 
     text_ = new QLabel(text, this);
     text_->setObjectName(QStringLiteral("lbl_Message"));
@@ -30,15 +47,15 @@ MessageBox::MessageBox(QWidget* parent, const QString& text, const QString& font
     text_->setWordWrap(true);
     text_->setAlignment(Qt::AlignCenter);
     text_->setStyleSheet(QStringLiteral("color: #e8e8ee;"));
-    text_->setGeometry(30, 24, width() - 60, height() - 90);
+    text_->setGeometry(30, 52, width() - 60, height() - 52 - 56);
 
     ok_ = new ImageButton(this);
     ok_->setObjectName(QStringLiteral("Btn_OK"));
     ok_->setPictures(resourcePixmap(QStringLiteral("BtnS_01")), resourcePixmap(QStringLiteral("BtnS_02")),
                      resourcePixmap(QStringLiteral("BtnS_03")));
-    if (ok_->pixmap().isNull()) ok_->resize(101, 30);
+    ok_->resize(101, 30);
     QFont buttonFont = font;
-    buttonFont.setPixelSize(15);
+    buttonFont.setPixelSize(kButtonPixelSize);
     ok_->setFont(buttonFont);
     ok_->setText(QStringLiteral("OK"));
     ok_->setStyleSheet(QStringLiteral("color: white;"));
@@ -46,7 +63,9 @@ MessageBox::MessageBox(QWidget* parent, const QString& text, const QString& font
     connect(ok_, &ImageButton::clicked, this, &QDialog::accept);
 }
 
-QString MessageBox::text() const { return text_->text(); }
+QString MessageBox::text() const {
+    return text_->text();
+}
 
 void MessageBox::show(QWidget* parent, const QString& text, const QString& fontFamily) {
     MessageBox box(parent, text, fontFamily);
@@ -59,9 +78,8 @@ void MessageBox::show(QWidget* parent, const QString& text, const QString& fontF
 
 void MessageBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const QPixmap background = resourcePixmap(QStringLiteral("MSG"));
-    if (!background.isNull()) {
-        p.drawPixmap(0, 0, background);
+    if (!background_.isNull()) {
+        p.drawPixmap(0, 0, background_);
         return;
     }
     p.setRenderHint(QPainter::Antialiasing);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPixmap>
 #include <QString>
 
 class QLabel;
@@ -25,6 +26,7 @@ protected:
     void paintEvent(QPaintEvent*) override;
 
 private:
+    QPixmap background_;
     QLabel* text_;
     ImageButton* ok_;
 };

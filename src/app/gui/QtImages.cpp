@@ -5,7 +5,31 @@
 #include <QHash>
 #include <QtDebug>
 
+#include <future>
+#include <map>
+#include <mutex>
+#include <thread>
+
 namespace krm::gui {
+
+namespace {
+
+// Pictures being decoded ahead, by name; the worker is joined when the program ends.
+struct AheadDecoder {
+    std::mutex mutex;
+    std::map<QString, std::shared_future<QImage>> pictures;
+    std::thread worker;
+    ~AheadDecoder() {
+        if (worker.joinable()) worker.join();
+    }
+};
+
+AheadDecoder& ahead() {
+    static AheadDecoder decoder;
+    return decoder;
+}
+
+} // namespace
 
 QImage resourceImage(const QString& name) {
     PngImage png = PngImage::fromResource(name.toStdString());
@@ -21,9 +45,47 @@ QPixmap resourcePixmap(const QString& name) {
     static QHash<QString, QPixmap> cache;
     auto it = cache.find(name);
     if (it != cache.end()) return *it;
-    QPixmap pixmap = QPixmap::fromImage(resourceImage(name));
+    std::shared_future<QImage> early;
+    {
+        AheadDecoder& d = ahead();
+        std::lock_guard lock(d.mutex);
+        if (auto found = d.pictures.find(name); found != d.pictures.end()) {
+            early = std::move(found->second);
+            d.pictures.erase(found);
+        }
+    }
+    QImage image = early.valid() ? early.get() : resourceImage(name);
+    early = {}; // the decoded pixels live on in the pixmap only
+    QPixmap pixmap = QPixmap::fromImage(std::move(image));
     cache.insert(name, pixmap);
     return pixmap;
+}
+
+void decodeAhead(const QStringList& names) {
+    AheadDecoder& d = ahead();
+    std::vector<std::pair<QString, std::promise<QImage>>> work;
+    {
+        std::lock_guard lock(d.mutex);
+        if (d.worker.joinable()) return;
+        for (const QString& name : names) {
+            std::promise<QImage> promise;
+            d.pictures.emplace(name, promise.get_future().share());
+            work.emplace_back(name, std::move(promise));
+        }
+    }
+    d.worker = std::thread([work = std::move(work)]() mutable {
+        for (auto& [name, promise] : work) promise.set_value(resourceImage(name));
+    });
+}
+
+QImage withoutColourKey(const QImage& image) {
+    QImage out = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x)
+            if ((line[x] & 0xFFFFFF) == (kColourKey & 0xFFFFFF)) line[x] = 0;
+    }
+    return out;
 }
 
 } // namespace krm::gui

@@ -2,7 +2,6 @@
 
 #include "app/gui/BusyWindow.h"
 #include "app/gui/MainWindow.h"
-#include "app/gui/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -10,39 +9,52 @@
 namespace krm::gui {
 
 void QtUiPort::showBusy() {
-    if (BusyWindow* busy = window_.busyWindow()) {
+    BusyWindow* busy = window_ ? window_->busyWindow() : nullptr;
+    if (busy && !busy->isVisible()) {
         busy->placeOverMainWindow();
         busy->show();
-        busy->raise();
     }
     processEvents();
 }
 
 void QtUiPort::hideBusy() {
-    if (BusyWindow* busy = window_.busyWindow()) busy->hide();
+    if (BusyWindow* busy = window_ ? window_->busyWindow() : nullptr) busy->hide();
     processEvents();
 }
 
-void QtUiPort::processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtUiPort::processEvents() {
+    if (window_) window_->nestEvents(true);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (window_) window_->nestEvents(false);
+}
 
 void QtUiPort::showMessage(const std::string& text) {
-    MessageBox::show(&window_, QString::fromStdString(text), window_.fontFamily());
+    if (window_) window_->showMessage(QString::fromStdString(text));
 }
 
-void QtUiPort::setPagesCovered(bool covered) { window_.setPagesCovered(covered); }
+void QtUiPort::setPagesCovered(bool covered) {
+    if (window_) window_->setPagesCovered(covered);
+}
 
 void QtUiPort::setTimerEnabled(UiTimer timer, bool enabled) {
-    QTimer& t = timer == UiTimer::DevTimer        ? window_.devTimer()
-                : timer == UiTimer::DevTimerFirst ? window_.devTimerFirst()
-                                                  : window_.labelRun();
-    if (enabled) t.start();
-    else t.stop();
+    if (!window_) return;
+    QTimer& t = timer == UiTimer::DevTimer        ? window_->devTimer()
+                : timer == UiTimer::DevTimerFirst ? window_->devTimerFirst()
+                                                  : window_->labelRun();
+    if (enabled)
+        t.start();
+    else
+        t.stop();
 }
 
-void QtUiPort::closeMenus() { window_.closeMenus(); }
+void QtUiPort::closeMenus() {
+    if (window_) window_->closeMenus();
+}
 
 void QtUiPort::runOnUiThread(std::function<void()> fn) {
-    QMetaObject::invokeMethod(&window_, std::move(fn), Qt::QueuedConnection);
+    // Queued to the window, so a call still in flight when the window goes is dropped with it.
+    QObject* context = window_ ? static_cast<QObject*>(window_) : QCoreApplication::instance();
+    if (context) QMetaObject::invokeMethod(context, std::move(fn), Qt::QueuedConnection);
 }
 
 } // namespace krm::gui

@@ -7,10 +7,13 @@ namespace krm::gui {
 class MainWindow;
 
 // The window's side of UiPort: the busy window, nested event processing, the message box, the cover
-// labels, the timers and the menus of the main window.
+// labels, the timers and the menus of the main window. The port exists before the window (the session
+// needs it first); until a window is set, the window's parts are simply absent.
 class QtUiPort final : public UiPort {
 public:
-    explicit QtUiPort(MainWindow& window) : window_(window) {}
+    QtUiPort() = default;
+    explicit QtUiPort(MainWindow& window) : window_(&window) {}
+    void setWindow(MainWindow* window) { window_ = window; }
 
     void showBusy() override;
     void hideBusy() override;
@@ -22,7 +25,7 @@ public:
     void runOnUiThread(std::function<void()> fn) override;
 
 private:
-    MainWindow& window_;
+    MainWindow* window_ = nullptr;
 };
 
 } // namespace krm::gui

@@ -9,7 +9,8 @@ namespace krm::gui {
 
 SingleInstance::SingleInstance(const QString& title, QObject* parent) : QObject(parent) {
     // Local socket names become file names: keep them short and free of blanks, one per user.
-    const QByteArray digest = QCryptographicHash::hash(title.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    const QByteArray digest =
+        QCryptographicHash::hash(title.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
     name_ = QStringLiteral("krmconfig-%1-%2").arg(QString::number(::getuid()), QString::fromLatin1(digest));
     connect(&server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* peer = server_.nextPendingConnection()) {

@@ -5,7 +5,9 @@
 
 namespace krm::gui {
 
-QColor toQColor(SkinColour colour) { return QColor(colourRed(colour), colourGreen(colour), colourBlue(colour)); }
+QColor toQColor(SkinColour colour) {
+    return QColor(colourRed(colour), colourGreen(colour), colourBlue(colour));
+}
 
 QFont skinFont(const QString& family, int pointSize, bool bold) {
     QFont font(family.isEmpty() ? QStringLiteral("DejaVu Sans") : family);

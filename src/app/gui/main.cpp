@@ -1,24 +1,28 @@
 #include "app/gui/MainWindow.h"
+#include "app/gui/QtImages.h"
+#include "app/gui/QtUiPort.h"
 #include "app/gui/SingleInstance.h"
+#include "device/BackendFactory.h"
+#include "device/Clock.h"
 #include "shell/GlobalOptions.h"
+#include "shell/Session.h"
 
 #include <QApplication>
-#include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
 void printUsage(std::FILE* out) {
-    std::fprintf(out,
-                 "Usage: krmconfig [options]\n"
-                 "Configurator of KRM gaming mice.\n\n"
-                 "Options:\n"
-                 "  --simulate[=R210B|R230B]  use the simulated mouse (default R210B)\n"
-                 "  --sim-image FILE          the simulated mouse keeps its image in FILE\n"
-                 "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
-                 "  --screenshots DIR         render every page to DIR/<page>.png and exit\n"
-                 "  --help, --version\n");
+    std::fprintf(out, "Usage: krmconfig [options]\n"
+                      "Configurator of KRM gaming mice.\n\n"
+                      "Options:\n"
+                      "  --simulate[=R210B|R230B]  use the simulated mouse (default R210B)\n"
+                      "  --sim-image FILE          the simulated mouse keeps its image in FILE\n"
+                      "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
+                      "  --screenshots DIR         render every page to DIR/<page>.png and exit\n"
+                      "  --help, --version\n");
 }
 
 } // namespace
@@ -41,6 +45,12 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // The first window's pictures are decoded while the toolkit starts.
+    krm::gui::decodeAhead({QStringLiteral("L1_BackGround"), QStringLiteral("L1_Back1"),
+                           QStringLiteral("SetS_01"), QStringLiteral("SetS_02"), QStringLiteral("SetS_03"),
+                           QStringLiteral("BtnS_01"), QStringLiteral("BtnS_02"), QStringLiteral("BtnS_03")});
+    // The window is drawn in software: no OpenGL stack is loaded for it.
+    setenv("QT_XCB_GL_INTEGRATION", "none", 0);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("krmconfig"));
     QApplication::setApplicationDisplayName(QStringLiteral("Gaming Mouse"));
@@ -53,20 +63,41 @@ int main(int argc, char** argv) {
         instance.listen();
     }
 
-    krm::gui::MainWindow window(options);
+    krm::SystemClock clock;
+    std::string error;
+    const auto device = krm::DeviceBackend::create(options, clock, error);
+    if (!device) {
+        std::fprintf(stderr, "krmconfig: %s\n", error.c_str());
+        return 2;
+    }
+    krm::gui::QtUiPort ui;
+    krm::Session session(device->backend(), clock, ui);
+    krm::gui::MainWindow window(session, ui);
+    ui.setWindow(&window);
     window.formCreate();
     QObject::connect(&instance, &krm::gui::SingleInstance::raiseRequested, &window,
                      &krm::gui::MainWindow::restoreAndRaise);
 
     if (screenshots) {
+        // Nothing waits for a click here: messages go to the terminal. The first presence poll runs at
+        // once, so a mouse that answers is read before the pages are drawn.
+        window.setMessagePresenter([](QWidget*, const QString& text, const QString&) {
+            std::fprintf(stderr, "krmconfig: %s\n", qPrintable(text.simplified()));
+        });
+        window.createBusyWindow(false);
+        window.devTimerTimer();
         QStringList written;
         const bool ok = window.renderScreenshots(QString::fromStdString(options.screenshots), &written);
         for (const QString& path : written) std::printf("%s\n", qPrintable(path));
-        if (!ok) std::fprintf(stderr, "krmconfig: could not write every screenshot to %s\n", options.screenshots.c_str());
+        if (!ok)
+            std::fprintf(stderr, "krmconfig: could not write every screenshot to %s\n",
+                         options.screenshots.c_str());
+        window.close();
         return ok ? 0 : 1;
     }
 
     window.show();
     window.createBusyWindow();
-    return app.exec();
+    const int status = app.exec();
+    return status;
 }

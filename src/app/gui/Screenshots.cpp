@@ -1,0 +1,78 @@
+#include "app/gui/BusyWindow.h"
+#include "app/gui/KeyPage.h"
+#include "app/gui/MainWindow.h"
+#include "app/gui/MessageBox.h"
+#include "app/gui/QtImages.h"
+
+#include <QDir>
+
+namespace krm::gui {
+
+namespace {
+
+struct Shot {
+    Page page;
+    const char* name;
+};
+
+constexpr Shot kPages[] = {
+    {Page::Profile1, "key-page-profile1"},   {Page::Profile2, "key-page-profile2"},
+    {Page::Profile3, "key-page-profile3"},   {Page::Performance, "performance-page"},
+    {Page::Lighting, "lighting-page"},       {Page::Macro, "macro-page"},
+    {Page::Update, "update-page"},           {Page::Gun, "gun-page"},
+    {Page::Engineering, "engineering-page"},
+};
+
+} // namespace
+
+bool MainWindow::renderScreenshots(const QString& dir, QStringList* written) {
+    QDir().mkpath(dir);
+    bool ok = true;
+    auto save = [&](const QImage& image, const QString& name) {
+        const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
+        if (!withoutColourKey(image).save(path, "PNG"))
+            ok = false;
+        else if (written)
+            written->push_back(path);
+    };
+    // With a mouse whose image has been read the pages are shown as their buttons show them (a profile
+    // page makes its profile current); otherwise only drawn.
+    auto show = [&](Page page) {
+        const bool ready = session_.mouseOpen() && !session_.presence.noDevice();
+        if (ready && page != Page::Gun)
+            pageButtonClicked(page);
+        else
+            showPage(page);
+    };
+
+    for (int look = 1; look <= 3; ++look) {
+        languageButtonClicked(look);
+        for (const Shot& shot : kPages) {
+            show(shot.page);
+            save(grab().toImage(), QStringLiteral("look%1-%2").arg(look).arg(QLatin1String(shot.name)));
+        }
+    }
+    languageButtonClicked(1);
+    show(Page::Profile1);
+
+    if (keyPage_) {
+        keyPage_->openMenuPath(4, kThreeLevelMenuPath);
+        save(grab().toImage(), QStringLiteral("key-menu-three-levels"));
+        keyPage_->hideAllMenus();
+        if (QWidget* dialog = keyPage_->openKeyComboDialog()) {
+            save(dialog->grab().toImage(), QStringLiteral("key-combination-dialog"));
+            dialog->close();
+        }
+    }
+
+    const LanguageSlots& texts = session_.textSlots;
+    MessageBox message(this, QString::fromStdString(texts.messages[0] + "\n" + texts.messages[1]),
+                       fontFamily_);
+    save(message.grab().toImage(), QStringLiteral("reconnect-message"));
+
+    if (!busy_) createBusyWindow(false);
+    save(busy_->grab().toImage(), QStringLiteral("busy-window"));
+    return ok;
+}
+
+} // namespace krm::gui

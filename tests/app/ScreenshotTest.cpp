@@ -1,0 +1,48 @@
+#include "app/WindowRig.h"
+
+#include <QtTest>
+
+using krm::test::WindowRig;
+
+class ScreenshotTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyPageOfEveryLookAndTheTwoWindows() {
+        WindowRig rig;
+        rig.window.devTimerTimer();
+        QTemporaryDir dir;
+        QStringList written;
+        QVERIFY(rig.window.renderScreenshots(dir.path(), &written));
+
+        QStringList expected;
+        for (int look = 1; look <= 3; ++look)
+            for (const char* page :
+                 {"key-page-profile1", "key-page-profile2", "key-page-profile3", "performance-page",
+                  "lighting-page", "macro-page", "update-page", "gun-page", "engineering-page"})
+                expected << QStringLiteral("look%1-%2.png").arg(look).arg(QLatin1String(page));
+        if (rig.window.keyPage())
+            expected << QStringLiteral("key-menu-three-levels.png") << QStringLiteral("key-combination-dialog.png");
+        expected << QStringLiteral("reconnect-message.png") << QStringLiteral("busy-window.png");
+        QStringList names;
+        for (const QString& path : written) names << QFileInfo(path).fileName();
+        QCOMPARE(names, expected);
+
+        // The colour key is cut out of the skinned pictures; the engineering page has none.
+        const QImage keys(QDir(dir.path()).filePath(QStringLiteral("look2-key-page-profile2.png")));
+        QCOMPARE(keys.size(), QSize(1030, 662));
+        QCOMPARE(qAlpha(keys.pixel(0, 0)), 0);
+        QCOMPARE(qAlpha(keys.pixel(515, 331)), 255);
+        const QImage engineering(QDir(dir.path()).filePath(QStringLiteral("look1-engineering-page.png")));
+        QCOMPARE(engineering.size(), QSize(1256, 680));
+        const QImage message(QDir(dir.path()).filePath(QStringLiteral("reconnect-message.png")));
+        QCOMPARE(message.size(), QSize(530, 200));
+        QCOMPARE(qAlpha(message.pixel(0, 0)), 0);
+
+        // With the mouse read, the key pages were shown the way their buttons show them.
+        QVERIFY(!rig.window.pagesCovered());
+        QVERIFY(rig.messages.isEmpty());
+    }
+};
+
+QTEST_MAIN(ScreenshotTest)
+#include "ScreenshotTest.moc"

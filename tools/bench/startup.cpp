@@ -1,0 +1,99 @@
+// Start-up of krmconfig with the simulated mouse under a private Xvfb: the time from the process'
+// start to its first mapped window, its peak resident memory once the first presence poll has read
+// the mouse, and whether an OpenGL implementation was loaded; then, in this process, the duration of
+// the window's skin and language pass.
+//
+//   krm_bench_startup [--runs N] [--settle MS] [--krmconfig PATH]
+
+#include "StartupBench.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Spread {
+    double min = 0, median = 0, max = 0;
+};
+
+Spread spread(std::vector<double> v) {
+    if (v.empty()) return {};
+    std::sort(v.begin(), v.end());
+    return {v.front(), v[v.size() / 2], v.back()};
+}
+
+std::string besideThisProgram(const char* argv0, const char* name) {
+    char self[4096] = {};
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string path = n > 0 ? std::string(self, static_cast<std::size_t>(n)) : std::string(argv0);
+    const std::size_t slash = path.rfind('/');
+    return (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/" + name;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int runs = 10;
+    int settleMs = 1500;
+    std::string program = besideThisProgram(argv[0], "krmconfig");
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--runs") && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--settle") && i + 1 < argc)
+            settleMs = std::max(0, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--krmconfig") && i + 1 < argc)
+            program = argv[++i];
+        else {
+            std::fprintf(stderr, "usage: krm_bench_startup [--runs N] [--settle MS] [--krmconfig PATH]\n");
+            return 2;
+        }
+    }
+
+    krm::bench::Xvfb xvfb;
+    if (xvfb.display().empty()) {
+        std::fprintf(stderr, "krm_bench_startup: %s\n", xvfb.error().c_str());
+        return 1;
+    }
+    const std::vector<std::string> args{"--simulate"};
+    krm::bench::runOnce(xvfb.display(), program, args, 0); // warm-up: caches, font cache
+    std::vector<double> firstWindow, peak;
+    std::set<std::string> gl;
+    for (int i = 0; i < runs; ++i) {
+        const auto run = krm::bench::runOnce(xvfb.display(), program, args, settleMs);
+        if (run.firstWindowMs < 0) {
+            std::fprintf(stderr, "krm_bench_startup: %s\n", run.error.c_str());
+            return 1;
+        }
+        firstWindow.push_back(run.firstWindowMs);
+        peak.push_back(run.peakRssMiB);
+        gl.insert(run.glLibraries.begin(), run.glLibraries.end());
+    }
+
+    // The pass is timed on the same platform as the runs, so its first use of the fonts counts too.
+    ::setenv("DISPLAY", xvfb.display().c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    ::setenv("QT_XCB_GL_INTEGRATION", "none", 1);
+    const auto skin = krm::bench::timeSkinPasses(argc > 0 ? 1 : 0, argv, 30);
+
+    const Spread w = spread(firstWindow), m = spread(peak);
+    std::printf("krmconfig --simulate under Xvfb, %d runs (median, min..max):\n", runs);
+    std::printf("  first mapped window  %6.1f ms  (%.1f..%.1f)   goal <= 75 ms\n", w.median, w.min, w.max);
+    std::printf("  peak RSS             %6.1f MiB (%.1f..%.1f)   goal <= 45 MiB\n", m.median, m.min, m.max);
+    std::printf("  skin + language pass %6.2f ms at start-up, %.2f ms per language switch (max %.2f)   goal "
+                "< 10 ms\n",
+                skin.startupMs, skin.medianSwitchMs, skin.maxSwitchMs);
+    std::printf("  first switch to a look, pass and its pictures decoded: %.2f ms\n", skin.firstVisitMs);
+    if (gl.empty()) {
+        std::printf("  OpenGL implementation: not loaded\n");
+    } else {
+        std::printf("  OpenGL implementation loaded:\n");
+        for (const auto& lib : gl) std::printf("    %s\n", lib.c_str());
+    }
+    return 0;
+}
