@@ -16,7 +16,6 @@ namespace krm::gui {
 
 namespace {
 
-constexpr QRgb kColourKey = qRgb(128, 0, 0); // pixels of the dialog picture in this colour are not shown
 constexpr int kTickGap = 6;                  // between a box's tick picture and its caption
 
 struct ModifierBox {
