@@ -232,6 +232,7 @@ private slots:
         QVERIFY(!r.panel(MenuPanel::Main)->isVisible());
         QVERIFY(r.view->cover()->isVisible()); // profile 1: the window takes no clicks meanwhile
         QCOMPARE(dialog->size(), QSize(530, 200));
+        QVERIFY(dialog->mask().contains(QPoint(265, 100)) && !dialog->mask().contains(QPoint(0, 0)));
         QCOMPARE(dialog->geometry().center(), r.window.geometry().center());
 
         QTest::mouseClick(dialog->modifierBox(KeyComboDialog::Ctrl), Qt::LeftButton);

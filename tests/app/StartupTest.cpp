@@ -3,6 +3,7 @@
 #include "app/gui/NavigationBar.h"
 #include "app/gui/QtUiPort.h"
 #include "app/WindowRig.h"
+#include "app/gui/MessageBox.h"
 
 #include <QtTest>
 
@@ -39,7 +40,12 @@ private slots:
         QCOMPARE(w.size(), QSize(1030, 662));
         QCOMPARE(w.windowTitle(), QStringLiteral("KRMR210B Gaming Mouse v1.0"));
         QVERIFY(w.windowFlags() & Qt::FramelessWindowHint);
-        QVERIFY(!w.mask().isEmpty());
+        // The colour key cuts the rounded corners out of the window and nothing else.
+        QVERIFY(!w.mask().contains(QPoint(0, 0)));
+        QVERIFY(w.mask().contains(QPoint(w.width() / 2, w.height() / 2)));
+        QVERIFY(w.mask().contains(QPoint(w.width() / 2, 2)));
+        krm::gui::MessageBox box(&w, QStringLiteral("text"), QStringLiteral("DejaVu Sans"));
+        QVERIFY(box.mask().contains(QPoint(265, 100)) && !box.mask().contains(QPoint(0, 0)));
         QVERIFY(w.pagesCovered());
         QCOMPARE(w.shownPage(), krm::Page::Profile1);
         QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("KRM Gaming Mouse"));

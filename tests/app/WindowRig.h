@@ -6,6 +6,7 @@
 #include "device/ProtocolTrace.h"
 #include "device/SimulatedMouse.h"
 #include "shell/Session.h"
+#include "support/TraceSummary.h"
 
 #include <QStringList>
 
@@ -37,12 +38,7 @@ struct WindowRig {
         return b;
     }
 
-    std::vector<std::string> lines() const {
-        std::vector<std::string> out;
-        std::istringstream in(traceText.str());
-        for (std::string line; std::getline(in, line);) out.push_back(line);
-        return out;
-    }
+    std::vector<std::string> lines() const { return traceLines(traceText.str()); }
     // The command reports sent (feature reports starting 0x40).
     std::vector<std::string> commands() const {
         std::vector<std::string> out;

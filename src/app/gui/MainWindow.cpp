@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -44,7 +45,7 @@ bool isProfilePage(Page page) {
 
 MainWindow::MainWindow(Session& session, UiPort& ui)
     : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Window), session_(session), ui_(ui),
-      pictureSizes_(PictureSizes::fromResources()) {
+      pictureSizes_(PictureSizes::fromResources()), operations_(session, ui) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(kWindowTitle));
     devTimer_.setInterval(kPresenceIntervalMs);
@@ -254,13 +255,23 @@ void MainWindow::connectNavigation() {
     connect(nav_, &NavigationBar::webClicked, this, [this] {
         if (session_.branding.Web_Enable) QDesktopServices::openUrl(QUrl(qstr(session_.branding.Web)));
     });
-    // Restoring defaults, saving and loading profiles need the mouse; their editors hang on here.
-    auto needsMouse = [this] {
-        if (!session_.mouseOpen()) showMessage(qstr(session_.textSlots.noDevice));
+    // Restores, profile save and load: the operations check for the mouse and run the file dialog
+    // at the point the window runs it.
+    connect(nav_, &NavigationBar::restoreClicked, this, [this](int k) { operations_.restore(k); });
+    connect(nav_, &NavigationBar::saveClicked, this, [this] { operations_.Btn_Save_0Click(profileFileDialog(true)); });
+    connect(nav_, &NavigationBar::loadClicked, this, [this] { operations_.Btn_Load_0Click(profileFileDialog(false)); });
+}
+
+ChooseFile MainWindow::profileFileDialog(bool save) {
+    return [this, save]() -> std::optional<std::string> {
+        const QString path =
+            save ? QFileDialog::getSaveFileName(this, qstr(session_.texts().text("Str009")), QString(),
+                                                QStringLiteral("SaveFile (*.bin)"))
+                 : QFileDialog::getOpenFileName(this, qstr(session_.texts().text("Str010")), QString(),
+                                                QStringLiteral("LoadFile (*.bin)"));
+        if (path.isEmpty()) return std::nullopt;
+        return path.toStdString();
     };
-    connect(nav_, &NavigationBar::restoreClicked, this, needsMouse);
-    connect(nav_, &NavigationBar::saveClicked, this, needsMouse);
-    connect(nav_, &NavigationBar::loadClicked, this, needsMouse);
 }
 
 void MainWindow::pageButtonClicked(Page page) {
@@ -289,8 +300,9 @@ void MainWindow::showPage(Page page) {
         keyPage_->setPageMenuSizes(page);
         keyPage_->refresh();
     }
-    // The update page forgets a patch file loaded earlier and the engineering page refreshes its key
-    // lists: both come with their editors.
+    // The update page forgets a patch file loaded earlier, so that programming needs a new file; the
+    // engineering page's key lists come with its editor.
+    if (page == Page::Update) operations_.updatePageOpened();
 }
 
 void MainWindow::showGunPage() {
@@ -315,8 +327,7 @@ void MainWindow::fitWindowTo(int container) {
     if (mask.isNull()) {
         const QImage image = resourcePixmap(qstr(lookPicture(session_.language(), "BackGround"))).toImage();
         const QImage rgb = image.isNull() ? background_.toImage() : image;
-        mask = QBitmap::fromImage(
-            rgb.convertToFormat(QImage::Format_RGB32).createMaskFromColor(kColourKey, Qt::MaskOutColor));
+        mask = colourKeyMask(rgb);
     }
     setMask(mask);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/ImageOperations.h"
 #include "shell/IniFile.h"
 #include "shell/Session.h"
 #include "shell/SkinLayout.h"
@@ -137,6 +138,8 @@ private:
     void applySkinPass(int language);
     void applyGunPageSkin();
     void connectNavigation();
+    // The save or open dialog of the profile files, for the image operations.
+    ChooseFile profileFileDialog(bool save);
     void fitWindowTo(int container);
     const IniFile& skin(int language);
 
@@ -151,6 +154,7 @@ private:
     NavigationBar* nav_ = nullptr;
     ImageButton* gunExit_ = nullptr;
     std::unique_ptr<KeyPage> keyPage_;
+    ImageOperations operations_;
     QPointer<BusyWindow> busy_;
     QTimer devTimer_, devTimerFirst_, labelRun_;
     MessagePresenter presenter_;

@@ -24,9 +24,7 @@ MessageBox::MessageBox(QWidget* parent, const QString& text, const QString& font
     setWindowTitle(QGuiApplication::applicationDisplayName());
     setFixedSize(background_.isNull() ? kDefaultSize : background_.size());
     if (!background_.isNull())
-        setMask(QBitmap::fromImage(background_.toImage()
-                                       .convertToFormat(QImage::Format_RGB32)
-                                       .createMaskFromColor(kColourKey, Qt::MaskOutColor)));
+        setMask(colourKeyMask(background_.toImage()));
 
     QFont font(fontFamily.isEmpty() ? QStringLiteral("DejaVu Sans") : fontFamily);
     font.setPixelSize(kTextPixelSize);

@@ -12,6 +12,13 @@
 
 namespace krm::gui {
 
+QBitmap colourKeyMask(const QImage& picture) {
+    // QBitmap::fromImage maps the mask image's set bits to "not in the window", so the colour must be
+    // masked *in* for the key-coloured pixels to be the ones cut out.
+    return QBitmap::fromImage(
+        picture.convertToFormat(QImage::Format_RGB32).createMaskFromColor(kColourKey, Qt::MaskInColor));
+}
+
 namespace {
 
 // Pictures being decoded ahead, by name; the worker is joined when the program ends.

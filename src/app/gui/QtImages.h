@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBitmap>
 #include <QImage>
 #include <QPixmap>
 #include <QRgb>
@@ -10,6 +11,9 @@ namespace krm::gui {
 
 // The colour key of the skinned windows (clMaroon): pixels of this colour are not part of the window.
 inline constexpr QRgb kColourKey = 0xFF800000;
+
+// The shape of a colour-keyed window: every pixel of `picture` except those in kColourKey.
+QBitmap colourKeyMask(const QImage& picture);
 
 // An embedded picture as a QImage (null when it is missing or damaged; the reason goes to the log).
 // Safe to call from any thread.

@@ -119,11 +119,7 @@ void KeyComboDialogView::applySkin(const TextSource& texts, int language, const 
     background_ = resourcePixmap(QStringLiteral("MSG"));
     setFixedSize(background_.isNull() ? QSize(layout_.windowWidth, layout_.windowHeight)
                                       : background_.size());
-    if (!background_.isNull()) {
-        const QImage image = background_.toImage().convertToFormat(QImage::Format_RGB32);
-        const QBitmap mask = QBitmap::fromImage(image.createMaskFromColor(kColourKey, Qt::MaskOutColor));
-        if (!mask.isNull()) setMask(mask);
-    }
+    if (!background_.isNull()) setMask(colourKeyMask(background_.toImage()));
 
     auto place = [&](QWidget* w, const char* name) {
         if (const Placement* p = layout_.find(name)) applyPlacement(w, *p, fontFamily);
