@@ -45,4 +45,11 @@ QColor mix(const QColor& a, const QColor& b, qreal t) {
                             a.alphaF() + (b.alphaF() - a.alphaF()) * t);
 }
 
+void keepColourKey(QImage& picture, const QImage& outline) {
+    const QRgb key = kColourKey.rgb();
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if (outline.pixel(x, y) == key) picture.setPixel(x, y, key);
+}
+
 } // namespace krm::pictures

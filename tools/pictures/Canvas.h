@@ -35,6 +35,10 @@ struct Look {
 };
 const Look& look(int number);
 
+// Puts the colour key back on every pixel that holds it in `outline` (the picture before its inside was
+// painted), so that glows and gradients drawn later cannot leave near-key pixels that the window shows.
+void keepColourKey(QImage& picture, const QImage& outline);
+
 // A transparent RGBA canvas.
 QImage canvas(int width, int height, const QColor& fill = Qt::transparent);
 // Antialiased painter on an image.

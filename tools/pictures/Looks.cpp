@@ -48,6 +48,8 @@ QImage background(const Look& look) {
     body.setColorAt(1, QColor(11, 13, 16));
     p.setBrush(body);
     p.drawRoundedRect(QRect(1, 1, 1028, 660), 13, 13);
+    // Whatever is drawn below must not tint the cut-out corners: they stay exactly the colour key.
+    const QImage outline = img.copy();
 
     p.setRenderHint(QPainter::Antialiasing);
     // Title bar.
@@ -103,6 +105,8 @@ QImage background(const Look& look) {
     hair.setColorAt(1, QColor(255, 255, 255, 0));
     p.setPen(QPen(QBrush(hair), 1));
     p.drawLine(QPointF(kContent.left() + 12, 450.5), QPointF(kContent.right() - 12, 450.5));
+    p.end();
+    keepColourKey(img, outline);
     return img;
 }
 
