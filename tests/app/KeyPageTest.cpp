@@ -5,7 +5,7 @@
 #include "app/gui/QtImages.h"
 #include "app/gui/SkinWidgets.h"
 #include "buttons/CodeText.h"
-#include "buttons/ui/ClickLabel.h"
+#include "app/gui/ClickLabel.h"
 #include "buttons/ui/FunctionMenu.h"
 #include "buttons/ui/KeyComboDialogView.h"
 #include "buttons/ui/KeyPageView.h"

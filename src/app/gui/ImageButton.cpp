@@ -1,13 +1,11 @@
 #include "app/gui/ImageButton.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
 namespace krm::gui {
 
-ImageButton::ImageButton(QWidget* parent) : QLabel(parent) {
+ImageButton::ImageButton(QWidget* parent) : ClickLabel(parent) {
     setAlignment(Qt::AlignCenter);
-    setCursor(Qt::PointingHandCursor);
 }
 
 void ImageButton::setPictures(const QPixmap& normal, const QPixmap& hovered, const QPixmap& pressed) {
@@ -24,8 +22,8 @@ void ImageButton::setMarked(bool marked) {
 }
 
 ImageButton::Look ImageButton::look() const {
-    if (down_) return Look::Pressed;
-    if (hover_) return Look::Hovered;
+    if (isDown()) return Look::Pressed;
+    if (isHovered()) return Look::Hovered;
     return marked_ ? Look::Pressed : Look::Normal;
 }
 
@@ -39,32 +37,6 @@ const QPixmap& ImageButton::current() const {
         break;
     }
     return normal_;
-}
-
-void ImageButton::enterEvent(QEnterEvent*) {
-    hover_ = true;
-    update();
-    emit entered();
-}
-
-void ImageButton::leaveEvent(QEvent*) {
-    hover_ = false;
-    down_ = false;
-    update();
-    emit left();
-}
-
-void ImageButton::mousePressEvent(QMouseEvent* e) {
-    if (e->button() != Qt::LeftButton) return;
-    down_ = true;
-    update();
-}
-
-void ImageButton::mouseReleaseEvent(QMouseEvent* e) {
-    if (e->button() != Qt::LeftButton || !down_) return;
-    down_ = false;
-    update();
-    if (rect().contains(e->position().toPoint())) emit clicked();
 }
 
 void ImageButton::paintEvent(QPaintEvent* e) {

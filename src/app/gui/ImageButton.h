@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QLabel>
+#include "app/gui/ClickLabel.h"
+
 #include <QPixmap>
 
 namespace krm::gui {
@@ -8,7 +9,7 @@ namespace krm::gui {
 // A skinned button: a picture per state (normal, pointer over it, pressed or marked) with an optional
 // caption drawn on top, inside the contents margins (the label's inset on irregular pictures).
 // Emits clicked() on a left-button release inside the button.
-class ImageButton : public QLabel {
+class ImageButton : public ClickLabel {
     Q_OBJECT
 public:
     enum class Look { Normal, Hovered, Pressed };
@@ -19,28 +20,16 @@ public:
     // Shows the pressed picture while marked (the current page or option) and the pointer is elsewhere.
     void setMarked(bool marked);
     bool isMarked() const { return marked_; }
-    bool isHovered() const { return hover_; }
     // The picture shown now: pressed while the button is held, hovered while the pointer is on it,
     // pressed while marked, normal otherwise.
     Look look() const;
 
-signals:
-    void clicked();
-    void entered();
-    void left();
-
 protected:
-    void enterEvent(QEnterEvent*) override;
-    void leaveEvent(QEvent*) override;
-    void mousePressEvent(QMouseEvent*) override;
-    void mouseReleaseEvent(QMouseEvent*) override;
     void paintEvent(QPaintEvent*) override;
 
 private:
     const QPixmap& current() const;
     QPixmap normal_, hovered_, pressed_;
-    bool hover_ = false;
-    bool down_ = false;
     bool marked_ = false;
 };
 

@@ -105,10 +105,8 @@ const MenuBranch* branch(MenuPanel parent, int tag) {
 // --- FunctionMenuItem ---
 
 FunctionMenuItem::FunctionMenuItem(QWidget* panel, MenuPanel parent, Kind kind, int tag)
-    : QLabel(panel), parent_(parent), kind_(kind), tag_(tag) {
-    setTextFormat(Qt::PlainText);
+    : ClickLabel(panel), parent_(parent), kind_(kind), tag_(tag) {
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    setCursor(Qt::PointingHandCursor);
 }
 
 void FunctionMenuItem::setHighlighted(bool on, const MenuColours& colours) {
@@ -118,28 +116,6 @@ void FunctionMenuItem::setHighlighted(bool on, const MenuColours& colours) {
     pal.setColor(QPalette::Window, colours.hoverBack);
     pal.setColor(QPalette::WindowText, on ? colours.hoverText : colours.text);
     setPalette(pal);
-}
-
-void FunctionMenuItem::enterEvent(QEnterEvent*) {
-    emit entered();
-}
-
-void FunctionMenuItem::leaveEvent(QEvent*) {
-    down_ = false;
-    emit left();
-}
-
-void FunctionMenuItem::mousePressEvent(QMouseEvent* e) {
-    if (e->button() != Qt::LeftButton) return QLabel::mousePressEvent(e);
-    down_ = true;
-    e->accept();
-}
-
-void FunctionMenuItem::mouseReleaseEvent(QMouseEvent* e) {
-    if (e->button() != Qt::LeftButton || !down_) return QLabel::mouseReleaseEvent(e);
-    down_ = false;
-    e->accept();
-    if (rect().contains(e->position().toPoint())) emit clicked();
 }
 
 void FunctionMenuItem::paintEvent(QPaintEvent* e) {

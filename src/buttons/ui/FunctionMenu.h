@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/gui/ClickLabel.h"
+
 #include "buttons/AssignmentEditor.h"
 #include "buttons/FunctionCatalogue.h"
 #include "buttons/MenuLayout.h"
@@ -31,7 +33,7 @@ struct MenuColours {
 
 // One row of a menu panel: a function, a submenu opener, one of the two Pnl_Main actions, or a row of
 // the device-macro or gun-key list.
-class FunctionMenuItem : public QLabel {
+class FunctionMenuItem : public ClickLabel {
     Q_OBJECT
 public:
     enum class Kind { Function, Branch, UserDefined, GunPage, DeviceMacro, GunKeyEntry };
@@ -49,16 +51,7 @@ public:
     void setHighlighted(bool on, const MenuColours& colours);
     bool highlighted() const { return highlighted_; }
 
-signals:
-    void entered();
-    void left();
-    void clicked();
-
 protected:
-    void enterEvent(QEnterEvent*) override;
-    void leaveEvent(QEvent*) override;
-    void mousePressEvent(QMouseEvent*) override;
-    void mouseReleaseEvent(QMouseEvent*) override;
     void paintEvent(QPaintEvent*) override;
 
 private:
@@ -67,7 +60,6 @@ private:
     int tag_;
     int row_ = 0;
     bool highlighted_ = false;
-    bool down_ = false;
 };
 
 // The cascading function menu: Pnl_Main and the panels and lists it opens, as children of the main

@@ -7,7 +7,7 @@
 #include "app/gui/SkinWidgets.h"
 #include "buttons/FunctionCodes.h"
 #include "buttons/MenuLayout.h"
-#include "buttons/ui/ClickLabel.h"
+#include "app/gui/ClickLabel.h"
 #include "buttons/ui/FunctionMenu.h"
 #include "buttons/ui/KeyComboDialogView.h"
 #include "device/UiPort.h"

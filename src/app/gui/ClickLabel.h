@@ -4,12 +4,16 @@
 
 namespace krm::gui {
 
-// A transparent label that reports the pointer coming and going and a left click (press and release
-// inside it): the key labels, the mode-switch captions and their tick pictures.
+// A label that reports the pointer coming and going and a left click (press and release inside it).
+// The base of every clickable skinned control: image buttons, key labels, mode-switch captions and
+// their tick pictures, function menu items.
 class ClickLabel : public QLabel {
     Q_OBJECT
 public:
     explicit ClickLabel(QWidget* parent = nullptr);
+
+    bool isHovered() const { return hover_; }
+    bool isDown() const { return down_; }
 
 signals:
     void clicked();
@@ -23,6 +27,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent*) override;
 
 private:
+    bool hover_ = false;
     bool down_ = false;
 };
 
