@@ -6,12 +6,6 @@
 namespace krm {
 
 namespace {
-std::string lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 std::string_view trim(std::string_view s) {
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
@@ -32,7 +26,7 @@ IniFile IniFile::parse(std::string_view text) {
         if (line.front() == '[') {
             auto close = line.find(']');
             section = std::string(trim(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1)));
-            ini.sections_.try_emplace(lower(section));
+            ini.sections_.try_emplace(foldCase(section));
             continue;
         }
         auto eq = line.find('=');
@@ -43,12 +37,12 @@ IniFile IniFile::parse(std::string_view text) {
 }
 
 void IniFile::add(std::string_view section, std::string_view key, std::string_view value) {
-    Section& s = sections_[lower(section)];
-    if (s.values.try_emplace(lower(key), std::string(value)).second) s.order.emplace_back(key);
+    Section& s = sections_[foldCase(section)];
+    if (s.values.try_emplace(foldCase(key), std::string(value)).second) s.order.emplace_back(key);
 }
 
 const IniFile::Section* IniFile::find(std::string_view section) const {
-    auto it = sections_.find(lower(section));
+    auto it = sections_.find(foldCase(section));
     return it == sections_.end() ? nullptr : &it->second;
 }
 
@@ -57,7 +51,7 @@ bool IniFile::hasSection(std::string_view section) const { return find(section) 
 std::optional<std::string> IniFile::text(std::string_view section, std::string_view key) const {
     const Section* s = find(section);
     if (!s) return std::nullopt;
-    auto it = s->values.find(lower(key));
+    auto it = s->values.find(foldCase(key));
     if (it == s->values.end()) return std::nullopt;
     return it->second;
 }
@@ -71,6 +65,12 @@ std::optional<long> IniFile::integer(std::string_view section, std::string_view 
 std::vector<std::string> IniFile::keys(std::string_view section) const {
     const Section* s = find(section);
     return s ? s->order : std::vector<std::string>{};
+}
+
+std::string foldCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
 }
 
 std::optional<long> parseDecimal(std::string_view text) {

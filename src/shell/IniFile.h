@@ -35,6 +35,9 @@ private:
     std::unordered_map<std::string, Section> sections_; // lower-case name -> section
 };
 
+// ASCII letters in lower case: how section, key, picture and resource names are compared.
+std::string foldCase(std::string_view text);
+
 // Plain decimal conversion: optional sign and digits, nothing else (surrounding blanks allowed).
 std::optional<long> parseDecimal(std::string_view text);
 

@@ -1,17 +1,11 @@
 #include "shell/SkinPass.h"
 
+#include "shell/IniFile.h"
+
 #include <cctype>
 #include <climits>
 
 namespace krm {
-
-namespace {
-std::string lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-} // namespace
 
 std::string concat(std::string_view a, std::string_view b) {
     std::string out;
@@ -34,7 +28,7 @@ SkinKeys::SkinKeys(const IniFile& ini, std::string section, SkinLayout& layout)
 }
 
 std::optional<long> SkinKeys::get(std::string_view key) {
-    std::string folded = lower(key);
+    std::string folded = foldCase(key);
     if (auto value = ini_.integer(section_, key)) {
         layout_.remembered_[folded] = *value;
         return value;

@@ -2,6 +2,8 @@
 
 #include "shell/ResourceTable.h"
 
+#include "shell/IniFile.h"
+
 #include <array>
 #include <cctype>
 
@@ -86,12 +88,6 @@ constexpr std::array kTable = {
     PictureEntry{"MSG", {530, 200}},
 };
 
-std::string lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 std::uint32_t bigEndian32(const unsigned char* p) {
     return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
 }
@@ -133,11 +129,11 @@ PictureSizes PictureSizes::fromResources() {
 }
 
 void PictureSizes::set(std::string_view name, PictureSize size) {
-    sizes_[lower(name)] = size;
+    sizes_[foldCase(name)] = size;
 }
 
 PictureSize PictureSizes::operator()(std::string_view name) const {
-    auto it = sizes_.find(lower(name));
+    auto it = sizes_.find(foldCase(name));
     return it == sizes_.end() ? PictureSize{} : it->second;
 }
 
