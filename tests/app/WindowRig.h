@@ -6,6 +6,7 @@
 #include "device/ProtocolTrace.h"
 #include "device/SimulatedMouse.h"
 #include "shell/Session.h"
+#include "support/SessionRig.h"
 #include "support/TraceSummary.h"
 
 #include <QStringList>
@@ -32,11 +33,7 @@ struct WindowRig {
         }
     }
 
-    static Branding bothVariants() {
-        Branding b;
-        b.IC_Config_Type = 0;
-        return b;
-    }
+    static Branding bothVariants() { return SessionRig::bothVariants(); }
 
     std::vector<std::string> lines() const { return traceLines(traceText.str()); }
     // The command reports sent (feature reports starting 0x40).
