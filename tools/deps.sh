@@ -4,6 +4,7 @@ KRM_PACKAGES=(
     qt6-base-dev qt6-svg-dev libhidapi-dev libpng-dev zlib1g-dev
     libgtest-dev nlohmann-json3-dev
     fonts-dejavu-core fonts-wqy-microhei
+    help2man zsh
 )
 
 # Installs the packages that are missing; quiet (and no apt-get update) when all are present.

@@ -8,6 +8,7 @@
 #include "shell/Session.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 #include <cstdlib>
@@ -54,6 +55,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("krmconfig"));
     QApplication::setApplicationDisplayName(QStringLiteral("Gaming Mouse"));
+    // The installed desktop entry and icon carry the application id; desktops match the window to them.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.krm.krmconfig"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));
 
     const bool screenshots = !options.screenshots.empty();
     krm::gui::SingleInstance instance(QString::fromLatin1(krm::gui::MainWindow::kWindowTitle));
