@@ -2,10 +2,21 @@
 # Installs what is missing, builds, and runs every test.
 #   ./test.sh             all tests (core and views) in build/
 #   ./test.sh --sanitize  the core tests with AddressSanitizer and UBSan in build-sanitize/
+#   ./test.sh --package   the Debian package in build-package/, its contents checked and lintian run
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh
 krm_ensure_packages "${KRM_PACKAGES[@]}"
+
+if [[ "${1:-}" == "--package" ]]; then
+    krm_ensure_packages "${KRM_PACKAGING_PACKAGES[@]}"
+    cmake -S . -B build-package -G Ninja -DCMAKE_INSTALL_PREFIX=/usr -DKRM_BUILD_TESTS=OFF >/dev/null
+    cmake --build build-package -j2
+    rm -f build-package/*.deb
+    (cd build-package && cpack -G DEB >/dev/null)
+    tests/packaging/check_deb.sh build-package/*.deb
+    exit
+fi
 
 if [[ "${1:-}" == "--sanitize" ]]; then
     cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKRM_SANITIZE=ON -DKRM_BUILD_GUI=OFF >/dev/null

@@ -6,6 +6,8 @@ KRM_PACKAGES=(
     fonts-dejavu-core fonts-wqy-microhei
     help2man zsh
 )
+# ... and what ./test.sh --package needs to build the Debian package and check it.
+KRM_PACKAGING_PACKAGES=(dpkg-dev file desktop-file-utils appstream lintian)
 
 # Installs the packages that are missing; quiet (and no apt-get update) when all are present.
 krm_ensure_packages() {
