@@ -48,5 +48,14 @@ check "krmctl dump --" "--json"
 check "krmctl assign " ""
 check "krmctl info " ""
 
+# A later krmctl with another option that takes a value: its value is not taken for the command.
+later=$scratch/krmctl-later
+printf '#!/bin/sh\n"%s" --help | sed "/^  --trace/a\\  --sim-fault KIND[@N]      fail reports on purpose"\n' "$2" >"$later"
+chmod +x "$later"
+krmctl=$later
+check "krmctl --sim" "--sim-fault --sim-image --simulate --simulate="
+check "krmctl --sim-fault refuse-all in" "info inspect"
+check "krmctl --sim-fault " ""
+
 ((failures == 0)) && echo "all completions as expected"
 exit $((failures != 0))
