@@ -325,7 +325,7 @@ void MainWindow::fitWindowTo(int container) {
     }
     auto& mask = masks_[static_cast<std::size_t>(session_.language() - 1)];
     if (mask.isNull()) {
-        const QImage image = resourcePixmap(qstr(lookPicture(session_.language(), "BackGround"))).toImage();
+        const QImage image = resourceImage(qstr(lookPicture(session_.language(), "BackGround")));
         const QImage rgb = image.isNull() ? background_.toImage() : image;
         mask = colourKeyMask(rgb);
     }
