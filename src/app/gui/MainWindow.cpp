@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QUrl>
@@ -446,6 +447,12 @@ void MainWindow::mouseMoveEvent(QMouseEvent* e) {
 
 void MainWindow::mouseReleaseEvent(QMouseEvent*) {
     dragging_ = false;
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* e) {
+    if (e->key() != Qt::Key_Escape) return QWidget::keyPressEvent(e);
+    closeMenus();
+    e->accept();
 }
 
 } // namespace krm::gui

@@ -3,11 +3,11 @@
 
 #include "buttons/ui/KeyPageView.h"
 
+#include "app/gui/ClickLabel.h"
 #include "app/gui/QtImages.h"
 #include "app/gui/SkinWidgets.h"
 #include "buttons/FunctionCodes.h"
 #include "buttons/MenuLayout.h"
-#include "app/gui/ClickLabel.h"
 #include "buttons/ui/FunctionMenu.h"
 #include "buttons/ui/KeyComboDialogView.h"
 #include "device/UiPort.h"
@@ -84,6 +84,7 @@ void KeyPageView::build() {
         auto* tick = new ClickLabel(page1_);
         tick->setObjectName(QStringLiteral("Img_ComboKey%1").arg(n));
         tick->setScaledContents(true);
+        tick->setFocusPolicy(Qt::NoFocus); // the keyboard reaches the option through its caption
         auto* label = new ClickLabel(page1_);
         label->setObjectName(QStringLiteral("IB_ComboKey%1").arg(n));
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -140,8 +141,12 @@ void KeyPageView::applySkin(const QString& fontFamily) {
 }
 
 void KeyPageView::refresh() {
-    for (int n = 1; n <= 12; ++n)
-        keys_[static_cast<std::size_t>(n - 1)]->setText(qs(session_.assignments.keyCaption(n)));
+    for (int n = 1; n <= 12; ++n) {
+        ClickLabel* key = keys_[static_cast<std::size_t>(n - 1)];
+        key->setText(qs(session_.assignments.keyCaption(n)));
+        // What a screen reader says: the rolling caption would be read from wherever it has rolled to.
+        key->setAccessibleName(QStringLiteral("Key %1: %2").arg(n).arg(key->text().simplified()));
+    }
     for (int n = 1; n <= 8; ++n) {
         const bool on = session_.assignments.toggleOn(n);
         togglePictures_[static_cast<std::size_t>(n - 1)]->setPixmap(
@@ -203,6 +208,8 @@ void KeyPageView::keyClicked(int button) {
         placeMenuAtLabel({at.x(), at.y(), label->width(), label->height()},
                          {menuSize.width(), menuSize.height()}, {window_->width(), window_->height()});
     menu_->open(QPoint(corner.x, corner.y), MenuTarget::MainPage);
+    // Only the keyboard gives a key label the focus: a menu opened from it is walked with the keyboard.
+    if (label->hasFocus()) menu_->focusFirstItem();
 }
 
 void KeyPageView::openMenuPath(int button, const std::vector<int>& tagsOrBranches) {
