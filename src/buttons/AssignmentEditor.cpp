@@ -1,4 +1,5 @@
 #include "buttons/AssignmentEditor.h"
+#include "base/Bits.h"
 
 #include "buttons/FunctionCatalogue.h"
 #include "buttons/FunctionCodes.h"
@@ -46,12 +47,19 @@ AssignmentEditor::AssignmentEditor(EditorState& state, const TextSource& texts,
 
 void AssignmentEditor::loadFromImage(std::span<const std::uint8_t, kImageSize> image) {
     auto read = [&](std::size_t offset) {
-        return CodeText(image.subspan(offset).first<4>());
+        return codeText(image.subspan(offset).first<4>());
     };
     for (int p = 1; p <= codes::kProfileCount; ++p)
         for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
             codes_[idx(p)][idx(k)] = read(codes::buttonOffset(p, k));
     for (int n = 1; n <= codes::kComboKeyCount; ++n) comboCodes_[idx(n)] = read(codes::comboKeyOffset(n));
+    refreshCaptions();
+}
+
+void AssignmentEditor::loadFromCopies(const SectionCopies& copies) {
+    for (int p = 1; p <= codes::kProfileCount; ++p)
+        for (int k = 1; k <= codes::kButtonsPerProfile; ++k) codes_[idx(p)][idx(k)] = codeText(ProfileCode(copies, p, k));
+    for (int n = 1; n <= codes::kComboKeyCount; ++n) comboCodes_[idx(n)] = codeText(ComboKeyCode(copies, n));
     refreshCaptions();
 }
 
@@ -123,8 +131,8 @@ void AssignmentEditor::setTableCaption(int profile, int button, const std::strin
 }
 
 void AssignmentEditor::storeButton(int profile, int button, const CodeBytes& bytes, EditOutcome& out) {
-    codes_[idx(profile)][idx(button)] = CodeText(bytes);
-    out.requests.push_back(EditRequest::storeCode(codes::buttonOffset(profile, button), bytes));
+    codes_[idx(profile)][idx(button)] = codeText(bytes);
+    out.requests.push_back(EditRequest::store(codes::buttonOffset(profile, button), bytes));
 }
 
 EditOutcome AssignmentEditor::assign(const CodeBytes& bytes, const std::string& caption, LeftRule rule) {
@@ -133,9 +141,8 @@ EditOutcome AssignmentEditor::assign(const CodeBytes& bytes, const std::string& 
     case MenuTarget::ComboKey: {
         const auto offset = codes::comboKeyOffset(comboKey_);
         comboCaptions_[idx(comboKey_)] = caption;
-        comboCodes_[idx(comboKey_)] = CodeText(bytes);
-        out.requests.push_back(EditRequest::storeCode(offset, bytes));
-        if (!guarded()) out.requests.push_back(EditRequest::writeComboKey(offset, bytes));
+        comboCodes_[idx(comboKey_)] = codeText(bytes);
+        out.requests.push_back(guarded() ? EditRequest::store(offset, bytes) : EditRequest::writeQuad(offset, bytes));
         break;
     }
     case MenuTarget::ProfileTable:
@@ -176,7 +183,7 @@ EditOutcome AssignmentEditor::assign(const CodeBytes& bytes, const std::string& 
 EditOutcome AssignmentEditor::chooseFunction(int tag) {
     const auto* entry = catalogueEntry(tag);
     if (!entry || tag == 0) return {};
-    const auto bytes = ParseCodeText(FunctionCodeForTag(tag, state_, target_ == MenuTarget::ComboKey));
+    const auto bytes = parseCodeText(FunctionCodeForTag(tag, state_, target_ == MenuTarget::ComboKey));
     if (!bytes) return {};
     return assign(*bytes, texts_->text(entry->nameId), LeftRule::Menu);
 }
@@ -185,7 +192,7 @@ EditOutcome AssignmentEditor::chooseDeviceMacro(int slot) {
     if (slot < 0 || slot >= kDeviceMacroSlots) return {};
     const auto& macro = state_.deviceMacros[static_cast<std::size_t>(slot)];
     if (!macro.present) return {};
-    const auto bytes = ParseCodeText("10" + hex4(macro.startAddress) + "00");
+    const auto bytes = parseCodeText("10" + hex4(macro.startAddress) + "00");
     return assign(*bytes, macro.name, LeftRule::MacroList);
 }
 
@@ -215,8 +222,8 @@ EditOutcome AssignmentEditor::userDefined() {
     return out;
 }
 
-EditOutcome AssignmentEditor::ApplyDialogCode(std::string_view code, std::string_view caption) {
-    const auto bytes = ParseCodeText(code);
+EditOutcome AssignmentEditor::applyDialogCode(std::string_view code, std::string_view caption) {
+    const auto bytes = parseCodeText(code);
     if (!bytes) return {};
     return assign(*bytes, std::string(caption), LeftRule::Menu);
 }
@@ -248,7 +255,7 @@ EditOutcome AssignmentEditor::toggleModeSwitch(int n) {
                                                                  : 0x00;
         for (int k = 1; k <= codes::kButtonsPerProfile; ++k) {
             if (!isGun(names[1][idx(k)])) continue;
-            auto bytes = ParseCodeText(codes_[1][idx(k)]);
+            auto bytes = parseCodeText(codes_[1][idx(k)]);
             if (!bytes) continue;
             (*bytes)[3] = mask;
             storeButton(2, k, *bytes, out);
@@ -267,7 +274,7 @@ EditOutcome AssignmentEditor::toggleModeSwitch(int n) {
     if (required.empty() || std::find(current.begin(), current.end(), required) == current.end()) return out;
     if (n == 1) {
         state_.cb_ChangeLEDModeFun = state_.cb_ChangeLEDModeFun == 1 ? 0 : 1;
-        out.followup = Followup::ApplyChangeLEDModeFun;
+        out.followup = Followup::ApplyChangeLedModeFun;
     } else {
         const int item = n - 1;
         state_.cb_ChangeFireFun = state_.cb_ChangeFireFun == item ? 0 : item;

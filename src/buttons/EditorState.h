@@ -1,6 +1,6 @@
 #pragma once
 
-#include "buttons/CodeText.h"
+#include "image/FunctionCode.h"
 #include "image/ImageLayout.h"
 
 #include <array>

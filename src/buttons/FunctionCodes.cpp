@@ -1,4 +1,5 @@
 #include "buttons/FunctionCodes.h"
+#include "base/Bits.h"
 
 #include "buttons/KeyboardTables.h"
 
@@ -178,7 +179,7 @@ std::string FunctionCodeName(std::string_view code, const TextSource& texts, Edi
     if (code == "00000000") return texts.text("Str277");
     if (code == "01010000") return texts.text("Str210");
     if (code == "01020000") return texts.text("Str211");
-    const auto parsed = ParseCodeText(code);
+    const auto parsed = parseCodeText(code);
     if (!parsed) return {};
     const CodeBytes& b = *parsed;
     if (b[0] == 0x01) {

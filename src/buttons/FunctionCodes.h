@@ -1,7 +1,7 @@
 #pragma once
 
 #include "buttons/EditorState.h"
-#include "shell/TextSource.h"
+#include "base/TextSource.h"
 
 #include <span>
 #include <string>

@@ -26,7 +26,7 @@ public:
     void setModifier(Modifier m, bool ticked);
     bool modifierTicked(Modifier m) const { return (modifiers_ & m) != 0; }
 
-    // Confirm: the code and caption to hand to ApplyDialogCode.
+    // Confirm: the code and caption to hand to applyDialogCode.
     Result confirm();
     // Clear: everything back to empty, the result unmarked.
     void clear();

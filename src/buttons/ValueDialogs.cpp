@@ -1,6 +1,7 @@
 #include "buttons/ValueDialogs.h"
+#include "base/Bits.h"
 
-#include "buttons/CodeText.h"
+#include "image/FunctionCode.h"
 #include "buttons/KeyboardTables.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "device/Clock.h"
 #include "device/HidBackend.h"
-#include "shell/GlobalOptions.h"
+#include "base/GlobalOptions.h"
 
 #include <fstream>
 #include <memory>

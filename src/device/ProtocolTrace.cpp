@@ -2,7 +2,7 @@
 
 namespace krm {
 
-std::string hexBytes(std::span<const std::uint8_t> bytes) {
+std::string traceHex(std::span<const std::uint8_t> bytes) {
     static const char digits[] = "0123456789abcdef";
     std::string s;
     s.reserve(bytes.size() * 3);
@@ -15,7 +15,7 @@ std::string hexBytes(std::span<const std::uint8_t> bytes) {
 }
 
 void TracingBackend::line(const char* kind, std::span<const std::uint8_t> bytes, bool ok) {
-    std::string text = std::string(kind) + ' ' + hexBytes(bytes);
+    std::string text = std::string(kind) + ' ' + traceHex(bytes);
     if (!ok) text += " !";
     text += '\n';
     std::lock_guard lock(mutex_);

@@ -1,7 +1,7 @@
 #include "device/SimulatedMouse.h"
 
 #include "image/ImageFiles.h"
-#include "shell/ResourceTable.h"
+#include "base/ResourceTable.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -143,8 +143,8 @@ FunctionCodeText BuildFunctionCodeText(const SectionCopies& c) {
     for (int p = 1; p <= 3; ++p)
         for (int k = 1; k <= 12; ++k)
             t.profiles[static_cast<std::size_t>(p - 1)][static_cast<std::size_t>(k - 1)] =
-                CodeText(ProfileCode(c, p, k));
-    for (int n = 1; n <= 9; ++n) t.comboKeys[static_cast<std::size_t>(n - 1)] = CodeText(ComboKeyCode(c, n));
+                codeText(ProfileCode(c, p, k));
+    for (int n = 1; n <= 9; ++n) t.comboKeys[static_cast<std::size_t>(n - 1)] = codeText(ComboKeyCode(c, n));
     return t;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "image/Bits.h"
+#include "image/FunctionCode.h"
 #include "image/ImageLayout.h"
 #include "image/SectionDefaults.h"
 

@@ -1,6 +1,7 @@
 #include "image/DefaultImages.h"
+#include "base/Bits.h"
 
-#include "shell/ResourceTable.h"
+#include "base/ResourceTable.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -13,7 +14,7 @@ const ConfigImage& DefaultImageSet::image(Variant v, int k) const {
 }
 
 UsbIds UsbIdsOf(const ConfigImage& image) {
-    return UsbIds{ReadBE16(image, 0), ReadBE16(image, 2)};
+    return UsbIds{readBe16(image, 0), readBe16(image, 2)};
 }
 
 std::string DefaultImageName(Variant v, int k) {

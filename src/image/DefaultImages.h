@@ -30,7 +30,7 @@ UsbIds UsbIdsOf(const ConfigImage& image);
 std::string DefaultImageName(Variant v, int k);
 
 // Read the six embedded images into `out` and give the ids for entry 1 of the device id table: those
-// of R210B image 1 when the branding value IC_Config_Type is 1, of R230B image 1 otherwise.
+// of R210B image 1 when the branding value icConfigType is 1, of R230B image 1 otherwise.
 // Throws std::runtime_error when an image is missing or not 2048 bytes (a broken build).
 UsbIds LoadDefaultImages(DefaultImageSet& out, int icConfigType);
 
@@ -43,7 +43,7 @@ const ConfigImage& RestoreSourceImage(const DefaultImageSet& images, std::option
 void PrepareRestore(ImageState& state, const DefaultImageSet& images, std::optional<Variant> variant, int k,
                     const DefaultInputs& in);
 
-// The in-memory part of the regeneration for a new LED type (TLDefaultParameter): every checksummed
+// The in-memory part of the regeneration for a new LED type (regenerateForLedType): every checksummed
 // section and the fire-key block are generated for in.ledType, the code text is rebuilt, the macro block
 // copy is emptied, the copies are packed into state.image, and the ten fire-macro bodies are zeroed in
 // memory (the fire-macro area buffer, and so the mouse, keep the fire macros). The caller then writes

@@ -1,6 +1,7 @@
 #include "image/ExternalData.h"
+#include "base/Bits.h"
 
-#include "image/Bits.h"
+#include "image/FunctionCode.h"
 #include "image/ImageFields.h"
 
 #include <algorithm>
@@ -9,9 +10,9 @@ namespace krm {
 
 void CheckEEPatchCodeSection(std::span<std::uint8_t, image::kPatchBlockLength> block,
                              std::span<const std::uint8_t> code) {
-    WriteBE16(block, 0, static_cast<std::uint16_t>(image::kPatchCodeOffset));
-    WriteBE16(block, 4, 0x001A);
-    WriteBE16(block, 6, PatchCodeChecksum(code));
+    writeBe16(block, 0, static_cast<std::uint16_t>(image::kPatchCodeOffset));
+    writeBe16(block, 4, 0x001A);
+    writeBe16(block, 6, PatchCodeChecksum(code));
 }
 
 FileResult<PatchFile> ReadPatchFile(const std::string& path, const ImageLayout& layout) {

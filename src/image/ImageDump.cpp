@@ -1,6 +1,7 @@
 #include "image/ImageDump.h"
+#include "base/Bits.h"
 
-#include "image/Bits.h"
+#include "image/FunctionCode.h"
 #include "image/ImageFields.h"
 
 #include <sstream>
@@ -12,11 +13,11 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 std::string hex2(std::uint8_t b) {
-    return HexBytes(std::span<const std::uint8_t>(&b, 1));
+    return hexBytes(std::span<const std::uint8_t>(&b, 1));
 }
 std::string hex4(std::uint16_t v) {
     const std::uint8_t b[] = {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v & 0xFF)};
-    return HexBytes(b);
+    return hexBytes(b);
 }
 
 // The product string is 8-bit text; shown as Latin-1 so that any byte prints.
@@ -36,8 +37,8 @@ std::string latin1ToUtf8(const std::string& s) {
 
 Json code(const FunctionCode& c, const DumpContext& ctx) {
     Json j;
-    j["code"] = CodeText(c);
-    if (ctx.functionName) j["name"] = ctx.functionName(CodeText(c));
+    j["code"] = codeText(c);
+    if (ctx.functionName) j["name"] = ctx.functionName(codeText(c));
     return j;
 }
 
@@ -164,15 +165,15 @@ nlohmann::ordered_json DumpImageJson(const ImageState& state, const DumpContext&
         id["device_vendor_id"] = hex4(ctx.deviceIds->vendorId);
         id["device_product_id"] = hex4(ctx.deviceIds->productId);
     }
-    id["vendor_id"] = hex4(ReadBE16(v, vendor::kVendorId));
-    id["product_id"] = hex4(ReadBE16(v, vendor::kProductId));
+    id["vendor_id"] = hex4(readBe16(v, vendor::kVendorId));
+    id["product_id"] = hex4(readBe16(v, vendor::kProductId));
     id["product_string"] = latin1ToUtf8(ProductString(v));
     id["factory_vendor_code"] = FactoryVendorCode(c.fireKey);
     id["factory_product_code"] = FactoryProductCode(c.fireKey);
     root["identity"] = id;
 
     root["sections"] = sectionStatus(state.lastUnpack);
-    root["option_bytes"] = HexBytes(std::span<const std::uint8_t>(v).subspan(4, 5), " ");
+    root["option_bytes"] = hexBytes(std::span<const std::uint8_t>(v).subspan(4, 5), " ");
     root["options"] = options(v);
 
     Json regs;
@@ -260,7 +261,7 @@ nlohmann::ordered_json DumpImageJson(const ImageState& state, const DumpContext&
         Json m{{"macro", i + 1}};
         if (c.layout.firstBodyOffset > 0)
             m["name"] = DecodeName16(c.fireMacroNames[static_cast<std::size_t>(i)]);
-        m["body"] = HexBytes(c.fireMacroBodies[static_cast<std::size_t>(i)], " ");
+        m["body"] = hexBytes(c.fireMacroBodies[static_cast<std::size_t>(i)], " ");
         fire.push_back(m);
     }
     root["fire_macros"] = fire;

@@ -1,4 +1,5 @@
 #include "image/ImageFields.h"
+#include "base/Bits.h"
 
 #include <numeric>
 
@@ -134,7 +135,7 @@ std::span<const OptionField> OptionFields() {
 }
 
 int ReadOption(const OptionField& f, std::span<const std::uint8_t> vendorCopy) {
-    return ReadBits(vendorCopy[f.offset], f.high, f.low);
+    return readBits(vendorCopy[f.offset], f.high, f.low);
 }
 
 std::string_view OptionText(const OptionField& f, int value) {
@@ -146,7 +147,7 @@ std::span<const RegisterField> SensorRegisters() {
 }
 
 int ReportRateHz(std::span<const std::uint8_t> v) {
-    return 125 << ReadBits(v[4], 5, 4);
+    return 125 << readBits(v[4], 5, 4);
 }
 
 DpiLevels DecodeDpiLevels(std::span<const std::uint8_t> v) {
@@ -177,12 +178,12 @@ Rgb DpiLevelColour(std::span<const std::uint8_t> v, int level) {
 
 std::string RgbHex(Rgb c) {
     const std::uint8_t bytes[] = {c.r, c.g, c.b};
-    return HexBytes(bytes);
+    return hexBytes(bytes);
 }
 
 Breathing DecodeBreathing(std::span<const std::uint8_t> v) {
-    return Breathing{ReadBE16(v, vendor::kBreathLowBright), ReadBE16(v, vendor::kBreathHighBright),
-                     ReadBE16(v, vendor::kBreathLowHold), ReadBE16(v, vendor::kBreathHighHold),
+    return Breathing{readBe16(v, vendor::kBreathLowBright), readBe16(v, vendor::kBreathHighBright),
+                     readBe16(v, vendor::kBreathLowHold), readBe16(v, vendor::kBreathHighHold),
                      v[vendor::kStepTime]};
 }
 
@@ -201,16 +202,16 @@ std::string ProductString(std::span<const std::uint8_t> v) {
 
 LedTypeByte DecodeLedType(std::uint8_t b) {
     const int mode = b & 0x0F;
-    switch (ReadBits(b, 7, 6)) {
+    switch (readBits(b, 7, 6)) {
     case 0:
         return {LedType::RGB, mode, 0};
     case 1:
         return {LedType::Sync, mode, 0};
     case 2:
-        if (ReadBits(b, 5, 4) == 0) return {LedType::MCULED, mode, 0};
+        if (readBits(b, 5, 4) == 0) return {LedType::MCULED, mode, 0};
         [[fallthrough]];
     default:
-        return {LedType::NT, mode, ReadBits(b, 6, 4) + 1};
+        return {LedType::NT, mode, readBits(b, 6, 4) + 1};
     }
 }
 
@@ -241,11 +242,11 @@ int FireMacroYAdjust(std::span<const std::uint8_t> u, int i) {
 
 FireKeyBlockSlot ReadFireKeySlot(std::span<const std::uint8_t> f, int slot) {
     const std::size_t at = 2 + 3 * static_cast<std::size_t>(slot - 1);
-    return FireKeyBlockSlot{f[at] + 1, ReadBE16(f, at + 1)};
+    return FireKeyBlockSlot{f[at] + 1, readBe16(f, at + 1)};
 }
 
 PatchDescriptor DecodePatchDescriptor(std::span<const std::uint8_t> p) {
-    return PatchDescriptor{ReadBE16(p, 0), ReadBE16(p, 2), ReadBE16(p, 4), ReadBE16(p, 6)};
+    return PatchDescriptor{readBe16(p, 0), readBe16(p, 2), readBe16(p, 4), readBe16(p, 6)};
 }
 
 McuLed DecodeMcuLed(std::span<const std::uint8_t> p) {

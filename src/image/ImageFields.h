@@ -1,6 +1,6 @@
 #pragma once
 
-#include "image/Bits.h"
+#include "image/FunctionCode.h"
 #include "image/ConfigImage.h"
 #include "image/SectionDefaults.h"
 

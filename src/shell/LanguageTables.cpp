@@ -1,7 +1,7 @@
 #include "shell/LanguageTables.h"
 
 #include "shell/LanguageTableReader.h"
-#include "shell/ResourceTable.h"
+#include "base/ResourceTable.h"
 
 #include <array>
 #include <mutex>

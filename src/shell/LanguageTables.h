@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/IniFile.h"
-#include "shell/TextSource.h"
+#include "base/IniFile.h"
+#include "base/TextSource.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "app/gui/ImageButton.h"
+#include "widgets/ImageButton.h"
 #include "app/WindowRig.h"
 #include "image/SectionDefaults.h"
 
@@ -24,7 +24,7 @@ private slots:
 
         // The first poll finds the mouse and reads its image: the pages uncover, DevTimer takes over.
         w.devTimerTimer();
-        QCOMPARE(rig.session.presence.chipModel(), std::string("R210B"));
+        QCOMPARE(rig.session.presence().chipModel(), std::string("R210B"));
         QVERIFY(!w.pagesCovered());
         QVERIFY(!w.devTimerFirst().isActive());
         QVERIFY(w.devTimer().isActive());

@@ -1,5 +1,5 @@
-#include "app/gui/ImageButton.h"
-#include "app/gui/QtImages.h"
+#include "widgets/ImageButton.h"
+#include "widgets/QtImages.h"
 #include "app/WindowRig.h"
 
 #include <QtTest>
@@ -125,7 +125,7 @@ private slots:
     void captionsRollUnderThePointerWhenBrandedOn() {
         for (bool rolling : {true, false}) {
             krm::Branding branding = WindowRig::bothVariants();
-            branding.TR_Enable = rolling;
+            branding.textRolling = rolling;
             WindowRig rig(branding);
             ImageButton* adv = button(rig, "Btn_Adv_1");
             hover(adv);

@@ -51,7 +51,7 @@ protected:
         editor.loadFromImage(image);
     }
     EditRequest store(int profile, int button, CodeBytes b) {
-        return EditRequest::storeCode(codes::buttonOffset(profile, button), b);
+        return EditRequest::store(codes::buttonOffset(profile, button), b);
     }
 
     test::FakeTexts texts;
@@ -132,12 +132,12 @@ TEST_F(AssignmentEditorTest, UserDefinedOpensTheDialogUnlessItWouldTakeTheLastLe
     EXPECT_EQ(out.followup, Followup::OpenKeyComboDialog);
     EXPECT_TRUE(out.coverWindow);
 
-    out = editor.ApplyDialogCode("02030604", "Ctrl+Shift+C+A");
+    out = editor.applyDialogCode("02030604", "Ctrl+Shift+C+A");
     EXPECT_EQ(out.requests, (std::vector<EditRequest>{store(1, 1, {0x02, 0x03, 0x06, 0x04}),
                                                       EditRequest::profileRewrite()}));
     EXPECT_EQ(editor.keyCaption(1), "Ctrl+Shift+C+A");
     EXPECT_EQ(editor.tableCaption(1, 1), "Ctrl+Shift+C+A");
-    EXPECT_TRUE(editor.ApplyDialogCode("0203060", "x").requests.empty());
+    EXPECT_TRUE(editor.applyDialogCode("0203060", "x").requests.empty());
 }
 
 TEST_F(AssignmentEditorTest, UserDefinedCannotTakeTheLastLeftButtonOfProfileTwo) {
@@ -146,7 +146,7 @@ TEST_F(AssignmentEditorTest, UserDefinedCannotTakeTheLastLeftButtonOfProfileTwo)
     auto out = editor.userDefined();
     ASSERT_EQ(out.followup, Followup::OpenKeyComboDialog);
     EXPECT_FALSE(out.coverWindow);
-    out = editor.ApplyDialogCode("02000400", "A");
+    out = editor.applyDialogCode("02000400", "A");
     EXPECT_TRUE(out.refused);
     EXPECT_EQ(editor.code(2, 1), "01010000");
     EXPECT_EQ(editor.keyCaption(1), "Left Click");
@@ -159,9 +159,8 @@ TEST_F(AssignmentEditorTest, ComboKeyFourGetsTheOptionedGameModeCode) {
     editor.openFromComboKey(4);
     const auto out = editor.chooseFunction(tags::kProfile2);
     const CodeBytes code{0x07, 0xD1, 0xF0, 0x18};
-    EXPECT_EQ(out.requests, (std::vector<EditRequest>{EditRequest::storeCode(139, code),
-                                                      EditRequest::writeComboKey(139, code),
-                                                      EditRequest::profileRewrite()}));
+    EXPECT_EQ(out.requests,
+              (std::vector<EditRequest>{EditRequest::writeQuad(139, code), EditRequest::profileRewrite()}));
     EXPECT_EQ(editor.comboCaption(4), "Game Mode");
     EXPECT_EQ(editor.comboCode(4), "07D1F018");
 }
@@ -186,7 +185,7 @@ TEST_F(AssignmentEditorTest, NothingIsSentWhileTheRefreshGuardIsSet) {
         c.open();
         const auto out = editor.chooseFunction(1101);
         EXPECT_EQ(out.requests,
-                  std::vector<EditRequest>{EditRequest::storeCode(c.offset, {0x03, 0x00, 0xB7, 0x00})});
+                  std::vector<EditRequest>{EditRequest::store(c.offset, {0x03, 0x00, 0xB7, 0x00})});
         EXPECT_EQ(c.caption(), "Stop");
     }
     EXPECT_EQ(editor.code(3, 7), "0300B700");
@@ -247,7 +246,7 @@ TEST_F(AssignmentEditorTest, MiddleClickToggleSwitchesTheGameModeTrigger) {
     EXPECT_FALSE(editor.toggleOn(2));
 
     out = editor.toggleModeSwitch(1);
-    EXPECT_EQ(out.followup, Followup::ApplyChangeLEDModeFun);
+    EXPECT_EQ(out.followup, Followup::ApplyChangeLedModeFun);
     EXPECT_EQ(state.cb_ChangeLEDModeFun, 1);
     EXPECT_TRUE(editor.toggleOn(1));
 }

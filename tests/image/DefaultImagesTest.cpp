@@ -1,7 +1,8 @@
 #include "image/DefaultImages.h"
+#include "base/Bits.h"
 #include "image/ImageFields.h"
 #include "image/SectionDefaults.h"
-#include "shell/ResourceTable.h"
+#include "base/ResourceTable.h"
 
 #include "ImageFixtures.h"
 
@@ -77,7 +78,7 @@ TEST(DefaultImages, EveryImageIsValidWithTheCommonAreas) {
             EXPECT_EQ(slice(image, 496, 512), std::vector<std::uint8_t>(512, 0)) << what;
             // The patch code agrees with the checksum its descriptor carries, and is the variant's own.
             const auto code = slice(image, 1024, layout.patchCodeLength);
-            EXPECT_EQ(PatchCodeChecksum(code), ReadBE16(image, 1014)) << what;
+            EXPECT_EQ(PatchCodeChecksum(code), readBe16(image, 1014)) << what;
             EXPECT_EQ(code, slice(img(v, 1), 1024, layout.patchCodeLength)) << what;
         }
     }

@@ -1,6 +1,6 @@
 // The shipped skins and pictures: complete, and laid out without clipping or overlapping controls.
-#include "shell/PngImage.h"
-#include "shell/ResourceTable.h"
+#include "base/PngImage.h"
+#include "base/ResourceTable.h"
 #include "shell/Skin.h"
 
 #include <gtest/gtest.h>

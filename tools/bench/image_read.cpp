@@ -49,7 +49,7 @@ double medianReadMs(int latencyUs, int runs) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        if (!commands.BlockRead(0, krm::kImageSize, image, true)) {
+        if (!commands.blockRead(0, krm::kImageSize, image, true)) {
             std::fprintf(stderr, "the read was refused\n");
             std::exit(1);
         }

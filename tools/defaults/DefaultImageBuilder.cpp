@@ -5,8 +5,9 @@
 // section and checksum code so that they load exactly like images read from a mouse.
 
 #include "tools/defaults/DefaultImageBuilder.h"
+#include "base/Bits.h"
 
-#include "image/Bits.h"
+#include "image/FunctionCode.h"
 #include "image/ImageFields.h"
 #include "image/SectionDefaults.h"
 
@@ -157,9 +158,9 @@ constexpr const char* kR230BThirdTable = "01010000 01080002 0691003C 01020000 01
 std::vector<std::uint8_t> buildPatchCode(const ImageLayout& layout, std::span<const std::uint8_t> block) {
     std::vector<std::uint8_t> code(layout.patchCodeLength, 0);
     code[0] = 0x22;
-    const auto wanted = static_cast<std::uint16_t>(ReadBE16(block, 6) ^ 0x015A);
+    const auto wanted = static_cast<std::uint16_t>(readBe16(block, 6) ^ 0x015A);
     unsigned rest = static_cast<std::uint16_t>(wanted - 0x22);
-    const std::size_t end = std::min<std::size_t>(ReadBE16(block, 2), code.size());
+    const std::size_t end = std::min<std::size_t>(readBe16(block, 2), code.size());
     std::size_t at = end;
     while (rest > 0) {
         const unsigned b = std::min(rest, 0xFFu);
@@ -167,7 +168,7 @@ std::vector<std::uint8_t> buildPatchCode(const ImageLayout& layout, std::span<co
         rest -= b;
         if (at <= 1) throw std::logic_error("patch code too small for its checksum");
     }
-    if (PatchCodeChecksum(code) != ReadBE16(block, 6)) throw std::logic_error("patch code checksum mismatch");
+    if (PatchCodeChecksum(code) != readBe16(block, 6)) throw std::logic_error("patch code checksum mismatch");
     return code;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/GlobalOptions.h"
+#include "base/GlobalOptions.h"
 
 #include <string>
 #include <vector>

@@ -4,7 +4,7 @@
 #include "image/ExternalData.h"
 #include "image/ImageDump.h"
 #include "image/ImageFiles.h"
-#include "shell/MouseDump.h"
+#include "session/MouseDump.h"
 
 #include <cstdio>
 #include <string>
@@ -49,7 +49,7 @@ int connected(CtlSession& session, const Context& ctx) {
 }
 
 const char* variantOf(CtlSession& session) {
-    return session.session().presence.chipModel().c_str();
+    return session.session().presence().chipModel().c_str();
 }
 
 } // namespace
@@ -78,7 +78,7 @@ int runSave(Context& ctx) {
     if (!oneFileArgument(ctx, "save", path)) return kUsage;
     CtlSession session;
     if (int rc = connected(session, ctx); rc != kOk) return rc;
-    const OperationResult result = session.operations().saveProfile(fixed(path));
+    const OperationResult result = session.operations().saveProfile(fixed(path), ImageOperations::BinSuffix::AsGiven);
     if (result != OperationResult::Done) return exitCodeFor(result);
     std::printf("%s: the %s mouse's image, %zu bytes\n", path.c_str(), variantOf(session), kImageSize);
     return kOk;
@@ -121,9 +121,9 @@ int runProgram(Context& ctx) {
     CtlSession session;
     if (int rc = connected(session, ctx); rc != kOk) return rc;
     ImageOperations& ops = session.operations();
-    if (const auto loaded = ops.Btn_LoadBINClick(fixed(path)); loaded != OperationResult::Done)
+    if (const auto loaded = ops.loadPatchFile(fixed(path)); loaded != OperationResult::Done)
         return exitCodeFor(loaded);
-    if (int rc = afterRestart(session, ops.Btn_ProgramClick()); rc != kOk) return rc;
+    if (int rc = afterRestart(session, ops.programPatch()); rc != kOk) return rc;
     std::printf("%s programmed into the %s mouse; it restarted and was read again\n", path.c_str(),
                 variantOf(session));
     return kOk;
@@ -136,7 +136,7 @@ int runImportMacros(Context& ctx) {
         return refuseFile("import-macros", block.error, "a 512-byte macro block file");
     CtlSession session;
     if (int rc = connected(session, ctx); rc != kOk) return rc;
-    const auto result = session.operations().Btn_ImportBaseMacroClick(fixed(path));
+    const auto result = session.operations().importMacroBlock(fixed(path));
     if (result != OperationResult::Done) return exitCodeFor(result);
     std::printf("%s: macro block written to the %s mouse\n", path.c_str(), variantOf(session));
     return kOk;
@@ -149,7 +149,7 @@ int runImportGunMacros(Context& ctx) {
         return refuseFile("import-gun-macros", bodies.error, "a gun macro file (ten 24-byte bodies)");
     CtlSession session;
     if (int rc = connected(session, ctx); rc != kOk) return rc;
-    const auto result = session.operations().Btn_ImportGunMacroClick(fixed(path));
+    const auto result = session.operations().importGunMacros(fixed(path));
     if (result != OperationResult::Done) return exitCodeFor(result);
     std::printf("%s: fire-macro area written to the %s mouse\n", path.c_str(), variantOf(session));
     return kOk;

@@ -18,7 +18,7 @@ int runReadImage(Context& ctx) {
 
     // The image as the connection read it. A refused read leaves every byte 0xFF, which no image
     // holds (its first bytes are the USB ids).
-    const ConfigImage& image = session.session().image.image;
+    const ConfigImage& image = session.session().image().image;
     if (std::all_of(image.begin(), image.end(), [](std::uint8_t b) { return b == 0xFF; })) {
         std::fprintf(stderr, "krmctl: the mouse refused the read command\n");
         return kNoMouse;
@@ -28,7 +28,7 @@ int runReadImage(Context& ctx) {
         return kBadFile;
     }
     std::printf("%s: %zu bytes read from the %s mouse\n", ctx.args[0].c_str(), image.size(),
-                session.session().presence.chipModel().c_str());
+                session.session().presence().chipModel().c_str());
     return kOk;
 }
 

@@ -1,8 +1,8 @@
 #include "app/gui/NavigationBar.h"
 
-#include "app/gui/ImageButton.h"
-#include "app/gui/QtImages.h"
-#include "app/gui/SkinWidgets.h"
+#include "widgets/ImageButton.h"
+#include "widgets/QtImages.h"
+#include "widgets/SkinWidgets.h"
 
 #include <QWidget>
 

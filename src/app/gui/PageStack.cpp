@@ -1,6 +1,6 @@
 #include "app/gui/PageStack.h"
 
-#include "app/gui/QtImages.h"
+#include "widgets/QtImages.h"
 #include "shell/SkinPictures.h"
 
 #include <QLabel>

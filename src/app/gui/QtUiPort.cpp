@@ -1,6 +1,6 @@
 #include "app/gui/QtUiPort.h"
 
-#include "app/gui/BusyWindow.h"
+#include "widgets/BusyWindow.h"
 #include "app/gui/MainWindow.h"
 
 #include <QCoreApplication>

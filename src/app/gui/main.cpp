@@ -1,11 +1,11 @@
 #include "app/gui/MainWindow.h"
-#include "app/gui/QtImages.h"
+#include "widgets/QtImages.h"
 #include "app/gui/QtUiPort.h"
 #include "app/gui/SingleInstance.h"
 #include "device/BackendFactory.h"
 #include "device/Clock.h"
-#include "shell/GlobalOptions.h"
-#include "shell/Session.h"
+#include "base/GlobalOptions.h"
+#include "session/Session.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #include "buttons/ui/FunctionMenu.h"
 
-#include "app/gui/SkinWidgets.h"
+#include "widgets/SkinWidgets.h"
 #include "buttons/FunctionCodes.h"
 
 #include <QMouseEvent>
