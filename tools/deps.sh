@@ -1,6 +1,6 @@
 # Debian packages the build, the tests and the program need; sourced by run.sh and test.sh.
 KRM_PACKAGES=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config clang-format clang-tidy
     qt6-base-dev libhidapi-dev libpng-dev zlib1g-dev
     libgtest-dev nlohmann-json3-dev
     fonts-dejavu-core fonts-wqy-microhei

@@ -35,8 +35,10 @@ GlobalOptions parseGlobalOptions(int argc, const char* const* argv, bool withScr
             o.simulate = true;
             std::string v(arg.substr(11));
             for (char& c : v) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            if (v != "R210B" && v != "R230B") fail("--simulate takes R210B or R230B, not " + std::string(arg.substr(11)));
-            else o.simVariant = v;
+            if (v != "R210B" && v != "R230B")
+                fail("--simulate takes R210B or R230B, not " + std::string(arg.substr(11)));
+            else
+                o.simVariant = v;
         } else if (takeValue(i, arg, "--sim-image", o.simImage)) {
         } else if (takeValue(i, arg, "--trace", o.trace)) {
         } else if (withScreenshots && takeValue(i, arg, "--screenshots", o.screenshots)) {

@@ -25,7 +25,8 @@ IniFile IniFile::parse(std::string_view text) {
         if (line.empty() || line.front() == ';' || line.starts_with("//")) continue;
         if (line.front() == '[') {
             auto close = line.find(']');
-            section = std::string(trim(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1)));
+            section = std::string(
+                trim(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1)));
             ini.sections_.try_emplace(foldCase(section));
             continue;
         }
@@ -46,7 +47,9 @@ const IniFile::Section* IniFile::find(std::string_view section) const {
     return it == sections_.end() ? nullptr : &it->second;
 }
 
-bool IniFile::hasSection(std::string_view section) const { return find(section) != nullptr; }
+bool IniFile::hasSection(std::string_view section) const {
+    return find(section) != nullptr;
+}
 
 std::optional<std::string> IniFile::text(std::string_view section, std::string_view key) const {
     const Section* s = find(section);

@@ -8,7 +8,8 @@ namespace krm {
 namespace {
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 } // namespace
@@ -25,7 +26,8 @@ std::optional<ResourceTable::Bytes> ResourceTable::find(std::string_view name) {
 std::vector<std::string> ResourceTable::names() {
     std::vector<std::string> out;
     out.reserve(detail::kResourceRowCount);
-    for (std::size_t i = 0; i < detail::kResourceRowCount; ++i) out.emplace_back(detail::kResourceRows[i].name);
+    for (std::size_t i = 0; i < detail::kResourceRowCount; ++i)
+        out.emplace_back(detail::kResourceRows[i].name);
     std::sort(out.begin(), out.end());
     return out;
 }

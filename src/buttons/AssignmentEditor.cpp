@@ -46,9 +46,7 @@ AssignmentEditor::AssignmentEditor(EditorState& state, const TextSource& texts,
 }
 
 void AssignmentEditor::loadFromImage(std::span<const std::uint8_t, kImageSize> image) {
-    auto read = [&](std::size_t offset) {
-        return codeText(image.subspan(offset).first<4>());
-    };
+    auto read = [&](std::size_t offset) { return codeText(image.subspan(offset).first<4>()); };
     for (int p = 1; p <= codes::kProfileCount; ++p)
         for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
             codes_[idx(p)][idx(k)] = read(codes::buttonOffset(p, k));
@@ -58,17 +56,18 @@ void AssignmentEditor::loadFromImage(std::span<const std::uint8_t, kImageSize> i
 
 void AssignmentEditor::loadFromCopies(const SectionCopies& copies) {
     for (int p = 1; p <= codes::kProfileCount; ++p)
-        for (int k = 1; k <= codes::kButtonsPerProfile; ++k) codes_[idx(p)][idx(k)] = codeText(ProfileCode(copies, p, k));
-    for (int n = 1; n <= codes::kComboKeyCount; ++n) comboCodes_[idx(n)] = codeText(ComboKeyCode(copies, n));
+        for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
+            codes_[idx(p)][idx(k)] = codeText(profileCode(copies, p, k));
+    for (int n = 1; n <= codes::kComboKeyCount; ++n) comboCodes_[idx(n)] = codeText(comboKeyCode(copies, n));
     refreshCaptions();
 }
 
 void AssignmentEditor::refreshCaptions() {
     for (int p = 1; p <= codes::kProfileCount; ++p)
         for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
-            tableCaptions_[idx(p)][idx(k)] = FunctionCodeName(codes_[idx(p)][idx(k)], *texts_, state_);
+            tableCaptions_[idx(p)][idx(k)] = functionCodeName(codes_[idx(p)][idx(k)], *texts_, state_);
     for (int n = 1; n <= codes::kComboKeyCount; ++n)
-        comboCaptions_[idx(n)] = FunctionCodeName(comboCodes_[idx(n)], *texts_, state_);
+        comboCaptions_[idx(n)] = functionCodeName(comboCodes_[idx(n)], *texts_, state_);
     setCurrentProfile(currentProfile_);
 }
 
@@ -81,7 +80,7 @@ void AssignmentEditor::setCurrentProfile(int profile) {
     if (!validProfile(profile)) return;
     currentProfile_ = profile;
     for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
-        keyCaptions_[idx(k)] = FunctionCodeName(codes_[idx(profile)][idx(k)], *texts_, state_);
+        keyCaptions_[idx(k)] = functionCodeName(codes_[idx(profile)][idx(k)], *texts_, state_);
 }
 
 void AssignmentEditor::openFromMainPage(int button) {
@@ -142,7 +141,8 @@ EditOutcome AssignmentEditor::assign(const CodeBytes& bytes, const std::string& 
         const auto offset = codes::comboKeyOffset(comboKey_);
         comboCaptions_[idx(comboKey_)] = caption;
         comboCodes_[idx(comboKey_)] = codeText(bytes);
-        out.requests.push_back(guarded() ? EditRequest::store(offset, bytes) : EditRequest::writeQuad(offset, bytes));
+        out.requests.push_back(guarded() ? EditRequest::store(offset, bytes)
+                                         : EditRequest::writeQuad(offset, bytes));
         break;
     }
     case MenuTarget::ProfileTable:
@@ -183,7 +183,7 @@ EditOutcome AssignmentEditor::assign(const CodeBytes& bytes, const std::string& 
 EditOutcome AssignmentEditor::chooseFunction(int tag) {
     const auto* entry = catalogueEntry(tag);
     if (!entry || tag == 0) return {};
-    const auto bytes = parseCodeText(FunctionCodeForTag(tag, state_, target_ == MenuTarget::ComboKey));
+    const auto bytes = parseCodeText(functionCodeForTag(tag, state_, target_ == MenuTarget::ComboKey));
     if (!bytes) return {};
     return assign(*bytes, texts_->text(entry->nameId), LeftRule::Menu);
 }
@@ -232,7 +232,7 @@ AssignmentEditor::Names AssignmentEditor::displayNames() {
     Names names;
     for (int p = 1; p <= codes::kProfileCount; ++p)
         for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
-            names[idx(p)][idx(k)] = FunctionCodeName(codes_[idx(p)][idx(k)], *texts_, state_);
+            names[idx(p)][idx(k)] = functionCodeName(codes_[idx(p)][idx(k)], *texts_, state_);
     return names;
 }
 
@@ -247,9 +247,9 @@ EditOutcome AssignmentEditor::toggleModeSwitch(int n) {
         if (currentProfile_ != 2) return out;
         auto isGun = [&](const std::string& name) { return isGunOrFireMacroName(name, *texts_); };
         if (std::none_of(current.begin(), current.end(), isGun)) return out;
-        state_.cb_IsGunFireMode = !state_.cb_IsGunFireMode;
-        const int trigger = state_.cb_ChangeFireFun;
-        const std::uint8_t mask = !state_.cb_IsGunFireMode       ? 0x00
+        state_.gunFireMode = !state_.gunFireMode;
+        const int trigger = state_.gameModeTrigger;
+        const std::uint8_t mask = !state_.gunFireMode            ? 0x00
                                   : trigger >= 1 && trigger <= 4 ? 0x08
                                   : trigger == 5 || trigger == 6 ? 0x02
                                                                  : 0x00;
@@ -273,20 +273,20 @@ EditOutcome AssignmentEditor::toggleModeSwitch(int n) {
     const auto required = texts_->text(kRequired[idx(n)]);
     if (required.empty() || std::find(current.begin(), current.end(), required) == current.end()) return out;
     if (n == 1) {
-        state_.cb_ChangeLEDModeFun = state_.cb_ChangeLEDModeFun == 1 ? 0 : 1;
-        out.followup = Followup::ApplyChangeLedModeFun;
+        state_.ledModeCombination = state_.ledModeCombination == 1 ? 0 : 1;
+        out.followup = Followup::ApplyLedModeCombination;
     } else {
         const int item = n - 1;
-        state_.cb_ChangeFireFun = state_.cb_ChangeFireFun == item ? 0 : item;
-        out.followup = Followup::ApplyChangeFireFun;
+        state_.gameModeTrigger = state_.gameModeTrigger == item ? 0 : item;
+        out.followup = Followup::ApplyGameModeTrigger;
     }
     return out;
 }
 
 bool AssignmentEditor::toggleOn(int n) const {
-    if (n == 1) return state_.cb_ChangeLEDModeFun == 1;
-    if (n >= 2 && n <= 7) return state_.cb_ChangeFireFun == n - 1;
-    if (n == 8) return state_.cb_IsGunFireMode;
+    if (n == 1) return state_.ledModeCombination == 1;
+    if (n >= 2 && n <= 7) return state_.gameModeTrigger == n - 1;
+    if (n == 8) return state_.gunFireMode;
     return false;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "buttons/EditorState.h"
-#include "session/EditRequest.h"
 #include "base/TextSource.h"
+#include "buttons/EditorState.h"
 #include "session/Editor.h"
+#include "session/EditRequest.h"
 
 #include <array>
 #include <cstdint>

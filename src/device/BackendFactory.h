@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/GlobalOptions.h"
 #include "device/Clock.h"
 #include "device/HidBackend.h"
-#include "base/GlobalOptions.h"
 
 #include <fstream>
 #include <memory>

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/TextSource.h"
 #include "device/Clock.h"
 #include "device/DeviceCommands.h"
 #include "device/DeviceIdTable.h"
 #include "device/UiPort.h"
 #include "image/ImageLayout.h"
-#include "base/TextSource.h"
 
 #include <cstdint>
 #include <functional>

@@ -7,8 +7,7 @@
 namespace krm {
 
 namespace {
-template <typename F>
-void call(const F& fn) {
+template <typename F> void call(const F& fn) {
     if (fn) fn();
 }
 } // namespace
@@ -16,7 +15,7 @@ void call(const F& fn) {
 void ImageTransfer::replaceImage(const ConfigImage& image) {
     const bool wasGuarded = refreshGuard_;
     refreshGuard_ = true;
-    ReplaceImage(state_, image, hooks.defaultInputs ? hooks.defaultInputs() : DefaultInputs{});
+    krm::replaceImage(state_, image, hooks.defaultInputs ? hooks.defaultInputs() : DefaultInputs{});
     call(hooks.imageReplaced);
     refreshGuard_ = wasGuarded;
 }
@@ -66,8 +65,9 @@ void ImageTransfer::profileRewrite(bool withFireKeyBlock) {
     auto& copies = state_.copies;
     std::array<std::uint8_t, image::kProfilesLength> block{};
     for (std::size_t p = 0; p < 3; ++p) {
-        StoreSectionChecksum(copies.profiles[p]);
-        std::copy(copies.profiles[p].begin(), copies.profiles[p].end(), block.begin() + p * image::kProfileLength);
+        storeSectionChecksum(copies.profiles[p]);
+        std::copy(copies.profiles[p].begin(), copies.profiles[p].end(),
+                  block.begin() + p * image::kProfileLength);
     }
     commands_.blockWrite(image::kProfileOffset, image::kProfilesLength, block);
     if (withFireKeyBlock) commands_.blockWrite(image::kFireKeyOffset, image::kFireKeyLength, copies.fireKey);
@@ -78,13 +78,13 @@ void ImageTransfer::profileRewrite(bool withFireKeyBlock) {
 
 void ImageTransfer::vendorSectionRewrite() {
     if (refreshGuard_) return;
-    StoreSectionChecksum(state_.copies.vendor);
+    storeSectionChecksum(state_.copies.vendor);
     commands_.writeImageRange(0, image::kVendorOffset, image::kVendorLength, state_.copies.vendor);
 }
 
 void ImageTransfer::userSectionRewrite() {
     if (refreshGuard_) return;
-    StoreSectionChecksum(state_.copies.user);
+    storeSectionChecksum(state_.copies.user);
     commands_.writeImageRange(0, image::kUserOffset, image::kUserLength, state_.copies.user);
 }
 

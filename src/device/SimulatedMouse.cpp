@@ -1,7 +1,7 @@
 #include "device/SimulatedMouse.h"
 
-#include "image/ImageFiles.h"
 #include "base/ResourceTable.h"
+#include "image/ImageFiles.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -31,7 +31,7 @@ constexpr Section kChecksummed[] = {
 };
 
 void fixChecksum(SimulatedMouse::Image& img, std::size_t offset, std::size_t length) {
-    img[offset + length - 1] = SectionChecksum(std::span<const std::uint8_t>(img.data() + offset, length));
+    img[offset + length - 1] = sectionChecksum(std::span<const std::uint8_t>(img.data() + offset, length));
 }
 
 std::string variantPrefix(Variant v) {
@@ -442,7 +442,7 @@ void SimulatedMouse::writeImageLocked(std::size_t address, std::span<const std::
 void SimulatedMouse::persistLocked() {
     dirty_ = false;
     if (imageFile_.empty()) return;
-    if (auto error = WriteFileAtomically(imageFile_, image_)) persistError_ = error->message;
+    if (auto error = writeFileAtomically(imageFile_, image_)) persistError_ = error->message;
 }
 
 // --- controls ---------------------------------------------------------------------------------------

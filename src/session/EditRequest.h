@@ -17,13 +17,13 @@ namespace krm {
 // asks for no write.
 struct EditRequest {
     enum class Kind {
-        Store,                // put `bytes` into the section copies at image offset `offset`; nothing is sent
-        WriteThrough,         // store, then send the 1..3 bytes at image address `offset` (< 0x100) in one report
-        WriteQuad,            // store, then send the 4 bytes at image address `offset` with the form-1 write
-        blockWrite,           // store, then send `bytes` to image offset `offset` as one block write
-        ProfileRewrite,       // fresh checksums, the 147-byte profile block at 192 (with the fire-key block
-                              // at 484 when `withFireKeyBlock`), the user section read back, then 0x0F and
-                              // the real byte to 0xA4 so the mouse reloads its current profile
+        Store,          // put `bytes` into the section copies at image offset `offset`; nothing is sent
+        WriteThrough,   // store, then send the 1..3 bytes at image address `offset` (< 0x100) in one report
+        WriteQuad,      // store, then send the 4 bytes at image address `offset` with the form-1 write
+        BlockWrite,     // store, then send `bytes` to image offset `offset` as one block write
+        ProfileRewrite, // fresh checksums, the 147-byte profile block at 192 (with the fire-key block
+                        // at 484 when `withFireKeyBlock`), the user section read back, then 0x0F and
+                        // the real byte to 0xA4 so the mouse reloads its current profile
         UserSectionRewrite,   // user checksum recomputed, 28 bytes from 0xA4 with one range write
         VendorSectionRewrite, // vendor checksum recomputed, 164 bytes from 0 with one range write
         Restart,              // the mouse restarts; it is found and read again when it comes back
@@ -49,7 +49,7 @@ struct EditRequest {
         return {Kind::WriteQuad, address, {b.begin(), b.end()}};
     }
     static EditRequest blockWrite(std::size_t offset, std::span<const std::uint8_t> b) {
-        return {Kind::blockWrite, offset, {b.begin(), b.end()}};
+        return {Kind::BlockWrite, offset, {b.begin(), b.end()}};
     }
     static EditRequest profileRewrite(bool withFireKeyBlock = false) {
         return {Kind::ProfileRewrite, 0, {}, withFireKeyBlock};
@@ -63,9 +63,9 @@ struct EditRequest {
 // What the view does next, beyond repainting.
 enum class Followup {
     None,
-    OpenKeyComboDialog,    // open the key-combination dialog; its result comes back to the editor
-    ApplyChangeFireFun,    // the game-mode trigger option changed: its editor applies it
-    ApplyChangeLedModeFun, // the LED-mode combination option changed: its editor applies it
+    OpenKeyComboDialog,      // open the key-combination dialog; its result comes back to the editor
+    ApplyGameModeTrigger,    // the game-mode trigger option changed: its editor applies it
+    ApplyLedModeCombination, // the LED-mode combination option changed: its editor applies it
 };
 
 // The result of one user action in an editor.

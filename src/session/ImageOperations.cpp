@@ -32,7 +32,7 @@ std::uint16_t u16(std::size_t v) {
 ImageOperations::ImageOperations(Session& session, UiPort& ui) : s_(session), ui_(ui) {}
 
 std::variant<std::string, OperationResult> ImageOperations::chooseFile(const ChooseFile& choose,
-                                                                     NeedsMouse needsMouse) {
+                                                                       NeedsMouse needsMouse) {
     ui_.closeMenus();
     if (needsMouse == NeedsMouse::Yes && !s_.mouseOpen()) {
         ui_.showMessage(s_.textSlots().noDevice);
@@ -79,7 +79,7 @@ void ImageOperations::restoreSteps(int k) {
 
     s_.loadDefaultImages();
     const auto variant = s_.identified() ? variantFromName(s_.presence().chipModel()) : std::nullopt;
-    const ConfigImage source = RestoreSourceImage(s_.defaults(), variant, k);
+    const ConfigImage source = restoreSourceImage(s_.defaults(), variant, k);
     s_.transfer().replaceImage(source);
     writeWholeImage();
 
@@ -115,7 +115,7 @@ void ImageOperations::regenerateForLedType(const DefaultInputs& in) {
     ui_.showBusy();
 
     s_.lighting().setLedType(in.ledType);
-    RegenerateDefaults(s_.image(), in);
+    regenerateDefaults(s_.image(), in);
     s_.reloadEditors();
     writeWholeImage();
 
@@ -132,7 +132,7 @@ OperationResult ImageOperations::saveProfile(const ChooseFile& choose, BinSuffix
     auto chosen = chooseFile(choose, NeedsMouse::Yes);
     if (auto* ended = std::get_if<OperationResult>(&chosen)) return *ended;
     const std::string& name = std::get<std::string>(chosen);
-    const std::string path = suffix == BinSuffix::AddWhenMissing ? SaveFileName(name) : name;
+    const std::string path = suffix == BinSuffix::AddWhenMissing ? saveFileName(name) : name;
 
     s_.transfer().readImage();
     // A failed read leaves 0xFF where the marker belongs; such a file could never be loaded back, and
@@ -141,7 +141,7 @@ OperationResult ImageOperations::saveProfile(const ChooseFile& choose, BinSuffix
         ui_.showMessage("The mouse's configuration could not be read; \"" + path + "\" was not written.");
         return OperationResult::ReadFailed;
     }
-    if (auto error = WriteProfileFile(path, s_.image().image)) return refuse(*error);
+    if (auto error = writeProfileFile(path, s_.image().image)) return refuse(*error);
     return OperationResult::Done;
 }
 
@@ -149,7 +149,7 @@ OperationResult ImageOperations::loadProfileFile(const ChooseFile& choose) {
     const GuardScope guard(s_);
     auto chosen = chooseFile(choose, NeedsMouse::Yes);
     if (auto* ended = std::get_if<OperationResult>(&chosen)) return *ended;
-    const auto file = ReadProfileFile(std::get<std::string>(chosen));
+    const auto file = readProfileFile(std::get<std::string>(chosen));
     if (!file) return refuse(file.error);
     writeLoadedImage(*file.value);
     return OperationResult::Done;
@@ -182,7 +182,8 @@ bool ImageOperations::writeLoadedImage(const ConfigImage& fileImage) {
 OperationResult ImageOperations::exportMacroBlock(const ChooseFile& choose) {
     auto chosen = chooseFile(choose, NeedsMouse::No);
     if (auto* ended = std::get_if<OperationResult>(&chosen)) return *ended;
-    if (auto error = WriteMacroBlockFile(SaveFileName(std::get<std::string>(chosen)), s_.image().copies.macroBlock))
+    if (auto error =
+            writeMacroBlockFile(saveFileName(std::get<std::string>(chosen)), s_.image().copies.macroBlock))
         return refuse(*error);
     return OperationResult::Done;
 }
@@ -201,9 +202,9 @@ OperationResult ImageOperations::loadPatchFile(const ChooseFile& choose) {
     // so that "Program" cannot send something other than the file the label names.
     loadedPatch_.reset();
     const ImageLayout& layout = s_.image().copies.layout;
-    auto patch = ReadPatchFile(binPath_, layout);
+    auto patch = readPatchFile(binPath_, layout);
     if (!patch) return refuse(patch.error);
-    StorePatch(s_.image().copies, *patch.value);
+    storePatch(s_.image().copies, *patch.value);
     loadedPatch_ = std::move(*patch.value);
     loadedPatchVariant_ = layout.variant;
     return OperationResult::Done;
@@ -221,7 +222,7 @@ OperationResult ImageOperations::programPatch() {
     ui_.setPagesCovered(true);
     ui_.showBusy();
     // A whole-image read since "Load BIN" refilled the patch copies from the mouse: take the file again.
-    StorePatch(s_.image().copies, *loadedPatch_);
+    storePatch(s_.image().copies, *loadedPatch_);
     writePatch();
     s_.presence().restartDevice();
     return OperationResult::Done;
@@ -232,10 +233,10 @@ OperationResult ImageOperations::programPatch() {
 OperationResult ImageOperations::programPatchFile(const ChooseFile& choose) {
     auto chosen = chooseFile(choose, NeedsMouse::No);
     if (auto* ended = std::get_if<OperationResult>(&chosen)) return *ended;
-    auto patch = ReadPatchFile(std::get<std::string>(chosen), s_.image().copies.layout);
+    auto patch = readPatchFile(std::get<std::string>(chosen), s_.image().copies.layout);
     if (!patch) return refuse(patch.error);
     ui_.showBusy();
-    StorePatch(s_.image().copies, *patch.value);
+    storePatch(s_.image().copies, *patch.value);
     writePatch();
     ui_.hideBusy();
     s_.presence().restartDevice();
@@ -245,7 +246,7 @@ OperationResult ImageOperations::programPatchFile(const ChooseFile& choose) {
 OperationResult ImageOperations::importMacroBlock(const ChooseFile& choose) {
     auto chosen = chooseFile(choose, NeedsMouse::No);
     if (auto* ended = std::get_if<OperationResult>(&chosen)) return *ended;
-    const auto block = ReadBaseMacroFile(std::get<std::string>(chosen));
+    const auto block = readBaseMacroFile(std::get<std::string>(chosen));
     if (!block) return refuse(block.error);
     ui_.setTimerEnabled(UiTimer::DevTimer, false);
     ui_.showBusy();
@@ -270,12 +271,12 @@ OperationResult ImageOperations::importGunMacros(const ChooseFile& choose) {
     auto chosen = chooseFile(choose, NeedsMouse::No);
     if (auto* ended = std::get_if<OperationResult>(&chosen)) return *ended;
     SectionCopies& c = s_.image().copies;
-    const auto bodies = ReadGunMacroFile(std::get<std::string>(chosen), c.layout);
+    const auto bodies = readGunMacroFile(std::get<std::string>(chosen), c.layout);
     if (!bodies) return refuse(bodies.error);
     ui_.setTimerEnabled(UiTimer::DevTimer, false);
     ui_.showBusy();
 
-    StoreGunMacros(c, *bodies.value);
+    storeGunMacros(c, *bodies.value);
     s_.commands().blockWrite(u16(c.layout.fireMacroAreaOffset), u16(c.fireMacroArea.size()), c.fireMacroArea);
 
     ui_.hideBusy();

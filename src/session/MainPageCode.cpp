@@ -13,7 +13,7 @@ EditOutcome assignMainPageCode(Session& s, int profile, int button, std::string_
     const int shown = editor.currentProfile();
     editor.setCurrentProfile(profile);
     editor.openFromMainPage(button);
-    const std::string caption = FunctionCodeName(code, s.texts(), s.editorState());
+    const std::string caption = functionCodeName(code, s.texts(), s.editorState());
     EditOutcome out = s.apply(editor.applyDialogCode(code, caption));
     editor.setCurrentProfile(shown);
     if (out.refused && (!out.message || out.message->empty()))

@@ -9,7 +9,7 @@
 
 namespace krm {
 
-nlohmann::ordered_json DumpMouseJson(const Session& s) {
+nlohmann::ordered_json dumpMouseJson(const Session& s) {
     struct Naming {
         LanguageTables texts;
         EditorState state;
@@ -19,13 +19,13 @@ nlohmann::ordered_json DumpMouseJson(const Session& s) {
 
     DumpContext ctx;
     ctx.source = "mouse";
-    ctx.deviceIds =
-        UsbIds{static_cast<std::uint16_t>(s.link().vendorId()), static_cast<std::uint16_t>(s.link().productId())};
+    ctx.deviceIds = UsbIds{static_cast<std::uint16_t>(s.link().vendorId()),
+                           static_cast<std::uint16_t>(s.link().productId())};
     ctx.functionName = [naming](std::string_view code) {
-        return FunctionCodeName(code, naming->texts, naming->state);
+        return functionCodeName(code, naming->texts, naming->state);
     };
 
-    nlohmann::ordered_json tree = DumpImageJson(s.image(), ctx);
+    nlohmann::ordered_json tree = dumpImageJson(s.image(), ctx);
     auto& identity = tree["identity"];
     nlohmann::ordered_json device;
     device["variant"] = s.presence().chipModel();

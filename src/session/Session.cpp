@@ -14,7 +14,10 @@ Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRec
       transfer_(commands_, ui, image_, refreshGuard_), fire_(editorState_),
       assignments_(editorState_, languages_, [this] { return refreshGuard_; }),
       reader_(
-          hid, [this] { return InputReader::Source{link_.inputHandle(), link_.inputReportLength()}; },
+          hid,
+          [this] {
+              return InputReader::Source{link_.inputHandle(), link_.inputReportLength()};
+          },
           [this](std::span<const std::uint8_t> report) { buttonEvents_.onInputReport(report); }) {
     languages_.setLanguage(1);
     textSlots_.refresh(languages_);
@@ -23,7 +26,9 @@ Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRec
     wireDevice();
 }
 
-Session::~Session() { stopInputReader(); }
+Session::~Session() {
+    stopInputReader();
+}
 
 void Session::addObserver(SessionObserver* observer) {
     if (observer && std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
@@ -82,16 +87,24 @@ void Session::reloadEditors() {
 }
 
 void Session::loadDefaultImages() {
-    const UsbIds ids = LoadDefaultImages(defaults_, branding_.icConfigType);
+    const UsbIds ids = krm::loadDefaultImages(defaults_, branding_.icConfigType);
     presence_.deviceIdTable.entries[1] = {ids.vendorId, ids.productId};
 }
 
-void Session::setDeviceIdEntry0() { presence_.deviceIdTable.entries[0] = {0x3A7E, 0x0C51}; }
+void Session::setDeviceIdEntry0() {
+    presence_.deviceIdTable.entries[0] = {0x3A7E, 0x0C51};
+}
 
-void Session::startInputReader() { reader_.start(); }
-void Session::stopInputReader() { reader_.stop(); }
+void Session::startInputReader() {
+    reader_.start();
+}
+void Session::stopInputReader() {
+    reader_.stop();
+}
 
-void Session::closeDevice() { link_.reset(); }
+void Session::closeDevice() {
+    link_.reset();
+}
 
 bool Session::mouseOpen() const {
     return link_.commandHandle() != kInvalidHandle && link_.queryHandle() != kInvalidHandle;
@@ -119,12 +132,12 @@ Session::PageClick Session::clickPage(Page target) {
 
 int Session::profileColourItem() const {
     // The engineering current-profile colour list follows the profile colour of byte 0xA4.
-    return ProfileColourIndex(image_.copies.user[user::kProfileAndColour]).value_or(0);
+    return profileColourIndex(image_.copies.user[user::kProfileAndColour]).value_or(0);
 }
 
 int Session::buttonEffectItem() const {
     if (!branding_.beEnable) return 0;
-    return ButtonEffectIndex(image_.copies.user[user::kButtonEffect]).value_or(0);
+    return buttonEffectIndex(image_.copies.user[user::kButtonEffect]).value_or(0);
 }
 
 void Session::selectProfile(int profile) {
@@ -138,7 +151,8 @@ void Session::selectProfile(int profile) {
         aa = static_cast<std::uint8_t>(image_.copies.layout.fireMacroBodySize);
         a4 = branding_.gdEnable || colourItem == 10 ? 241 : static_cast<std::uint8_t>(colourItem * 16 + 1);
     } else {
-        a4 = colourItem == 10 ? static_cast<std::uint8_t>(240 + p) : static_cast<std::uint8_t>(colourItem * 16 + p);
+        a4 = colourItem == 10 ? static_cast<std::uint8_t>(240 + p)
+                              : static_cast<std::uint8_t>(colourItem * 16 + p);
     }
     // These are single writes of their own: the page changes whether or not the mouse took them.
     commands_.writeImageByte(0xA7, a7, 0, 0, 1);
@@ -155,12 +169,13 @@ void Session::storeAtImageOffset(std::size_t offset, std::span<const std::uint8_
     auto& c = image_.copies;
     auto put = [&](std::span<std::uint8_t> section, std::size_t sectionOffset) {
         if (offset < sectionOffset || offset + bytes.size() > sectionOffset + section.size()) return false;
-        std::copy(bytes.begin(), bytes.end(), section.begin() + static_cast<std::ptrdiff_t>(offset - sectionOffset));
+        std::copy(bytes.begin(), bytes.end(),
+                  section.begin() + static_cast<std::ptrdiff_t>(offset - sectionOffset));
         return true;
     };
-    if (put(c.vendor, image::kVendorOffset) || put(c.user, image::kUserOffset) || put(c.fireKey, image::kFireKeyOffset) ||
-        put(c.macroBlock, image::kMacroOffset) || put(c.patchBlock, image::kPatchBlockOffset) ||
-        put(c.fireMacroArea, c.layout.fireMacroAreaOffset))
+    if (put(c.vendor, image::kVendorOffset) || put(c.user, image::kUserOffset) ||
+        put(c.fireKey, image::kFireKeyOffset) || put(c.macroBlock, image::kMacroOffset) ||
+        put(c.patchBlock, image::kPatchBlockOffset) || put(c.fireMacroArea, c.layout.fireMacroAreaOffset))
         return;
     for (int p = 1; p <= 3; ++p)
         if (put(c.profiles[static_cast<std::size_t>(p - 1)], image::profileOffset(p))) return;
@@ -180,9 +195,10 @@ EditOutcome Session::apply(EditOutcome outcome) {
         case EditRequest::Kind::WriteQuad:
             storeAtImageOffset(r.offset, r.bytes);
             if (r.bytes.size() == 4)
-                transfer_.writeQuad(static_cast<std::uint8_t>(r.offset), std::span<const std::uint8_t, 4>(r.bytes.data(), 4));
+                transfer_.writeQuad(static_cast<std::uint8_t>(r.offset),
+                                    std::span<const std::uint8_t, 4>(r.bytes.data(), 4));
             break;
-        case EditRequest::Kind::blockWrite:
+        case EditRequest::Kind::BlockWrite:
             storeAtImageOffset(r.offset, r.bytes);
             transfer_.blockWrite(r.offset, r.bytes);
             break;

@@ -1,7 +1,7 @@
 #include "widgets/BusyWindow.h"
 
-#include "widgets/QtImages.h"
 #include "base/ResourceTable.h"
+#include "widgets/QtImages.h"
 
 #include <QPainter>
 #include <QtMath>

@@ -1,6 +1,6 @@
-#include "widgets/ImageButton.h"
 #include "app/WindowRig.h"
 #include "image/SectionDefaults.h"
+#include "widgets/ImageButton.h"
 
 #include <QLabel>
 #include <span>
@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(image[slot4], 0x01);
         QCOMPARE(image[slot4 + 1], 0x04);
         QCOMPARE(image[slot4 + 2], 0x00);
-        QVERIFY(krm::SectionChecksumGood(
+        QVERIFY(krm::sectionChecksumGood(
             std::span(image).subspan(krm::image::profileOffset(2), krm::image::kProfileLength)));
         QCOMPARE(key4->text(), QStringLiteral("Middle Click"));
         QCOMPARE(rig.commands().front(), std::string("set 40 07 00 c0 00 93 00 00"));

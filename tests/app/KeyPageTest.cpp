@@ -1,15 +1,15 @@
 // The session first: one of its members is named like a Qt keyword macro.
 #include "support/SessionRig.h"
 
-#include "widgets/ImageButton.h"
-#include "widgets/QtImages.h"
-#include "widgets/SkinWidgets.h"
-#include "image/FunctionCode.h"
-#include "widgets/ClickLabel.h"
 #include "buttons/ui/FunctionMenu.h"
 #include "buttons/ui/KeyComboDialogView.h"
 #include "buttons/ui/KeyPageView.h"
+#include "image/FunctionCode.h"
 #include "shell/Skin.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/ImageButton.h"
+#include "widgets/QtImages.h"
+#include "widgets/SkinWidgets.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -257,8 +257,8 @@ private slots:
         QVERIFY(dialog->mask().contains(QPoint(265, 100)) && !dialog->mask().contains(QPoint(0, 0)));
         QCOMPARE(dialog->geometry().center(), r.window.geometry().center());
 
-        QTest::mouseClick(dialog->modifierBox(KeyComboDialog::Ctrl), Qt::LeftButton);
-        QTest::mouseClick(dialog->modifierBox(KeyComboDialog::Shift), Qt::LeftButton);
+        QTest::mouseClick(dialog->modifierBox(KeyComboDialog::kCtrl), Qt::LeftButton);
+        QTest::mouseClick(dialog->modifierBox(KeyComboDialog::kShift), Qt::LeftButton);
         QLineEdit* edit = dialog->edit();
         QTest::keyClick(edit, Qt::Key_B, Qt::ControlModifier); // a key with Ctrl held is not captured
         QTest::keyClick(edit, Qt::Key_A);
@@ -275,12 +275,12 @@ private slots:
         // Close leaves the assignment alone and uncovers the window too; Clear empties everything.
         dialog = qobject_cast<KeyComboDialogView*>(r.view->openKeyComboDialog());
         QVERIFY(dialog && r.view->cover()->isVisible());
-        QTest::mouseClick(dialog->modifierBox(KeyComboDialog::Alt), Qt::LeftButton);
+        QTest::mouseClick(dialog->modifierBox(KeyComboDialog::kAlt), Qt::LeftButton);
         QTest::keyClick(dialog->edit(), Qt::Key_F5);
         QCOMPARE(dialog->edit()->text(), QStringLiteral("Alt+F5"));
         QTest::mouseClick(dialog->clearButton(), Qt::LeftButton);
         QCOMPARE(dialog->edit()->text(), QString());
-        QVERIFY(!dialog->modifierBox(KeyComboDialog::Alt)->isChecked());
+        QVERIFY(!dialog->modifierBox(KeyComboDialog::kAlt)->isChecked());
         QTest::mouseClick(dialog->closeButton(), Qt::LeftButton);
         QVERIFY(r.view->cover()->isHidden());
         QVERIFY((r.mouseCode(1, 4) == CodeBytes{0x02, 0x03, 0x04, 0x06}));
@@ -322,13 +322,13 @@ private slots:
 
         QTest::mouseClick(r.view->toggleLabel(2), Qt::LeftButton);
         QVERIFY(showsPicture(r.view->togglePicture(2), "CbS_E"));
-        QCOMPARE(r.rig.session.editorState().cb_ChangeFireFun, 1);
+        QCOMPARE(r.rig.session.editorState().gameModeTrigger, 1);
         QTest::mouseClick(r.view->togglePicture(3), Qt::LeftButton); // the tick picture is clickable too
         QVERIFY(showsPicture(r.view->togglePicture(2), "CbS_D"));
         QVERIFY(showsPicture(r.view->togglePicture(3), "CbS_E"));
         QTest::mouseClick(r.view->toggleLabel(3), Qt::LeftButton);
         QVERIFY(showsPicture(r.view->togglePicture(3), "CbS_D"));
-        QCOMPARE(r.rig.session.editorState().cb_ChangeFireFun, 0);
+        QCOMPARE(r.rig.session.editorState().gameModeTrigger, 0);
     }
 };
 

@@ -1,6 +1,6 @@
+#include "app/WindowRig.h"
 #include "widgets/ImageButton.h"
 #include "widgets/QtImages.h"
-#include "app/WindowRig.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
-#include "widgets/BusyWindow.h"
-#include "widgets/ImageButton.h"
 #include "app/gui/NavigationBar.h"
 #include "app/gui/QtUiPort.h"
 #include "app/WindowRig.h"
+#include "widgets/BusyWindow.h"
+#include "widgets/ImageButton.h"
 #include "widgets/MessageBox.h"
 
 #include <QtTest>

@@ -1,5 +1,5 @@
-#include "image/FunctionCode.h"
 #include "base/Bits.h"
+#include "image/FunctionCode.h"
 
 #include <gtest/gtest.h>
 

@@ -32,8 +32,15 @@ TEST(IniFile, DecimalConversion) {
     struct Case {
         const char* text;
         std::optional<long> value;
-    } cases[] = {{"0", 0}, {"-3", -3}, {"+5", 5}, {" 12 ", 12}, {"", std::nullopt},
-                 {"1a", std::nullopt}, {"0x10", std::nullopt}, {"- 3", std::nullopt}, {"abc", std::nullopt}};
+    } cases[] = {{"0", 0},
+                 {"-3", -3},
+                 {"+5", 5},
+                 {" 12 ", 12},
+                 {"", std::nullopt},
+                 {"1a", std::nullopt},
+                 {"0x10", std::nullopt},
+                 {"- 3", std::nullopt},
+                 {"abc", std::nullopt}};
     for (const auto& c : cases) EXPECT_EQ(parseDecimal(c.text), c.value) << '"' << c.text << '"';
 }
 

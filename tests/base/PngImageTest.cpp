@@ -10,7 +10,8 @@ std::vector<std::uint8_t> checkerPng() {
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x) {
             std::uint8_t v = (x + y) % 2 ? 255 : 0;
-            rgba.insert(rgba.end(), {v, static_cast<std::uint8_t>(x * 10), static_cast<std::uint8_t>(y * 20), 200});
+            rgba.insert(rgba.end(),
+                        {v, static_cast<std::uint8_t>(x * 10), static_cast<std::uint8_t>(y * 20), 200});
         }
     return encodePng(4, 3, rgba);
 }

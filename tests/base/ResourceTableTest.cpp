@@ -1,5 +1,5 @@
-#include "base/PngImage.h"
 #include "base/ResourceTable.h"
+#include "base/PngImage.h"
 
 #include <gtest/gtest.h>
 

@@ -129,8 +129,7 @@ TEST(Presence, DeviceLostSteps) {
               (std::vector<std::string>{
                   "menus-", "timer:LabelRun-", "events", "cover",
                   "message:No Device Found\nPlease check your device is attached to USB port"}));
-    EXPECT_EQ(rig.hooks,
-              (std::vector<std::string>{"resetToStart", "deviceForgotten"}));
+    EXPECT_EQ(rig.hooks, (std::vector<std::string>{"resetToStart", "deviceForgotten"}));
 }
 
 TEST(Presence, ACountNeedsTwoStablePairs) {

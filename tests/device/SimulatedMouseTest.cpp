@@ -19,7 +19,7 @@ void expectChecksumsValid(const SimulatedMouse::Image& img, const std::string& c
         {0, 164}, {164, 28}, {192, 49}, {241, 49}, {290, 49}};
     for (const auto& [offset, length] : sections) {
         const std::span<const std::uint8_t> s(img.data() + offset, length);
-        EXPECT_EQ(s.back(), SectionChecksum(s)) << context << ": section at " << offset;
+        EXPECT_EQ(s.back(), sectionChecksum(s)) << context << ": section at " << offset;
     }
 }
 

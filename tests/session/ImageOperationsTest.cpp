@@ -176,7 +176,7 @@ TEST(ProfileLoad, TheMouseGetsTheFilesBytesWhileOnlyTheCopiesAreRepaired) {
     EXPECT_TRUE(sections[0].repaired);
     EXPECT_FALSE(sections[1].repaired);
     EXPECT_TRUE(sections[3].repaired);
-    EXPECT_TRUE(SectionChecksumGood(atWrite->copies.vendor));
+    EXPECT_TRUE(sectionChecksumGood(atWrite->copies.vendor));
     EXPECT_EQ(rig.session.image().image, file) << "read back after the restart";
     EXPECT_FALSE(rig.session.refreshGuard());
 }
@@ -215,13 +215,13 @@ TEST(ImageOperations, BadFilesAreRefusedWithNothingSent) {
         {"load checked image without marker", [&] { return rig.ops.loadProfile(marker); },
          OperationResult::FileRefused, "Loading .bin is error!"},
         {"Load BIN short", [&] { return rig.ops.loadPatchFile(chosen(dir.file("patch.bin"))); },
-         OperationResult::FileRefused, TooShortMessage(dir.file("patch.bin"), 799, 800)},
+         OperationResult::FileRefused, tooShortMessage(dir.file("patch.bin"), 799, 800)},
         {"patch code short", [&] { return rig.ops.programPatchFile(chosen(dir.file("patch.bin"))); },
-         OperationResult::FileRefused, TooShortMessage(dir.file("patch.bin"), 799, 800)},
+         OperationResult::FileRefused, tooShortMessage(dir.file("patch.bin"), 799, 800)},
         {"base macro short", [&] { return rig.ops.importMacroBlock(chosen(dir.file("macro.bin"))); },
-         OperationResult::FileRefused, TooShortMessage(dir.file("macro.bin"), 511, 512)},
+         OperationResult::FileRefused, tooShortMessage(dir.file("macro.bin"), 511, 512)},
         {"gun macros short", [&] { return rig.ops.importGunMacros(chosen(dir.file("gun.bin"))); },
-         OperationResult::FileRefused, TooShortMessage(dir.file("gun.bin"), 239, 240)},
+         OperationResult::FileRefused, tooShortMessage(dir.file("gun.bin"), 239, 240)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -247,22 +247,26 @@ TEST(ProfileSave, ReadsTheMouseFirstAndWritesUnderTheChosenName) {
     rig.mouse.setImage(held);
     const std::vector<std::uint8_t> heldBytes(held.begin(), held.end());
 
-    EXPECT_EQ(rig.ops.saveProfile(chosen(dir.file("abc.bin")), ImageOperations::BinSuffix::AddWhenMissing), OperationResult::Done);
+    EXPECT_EQ(rig.ops.saveProfile(chosen(dir.file("abc.bin")), ImageOperations::BinSuffix::AddWhenMissing),
+              OperationResult::Done);
     EXPECT_EQ(test::readFile(dir.file("abc.bin.bin")), heldBytes);
     EXPECT_EQ(rig.summary(), std::vector<std::string>{kReadAll});
 
-    EXPECT_EQ(rig.ops.saveProfile(chosen(dir.file("exact.bin")), ImageOperations::BinSuffix::AsGiven), OperationResult::Done);
+    EXPECT_EQ(rig.ops.saveProfile(chosen(dir.file("exact.bin")), ImageOperations::BinSuffix::AsGiven),
+              OperationResult::Done);
     EXPECT_EQ(test::readFile(dir.file("exact.bin")), heldBytes);
 
     rig.ui.clear();
     const std::string nowhere = dir.file("no/such/x.bin");
-    EXPECT_EQ(rig.ops.saveProfile(chosen(nowhere), ImageOperations::BinSuffix::AsGiven), OperationResult::FileRefused);
+    EXPECT_EQ(rig.ops.saveProfile(chosen(nowhere), ImageOperations::BinSuffix::AsGiven),
+              OperationResult::FileRefused);
     EXPECT_EQ(rig.ui.messages(),
               std::vector<std::string>{"Cannot create file \"" + nowhere + "\". No such file or directory"});
 
     // A read the mouse refuses brings no image; the file already there is kept.
     rig.mouse.setCommandRefused(0x09, true);
-    EXPECT_EQ(rig.ops.saveProfile(chosen(dir.file("exact.bin")), ImageOperations::BinSuffix::AsGiven), OperationResult::ReadFailed);
+    EXPECT_EQ(rig.ops.saveProfile(chosen(dir.file("exact.bin")), ImageOperations::BinSuffix::AsGiven),
+              OperationResult::ReadFailed);
     EXPECT_EQ(test::readFile(dir.file("exact.bin")), heldBytes);
 }
 

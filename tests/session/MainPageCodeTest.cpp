@@ -82,7 +82,7 @@ TEST(MainPageCode, AcceptedCodeEndsWithTheProfileRewrite) {
     EXPECT_EQ((std::vector<std::uint8_t>(image.begin() + at, image.begin() + at + 4)),
               (std::vector<std::uint8_t>{0x01, 0x04, 0x00, 0x00}));
     EXPECT_TRUE(
-        SectionChecksumGood(std::span(image).subspan(image::profileOffset(1), image::kProfileLength)));
+        sectionChecksumGood(std::span(image).subspan(image::profileOffset(1), image::kProfileLength)));
     EXPECT_EQ(rig.session.assignments().tableCaption(1, 4), "Middle Click");
 }
 

@@ -11,15 +11,15 @@ using test::SessionRig;
 
 TEST(MouseDump, NamesEveryFactoryCodeOfBothVariants) {
     DefaultImageSet factory;
-    LoadDefaultImages(factory, 0);
+    loadDefaultImages(factory, 0);
     for (Variant v : {Variant::R210B, Variant::R230B}) {
         for (int k = 1; k <= 3; ++k) {
-            SCOPED_TRACE(DefaultImageName(v, k));
+            SCOPED_TRACE(defaultImageName(v, k));
             SessionRig rig(v);
             rig.mouse.setImage(factory.image(v, k));
             ASSERT_TRUE(rig.session.connectNow());
 
-            const auto tree = nlohmann::ordered_json::parse(DumpMouseJson(rig.session).dump());
+            const auto tree = nlohmann::ordered_json::parse(dumpMouseJson(rig.session).dump());
             EXPECT_EQ(tree["identity"]["variant"], variantName(v));
             EXPECT_EQ(tree["identity"]["chip_code"].get<std::string>().size(), 2u);
             EXPECT_EQ(tree["identity"]["device_vendor_id"], "3A7E");
@@ -49,7 +49,7 @@ TEST(MouseDump, NamesEveryFactoryCodeOfBothVariants) {
         SessionRig rig(c.variant);
         rig.mouse.setImage(factory.image(c.variant, c.k));
         ASSERT_TRUE(rig.session.connectNow());
-        const auto tree = DumpMouseJson(rig.session);
+        const auto tree = dumpMouseJson(rig.session);
         const auto& button = tree["profiles"][c.profile - 1]["buttons"][c.button - 1];
         EXPECT_EQ(button["code"], c.code);
         EXPECT_EQ(button["name"], c.name);

@@ -75,7 +75,8 @@ TEST(Session, AssigningMiddleClickRewritesTheProfilesOnTheMouse) {
     EXPECT_EQ(image[slot4], 0x01);
     EXPECT_EQ(image[slot4 + 1], 0x04);
     EXPECT_EQ(image[slot4 + 2], 0x00);
-    EXPECT_TRUE(SectionChecksumGood(std::span(image).subspan(image::profileOffset(2), image::kProfileLength)));
+    EXPECT_TRUE(
+        sectionChecksumGood(std::span(image).subspan(image::profileOffset(2), image::kProfileLength)));
     EXPECT_EQ(rig.session.assignments().keyCaption(4), "Middle Click");
 
     const auto sets = setLines(rig.lines());

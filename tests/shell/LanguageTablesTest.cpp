@@ -93,10 +93,10 @@ TEST(LanguageTables, ShippedTextsDifferPerTableWhereTheProductSaysSo) {
     };
     for (const auto& c : cases)
         for (int language = 1; language <= 3; ++language)
-            EXPECT_EQ(LookupText(language, c.id), c.text[static_cast<std::size_t>(language - 1)])
+            EXPECT_EQ(lookupText(language, c.id), c.text[static_cast<std::size_t>(language - 1)])
                 << c.id << " in table " << language;
-    EXPECT_EQ(LookupText(0, "Str210"), "");
-    EXPECT_EQ(LookupText(4, "Str210"), "");
+    EXPECT_EQ(lookupText(0, "Str210"), "");
+    EXPECT_EQ(lookupText(4, "Str210"), "");
 }
 
 TEST(LanguageTables, ReverseLookupRetextsFunctionNamesOnly) {
@@ -125,7 +125,7 @@ TEST(LanguageTables, ReverseLookupRetextsFunctionNamesOnly) {
         EXPECT_EQ(tables.retext(c.label, 1), c.inTable1);
         EXPECT_EQ(tables.retext(c.label, 3), c.inTable3);
     }
-    EXPECT_EQ(FindTextId("Left Click"), "Str210");
+    EXPECT_EQ(findTextId("Left Click"), "Str210");
 }
 
 TEST(LanguageTables, ReverseLookupTakesTheHighestIdOfAnyTable) {

@@ -115,7 +115,7 @@ void buildVendor(ConfigImage& image, const VendorTable& t) {
     put(image, image::kComboKeyOffset, std::vector<std::uint8_t>(36, 0)); // combo keys 1..9
     put(image, image::kComboKeyOffset + 4 * 1, hex("0E000000"));          // combo key 2: LED mode
     put(image, image::kComboKeyOffset + 4 * 3, hex(t.gameModeKey));       // combo key 4: game mode
-    StoreSectionChecksum(section(image, image::kVendorOffset, image::kVendorLength));
+    storeSectionChecksum(section(image, image::kVendorOffset, image::kVendorLength));
 }
 
 // ---- user section ----
@@ -124,7 +124,7 @@ void buildUser(ConfigImage& image, const char* first4, const char* gunMode /*168
     put(image, image::kUserOffset, std::vector<std::uint8_t>(image::kUserLength, 0));
     put(image, image::kUserOffset, hex(first4));
     if (*gunMode) put(image, image::kUserOffset + user::kGunModeA, hex(gunMode));
-    StoreSectionChecksum(section(image, image::kUserOffset, image::kUserLength));
+    storeSectionChecksum(section(image, image::kUserOffset, image::kUserLength));
 }
 
 // ---- button tables ----
@@ -133,7 +133,7 @@ void buildProfile(ConfigImage& image, int profile, const char* codes) {
     auto bytes = hex(codes);
     expectLength(bytes, 48, "button table");
     put(image, image::profileOffset(profile), bytes);
-    StoreSectionChecksum(section(image, image::profileOffset(profile), image::kProfileLength));
+    storeSectionChecksum(section(image, image::profileOffset(profile), image::kProfileLength));
 }
 
 constexpr const char* kR210BOfficeTable = "01010000 01080002 0692003C 01020000 01100000 09010000 01040000 "
@@ -168,7 +168,7 @@ std::vector<std::uint8_t> buildPatchCode(const ImageLayout& layout, std::span<co
         rest -= b;
         if (at <= 1) throw std::logic_error("patch code too small for its checksum");
     }
-    if (PatchCodeChecksum(code) != readBe16(block, 6)) throw std::logic_error("patch code checksum mismatch");
+    if (patchCodeChecksum(code) != readBe16(block, 6)) throw std::logic_error("patch code checksum mismatch");
     return code;
 }
 
@@ -240,7 +240,7 @@ void buildFireMacros(ConfigImage& image, const ImageLayout& layout, const FireMa
         bytes.resize(layout.fireMacroBodySize, 0);
         put(image, layout.bodyOffset(i), bytes);
         if (layout.firstBodyOffset > 0) {
-            const auto name = EncodeName16("Macro" + std::to_string(i + 1));
+            const auto name = encodeName16("Macro" + std::to_string(i + 1));
             put(image, layout.fireMacroAreaOffset + image::kFireMacroNameSize * static_cast<std::size_t>(i),
                 std::vector<std::uint8_t>(name.begin(), name.end()));
         }

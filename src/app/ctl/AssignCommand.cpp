@@ -2,8 +2,8 @@
 
 #include "app/ctl/CtlSession.h"
 #include "app/ctl/ImageCommands.h"
-#include "image/FunctionCode.h"
 #include "base/IniFile.h"
+#include "image/FunctionCode.h"
 #include "session/MainPageCode.h"
 
 #include <cstdio>

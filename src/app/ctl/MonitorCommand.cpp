@@ -1,9 +1,9 @@
 #include "app/ctl/CtlSession.h"
 #include "app/ctl/LinkCommands.h"
+#include "base/IniFile.h"
 #include "device/InputReader.h"
 #include "device/ProtocolTrace.h"
 #include "device/SimulatedMouse.h"
-#include "base/IniFile.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -23,7 +23,7 @@ int runReadImage(Context& ctx) {
         std::fprintf(stderr, "krmctl: the mouse refused the read command\n");
         return kNoMouse;
     }
-    if (auto error = WriteFileAtomically(ctx.args[0], image)) {
+    if (auto error = writeFileAtomically(ctx.args[0], image)) {
         std::fprintf(stderr, "krmctl: %s\n", error->message.c_str());
         return kBadFile;
     }

@@ -1,24 +1,24 @@
 #include "app/gui/MainWindow.h"
 
-#include "widgets/BusyWindow.h"
-#include "widgets/ImageButton.h"
-#include "buttons/ui/KeyPageView.h"
-#include "widgets/MessageBox.h"
 #include "app/gui/NavigationBar.h"
 #include "app/gui/PageStack.h"
-#include "widgets/QtImages.h"
-#include "widgets/SkinWidgets.h"
+#include "buttons/ui/KeyPageView.h"
 #include "device/UiPort.h"
 #include "shell/EngineeringCaptions.h"
 #include "shell/Skin.h"
 #include "shell/WindowGeometry.h"
+#include "widgets/BusyWindow.h"
+#include "widgets/ImageButton.h"
+#include "widgets/MessageBox.h"
+#include "widgets/QtImages.h"
+#include "widgets/SkinWidgets.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -170,7 +170,7 @@ void MainWindow::openMacroLibraryAndFireMacros() {}
 
 void MainWindow::setEngineeringCaptions() {
     static_cast<EngineeringPanel*>(pages_->container(7))
-        ->setCaption(qstr(std::string(EngineeringCaption(7))), fontFamily_);
+        ->setCaption(qstr(std::string(engineeringCaption(7))), fontFamily_);
 }
 
 void MainWindow::applySkinForLanguage1() {
@@ -224,7 +224,7 @@ void MainWindow::applySkinPass(int language) {
     timer.start();
     session_.setLanguage(language);
     fontFamily_ = session_.textSlots().fontName.empty() ? QStringLiteral("DejaVu Sans")
-                                                      : qstr(session_.textSlots().fontName);
+                                                        : qstr(session_.textSlots().fontName);
     const Branding& b = session_.branding();
     applySkin(skin(language), language, SkinBranding{b.icConfigType, b.barConfigType, b.numOrder},
               pictureSizes_, layout_);
@@ -256,13 +256,17 @@ void MainWindow::connectNavigation() {
     connect(nav_, &NavigationBar::exitClicked, this, &QWidget::close);
     connect(nav_, &NavigationBar::minimizeClicked, this, &QWidget::showMinimized);
     connect(nav_, &NavigationBar::webClicked, this, [this] {
-        if (session_.branding().webEnabled) QDesktopServices::openUrl(QUrl(qstr(session_.branding().webAddress)));
+        if (session_.branding().webEnabled)
+            QDesktopServices::openUrl(QUrl(qstr(session_.branding().webAddress)));
     });
     // Restores, profile save and load: the operations check for the mouse and run the file dialog
     // at the point the window runs it.
     connect(nav_, &NavigationBar::restoreClicked, this, [this](int k) { operations_.restore(k); });
-    connect(nav_, &NavigationBar::saveClicked, this, [this] { operations_.saveProfile(profileFileDialog(true), ImageOperations::BinSuffix::AddWhenMissing); });
-    connect(nav_, &NavigationBar::loadClicked, this, [this] { operations_.loadProfileFile(profileFileDialog(false)); });
+    connect(nav_, &NavigationBar::saveClicked, this, [this] {
+        operations_.saveProfile(profileFileDialog(true), ImageOperations::BinSuffix::AddWhenMissing);
+    });
+    connect(nav_, &NavigationBar::loadClicked, this,
+            [this] { operations_.loadProfileFile(profileFileDialog(false)); });
 }
 
 ChooseFile MainWindow::profileFileDialog(bool save) {

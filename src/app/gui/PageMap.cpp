@@ -17,7 +17,8 @@ struct Registration {
 
 // One line per page.
 const Registration kPages[] = {
-    {1, [](const PageContext& c, Session& s) { return std::make_unique<KeyPageView>(c, s.assignments(), s.editorState()); }},
+    {1, [](const PageContext& c,
+           Session& s) { return std::make_unique<KeyPageView>(c, s.assignments(), s.editorState()); }},
 };
 
 } // namespace

@@ -1,6 +1,6 @@
-#include "widgets/BusyWindow.h"
-#include "buttons/ui/KeyPageView.h"
 #include "app/gui/MainWindow.h"
+#include "buttons/ui/KeyPageView.h"
+#include "widgets/BusyWindow.h"
 #include "widgets/MessageBox.h"
 #include "widgets/QtImages.h"
 

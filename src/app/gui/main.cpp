@@ -1,11 +1,11 @@
 #include "app/gui/MainWindow.h"
-#include "widgets/QtImages.h"
 #include "app/gui/QtUiPort.h"
 #include "app/gui/SingleInstance.h"
+#include "base/GlobalOptions.h"
 #include "device/BackendFactory.h"
 #include "device/Clock.h"
-#include "base/GlobalOptions.h"
 #include "session/Session.h"
+#include "widgets/QtImages.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #include "buttons/ui/FunctionMenu.h"
 
-#include "widgets/SkinWidgets.h"
 #include "buttons/FunctionCodes.h"
+#include "widgets/SkinWidgets.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -2,11 +2,11 @@
 
 #include "widgets/ClickLabel.h"
 
+#include "base/TextSource.h"
 #include "buttons/AssignmentEditor.h"
 #include "buttons/FunctionCatalogue.h"
 #include "buttons/MenuLayout.h"
 #include "shell/SkinLayout.h"
-#include "base/TextSource.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/TextSource.h"
 #include "buttons/KeyComboDialog.h"
 #include "shell/SkinLayout.h"
-#include "base/TextSource.h"
 
 #include <QAbstractButton>
 #include <QPixmap>

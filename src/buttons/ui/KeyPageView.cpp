@@ -1,13 +1,13 @@
 #include "buttons/ui/KeyPageView.h"
 
-#include "widgets/QtImages.h"
-#include "widgets/SkinWidgets.h"
 #include "buttons/FunctionCodes.h"
 #include "buttons/MenuLayout.h"
-#include "widgets/ClickLabel.h"
 #include "buttons/ui/FunctionMenu.h"
 #include "buttons/ui/KeyComboDialogView.h"
 #include "device/UiPort.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/QtImages.h"
+#include "widgets/SkinWidgets.h"
 
 #include <QMouseEvent>
 #include <QWidget>
@@ -201,9 +201,9 @@ void KeyPageView::keyClicked(int button) {
     const ClickLabel* label = keys_[static_cast<std::size_t>(button - 1)];
     const QPoint at = label->mapTo(context_.window, QPoint(0, 0));
     const QSize menuSize = menu_->mainSize();
-    const MenuPoint corner =
-        placeMenuAtLabel({at.x(), at.y(), label->width(), label->height()},
-                         {menuSize.width(), menuSize.height()}, {context_.window->width(), context_.window->height()});
+    const MenuPoint corner = placeMenuAtLabel({at.x(), at.y(), label->width(), label->height()},
+                                              {menuSize.width(), menuSize.height()},
+                                              {context_.window->width(), context_.window->height()});
     menu_->open(QPoint(corner.x, corner.y), MenuTarget::MainPage);
 }
 
@@ -260,8 +260,8 @@ void KeyPageView::finish(const EditOutcome& outcome) {
     case Followup::OpenKeyComboDialog:
         showDialog(outcome.coverWindow);
         break;
-    case Followup::ApplyChangeFireFun:
-    case Followup::ApplyChangeLedModeFun:
+    case Followup::ApplyGameModeTrigger:
+    case Followup::ApplyLedModeCombination:
         emit modeOptionChanged(outcome.followup);
         break;
     }

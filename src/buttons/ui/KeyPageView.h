@@ -66,7 +66,7 @@ public:
     QWidget* cover() const { return cover_; }
 
 signals:
-    // A toggle changed cb_ChangeFireFun or cb_ChangeLEDModeFun: the option's own editor applies it.
+    // A toggle changed gameModeTrigger or ledModeCombination: the option's own editor applies it.
     void modeOptionChanged(krm::Followup followup);
 
 private:
