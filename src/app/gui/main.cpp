@@ -20,9 +20,11 @@ void printUsage(std::FILE* out) {
                       "Options:\n"
                       "  --simulate[=R210B|R230B]  use the simulated mouse (default R210B)\n"
                       "  --sim-image FILE          the simulated mouse keeps its image in FILE\n"
+                      "%s"
                       "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
                       "  --screenshots DIR         render every page to DIR/<page>.png and exit\n"
-                      "  --help, --version\n");
+                      "  --help, --version\n",
+                 krm::kSimFaultHelp);
 }
 
 } // namespace
