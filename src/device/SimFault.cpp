@@ -26,8 +26,8 @@ int hexDigit(char c) {
 } // namespace
 
 const char* const kSimFaultHelp =
-    "  --sim-fault KIND[@N]      give the simulated mouse a fault, from report N+1 on (N default 0;\n"
-    "                            repeatable; implies --simulate). KIND: refuse-all (every command\n"
+    "  --sim-fault KIND[@N]      give the simulated mouse a fault from its report N+1 on (N\n"
+    "                            defaults to 0; repeatable). KIND: refuse-all (every command\n"
     "                            refused), refuse-XX (command XX, hex, refused), fetch-fail (every\n"
     "                            fetch fails), short (fetches answered with 4 of 8 bytes), garbage\n"
     "                            (fetches return noise), vanish (the mouse is unplugged), events\n"

@@ -14,6 +14,7 @@ void printUsage(std::FILE* out) {
                  "  --simulate[=R210B|R230B]  talk to the simulated mouse (default R210B)\n"
                  "  --sim-image FILE          the simulated mouse keeps its image in FILE\n"
                  "%s"
+                 "                            (--sim-image and --sim-fault imply --simulate)\n"
                  "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
                  "  --help, --version\n\n"
                  "Commands:\n",
