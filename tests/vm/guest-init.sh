@@ -41,6 +41,7 @@ run_cases() {
         if [ "$group" = "$prev" ]; then n=$((n + 1)); else n=1; fi
         prev=$group
         step=$(printf '%s-%02d' "$group" "$n")
+        began=$(cut -d' ' -f1 /proc/uptime)
         opts=
         for t in $(echo "$mouse" | tr ',' ' '); do
             case "$t" in
@@ -60,7 +61,7 @@ run_cases() {
         wait $pid
         [ -f "$out/$group.img" ] && cp "$out/$group.img" "$out/$step.img"
         wait_hidraw 0
-        log "$desc $step: exit $(cat "$out/$step.rc")"
+        log "$desc $step: exit $(cat "$out/$step.rc"), ${began}s to $(cut -d' ' -f1 /proc/uptime)s"
     done </cases
 }
 
