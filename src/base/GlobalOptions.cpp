@@ -39,6 +39,12 @@ GlobalOptions parseGlobalOptions(int argc, const char* const* argv, bool withScr
                 fail("--simulate takes R210B or R230B, not " + std::string(arg.substr(11)));
             else
                 o.simVariant = v;
+        } else if (std::string fault; takeValue(i, arg, "--sim-fault", fault)) {
+            std::string error;
+            if (const auto f = parseSimFault(fault, error))
+                o.simFaults.push_back(*f);
+            else
+                fail(error); // after "needs a value" when the value is missing: the first error stands
         } else if (takeValue(i, arg, "--sim-image", o.simImage)) {
         } else if (takeValue(i, arg, "--trace", o.trace)) {
         } else if (withScreenshots && takeValue(i, arg, "--screenshots", o.screenshots)) {
@@ -50,7 +56,7 @@ GlobalOptions parseGlobalOptions(int argc, const char* const* argv, bool withScr
             o.rest.emplace_back(arg);
         }
     }
-    if (!o.simImage.empty()) o.simulate = true;
+    if (!o.simImage.empty() || !o.simFaults.empty()) o.simulate = true;
     if (o.trace.empty()) {
         if (const char* env = std::getenv("KRM_TRACE"); env && *env) o.trace = env;
     }

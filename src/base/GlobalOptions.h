@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/SimFault.h"
+
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@ struct GlobalOptions {
     bool simulate = false;
     std::string simVariant = "R210B"; // "R210B" or "R230B"
     std::string simImage;             // --sim-image FILE: the simulated mouse keeps its image there
+    std::vector<SimFault> simFaults;  // --sim-fault KIND[@N], in the order given
     std::string trace;                // --trace FILE, or KRM_TRACE
     std::string screenshots;          // krmconfig only: --screenshots DIR
     bool help = false;
@@ -19,7 +22,8 @@ struct GlobalOptions {
 };
 
 // Takes the global options out of argv (anywhere on the line) and leaves the rest in `rest`.
-// Reads KRM_TRACE when --trace is not given. withScreenshots admits --screenshots.
+// --sim-image and --sim-fault imply --simulate. Reads KRM_TRACE when --trace is not given. withScreenshots
+// admits --screenshots.
 GlobalOptions parseGlobalOptions(int argc, const char* const* argv, bool withScreenshots);
 
 } // namespace krm

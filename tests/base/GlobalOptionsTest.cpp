@@ -42,4 +42,16 @@ TEST(GlobalOptions, TraceFromEnvironment) {
     ::unsetenv("KRM_TRACE");
 }
 
+TEST(GlobalOptions, SimFaults) {
+    auto o = parse({"--sim-fault", "short@3", "info", "--sim-fault=refuse-09"});
+    EXPECT_TRUE(o.error.empty()) << o.error;
+    EXPECT_TRUE(o.simulate) << "a fault implies the simulated mouse";
+    ASSERT_EQ(o.simFaults.size(), 2u);
+    EXPECT_EQ(o.simFaults[0], (SimFault{SimFault::Kind::Short, 0, 3}));
+    EXPECT_EQ(o.simFaults[1], (SimFault{SimFault::Kind::RefuseCommand, 0x09, 0}));
+    EXPECT_EQ(o.rest, (std::vector<std::string>{"info"}));
+    EXPECT_NE(parse({"--sim-fault", "loud"}).error.find("--sim-fault loud"), std::string::npos);
+    EXPECT_NE(parse({"--sim-fault"}).error.find("needs a value"), std::string::npos);
+}
+
 } // namespace krm

@@ -174,4 +174,88 @@ TEST(SimulatedMouse, ButtonEventsReachAnOpenInputHandle) {
     EXPECT_FALSE(rig.link.readInputReport(rig.link.inputHandle(), buffer));
 }
 
+TEST(SimulatedMouseFaults, FaultsTakeEffectAfterTheirReportCount) {
+    DeviceRig rig;
+    rig.mouse.addFault({SimFault::Kind::RefuseCommand, 0x09, 3}); // the probes and the identify pass
+    ASSERT_TRUE(rig.open());                                      // reports 1, 2
+    EXPECT_TRUE(rig.commands.identify());                         // reports 3, 4
+    std::vector<std::uint8_t> dest(14);
+    EXPECT_FALSE(rig.commands.blockRead(0, 14, dest, false)) << "0x09 is refused from report 4 on";
+    EXPECT_TRUE(rig.commands.shortRead(0, 7, dest)) << "other commands still pass";
+    EXPECT_EQ(rig.lines()[4], "set 40 09 00 00 00 0e 00 00 !");
+}
+
+TEST(SimulatedMouseFaults, ShortRepliesFailHereAndShowTheirLengthToATransport) {
+    DeviceRig rig;
+    rig.mouse.addFault({SimFault::Kind::Short, 0, 2});
+    ASSERT_TRUE(rig.open());
+    ASSERT_TRUE(rig.commands.sendCommand(0x0D, 0, 0, 0, 0));
+    // A short answer is a failed fetch for the link: the reply stays 0xFF.
+    rig.commands.readReply();
+    EXPECT_EQ(rig.commands.reply(), (DeviceCommands::Reply{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(rig.lines().back(), "get 41 00 00 00 00 00 00 00 !");
+    // What a transport that can carry it sees: 4 bytes, the report id and three data bytes.
+    const HidHandle h = rig.link.queryHandle();
+    ASSERT_TRUE(rig.commands.sendCommand(0x0D, 0, 0, 0, 0));
+    std::array<std::uint8_t, 8> report{0x41, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
+    EXPECT_EQ(rig.mouse.fetchFeature(h, report), SimulatedMouse::kShortReplyLength);
+    EXPECT_EQ(report[2], ':');
+    EXPECT_EQ(report[4], 0xEE) << "nothing past the short answer is written";
+}
+
+TEST(SimulatedMouseFaults, FetchFailKeepsCommandsAccepted) {
+    DeviceRig rig;
+    rig.mouse.addFault({SimFault::Kind::FetchFail, 0, 0});
+    ASSERT_TRUE(rig.open());
+    EXPECT_NE(rig.link.commandHandle(), kInvalidHandle);
+    EXPECT_EQ(rig.link.queryHandle(), kInvalidHandle);
+}
+
+TEST(SimulatedMouseFaults, VanishAfterN) {
+    DeviceRig rig;
+    rig.mouse.addFault({SimFault::Kind::Vanish, 0, 100});
+    ASSERT_TRUE(rig.open()); // 2 reports
+    std::vector<std::uint8_t> dest(kImageSize);
+    EXPECT_TRUE(rig.commands.blockRead(0, kImageSize, dest, false));
+    EXPECT_FALSE(rig.mouse.present());
+    const auto lines = rig.lines();
+    EXPECT_FALSE(lines[99].ends_with(" !"));
+    EXPECT_TRUE(lines[100].ends_with(" !"));
+}
+
+TEST(SimulatedMouseFaults, EventsArriveInOrderAfterTheirCount) {
+    DeviceRig rig;
+    rig.mouse.addFault({SimFault::Kind::Events, 0, 1});
+    ASSERT_TRUE(rig.open());
+    EXPECT_FALSE(rig.mouse.takeInputReport()) << "not due yet";
+    std::vector<std::uint8_t> codes;
+    for (int i = 0; i < 4; ++i) {
+        rig.clock.sleepMs(SimulatedMouse::kFaultEventSpacingMs);
+        std::vector<std::uint8_t> buffer(8);
+        ASSERT_TRUE(rig.link.readInputReport(rig.link.inputHandle(), buffer));
+        codes.push_back(buffer[3]);
+    }
+    EXPECT_EQ(codes, (std::vector<std::uint8_t>{0x01, 0x00, 0x08, 0x00}));
+    rig.clock.sleepMs(10 * SimulatedMouse::kFaultEventSpacingMs);
+    EXPECT_FALSE(rig.mouse.takeInputReport()) << "the sequence runs once";
+}
+
+TEST(SimFaultText, ParsesEveryKind) {
+    std::string error;
+    EXPECT_EQ(parseSimFault("refuse-all", error), (SimFault{SimFault::Kind::RefuseAll, 0, 0}));
+    EXPECT_EQ(parseSimFault("refuse-0D@12", error), (SimFault{SimFault::Kind::RefuseCommand, 0x0D, 12}));
+    EXPECT_EQ(parseSimFault("fetch-fail", error), (SimFault{SimFault::Kind::FetchFail, 0, 0}));
+    EXPECT_EQ(parseSimFault("short@5", error), (SimFault{SimFault::Kind::Short, 0, 5}));
+    EXPECT_EQ(parseSimFault("garbage", error), (SimFault{SimFault::Kind::Garbage, 0, 0}));
+    EXPECT_EQ(parseSimFault("vanish@100", error), (SimFault{SimFault::Kind::Vanish, 0, 100}));
+    EXPECT_EQ(parseSimFault("events", error), (SimFault{SimFault::Kind::Events, 0, 0}));
+    for (const char* bad : {"", "refuse", "refuse-0", "refuse-0g", "short@", "short@-1", "short@x", "loud"}) {
+        error.clear();
+        EXPECT_FALSE(parseSimFault(bad, error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+    EXPECT_EQ(simFaultText({SimFault::Kind::RefuseCommand, 0x0D, 3}), "refuse-0d@3");
+    EXPECT_EQ(simFaultText({SimFault::Kind::Vanish, 0, 0}), "vanish");
+}
+
 } // namespace krm

@@ -28,6 +28,20 @@ int CtlSession::connect() {
     if (s.connectNow()) return kOk;
     const DeviceIdTable& table = s.presence().deviceIdTable;
     DeviceLink& link = s.link();
+    if (!s.mouseOpen() && link.vendorId() != 0) {
+        // The mouse is there (openDevice found its collection) but a probe failed.
+        const bool commands = link.commandHandle() != kInvalidHandle;
+        const bool fetches = link.queryHandle() != kInvalidHandle;
+        const char* what = commands  ? "accepts commands but refuses every fetch (its query reports fail)"
+                           : fetches ? "answers fetches but refuses every command report"
+                                     : "refuses both command reports and fetches";
+        std::fprintf(stderr,
+                     "krmctl: the mouse %04X:%04X %s, so it cannot be identified or "
+                     "read.\n"
+                     "Unplug and replug it; if that does not help, its firmware is not answering.\n",
+                     link.vendorId(), link.productId(), what);
+        return kNoMouse;
+    }
     if (!s.mouseOpen()) {
         const int count = link.countHidInterfaces();
         std::string wanted;

@@ -5,6 +5,7 @@
 #include "device/ProtocolTrace.h"
 #include "device/SimulatedMouse.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -147,8 +148,11 @@ int runMonitor(Context& ctx) {
 
     std::printf("Watching the %s mouse's button events%s.\n", s.presence().chipModel().c_str(),
                 args.count > 0 ? "" : "; Ctrl-C ends");
-    if (session.simulated() && !args.simEvents)
-        std::printf("The simulated mouse raises events only when asked: add --sim-events 01,00,08,00.\n");
+    const bool eventsFault = std::any_of(ctx.options.simFaults.begin(), ctx.options.simFaults.end(),
+                                         [](const SimFault& f) { return f.kind == SimFault::Kind::Events; });
+    if (session.simulated() && !args.simEvents && !eventsFault)
+        std::printf("The simulated mouse raises events only when asked: add --sim-events 01,00,08,00\n"
+                    "(or --sim-fault events).\n");
     std::fflush(stdout);
     interrupted = 0;
     auto previous = std::signal(SIGINT, onInterrupt);

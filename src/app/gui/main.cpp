@@ -15,14 +15,18 @@
 namespace {
 
 void printUsage(std::FILE* out) {
-    std::fprintf(out, "Usage: krmconfig [options]\n"
-                      "Configurator of KRM gaming mice.\n\n"
-                      "Options:\n"
-                      "  --simulate[=R210B|R230B]  use the simulated mouse (default R210B)\n"
-                      "  --sim-image FILE          the simulated mouse keeps its image in FILE\n"
-                      "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
-                      "  --screenshots DIR         render every page to DIR/<page>.png and exit\n"
-                      "  --help, --version\n");
+    std::fprintf(out,
+                 "Usage: krmconfig [options]\n"
+                 "Configurator of KRM gaming mice.\n\n"
+                 "Options:\n"
+                 "  --simulate[=R210B|R230B]  use the simulated mouse (default R210B)\n"
+                 "  --sim-image FILE          the simulated mouse keeps its image in FILE\n"
+                 "%s"
+                 "                            (--sim-image and --sim-fault imply --simulate)\n"
+                 "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
+                 "  --screenshots DIR         render every page to DIR/<page>.png and exit\n"
+                 "  --help, --version\n",
+                 krm::kSimFaultHelp);
 }
 
 } // namespace
