@@ -51,6 +51,7 @@ void AssignmentEditor::loadFromImage(std::span<const std::uint8_t, kImageSize> i
         for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
             codes_[idx(p)][idx(k)] = read(codes::buttonOffset(p, k));
     for (int n = 1; n <= codes::kComboKeyCount; ++n) comboCodes_[idx(n)] = read(codes::comboKeyOffset(n));
+    loaded_ = true;
     refreshCaptions();
 }
 
@@ -59,10 +60,12 @@ void AssignmentEditor::loadFromCopies(const SectionCopies& copies) {
         for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
             codes_[idx(p)][idx(k)] = codeText(profileCode(copies, p, k));
     for (int n = 1; n <= codes::kComboKeyCount; ++n) comboCodes_[idx(n)] = codeText(comboKeyCode(copies, n));
+    loaded_ = true;
     refreshCaptions();
 }
 
 void AssignmentEditor::refreshCaptions() {
+    if (!loaded_) return;
     for (int p = 1; p <= codes::kProfileCount; ++p)
         for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
             tableCaptions_[idx(p)][idx(k)] = functionCodeName(codes_[idx(p)][idx(k)], *texts_, state_);
@@ -79,6 +82,7 @@ void AssignmentEditor::setTexts(const TextSource& texts) {
 void AssignmentEditor::setCurrentProfile(int profile) {
     if (!validProfile(profile)) return;
     currentProfile_ = profile;
+    if (!loaded_) return;
     for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
         keyCaptions_[idx(k)] = functionCodeName(codes_[idx(profile)][idx(k)], *texts_, state_);
 }
@@ -225,7 +229,11 @@ EditOutcome AssignmentEditor::userDefined() {
 EditOutcome AssignmentEditor::applyDialogCode(std::string_view code, std::string_view caption) {
     const auto bytes = parseCodeText(code);
     if (!bytes) return {};
-    return assign(*bytes, std::string(caption), LeftRule::Menu);
+    // An empty combination has no edit text: its label shows what the code is named, as every later
+    // refresh would.
+    const std::string shown =
+        caption.empty() ? functionCodeName(codeText(*bytes), *texts_, state_) : std::string(caption);
+    return assign(*bytes, shown, LeftRule::Menu);
 }
 
 AssignmentEditor::Names AssignmentEditor::displayNames() {

@@ -70,6 +70,7 @@ public:
 
     const std::string& code(int profile, int button) const { return codes_.at(idx(profile)).at(idx(button)); }
     const std::string& comboCode(int n) const { return comboCodes_.at(idx(n)); }
+    // Captions are empty until an image was loaded: before that nothing is known of the buttons.
     const std::string& keyCaption(int button) const { return keyCaptions_.at(idx(button)); }
     const std::string& tableCaption(int profile, int button) const {
         return tableCaptions_.at(idx(profile)).at(idx(button));
@@ -102,6 +103,7 @@ private:
     std::array<std::string, codes::kComboKeyCount> comboCaptions_{};
 
     int currentProfile_ = 1;
+    bool loaded_ = false; // no function is named before an image was read
     MenuTarget target_ = MenuTarget::MainPage;
     int mainButton_ = 1;
     int tableProfile_ = 1, tableButton_ = 1;

@@ -2,6 +2,9 @@
 
 #include "device/Identification.h"
 
+#include <cctype>
+#include <string_view>
+
 namespace krm {
 
 namespace {
@@ -15,6 +18,29 @@ constexpr int kRestartStepMs = 100;
 
 std::string DevicePresence::text(const char* id, const char* language1) const {
     return texts ? texts->text(id) : std::string(language1);
+}
+
+namespace {
+// Whether UTF-8 text holds a letter or digit: ASCII ones, Latin-1 letters, or any character past them
+// (other scripts), rather than only spaces and marks such as "·".
+bool holdsWords(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const int length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        char32_t cp = lead < 0x80 ? lead : lead & (0x3F >> (length - 1));
+        for (int k = 1; k < length && i + static_cast<std::size_t>(k) < text.size(); ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
+        if ((cp < 0x80 && std::isalnum(static_cast<int>(cp))) || (cp >= 0xC0 && cp != 0xD7 && cp != 0xF7))
+            return true;
+        i += static_cast<std::size_t>(length);
+    }
+    return false;
+}
+} // namespace
+
+std::string DevicePresence::reconnectMessage(const std::string& first, const std::string& second) {
+    // A second line of only marks (the "·" of some tables) would stand alone as a stray line.
+    return holdsWords(second) ? first + "\n" + second : first;
 }
 
 void DevicePresence::poll() {
@@ -95,7 +121,7 @@ void DevicePresence::deviceLost() {
     chipCode_ = 0;
     if (hooks.deviceForgotten) hooks.deviceForgotten();
     ui_.setPagesCovered(true);
-    ui_.showMessage(reconnectText() + "\n" + reconnectSecondLine());
+    ui_.showMessage(reconnectMessage(reconnectText(), reconnectSecondLine()));
 }
 
 void DevicePresence::restartDevice() {

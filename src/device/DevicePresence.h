@@ -50,6 +50,9 @@ public:
     void identifyAndRead();
     // Resets the window to its no-device state and tells the user.
     void deviceLost();
+    // The device-lost message from its two lines (Str100, Str101); a second line without a letter, digit or
+    // other script's character is left out.
+    static std::string reconnectMessage(const std::string& first, const std::string& second);
     void resetToStart();
     // Restarts the mouse (command 0x0E), waits for it to come back and finds it again.
     void restartDevice();

@@ -1,6 +1,8 @@
 #include "image/ImageFiles.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -106,7 +108,12 @@ std::optional<FileError> writeMacroBlockFile(const std::string& path,
 }
 
 std::string saveFileName(const std::string& chosenPath) {
-    return chosenPath + ".bin";
+    const std::string_view suffix = ".bin";
+    const bool hasSuffix =
+        chosenPath.size() >= suffix.size() &&
+        std::equal(suffix.rbegin(), suffix.rend(), chosenPath.rbegin(),
+                   [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+    return hasSuffix ? chosenPath : chosenPath + std::string(suffix);
 }
 
 } // namespace krm

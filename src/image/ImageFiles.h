@@ -50,8 +50,9 @@ std::optional<FileError> writeProfileFile(const std::string& path, const ConfigI
 std::optional<FileError> writeMacroBlockFile(const std::string& path,
                                              std::span<const std::uint8_t, 512> block);
 
-// The name a save dialog's choice is written under: the chosen name with ".bin" appended, so a chosen
-// "abc.bin" gives "abc.bin.bin".
+// The name a save dialog's choice is written under: ".bin" is added when the name lacks it (in any
+// case), so the file a dialog confirmed replacing is the file written ("abc" and "abc.bin" both give
+// "abc.bin").
 std::string saveFileName(const std::string& chosenPath);
 
 inline constexpr const char* kLoadingBinError = "Loading .bin is error!";

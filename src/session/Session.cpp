@@ -130,11 +130,6 @@ Session::PageClick Session::clickPage(Page target) {
     return PageClick::Shown;
 }
 
-int Session::profileColourItem() const {
-    // The engineering current-profile colour list follows the profile colour of byte 0xA4.
-    return profileColourIndex(image_.copies.user[user::kProfileAndColour]).value_or(0);
-}
-
 int Session::buttonEffectItem() const {
     if (!branding_.beEnable) return 0;
     return buttonEffectIndex(image_.copies.user[user::kButtonEffect]).value_or(0);
@@ -142,7 +137,7 @@ int Session::buttonEffectItem() const {
 
 void Session::selectProfile(int profile) {
     const int p = std::clamp(profile, 1, 3) - 1;
-    const int colourItem = profileColourItem();
+    const int colourItem = lighting_.profileColourItem();
     const auto buttonEffect = static_cast<std::uint8_t>(buttonEffectItem());
     std::uint8_t a7 = buttonEffect, a8 = 0, aa = 0, a4 = 0;
     if (p == 1) {

@@ -140,8 +140,7 @@ public:
 private:
     void wireDevice();
     void storeAtImageOffset(std::size_t offset, std::span<const std::uint8_t> bytes);
-    int profileColourItem() const; // item of the current-profile colour list, 10 = fixed colour
-    int buttonEffectItem() const;  // cb_BtnEFT, 0 when the switch is not offered
+    int buttonEffectItem() const; // cb_BtnEFT, 0 when the switch is not offered
 
     HidBackend& hid_;
     Clock& clock_;

@@ -20,9 +20,16 @@ public:
     // Centre over the main window (extraTop pixels lower; 40 at creation).
     void placeOverMainWindow(int extraTop = 0);
     int frame() const { return frame_; }
+    // The window's shape: where any frame of the animation draws. With a compositor the window is
+    // translucent; without one an X server would show its clear pixels black (and ignore a translucent
+    // window's shape), so it is cut to this shape instead, as the other windows are cut to their colour
+    // key.
+    QRegion shape() const;
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    // Draws frame n of the animation (the picture, or the drawn spinner when there is none).
+    void drawFrame(QPainter& p, int n) const;
     void showEvent(QShowEvent*) override;
     void hideEvent(QHideEvent*) override;
 

@@ -5,6 +5,7 @@
 
 #include <QBitmap>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 
@@ -71,6 +72,18 @@ void MessageBox::show(QWidget* parent, const QString& text, const QString& fontF
         box.move(p.left() + (p.width() - box.width()) / 2, p.top() + (p.height() - box.height()) / 2);
     }
     box.exec();
+}
+
+void MessageBox::keyPressEvent(QKeyEvent* e) {
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        accept();
+        return;
+    default:
+        QDialog::keyPressEvent(e);
+    }
 }
 
 void MessageBox::paintEvent(QPaintEvent*) {

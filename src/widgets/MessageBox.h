@@ -24,6 +24,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    // Enter, Return and Space dismiss the message as the OK button does (Escape too, as in every dialog).
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     QPixmap background_;

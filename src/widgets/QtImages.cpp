@@ -85,6 +85,16 @@ void decodeAhead(const QStringList& names) {
     });
 }
 
+void finishDecodingAhead() {
+    AheadDecoder& d = ahead();
+    std::thread worker;
+    {
+        std::lock_guard lock(d.mutex);
+        worker = std::move(d.worker);
+    }
+    if (worker.joinable()) worker.join();
+}
+
 QImage withoutColourKey(const QImage& image) {
     QImage out = image.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < out.height(); ++y) {

@@ -25,6 +25,9 @@ QPixmap resourcePixmap(const QString& name);
 // Starts decoding pictures on a worker thread, so that the first window's pictures are ready when the
 // window asks for them (resourcePixmap waits for a picture still being decoded). Call it once, early.
 void decodeAhead(const QStringList& names);
+// Waits for the pictures decoded ahead. The program calls it before the toolkit goes away: the decoder
+// uses the toolkit's image conversion.
+void finishDecodingAhead();
 
 // The picture with the colour key made transparent, as a window with that mask shows it.
 QImage withoutColourKey(const QImage& image);

@@ -31,7 +31,8 @@ struct PresenceRig : DeviceRig {
     }
 };
 
-const std::string kLostMessage = "Waiting for the device reconnect\n\xC2\xB7";
+// Table 1's second line is only "·": it is left out rather than shown as a stray line.
+const std::string kLostMessage = "Waiting for the device reconnect";
 
 // A machine whose interface count follows a script, one number per enumeration; every path opens.
 class ScriptedCounts final : public HidBackend {
@@ -275,6 +276,23 @@ TEST(Presence, RestartThatLosesTheMouseKeepsPolling) {
     rig.mouse.setAttached(true);
     rig.presence.poll();
     EXPECT_EQ(rig.count("readImage"), 1);
+}
+
+TEST(Presence, TheLostMessageLeavesOutASecondLineOfOnlyMarks) {
+    const struct {
+        const char* second;
+        std::string expected;
+    } cases[] = {
+        {"\xC2\xB7", "first"},
+        {"", "first"},
+        {" - ", "first"},
+        {"Please check your device is attached to USB port",
+         "first\nPlease check your device is attached to USB port"},
+        {"\xE8\xAF\xB7\xE6\xA3\x80\xE6\x9F\xA5", "first\n\xE8\xAF\xB7\xE6\xA3\x80\xE6\x9F\xA5"}, // Chinese
+        {"\xC3\xA9t\xC3\xA9", "first\n\xC3\xA9t\xC3\xA9"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DevicePresence::reconnectMessage("first", c.second), c.expected) << c.second;
 }
 
 } // namespace krm

@@ -95,8 +95,13 @@ TEST(Files, WrittenAtomicallyUnderTheChosenName) {
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
     EXPECT_EQ(entries, 2u) << "no temporary file is left behind";
 
-    EXPECT_EQ(saveFileName("/tmp/abc"), "/tmp/abc.bin");
-    EXPECT_EQ(saveFileName("/tmp/abc.bin"), "/tmp/abc.bin.bin");
+    // The file a save dialog confirmed replacing is the file written: ".bin" only when it is missing.
+    for (const auto& [chosen, written] : {std::pair{"/tmp/abc", "/tmp/abc.bin"},
+                                          {"/tmp/abc.bin", "/tmp/abc.bin"},
+                                          {"/tmp/ABC.BIN", "/tmp/ABC.BIN"},
+                                          {"/tmp/abc.bin.txt", "/tmp/abc.bin.txt.bin"},
+                                          {"/tmp/bin", "/tmp/bin.bin"}})
+        EXPECT_EQ(saveFileName(chosen), written) << chosen;
 }
 
 TEST(PatchFile, ChecksumAndFileReading) {

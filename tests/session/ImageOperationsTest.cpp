@@ -247,9 +247,12 @@ TEST(ProfileSave, ReadsTheMouseFirstAndWritesUnderTheChosenName) {
     rig.mouse.setImage(held);
     const std::vector<std::uint8_t> heldBytes(held.begin(), held.end());
 
-    EXPECT_EQ(rig.ops.saveProfile(chosen(dir.file("abc.bin")), ImageOperations::BinSuffix::AddWhenMissing),
+    // Saving over an existing file replaces that file, and no "old.bin.bin" appears beside it.
+    test::writeFile(dir.file("old.bin"), std::vector<std::uint8_t>(kImageSize, 0x11));
+    EXPECT_EQ(rig.ops.saveProfile(chosen(dir.file("old.bin")), ImageOperations::BinSuffix::AddWhenMissing),
               OperationResult::Done);
-    EXPECT_EQ(test::readFile(dir.file("abc.bin.bin")), heldBytes);
+    EXPECT_EQ(test::readFile(dir.file("old.bin")), heldBytes);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("old.bin.bin")));
     EXPECT_EQ(rig.summary(), std::vector<std::string>{kReadAll});
 
     EXPECT_EQ(rig.ops.saveProfile(chosen(dir.file("exact.bin")), ImageOperations::BinSuffix::AsGiven),

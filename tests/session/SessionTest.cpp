@@ -99,4 +99,27 @@ TEST(Session, RefusedAssignmentSendsNothing) {
     EXPECT_EQ(rig.session.assignments().keyCaption(1), "Left Click");
 }
 
+TEST(Session, ProfileClicksInAnyOrderTakeTheColourFromTheColourList) {
+    // The mouse's byte 0xA4 holds profile 1 with colour 3 (0x31): every profile click sends its five
+    // writes with colour nibble 3, whatever the clicks before it wrote to 0xA4.
+    const std::vector<std::vector<int>> orders = {{1, 2, 3, 1, 2, 3}, {3, 2, 1, 3, 2, 1}, {2, 3, 1, 2, 1, 3}};
+    for (const auto& order : orders) {
+        SessionRig rig;
+        auto image = rig.mouse.image();
+        image[image::kUserOffset] = 0x31;
+        storeSectionChecksum(std::span(image).subspan(image::kUserOffset, image::kUserLength));
+        rig.mouse.setImage(image);
+        ASSERT_TRUE(rig.session.connectNow());
+        for (int profile : order) {
+            SCOPED_TRACE("profile " + std::to_string(profile));
+            rig.clearTrace();
+            ASSERT_EQ(rig.session.clickPage(static_cast<Page>(profile)), Session::PageClick::Shown);
+            const auto sets = setLines(rig.lines());
+            ASSERT_EQ(sets.size(), 5u);
+            const std::string a4 = profile == 2 ? "31" : "3" + std::to_string(profile - 1);
+            EXPECT_EQ(sets[4], "set 40 05 00 a4 " + a4 + " 00 00 01");
+        }
+    }
+}
+
 } // namespace krm

@@ -8,6 +8,7 @@
 #include "shell/Skin.h"
 #include "shell/WindowGeometry.h"
 #include "widgets/BusyWindow.h"
+#include "widgets/ClickLabel.h"
 #include "widgets/ImageButton.h"
 #include "widgets/MessageBox.h"
 #include "widgets/QtImages.h"
@@ -271,13 +272,15 @@ void MainWindow::connectNavigation() {
 
 ChooseFile MainWindow::profileFileDialog(bool save) {
     return [this, save]() -> std::optional<std::string> {
-        const QString path =
-            save ? QFileDialog::getSaveFileName(this, qstr(session_.texts().text("Str009")), QString(),
-                                                QStringLiteral("SaveFile (*.bin)"))
-                 : QFileDialog::getOpenFileName(this, qstr(session_.texts().text("Str010")), QString(),
-                                                QStringLiteral("LoadFile (*.bin)"));
-        if (path.isEmpty()) return std::nullopt;
-        return path.toStdString();
+        QFileDialog dialog(this, qstr(session_.texts().text(save ? "Str009" : "Str010")), QString(),
+                           save ? QStringLiteral("SaveFile (*.bin)") : QStringLiteral("LoadFile (*.bin)"));
+        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        // The dialog adds ".bin" to a typed name before it asks whether to replace a file, so the file
+        // it asks about is the file written.
+        if (save) dialog.setDefaultSuffix(QStringLiteral("bin"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return dialog.selectedFiles().constFirst().toStdString();
     };
 }
 
@@ -402,14 +405,19 @@ void MainWindow::profileChangedByMouse(int profile) {
 void MainWindow::rollingLabelEntered(QLabel* label) {
     if (!label) return;
     rollingLabel_ = label;
-    rolling_.enter(label->text().toStdString());
+    // A label that cuts its caption rolls the whole caption.
+    const auto* clickable = qobject_cast<ClickLabel*>(label);
+    rolling_.enter((clickable ? clickable->caption() : label->text()).toStdString());
     if (label->isEnabled() && session_.branding().textRolling) labelRun_.start();
 }
 
 void MainWindow::rollingLabelLeft(QLabel* label) {
     labelRun_.stop();
     if (!label || label != rollingLabel_) return;
-    label->setText(qstr(rolling_.leave()));
+    if (auto* clickable = qobject_cast<ClickLabel*>(label))
+        clickable->setCaption(qstr(rolling_.leave()));
+    else
+        label->setText(qstr(rolling_.leave()));
     rollingLabel_ = nullptr;
 }
 

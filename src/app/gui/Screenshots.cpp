@@ -66,8 +66,9 @@ bool MainWindow::renderScreenshots(const QString& dir, QStringList* written) {
     }
 
     const LanguageSlots& texts = session_.textSlots();
-    MessageBox message(this, QString::fromStdString(texts.messages[0] + "\n" + texts.messages[1]),
-                       fontFamily_);
+    MessageBox message(
+        this, QString::fromStdString(DevicePresence::reconnectMessage(texts.messages[0], texts.messages[1])),
+        fontFamily_);
     save(message.grab().toImage(), QStringLiteral("reconnect-message"));
 
     if (!busy_) createBusyWindow(false);

@@ -49,6 +49,15 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    const bool screenshots = !options.screenshots.empty();
+    const QString title = QString::fromLatin1(krm::gui::MainWindow::kWindowTitle);
+    if (!screenshots && krm::gui::SingleInstance::anotherIsRunning(title)) {
+        // A second start only brings the first window forward; it starts nothing of its own.
+        QCoreApplication app(argc, argv);
+        krm::gui::SingleInstance(title).raiseRunningInstance();
+        return 0;
+    }
+
     // The first window's pictures are decoded while the toolkit starts.
     krm::gui::decodeAhead({QStringLiteral("L1_BackGround"), QStringLiteral("L1_Back1"),
                            QStringLiteral("SetS_01"), QStringLiteral("SetS_02"), QStringLiteral("SetS_03"),
@@ -58,14 +67,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("krmconfig"));
     QApplication::setApplicationDisplayName(QStringLiteral("Gaming Mouse"));
+    // Every way out of main waits for the decoder while the toolkit is still there.
+    struct DecoderJoin {
+        ~DecoderJoin() { krm::gui::finishDecodingAhead(); }
+    } decoderJoin;
 
-    const bool screenshots = !options.screenshots.empty();
-    krm::gui::SingleInstance instance(QString::fromLatin1(krm::gui::MainWindow::kWindowTitle));
-    if (!screenshots) {
-        // A second start only brings the first window forward.
-        if (instance.raiseRunningInstance()) return 0;
-        instance.listen();
-    }
+    krm::gui::SingleInstance instance(title);
+    if (!screenshots) instance.listen();
 
     krm::SystemClock clock;
     std::string error;

@@ -141,7 +141,8 @@ void KeyPageView::setTexts(const TextSource& texts) {
 }
 
 void KeyPageView::refresh() {
-    for (int n = 1; n <= 12; ++n) keys_[static_cast<std::size_t>(n - 1)]->setText(qs(editor_.keyCaption(n)));
+    for (int n = 1; n <= 12; ++n)
+        keys_[static_cast<std::size_t>(n - 1)]->setCaption(qs(editor_.keyCaption(n)));
     for (int n = 1; n <= 8; ++n) {
         const bool on = editor_.toggleOn(n);
         togglePictures_[static_cast<std::size_t>(n - 1)]->setPixmap(
