@@ -66,9 +66,10 @@ struct KeyPageRig {
         window.show();
     }
 
-    // The skin and language pass of a language, as the window runs it.
+    // The skin and language pass of a language, as the window runs it: in the table's font.
     void skin(int language) {
-        view->applySkin(PageSkin{&layout, kFont, language});
+        const std::string& font = rig.session.textSlots().fontName;
+        view->applySkin(PageSkin{&layout, font.empty() ? kFont : QString::fromStdString(font), language});
         view->setTexts(rig.session.texts());
         view->refresh();
     }
@@ -310,6 +311,9 @@ private slots:
                 QVERIFY(fits(r.view->keyLabel(1), QString::fromStdString(texts.text(e.nameId)), 14 + 4));
             for (int n = 1; n <= 8; ++n)
                 QVERIFY(fits(r.view->toggleLabel(n), r.view->toggleLabel(n)->text(), 0));
+            r.view->openMenuPath(1, {2, 10});
+            KeyPageRig::shot(&r.window, QStringLiteral("key-menu-language%1").arg(language));
+            r.view->hideMenus();
         }
     }
 

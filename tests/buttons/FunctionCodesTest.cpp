@@ -1,10 +1,15 @@
 #include "buttons/FunctionCodes.h"
 #include "buttons/FunctionCatalogue.h"
 #include "FakeTexts.h"
+#include "image/FunctionCode.h"
+#include "shell/LanguageTables.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace krm {
 namespace {
@@ -170,6 +175,38 @@ TEST(FunctionCatalogue, EveryItemsCodeIsNamedAfterTheItem) {
                 EXPECT_EQ(functionCodeName(code, texts, state), texts.text(e.nameId));
                 EXPECT_EQ(texts.text(e.nameId), e.englishName);
             }
+        }
+    }
+}
+
+TEST(FunctionCatalogue, InEveryShippedTableTheNamesTheRulesCompareNameOneFunctionEach) {
+    // The left-button rule finds Left Click and the Fire Macro Key, the mode-switch toggles their
+    // mouse and DPI keys and the gun toggle the guns by comparing key captions with these texts of the
+    // active table; a second function with the same text in a table would pass for the first one.
+    constexpr std::array<std::string_view, 8> kCompared{"Str210", "Str212", "Str213", "Str214",
+                                                        "Str221", "Str222", "Str223", "Str265"};
+    struct Function {
+        std::string code;
+        std::string_view nameId;
+    };
+    EditorState state;
+    std::vector<Function> functions;
+    for (const auto& e : functionCatalogue())
+        functions.push_back({functionCodeForTag(e.tag, state, false), e.nameId});
+    for (const auto& gun : gunNames())
+        for (const auto& p : gun.prefixes)
+            functions.push_back({codeText(CodeBytes{p[0], p[1], p[2], 0}), gun.nameId});
+
+    LanguageTables tables;
+    for (int language = 1; language <= 3; ++language) {
+        tables.setLanguage(language);
+        for (const auto& f : functions) {
+            SCOPED_TRACE("table " + std::to_string(language) + ", " + f.code);
+            const std::string name = functionCodeName(f.code, tables, state);
+            ASSERT_EQ(name, tables.text(f.nameId));
+            for (const std::string_view id : kCompared)
+                EXPECT_EQ(name == tables.text(id), f.nameId == id) << name << " against " << id;
+            EXPECT_EQ(isGunOrFireMacroName(name, tables), f.nameId.starts_with("Str60")) << name;
         }
     }
 }
