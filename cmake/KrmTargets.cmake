@@ -1,7 +1,7 @@
 # Shared settings for the project's own targets.
 
 function(krm_warnings target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wpedantic -Werror)
 endfunction()
 
 # One GoogleTest binary per test folder: tests/<name>/*.cpp -> krm_tests_<name>.

@@ -1,4 +1,5 @@
 #include "buttons/AssignmentEditor.h"
+#include "base/Bits.h"
 
 #include "buttons/FunctionCatalogue.h"
 #include "buttons/FunctionCodes.h"
@@ -45,22 +46,31 @@ AssignmentEditor::AssignmentEditor(EditorState& state, const TextSource& texts,
 }
 
 void AssignmentEditor::loadFromImage(std::span<const std::uint8_t, kImageSize> image) {
-    auto read = [&](std::size_t offset) {
-        return CodeText(image.subspan(offset).first<4>());
-    };
+    auto read = [&](std::size_t offset) { return codeText(image.subspan(offset).first<4>()); };
     for (int p = 1; p <= codes::kProfileCount; ++p)
         for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
             codes_[idx(p)][idx(k)] = read(codes::buttonOffset(p, k));
     for (int n = 1; n <= codes::kComboKeyCount; ++n) comboCodes_[idx(n)] = read(codes::comboKeyOffset(n));
+    loaded_ = true;
+    refreshCaptions();
+}
+
+void AssignmentEditor::loadFromCopies(const SectionCopies& copies) {
+    for (int p = 1; p <= codes::kProfileCount; ++p)
+        for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
+            codes_[idx(p)][idx(k)] = codeText(profileCode(copies, p, k));
+    for (int n = 1; n <= codes::kComboKeyCount; ++n) comboCodes_[idx(n)] = codeText(comboKeyCode(copies, n));
+    loaded_ = true;
     refreshCaptions();
 }
 
 void AssignmentEditor::refreshCaptions() {
+    if (!loaded_) return;
     for (int p = 1; p <= codes::kProfileCount; ++p)
         for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
-            tableCaptions_[idx(p)][idx(k)] = FunctionCodeName(codes_[idx(p)][idx(k)], *texts_, state_);
+            tableCaptions_[idx(p)][idx(k)] = functionCodeName(codes_[idx(p)][idx(k)], *texts_, state_);
     for (int n = 1; n <= codes::kComboKeyCount; ++n)
-        comboCaptions_[idx(n)] = FunctionCodeName(comboCodes_[idx(n)], *texts_, state_);
+        comboCaptions_[idx(n)] = functionCodeName(comboCodes_[idx(n)], *texts_, state_);
     setCurrentProfile(currentProfile_);
 }
 
@@ -72,8 +82,9 @@ void AssignmentEditor::setTexts(const TextSource& texts) {
 void AssignmentEditor::setCurrentProfile(int profile) {
     if (!validProfile(profile)) return;
     currentProfile_ = profile;
+    if (!loaded_) return;
     for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
-        keyCaptions_[idx(k)] = FunctionCodeName(codes_[idx(profile)][idx(k)], *texts_, state_);
+        keyCaptions_[idx(k)] = functionCodeName(codes_[idx(profile)][idx(k)], *texts_, state_);
 }
 
 void AssignmentEditor::openFromMainPage(int button) {
@@ -123,8 +134,8 @@ void AssignmentEditor::setTableCaption(int profile, int button, const std::strin
 }
 
 void AssignmentEditor::storeButton(int profile, int button, const CodeBytes& bytes, EditOutcome& out) {
-    codes_[idx(profile)][idx(button)] = CodeText(bytes);
-    out.requests.push_back(EditRequest::storeCode(codes::buttonOffset(profile, button), bytes));
+    codes_[idx(profile)][idx(button)] = codeText(bytes);
+    out.requests.push_back(EditRequest::store(codes::buttonOffset(profile, button), bytes));
 }
 
 EditOutcome AssignmentEditor::assign(const CodeBytes& bytes, const std::string& caption, LeftRule rule) {
@@ -133,9 +144,9 @@ EditOutcome AssignmentEditor::assign(const CodeBytes& bytes, const std::string& 
     case MenuTarget::ComboKey: {
         const auto offset = codes::comboKeyOffset(comboKey_);
         comboCaptions_[idx(comboKey_)] = caption;
-        comboCodes_[idx(comboKey_)] = CodeText(bytes);
-        out.requests.push_back(EditRequest::storeCode(offset, bytes));
-        if (!guarded()) out.requests.push_back(EditRequest::writeComboKey(offset, bytes));
+        comboCodes_[idx(comboKey_)] = codeText(bytes);
+        out.requests.push_back(guarded() ? EditRequest::store(offset, bytes)
+                                         : EditRequest::writeQuad(offset, bytes));
         break;
     }
     case MenuTarget::ProfileTable:
@@ -176,7 +187,7 @@ EditOutcome AssignmentEditor::assign(const CodeBytes& bytes, const std::string& 
 EditOutcome AssignmentEditor::chooseFunction(int tag) {
     const auto* entry = catalogueEntry(tag);
     if (!entry || tag == 0) return {};
-    const auto bytes = ParseCodeText(FunctionCodeForTag(tag, state_, target_ == MenuTarget::ComboKey));
+    const auto bytes = parseCodeText(functionCodeForTag(tag, state_, target_ == MenuTarget::ComboKey));
     if (!bytes) return {};
     return assign(*bytes, texts_->text(entry->nameId), LeftRule::Menu);
 }
@@ -185,7 +196,7 @@ EditOutcome AssignmentEditor::chooseDeviceMacro(int slot) {
     if (slot < 0 || slot >= kDeviceMacroSlots) return {};
     const auto& macro = state_.deviceMacros[static_cast<std::size_t>(slot)];
     if (!macro.present) return {};
-    const auto bytes = ParseCodeText("10" + hex4(macro.startAddress) + "00");
+    const auto bytes = parseCodeText("10" + hex4(macro.startAddress) + "00");
     return assign(*bytes, macro.name, LeftRule::MacroList);
 }
 
@@ -215,17 +226,21 @@ EditOutcome AssignmentEditor::userDefined() {
     return out;
 }
 
-EditOutcome AssignmentEditor::ApplyDialogCode(std::string_view code, std::string_view caption) {
-    const auto bytes = ParseCodeText(code);
+EditOutcome AssignmentEditor::applyDialogCode(std::string_view code, std::string_view caption) {
+    const auto bytes = parseCodeText(code);
     if (!bytes) return {};
-    return assign(*bytes, std::string(caption), LeftRule::Menu);
+    // An empty combination has no edit text: its label shows what the code is named, as every later
+    // refresh would.
+    const std::string shown =
+        caption.empty() ? functionCodeName(codeText(*bytes), *texts_, state_) : std::string(caption);
+    return assign(*bytes, shown, LeftRule::Menu);
 }
 
 AssignmentEditor::Names AssignmentEditor::displayNames() {
     Names names;
     for (int p = 1; p <= codes::kProfileCount; ++p)
         for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
-            names[idx(p)][idx(k)] = FunctionCodeName(codes_[idx(p)][idx(k)], *texts_, state_);
+            names[idx(p)][idx(k)] = functionCodeName(codes_[idx(p)][idx(k)], *texts_, state_);
     return names;
 }
 
@@ -240,15 +255,15 @@ EditOutcome AssignmentEditor::toggleModeSwitch(int n) {
         if (currentProfile_ != 2) return out;
         auto isGun = [&](const std::string& name) { return isGunOrFireMacroName(name, *texts_); };
         if (std::none_of(current.begin(), current.end(), isGun)) return out;
-        state_.cb_IsGunFireMode = !state_.cb_IsGunFireMode;
-        const int trigger = state_.cb_ChangeFireFun;
-        const std::uint8_t mask = !state_.cb_IsGunFireMode       ? 0x00
+        state_.gunFireMode = !state_.gunFireMode;
+        const int trigger = state_.gameModeTrigger;
+        const std::uint8_t mask = !state_.gunFireMode            ? 0x00
                                   : trigger >= 1 && trigger <= 4 ? 0x08
                                   : trigger == 5 || trigger == 6 ? 0x02
                                                                  : 0x00;
         for (int k = 1; k <= codes::kButtonsPerProfile; ++k) {
             if (!isGun(names[1][idx(k)])) continue;
-            auto bytes = ParseCodeText(codes_[1][idx(k)]);
+            auto bytes = parseCodeText(codes_[1][idx(k)]);
             if (!bytes) continue;
             (*bytes)[3] = mask;
             storeButton(2, k, *bytes, out);
@@ -266,20 +281,20 @@ EditOutcome AssignmentEditor::toggleModeSwitch(int n) {
     const auto required = texts_->text(kRequired[idx(n)]);
     if (required.empty() || std::find(current.begin(), current.end(), required) == current.end()) return out;
     if (n == 1) {
-        state_.cb_ChangeLEDModeFun = state_.cb_ChangeLEDModeFun == 1 ? 0 : 1;
-        out.followup = Followup::ApplyChangeLEDModeFun;
+        state_.ledModeCombination = state_.ledModeCombination == 1 ? 0 : 1;
+        out.followup = Followup::ApplyLedModeCombination;
     } else {
         const int item = n - 1;
-        state_.cb_ChangeFireFun = state_.cb_ChangeFireFun == item ? 0 : item;
-        out.followup = Followup::ApplyChangeFireFun;
+        state_.gameModeTrigger = state_.gameModeTrigger == item ? 0 : item;
+        out.followup = Followup::ApplyGameModeTrigger;
     }
     return out;
 }
 
 bool AssignmentEditor::toggleOn(int n) const {
-    if (n == 1) return state_.cb_ChangeLEDModeFun == 1;
-    if (n >= 2 && n <= 7) return state_.cb_ChangeFireFun == n - 1;
-    if (n == 8) return state_.cb_IsGunFireMode;
+    if (n == 1) return state_.ledModeCombination == 1;
+    if (n >= 2 && n <= 7) return state_.gameModeTrigger == n - 1;
+    if (n == 8) return state_.gunFireMode;
     return false;
 }
 

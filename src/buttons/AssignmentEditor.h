@@ -1,8 +1,9 @@
 #pragma once
 
+#include "base/TextSource.h"
 #include "buttons/EditorState.h"
-#include "buttons/EditRequest.h"
-#include "shell/TextSource.h"
+#include "session/Editor.h"
+#include "session/EditRequest.h"
 
 #include <array>
 #include <cstdint>
@@ -21,7 +22,7 @@ enum class MenuTarget { MainPage, ProfileTable, ComboKey };
 // combo keys, their captions, and what choosing a function does to them. The view forwards the
 // clicks and repaints the captions after each call; the returned outcome carries the image and
 // mouse requests, the message to show and the next step.
-class AssignmentEditor {
+class AssignmentEditor final : public Editor {
 public:
     using Names = std::array<std::array<std::string, codes::kButtonsPerProfile>, codes::kProfileCount>;
 
@@ -29,12 +30,15 @@ public:
     // while it is set.
     AssignmentEditor(EditorState& state, const TextSource& texts, std::function<bool()> refreshGuard);
 
-    // After each whole-image read or load: take the codes from the image and rebuild every caption.
+    // After each whole-image read or load: take the codes from the copies (which hold what validation
+    // repaired) and rebuild every caption.
+    void loadFromCopies(const SectionCopies& copies) override;
+    // The same from a whole image (a file, a test's image).
     void loadFromImage(std::span<const std::uint8_t, kImageSize> image);
     // Rebuild the captions from the codes (profile table, combo keys, then the current profile's labels).
     void refreshCaptions();
     // The language changed: captions are rebuilt in the new one.
-    void setTexts(const TextSource& texts);
+    void setTexts(const TextSource& texts) override;
 
     // The profile page shown (rb_1..rb_3); its labels Key1..Key12 take its names.
     void setCurrentProfile(int profile);
@@ -57,7 +61,7 @@ public:
     // "User-defined" chosen (Key_AssemblyClick).
     EditOutcome userDefined();
     // The key-combination dialog was confirmed with a code text and caption.
-    EditOutcome ApplyDialogCode(std::string_view code, std::string_view caption);
+    EditOutcome applyDialogCode(std::string_view code, std::string_view caption);
 
     // Mode-switch toggle n (1..8) clicked (IB_ComboKey<n>Click).
     EditOutcome toggleModeSwitch(int n);
@@ -66,6 +70,7 @@ public:
 
     const std::string& code(int profile, int button) const { return codes_.at(idx(profile)).at(idx(button)); }
     const std::string& comboCode(int n) const { return comboCodes_.at(idx(n)); }
+    // Captions are empty until an image was loaded: before that nothing is known of the buttons.
     const std::string& keyCaption(int button) const { return keyCaptions_.at(idx(button)); }
     const std::string& tableCaption(int profile, int button) const {
         return tableCaptions_.at(idx(profile)).at(idx(button));
@@ -98,6 +103,7 @@ private:
     std::array<std::string, codes::kComboKeyCount> comboCaptions_{};
 
     int currentProfile_ = 1;
+    bool loaded_ = false; // no function is named before an image was read
     MenuTarget target_ = MenuTarget::MainPage;
     int mainButton_ = 1;
     int tableProfile_ = 1, tableButton_ = 1;

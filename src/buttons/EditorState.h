@@ -1,6 +1,6 @@
 #pragma once
 
-#include "buttons/CodeText.h"
+#include "image/FunctionCode.h"
 #include "image/ImageLayout.h"
 
 #include <array>
@@ -33,10 +33,10 @@ constexpr std::uint8_t comboMaskForItem(int item) {
 
 // Options of the profile-switch codes given to combo keys.
 struct ProfileSwitchOptions {
-    bool cb_RTZ = false;   // return to zero: b1 + 0x40
-    bool cb_AXY = false;   // adjust XY: b1 + 0x20
-    bool cb_CC = false;    // change colour: b1 + 0x10
-    int edt_OffSet = 0x18; // 12-bit offset, shown as hexadecimal
+    bool returnToZero = false; // return to zero: b1 + 0x40
+    bool adjustXy = false;     // adjust XY: b1 + 0x20
+    bool changeColour = false; // change colour: b1 + 0x10
+    int switchOffset = 0x18;   // 12-bit offset, shown as hexadecimal
 };
 
 // One slot of the device macro table, as far as naming and the "Base Macro" list need it.
@@ -68,14 +68,14 @@ struct EditorState {
     std::array<int, kComboGroupCount> comboEnable{}; // indexed by ComboGroup
     int sniperLevel = 1;                             // 1..12; the sniper step + 1
 
-    std::array<int, 3> cb_ProfileColor{kUserColourItem, kUserColourItem,
-                                       kUserColourItem}; // cb_Profile1Color..3
-    bool ledTypeSync = false;                            // cb_LEDMode holds "Sync"
+    std::array<int, 3> profileColourItems{kUserColourItem, kUserColourItem,
+                                          kUserColourItem}; // cb_Profile1Color..3
+    bool ledTypeSync = false;                               // cb_LEDMode holds "Sync"
     ProfileSwitchOptions profileSwitch;
 
-    int cb_ChangeFireFun = 0;    // game-mode trigger, items 0..6
-    int cb_ChangeLEDModeFun = 0; // 0 none, 1 right + back switches the LED mode
-    bool cb_IsGunFireMode = false;
+    int gameModeTrigger = 0;    // game-mode trigger, items 0..6
+    int ledModeCombination = 0; // 0 none, 1 right + back switches the LED mode
+    bool gunFireMode = false;
 
     std::array<DeviceMacroSlot, kDeviceMacroSlots> deviceMacros{};
     GunKeyList gunKeys;
@@ -84,7 +84,7 @@ struct EditorState {
     // Colour index (0..9, 15) of profile p (1..3) in profile-switch codes.
     int profileColourIndex(int profile) const {
         if (ledTypeSync) return 15;
-        const int item = cb_ProfileColor[static_cast<std::size_t>(profile - 1)];
+        const int item = profileColourItems[static_cast<std::size_t>(profile - 1)];
         return item >= 0 && item <= 9 ? item : 15;
     }
 };

@@ -1,4 +1,5 @@
 #include "buttons/FunctionCodes.h"
+#include "base/Bits.h"
 
 #include "buttons/KeyboardTables.h"
 
@@ -17,8 +18,9 @@ std::string fireKeyCode(const FireKeySlot& slot) {
 std::string profileSwitchCode(int profile, const EditorState& s, bool forComboKey) {
     if (!forComboKey) return "07" + hex2(0x80 + profile - 1) + "F000";
     const auto& o = s.profileSwitch;
-    const unsigned options = (o.cb_RTZ ? 0x40 : 0) | (o.cb_AXY ? 0x20 : 0) | (o.cb_CC ? 0x10 : 0);
-    const unsigned offset = static_cast<unsigned>(o.edt_OffSet) & 0xFFF;
+    const unsigned options =
+        (o.returnToZero ? 0x40 : 0) | (o.adjustXy ? 0x20 : 0) | (o.changeColour ? 0x10 : 0);
+    const unsigned offset = static_cast<unsigned>(o.switchOffset) & 0xFFF;
     const unsigned colour = static_cast<unsigned>(s.profileColourIndex(profile));
     return "07" + hex2(0x80 + options + static_cast<unsigned>(profile - 1)) +
            hex2(colour * 16 + (offset >> 8)) + hex2(offset & 0xFF);
@@ -43,8 +45,8 @@ std::string keyboardName(const CodeBytes& b, const TextSource& texts) {
     };
     for (std::size_t i = 0; i < kModifiers.size(); ++i)
         if (b[1] & (1u << i)) add(kModifiers[i]);
-    if (b[2] != 0) add(KeyUsageName(b[2]));
-    if (b[3] != 0) add(KeyUsageName(b[3]));
+    if (b[2] != 0) add(keyUsageName(b[2]));
+    if (b[3] != 0) add(keyUsageName(b[3]));
     return text.empty() ? texts.text("Str205") : text;
 }
 
@@ -67,9 +69,9 @@ std::string profileSwitchName(const CodeBytes& b, const TextSource& texts, Edito
     const int profile = which - 0x80 + 1;
     const int colour = b[2] >> 4;
     if (colour <= 9)
-        s.cb_ProfileColor[static_cast<std::size_t>(profile - 1)] = colour;
+        s.profileColourItems[static_cast<std::size_t>(profile - 1)] = colour;
     else if (colour == 15)
-        s.cb_ProfileColor[static_cast<std::size_t>(profile - 1)] = kUserColourItem;
+        s.profileColourItems[static_cast<std::size_t>(profile - 1)] = kUserColourItem;
     return texts.text("Str25" + std::to_string(profile));
 }
 
@@ -118,7 +120,7 @@ const std::array<GunName, 7> kGunNames{{
 } // namespace
 
 // clang-format off
-std::string FunctionCodeForTag(int tag, const EditorState& s, bool forComboKey) {
+std::string functionCodeForTag(int tag, const EditorState& s, bool forComboKey) {
     auto masked = [&](std::string_view prefix, ComboGroup g) { return std::string(prefix) + hex2(s.comboMask(g)); };
     switch (tag) {
     case 0:
@@ -173,12 +175,12 @@ std::string FunctionCodeForTag(int tag, const EditorState& s, bool forComboKey) 
 }
 // clang-format on
 
-std::string FunctionCodeName(std::string_view code, const TextSource& texts, EditorState& s) {
+std::string functionCodeName(std::string_view code, const TextSource& texts, EditorState& s) {
     if (code.empty()) return {};
     if (code == "00000000") return texts.text("Str277");
     if (code == "01010000") return texts.text("Str210");
     if (code == "01020000") return texts.text("Str211");
-    const auto parsed = ParseCodeText(code);
+    const auto parsed = parseCodeText(code);
     if (!parsed) return {};
     const CodeBytes& b = *parsed;
     if (b[0] == 0x01) {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/TextSource.h"
 #include "buttons/EditorState.h"
-#include "shell/TextSource.h"
 
 #include <span>
 #include <string>
@@ -12,13 +12,13 @@ namespace krm {
 
 // The code a menu tag produces with the editor settings as they are now; the empty text for a tag
 // the catalogue does not know. `forComboKey` selects the optioned profile-switch codes.
-std::string FunctionCodeForTag(int tag, const EditorState& state, bool forComboKey);
+std::string functionCodeForTag(int tag, const EditorState& state, bool forComboKey);
 
 // The text shown for a code: the first naming rule that matches, in the language of `texts`.
 // Naming has two side effects on `state`, as the editors rely on: a fire-key code ticks or clears
 // the continue box of the slot it names (not while state.fireChangeInProgress is set), and a
 // profile-switch code selects its colour in that profile's colour selector.
-std::string FunctionCodeName(std::string_view code, const TextSource& texts, EditorState& state);
+std::string functionCodeName(std::string_view code, const TextSource& texts, EditorState& state);
 
 // The seven gun presets, matched on the first three bytes of a 0x0B code.
 struct GunName {

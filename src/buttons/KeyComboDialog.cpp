@@ -1,8 +1,9 @@
 #include "buttons/KeyComboDialog.h"
+#include "base/Bits.h"
 
-#include "buttons/CodeText.h"
 #include "buttons/KeyboardTables.h"
 #include "buttons/QtKeyMapping.h"
+#include "image/FunctionCode.h"
 
 #include <array>
 #include <string_view>
@@ -12,10 +13,10 @@ namespace krm {
 
 namespace {
 constexpr std::array<std::pair<KeyComboDialog::Modifier, std::string_view>, 4> kModifierNames{{
-    {KeyComboDialog::Ctrl, "Ctrl"},
-    {KeyComboDialog::Shift, "Shift"},
-    {KeyComboDialog::Alt, "Alt"},
-    {KeyComboDialog::Win, "Win"},
+    {KeyComboDialog::kCtrl, "Ctrl"},
+    {KeyComboDialog::kShift, "Shift"},
+    {KeyComboDialog::kAlt, "Alt"},
+    {KeyComboDialog::kWin, "Win"},
 }};
 
 std::string_view nameOf(KeyComboDialog::Modifier m) {
@@ -49,16 +50,16 @@ bool KeyComboDialog::keyDown(unsigned virtualKey, bool shiftHeld, bool ctrlHeld,
     }
     if (virtualKey == vk::kLWin || virtualKey == vk::kRWin) return false;
     if (shiftHeld || ctrlHeld || altHeld || isShiftCtrlAltKey(virtualKey)) return false;
-    const auto hookKey = VirtualKeyToHookKey(virtualKey);
-    if (hookKey == kh_None) return false; // a key the tables do not know would be stored as no key
-    const auto name = HookKeyName(hookKey);
+    const auto hookKey = virtualKeyToHookKey(virtualKey);
+    if (hookKey == kKeyNone) return false; // a key the tables do not know would be stored as no key
+    const auto name = hookKeyName(hookKey);
     if (!text_.empty()) text_ += '+';
     text_ += name;
     if (count_ == 0) {
-        key1_ = HookKeyToUsage(hookKey);
+        key1_ = hookKeyToUsage(hookKey);
         name1_ = name;
     } else {
-        key2_ = HookKeyToUsage(hookKey);
+        key2_ = hookKeyToUsage(hookKey);
         name2_ = name;
     }
     ++count_;

@@ -11,7 +11,7 @@ namespace krm {
 // clicks and shows text() in its read-only edit.
 class KeyComboDialog {
 public:
-    enum Modifier : unsigned { Ctrl = 0x01, Shift = 0x02, Alt = 0x04, Win = 0x08 };
+    enum Modifier : unsigned { kCtrl = 0x01, kShift = 0x02, kAlt = 0x04, kWin = 0x08 };
 
     struct Result {
         std::string code;    // "02" + modifiers + key 1 + key 2, two hex digits each
@@ -26,7 +26,7 @@ public:
     void setModifier(Modifier m, bool ticked);
     bool modifierTicked(Modifier m) const { return (modifiers_ & m) != 0; }
 
-    // Confirm: the code and caption to hand to ApplyDialogCode.
+    // Confirm: the code and caption to hand to applyDialogCode.
     Result confirm();
     // Clear: everything back to empty, the result unmarked.
     void clear();

@@ -7,8 +7,8 @@ namespace krm {
 
 namespace {
 
-TKeyboardHookKey plus(TKeyboardHookKey first, unsigned n) {
-    return static_cast<TKeyboardHookKey>(first + static_cast<int>(n));
+HookKey plus(HookKey first, unsigned n) {
+    return static_cast<HookKey>(first + static_cast<int>(n));
 }
 
 // clang-format off
@@ -40,44 +40,44 @@ constexpr std::array<std::string_view, kHookKeyCount> kHookKeyNames = {
 
 std::array<std::uint8_t, kHookKeyCount> buildUsages() {
     std::array<std::uint8_t, kHookKeyCount> u{};
-    auto run = [&](TKeyboardHookKey first, int count, int usage) {
+    auto run = [&](HookKey first, int count, int usage) {
         for (int i = 0; i < count; ++i)
             u[static_cast<std::size_t>(first + i)] = static_cast<std::uint8_t>(usage + i);
     };
-    auto set = [&](TKeyboardHookKey k, int usage) {
+    auto set = [&](HookKey k, int usage) {
         u[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(usage);
     };
     // clang-format off
-    run(kh_A, 26, 0x04);
-    run(kh_1, 9, 0x1E);
-    set(kh_0, 0x27);
-    set(kh_Return, 0x28), set(kh_Escape, 0x29), set(kh_Back, 0x2A), set(kh_Tab, 0x2B), set(kh_Space, 0x2C);
-    set(kh_OEM_Minus, 0x2D), set(kh_OEM_Plus, 0x2E), set(kh_OEM_4, 0x2F), set(kh_OEM_6, 0x30);
-    set(kh_OEM_5, 0x31);
-    set(kh_OEM_1, 0x33), set(kh_OEM_7, 0x34), set(kh_OEM_3, 0x35), set(kh_OEM_Comma, 0x36);
-    set(kh_OEM_Period, 0x37), set(kh_OEM_2, 0x38);
-    set(kh_Capital, 0x39);
-    run(kh_F1, 12, 0x3A);
-    set(kh_Snapshot, 0x46), set(kh_Scroll, 0x47), set(kh_Pause, 0x48), set(kh_Insert, 0x49), set(kh_Home, 0x4A);
-    set(kh_Prior, 0x4B), set(kh_Delete, 0x4C), set(kh_End, 0x4D), set(kh_Next, 0x4E);
-    set(kh_Right, 0x4F), set(kh_Left, 0x50), set(kh_Down, 0x51), set(kh_Up, 0x52);
-    set(kh_Numlock, 0x53), set(kh_Divide, 0x54), set(kh_Multiply, 0x55), set(kh_Subtract, 0x56);
-    set(kh_Add, 0x57), set(kh_Separator, 0x58);
-    run(kh_Numpad1, 9, 0x59);
-    set(kh_Numpad0, 0x62), set(kh_Decimal, 0x63);
-    set(kh_APPS, 0x65);
-    run(kh_F13, 12, 0x68);
-    set(kh_Help, 0x75), set(kh_Select, 0x77), set(kh_Clear, 0x9C);
-    set(kh_Media_Next_Track, 0xC0), set(kh_Media_Prev_Track, 0xC1), set(kh_Media_Stop, 0xC2);
-    set(kh_Media_Play_Pause, 0xC3);
-    set(kh_Volume_Mute, 0xC4), set(kh_Volume_Up, 0xC5), set(kh_Volume_Down, 0xC6), set(kh_Launch_Mail, 0xC7);
-    set(kh_Browser_Search, 0xC8), set(kh_Browser_Home, 0xC9), set(kh_Browser_Back, 0xCA);
-    set(kh_Browser_Forward, 0xCB), set(kh_Browser_Stop, 0xCC), set(kh_Browser_Refresh, 0xCD);
-    set(kh_Browser_Favorites, 0xCE);
-    set(kh_Launch_Media_Select, 0xD1);
-    set(kh_Control, 0xE0), set(kh_LControl, 0xE0), set(kh_Shift, 0xE1), set(kh_LShift, 0xE1);
-    set(kh_Alt, 0xE2), set(kh_LAlt, 0xE2), set(kh_LWIN, 0xE3);
-    set(kh_RControl, 0xE4), set(kh_RShift, 0xE5), set(kh_RAlt, 0xE6), set(kh_RWIN, 0xE7);
+    run(kKeyA, 26, 0x04);
+    run(kKey1, 9, 0x1E);
+    set(kKey0, 0x27);
+    set(kKeyReturn, 0x28), set(kKeyEscape, 0x29), set(kKeyBack, 0x2A), set(kKeyTab, 0x2B), set(kKeySpace, 0x2C);
+    set(kKeyOemMinus, 0x2D), set(kKeyOemPlus, 0x2E), set(kKeyOem4, 0x2F), set(kKeyOem6, 0x30);
+    set(kKeyOem5, 0x31);
+    set(kKeyOem1, 0x33), set(kKeyOem7, 0x34), set(kKeyOem3, 0x35), set(kKeyOemComma, 0x36);
+    set(kKeyOemPeriod, 0x37), set(kKeyOem2, 0x38);
+    set(kKeyCapital, 0x39);
+    run(kKeyF1, 12, 0x3A);
+    set(kKeySnapshot, 0x46), set(kKeyScroll, 0x47), set(kKeyPause, 0x48), set(kKeyInsert, 0x49), set(kKeyHome, 0x4A);
+    set(kKeyPrior, 0x4B), set(kKeyDelete, 0x4C), set(kKeyEnd, 0x4D), set(kKeyNext, 0x4E);
+    set(kKeyRight, 0x4F), set(kKeyLeft, 0x50), set(kKeyDown, 0x51), set(kKeyUp, 0x52);
+    set(kKeyNumlock, 0x53), set(kKeyDivide, 0x54), set(kKeyMultiply, 0x55), set(kKeySubtract, 0x56);
+    set(kKeyAdd, 0x57), set(kKeySeparator, 0x58);
+    run(kKeyNumpad1, 9, 0x59);
+    set(kKeyNumpad0, 0x62), set(kKeyDecimal, 0x63);
+    set(kKeyApps, 0x65);
+    run(kKeyF13, 12, 0x68);
+    set(kKeyHelp, 0x75), set(kKeySelect, 0x77), set(kKeyClear, 0x9C);
+    set(kKeyMediaNextTrack, 0xC0), set(kKeyMediaPrevTrack, 0xC1), set(kKeyMediaStop, 0xC2);
+    set(kKeyMediaPlayPause, 0xC3);
+    set(kKeyVolumeMute, 0xC4), set(kKeyVolumeUp, 0xC5), set(kKeyVolumeDown, 0xC6), set(kKeyLaunchMail, 0xC7);
+    set(kKeyBrowserSearch, 0xC8), set(kKeyBrowserHome, 0xC9), set(kKeyBrowserBack, 0xCA);
+    set(kKeyBrowserForward, 0xCB), set(kKeyBrowserStop, 0xCC), set(kKeyBrowserRefresh, 0xCD);
+    set(kKeyBrowserFavorites, 0xCE);
+    set(kKeyLaunchMediaSelect, 0xD1);
+    set(kKeyControl, 0xE0), set(kKeyLControl, 0xE0), set(kKeyShift, 0xE1), set(kKeyLShift, 0xE1);
+    set(kKeyAlt, 0xE2), set(kKeyLAlt, 0xE2), set(kKeyLwin, 0xE3);
+    set(kKeyRControl, 0xE4), set(kKeyRShift, 0xE5), set(kKeyRAlt, 0xE6), set(kKeyRwin, 0xE7);
     // clang-format on
     return u;
 }
@@ -87,82 +87,82 @@ const std::array<std::uint8_t, kHookKeyCount> kUsages = buildUsages();
 } // namespace
 
 // clang-format off
-TKeyboardHookKey VirtualKeyToHookKey(unsigned v) {
-    if (v >= vk::k0 && v <= vk::k0 + 9) return plus(kh_0, v - vk::k0);
-    if (v >= vk::kA && v <= vk::kA + 25) return plus(kh_A, v - vk::kA);
-    if (v >= vk::kNumpad0 && v <= vk::kNumpad0 + 9) return plus(kh_Numpad0, v - vk::kNumpad0);
-    if (v >= vk::kF1 && v <= vk::kF1 + 23) return plus(kh_F1, v - vk::kF1);
-    if (v >= vk::kBrowserBack && v <= vk::kLaunchApp2) return plus(kh_Browser_Back, v - vk::kBrowserBack);
+HookKey virtualKeyToHookKey(unsigned v) {
+    if (v >= vk::k0 && v <= vk::k0 + 9) return plus(kKey0, v - vk::k0);
+    if (v >= vk::kA && v <= vk::kA + 25) return plus(kKeyA, v - vk::kA);
+    if (v >= vk::kNumpad0 && v <= vk::kNumpad0 + 9) return plus(kKeyNumpad0, v - vk::kNumpad0);
+    if (v >= vk::kF1 && v <= vk::kF1 + 23) return plus(kKeyF1, v - vk::kF1);
+    if (v >= vk::kBrowserBack && v <= vk::kLaunchApp2) return plus(kKeyBrowserBack, v - vk::kBrowserBack);
     switch (v) {
-    case vk::kBack: return kh_Back;
-    case vk::kTab: return kh_Tab;
-    case vk::kClear: return kh_Clear;
-    case vk::kReturn: return kh_Return;
-    case vk::kShift: return kh_Shift;
-    case vk::kControl: return kh_Control;
-    case vk::kMenu: return kh_Alt;
-    case vk::kPause: return kh_Pause;
-    case vk::kCapital: return kh_Capital;
-    case vk::kEscape: return kh_Escape;
-    case vk::kSpace: return kh_Space;
-    case vk::kPrior: return kh_Prior;
-    case vk::kNext: return kh_Next;
-    case vk::kEnd: return kh_End;
-    case vk::kHome: return kh_Home;
-    case vk::kLeft: return kh_Left;
-    case vk::kUp: return kh_Up;
-    case vk::kRight: return kh_Right;
-    case vk::kDown: return kh_Down;
-    case vk::kSelect: return kh_Select;
-    case vk::kSnapshot: return kh_Snapshot;
-    case vk::kInsert: return kh_Insert;
-    case vk::kDelete: return kh_Delete;
-    case vk::kHelp: return kh_Help;
-    case vk::kLWin: return kh_LWIN;
-    case vk::kRWin: return kh_RWIN;
-    case vk::kApps: return kh_APPS;
-    case vk::kMultiply: return kh_Multiply;
-    case vk::kAdd: return kh_Add;
-    case vk::kSeparator: return kh_Separator;
-    case vk::kSubtract: return kh_Subtract;
-    case vk::kDecimal: return kh_Decimal;
-    case vk::kDivide: return kh_Divide;
-    case vk::kNumlock: return kh_Numlock;
-    case vk::kScroll: return kh_Scroll;
-    case vk::kLShift: return kh_LShift;
-    case vk::kRShift: return kh_RShift;
-    case vk::kLControl: return kh_LControl;
-    case vk::kRControl: return kh_RControl;
-    case vk::kLMenu: return kh_LAlt;
-    case vk::kRMenu: return kh_RAlt;
-    case vk::kOem1: return kh_OEM_1;
-    case vk::kOemPlus: return kh_OEM_Plus;
-    case vk::kOemComma: return kh_OEM_Comma;
-    case vk::kOemMinus: return kh_OEM_Minus;
-    case vk::kOemPeriod: return kh_OEM_Period;
-    case vk::kOem2: return kh_OEM_2;
-    case vk::kOem3: return kh_OEM_3;
-    case vk::kOem4: return kh_OEM_4;
-    case vk::kOem5: return kh_OEM_5;
-    case vk::kOem6: return kh_OEM_6;
-    case vk::kOem7: return kh_OEM_7;
-    case vk::kOem8: return kh_OEM_8;
-    case vk::k255: return kh_255;
-    default: return kh_None;
+    case vk::kBack: return kKeyBack;
+    case vk::kTab: return kKeyTab;
+    case vk::kClear: return kKeyClear;
+    case vk::kReturn: return kKeyReturn;
+    case vk::kShift: return kKeyShift;
+    case vk::kControl: return kKeyControl;
+    case vk::kMenu: return kKeyAlt;
+    case vk::kPause: return kKeyPause;
+    case vk::kCapital: return kKeyCapital;
+    case vk::kEscape: return kKeyEscape;
+    case vk::kSpace: return kKeySpace;
+    case vk::kPrior: return kKeyPrior;
+    case vk::kNext: return kKeyNext;
+    case vk::kEnd: return kKeyEnd;
+    case vk::kHome: return kKeyHome;
+    case vk::kLeft: return kKeyLeft;
+    case vk::kUp: return kKeyUp;
+    case vk::kRight: return kKeyRight;
+    case vk::kDown: return kKeyDown;
+    case vk::kSelect: return kKeySelect;
+    case vk::kSnapshot: return kKeySnapshot;
+    case vk::kInsert: return kKeyInsert;
+    case vk::kDelete: return kKeyDelete;
+    case vk::kHelp: return kKeyHelp;
+    case vk::kLWin: return kKeyLwin;
+    case vk::kRWin: return kKeyRwin;
+    case vk::kApps: return kKeyApps;
+    case vk::kMultiply: return kKeyMultiply;
+    case vk::kAdd: return kKeyAdd;
+    case vk::kSeparator: return kKeySeparator;
+    case vk::kSubtract: return kKeySubtract;
+    case vk::kDecimal: return kKeyDecimal;
+    case vk::kDivide: return kKeyDivide;
+    case vk::kNumlock: return kKeyNumlock;
+    case vk::kScroll: return kKeyScroll;
+    case vk::kLShift: return kKeyLShift;
+    case vk::kRShift: return kKeyRShift;
+    case vk::kLControl: return kKeyLControl;
+    case vk::kRControl: return kKeyRControl;
+    case vk::kLMenu: return kKeyLAlt;
+    case vk::kRMenu: return kKeyRAlt;
+    case vk::kOem1: return kKeyOem1;
+    case vk::kOemPlus: return kKeyOemPlus;
+    case vk::kOemComma: return kKeyOemComma;
+    case vk::kOemMinus: return kKeyOemMinus;
+    case vk::kOemPeriod: return kKeyOemPeriod;
+    case vk::kOem2: return kKeyOem2;
+    case vk::kOem3: return kKeyOem3;
+    case vk::kOem4: return kKeyOem4;
+    case vk::kOem5: return kKeyOem5;
+    case vk::kOem6: return kKeyOem6;
+    case vk::kOem7: return kKeyOem7;
+    case vk::kOem8: return kKeyOem8;
+    case vk::k255: return kKey255;
+    default: return kKeyNone;
     }
 }
 // clang-format on
 
-std::uint8_t HookKeyToUsage(TKeyboardHookKey key) {
+std::uint8_t hookKeyToUsage(HookKey key) {
     return key >= 0 && key < kHookKeyCount ? kUsages[static_cast<std::size_t>(key)] : 0;
 }
 
-std::string HookKeyName(TKeyboardHookKey key) {
+std::string hookKeyName(HookKey key) {
     return key >= 0 && key < kHookKeyCount ? std::string(kHookKeyNames[static_cast<std::size_t>(key)])
                                            : std::string();
 }
 
-std::string KeyUsageName(std::uint8_t u) {
+std::string keyUsageName(std::uint8_t u) {
     static constexpr std::array<std::string_view, 10> k28{
         "Enter", "Esc", "Backspace", "Tab", "Space bar", "OEM_Minus", "OEM_Plus", "OEM_4", "OEM_6", "OEM_5"};
     static constexpr std::array<std::string_view, 7> k33{"OEM_1",      "OEM_7", "OEM_3",    "OEM_Comma",
@@ -193,8 +193,7 @@ std::string KeyUsageName(std::uint8_t u) {
     if (u == 0x9C) return "Clear";
     if (u >= 0xC0 && u <= 0xD1) {
         for (int k = 0; k < kHookKeyCount; ++k)
-            if (kUsages[static_cast<std::size_t>(k)] == u)
-                return HookKeyName(static_cast<TKeyboardHookKey>(k));
+            if (kUsages[static_cast<std::size_t>(k)] == u) return hookKeyName(static_cast<HookKey>(k));
         return {};
     }
     if (u >= 0xE0 && u <= 0xE7) return std::string(kE0[u - 0xE0u]);

@@ -7,42 +7,42 @@ namespace krm {
 
 // The keys of the keyboard tables. The names follow the Windows virtual-key names; values 0..144.
 // clang-format off
-enum TKeyboardHookKey : int {
-    kh_None, kh_Demo, kh_255,
-    kh_Back, kh_Tab, kh_Clear, kh_Return, kh_Shift, kh_Control, kh_Alt, kh_Pause, kh_Capital, kh_Escape,
-    kh_Space, kh_Prior, kh_Next, kh_End, kh_Home, kh_Left, kh_Up, kh_Right, kh_Down, kh_Select, kh_Snapshot,
-    kh_Insert, kh_Delete, kh_Help, kh_LWIN, kh_RWIN, kh_APPS,
-    kh_Numpad0, kh_Numpad1, kh_Numpad2, kh_Numpad3, kh_Numpad4, kh_Numpad5, kh_Numpad6, kh_Numpad7,
-    kh_Numpad8, kh_Numpad9,
-    kh_Multiply, kh_Add, kh_Separator, kh_Subtract, kh_Decimal, kh_Divide,
-    kh_F1, kh_F2, kh_F3, kh_F4, kh_F5, kh_F6, kh_F7, kh_F8, kh_F9, kh_F10, kh_F11, kh_F12,
-    kh_F13, kh_F14, kh_F15, kh_F16, kh_F17, kh_F18, kh_F19, kh_F20, kh_F21, kh_F22, kh_F23, kh_F24,
-    kh_Numlock, kh_Scroll, kh_LShift, kh_RShift, kh_LControl, kh_RControl, kh_LAlt, kh_RAlt,
-    kh_A, kh_B, kh_C, kh_D, kh_E, kh_F, kh_G, kh_H, kh_I, kh_J, kh_K, kh_L, kh_M,
-    kh_N, kh_O, kh_P, kh_Q, kh_R, kh_S, kh_T, kh_U, kh_V, kh_W, kh_X, kh_Y, kh_Z,
-    kh_0, kh_1, kh_2, kh_3, kh_4, kh_5, kh_6, kh_7, kh_8, kh_9,
-    kh_OEM_1, kh_OEM_2, kh_OEM_3, kh_OEM_4, kh_OEM_5, kh_OEM_6, kh_OEM_7, kh_OEM_8,
-    kh_OEM_Plus, kh_OEM_Comma, kh_OEM_Minus, kh_OEM_Period,
-    kh_Browser_Back, kh_Browser_Forward, kh_Browser_Refresh, kh_Browser_Stop, kh_Browser_Search,
-    kh_Browser_Favorites, kh_Browser_Home,
-    kh_Volume_Mute, kh_Volume_Down, kh_Volume_Up,
-    kh_Media_Next_Track, kh_Media_Prev_Track, kh_Media_Stop, kh_Media_Play_Pause,
-    kh_Launch_Mail, kh_Launch_Media_Select, kh_Launch_App1, kh_Launch_App2,
-    kh_Return_KP,
+enum HookKey : int {
+    kKeyNone, kKeyDemo, kKey255,
+    kKeyBack, kKeyTab, kKeyClear, kKeyReturn, kKeyShift, kKeyControl, kKeyAlt, kKeyPause, kKeyCapital, kKeyEscape,
+    kKeySpace, kKeyPrior, kKeyNext, kKeyEnd, kKeyHome, kKeyLeft, kKeyUp, kKeyRight, kKeyDown, kKeySelect, kKeySnapshot,
+    kKeyInsert, kKeyDelete, kKeyHelp, kKeyLwin, kKeyRwin, kKeyApps,
+    kKeyNumpad0, kKeyNumpad1, kKeyNumpad2, kKeyNumpad3, kKeyNumpad4, kKeyNumpad5, kKeyNumpad6, kKeyNumpad7,
+    kKeyNumpad8, kKeyNumpad9,
+    kKeyMultiply, kKeyAdd, kKeySeparator, kKeySubtract, kKeyDecimal, kKeyDivide,
+    kKeyF1, kKeyF2, kKeyF3, kKeyF4, kKeyF5, kKeyF6, kKeyF7, kKeyF8, kKeyF9, kKeyF10, kKeyF11, kKeyF12,
+    kKeyF13, kKeyF14, kKeyF15, kKeyF16, kKeyF17, kKeyF18, kKeyF19, kKeyF20, kKeyF21, kKeyF22, kKeyF23, kKeyF24,
+    kKeyNumlock, kKeyScroll, kKeyLShift, kKeyRShift, kKeyLControl, kKeyRControl, kKeyLAlt, kKeyRAlt,
+    kKeyA, kKeyB, kKeyC, kKeyD, kKeyE, kKeyF, kKeyG, kKeyH, kKeyI, kKeyJ, kKeyK, kKeyL, kKeyM,
+    kKeyN, kKeyO, kKeyP, kKeyQ, kKeyR, kKeyS, kKeyT, kKeyU, kKeyV, kKeyW, kKeyX, kKeyY, kKeyZ,
+    kKey0, kKey1, kKey2, kKey3, kKey4, kKey5, kKey6, kKey7, kKey8, kKey9,
+    kKeyOem1, kKeyOem2, kKeyOem3, kKeyOem4, kKeyOem5, kKeyOem6, kKeyOem7, kKeyOem8,
+    kKeyOemPlus, kKeyOemComma, kKeyOemMinus, kKeyOemPeriod,
+    kKeyBrowserBack, kKeyBrowserForward, kKeyBrowserRefresh, kKeyBrowserStop, kKeyBrowserSearch,
+    kKeyBrowserFavorites, kKeyBrowserHome,
+    kKeyVolumeMute, kKeyVolumeDown, kKeyVolumeUp,
+    kKeyMediaNextTrack, kKeyMediaPrevTrack, kKeyMediaStop, kKeyMediaPlayPause,
+    kKeyLaunchMail, kKeyLaunchMediaSelect, kKeyLaunchApp1, kKeyLaunchApp2,
+    kKeyReturnKp,
 };
-inline constexpr int kHookKeyCount = kh_Return_KP + 1;
+inline constexpr int kHookKeyCount = kKeyReturnKp + 1;
 static_assert(kHookKeyCount == 145);
 // clang-format on
 
-// Windows virtual-key code (0..255) to hook key; keys without a hook key give kh_None.
-TKeyboardHookKey VirtualKeyToHookKey(unsigned virtualKey);
+// Windows virtual-key code (0..255) to hook key; keys without a hook key give kKeyNone.
+HookKey virtualKeyToHookKey(unsigned virtualKey);
 // Hook key to the byte stored in keyboard codes and macros (HID usage, or 0xC0..0xD1 for media and
 // browser keys); 0 for keys without one.
-std::uint8_t HookKeyToUsage(TKeyboardHookKey key);
+std::uint8_t hookKeyToUsage(HookKey key);
 // Display name of a stored byte; empty for bytes without one.
-std::string KeyUsageName(std::uint8_t usage);
+std::string keyUsageName(std::uint8_t usage);
 // Display name of a hook key.
-std::string HookKeyName(TKeyboardHookKey key);
+std::string hookKeyName(HookKey key);
 
 // Windows virtual-key codes the tables and the dialogs refer to.
 // clang-format off

@@ -27,8 +27,8 @@ enum class MenuPage { OfficeMode, GameMode, ThirdMode, Engineering };
 
 // The switches that decide how much of the menu a page shows.
 struct MenuBranding {
-    bool gunDisplay = false;   // GD_Enable
-    bool buttonEffect = false; // BE_Enable
+    bool gunDisplay = false;   // gdEnable
+    bool buttonEffect = false; // beEnable
     bool gameModePage = true;  // the skin shows the Game Mode page button
     bool thirdModePage = true; // the skin shows the Third Mode page button
 };

@@ -1,7 +1,8 @@
 #include "buttons/ValueDialogs.h"
+#include "base/Bits.h"
 
-#include "buttons/CodeText.h"
 #include "buttons/KeyboardTables.h"
+#include "image/FunctionCode.h"
 
 #include <algorithm>
 
@@ -45,10 +46,10 @@ bool macro_name_dialog::accepts(std::string_view utf8Text) {
 }
 
 bool KeyDialog::keyDown(unsigned virtualKey) {
-    const auto hookKey = VirtualKeyToHookKey(virtualKey);
-    if (hookKey == kh_None) return false;
-    text_ = HookKeyName(hookKey);
-    keyText_ = text_ + " CODE:" + (pressRow_ ? "82" : "02") + hex2(HookKeyToUsage(hookKey));
+    const auto hookKey = virtualKeyToHookKey(virtualKey);
+    if (hookKey == kKeyNone) return false;
+    text_ = hookKeyName(hookKey);
+    keyText_ = text_ + " CODE:" + (pressRow_ ? "82" : "02") + hex2(hookKeyToUsage(hookKey));
     return true;
 }
 

@@ -20,6 +20,7 @@ std::unique_ptr<DeviceBackend> DeviceBackend::create(const GlobalOptions& option
         else
             mouse = SimulatedMouse::withImageFile(variant, clock, options.simImage, error);
         if (!mouse) return nullptr;
+        for (const auto& fault : options.simFaults) mouse->addFault(fault);
         d->simulated_ = mouse.get();
         d->base_ = std::move(mouse);
     } else {

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/GlobalOptions.h"
 #include "device/Clock.h"
 #include "device/HidBackend.h"
-#include "shell/GlobalOptions.h"
 
 #include <fstream>
 #include <memory>
@@ -14,7 +14,8 @@ class SimulatedMouse;
 class TracingBackend;
 
 // The HID stack a program talks to, as the global options choose it: the machine's (hidapi) or the
-// simulated mouse of the chosen variant (with --sim-image), wrapped by the protocol trace when
+// simulated mouse of the chosen variant (with --sim-image and the --sim-fault faults), wrapped by the
+// protocol trace when
 // --trace or KRM_TRACE names a file.
 class DeviceBackend {
 public:

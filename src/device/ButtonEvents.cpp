@@ -13,13 +13,13 @@ constexpr std::uint16_t kCurrentProfile = 0xA4;
 
 const char* indicatorName(Indicator indicator) {
     switch (indicator) {
-    case Indicator::cb_CPITest:
+    case Indicator::CpiTest:
         return "cb_CPITest";
-    case Indicator::cb_CPIITest:
+    case Indicator::CpiUpTest:
         return "cb_CPIITest";
-    case Indicator::cb_CPIDTest:
+    case Indicator::CpiDownTest:
         return "cb_CPIDTest";
-    case Indicator::cb_ProfileTest:
+    case Indicator::ProfileTest:
         return "cb_ProfileTest";
     }
     return "?";
@@ -39,16 +39,16 @@ void ButtonEvents::onInputReport(std::span<const std::uint8_t> report) {
         for (std::size_t i = 0; i < latches_.size(); ++i) {
             if (!latches_[i]) continue;
             clock_.sleepMs(kReleaseDelayMs);
-            const bool profile = i == static_cast<std::size_t>(Indicator::cb_ProfileTest);
+            const bool profile = i == static_cast<std::size_t>(Indicator::ProfileTest);
             std::uint8_t value = 0xFF;
-            commands_.BlockRead(profile ? kCurrentProfile : kCurrentDpiLevel, 1, std::span(&value, 1), false);
+            commands_.blockRead(profile ? kCurrentProfile : kCurrentDpiLevel, 1, std::span(&value, 1), false);
             if (profile) {
                 ui_.runOnUiThread([this, value] {
-                    if (RefreshCurrentProfileStatus) RefreshCurrentProfileStatus(value);
+                    if (profileChanged) profileChanged(value);
                 });
             } else {
                 ui_.runOnUiThread([this, value] {
-                    if (RefreshCurrentDPIStatus) RefreshCurrentDPIStatus(value);
+                    if (dpiLevelChanged) dpiLevelChanged(value);
                 });
             }
             latches_[i] = false;
@@ -65,8 +65,8 @@ void ButtonEvents::onInputReport(std::span<const std::uint8_t> report) {
     // Whatever the event, two short reads follow; their replies are not used.
     for (std::uint8_t address : {std::uint8_t{0x16}, std::uint8_t{0x18}}) {
         auto lock = commands_.link().exchange();
-        commands_.SendCommand(0x06, 0x00, address, 0x01, 0x00);
-        commands_.ReadReply();
+        commands_.sendCommand(0x06, 0x00, address, 0x01, 0x00);
+        commands_.readReply();
     }
 }
 

@@ -12,7 +12,7 @@
 namespace krm {
 
 // The check boxes that show a CPI or profile button being pressed.
-enum class Indicator { cb_CPITest, cb_CPIITest, cb_CPIDTest, cb_ProfileTest };
+enum class Indicator { CpiTest, CpiUpTest, CpiDownTest, ProfileTest };
 const char* indicatorName(Indicator indicator);
 
 // What the input reader does with the mouse's own reports. A button event report (0x42, event code
@@ -31,9 +31,9 @@ public:
 
     std::function<void(Indicator, bool ticked)> setIndicator;
     // The re-read current CPI level (image byte 0xA6).
-    std::function<void(std::uint8_t level)> RefreshCurrentDPIStatus;
+    std::function<void(std::uint8_t level)> dpiLevelChanged;
     // The re-read current profile (image byte 0xA4).
-    std::function<void(std::uint8_t profile)> RefreshCurrentProfileStatus;
+    std::function<void(std::uint8_t profile)> profileChanged;
 
 private:
     void tick(Indicator indicator, bool ticked);

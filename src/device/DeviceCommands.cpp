@@ -25,25 +25,25 @@ bool DeviceCommands::sendReport(const std::array<std::uint8_t, 8>& report) {
     if (h == kInvalidHandle) return false;
     auto& buffer = link_.reportBuffer();
     buffer = report;
-    return link_.SetFeatureReport(h, buffer);
+    return link_.setFeatureReport(h, buffer);
 }
 
-bool DeviceCommands::SendCommand(std::uint8_t code, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3,
+bool DeviceCommands::sendCommand(std::uint8_t code, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3,
                                  std::uint8_t a4) {
     return sendReport({kCommandReport, code, a1, a2, a3, a4, 0x00, 0x00});
 }
 
-bool DeviceCommands::SendDataReport(std::span<const std::uint8_t, 7> data) {
+bool DeviceCommands::sendDataReport(std::span<const std::uint8_t, 7> data) {
     auto lock = link_.exchange();
     const HidHandle h = link_.queryHandle();
     if (h == kInvalidHandle) return false;
     auto& buffer = link_.reportBuffer();
     buffer[0] = kQueryReport;
     std::copy(data.begin(), data.end(), buffer.begin() + 1);
-    return link_.SetFeatureReport(h, buffer);
+    return link_.setFeatureReport(h, buffer);
 }
 
-void DeviceCommands::ReadReply() {
+void DeviceCommands::readReply() {
     auto lock = link_.exchange();
     auto& reply = link_.replyBuffer();
     reply.fill(0xFF);
@@ -51,9 +51,9 @@ void DeviceCommands::ReadReply() {
     if (h == kInvalidHandle) return;
     auto& buffer = link_.reportBuffer();
     buffer = {kQueryReport, 0, 0, 0, 0, 0, 0, 0};
-    if (!link_.GetFeatureReport(h, buffer)) return;
+    if (!link_.getFeatureReport(h, buffer)) return;
     std::copy(buffer.begin() + 1, buffer.end(), reply.begin());
-    WaitMicroseconds(kFetchWaitUs);
+    waitMicroseconds(kFetchWaitUs);
 }
 
 DeviceCommands::Reply DeviceCommands::reply() {
@@ -72,17 +72,17 @@ bool DeviceCommands::writeSingle(const std::array<std::uint8_t, 8>& report) {
     return ok;
 }
 
-bool DeviceCommands::WriteImageByte(std::uint8_t address, std::uint8_t d0, std::uint8_t d1, std::uint8_t d2,
+bool DeviceCommands::writeImageByte(std::uint8_t address, std::uint8_t d0, std::uint8_t d1, std::uint8_t d2,
                                     std::uint8_t count) {
     return writeSingle({kCommandReport, 0x05, 0x00, address, d0, d1, d2, count});
 }
 
-bool DeviceCommands::WriteImageQuad(std::uint8_t address, std::uint8_t d0, std::uint8_t d1, std::uint8_t d2,
+bool DeviceCommands::writeImageQuad(std::uint8_t address, std::uint8_t d0, std::uint8_t d1, std::uint8_t d2,
                                     std::uint8_t d3) {
     return writeSingle({kCommandReport, 0x05, 0x01, address, d0, d1, d2, d3});
 }
 
-bool DeviceCommands::WriteImageRange(int form, std::uint8_t start, int count,
+bool DeviceCommands::writeImageRange(int form, std::uint8_t start, int count,
                                      std::span<const std::uint8_t> source) {
     if (link_.commandHandle() == kInvalidHandle) return false;
     if (form != 0 && form != 1) return false;
@@ -122,60 +122,60 @@ bool DeviceCommands::transferIn(const std::array<std::uint8_t, 8>& command, std:
             ui_.showBusy();
             ui_.processEvents();
         }
-        ReadReply();
+        readReply();
         std::copy_n(reply.begin(), std::min(kPiece, length - at),
                     destination.begin() + static_cast<std::ptrdiff_t>(at));
     }
     return true;
 }
 
-bool DeviceCommands::ShortRead(std::uint8_t address, std::uint8_t count,
+bool DeviceCommands::shortRead(std::uint8_t address, std::uint8_t count,
                                std::span<std::uint8_t> destination) {
     return transferIn({kCommandReport, 0x06, 0x00, address, 0x00, count, 0x00, 0x00}, count, destination,
                       false);
 }
 
-bool DeviceCommands::BlockRead(std::uint16_t address, std::uint16_t length,
+bool DeviceCommands::blockRead(std::uint16_t address, std::uint16_t length,
                                std::span<std::uint8_t> destination, bool showBusy) {
     return transferIn({kCommandReport, 0x09, hi(address), lo(address), hi(length), lo(length), 0x00, 0x00},
                       length, destination, showBusy);
 }
 
-bool DeviceCommands::BlockWrite(std::uint16_t address, std::uint16_t length,
+bool DeviceCommands::blockWrite(std::uint16_t address, std::uint16_t length,
                                 std::span<const std::uint8_t> source) {
     if (source.size() < length) return false;
     auto lock = link_.exchange();
     auto& scratch = link_.replyBuffer();
     scratch.fill(0xFF);
-    if (!SendCommand(0x07, hi(address), lo(address), hi(length), lo(length))) return false;
+    if (!sendCommand(0x07, hi(address), lo(address), hi(length), lo(length))) return false;
     for (std::size_t at = 0; at < length; at += kPiece) {
         ui_.showBusy();
         ui_.processEvents();
         // Past the end of a short last piece the scratch area keeps what it held.
         std::copy_n(source.begin() + static_cast<std::ptrdiff_t>(at),
                     std::min<std::size_t>(kPiece, length - at), scratch.begin());
-        SendDataReport(scratch);
+        sendDataReport(scratch);
     }
     return true;
 }
 
-bool DeviceCommands::XDataWrite(std::uint16_t address, std::uint8_t value) {
-    return SendCommand(0x01, hi(address), lo(address), value, 0x00);
+bool DeviceCommands::xdataWrite(std::uint16_t address, std::uint8_t value) {
+    return sendCommand(0x01, hi(address), lo(address), value, 0x00);
 }
 
-bool DeviceCommands::XDataRead(std::uint16_t address, std::uint8_t& value) {
+bool DeviceCommands::xdataRead(std::uint16_t address, std::uint8_t& value) {
     auto lock = link_.exchange();
     value = 0xFF;
-    if (!SendCommand(0x02, hi(address), lo(address), 0x00, 0x01)) return false;
-    ReadReply();
+    if (!sendCommand(0x02, hi(address), lo(address), 0x00, 0x01)) return false;
+    readReply();
     value = link_.replyBuffer()[0];
     return true;
 }
 
-bool DeviceCommands::Identify(Reply* out) {
+bool DeviceCommands::identify(Reply* out) {
     auto lock = link_.exchange();
-    if (!SendCommand(0x0D, 0x00, 0x00, 0x00, 0x00)) return false;
-    ReadReply();
+    if (!sendCommand(0x0D, 0x00, 0x00, 0x00, 0x00)) return false;
+    readReply();
     if (out) *out = link_.replyBuffer();
     return true;
 }

@@ -24,42 +24,42 @@ public:
 
     DeviceLink& link() { return link_; }
 
-    bool SendCommand(std::uint8_t code, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3, std::uint8_t a4);
-    bool SendDataReport(std::span<const std::uint8_t, 7> data);
+    bool sendCommand(std::uint8_t code, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3, std::uint8_t a4);
+    bool sendDataReport(std::span<const std::uint8_t, 7> data);
     // Fills the reply buffer with 0xFF, fetches one query report and, when that worked, copies its
     // seven data bytes to the reply buffer and waits 500 µs.
-    void ReadReply();
+    void readReply();
     // A copy of the reply buffer.
     Reply reply();
 
     // Single writes of up to three bytes (form 0, with a count) or four bytes (form 1) at an image
     // address below 256: busy window, the report, a 100 ms settle, busy window hidden.
-    bool WriteImageByte(std::uint8_t address, std::uint8_t d0, std::uint8_t d1, std::uint8_t d2,
+    bool writeImageByte(std::uint8_t address, std::uint8_t d0, std::uint8_t d1, std::uint8_t d2,
                         std::uint8_t count);
-    bool WriteImageQuad(std::uint8_t address, std::uint8_t d0, std::uint8_t d1, std::uint8_t d2,
+    bool writeImageQuad(std::uint8_t address, std::uint8_t d0, std::uint8_t d1, std::uint8_t d2,
                         std::uint8_t d3);
     // Sends count bytes from start in form-0 pieces of 3 or form-1 pieces of 4, leaving the busy
     // window showing. False without sending anything for an invalid command handle, a form other than
     // 0 and 1, a form-1 count that is not a multiple of 4, or a source shorter than count.
-    bool WriteImageRange(int form, std::uint8_t start, int count, std::span<const std::uint8_t> source);
+    bool writeImageRange(int form, std::uint8_t start, int count, std::span<const std::uint8_t> source);
 
     // Reads into destination (sized to the length; 0xFF where a fetch failed). False only when the
     // command was refused, or when destination is shorter than the length (nothing is sent then).
-    bool ShortRead(std::uint8_t address, std::uint8_t count, std::span<std::uint8_t> destination);
-    bool BlockRead(std::uint16_t address, std::uint16_t length, std::span<std::uint8_t> destination,
+    bool shortRead(std::uint8_t address, std::uint8_t count, std::span<std::uint8_t> destination);
+    bool blockRead(std::uint16_t address, std::uint16_t length, std::span<std::uint8_t> destination,
                    bool showBusy);
     // Sends length bytes of source as data reports after command 0x07, leaving the busy window
     // showing. False only when the command was refused or source is shorter than the length.
-    bool BlockWrite(std::uint16_t address, std::uint16_t length, std::span<const std::uint8_t> source);
+    bool blockWrite(std::uint16_t address, std::uint16_t length, std::span<const std::uint8_t> source);
 
-    bool XDataWrite(std::uint16_t address, std::uint8_t value);
+    bool xdataWrite(std::uint16_t address, std::uint8_t value);
     // value is reply byte 0 (0xFF when the fetch failed). False when the command was refused.
-    bool XDataRead(std::uint16_t address, std::uint8_t& value);
+    bool xdataRead(std::uint16_t address, std::uint8_t& value);
     // Command 0x0D and, when accepted, one fetch; the reply is copied to *reply while the exchange
     // still holds the buffers. False when the command was refused.
-    bool Identify(Reply* reply = nullptr);
+    bool identify(Reply* reply = nullptr);
 
-    void WaitMicroseconds(int us) { clock_.waitMicroseconds(us); }
+    void waitMicroseconds(int us) { clock_.waitMicroseconds(us); }
 
 private:
     bool sendReport(const std::array<std::uint8_t, 8>& report);

@@ -17,7 +17,7 @@ DeviceLink::~DeviceLink() {
     replaceHandles(kInvalidHandle, kInvalidHandle, kInvalidHandle);
 }
 
-int DeviceLink::CountHidInterfaces() {
+int DeviceLink::countHidInterfaces() {
     int count = 0;
     for (const auto& path : backend_.enumerate()) {
         const HidHandle h = backend_.open(path, false);
@@ -28,7 +28,7 @@ int DeviceLink::CountHidInterfaces() {
     return count;
 }
 
-bool DeviceLink::OpenDevice(std::uint32_t vendorId, std::uint32_t productId) {
+bool DeviceLink::openDevice(std::uint32_t vendorId, std::uint32_t productId) {
     auto lock = exchange();
     bool found = false;
     HidHandle command = kInvalidHandle, query = kInvalidHandle, input = kInvalidHandle;
@@ -56,12 +56,12 @@ bool DeviceLink::OpenDevice(std::uint32_t vendorId, std::uint32_t productId) {
 
         bool kept = false;
         report_ = {0x40, 0x0D, 0, 0, 0, 0, 0, 0};
-        if (SetFeatureReport(h, report_)) {
+        if (setFeatureReport(h, report_)) {
             command = h;
             kept = true;
         }
         report_ = {0x41, 0, 0, 0, 0, 0, 0, 0};
-        if (GetFeatureReport(h, report_)) {
+        if (getFeatureReport(h, report_)) {
             query = h;
             kept = true;
         }
@@ -88,7 +88,7 @@ int DeviceLink::openFromTable(const DeviceIdTable& table) {
     for (std::size_t i = 0; i < table.entries.size(); ++i) {
         const auto& e = table.entries[i];
         if (e.vendorId == 0 || e.productId == 0) continue;
-        if (OpenDevice(e.vendorId, e.productId)) {
+        if (openDevice(e.vendorId, e.productId)) {
             vendorId_ = e.vendorId;
             productId_ = e.productId;
             return static_cast<int>(i);
@@ -97,17 +97,17 @@ int DeviceLink::openFromTable(const DeviceIdTable& table) {
     return -1;
 }
 
-bool DeviceLink::SetFeatureReport(HidHandle handle, std::span<const std::uint8_t, 8> report) {
+bool DeviceLink::setFeatureReport(HidHandle handle, std::span<const std::uint8_t, 8> report) {
     if (handle == kInvalidHandle) return false;
     return backend_.setFeature(handle, report);
 }
 
-bool DeviceLink::GetFeatureReport(HidHandle handle, std::span<std::uint8_t, 8> report) {
+bool DeviceLink::getFeatureReport(HidHandle handle, std::span<std::uint8_t, 8> report) {
     if (handle == kInvalidHandle) return false;
     return backend_.getFeature(handle, report);
 }
 
-bool DeviceLink::ReadInputReport(HidHandle handle, std::span<std::uint8_t> buffer) {
+bool DeviceLink::readInputReport(HidHandle handle, std::span<std::uint8_t> buffer) {
     if (handle == kInvalidHandle) return false;
     const int length = std::min<int>(inputReportLength_, static_cast<int>(buffer.size()));
     if (length <= 0) return false;

@@ -33,17 +33,17 @@ public:
     [[nodiscard]] ExchangeLock exchange() { return ExchangeLock(mutex_); }
 
     // Number of present HID interfaces that can be opened.
-    int CountHidInterfaces();
+    int countHidInterfaces();
     // Looks for an interface with these ids and an 8-byte feature report and probes it for the
     // command and query handles. True when such an interface was found, even when both probes failed.
-    bool OpenDevice(std::uint32_t vendorId, std::uint32_t productId);
+    bool openDevice(std::uint32_t vendorId, std::uint32_t productId);
     // Tries the table's entries in order; on success the link carries the entry's ids. Returns the
     // index of the entry that opened, or -1.
     int openFromTable(const DeviceIdTable& table);
 
-    bool SetFeatureReport(HidHandle handle, std::span<const std::uint8_t, 8> report);
-    bool GetFeatureReport(HidHandle handle, std::span<std::uint8_t, 8> report);
-    bool ReadInputReport(HidHandle handle, std::span<std::uint8_t> buffer);
+    bool setFeatureReport(HidHandle handle, std::span<const std::uint8_t, 8> report);
+    bool getFeatureReport(HidHandle handle, std::span<std::uint8_t, 8> report);
+    bool readInputReport(HidHandle handle, std::span<std::uint8_t> buffer);
 
     // Ids back to 0 and the three handles to -1 (the handles are closed).
     void reset();

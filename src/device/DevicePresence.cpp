@@ -2,6 +2,9 @@
 
 #include "device/Identification.h"
 
+#include <cctype>
+#include <string_view>
+
 namespace krm {
 
 namespace {
@@ -17,15 +20,38 @@ std::string DevicePresence::text(const char* id, const char* language1) const {
     return texts ? texts->text(id) : std::string(language1);
 }
 
-void DevicePresence::DevTimerTimer() {
+namespace {
+// Whether UTF-8 text holds a letter or digit: ASCII ones, Latin-1 letters, or any character past them
+// (other scripts), rather than only spaces and marks such as "·".
+bool holdsWords(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const int length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        char32_t cp = lead < 0x80 ? lead : lead & (0x3F >> (length - 1));
+        for (int k = 1; k < length && i + static_cast<std::size_t>(k) < text.size(); ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
+        if ((cp < 0x80 && std::isalnum(static_cast<int>(cp))) || (cp >= 0xC0 && cp != 0xD7 && cp != 0xF7))
+            return true;
+        i += static_cast<std::size_t>(length);
+    }
+    return false;
+}
+} // namespace
+
+std::string DevicePresence::reconnectMessage(const std::string& first, const std::string& second) {
+    // A second line of only marks (the "·" of some tables) would stand alone as a stray line.
+    return holdsWords(second) ? first + "\n" + second : first;
+}
+
+void DevicePresence::poll() {
     if (pollGuard_) return;
     pollGuard_ = true;
     DeviceLink& link = commands_.link();
 
     int count = 0, stable = 0;
     for (int i = 0; i < kReadingPairs; ++i) {
-        count = link.CountHidInterfaces();
-        if (link.CountHidInterfaces() == count) ++stable;
+        count = link.countHidInterfaces();
+        if (link.countHidInterfaces() == count) ++stable;
     }
     if (count == storedCount_ || stable < kStablePairsNeeded) {
         pollGuard_ = false;
@@ -47,28 +73,28 @@ void DevicePresence::DevTimerTimer() {
 
 void DevicePresence::openOrLose() {
     if (commands_.link().openFromTable(deviceIdTable) >= 0)
-        ReadDevInfo();
+        identifyAndRead();
     else
         deviceLost();
 }
 
-void DevicePresence::ReFindDev() {
+void DevicePresence::refind() {
     commands_.link().reset();
     openOrLose();
 }
 
-void DevicePresence::ReadDevInfo() {
+void DevicePresence::identifyAndRead() {
     DeviceCommands::Reply reply{};
-    if (!commands_.Identify(&reply)) return;
-    const IdentifyVerdict verdict = judgeIdentifyReply(reply, IC_Config_Type);
+    if (!commands_.identify(&reply)) return;
+    const IdentifyVerdict verdict = judgeIdentifyReply(reply, acceptedVariants);
     if (verdict == IdentifyVerdict::NoColon) {
-        ui_.showMessage(Str100());
-        RefreshErrorAP();
+        ui_.showMessage(reconnectText());
+        resetToStart();
         return;
     }
     const auto variant = variantOf(verdict);
     if (!variant) {
-        ui_.showMessage(Str100());
+        ui_.showMessage(reconnectText());
         ui_.setTimerEnabled(UiTimer::DevTimerFirst, false);
         ui_.setTimerEnabled(UiTimer::DevTimer, true);
         return;
@@ -78,32 +104,31 @@ void DevicePresence::ReadDevInfo() {
     layout_ = ImageLayout::forVariant(*variant);
     if (hooks.layoutChanged) hooks.layoutChanged(layout_);
     imageReadStarted_ = true;
-    if (hooks.Btn_Read) hooks.Btn_Read();
+    if (hooks.readImage) hooks.readImage();
 }
 
-void DevicePresence::RefreshErrorAP() {
+void DevicePresence::resetToStart() {
     noDevice_ = true;
-    if (hooks.RefreshErrorAP) hooks.RefreshErrorAP();
+    if (hooks.resetToStart) hooks.resetToStart();
 }
 
 void DevicePresence::deviceLost() {
     ui_.closeMenus();
     ui_.setTimerEnabled(UiTimer::LabelRun, false);
     ui_.processEvents();
-    RefreshErrorAP();
-    if (hooks.clearMacroLists) hooks.clearMacroLists();
+    resetToStart();
     chipModel_.clear();
     chipCode_ = 0;
-    if (hooks.clearDeviceStrings) hooks.clearDeviceStrings();
+    if (hooks.deviceForgotten) hooks.deviceForgotten();
     ui_.setPagesCovered(true);
-    ui_.showMessage(Str100() + "\n" + Str101());
+    ui_.showMessage(reconnectMessage(reconnectText(), reconnectSecondLine()));
 }
 
-void DevicePresence::RestartDevice() {
+void DevicePresence::restartDevice() {
     ui_.setTimerEnabled(UiTimer::DevTimer, false);
     ui_.setTimerEnabled(UiTimer::DevTimerFirst, false);
     clock_.sleepMs(kRestartDelayMs);
-    commands_.SendCommand(0x0E, 0x00, 0x00, 0x00, 0x00);
+    commands_.sendCommand(0x0E, 0x00, 0x00, 0x00, 0x00);
     // The mouse is gone now; nothing may talk to its old handles while the message is up.
     commands_.link().reset();
     deviceLost();
@@ -113,11 +138,11 @@ void DevicePresence::RestartDevice() {
         ui_.processEvents();
     }
     imageReadStarted_ = false;
-    ReFindDev();
+    refind();
     if (!imageReadStarted_) {
         // The mouse did not come back as a mouse we read: watch for it again from the present count,
         // so its return counts as a rise and its absence is not reported a second time.
-        storedCount_ = commands_.link().CountHidInterfaces();
+        storedCount_ = commands_.link().countHidInterfaces();
         ui_.setTimerEnabled(UiTimer::DevTimer, true);
     }
 }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/TextSource.h"
 #include "device/Clock.h"
 #include "device/DeviceCommands.h"
 #include "device/DeviceIdTable.h"
 #include "device/UiPort.h"
 #include "image/ImageLayout.h"
-#include "shell/TextSource.h"
 
 #include <cstdint>
 #include <functional>
@@ -22,13 +22,12 @@ class DevicePresence {
 public:
     struct Hooks {
         // Read the whole image and bring it to the window (after a successful identification).
-        std::function<void()> Btn_Read;
+        std::function<void()> readImage;
         // Put the pages back to their start look (profile 1, page 1, tabs unselected).
-        std::function<void()> RefreshErrorAP;
-        // Empty the macro list boxes LB_MacroName, LB_macro and LB_Name.
-        std::function<void()> clearMacroLists;
-        // Clear the per-device strings and the pending report-rate restart.
-        std::function<void()> clearDeviceStrings;
+        std::function<void()> resetToStart;
+        // The mouse is gone: forget what belonged to it (its macro lists, per-device strings, a
+        // pending report-rate restart).
+        std::function<void()> deviceForgotten;
         // The variant is known: size the per-variant copies (patch code, fire macros).
         std::function<void(const ImageLayout&)> layoutChanged;
     };
@@ -39,21 +38,24 @@ public:
     Hooks hooks;
     DeviceIdTable deviceIdTable;
     // Which variants this build accepts: 1 only R210B, 2 only R230B, anything else both.
-    int IC_Config_Type = 0;
+    int acceptedVariants = 0;
     // Language texts for the messages (Str100, Str101); null: the texts of language 1.
     const TextSource* texts = nullptr;
 
     // One presence poll (both presence timers call it).
-    void DevTimerTimer();
+    void poll();
     // Opens the mouse again without looking at the interface count.
-    void ReFindDev();
+    void refind();
     // Identifies the open mouse, fixes the layout and reads the image.
-    void ReadDevInfo();
+    void identifyAndRead();
     // Resets the window to its no-device state and tells the user.
     void deviceLost();
-    void RefreshErrorAP();
+    // The device-lost message from its two lines (Str100, Str101); a second line without a letter, digit or
+    // other script's character is left out.
+    static std::string reconnectMessage(const std::string& first, const std::string& second);
+    void resetToStart();
     // Restarts the mouse (command 0x0E), waits for it to come back and finds it again.
-    void RestartDevice();
+    void restartDevice();
 
     int storedCount() const { return storedCount_; }
     bool noDevice() const { return noDevice_; }
@@ -66,8 +68,8 @@ public:
 
 private:
     std::string text(const char* id, const char* language1) const;
-    std::string Str100() const { return text("Str100", "Waiting for the device reconnect"); }
-    std::string Str101() const { return text("Str101", "\xC2\xB7"); }
+    std::string reconnectText() const { return text("Str100", "Waiting for the device reconnect"); }
+    std::string reconnectSecondLine() const { return text("Str101", "\xC2\xB7"); }
     void openOrLose();
 
     DeviceCommands& commands_;

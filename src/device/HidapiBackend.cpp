@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <vector>
 
 namespace krm {
 
@@ -36,6 +37,32 @@ std::pair<std::string, std::size_t> splitPath(const std::string& path) {
 }
 
 } // namespace
+
+namespace hidtransfer {
+
+bool sendWhole(std::span<const std::uint8_t> report,
+               const std::function<int(const std::uint8_t*, std::size_t)>& call) {
+    if (report.empty()) return false;
+    return call(report.data(), report.size()) == static_cast<int>(report.size());
+}
+
+bool fetchWhole(std::span<std::uint8_t> report, const std::function<int(std::uint8_t*, std::size_t)>& call) {
+    if (report.empty()) return false;
+    std::vector<std::uint8_t> copy(report.begin(), report.end());
+    if (call(copy.data(), copy.size()) != static_cast<int>(copy.size())) return false;
+    std::copy(copy.begin(), copy.end(), report.begin());
+    return true;
+}
+
+int readOne(std::span<std::uint8_t> buffer, const std::function<int(std::uint8_t*, std::size_t)>& call) {
+    if (buffer.empty()) return -1;
+    const int n = call(buffer.data(), buffer.size());
+    if (n < 0 || n > static_cast<int>(buffer.size())) return -1;
+    std::fill(buffer.begin() + n, buffer.end(), std::uint8_t{0});
+    return n;
+}
+
+} // namespace hidtransfer
 
 std::string reportDescriptorPath(const std::string& nodePath) {
     const auto slash = nodePath.rfind('/');
@@ -145,21 +172,27 @@ bool HidapiBackend::capabilities(HidHandle handle, HidCapabilities& out) {
 bool HidapiBackend::setFeature(HidHandle handle, std::span<const std::uint8_t> report) {
     auto device = find(handle);
     if (!device || report.empty()) return false;
-    return hid_send_feature_report(device->dev, report.data(), report.size()) >= 0;
+    return hidtransfer::sendWhole(report, [&](const std::uint8_t* data, std::size_t size) {
+        return hid_send_feature_report(device->dev, data, size);
+    });
 }
 
 bool HidapiBackend::getFeature(HidHandle handle, std::span<std::uint8_t> report) {
     auto device = find(handle);
     if (!device || report.empty()) return false;
-    return hid_get_feature_report(device->dev, report.data(), report.size()) >= 0;
+    return hidtransfer::fetchWhole(report, [&](std::uint8_t* data, std::size_t size) {
+        return hid_get_feature_report(device->dev, data, size);
+    });
 }
 
 int HidapiBackend::readInput(HidHandle handle, std::span<std::uint8_t> buffer) {
     auto device = find(handle);
     if (!device || buffer.empty()) return -1;
     while (!cancelled_ && !device->closed) {
-        const int n = hid_read_timeout(device->dev, buffer.data(), buffer.size(), kReadSliceMs);
-        if (n != 0) return n > 0 ? n : -1;
+        const int n = hidtransfer::readOne(buffer, [&](std::uint8_t* data, std::size_t size) {
+            return hid_read_timeout(device->dev, data, size, kReadSliceMs);
+        });
+        if (n != 0) return n;
     }
     return -1;
 }

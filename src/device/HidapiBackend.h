@@ -3,9 +3,13 @@
 #include "device/HidBackend.h"
 
 #include <atomic>
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <span>
+#include <string>
 
 namespace krm {
 
@@ -43,5 +47,21 @@ private:
 
 // "/dev/hidraw3" -> "/sys/class/hidraw/hidraw3/device/report_descriptor"
 std::string reportDescriptorPath(const std::string& nodePath);
+
+// The rules by which one hidapi call counts, apart from hidapi so that they can be tested without a
+// device. `call` is the hidapi function on the open device (hid_send_feature_report,
+// hid_get_feature_report, hid_read_timeout) and returns what it returns: a byte count or -1.
+namespace hidtransfer {
+// A send succeeds only when the whole report went out.
+bool sendWhole(std::span<const std::uint8_t> report,
+               const std::function<int(const std::uint8_t*, std::size_t)>& call);
+// A fetch succeeds only when the whole report came back (report id included). The fetch runs on a
+// copy: a failed or short fetch leaves `report` as it was (the request), so no byte of a partial
+// answer is ever taken for data.
+bool fetchWhole(std::span<std::uint8_t> report, const std::function<int(std::uint8_t*, std::size_t)>& call);
+// One input read: the length of the report that arrived (bytes after it in `buffer` are zeroed), 0
+// when none arrived in time, -1 when the read failed. A count above the buffer's size is a failure.
+int readOne(std::span<std::uint8_t> buffer, const std::function<int(std::uint8_t*, std::size_t)>& call);
+} // namespace hidtransfer
 
 } // namespace krm

@@ -7,8 +7,7 @@
 namespace krm {
 
 namespace {
-template <typename F>
-void call(const F& fn) {
+template <typename F> void call(const F& fn) {
     if (fn) fn();
 }
 } // namespace
@@ -16,26 +15,24 @@ void call(const F& fn) {
 void ImageTransfer::replaceImage(const ConfigImage& image) {
     const bool wasGuarded = refreshGuard_;
     refreshGuard_ = true;
-    ReplaceImage(state_, image, hooks.defaultInputs ? hooks.defaultInputs() : DefaultInputs{});
-    call(hooks.DataBufToUI);
+    krm::replaceImage(state_, image, hooks.defaultInputs ? hooks.defaultInputs() : DefaultInputs{});
+    call(hooks.imageReplaced);
     refreshGuard_ = wasGuarded;
 }
 
-void ImageTransfer::Btn_Read() {
+void ImageTransfer::readImage() {
     refreshGuard_ = true;
     ui_.setTimerEnabled(UiTimer::DevTimer, false);
     ui_.setPagesCovered(true);
     ui_.showBusy();
-    call(hooks.refreshMacroLibraryNames);
 
     ConfigImage image;
     image.fill(0xFF);
-    commands_.BlockRead(0, static_cast<std::uint16_t>(kImageSize), image, true);
+    commands_.blockRead(0, static_cast<std::uint16_t>(kImageSize), image, true);
     replaceImage(image);
 
-    call(hooks.showFirstPage);
+    call(hooks.imageRead);
     call(hooks.clearNoDevice);
-    call(hooks.reReadFireMacroFile);
     ui_.processEvents();
 
     ui_.hideBusy();
@@ -49,12 +46,18 @@ bool ImageTransfer::writeThrough(std::uint8_t address, std::span<const std::uint
     if (refreshGuard_ || bytes.empty() || bytes.size() > 3) return false;
     std::array<std::uint8_t, 3> d{};
     for (std::size_t i = 0; i < bytes.size(); ++i) d[i] = bytes[i];
-    return commands_.WriteImageByte(address, d[0], d[1], d[2], static_cast<std::uint8_t>(bytes.size()));
+    return commands_.writeImageByte(address, d[0], d[1], d[2], static_cast<std::uint8_t>(bytes.size()));
 }
 
 bool ImageTransfer::writeQuad(std::uint8_t address, std::span<const std::uint8_t, 4> code) {
     if (refreshGuard_) return false;
-    return commands_.WriteImageQuad(address, code[0], code[1], code[2], code[3]);
+    return commands_.writeImageQuad(address, code[0], code[1], code[2], code[3]);
+}
+
+bool ImageTransfer::blockWrite(std::size_t offset, std::span<const std::uint8_t> bytes) {
+    if (refreshGuard_ || offset + bytes.size() > kImageSize) return false;
+    return commands_.blockWrite(static_cast<std::uint16_t>(offset), static_cast<std::uint16_t>(bytes.size()),
+                                bytes);
 }
 
 void ImageTransfer::profileRewrite(bool withFireKeyBlock) {
@@ -62,26 +65,27 @@ void ImageTransfer::profileRewrite(bool withFireKeyBlock) {
     auto& copies = state_.copies;
     std::array<std::uint8_t, image::kProfilesLength> block{};
     for (std::size_t p = 0; p < 3; ++p) {
-        StoreSectionChecksum(copies.profiles[p]);
-        std::copy(copies.profiles[p].begin(), copies.profiles[p].end(), block.begin() + p * image::kProfileLength);
+        storeSectionChecksum(copies.profiles[p]);
+        std::copy(copies.profiles[p].begin(), copies.profiles[p].end(),
+                  block.begin() + p * image::kProfileLength);
     }
-    commands_.BlockWrite(image::kProfileOffset, image::kProfilesLength, block);
-    if (withFireKeyBlock) commands_.BlockWrite(image::kFireKeyOffset, image::kFireKeyLength, copies.fireKey);
-    commands_.ShortRead(image::kUserOffset, image::kUserLength, copies.user);
-    commands_.WriteImageByte(image::kUserOffset, 0x0F, 0, 0, 1);
-    commands_.WriteImageByte(image::kUserOffset, copies.user[0], 0, 0, 1);
+    commands_.blockWrite(image::kProfileOffset, image::kProfilesLength, block);
+    if (withFireKeyBlock) commands_.blockWrite(image::kFireKeyOffset, image::kFireKeyLength, copies.fireKey);
+    commands_.shortRead(image::kUserOffset, image::kUserLength, copies.user);
+    commands_.writeImageByte(image::kUserOffset, 0x0F, 0, 0, 1);
+    commands_.writeImageByte(image::kUserOffset, copies.user[0], 0, 0, 1);
 }
 
 void ImageTransfer::vendorSectionRewrite() {
     if (refreshGuard_) return;
-    StoreSectionChecksum(state_.copies.vendor);
-    commands_.WriteImageRange(0, image::kVendorOffset, image::kVendorLength, state_.copies.vendor);
+    storeSectionChecksum(state_.copies.vendor);
+    commands_.writeImageRange(0, image::kVendorOffset, image::kVendorLength, state_.copies.vendor);
 }
 
 void ImageTransfer::userSectionRewrite() {
     if (refreshGuard_) return;
-    StoreSectionChecksum(state_.copies.user);
-    commands_.WriteImageRange(0, image::kUserOffset, image::kUserLength, state_.copies.user);
+    storeSectionChecksum(state_.copies.user);
+    commands_.writeImageRange(0, image::kUserOffset, image::kUserLength, state_.copies.user);
 }
 
 } // namespace krm

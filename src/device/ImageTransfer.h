@@ -15,12 +15,10 @@ namespace krm {
 class ImageTransfer {
 public:
     struct Hooks {
-        std::function<void()> refreshMacroLibraryNames; // names of the PC macro library (macro page)
-        std::function<void()> DataBufToUI;              // fill every editor from the section copies
-        std::function<void()> showFirstPage;            // page refresh after a read
-        std::function<void()> clearNoDevice;            // the mouse is ready again
-        std::function<void()> reReadFireMacroFile;      // the gun-key list file beside the program
-        std::function<DefaultInputs()> defaultInputs;   // LED type and cb_Package for repairs
+        std::function<void()> imageReplaced;          // the copies hold a new image: editors reload
+        std::function<void()> imageRead;              // a whole image was read from the mouse
+        std::function<void()> clearNoDevice;          // the mouse is ready again
+        std::function<DefaultInputs()> defaultInputs; // LED type and cb_Package for repairs
     };
 
     ImageTransfer(DeviceCommands& commands, UiPort& ui, ImageState& state, bool& refreshGuard)
@@ -30,7 +28,7 @@ public:
 
     // Whole-image read and window refresh. Whatever the read brought (all 0xFF when it failed), the
     // sections are validated, the editors refilled and the pages uncovered; DevTimer takes over.
-    void Btn_Read();
+    void readImage();
 
     // Unpack a new image into the copies (validating them) and refill the editors, under the refresh
     // guard. Used after a read, a file load and a restore.
@@ -46,6 +44,9 @@ public:
 
     // One 4-byte combo-key code with the form-1 write.
     bool writeQuad(std::uint8_t address, std::span<const std::uint8_t, 4> code);
+
+    // Bytes the caller has stored in its copy, to image offset `offset` as one block write.
+    bool blockWrite(std::size_t offset, std::span<const std::uint8_t> bytes);
 
     // The profile rewrite: fresh checksums in the three profile copies, the copies as one 147-byte
     // block at 192 (and, after fire-key changes, the fire-key block at 484), the user section read

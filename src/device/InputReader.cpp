@@ -9,7 +9,9 @@ namespace krm {
 InputReader::InputReader(HidBackend& backend, SourceFn source, ReportFn onReport)
     : backend_(backend), source_(std::move(source)), onReport_(std::move(onReport)) {}
 
-InputReader::~InputReader() { stop(); }
+InputReader::~InputReader() {
+    stop();
+}
 
 void InputReader::start() {
     if (thread_.joinable()) return;
@@ -44,7 +46,8 @@ void InputReader::run() {
         if (src.handle == kInvalidHandle) {
             // No mouse open: wait until one is (or a little while, in case nobody tells us).
             std::unique_lock lock(mutex_);
-            wake_.wait_for(lock, std::chrono::milliseconds(50), [this] { return sourceChanged_ || stopping_.load(); });
+            wake_.wait_for(lock, std::chrono::milliseconds(50),
+                           [this] { return sourceChanged_ || stopping_.load(); });
             sourceChanged_ = false;
             continue;
         }

@@ -2,20 +2,20 @@
 
 namespace krm {
 
-std::string hexBytes(std::span<const std::uint8_t> bytes) {
-    static const char digits[] = "0123456789abcdef";
+std::string traceHex(std::span<const std::uint8_t> bytes) {
+    static const char kDigits[] = "0123456789abcdef";
     std::string s;
     s.reserve(bytes.size() * 3);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (i) s += ' ';
-        s += digits[bytes[i] >> 4];
-        s += digits[bytes[i] & 15];
+        s += kDigits[bytes[i] >> 4];
+        s += kDigits[bytes[i] & 15];
     }
     return s;
 }
 
 void TracingBackend::line(const char* kind, std::span<const std::uint8_t> bytes, bool ok) {
-    std::string text = std::string(kind) + ' ' + hexBytes(bytes);
+    std::string text = std::string(kind) + ' ' + traceHex(bytes);
     if (!ok) text += " !";
     text += '\n';
     std::lock_guard lock(mutex_);

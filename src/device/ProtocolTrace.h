@@ -38,7 +38,7 @@ private:
     std::mutex mutex_;
 };
 
-// "40 09 00 00"
-std::string hexBytes(std::span<const std::uint8_t> bytes);
+// Lower-case hex bytes separated by spaces, as the trace writes them: "40 09 00 00".
+std::string traceHex(std::span<const std::uint8_t> bytes);
 
 } // namespace krm

@@ -1,9 +1,12 @@
 #include "device/SimulatedMouse.h"
 
+#include "base/ResourceTable.h"
 #include "image/ImageFiles.h"
-#include "shell/ResourceTable.h"
 
 #include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -31,7 +34,7 @@ constexpr Section kChecksummed[] = {
 };
 
 void fixChecksum(SimulatedMouse::Image& img, std::size_t offset, std::size_t length) {
-    img[offset + length - 1] = SectionChecksum(std::span<const std::uint8_t>(img.data() + offset, length));
+    img[offset + length - 1] = sectionChecksum(std::span<const std::uint8_t>(img.data() + offset, length));
 }
 
 std::string variantPrefix(Variant v) {
@@ -276,6 +279,9 @@ bool SimulatedMouse::capabilities(HidHandle handle, HidCapabilities& out) {
 }
 
 bool SimulatedMouse::countReportLocked() {
+    armFaultsLocked();
+    ++reportsSeen_;
+    raiseDueEventsLocked();
     if (vanishAfter_ < 0) return true;
     if (vanishAfter_ == 0) {
         vanishAfter_ = -1;
@@ -302,16 +308,24 @@ bool SimulatedMouse::setFeature(HidHandle handle, std::span<const std::uint8_t> 
 }
 
 bool SimulatedMouse::getFeature(HidHandle handle, std::span<std::uint8_t> report) {
+    std::vector<std::uint8_t> copy(report.begin(), report.end());
+    if (fetchFeature(handle, copy) != static_cast<int>(report.size())) return false;
+    std::copy(copy.begin(), copy.end(), report.begin());
+    return true;
+}
+
+int SimulatedMouse::fetchFeature(HidHandle handle, std::span<std::uint8_t> report) {
     if (const int us = latencyUs_.load(); us > 0) clock_.waitMicroseconds(us);
     std::lock_guard lock(mutex_);
     const Handle* h = validLocked(handle);
     if (!h || h->target != Target::Config || report.size() != kReportSize || report[0] != kQueryReport)
-        return false;
-    if (!countReportLocked()) return false;
-    if (fetchesFail_) return false;
+        return -1;
+    if (!countReportLocked()) return -1;
+    if (fetchesFail_) return -1;
     const Reply reply = nextReplyLocked();
-    std::copy(reply.begin(), reply.end(), report.begin() + 1);
-    return true;
+    const std::size_t length = shortReplies_ ? kShortReplyLength : kReportSize;
+    std::copy_n(reply.begin(), length - 1, report.begin() + 1);
+    return static_cast<int>(length);
 }
 
 int SimulatedMouse::readInput(HidHandle handle, std::span<std::uint8_t> buffer) {
@@ -320,6 +334,7 @@ int SimulatedMouse::readInput(HidHandle handle, std::span<std::uint8_t> buffer) 
         if (cancelled_) return -1;
         const Handle* h = validLocked(handle);
         if (!h || h->target != Target::Config || !h->readWrite) return -1;
+        raiseDueEventsLocked();
         if (!inputQueue_.empty()) {
             const auto report = std::move(inputQueue_.front());
             inputQueue_.pop_front();
@@ -327,7 +342,10 @@ int SimulatedMouse::readInput(HidHandle handle, std::span<std::uint8_t> buffer) 
             std::copy_n(report.begin(), n, buffer.begin());
             return static_cast<int>(n);
         }
-        inputCv_.wait(lock);
+        if (dueEvents_.empty())
+            inputCv_.wait(lock);
+        else
+            inputCv_.wait_for(lock, std::chrono::milliseconds(10)); // the next event falls due
     }
 }
 
@@ -442,7 +460,7 @@ void SimulatedMouse::writeImageLocked(std::size_t address, std::span<const std::
 void SimulatedMouse::persistLocked() {
     dirty_ = false;
     if (imageFile_.empty()) return;
-    if (auto error = WriteFileAtomically(imageFile_, image_)) persistError_ = error->message;
+    if (auto error = writeFileAtomically(imageFile_, image_)) persistError_ = error->message;
 }
 
 // --- controls ---------------------------------------------------------------------------------------
@@ -481,11 +499,85 @@ void SimulatedMouse::vanishAfterReports(int reports) {
     vanishAfter_ = reports;
 }
 
+void SimulatedMouse::setShortReplies(bool shortReplies) {
+    std::lock_guard lock(mutex_);
+    shortReplies_ = shortReplies;
+}
+
+void SimulatedMouse::addFault(const SimFault& fault) {
+    std::lock_guard lock(mutex_);
+    SimFault f = fault;
+    f.after = static_cast<int>(
+        std::min<std::uint64_t>(reportsSeen_ + static_cast<std::uint64_t>(std::max(fault.after, 0)),
+                                static_cast<std::uint64_t>(INT32_MAX)));
+    pendingFaults_.push_back(f);
+}
+
+void SimulatedMouse::armFaultsLocked() {
+    for (auto it = pendingFaults_.begin(); it != pendingFaults_.end();) {
+        if (static_cast<std::uint64_t>(it->after) <= reportsSeen_) {
+            applyFaultLocked(*it);
+            it = pendingFaults_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void SimulatedMouse::applyFaultLocked(const SimFault& fault) {
+    switch (fault.kind) {
+    case SimFault::Kind::RefuseAll:
+        allRefused_ = true;
+        break;
+    case SimFault::Kind::RefuseCommand:
+        refused_[fault.command] = true;
+        break;
+    case SimFault::Kind::FetchFail:
+        fetchesFail_ = true;
+        break;
+    case SimFault::Kind::Short:
+        shortReplies_ = true;
+        break;
+    case SimFault::Kind::Garbage:
+        garbage_ = true;
+        break;
+    case SimFault::Kind::Vanish:
+        vanishAfter_ = 0; // the report being counted meets it
+        break;
+    case SimFault::Kind::Events: {
+        std::uint64_t at = clock_.tickMs();
+        for (std::uint8_t code : kFaultEvents) {
+            at += kFaultEventSpacingMs;
+            dueEvents_.push_back({at, code});
+        }
+        inputCv_.notify_all();
+        break;
+    }
+    }
+}
+
+void SimulatedMouse::raiseDueEventsLocked() {
+    if (dueEvents_.empty()) return;
+    const std::uint64_t now = clock_.tickMs();
+    while (!dueEvents_.empty() && dueEvents_.front().atMs <= now) {
+        raiseButtonEventLocked(dueEvents_.front().code);
+        dueEvents_.pop_front();
+    }
+}
+
 void SimulatedMouse::raiseButtonEvent(std::uint8_t code) {
+    std::lock_guard lock(mutex_);
+    raiseButtonEventLocked(code);
+}
+
+void SimulatedMouse::raiseButtonEventLocked(std::uint8_t code) {
     std::vector<std::uint8_t> report(kInputReportLength, 0);
     report[0] = kEventReport;
     report[3] = code;
-    queueInputReport(std::move(report));
+    refreshPresenceLocked();
+    if (!presentLocked()) return; // a mouse that is away raises nothing
+    inputQueue_.push_back(std::move(report));
+    inputCv_.notify_all();
 }
 
 void SimulatedMouse::queueInputReport(std::vector<std::uint8_t> report) {
@@ -494,6 +586,16 @@ void SimulatedMouse::queueInputReport(std::vector<std::uint8_t> report) {
     if (!presentLocked()) return; // a mouse that is away raises nothing
     inputQueue_.push_back(std::move(report));
     inputCv_.notify_all();
+}
+
+std::optional<std::vector<std::uint8_t>> SimulatedMouse::takeInputReport() {
+    std::lock_guard lock(mutex_);
+    refreshPresenceLocked();
+    raiseDueEventsLocked();
+    if (inputQueue_.empty()) return std::nullopt;
+    auto report = std::move(inputQueue_.front());
+    inputQueue_.pop_front();
+    return report;
 }
 
 SimulatedMouse::Image SimulatedMouse::image() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/SimFault.h"
 #include "device/Clock.h"
 #include "device/HidBackend.h"
 #include "image/ImageLayout.h"
@@ -64,7 +65,13 @@ public:
     bool attributes(HidHandle handle, HidAttributes& out) override;
     bool capabilities(HidHandle handle, HidCapabilities& out) override;
     bool setFeature(HidHandle handle, std::span<const std::uint8_t> report) override;
+    // A fetch that fails or is answered short (the short-reply fault) is a failed fetch here, and
+    // leaves `report` as it was.
     bool getFeature(HidHandle handle, std::span<std::uint8_t> report) override;
+    // The fetch as a device sees it: the number of bytes of the answer written to `report` (its
+    // whole size, or 4 under the short-reply fault), or -1 when the fetch fails. For transports that
+    // can carry a short answer (krm-uhid-mouse).
+    int fetchFeature(HidHandle handle, std::span<std::uint8_t> report);
     int readInput(HidHandle handle, std::span<std::uint8_t> buffer) override;
     void cancelReads() override;
 
@@ -84,12 +91,25 @@ public:
     void setAllCommandsRefused(bool refused);
     void setFetchesFail(bool fail);
     void setGarbageReplies(bool garbage);
+    // Every fetch is answered with its first 4 bytes only (report id and 3 data bytes); the reply
+    // it carried is used up all the same.
+    void setShortReplies(bool shortReplies);
+    static constexpr int kShortReplyLength = 4;
     // The mouse disappears (as if unplugged) after this many more feature reports; negative: never.
     void vanishAfterReports(int reports);
+    // A fault from --sim-fault: it takes effect once fault.after more feature reports have passed
+    // (counted from the mouse's creation when given before any report).
+    void addFault(const SimFault& fault);
+    // The button events of the "events" fault, in order, and the time between two of them.
+    static constexpr std::uint8_t kFaultEvents[] = {0x01, 0x00, 0x08, 0x00};
+    static constexpr int kFaultEventSpacingMs = 400;
 
     // Button events: queues an input report 0x42 with the event code in byte 3.
     void raiseButtonEvent(std::uint8_t code);
     void queueInputReport(std::vector<std::uint8_t> report);
+    // The oldest input report waiting, if any, taken out of the queue without blocking (raising the
+    // events that are due first). For transports that carry the reports elsewhere (krm-uhid-mouse).
+    std::optional<std::vector<std::uint8_t>> takeInputReport();
 
     Image image() const;
     void setImage(const Image& image);
@@ -115,6 +135,10 @@ private:
     void appearLocked();
     const Handle* validLocked(HidHandle handle);
     bool countReportLocked();
+    void armFaultsLocked();
+    void applyFaultLocked(const SimFault& fault);
+    void raiseDueEventsLocked();
+    void raiseButtonEventLocked(std::uint8_t code);
     bool commandLocked(std::span<const std::uint8_t> report);
     void dataReportLocked(std::span<const std::uint8_t> report);
     Reply nextReplyLocked();
@@ -157,7 +181,15 @@ private:
     bool allRefused_ = false;
     bool fetchesFail_ = false;
     bool garbage_ = false;
+    bool shortReplies_ = false;
     int vanishAfter_ = -1;
+    std::uint64_t reportsSeen_ = 0;       // feature reports counted since the mouse was made
+    std::vector<SimFault> pendingFaults_; // faults waiting for their report count
+    struct DueEvent {
+        std::uint64_t atMs;
+        std::uint8_t code;
+    };
+    std::deque<DueEvent> dueEvents_; // button events of the "events" fault still to come
     std::uint32_t noise_ = 0x9E3779B9u;
 };
 

@@ -15,7 +15,7 @@ template <typename Src> void copyIn(const Src& src, std::size_t offset, ConfigIm
 }
 
 SectionCheck check(SectionId id, std::span<const std::uint8_t> section) {
-    return SectionCheck{id, section.back(), SectionChecksum(section), false};
+    return SectionCheck{id, section.back(), sectionChecksum(section), false};
 }
 
 } // namespace
@@ -29,7 +29,7 @@ SectionCopies SectionCopies::forVariant(Variant v) {
     return c;
 }
 
-std::string_view SectionName(SectionId id) {
+std::string_view sectionName(SectionId id) {
     switch (id) {
     case SectionId::Vendor:
         return "vendor";
@@ -49,20 +49,20 @@ bool UnpackReport::anyRepaired() const {
     return std::any_of(sections.begin(), sections.end(), [](const SectionCheck& s) { return s.repaired; });
 }
 
-UnpackReport UnpackImage(const ConfigImage& image, SectionCopies& c, const DefaultInputs& in) {
+UnpackReport unpackImage(const ConfigImage& image, SectionCopies& c, const DefaultInputs& in) {
     using namespace image;
     UnpackReport report;
 
     copyOut(image, kVendorOffset, c.vendor);
     report.sections[0] = check(SectionId::Vendor, c.vendor);
-    report.sections[0].repaired = CheckVendorSection(c.vendor, in);
+    report.sections[0].repaired = checkVendorSection(c.vendor, in);
 
     copyOut(image, kUserOffset, c.user);
     report.sections[1] = check(SectionId::User, c.user);
-    report.sections[1].repaired = CheckUserSection(c.user, in);
+    report.sections[1].repaired = checkUserSection(c.user, in);
 
-    bool (*const checks[])(ProfileCopy, const DefaultInputs&) = {CheckProfile1Section, CheckProfile2Section,
-                                                                 CheckProfile3Section};
+    bool (*const checks[])(ProfileCopy, const DefaultInputs&) = {checkProfile1Section, checkProfile2Section,
+                                                                 checkProfile3Section};
     for (int p = 0; p < 3; ++p) {
         auto& profile = c.profiles[static_cast<std::size_t>(p)];
         copyOut(image, profileOffset(p + 1), profile);
@@ -76,25 +76,26 @@ UnpackReport UnpackImage(const ConfigImage& image, SectionCopies& c, const Defau
     copyOut(image, kMacroOffset, c.macroBlock);
     copyOut(image, kPatchBlockOffset, c.patchBlock);
 
-    const ImageLayout& L = c.layout;
-    c.patchCode.resize(L.patchCodeLength);
+    const ImageLayout& layout = c.layout;
+    c.patchCode.resize(layout.patchCodeLength);
     copyOut(image, kPatchCodeOffset, c.patchCode);
-    c.fireMacroArea.resize(L.fireMacroAreaLength);
-    copyOut(image, L.fireMacroAreaOffset, c.fireMacroArea);
+    c.fireMacroArea.resize(layout.fireMacroAreaLength);
+    copyOut(image, layout.fireMacroAreaOffset, c.fireMacroArea);
     for (int i = 0; i < kFireMacroCount; ++i) {
         auto& body = c.fireMacroBodies[static_cast<std::size_t>(i)];
-        body.resize(L.fireMacroBodySize);
-        copyOut(image, L.bodyOffset(i), body);
+        body.resize(layout.fireMacroBodySize);
+        copyOut(image, layout.bodyOffset(i), body);
         auto& name = c.fireMacroNames[static_cast<std::size_t>(i)];
-        if (L.firstBodyOffset > 0)
-            copyOut(image, L.fireMacroAreaOffset + kFireMacroNameSize * static_cast<std::size_t>(i), name);
+        if (layout.firstBodyOffset > 0)
+            copyOut(image, layout.fireMacroAreaOffset + kFireMacroNameSize * static_cast<std::size_t>(i),
+                    name);
         else
             name.fill(0);
     }
     return report;
 }
 
-void PackImage(const SectionCopies& c, ConfigImage& image) {
+void packImage(const SectionCopies& c, ConfigImage& image) {
     using namespace image;
     copyIn(c.vendor, kVendorOffset, image);
     copyIn(c.user, kUserOffset, image);
@@ -103,48 +104,49 @@ void PackImage(const SectionCopies& c, ConfigImage& image) {
     copyIn(c.fireKey, kFireKeyOffset, image);
     copyIn(c.macroBlock, kMacroOffset, image);
     copyIn(c.patchBlock, kPatchBlockOffset, image);
-    const ImageLayout& L = c.layout;
-    std::copy_n(c.patchCode.begin(), std::min(c.patchCode.size(), L.patchCodeLength),
+    const ImageLayout& layout = c.layout;
+    std::copy_n(c.patchCode.begin(), std::min(c.patchCode.size(), layout.patchCodeLength),
                 image.begin() + static_cast<std::ptrdiff_t>(kPatchCodeOffset));
-    std::copy_n(c.fireMacroArea.begin(), std::min(c.fireMacroArea.size(), L.fireMacroAreaLength),
-                image.begin() + static_cast<std::ptrdiff_t>(L.fireMacroAreaOffset));
+    std::copy_n(c.fireMacroArea.begin(), std::min(c.fireMacroArea.size(), layout.fireMacroAreaLength),
+                image.begin() + static_cast<std::ptrdiff_t>(layout.fireMacroAreaOffset));
 }
 
-void StoreFireMacroBodies(SectionCopies& c) {
-    const ImageLayout& L = c.layout;
-    c.fireMacroArea.resize(L.fireMacroAreaLength);
+void storeFireMacroBodies(SectionCopies& c) {
+    const ImageLayout& layout = c.layout;
+    c.fireMacroArea.resize(layout.fireMacroAreaLength);
     for (int i = 0; i < image::kFireMacroCount; ++i) {
         const auto idx = static_cast<std::size_t>(i);
-        if (L.firstBodyOffset > 0)
+        if (layout.firstBodyOffset > 0)
             std::copy(c.fireMacroNames[idx].begin(), c.fireMacroNames[idx].end(),
                       c.fireMacroArea.begin() + static_cast<std::ptrdiff_t>(image::kFireMacroNameSize * idx));
         const auto& body = c.fireMacroBodies[idx];
-        const auto at = static_cast<std::ptrdiff_t>(L.firstBodyOffset + L.fireMacroBodySize * idx);
-        std::copy_n(body.begin(), std::min(body.size(), L.fireMacroBodySize), c.fireMacroArea.begin() + at);
+        const auto at = static_cast<std::ptrdiff_t>(layout.firstBodyOffset + layout.fireMacroBodySize * idx);
+        std::copy_n(body.begin(), std::min(body.size(), layout.fireMacroBodySize),
+                    c.fireMacroArea.begin() + at);
     }
 }
 
-FunctionCode ProfileCode(const SectionCopies& c, int profile, int slot) {
+FunctionCode profileCode(const SectionCopies& c, int profile, int slot) {
     FunctionCode code{};
     const auto& p = c.profiles[static_cast<std::size_t>(profile - 1)];
     std::copy_n(p.begin() + 4 * (slot - 1), 4, code.begin());
     return code;
 }
 
-FunctionCode ComboKeyCode(const SectionCopies& c, int key) {
+FunctionCode comboKeyCode(const SectionCopies& c, int key) {
     FunctionCode code{};
     std::copy_n(c.vendor.begin() + static_cast<std::ptrdiff_t>(image::kComboKeyOffset) + 4 * (key - 1), 4,
                 code.begin());
     return code;
 }
 
-FunctionCodeText BuildFunctionCodeText(const SectionCopies& c) {
+FunctionCodeText buildFunctionCodeText(const SectionCopies& c) {
     FunctionCodeText t;
     for (int p = 1; p <= 3; ++p)
         for (int k = 1; k <= 12; ++k)
             t.profiles[static_cast<std::size_t>(p - 1)][static_cast<std::size_t>(k - 1)] =
-                CodeText(ProfileCode(c, p, k));
-    for (int n = 1; n <= 9; ++n) t.comboKeys[static_cast<std::size_t>(n - 1)] = CodeText(ComboKeyCode(c, n));
+                codeText(profileCode(c, p, k));
+    for (int n = 1; n <= 9; ++n) t.comboKeys[static_cast<std::size_t>(n - 1)] = codeText(comboKeyCode(c, n));
     return t;
 }
 
@@ -158,10 +160,10 @@ ImageState ImageState::forVariant(Variant v) {
     return s;
 }
 
-void ReplaceImage(ImageState& state, const ConfigImage& image, const DefaultInputs& in) {
+void replaceImage(ImageState& state, const ConfigImage& image, const DefaultInputs& in) {
     state.image = image;
-    state.lastUnpack = UnpackImage(state.image, state.copies, in);
-    state.codeText = BuildFunctionCodeText(state.copies);
+    state.lastUnpack = unpackImage(state.image, state.copies, in);
+    state.codeText = buildFunctionCodeText(state.copies);
 }
 
 } // namespace krm

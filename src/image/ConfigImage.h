@@ -1,6 +1,6 @@
 #pragma once
 
-#include "image/Bits.h"
+#include "image/FunctionCode.h"
 #include "image/ImageLayout.h"
 #include "image/SectionDefaults.h"
 
@@ -38,7 +38,7 @@ struct SectionCopies {
 
 // The five sections that carry a checksum, in the order they are validated.
 enum class SectionId { Vendor, User, Profile1, Profile2, Profile3 };
-std::string_view SectionName(SectionId id); // "vendor", "user", "profile1" ...
+std::string_view sectionName(SectionId id); // "vendor", "user", "profile1" ...
 
 struct SectionCheck {
     SectionId id = SectionId::Vendor;
@@ -54,15 +54,15 @@ struct UnpackReport {
 
 // Copy the image into the copies (sized for copies.layout), validate the five checksummed sections in
 // order (repairing only the copies) and split the fire-macro area into its bodies and, for R230B, names.
-UnpackReport UnpackImage(const ConfigImage& image, SectionCopies& copies, const DefaultInputs& in);
+UnpackReport unpackImage(const ConfigImage& image, SectionCopies& copies, const DefaultInputs& in);
 
 // Copy every section copy and buffer back into the image at its offset; the free bytes 380..483 and,
 // for R230B, nothing else outside the copies stay as they are.
-void PackImage(const SectionCopies& copies, ConfigImage& image);
+void packImage(const SectionCopies& copies, ConfigImage& image);
 
 // Write the fire-macro bodies (and R230B names) into the fire-macro area copy at their places; the
 // area's other bytes stay as they are.
-void StoreFireMacroBodies(SectionCopies& copies);
+void storeFireMacroBodies(SectionCopies& copies);
 
 // The codes as the button editors handle them: 8 upper-case hex digits each.
 struct FunctionCodeText {
@@ -70,11 +70,11 @@ struct FunctionCodeText {
     std::array<std::string, 9> comboKeys;                // combo keys 1..9
 };
 
-FunctionCodeText BuildFunctionCodeText(const SectionCopies& copies);
+FunctionCodeText buildFunctionCodeText(const SectionCopies& copies);
 
 // Section-relative access to the 4-byte codes.
-FunctionCode ProfileCode(const SectionCopies& copies, int profile /*1..3*/, int slot /*1..12*/);
-FunctionCode ComboKeyCode(const SectionCopies& copies, int key /*1..9*/);
+FunctionCode profileCode(const SectionCopies& copies, int profile /*1..3*/, int slot /*1..12*/);
+FunctionCode comboKeyCode(const SectionCopies& copies, int key /*1..9*/);
 
 } // namespace krm
 
@@ -92,6 +92,6 @@ struct ImageState {
 
 // Replace the image as a whole (full read, file load, default image): store it, unpack and validate
 // it, rebuild the function code text. Only the copies are repaired; `image` keeps the bytes given.
-void ReplaceImage(ImageState& state, const ConfigImage& image, const DefaultInputs& in);
+void replaceImage(ImageState& state, const ConfigImage& image, const DefaultInputs& in);
 
 } // namespace krm

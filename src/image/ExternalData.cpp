@@ -1,58 +1,59 @@
 #include "image/ExternalData.h"
+#include "base/Bits.h"
 
-#include "image/Bits.h"
+#include "image/FunctionCode.h"
 #include "image/ImageFields.h"
 
 #include <algorithm>
 
 namespace krm {
 
-void CheckEEPatchCodeSection(std::span<std::uint8_t, image::kPatchBlockLength> block,
+void checkEePatchCodeSection(std::span<std::uint8_t, image::kPatchBlockLength> block,
                              std::span<const std::uint8_t> code) {
-    WriteBE16(block, 0, static_cast<std::uint16_t>(image::kPatchCodeOffset));
-    WriteBE16(block, 4, 0x001A);
-    WriteBE16(block, 6, PatchCodeChecksum(code));
+    writeBe16(block, 0, static_cast<std::uint16_t>(image::kPatchCodeOffset));
+    writeBe16(block, 4, 0x001A);
+    writeBe16(block, 6, patchCodeChecksum(code));
 }
 
-FileResult<PatchFile> ReadPatchFile(const std::string& path, const ImageLayout& layout) {
+FileResult<PatchFile> readPatchFile(const std::string& path, const ImageLayout& layout) {
     using R = FileResult<PatchFile>;
     const std::size_t needed = image::kPatchBlockLength + layout.patchCodeLength;
-    auto bytes = ReadFilePrefix(path, needed);
+    auto bytes = readFilePrefix(path, needed);
     if (!bytes) return R::fail(bytes.error.kind, bytes.error.message);
     const auto& b = *bytes.value;
-    if (b.size() < needed) return R::fail(FileErrorKind::TooShort, TooShortMessage(path, b.size(), needed));
+    if (b.size() < needed) return R::fail(FileErrorKind::TooShort, tooShortMessage(path, b.size(), needed));
     PatchFile patch;
     std::copy_n(b.begin(), image::kPatchBlockLength, patch.block.begin());
     patch.code.assign(b.begin() + image::kPatchBlockLength, b.end());
     return R{std::move(patch), {}};
 }
 
-void StorePatch(SectionCopies& copies, const PatchFile& patch) {
+void storePatch(SectionCopies& copies, const PatchFile& patch) {
     copies.patchBlock = patch.block;
     copies.patchCode = patch.code;
     copies.patchCode.resize(copies.layout.patchCodeLength, 0);
-    CheckEEPatchCodeSection(copies.patchBlock, copies.patchCode);
+    checkEePatchCodeSection(copies.patchBlock, copies.patchCode);
 }
 
-FileResult<std::array<std::uint8_t, image::kMacroLength>> ReadBaseMacroFile(const std::string& path) {
+FileResult<std::array<std::uint8_t, image::kMacroLength>> readBaseMacroFile(const std::string& path) {
     using R = FileResult<std::array<std::uint8_t, image::kMacroLength>>;
-    auto bytes = ReadFilePrefix(path, image::kMacroLength);
+    auto bytes = readFilePrefix(path, image::kMacroLength);
     if (!bytes) return R::fail(bytes.error.kind, bytes.error.message);
     const auto& b = *bytes.value;
     if (b.size() < image::kMacroLength)
-        return R::fail(FileErrorKind::TooShort, TooShortMessage(path, b.size(), image::kMacroLength));
+        return R::fail(FileErrorKind::TooShort, tooShortMessage(path, b.size(), image::kMacroLength));
     std::array<std::uint8_t, image::kMacroLength> block{};
     std::copy(b.begin(), b.end(), block.begin());
     return R{block, {}};
 }
 
-FileResult<FireMacroBodies> ReadGunMacroFile(const std::string& path, const ImageLayout& layout) {
+FileResult<FireMacroBodies> readGunMacroFile(const std::string& path, const ImageLayout& layout) {
     using R = FileResult<FireMacroBodies>;
     const std::size_t needed = kGunMacroFileStride * image::kFireMacroCount;
-    auto bytes = ReadFilePrefix(path, needed);
+    auto bytes = readFilePrefix(path, needed);
     if (!bytes) return R::fail(bytes.error.kind, bytes.error.message);
     const auto& b = *bytes.value;
-    if (b.size() < needed) return R::fail(FileErrorKind::TooShort, TooShortMessage(path, b.size(), needed));
+    if (b.size() < needed) return R::fail(FileErrorKind::TooShort, tooShortMessage(path, b.size(), needed));
     FireMacroBodies bodies;
     const std::size_t take = std::min(kGunMacroFileStride, layout.fireMacroBodySize);
     for (std::size_t i = 0; i < bodies.size(); ++i) {
@@ -63,12 +64,12 @@ FileResult<FireMacroBodies> ReadGunMacroFile(const std::string& path, const Imag
     return R{std::move(bodies), {}};
 }
 
-void StoreGunMacros(SectionCopies& copies, const FireMacroBodies& bodies) {
+void storeGunMacros(SectionCopies& copies, const FireMacroBodies& bodies) {
     for (std::size_t i = 0; i < bodies.size(); ++i) {
         copies.fireMacroBodies[i] = bodies[i];
         copies.fireMacroBodies[i].resize(copies.layout.fireMacroBodySize, 0);
     }
-    StoreFireMacroBodies(copies);
+    storeFireMacroBodies(copies);
 }
 
 } // namespace krm

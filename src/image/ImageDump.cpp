@@ -1,6 +1,7 @@
 #include "image/ImageDump.h"
+#include "base/Bits.h"
 
-#include "image/Bits.h"
+#include "image/FunctionCode.h"
 #include "image/ImageFields.h"
 
 #include <sstream>
@@ -12,11 +13,11 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 std::string hex2(std::uint8_t b) {
-    return HexBytes(std::span<const std::uint8_t>(&b, 1));
+    return hexBytes(std::span<const std::uint8_t>(&b, 1));
 }
 std::string hex4(std::uint16_t v) {
     const std::uint8_t b[] = {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v & 0xFF)};
-    return HexBytes(b);
+    return hexBytes(b);
 }
 
 // The product string is 8-bit text; shown as Latin-1 so that any byte prints.
@@ -36,8 +37,8 @@ std::string latin1ToUtf8(const std::string& s) {
 
 Json code(const FunctionCode& c, const DumpContext& ctx) {
     Json j;
-    j["code"] = CodeText(c);
-    if (ctx.functionName) j["name"] = ctx.functionName(CodeText(c));
+    j["code"] = codeText(c);
+    if (ctx.functionName) j["name"] = ctx.functionName(codeText(c));
     return j;
 }
 
@@ -72,7 +73,7 @@ Json macroRecords(std::span<const std::uint8_t> block) {
         }
         Json m;
         m["slot"] = slot;
-        m["name"] = DecodeName16(block.subspan(pos, 16));
+        m["name"] = decodeName16(block.subspan(pos, 16));
         m["start_address"] = image::kMacroOffset + pos + 16;
         m["record_length"] = length;
         list.push_back(m);
@@ -85,7 +86,7 @@ Json sectionStatus(const UnpackReport& report) {
     Json list = Json::array();
     for (const auto& s : report.sections) {
         Json j;
-        j["section"] = SectionName(s.id);
+        j["section"] = sectionName(s.id);
         j["status"] = s.repaired ? "repaired in memory" : "good";
         j["stored_checksum"] = hex2(s.stored);
         j["expected_checksum"] = hex2(s.expected);
@@ -96,8 +97,8 @@ Json sectionStatus(const UnpackReport& report) {
 
 Json options(std::span<const std::uint8_t> v) {
     Json list = Json::array();
-    for (const auto& f : OptionFields()) {
-        const int value = ReadOption(f, v);
+    for (const auto& f : optionFields()) {
+        const int value = readOption(f, v);
         Json j;
         j["name"] = f.name;
         j["control"] = f.control;
@@ -105,7 +106,7 @@ Json options(std::span<const std::uint8_t> v) {
         j["bits"] =
             f.high == f.low ? std::to_string(f.high) : std::to_string(f.high) + ":" + std::to_string(f.low);
         j["value"] = value;
-        j["text"] = OptionText(f, value);
+        j["text"] = optionText(f, value);
         list.push_back(j);
     }
     return list;
@@ -113,31 +114,31 @@ Json options(std::span<const std::uint8_t> v) {
 
 Json lighting(const SectionCopies& c) {
     const auto& v = c.vendor;
-    const LedTypeByte led = DecodeLedType(c.user[user::kLedType]);
+    const LedTypeByte led = decodeLedType(c.user[user::kLedType]);
     Json j;
     j["led_type_byte"] = hex2(c.user[user::kLedType]);
-    j["led_type"] = LedTypeText(led.type);
+    j["led_type"] = ledTypeText(led.type);
     j["mode"] = led.mode;
     if (led.type == LedType::NT) j["led_count"] = led.ledCount;
     j["mode_enable_mask"] = hex2(v[vendor::kModeEnableMask]);
-    const Breathing br = DecodeBreathing(v);
+    const Breathing br = decodeBreathing(v);
     j["breathing"] = Json{{"lower_brightness", br.lowerBrightness},
                           {"upper_brightness", br.upperBrightness},
                           {"lower_hold_time", br.lowerHold},
                           {"upper_hold_time", br.upperHold}};
     j["step_time"] = br.stepTime;
-    j["speed_level"] = SpeedLevelFromStepTime(br.stepTime);
+    j["speed_level"] = speedLevelFromStepTime(br.stepTime);
     Json colours = Json::array();
-    for (int n = 1; n <= 10; ++n) colours.push_back(RgbHex(ColourTableEntry(v, n)));
+    for (int n = 1; n <= 10; ++n) colours.push_back(rgbHex(colourTableEntry(v, n)));
     j["colours"] = colours;
     const std::uint8_t b164 = c.user[user::kProfileAndColour];
     j["profile_colour_nibble"] = b164 >> 4;
-    if (auto index = ProfileColourIndex(b164))
+    if (auto index = profileColourIndex(b164))
         j["profile_colour"] =
             *index == 10 ? std::string("user colour") : "colour " + std::to_string(*index + 1);
     else
         j["profile_colour"] = nullptr;
-    const McuLed mcu = DecodeMcuLed(c.patchBlock);
+    const McuLed mcu = decodeMcuLed(c.patchBlock);
     Json m;
     m["speed_step"] = mcu.speedStep;
     m["brightness"] = mcu.fullBright ? "full" : "half";
@@ -151,7 +152,7 @@ Json lighting(const SectionCopies& c) {
 
 } // namespace
 
-nlohmann::ordered_json DumpImageJson(const ImageState& state, const DumpContext& ctx) {
+nlohmann::ordered_json dumpImageJson(const ImageState& state, const DumpContext& ctx) {
     const SectionCopies& c = state.copies;
     const auto& v = c.vendor;
     const auto& u = c.user;
@@ -164,22 +165,22 @@ nlohmann::ordered_json DumpImageJson(const ImageState& state, const DumpContext&
         id["device_vendor_id"] = hex4(ctx.deviceIds->vendorId);
         id["device_product_id"] = hex4(ctx.deviceIds->productId);
     }
-    id["vendor_id"] = hex4(ReadBE16(v, vendor::kVendorId));
-    id["product_id"] = hex4(ReadBE16(v, vendor::kProductId));
-    id["product_string"] = latin1ToUtf8(ProductString(v));
-    id["factory_vendor_code"] = FactoryVendorCode(c.fireKey);
-    id["factory_product_code"] = FactoryProductCode(c.fireKey);
+    id["vendor_id"] = hex4(readBe16(v, vendor::kVendorId));
+    id["product_id"] = hex4(readBe16(v, vendor::kProductId));
+    id["product_string"] = latin1ToUtf8(productString(v));
+    id["factory_vendor_code"] = factoryVendorCode(c.fireKey);
+    id["factory_product_code"] = factoryProductCode(c.fireKey);
     root["identity"] = id;
 
     root["sections"] = sectionStatus(state.lastUnpack);
-    root["option_bytes"] = HexBytes(std::span<const std::uint8_t>(v).subspan(4, 5), " ");
+    root["option_bytes"] = hexBytes(std::span<const std::uint8_t>(v).subspan(4, 5), " ");
     root["options"] = options(v);
 
     Json regs;
-    for (const auto& r : SensorRegisters()) regs[std::string(r.name)] = hex2(v[r.offset]);
+    for (const auto& r : sensorRegisters()) regs[std::string(r.name)] = hex2(v[r.offset]);
     root["sensor_registers"] = regs;
 
-    const DpiLevels dpi = DecodeDpiLevels(v);
+    const DpiLevels dpi = decodeDpiLevels(v);
     Json d;
     d["count"] = dpi.count;
     d["current_level"] = u[user::kCurrentDpi] + 1;
@@ -189,26 +190,26 @@ nlohmann::ordered_json DumpImageJson(const ImageState& state, const DumpContext&
         levels.push_back(Json{{"level", n},
                               {"enabled", n <= dpi.count},
                               {"step", step},
-                              {"text", DpiStepText(step)},
-                              {"colour", RgbHex(DpiLevelColour(v, n))}});
+                              {"text", dpiStepText(step)},
+                              {"colour", rgbHex(dpiLevelColour(v, n))}});
     }
     d["levels"] = levels;
     root["dpi"] = d;
-    root["report_rate_hz"] = ReportRateHz(v);
+    root["report_rate_hz"] = reportRateHz(v);
     root["lighting"] = lighting(c);
 
     Json us;
-    us["current_profile"] = CurrentProfile(u[user::kProfileAndColour]) + 1;
+    us["current_profile"] = currentProfile(u[user::kProfileAndColour]) + 1;
     us["button_effect_byte"] = u[user::kButtonEffect];
-    const auto effect = ButtonEffectIndex(u[user::kButtonEffect]);
+    const auto effect = buttonEffectIndex(u[user::kButtonEffect]);
     us["button_effect"] = effect ? Json(*effect == 1 ? "on" : "off") : Json(nullptr);
     us["gun_mode_a"] = u[user::kGunModeA];
     us["gun_mode_b"] = u[user::kGunModeB];
     us["gun_mode_offset"] = u[user::kGunModeOffset];
     Json xs = Json::array(), ys = Json::array();
     for (int i = 0; i < 10; ++i) {
-        xs.push_back(FireMacroXAdjust(u, i));
-        ys.push_back(FireMacroYAdjust(u, i));
+        xs.push_back(fireMacroXAdjust(u, i));
+        ys.push_back(fireMacroYAdjust(u, i));
     }
     us["fire_macro_x_adjust"] = xs;
     us["fire_macro_y_adjust"] = ys;
@@ -217,7 +218,7 @@ nlohmann::ordered_json DumpImageJson(const ImageState& state, const DumpContext&
     Json combos = Json::array();
     for (int n = 1; n <= 9; ++n) {
         Json k{{"key", n}};
-        k.update(code(ComboKeyCode(c, n), ctx));
+        k.update(code(comboKeyCode(c, n), ctx));
         combos.push_back(k);
     }
     root["combo_keys"] = combos;
@@ -227,7 +228,7 @@ nlohmann::ordered_json DumpImageJson(const ImageState& state, const DumpContext&
         Json buttons = Json::array();
         for (int k = 1; k <= 12; ++k) {
             Json b{{"button", k}};
-            b.update(code(ProfileCode(c, p, k), ctx));
+            b.update(code(profileCode(c, p, k), ctx));
             buttons.push_back(b);
         }
         profiles.push_back(Json{{"profile", p}, {"buttons", buttons}});
@@ -237,17 +238,17 @@ nlohmann::ordered_json DumpImageJson(const ImageState& state, const DumpContext&
     Json fk;
     Json slots = Json::array();
     for (int s = 1; s <= 3; ++s) {
-        const FireKeyBlockSlot slot = ReadFireKeySlot(c.fireKey, s);
+        const FireKeyBlockSlot slot = readFireKeySlot(c.fireKey, s);
         slots.push_back(Json{{"slot", s}, {"repeat", slot.repeat}, {"interval_ms", slot.interval}});
     }
     fk["slots"] = slots;
-    fk["marker"] = hex2(ImageMarker(c.fireKey));
+    fk["marker"] = hex2(imageMarker(c.fireKey));
     root["fire_keys"] = fk;
 
     root["macros"] = macroRecords(c.macroBlock);
 
-    const PatchDescriptor pd = DecodePatchDescriptor(c.patchBlock);
-    const std::uint16_t codeSum = PatchCodeChecksum(c.patchCode);
+    const PatchDescriptor pd = decodePatchDescriptor(c.patchBlock);
+    const std::uint16_t codeSum = patchCodeChecksum(c.patchCode);
     root["patch"] = Json{{"code_offset", hex4(pd.codeOffset)},
                          {"bytes_2_3", hex4(pd.fileWord)},
                          {"bytes_4_5", hex4(pd.fixedWord)},
@@ -259,8 +260,8 @@ nlohmann::ordered_json DumpImageJson(const ImageState& state, const DumpContext&
     for (int i = 0; i < image::kFireMacroCount; ++i) {
         Json m{{"macro", i + 1}};
         if (c.layout.firstBodyOffset > 0)
-            m["name"] = DecodeName16(c.fireMacroNames[static_cast<std::size_t>(i)]);
-        m["body"] = HexBytes(c.fireMacroBodies[static_cast<std::size_t>(i)], " ");
+            m["name"] = decodeName16(c.fireMacroNames[static_cast<std::size_t>(i)]);
+        m["body"] = hexBytes(c.fireMacroBodies[static_cast<std::size_t>(i)], " ");
         fire.push_back(m);
     }
     root["fire_macros"] = fire;
@@ -325,26 +326,26 @@ void render(std::ostringstream& out, const Json& obj, int indent) {
 
 } // namespace
 
-std::string RenderDumpText(const nlohmann::ordered_json& tree) {
+std::string renderDumpText(const nlohmann::ordered_json& tree) {
     std::ostringstream out;
     render(out, tree, 0);
     return out.str();
 }
 
-std::string DumpImageText(const ImageState& state, const DumpContext& ctx) {
-    return RenderDumpText(DumpImageJson(state, ctx));
+std::string dumpImageText(const ImageState& state, const DumpContext& ctx) {
+    return renderDumpText(dumpImageJson(state, ctx));
 }
 
-FileResult<std::string> DumpProfileFile(const std::string& path, Variant variant, bool json) {
+FileResult<std::string> dumpProfileFile(const std::string& path, Variant variant, bool json) {
     using R = FileResult<std::string>;
-    const auto file = ReadProfileFile(path);
+    const auto file = readProfileFile(path);
     if (!file) return R::fail(file.error.kind, file.error.message);
     ImageState state = ImageState::forVariant(variant);
-    ReplaceImage(state, *file.value, DefaultInputs{});
+    replaceImage(state, *file.value, DefaultInputs{});
     DumpContext ctx;
     ctx.source = path;
-    if (!json) return R{DumpImageText(state, ctx), {}};
-    return R{DumpImageJson(state, ctx).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n",
+    if (!json) return R{dumpImageText(state, ctx), {}};
+    return R{dumpImageJson(state, ctx).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n",
              {}};
 }
 

@@ -23,16 +23,16 @@ struct DumpContext {
 
 // Every field of the unpacked image by name, as the editors see it (repaired sections show their
 // generated defaults and say so). Field order is stable.
-nlohmann::ordered_json DumpImageJson(const ImageState& state, const DumpContext& ctx);
+nlohmann::ordered_json dumpImageJson(const ImageState& state, const DumpContext& ctx);
 
 // The same content as indented plain text, one field per line.
-std::string DumpImageText(const ImageState& state, const DumpContext& ctx);
+std::string dumpImageText(const ImageState& state, const DumpContext& ctx);
 // Plain-text rendering of any dump tree (exposed for the mouse dump, which adds device fields).
-std::string RenderDumpText(const nlohmann::ordered_json& tree);
+std::string renderDumpText(const nlohmann::ordered_json& tree);
 
 // A profile file decoded for reading without a mouse: refused like a load (unreadable, shorter than
 // 2048 bytes, no marker), otherwise the dump of the image with the given variant's layout. Sections are
 // checked as right after a mouse was found: no LED type known yet and no cb_Package selection.
-FileResult<std::string> DumpProfileFile(const std::string& path, Variant variant, bool json);
+FileResult<std::string> dumpProfileFile(const std::string& path, Variant variant, bool json);
 
 } // namespace krm

@@ -1,4 +1,5 @@
 #include "image/ImageFields.h"
+#include "base/Bits.h"
 
 #include <numeric>
 
@@ -129,27 +130,27 @@ char32_t nextCodePoint(std::string_view s, std::size_t& i) {
 
 } // namespace
 
-std::span<const OptionField> OptionFields() {
+std::span<const OptionField> optionFields() {
     return kOptionFields;
 }
 
-int ReadOption(const OptionField& f, std::span<const std::uint8_t> vendorCopy) {
-    return ReadBits(vendorCopy[f.offset], f.high, f.low);
+int readOption(const OptionField& f, std::span<const std::uint8_t> vendorCopy) {
+    return readBits(vendorCopy[f.offset], f.high, f.low);
 }
 
-std::string_view OptionText(const OptionField& f, int value) {
+std::string_view optionText(const OptionField& f, int value) {
     return value >= 0 && value < 4 ? f.texts[static_cast<std::size_t>(value)] : std::string_view{};
 }
 
-std::span<const RegisterField> SensorRegisters() {
+std::span<const RegisterField> sensorRegisters() {
     return kRegisters;
 }
 
-int ReportRateHz(std::span<const std::uint8_t> v) {
-    return 125 << ReadBits(v[4], 5, 4);
+int reportRateHz(std::span<const std::uint8_t> v) {
+    return 125 << readBits(v[4], 5, 4);
 }
 
-DpiLevels DecodeDpiLevels(std::span<const std::uint8_t> v) {
+DpiLevels decodeDpiLevels(std::span<const std::uint8_t> v) {
     DpiLevels d;
     d.count = v[vendor::kDpiCountMinusOne] + 1;
     for (std::size_t level = 0; level < 8; ++level) {
@@ -159,112 +160,112 @@ DpiLevels DecodeDpiLevels(std::span<const std::uint8_t> v) {
     return d;
 }
 
-std::string_view DpiStepText(int step) {
+std::string_view dpiStepText(int step) {
     return step >= 0 && step < 12 ? kDpiStepTexts[step] : std::string_view{};
 }
 
-Rgb ReadRgb(std::span<const std::uint8_t> bytes, std::size_t offset) {
+Rgb readRgb(std::span<const std::uint8_t> bytes, std::size_t offset) {
     return Rgb{bytes[offset], bytes[offset + 1], bytes[offset + 2]};
 }
 
-Rgb ColourTableEntry(std::span<const std::uint8_t> v, int n) {
-    return ReadRgb(v, vendor::kColourTable + 3 * static_cast<std::size_t>(n - 1));
+Rgb colourTableEntry(std::span<const std::uint8_t> v, int n) {
+    return readRgb(v, vendor::kColourTable + 3 * static_cast<std::size_t>(n - 1));
 }
 
-Rgb DpiLevelColour(std::span<const std::uint8_t> v, int level) {
-    return ReadRgb(v, vendor::kDpiColours + 3 * static_cast<std::size_t>(level - 1));
+Rgb dpiLevelColour(std::span<const std::uint8_t> v, int level) {
+    return readRgb(v, vendor::kDpiColours + 3 * static_cast<std::size_t>(level - 1));
 }
 
-std::string RgbHex(Rgb c) {
+std::string rgbHex(Rgb c) {
     const std::uint8_t bytes[] = {c.r, c.g, c.b};
-    return HexBytes(bytes);
+    return hexBytes(bytes);
 }
 
-Breathing DecodeBreathing(std::span<const std::uint8_t> v) {
-    return Breathing{ReadBE16(v, vendor::kBreathLowBright), ReadBE16(v, vendor::kBreathHighBright),
-                     ReadBE16(v, vendor::kBreathLowHold), ReadBE16(v, vendor::kBreathHighHold),
+Breathing decodeBreathing(std::span<const std::uint8_t> v) {
+    return Breathing{readBe16(v, vendor::kBreathLowBright), readBe16(v, vendor::kBreathHighBright),
+                     readBe16(v, vendor::kBreathLowHold), readBe16(v, vendor::kBreathHighHold),
                      v[vendor::kStepTime]};
 }
 
-int SpeedLevelFromStepTime(std::uint8_t t) {
+int speedLevelFromStepTime(std::uint8_t t) {
     if (t > 45) return 1;
     if (t <= 5) return 10;
     return 10 - (t - 1) / 5;
 }
 
-std::string ProductString(std::span<const std::uint8_t> v) {
+std::string productString(std::span<const std::uint8_t> v) {
     std::string s;
     for (std::size_t i = 0; i < vendor::kProductStringLength && v[vendor::kProductString + i] != 0; ++i)
         s += static_cast<char>(v[vendor::kProductString + i]);
     return s;
 }
 
-LedTypeByte DecodeLedType(std::uint8_t b) {
+LedTypeByte decodeLedType(std::uint8_t b) {
     const int mode = b & 0x0F;
-    switch (ReadBits(b, 7, 6)) {
+    switch (readBits(b, 7, 6)) {
     case 0:
         return {LedType::RGB, mode, 0};
     case 1:
         return {LedType::Sync, mode, 0};
     case 2:
-        if (ReadBits(b, 5, 4) == 0) return {LedType::MCULED, mode, 0};
+        if (readBits(b, 5, 4) == 0) return {LedType::MCULED, mode, 0};
         [[fallthrough]];
     default:
-        return {LedType::NT, mode, ReadBits(b, 6, 4) + 1};
+        return {LedType::NT, mode, readBits(b, 6, 4) + 1};
     }
 }
 
-int CurrentProfile(std::uint8_t b) {
+int currentProfile(std::uint8_t b) {
     return b & 0x0F;
 }
 
-std::optional<int> ProfileColourIndex(std::uint8_t b) {
+std::optional<int> profileColourIndex(std::uint8_t b) {
     const int nibble = b >> 4;
     if (nibble <= 9) return nibble;
     if (nibble == 15) return 10;
     return std::nullopt;
 }
 
-std::optional<int> ButtonEffectIndex(std::uint8_t b) {
+std::optional<int> buttonEffectIndex(std::uint8_t b) {
     const int index = b < 2 ? b : b - 4;
     if (index == 0 || index == 1) return index;
     return std::nullopt;
 }
 
-int FireMacroXAdjust(std::span<const std::uint8_t> u, int i) {
+int fireMacroXAdjust(std::span<const std::uint8_t> u, int i) {
     return static_cast<std::int8_t>(u[user::kXAdjust + static_cast<std::size_t>(i)]);
 }
 
-int FireMacroYAdjust(std::span<const std::uint8_t> u, int i) {
+int fireMacroYAdjust(std::span<const std::uint8_t> u, int i) {
     return static_cast<std::int8_t>(u[user::kYAdjust + static_cast<std::size_t>(i)]);
 }
 
-FireKeyBlockSlot ReadFireKeySlot(std::span<const std::uint8_t> f, int slot) {
+FireKeyBlockSlot readFireKeySlot(std::span<const std::uint8_t> f, int slot) {
     const std::size_t at = 2 + 3 * static_cast<std::size_t>(slot - 1);
-    return FireKeyBlockSlot{f[at] + 1, ReadBE16(f, at + 1)};
+    return FireKeyBlockSlot{f[at] + 1, readBe16(f, at + 1)};
 }
 
-PatchDescriptor DecodePatchDescriptor(std::span<const std::uint8_t> p) {
-    return PatchDescriptor{ReadBE16(p, 0), ReadBE16(p, 2), ReadBE16(p, 4), ReadBE16(p, 6)};
+PatchDescriptor decodePatchDescriptor(std::span<const std::uint8_t> p) {
+    return PatchDescriptor{readBe16(p, 0), readBe16(p, 2), readBe16(p, 4), readBe16(p, 6)};
 }
 
-McuLed DecodeMcuLed(std::span<const std::uint8_t> p) {
+McuLed decodeMcuLed(std::span<const std::uint8_t> p) {
     McuLed m;
     m.speedStep = p[8];
     m.fullBright = (p[9] & 0x80) != 0;
     m.countCode = p[9] & 0x0F;
     if (m.countCode <= 9) m.ledCount = 13 - m.countCode;
     m.checksum = p[15];
-    m.checksumGood = SectionChecksumGood(p.subspan(8, 8));
+    m.checksumGood = sectionChecksumGood(p.subspan(8, 8));
     return m;
 }
 
-std::uint16_t PatchCodeChecksum(std::span<const std::uint8_t> code) {
+std::uint16_t patchCodeChecksum(std::span<const std::uint8_t> code) {
     const unsigned sum = std::accumulate(code.begin(), code.end(), 0u);
     return static_cast<std::uint16_t>((sum & 0xFFFF) ^ 0x015A);
 }
 
-std::string DecodeName16(std::span<const std::uint8_t> name) {
+std::string decodeName16(std::span<const std::uint8_t> name) {
     std::string out;
     for (std::size_t i = 0; i + 1 < name.size(); i += 2) {
         char32_t unit = static_cast<char32_t>(name[i] << 8 | name[i + 1]);
@@ -283,7 +284,7 @@ std::string DecodeName16(std::span<const std::uint8_t> name) {
     return out;
 }
 
-std::array<std::uint8_t, 16> EncodeName16(std::string_view utf8) {
+std::array<std::uint8_t, 16> encodeName16(std::string_view utf8) {
     std::array<std::uint8_t, 16> out{};
     std::size_t units = 0;
     for (std::size_t i = 0; i < utf8.size();) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "image/Bits.h"
 #include "image/ConfigImage.h"
+#include "image/FunctionCode.h"
 #include "image/SectionDefaults.h"
 
 #include <array>
@@ -35,48 +35,48 @@ struct OptionField {
 };
 
 // Every interpreted option field of bytes 4..8, in byte and bit order.
-std::span<const OptionField> OptionFields();
-int ReadOption(const OptionField& f, std::span<const std::uint8_t> vendorCopy);
-std::string_view OptionText(const OptionField& f, int value);
+std::span<const OptionField> optionFields();
+int readOption(const OptionField& f, std::span<const std::uint8_t> vendorCopy);
+std::string_view optionText(const OptionField& f, int value);
 
 // The register bytes 9..41 (edt_Avg_lb_lq .. edt_LEDInit1), named without the "edt_" prefix.
 struct RegisterField {
     std::string_view name;
     std::size_t offset;
 };
-std::span<const RegisterField> SensorRegisters();
+std::span<const RegisterField> sensorRegisters();
 
-int ReportRateHz(std::span<const std::uint8_t> vendorCopy); // 125, 250, 500 or 1000
+int reportRateHz(std::span<const std::uint8_t> vendorCopy); // 125, 250, 500 or 1000
 
 // DPI levels: count (byte 43 + 1; may exceed 8 in a damaged image) and the step nibble of each level.
 struct DpiLevels {
     int count = 0;
     std::array<int, 8> steps{}; // 0..11, 15 = no value (12..14 name no step either)
 };
-DpiLevels DecodeDpiLevels(std::span<const std::uint8_t> vendorCopy);
+DpiLevels decodeDpiLevels(std::span<const std::uint8_t> vendorCopy);
 // The shipped value name of a step ("200" .. "6400"); empty for a step outside 0..11.
-std::string_view DpiStepText(int step);
+std::string_view dpiStepText(int step);
 
 struct Rgb {
     std::uint8_t r = 0, g = 0, b = 0;
     std::uint32_t screen() const { return r + 256u * g + 65536u * b; } // the on-screen colour value
     bool operator==(const Rgb&) const = default;
 };
-Rgb ReadRgb(std::span<const std::uint8_t> bytes, std::size_t offset);
-Rgb ColourTableEntry(std::span<const std::uint8_t> vendorCopy, int n /*1..10*/);
-Rgb DpiLevelColour(std::span<const std::uint8_t> vendorCopy, int level /*1..8*/);
-std::string RgbHex(Rgb c); // "FF7F00"
+Rgb readRgb(std::span<const std::uint8_t> bytes, std::size_t offset);
+Rgb colourTableEntry(std::span<const std::uint8_t> vendorCopy, int n /*1..10*/);
+Rgb dpiLevelColour(std::span<const std::uint8_t> vendorCopy, int level /*1..8*/);
+std::string rgbHex(Rgb c); // "FF7F00"
 
 struct Breathing {
     std::uint16_t lowerBrightness = 0, upperBrightness = 0, lowerHold = 0, upperHold = 0;
     std::uint8_t stepTime = 0;
 };
-Breathing DecodeBreathing(std::span<const std::uint8_t> vendorCopy);
+Breathing decodeBreathing(std::span<const std::uint8_t> vendorCopy);
 // The user page's speed level 1..10 for a step time.
-int SpeedLevelFromStepTime(std::uint8_t stepTime);
+int speedLevelFromStepTime(std::uint8_t stepTime);
 
 // The 16-byte product string up to its first 0 byte (8-bit characters kept as they are).
-std::string ProductString(std::span<const std::uint8_t> vendorCopy);
+std::string productString(std::span<const std::uint8_t> vendorCopy);
 
 // ---- User section (offsets 164..191, given relative to the section) ----
 
@@ -91,18 +91,18 @@ struct LedTypeByte {
     int ledCount = 0; // NT only: 1..8; 0 for the other types
 };
 // Decides the type by bits 7:6 then 5:4. An NT byte with one LED (0x80 + mode) reads as MCULED.
-LedTypeByte DecodeLedType(std::uint8_t byte);
+LedTypeByte decodeLedType(std::uint8_t byte);
 
-int CurrentProfile(std::uint8_t byte164); // bits 3:0, 0..2 in a sound image
+int currentProfile(std::uint8_t byte164); // bits 3:0, 0..2 in a sound image
 // The profile colour list index: 0..9 for colours 1..10, 10 for the user colour (nibble 15);
 // nothing for 10..14, which leave the list unchanged.
-std::optional<int> ProfileColourIndex(std::uint8_t byte164);
+std::optional<int> profileColourIndex(std::uint8_t byte164);
 // The button-effect list index: a value below 2 is the index, any other value minus 4; nothing
 // when that is no item (0 or 1).
-std::optional<int> ButtonEffectIndex(std::uint8_t byte167);
+std::optional<int> buttonEffectIndex(std::uint8_t byte167);
 
-int FireMacroXAdjust(std::span<const std::uint8_t> userCopy, int i /*0..9*/);
-int FireMacroYAdjust(std::span<const std::uint8_t> userCopy, int i /*0..9*/);
+int fireMacroXAdjust(std::span<const std::uint8_t> userCopy, int i /*0..9*/);
+int fireMacroYAdjust(std::span<const std::uint8_t> userCopy, int i /*0..9*/);
 
 // ---- Fire-key block (offsets 484..495, relative to the block) ----
 
@@ -110,14 +110,14 @@ struct FireKeyBlockSlot {
     int repeat = 0;             // count byte + 1
     std::uint16_t interval = 0; // ms
 };
-FireKeyBlockSlot ReadFireKeySlot(std::span<const std::uint8_t> fireKeyCopy, int slot /*1..3*/);
-inline std::uint8_t FactoryVendorCode(std::span<const std::uint8_t> f) {
+FireKeyBlockSlot readFireKeySlot(std::span<const std::uint8_t> fireKeyCopy, int slot /*1..3*/);
+inline std::uint8_t factoryVendorCode(std::span<const std::uint8_t> f) {
     return f[0];
 }
-inline std::uint8_t FactoryProductCode(std::span<const std::uint8_t> f) {
+inline std::uint8_t factoryProductCode(std::span<const std::uint8_t> f) {
     return f[1];
 }
-inline std::uint8_t ImageMarker(std::span<const std::uint8_t> f) {
+inline std::uint8_t imageMarker(std::span<const std::uint8_t> f) {
     return f[11];
 }
 
@@ -129,7 +129,7 @@ struct PatchDescriptor {
     std::uint16_t fixedWord = 0;  // bytes 4..5, 0x001A
     std::uint16_t checksum = 0;   // bytes 6..7
 };
-PatchDescriptor DecodePatchDescriptor(std::span<const std::uint8_t> patchBlock);
+PatchDescriptor decodePatchDescriptor(std::span<const std::uint8_t> patchBlock);
 
 struct McuLed {
     std::uint8_t speedStep = 0; // byte 1016 as stored (the user page reads a value above 7 as 0)
@@ -139,16 +139,16 @@ struct McuLed {
     std::uint8_t checksum = 0;
     bool checksumGood = false;
 };
-McuLed DecodeMcuLed(std::span<const std::uint8_t> patchBlock);
+McuLed decodeMcuLed(std::span<const std::uint8_t> patchBlock);
 
 // The patch checksum bytes 6..7 call for: (16-bit sum of the code bytes) XOR 0x015A.
-std::uint16_t PatchCodeChecksum(std::span<const std::uint8_t> patchCode);
+std::uint16_t patchCodeChecksum(std::span<const std::uint8_t> patchCode);
 
 // ---- Names ----
 
 // A 16-byte name of 16-bit big-endian code units, zero-padded, as UTF-8 (ends at the first zero unit).
-std::string DecodeName16(std::span<const std::uint8_t> name);
+std::string decodeName16(std::span<const std::uint8_t> name);
 // UTF-8 text as a 16-byte name (at most 8 code units; longer text is cut).
-std::array<std::uint8_t, 16> EncodeName16(std::string_view utf8);
+std::array<std::uint8_t, 16> encodeName16(std::string_view utf8);
 
 } // namespace krm

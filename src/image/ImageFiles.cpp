@@ -1,6 +1,8 @@
 #include "image/ImageFiles.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -36,29 +38,29 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
 
 } // namespace
 
-std::string CannotOpenMessage(const std::string& path, int errorNumber) {
+std::string cannotOpenMessage(const std::string& path, int errorNumber) {
     return "Cannot open file \"" + path + "\". " + std::strerror(errorNumber);
 }
 
-std::string CannotCreateMessage(const std::string& path, int errorNumber) {
+std::string cannotCreateMessage(const std::string& path, int errorNumber) {
     return "Cannot create file \"" + path + "\". " + std::strerror(errorNumber);
 }
 
-std::string TooShortMessage(const std::string& path, std::size_t size, std::size_t needed) {
+std::string tooShortMessage(const std::string& path, std::size_t size, std::size_t needed) {
     return "File \"" + path + "\" is too short: " + std::to_string(size) + " bytes, " +
            std::to_string(needed) + " needed.";
 }
 
-FileResult<std::vector<std::uint8_t>> ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
+FileResult<std::vector<std::uint8_t>> readFilePrefix(const std::string& path, std::size_t maxBytes) {
     using R = FileResult<std::vector<std::uint8_t>>;
     Fd f{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (f.fd < 0) return R::fail(FileErrorKind::CannotOpen, CannotOpenMessage(path, errno));
+    if (f.fd < 0) return R::fail(FileErrorKind::CannotOpen, cannotOpenMessage(path, errno));
     std::vector<std::uint8_t> bytes(maxBytes);
     std::size_t got = 0;
     while (got < maxBytes) {
         const ssize_t n = ::read(f.fd, bytes.data() + got, maxBytes - got);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return R::fail(FileErrorKind::CannotOpen, CannotOpenMessage(path, errno));
+        if (n < 0) return R::fail(FileErrorKind::CannotOpen, cannotOpenMessage(path, errno));
         if (n == 0) break;
         got += static_cast<std::size_t>(n);
     }
@@ -66,14 +68,14 @@ FileResult<std::vector<std::uint8_t>> ReadFilePrefix(const std::string& path, st
     return R{std::move(bytes), {}};
 }
 
-std::optional<FileError> WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+std::optional<FileError> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
     const std::string tmp = temporaryName(path);
     auto failed = [&](int err) {
         ::unlink(tmp.c_str());
-        return FileError{FileErrorKind::CannotCreate, CannotCreateMessage(path, err)};
+        return FileError{FileErrorKind::CannotCreate, cannotCreateMessage(path, err)};
     };
     Fd f{::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)};
-    if (f.fd < 0) return FileError{FileErrorKind::CannotCreate, CannotCreateMessage(path, errno)};
+    if (f.fd < 0) return FileError{FileErrorKind::CannotCreate, cannotCreateMessage(path, errno)};
     struct stat old {};
     if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(f.fd, old.st_mode & 07777);
     if (!writeAll(f.fd, bytes) || ::fsync(f.fd) != 0) return failed(errno);
@@ -84,9 +86,9 @@ std::optional<FileError> WriteFileAtomically(const std::string& path, std::span<
     return std::nullopt;
 }
 
-FileResult<ConfigImage> ReadProfileFile(const std::string& path) {
+FileResult<ConfigImage> readProfileFile(const std::string& path) {
     using R = FileResult<ConfigImage>;
-    auto bytes = ReadFilePrefix(path, kImageSize);
+    auto bytes = readFilePrefix(path, kImageSize);
     if (!bytes) return R::fail(bytes.error.kind, bytes.error.message);
     if (bytes.value->size() < kImageSize) return R::fail(FileErrorKind::TooShort, kLoadingBinError);
     if ((*bytes.value)[image::kMarkerOffset] != image::kMarker)
@@ -96,17 +98,22 @@ FileResult<ConfigImage> ReadProfileFile(const std::string& path) {
     return R{image, {}};
 }
 
-std::optional<FileError> WriteProfileFile(const std::string& path, const ConfigImage& image) {
-    return WriteFileAtomically(path, image);
+std::optional<FileError> writeProfileFile(const std::string& path, const ConfigImage& image) {
+    return writeFileAtomically(path, image);
 }
 
-std::optional<FileError> WriteMacroBlockFile(const std::string& path,
+std::optional<FileError> writeMacroBlockFile(const std::string& path,
                                              std::span<const std::uint8_t, 512> block) {
-    return WriteFileAtomically(path, block);
+    return writeFileAtomically(path, block);
 }
 
-std::string SaveFileName(const std::string& chosenPath) {
-    return chosenPath + ".bin";
+std::string saveFileName(const std::string& chosenPath) {
+    const std::string_view suffix = ".bin";
+    const bool hasSuffix =
+        chosenPath.size() >= suffix.size() &&
+        std::equal(suffix.rbegin(), suffix.rend(), chosenPath.rbegin(),
+                   [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+    return hasSuffix ? chosenPath : chosenPath + std::string(suffix);
 }
 
 } // namespace krm

@@ -30,29 +30,30 @@ template <typename T> struct FileResult {
 };
 
 // "Cannot open file "%s". %s" / "Cannot create file "%s". %s" with the system's error text.
-std::string CannotOpenMessage(const std::string& path, int errorNumber);
-std::string CannotCreateMessage(const std::string& path, int errorNumber);
+std::string cannotOpenMessage(const std::string& path, int errorNumber);
+std::string cannotCreateMessage(const std::string& path, int errorNumber);
 // The refusal of a file that ends before the bytes an operation needs.
-std::string TooShortMessage(const std::string& path, std::size_t size, std::size_t needed);
+std::string tooShortMessage(const std::string& path, std::size_t size, std::size_t needed);
 
 // The first `maxBytes` bytes of a file (fewer when it is shorter).
-FileResult<std::vector<std::uint8_t>> ReadFilePrefix(const std::string& path, std::size_t maxBytes);
+FileResult<std::vector<std::uint8_t>> readFilePrefix(const std::string& path, std::size_t maxBytes);
 
 // Write a file as a whole or not at all: a temporary file in the same folder, flushed to disk, then
 // renamed over `path` (keeping the permissions of a file it replaces). Nothing on success.
-std::optional<FileError> WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+std::optional<FileError> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // A profile file: the 2048-byte image. Refused with "Loading .bin is error!" when it is shorter than
 // 2048 bytes or byte 495 is not the marker 0xE0; the section checksums are not looked at.
-FileResult<ConfigImage> ReadProfileFile(const std::string& path);
-std::optional<FileError> WriteProfileFile(const std::string& path, const ConfigImage& image);
+FileResult<ConfigImage> readProfileFile(const std::string& path);
+std::optional<FileError> writeProfileFile(const std::string& path, const ConfigImage& image);
 // The macro block file: the 512 bytes of the macro block.
-std::optional<FileError> WriteMacroBlockFile(const std::string& path,
+std::optional<FileError> writeMacroBlockFile(const std::string& path,
                                              std::span<const std::uint8_t, 512> block);
 
-// The name a save dialog's choice is written under: the chosen name with ".bin" appended, so a chosen
-// "abc.bin" gives "abc.bin.bin".
-std::string SaveFileName(const std::string& chosenPath);
+// The name a save dialog's choice is written under: ".bin" is added when the name lacks it (in any
+// case), so the file a dialog confirmed replacing is the file written ("abc" and "abc.bin" both give
+// "abc.bin").
+std::string saveFileName(const std::string& chosenPath);
 
 inline constexpr const char* kLoadingBinError = "Loading .bin is error!";
 

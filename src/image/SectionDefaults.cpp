@@ -35,7 +35,7 @@ constexpr std::array<std::uint8_t, 12> kFireKeyBlock = {0xFF, 0xFF, 0x01, 0x00, 
                                                         0x00, 0x78, 0x07, 0x00, 0xC8, 0xE0};
 
 LedType effectiveType(const DefaultInputs& in) {
-    return LedTypeFromText(in.ledType).value_or(LedType::RGB);
+    return ledTypeFromText(in.ledType).value_or(LedType::RGB);
 }
 
 template <std::size_t N>
@@ -44,14 +44,14 @@ void put(std::span<std::uint8_t> dst, std::size_t at, const std::array<std::uint
 }
 
 bool checkProfile(ProfileCopy profile, const DefaultInputs& in) {
-    if (SectionChecksumGood(profile)) return false;
-    GenerateProfileSection(profile, in);
+    if (sectionChecksumGood(profile)) return false;
+    generateProfileSection(profile, in);
     return true;
 }
 
 } // namespace
 
-std::string_view LedTypeText(LedType type) {
+std::string_view ledTypeText(LedType type) {
     switch (type) {
     case LedType::RGB:
         return "RGB";
@@ -65,21 +65,21 @@ std::string_view LedTypeText(LedType type) {
     return "";
 }
 
-std::optional<LedType> LedTypeFromText(std::string_view text) {
+std::optional<LedType> ledTypeFromText(std::string_view text) {
     for (LedType t : {LedType::RGB, LedType::Sync, LedType::NT, LedType::MCULED})
-        if (text == LedTypeText(t)) return t;
+        if (text == ledTypeText(t)) return t;
     return std::nullopt;
 }
 
-bool SectionChecksumGood(std::span<const std::uint8_t> section) {
-    return !section.empty() && SectionChecksum(section) == section.back();
+bool sectionChecksumGood(std::span<const std::uint8_t> section) {
+    return !section.empty() && sectionChecksum(section) == section.back();
 }
 
-void StoreSectionChecksum(std::span<std::uint8_t> section) {
-    section.back() = SectionChecksum(section);
+void storeSectionChecksum(std::span<std::uint8_t> section) {
+    section.back() = sectionChecksum(section);
 }
 
-void GenerateVendorSection(VendorCopy v, const DefaultInputs& in) {
+void generateVendorSection(VendorCopy v, const DefaultInputs& in) {
     const LedType type = effectiveType(in);
     put(v, 0, std::array<std::uint8_t, 5>{0x3A, 0x7E, 0x0C, 0x51, 0xBF});
     switch (type) {
@@ -120,46 +120,46 @@ void GenerateVendorSection(VendorCopy v, const DefaultInputs& in) {
     std::copy(kProductString.begin(), kProductString.end(), v.begin() + 111);
     std::fill(v.begin() + 127, v.begin() + 163, 0);
     put(v, image::kComboKeyOffset + 8, std::array<std::uint8_t, 4>{0x08, 0x01, 0x00, 0x00}); // combo key 3
-    StoreSectionChecksum(v);
+    storeSectionChecksum(v);
 }
 
-void GenerateUserSection(UserCopy u, const DefaultInputs& in) {
+void generateUserSection(UserCopy u, const DefaultInputs& in) {
     std::fill(u.begin(), u.end(), 0);
     constexpr std::uint8_t kTypeByte[] = {0x05, 0x42, 0xF5, 0x81}; // in LedType order
     u[1] = kTypeByte[static_cast<int>(effectiveType(in))];
     u[2] = 0x01;
     u[3] = 0x01;
-    StoreSectionChecksum(u);
+    storeSectionChecksum(u);
 }
 
-void GenerateProfileSection(ProfileCopy p, const DefaultInputs& in) {
+void generateProfileSection(ProfileCopy p, const DefaultInputs& in) {
     if (in.packageIndex == 0 || in.packageIndex == 1) put(p, 0, kProfileCodes);
-    StoreSectionChecksum(p);
+    storeSectionChecksum(p);
 }
 
-void GenerateFireKeyBlock(FireKeyCopy f) {
+void generateFireKeyBlock(FireKeyCopy f) {
     put(f, 0, kFireKeyBlock);
 }
 
-bool CheckVendorSection(VendorCopy vendor, const DefaultInputs& in) {
-    if (SectionChecksumGood(vendor)) return false;
-    GenerateVendorSection(vendor, in);
+bool checkVendorSection(VendorCopy vendor, const DefaultInputs& in) {
+    if (sectionChecksumGood(vendor)) return false;
+    generateVendorSection(vendor, in);
     return true;
 }
 
-bool CheckUserSection(UserCopy user, const DefaultInputs& in) {
-    if (SectionChecksumGood(user)) return false;
-    GenerateUserSection(user, in);
+bool checkUserSection(UserCopy user, const DefaultInputs& in) {
+    if (sectionChecksumGood(user)) return false;
+    generateUserSection(user, in);
     return true;
 }
 
-bool CheckProfile1Section(ProfileCopy profile, const DefaultInputs& in) {
+bool checkProfile1Section(ProfileCopy profile, const DefaultInputs& in) {
     return checkProfile(profile, in);
 }
-bool CheckProfile2Section(ProfileCopy profile, const DefaultInputs& in) {
+bool checkProfile2Section(ProfileCopy profile, const DefaultInputs& in) {
     return checkProfile(profile, in);
 }
-bool CheckProfile3Section(ProfileCopy profile, const DefaultInputs& in) {
+bool checkProfile3Section(ProfileCopy profile, const DefaultInputs& in) {
     return checkProfile(profile, in);
 }
 

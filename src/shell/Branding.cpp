@@ -1,7 +1,7 @@
 #include "shell/Branding.h"
 
-#include "shell/IniFile.h"
-#include "shell/ResourceTable.h"
+#include "base/IniFile.h"
+#include "base/ResourceTable.h"
 
 #include <algorithm>
 #include <limits>
@@ -36,47 +36,47 @@ private:
 } // namespace
 
 bool Branding::acceptsVariant(Variant v) const {
-    if (IC_Config_Type == 1) return v == Variant::R210B;
-    if (IC_Config_Type == 2) return v == Variant::R230B;
+    if (icConfigType == 1) return v == Variant::R210B;
+    if (icConfigType == 2) return v == Variant::R230B;
     return true;
 }
 
 Variant Branding::defaultVariant() const {
-    return IC_Config_Type == 1 ? Variant::R210B : Variant::R230B;
+    return icConfigType == 1 ? Variant::R210B : Variant::R230B;
 }
 
 WebButtonPlacement webButtonPlacement(const Branding& branding, int imageWidth, int imageHeight) {
-    return {branding.Web_X, branding.Web_Y, imageWidth, imageHeight};
+    return {branding.webX, branding.webY, imageWidth, imageHeight};
 }
 
 Branding parseBranding(std::string_view iniText) {
     const IniFile ini = IniFile::parse(iniText);
     const Reader read(ini);
     Branding b;
-    read.flag("Web_Enable", b.Web_Enable);
-    read.text("Web", b.Web);
-    read.number("Web_X", b.Web_X);
-    read.number("Web_Y", b.Web_Y);
-    read.number("Rev_Manu_ID", b.Rev_Manu_ID);
-    read.number("Rev_Pro_ID", b.Rev_Pro_ID);
-    read.text("Path", b.Path);
-    read.flag("TR_Enable", b.TR_Enable);
-    read.flag("BE_Enable", b.BE_Enable);
-    read.flag("GD_Enable", b.GD_Enable);
-    read.flag("DPILED_Status", b.DPILED_Status);
-    read.number("Gun6_Num", b.Gun6_Num);
-    read.number("Gun7_Num", b.Gun7_Num);
-    read.number("Num_Order", b.Num_Order);
-    read.number("IC_Config_Type", b.IC_Config_Type);
-    read.number("Bar_Config_Type", b.Bar_Config_Type);
+    read.flag("Web_Enable", b.webEnabled);
+    read.text("Web", b.webAddress);
+    read.number("Web_X", b.webX);
+    read.number("Web_Y", b.webY);
+    read.number("Rev_Manu_ID", b.reservedVendorId);
+    read.number("Rev_Pro_ID", b.reservedProductId);
+    read.text("Path", b.macroLibraryFolder);
+    read.flag("TR_Enable", b.textRolling);
+    read.flag("BE_Enable", b.beEnable);
+    read.flag("GD_Enable", b.gdEnable);
+    read.flag("DPILED_Status", b.dpiLedMarkers);
+    read.number("Gun6_Num", b.gun6Stages);
+    read.number("Gun7_Num", b.gun7Stages);
+    read.number("Num_Order", b.numOrder);
+    read.number("IC_Config_Type", b.icConfigType);
+    read.number("Bar_Config_Type", b.barConfigType);
 
-    b.Gun6_Num = std::clamp(b.Gun6_Num, 1, 2);
-    b.Gun7_Num = std::clamp(b.Gun7_Num, 1, 3);
-    b.Num_Order = std::clamp(b.Num_Order, 0, 1);
+    b.gun6Stages = std::clamp(b.gun6Stages, 1, 2);
+    b.gun7Stages = std::clamp(b.gun7Stages, 1, 3);
+    b.numOrder = std::clamp(b.numOrder, 0, 1);
     return b;
 }
 
-Branding LoadBranding() {
+Branding loadBranding() {
     auto bytes = ResourceTable::find("org");
     if (!bytes) return Branding{};
     return parseBranding(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));

@@ -11,22 +11,22 @@ namespace krm {
 // resource (section [org]). Members carry the keys' names; their initial values are the shipped
 // ones, which a missing or non-numeric key also keeps.
 struct Branding {
-    bool Web_Enable = true;                            // the web button opens `Web`
-    std::string Web = "https://www.krm-mouse.example"; // address the web button opens
-    int Web_X = 9400;                                  // web button position; 9400 is off-window
-    int Web_Y = 16;
-    long Rev_Manu_ID = 0;      // reserved
-    long Rev_Pro_ID = 0;       // reserved
-    std::string Path;          // PC macro library folder; empty: program folder
-    bool TR_Enable = false;    // text rolling on button labels
-    bool BE_Enable = false;    // button-effect switch offered
-    bool GD_Enable = false;    // gun display on profile 2
-    bool DPILED_Status = true; // stepped bars: true marker look, false filled
-    int Gun6_Num = 2;          // stages of gun 6, 1..2
-    int Gun7_Num = 3;          // stages of gun 7, 1..3
-    int Num_Order = 1;         // stepped-bar numbers: 0 shown, 1 hidden
-    int IC_Config_Type = 1;    // 1 R210B only, 2 R230B only, other: both
-    int Bar_Config_Type = 1;   // 0 stepped image bars, 1 sliders
+    bool webEnabled = true;                                   // the web button opens `webAddress`
+    std::string webAddress = "https://www.krm-mouse.example"; // address the web button opens
+    int webX = 9400;                                          // web button position; 9400 is off-window
+    int webY = 16;
+    long reservedVendorId = 0;      // reserved
+    long reservedProductId = 0;     // reserved
+    std::string macroLibraryFolder; // PC macro library folder; empty: program folder
+    bool textRolling = false;       // text rolling on button labels
+    bool beEnable = false;          // button-effect switch offered
+    bool gdEnable = false;          // gun display on profile 2
+    bool dpiLedMarkers = true;      // stepped bars: true marker look, false filled
+    int gun6Stages = 2;             // stages of gun 6, 1..2
+    int gun7Stages = 3;             // stages of gun 7, 1..3
+    int numOrder = 1;               // stepped-bar numbers: 0 shown, 1 hidden
+    int icConfigType = 1;           // 1 R210B only, 2 R230B only, other: both
+    int barConfigType = 1;          // 0 stepped image bars, 1 sliders
 
     // Whether a mouse of this variant is accepted at identification.
     bool acceptsVariant(Variant v) const;
@@ -41,11 +41,11 @@ struct WebButtonPlacement {
 };
 WebButtonPlacement webButtonPlacement(const Branding& branding, int imageWidth, int imageHeight);
 
-// Reads branding INI text: flags are on only for the value 1; Gun6_Num, Gun7_Num and Num_Order are
+// Reads branding INI text: flags are on only for the value 1; gun6Stages, gun7Stages and numOrder are
 // clamped to their ranges; a missing or non-numeric key keeps its shipped value.
 Branding parseBranding(std::string_view iniText);
 
 // The branding embedded in the program (the shipped values when the resource is missing).
-Branding LoadBranding();
+Branding loadBranding();
 
 } // namespace krm

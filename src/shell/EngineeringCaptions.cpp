@@ -177,13 +177,13 @@ const std::array<TTerm, kEngineeringCaptionRows>& engineeringCaptionTable() {
     return kRows;
 }
 
-std::string_view EngineeringCaption(int row, int column) {
+std::string_view engineeringCaption(int row, int column) {
     if (row < 0 || row >= kEngineeringCaptionRows || column < 0 || column > 2) return {};
     return kRows[static_cast<std::size_t>(row)].text[static_cast<std::size_t>(column)];
 }
 
-std::string_view EngineeringCaption(int row) {
-    return EngineeringCaption(row, engineeringCaptionColumn());
+std::string_view engineeringCaption(int row) {
+    return engineeringCaption(row, engineeringCaptionColumn());
 }
 
 } // namespace krm

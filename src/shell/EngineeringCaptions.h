@@ -18,8 +18,8 @@ inline constexpr int kEngineeringCaptionRows = 155;
 const std::array<TTerm, kEngineeringCaptionRows>& engineeringCaptionTable();
 
 // The text of a row in a column; the empty text for a row or column outside the table.
-std::string_view EngineeringCaption(int row, int column);
+std::string_view engineeringCaption(int row, int column);
 // The text of a row in the column chosen by the system locale (engineeringCaptionColumn()).
-std::string_view EngineeringCaption(int row);
+std::string_view engineeringCaption(int row);
 
 } // namespace krm

@@ -22,9 +22,9 @@ std::string messagesLocaleName(const EnvironmentLookup& getenv) {
 }
 
 int engineeringCaptionColumn() {
-    static const int column = captionColumnForLocaleId(
+    static const int kColumn = captionColumnForLocaleId(
         localeIdFromName(messagesLocaleName([](const char* n) { return std::getenv(n); })));
-    return column;
+    return kColumn;
 }
 
 std::string_view engineeringFontFamily(int column) {

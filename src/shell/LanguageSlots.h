@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/TextSource.h"
+#include "base/TextSource.h"
 
 #include <array>
 #include <string>

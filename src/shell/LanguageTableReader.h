@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/IniFile.h"
+#include "base/IniFile.h"
 
 #include <cstdint>
 #include <span>

@@ -1,7 +1,7 @@
 #include "shell/LanguageTables.h"
 
+#include "base/ResourceTable.h"
 #include "shell/LanguageTableReader.h"
-#include "shell/ResourceTable.h"
 
 #include <array>
 #include <mutex>
@@ -44,15 +44,15 @@ struct LanguageTables::Store {
 };
 
 LanguageTables::LanguageTables() {
-    static const std::shared_ptr<Store> embedded = std::make_shared<Store>(embeddedTable);
-    store_ = embedded;
+    static const std::shared_ptr<Store> kEmbedded = std::make_shared<Store>(embeddedTable);
+    store_ = kEmbedded;
 }
 
 LanguageTables::LanguageTables(Source source) : store_(std::make_shared<Store>(std::move(source))) {}
 
 const IniFile& LanguageTables::table(int language) const {
-    static const IniFile none;
-    return validLanguage(language) ? store_->get(language) : none;
+    static const IniFile kNone;
+    return validLanguage(language) ? store_->get(language) : kNone;
 }
 
 std::string LanguageTables::lookup(int language, std::string_view id) const {
@@ -86,11 +86,11 @@ void LanguageTables::setLanguage(int language) {
     if (validLanguage(language)) language_ = language;
 }
 
-std::string LookupText(int language, std::string_view id) {
+std::string lookupText(int language, std::string_view id) {
     return LanguageTables().lookup(language, id);
 }
 
-std::optional<std::string> FindTextId(std::string_view text) {
+std::optional<std::string> findTextId(std::string_view text) {
     return LanguageTables().findTextId(text);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/IniFile.h"
-#include "shell/TextSource.h"
+#include "base/IniFile.h"
+#include "base/TextSource.h"
 
 #include <cstdint>
 #include <functional>
@@ -51,7 +51,7 @@ private:
 };
 
 // Lookups in the embedded tables.
-std::string LookupText(int language, std::string_view id);
-std::optional<std::string> FindTextId(std::string_view text);
+std::string lookupText(int language, std::string_view id);
+std::optional<std::string> findTextId(std::string_view text);
 
 } // namespace krm

@@ -1,6 +1,6 @@
 #include "shell/Skin.h"
 
-#include "shell/ResourceTable.h"
+#include "base/ResourceTable.h"
 #include "shell/SkinPass.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 #include "shell/SkinPass.h"
 
-#include "shell/IniFile.h"
+#include "base/IniFile.h"
 
 #include <cctype>
 #include <climits>

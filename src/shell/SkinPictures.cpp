@@ -1,8 +1,8 @@
 #include "shell/SkinPictures.h"
 
-#include "shell/ResourceTable.h"
+#include "base/ResourceTable.h"
 
-#include "shell/IniFile.h"
+#include "base/IniFile.h"
 
 #include <array>
 #include <cctype>

@@ -1,6 +1,6 @@
 // The window, its dialog, message box and menus on a 200 % desktop (QT_SCALE_FACTOR=2).
-#include "app/gui/QtImages.h"
 #include "app/WindowRig.h"
+#include "widgets/QtImages.h"
 
 #include <QtTest>
 

@@ -1,15 +1,15 @@
 // The session first: one of its members is named like a Qt keyword macro.
 #include "support/SessionRig.h"
 
-#include "app/gui/ImageButton.h"
-#include "app/gui/QtImages.h"
-#include "app/gui/SkinWidgets.h"
-#include "buttons/CodeText.h"
-#include "app/gui/ClickLabel.h"
 #include "buttons/ui/FunctionMenu.h"
 #include "buttons/ui/KeyComboDialogView.h"
 #include "buttons/ui/KeyPageView.h"
+#include "image/FunctionCode.h"
 #include "shell/Skin.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/ImageButton.h"
+#include "widgets/QtImages.h"
+#include "widgets/SkinWidgets.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +25,15 @@ using namespace krm::gui;
 namespace {
 
 const QString kFont = QStringLiteral("DejaVu Sans");
+
+// The window around the page: writes down what the page asks of it.
+struct RecordingHost final : PageHost {
+    std::vector<QLabel*> entered;
+    std::vector<Page> pagesShown;
+    void rollingLabelEntered(QLabel* label) override { entered.push_back(label); }
+    void rollingLabelLeft(QLabel*) override {}
+    void showPage(Page page) override { pagesShown.push_back(page); }
+};
 
 // The key page of a window against the simulated mouse: background, page picture, the key page's
 // views on a skin pass of look 1, the image read.
@@ -43,18 +52,33 @@ struct KeyPageRig {
             picture->setPixmap(resourcePixmap(QString::fromStdString(p->picture)));
             picture->setGeometry(p->x, p->y, p->width, p->height);
         }
-        view = std::make_unique<KeyPageView>(page1, &window, rig.session, layout, rig.ui);
+        PageContext context;
+        context.container = page1;
+        context.window = &window;
+        context.sink = &rig.session;
+        context.ui = &rig.ui;
+        context.host = &host;
+        context.texts = &rig.session.texts();
+        context.branding = &rig.session.branding();
+        view = std::make_unique<KeyPageView>(context, rig.session.assignments(), rig.session.editorState());
         connected = rig.session.connectNow();
-        view->applySkin(kFont);
+        skin(1);
         window.show();
+    }
+
+    // The skin and language pass of a language, as the window runs it: in the table's font.
+    void skin(int language) {
+        const std::string& font = rig.session.textSlots().fontName;
+        view->applySkin(PageSkin{&layout, font.empty() ? kFont : QString::fromStdString(font), language});
+        view->setTexts(rig.session.texts());
+        view->refresh();
     }
 
     // The profile button: the mouse's current profile, the menu sizes and the labels follow it.
     void showProfile(int profile) {
         const auto page = static_cast<Page>(profile);
         rig.session.clickPage(page);
-        view->setPageMenuSizes(page);
-        view->refresh();
+        view->shown(page);
     }
 
     QWidget* panel(MenuPanel p) const { return view->menu().panel(p); }
@@ -73,6 +97,7 @@ struct KeyPageRig {
     }
 
     test::SessionRig rig;
+    RecordingHost host;
     QWidget window;
     QWidget* page1 = nullptr;
     SkinLayout layout;
@@ -102,9 +127,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&r.window));
 
         // The label lights up under the pointer and tells the window, which rolls its text.
-        QSignalSpy entered(r.view.get(), &KeyPageView::labelEntered);
         hover(r.view->keyLabel(4));
-        QCOMPARE(entered.count(), 1);
+        QCOMPARE(r.host.entered, std::vector<QLabel*>{r.view->keyLabel(4)});
         QVERIFY(showsPicture(r.view->keyPicture(4), "KeyS_02"));
 
         // The menu's corner sits at the middle of the label (758,181 150x30 in look 1), flipped left of
@@ -158,7 +182,7 @@ private slots:
 
     void thePageDecidesWhatTheMenuOffersAndWhereItOpens() {
         Branding branding = test::SessionRig::bothVariants();
-        branding.GD_Enable = true;
+        branding.gdEnable = true;
         KeyPageRig r(branding);
         QVERIFY(r.connected);
         FunctionMenuItem* gunPage = r.item(MenuPanel::Main, kGunPageItem);
@@ -177,9 +201,8 @@ private slots:
         QCOMPARE(r.panel(MenuPanel::Special)->height(), 290);
         QVERIFY(!gunPage->isHidden());
         QCOMPARE(r.item(MenuPanel::Special, tags::kFireMacroKey)->y(), 217);
-        QSignalSpy gun(r.view.get(), &KeyPageView::gunPageRequested);
         QTest::mouseClick(gunPage, Qt::LeftButton);
-        QCOMPARE(gun.count(), 1);
+        QCOMPARE(r.host.pagesShown, std::vector<Page>{Page::Gun});
         QVERIFY(!r.panel(MenuPanel::Main)->isVisible());
 
         // Three levels side by side: right of the label when the whole cascade fits (Key1 at 268,181),
@@ -200,7 +223,7 @@ private slots:
         // Hovering a leaf of Pnl_Main closes the submenus.
         hover(r.item(MenuPanel::Main, kUserDefinedItem));
         QVERIFY(!r.panel(MenuPanel::Special)->isVisible() && !r.panel(MenuPanel::Profile)->isVisible());
-        r.view->hideAllMenus();
+        r.view->hideMenus();
         QVERIFY(!r.panel(MenuPanel::Main)->isVisible());
     }
 
@@ -210,7 +233,7 @@ private slots:
         r.view->openMenuPath(4, {6});
         QVERIFY(!r.panel(MenuPanel::MacroList)->isVisible());
 
-        DeviceMacroSlot& slot = r.rig.session.editor.deviceMacros[2];
+        DeviceMacroSlot& slot = r.rig.session.editorState().deviceMacros[2];
         slot = {true, 0x0300, "Reload"};
         r.view->openMenuPath(4, {6});
         QWidget* list = r.panel(MenuPanel::MacroList);
@@ -235,8 +258,8 @@ private slots:
         QVERIFY(dialog->mask().contains(QPoint(265, 100)) && !dialog->mask().contains(QPoint(0, 0)));
         QCOMPARE(dialog->geometry().center(), r.window.geometry().center());
 
-        QTest::mouseClick(dialog->modifierBox(KeyComboDialog::Ctrl), Qt::LeftButton);
-        QTest::mouseClick(dialog->modifierBox(KeyComboDialog::Shift), Qt::LeftButton);
+        QTest::mouseClick(dialog->modifierBox(KeyComboDialog::kCtrl), Qt::LeftButton);
+        QTest::mouseClick(dialog->modifierBox(KeyComboDialog::kShift), Qt::LeftButton);
         QLineEdit* edit = dialog->edit();
         QTest::keyClick(edit, Qt::Key_B, Qt::ControlModifier); // a key with Ctrl held is not captured
         QTest::keyClick(edit, Qt::Key_A);
@@ -253,12 +276,12 @@ private slots:
         // Close leaves the assignment alone and uncovers the window too; Clear empties everything.
         dialog = qobject_cast<KeyComboDialogView*>(r.view->openKeyComboDialog());
         QVERIFY(dialog && r.view->cover()->isVisible());
-        QTest::mouseClick(dialog->modifierBox(KeyComboDialog::Alt), Qt::LeftButton);
+        QTest::mouseClick(dialog->modifierBox(KeyComboDialog::kAlt), Qt::LeftButton);
         QTest::keyClick(dialog->edit(), Qt::Key_F5);
         QCOMPARE(dialog->edit()->text(), QStringLiteral("Alt+F5"));
         QTest::mouseClick(dialog->clearButton(), Qt::LeftButton);
         QCOMPARE(dialog->edit()->text(), QString());
-        QVERIFY(!dialog->modifierBox(KeyComboDialog::Alt)->isChecked());
+        QVERIFY(!dialog->modifierBox(KeyComboDialog::kAlt)->isChecked());
         QTest::mouseClick(dialog->closeButton(), Qt::LeftButton);
         QVERIFY(r.view->cover()->isHidden());
         QVERIFY((r.mouseCode(1, 4) == CodeBytes{0x02, 0x03, 0x04, 0x06}));
@@ -269,7 +292,7 @@ private slots:
         for (int language = 1; language <= 3; ++language) {
             r.rig.session.setLanguage(language);
             applySkin(loadSkin(language), language, SkinBranding{}, PictureSizes::fromResources(), r.layout);
-            r.view->applySkin(kFont);
+            r.skin(language);
             auto fits = [&](const QLabel* label, const QString& text, int reserved) {
                 const int needed = label->fontMetrics().horizontalAdvance(text) + reserved;
                 if (needed <= label->width()) return true;
@@ -288,6 +311,9 @@ private slots:
                 QVERIFY(fits(r.view->keyLabel(1), QString::fromStdString(texts.text(e.nameId)), 14 + 4));
             for (int n = 1; n <= 8; ++n)
                 QVERIFY(fits(r.view->toggleLabel(n), r.view->toggleLabel(n)->text(), 0));
+            r.view->openMenuPath(1, {2, 10});
+            KeyPageRig::shot(&r.window, QStringLiteral("key-menu-language%1").arg(language));
+            r.view->hideMenus();
         }
     }
 
@@ -300,13 +326,13 @@ private slots:
 
         QTest::mouseClick(r.view->toggleLabel(2), Qt::LeftButton);
         QVERIFY(showsPicture(r.view->togglePicture(2), "CbS_E"));
-        QCOMPARE(r.rig.session.editor.cb_ChangeFireFun, 1);
+        QCOMPARE(r.rig.session.editorState().gameModeTrigger, 1);
         QTest::mouseClick(r.view->togglePicture(3), Qt::LeftButton); // the tick picture is clickable too
         QVERIFY(showsPicture(r.view->togglePicture(2), "CbS_D"));
         QVERIFY(showsPicture(r.view->togglePicture(3), "CbS_E"));
         QTest::mouseClick(r.view->toggleLabel(3), Qt::LeftButton);
         QVERIFY(showsPicture(r.view->togglePicture(3), "CbS_D"));
-        QCOMPARE(r.rig.session.editor.cb_ChangeFireFun, 0);
+        QCOMPARE(r.rig.session.editorState().gameModeTrigger, 0);
     }
 };
 

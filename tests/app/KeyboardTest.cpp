@@ -1,6 +1,6 @@
 // The main page with the keyboard only, and what a screen reader is told about it.
-#include "app/gui/MessageBox.h"
 #include "app/WindowRig.h"
+#include "widgets/MessageBox.h"
 
 #include <QAccessible>
 #include <QtTest>
@@ -66,7 +66,7 @@ private slots:
         for (int key : {1, 2, 4, 5, 7, 8}) {
             const QString name = QStringLiteral("Key %1: %2")
                                      .arg(key)
-                                     .arg(QString::fromStdString(rig.session.assignments.keyCaption(key)));
+                                     .arg(QString::fromStdString(rig.session.assignments().keyCaption(key)));
             QVERIFY2(forward.contains(name), qPrintable(name));
         }
         QVERIFY(forward.contains(QStringLiteral("Press 'Right Key'+'Back' to switch LED Mode")));

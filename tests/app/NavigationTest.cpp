@@ -1,7 +1,9 @@
-#include "app/gui/ImageButton.h"
-#include "app/gui/QtImages.h"
 #include "app/WindowRig.h"
+#include "widgets/ImageButton.h"
+#include "widgets/QtImages.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QtTest>
 
 using krm::Page;
@@ -109,8 +111,9 @@ private slots:
         QVERIFY(button(rig, "Btn_Lang3_1")->isMarked());
         QVERIFY(!button(rig, "Btn_Lang1_1")->isMarked());
         // Captions of table 3, the look-3 background, the window as it was.
-        QCOMPARE(button(rig, "Btn_Lang1_1")->text(), QStringLiteral("Chinese"));
-        QCOMPARE(button(rig, "Btn_Lang3_1")->text(), QStringLiteral("Language3"));
+        QCOMPARE(button(rig, "Btn_Lang1_1")->text(), QStringLiteral("English"));
+        QCOMPARE(button(rig, "Btn_Lang2_1")->text(), QStringLiteral("简体中文"));
+        QCOMPARE(button(rig, "Btn_Lang3_1")->text(), QStringLiteral("English (alt.)"));
         auto* base = rig.window.findChild<QLabel*>(QStringLiteral("Img_Base_1"));
         QCOMPARE(base->pixmap().cacheKey(),
                  krm::gui::resourcePixmap(QStringLiteral("L3_BackGround")).cacheKey());
@@ -122,10 +125,40 @@ private slots:
         QCOMPARE(rig.messages.last(), QStringLiteral("Not find the specified device"));
     }
 
+    void everyTableIsDrawnInAFontOfItsScriptAndItsCaptionsFit() {
+        WindowRig rig;
+        struct Case {
+            const char* button;
+            QFontDatabase::WritingSystem script;
+        } cases[] = {
+            {"Btn_Lang1_1", QFontDatabase::Latin},
+            {"Btn_Lang2_1", QFontDatabase::SimplifiedChinese},
+            {"Btn_Lang3_1", QFontDatabase::Latin},
+        };
+        for (const Case& c : cases) {
+            QTest::mouseClick(button(rig, c.button), Qt::LeftButton);
+            // The table's FontName is an installed font with the glyphs of the table's texts.
+            const QString family = rig.window.fontFamily();
+            QVERIFY2(QFontDatabase::hasFamily(family), qPrintable(family));
+            QVERIFY2(QFontDatabase::writingSystems(family).contains(c.script), qPrintable(family));
+            QCOMPARE(QFontInfo(button(rig, "Btn_Main_1")->font()).family(), family);
+            // Every caption of the window's buttons fits inside its label.
+            for (const ImageButton* b : rig.window.findChildren<ImageButton*>()) {
+                if (b->text().isEmpty() || b->property("skinHidden").toBool()) continue;
+                const int needed = b->fontMetrics().horizontalAdvance(b->text());
+                QVERIFY2(needed <= b->contentsRect().width(),
+                         qPrintable(QStringLiteral("%1: %2 needs %3 > %4")
+                                        .arg(b->objectName(), b->text())
+                                        .arg(needed)
+                                        .arg(b->contentsRect().width())));
+            }
+        }
+    }
+
     void captionsRollUnderThePointerWhenBrandedOn() {
         for (bool rolling : {true, false}) {
             krm::Branding branding = WindowRig::bothVariants();
-            branding.TR_Enable = rolling;
+            branding.textRolling = rolling;
             WindowRig rig(branding);
             ImageButton* adv = button(rig, "Btn_Adv_1");
             hover(adv);

@@ -21,7 +21,8 @@ private slots:
                   "lighting-page", "macro-page", "update-page", "gun-page", "engineering-page"})
                 expected << QStringLiteral("look%1-%2.png").arg(look).arg(QLatin1String(page));
         if (rig.window.keyPage())
-            expected << QStringLiteral("key-menu-three-levels.png") << QStringLiteral("key-combination-dialog.png");
+            expected << QStringLiteral("key-menu-three-levels.png")
+                     << QStringLiteral("key-combination-dialog.png");
         expected << QStringLiteral("reconnect-message.png") << QStringLiteral("busy-window.png");
         QStringList names;
         for (const QString& path : written) names << QFileInfo(path).fileName();

@@ -1,9 +1,9 @@
-#include "app/gui/BusyWindow.h"
-#include "app/gui/ImageButton.h"
 #include "app/gui/NavigationBar.h"
 #include "app/gui/QtUiPort.h"
 #include "app/WindowRig.h"
-#include "app/gui/MessageBox.h"
+#include "widgets/BusyWindow.h"
+#include "widgets/ImageButton.h"
+#include "widgets/MessageBox.h"
 
 #include <QtTest>
 
@@ -49,7 +49,7 @@ private slots:
         QVERIFY(w.pagesCovered());
         QCOMPARE(w.shownPage(), krm::Page::Profile1);
         QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("KRM Gaming Mouse"));
-        QCOMPARE(rig.session.presence.deviceIdTable.entries[0].vendorId, 0x3A7Eu);
+        QCOMPARE(rig.session.presence().deviceIdTable.entries[0].vendorId, 0x3A7Eu);
 
         // Texts of table 1, the profile-1 and language-1 buttons marked.
         auto* profile1 = w.findChild<ImageButton*>(QStringLiteral("Btn_Main_1"));
@@ -101,7 +101,7 @@ private slots:
         window->devTimerTimer();
         QVERIFY(closer.posted);
         QVERIFY(!window->isVisible());
-        QCOMPARE(session.image.image, mouse.image()); // the read went on to its end
+        QCOMPARE(session.image().image, mouse.image()); // the read went on to its end
         window.reset();
         QVERIFY(!session.mouseOpen()); // the window's end gave the mouse up
     }

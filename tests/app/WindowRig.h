@@ -5,7 +5,7 @@
 #include "device/Clock.h"
 #include "device/ProtocolTrace.h"
 #include "device/SimulatedMouse.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "support/SessionRig.h"
 #include "support/TraceSummary.h"
 

@@ -11,8 +11,8 @@ using D = KeyComboDialog;
 
 TEST(KeyComboDialog, BuildsTheCodeFromModifiersAndTwoKeys) {
     D d;
-    d.setModifier(D::Ctrl, true);
-    d.setModifier(D::Shift, true);
+    d.setModifier(D::kCtrl, true);
+    d.setModifier(D::kShift, true);
     EXPECT_TRUE(d.keyDown('A', false, false, false));
     EXPECT_TRUE(d.keyDown('C', false, false, false));
     EXPECT_EQ(d.text(), "Ctrl+Shift+A+C");
@@ -21,14 +21,14 @@ TEST(KeyComboDialog, BuildsTheCodeFromModifiersAndTwoKeys) {
 
     d.clear();
     EXPECT_EQ(d.text(), "");
-    EXPECT_FALSE(d.modifierTicked(D::Ctrl));
+    EXPECT_FALSE(d.modifierTicked(D::kCtrl));
     EXPECT_FALSE(d.result());
     EXPECT_EQ(d.confirm().code, "02000000");
 }
 
 TEST(KeyComboDialog, AThirdKeyStartsOver) {
     D d;
-    d.setModifier(D::Ctrl, true);
+    d.setModifier(D::kCtrl, true);
     d.keyDown('A', false, false, false);
     d.keyDown('B', false, false, false);
     d.keyDown('D', false, false, false);
@@ -60,12 +60,12 @@ TEST(KeyComboDialog, ModifierBoxesEditTheText) {
         const char* text;
     };
     const Case cases[] = {
-        {{{D::Ctrl, true}, {D::Ctrl, false}}, false, ""},
-        {{{D::Ctrl, true}, {D::Ctrl, false}}, true, "A"},
-        {{{D::Ctrl, true}, {D::Alt, true}, {D::Ctrl, false}}, true, "Alt+A"},
-        {{{D::Ctrl, true}, {D::Alt, true}, {D::Alt, false}}, true, "Ctrl+A"},
-        {{{D::Win, true}, {D::Shift, true}}, true, "Shift+Win+A"},
-        {{{D::Shift, true}, {D::Win, true}, {D::Win, false}}, false, "Shift"},
+        {{{D::kCtrl, true}, {D::kCtrl, false}}, false, ""},
+        {{{D::kCtrl, true}, {D::kCtrl, false}}, true, "A"},
+        {{{D::kCtrl, true}, {D::kAlt, true}, {D::kCtrl, false}}, true, "Alt+A"},
+        {{{D::kCtrl, true}, {D::kAlt, true}, {D::kAlt, false}}, true, "Ctrl+A"},
+        {{{D::kWin, true}, {D::kShift, true}}, true, "Shift+Win+A"},
+        {{{D::kShift, true}, {D::kWin, true}, {D::kWin, false}}, false, "Shift"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

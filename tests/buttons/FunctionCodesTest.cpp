@@ -1,10 +1,15 @@
 #include "buttons/FunctionCodes.h"
 #include "buttons/FunctionCatalogue.h"
 #include "FakeTexts.h"
+#include "image/FunctionCode.h"
+#include "shell/LanguageTables.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace krm {
 namespace {
@@ -58,11 +63,11 @@ TEST(FunctionCodeName, NamesCodesByTheFirstMatchingRule) {
              s.fireKeys[0] = {4, 60, false};
          }},
         {"07000000", "KB Switch Loop"},
-        {"07D1F018", "Game Mode", [](EditorState& s) { s.cb_ProfileColor[1] = 3; },
-         [](const EditorState& s) { EXPECT_EQ(s.cb_ProfileColor[1], kUserColourItem); }},
-        {"07823018", "Third Mode", {}, [](const EditorState& s) { EXPECT_EQ(s.cb_ProfileColor[2], 3); }},
-        {"0780B000", "Office Mode", [](EditorState& s) { s.cb_ProfileColor[0] = 7; },
-         [](const EditorState& s) { EXPECT_EQ(s.cb_ProfileColor[0], 7); }},
+        {"07D1F018", "Game Mode", [](EditorState& s) { s.profileColourItems[1] = 3; },
+         [](const EditorState& s) { EXPECT_EQ(s.profileColourItems[1], kUserColourItem); }},
+        {"07823018", "Third Mode", {}, [](const EditorState& s) { EXPECT_EQ(s.profileColourItems[2], 3); }},
+        {"0780B000", "Office Mode", [](EditorState& s) { s.profileColourItems[0] = 7; },
+         [](const EditorState& s) { EXPECT_EQ(s.profileColourItems[0], 7); }},
         {"07830000", ""},
         {"02000000", "User-defined"},
         {"02030604", "Ctrl+Shift+C+A"},
@@ -103,7 +108,7 @@ TEST(FunctionCodeName, NamesCodesByTheFirstMatchingRule) {
         SCOPED_TRACE(c.code);
         auto state = namingState();
         if (c.setup) c.setup(state);
-        EXPECT_EQ(FunctionCodeName(c.code, texts, state), c.name);
+        EXPECT_EQ(functionCodeName(c.code, texts, state), c.name);
         if (c.check) c.check(state);
     }
 }
@@ -130,21 +135,21 @@ TEST(FunctionCodeForTag, BuildsCodesFromTheEditorSettings) {
          [](EditorState& s) {
              s.fireKeys[2] = {15, 65535, false};
          }},
-        {2301, false, "0781F000", [](EditorState& s) { s.profileSwitch.cb_RTZ = true; }},
+        {2301, false, "0781F000", [](EditorState& s) { s.profileSwitch.returnToZero = true; }},
         {2301, true, "07D1F018",
          [](EditorState& s) {
              s.profileSwitch = {true, false, true, 0x018};
-             s.cb_ProfileColor[1] = kUserColourItem;
+             s.profileColourItems[1] = kUserColourItem;
          }},
         {2300, true, "07A0312C",
          [](EditorState& s) {
              s.profileSwitch = {false, true, false, 0x12C};
-             s.cb_ProfileColor[0] = 3;
+             s.profileColourItems[0] = 3;
          }},
         {2302, true, "0782F000",
          [](EditorState& s) {
-             s.profileSwitch.edt_OffSet = 0;
-             s.cb_ProfileColor[2] = 2;
+             s.profileSwitch.switchOffset = 0;
+             s.profileColourItems[2] = 2;
              s.ledTypeSync = true;
          }},
         {2303, true, "07000000"},
@@ -153,7 +158,7 @@ TEST(FunctionCodeForTag, BuildsCodesFromTheEditorSettings) {
         SCOPED_TRACE(c.tag);
         EditorState state;
         if (c.setup) c.setup(state);
-        EXPECT_EQ(FunctionCodeForTag(c.tag, state, c.combo), c.code);
+        EXPECT_EQ(functionCodeForTag(c.tag, state, c.combo), c.code);
     }
 }
 
@@ -165,11 +170,43 @@ TEST(FunctionCatalogue, EveryItemsCodeIsNamedAfterTheItem) {
                 SCOPED_TRACE(e.tag);
                 EditorState state;
                 state.variant = variant;
-                const auto code = FunctionCodeForTag(e.tag, state, combo);
+                const auto code = functionCodeForTag(e.tag, state, combo);
                 ASSERT_EQ(code.size(), 8u);
-                EXPECT_EQ(FunctionCodeName(code, texts, state), texts.text(e.nameId));
+                EXPECT_EQ(functionCodeName(code, texts, state), texts.text(e.nameId));
                 EXPECT_EQ(texts.text(e.nameId), e.englishName);
             }
+        }
+    }
+}
+
+TEST(FunctionCatalogue, InEveryShippedTableTheNamesTheRulesCompareNameOneFunctionEach) {
+    // The left-button rule finds Left Click and the Fire Macro Key, the mode-switch toggles their
+    // mouse and DPI keys and the gun toggle the guns by comparing key captions with these texts of the
+    // active table; a second function with the same text in a table would pass for the first one.
+    constexpr std::array<std::string_view, 8> kCompared{"Str210", "Str212", "Str213", "Str214",
+                                                        "Str221", "Str222", "Str223", "Str265"};
+    struct Function {
+        std::string code;
+        std::string_view nameId;
+    };
+    EditorState state;
+    std::vector<Function> functions;
+    for (const auto& e : functionCatalogue())
+        functions.push_back({functionCodeForTag(e.tag, state, false), e.nameId});
+    for (const auto& gun : gunNames())
+        for (const auto& p : gun.prefixes)
+            functions.push_back({codeText(CodeBytes{p[0], p[1], p[2], 0}), gun.nameId});
+
+    LanguageTables tables;
+    for (int language = 1; language <= 3; ++language) {
+        tables.setLanguage(language);
+        for (const auto& f : functions) {
+            SCOPED_TRACE("table " + std::to_string(language) + ", " + f.code);
+            const std::string name = functionCodeName(f.code, tables, state);
+            ASSERT_EQ(name, tables.text(f.nameId));
+            for (const std::string_view id : kCompared)
+                EXPECT_EQ(name == tables.text(id), f.nameId == id) << name << " against " << id;
+            EXPECT_EQ(isGunOrFireMacroName(name, tables), f.nameId.starts_with("Str60")) << name;
         }
     }
 }

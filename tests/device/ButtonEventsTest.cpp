@@ -13,12 +13,8 @@ struct EventRig : test::DeviceRig {
         events.setIndicator = [this](Indicator i, bool on) {
             seen.push_back(std::string(indicatorName(i)) + (on ? "+" : "-"));
         };
-        events.RefreshCurrentDPIStatus = [this](std::uint8_t v) {
-            seen.push_back("dpi " + std::to_string(v));
-        };
-        events.RefreshCurrentProfileStatus = [this](std::uint8_t v) {
-            seen.push_back("profile " + std::to_string(v));
-        };
+        events.dpiLevelChanged = [this](std::uint8_t v) { seen.push_back("dpi " + std::to_string(v)); };
+        events.profileChanged = [this](std::uint8_t v) { seen.push_back("profile " + std::to_string(v)); };
         auto img = mouse.image();
         img[0xA4] = 2;
         img[0xA6] = 3;

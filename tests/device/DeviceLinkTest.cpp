@@ -16,16 +16,16 @@ SimInterface collection(const std::string& path, std::uint16_t vid, std::uint16_
 
 TEST(DeviceLink, CountsEveryInterfaceThatOpens) {
     DeviceRig rig;
-    EXPECT_EQ(rig.link.CountHidInterfaces(), 2); // the mouse's pointer and configuration collections
+    EXPECT_EQ(rig.link.countHidInterfaces(), 2); // the mouse's pointer and configuration collections
     rig.mouse.addInterface(SimulatedMouse::unrelatedInterface(1));
     auto locked = SimulatedMouse::unrelatedInterface(2);
     locked.openable = false;
     rig.mouse.addInterface(locked);
-    EXPECT_EQ(rig.link.CountHidInterfaces(), 3);
+    EXPECT_EQ(rig.link.countHidInterfaces(), 3);
     rig.mouse.removeInterface("sim:other/1");
     rig.mouse.setAttached(false);
-    EXPECT_EQ(rig.link.CountHidInterfaces(), 0);
-    EXPECT_FALSE(rig.link.OpenDevice(0x3A7E, 0x0C51));
+    EXPECT_EQ(rig.link.countHidInterfaces(), 0);
+    EXPECT_FALSE(rig.link.openDevice(0x3A7E, 0x0C51));
     EXPECT_TRUE(rig.lines().empty());
 }
 
@@ -35,7 +35,7 @@ TEST(DeviceLink, OpenProbesOnlyTheMousesEightByteCollection) {
     rig.mouse.addInterface(collection("sim:same-ids-7", 0x3A7E, 0x0C51, 7));
     rig.mouse.addInterface(collection("sim:same-ids-9", 0x3A7E, 0x0C51, 9));
 
-    ASSERT_TRUE(rig.link.OpenDevice(0x3A7E, 0x0C51));
+    ASSERT_TRUE(rig.link.openDevice(0x3A7E, 0x0C51));
     // One probe pair: the other vendor's and the 7- and 9-byte collections got no report at all.
     EXPECT_EQ(rig.lines(),
               (std::vector<std::string>{"set 40 0d 00 00 00 00 00 00", "get 41 45 3a 00 00 00 00 00"}));
@@ -53,7 +53,7 @@ TEST(DeviceLink, WrongReportLengthIsNotTheMouse) {
     rig.mouse.setAttached(false);
     rig.mouse.addInterface(collection("sim:same-ids-7", 0x3A7E, 0x0C51, 7));
     rig.mouse.addInterface(collection("sim:same-ids-9", 0x3A7E, 0x0C51, 9));
-    EXPECT_FALSE(rig.link.OpenDevice(0x3A7E, 0x0C51));
+    EXPECT_FALSE(rig.link.openDevice(0x3A7E, 0x0C51));
     EXPECT_EQ(rig.link.inputHandle(), kInvalidHandle);
 }
 
@@ -61,7 +61,7 @@ TEST(DeviceLink, MatchThatRefusesBothProbesStillOpens) {
     DeviceRig rig;
     rig.mouse.setAttached(false);
     rig.mouse.addInterface(collection("sim:silent", 0x3A7E, 0x0C51, 8)); // answers no feature report
-    EXPECT_TRUE(rig.link.OpenDevice(0x3A7E, 0x0C51));
+    EXPECT_TRUE(rig.link.openDevice(0x3A7E, 0x0C51));
     EXPECT_EQ(rig.link.commandHandle(), kInvalidHandle);
     EXPECT_EQ(rig.link.queryHandle(), kInvalidHandle);
     EXPECT_NE(rig.link.inputHandle(), kInvalidHandle);

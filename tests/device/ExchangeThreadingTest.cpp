@@ -45,7 +45,7 @@ TEST(ExchangeThreading, ButtonEventsDuringABlockWriteDoNotInterleave) {
     };
     rig.clearTrace();
     std::vector<std::uint8_t> image(kImageSize, 0x5A);
-    ASSERT_TRUE(rig.commands.BlockWrite(0, kImageSize, image));
+    ASSERT_TRUE(rig.commands.blockWrite(0, kImageSize, image));
     rig.ui.onProcessEvents = nullptr;
     ASSERT_EQ(raised, std::size(codes));
     {

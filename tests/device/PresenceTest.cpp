@@ -16,10 +16,9 @@ namespace {
 // The window around the presence logic: writes down which hooks ran.
 struct PresenceRig : DeviceRig {
     explicit PresenceRig(Variant v = Variant::R210B) : DeviceRig(v) {
-        presence.hooks.Btn_Read = [this] { hooks.push_back("Btn_Read"); };
-        presence.hooks.RefreshErrorAP = [this] { hooks.push_back("RefreshErrorAP"); };
-        presence.hooks.clearMacroLists = [this] { hooks.push_back("clearMacroLists"); };
-        presence.hooks.clearDeviceStrings = [this] { hooks.push_back("clearDeviceStrings"); };
+        presence.hooks.readImage = [this] { hooks.push_back("readImage"); };
+        presence.hooks.resetToStart = [this] { hooks.push_back("resetToStart"); };
+        presence.hooks.deviceForgotten = [this] { hooks.push_back("deviceForgotten"); };
         presence.hooks.layoutChanged = [this](const ImageLayout& l) {
             hooks.push_back("layout " + std::string(variantName(l.variant)));
         };
@@ -32,7 +31,8 @@ struct PresenceRig : DeviceRig {
     }
 };
 
-const std::string kLostMessage = "Waiting for the device reconnect\n\xC2\xB7";
+// Table 1's second line is only "·": it is left out rather than shown as a stray line.
+const std::string kLostMessage = "Waiting for the device reconnect";
 
 // A machine whose interface count follows a script, one number per enumeration; every path opens.
 class ScriptedCounts final : public HidBackend {
@@ -69,8 +69,8 @@ public:
 
 TEST(Presence, FirstPollFindsIdentifiesAndReads) {
     PresenceRig rig;
-    rig.presence.DevTimerTimer();
-    EXPECT_EQ(rig.hooks, (std::vector<std::string>{"layout R210B", "Btn_Read"}));
+    rig.presence.poll();
+    EXPECT_EQ(rig.hooks, (std::vector<std::string>{"layout R210B", "readImage"}));
     EXPECT_EQ(rig.presence.chipModel(), "R210B");
     EXPECT_EQ(rig.presence.layout().fireMacroAreaOffset, 1808u);
     EXPECT_EQ(rig.presence.storedCount(), 2);
@@ -83,27 +83,27 @@ TEST(Presence, FirstPollFindsIdentifiesAndReads) {
     EXPECT_EQ(lines[2], "set 40 0d 00 00 00 00 00 00");
 
     rig.hooks.clear();
-    rig.presence.DevTimerTimer(); // same count: nothing
+    rig.presence.poll(); // same count: nothing
     EXPECT_TRUE(rig.hooks.empty());
 }
 
 TEST(Presence, UnrelatedDevicesMoveTheCount) {
     PresenceRig rig;
-    rig.presence.DevTimerTimer();
+    rig.presence.poll();
     rig.hooks.clear();
 
     // Plugging anything re-opens the mouse and reads it again.
     rig.mouse.addInterface(SimulatedMouse::unrelatedInterface(1));
-    rig.presence.DevTimerTimer();
-    EXPECT_EQ(rig.count("Btn_Read"), 1);
+    rig.presence.poll();
+    EXPECT_EQ(rig.count("readImage"), 1);
     EXPECT_EQ(rig.presence.storedCount(), 3);
 
     // Unplugging anything is taken for the mouse leaving, though it is still attached.
     rig.hooks.clear();
     rig.mouse.removeInterface("sim:other/1");
-    rig.presence.DevTimerTimer();
+    rig.presence.poll();
     EXPECT_EQ(rig.ui.messages().back(), kLostMessage);
-    EXPECT_EQ(rig.count("Btn_Read"), 0);
+    EXPECT_EQ(rig.count("readImage"), 0);
     EXPECT_EQ(rig.link.commandHandle(), kInvalidHandle);
     EXPECT_EQ(rig.link.inputHandle(), kInvalidHandle);
     EXPECT_TRUE(rig.presence.noDevice());
@@ -115,8 +115,8 @@ TEST(Presence, NoMouseAtStartIsSaidOnce) {
     PresenceRig rig;
     rig.mouse.setAttached(false);
     rig.mouse.addInterface(SimulatedMouse::unrelatedInterface(1));
-    rig.presence.DevTimerTimer();
-    rig.presence.DevTimerTimer();
+    rig.presence.poll();
+    rig.presence.poll();
     EXPECT_EQ(rig.ui.messages(), std::vector<std::string>{kLostMessage});
     EXPECT_EQ(rig.presence.storedCount(), 1);
 }
@@ -130,8 +130,7 @@ TEST(Presence, DeviceLostSteps) {
               (std::vector<std::string>{
                   "menus-", "timer:LabelRun-", "events", "cover",
                   "message:No Device Found\nPlease check your device is attached to USB port"}));
-    EXPECT_EQ(rig.hooks,
-              (std::vector<std::string>{"RefreshErrorAP", "clearMacroLists", "clearDeviceStrings"}));
+    EXPECT_EQ(rig.hooks, (std::vector<std::string>{"resetToStart", "deviceForgotten"}));
 }
 
 TEST(Presence, ACountNeedsTwoStablePairs) {
@@ -153,7 +152,7 @@ TEST(Presence, ACountNeedsTwoStablePairs) {
         DeviceCommands commands(link, clock, ui);
         DevicePresence presence(commands, clock, ui);
         machine.script = c.readings;
-        presence.DevTimerTimer();
+        presence.poll();
         // A count that rose and found no mouse says so and is remembered; an unstable one is ignored.
         EXPECT_EQ(ui.messages().size(), c.acts ? 1u : 0u) << c.name;
         EXPECT_EQ(presence.storedCount(), c.acts ? c.readings[8] : 0) << c.name;
@@ -168,13 +167,13 @@ TEST(Presence, UnstableTickLeavesTheStoredCount) {
     DeviceCommands commands(link, clock, ui);
     DevicePresence presence(commands, clock, ui);
     machine.script = {3, 3, 3, 3, 3, 3, 3, 3, 3, 3};
-    presence.DevTimerTimer();
+    presence.poll();
     ASSERT_EQ(presence.storedCount(), 3);
     machine.script = {2, 3, 2, 3, 2, 3, 2, 3, 2, 2};
-    presence.DevTimerTimer();
+    presence.poll();
     EXPECT_EQ(presence.storedCount(), 3);
     machine.script = {2, 2, 2, 2, 2, 2, 2, 2, 2, 2};
-    presence.DevTimerTimer(); // compared with 3, not with the ignored 2
+    presence.poll(); // compared with 3, not with the ignored 2
     EXPECT_EQ(ui.messages().size(), 2u);
     EXPECT_EQ(presence.storedCount(), 2);
 }
@@ -183,10 +182,10 @@ TEST(Presence, PollDoesNotReenter) {
     PresenceRig rig;
     int nested = 0;
     rig.ui.onProcessEvents = [&] {
-        if (nested++ == 0) rig.presence.DevTimerTimer(); // a tick arriving during the settle
+        if (nested++ == 0) rig.presence.poll(); // a tick arriving during the settle
     };
-    rig.presence.DevTimerTimer();
-    EXPECT_EQ(rig.count("Btn_Read"), 1);
+    rig.presence.poll();
+    EXPECT_EQ(rig.count("readImage"), 1);
     EXPECT_EQ(rig.lines().size(), 4u);
 }
 
@@ -202,14 +201,14 @@ TEST(Presence, Identification) {
     for (const auto& c : cases) {
         PresenceRig rig;
         rig.mouse.setChipCode(c.chip);
-        rig.presence.IC_Config_Type = c.icConfigType;
-        rig.presence.DevTimerTimer();
+        rig.presence.acceptedVariants = c.icConfigType;
+        rig.presence.poll();
         EXPECT_EQ(rig.presence.chipModel(), c.model) << int(c.chip) << "/" << c.icConfigType;
         if (*c.model) {
-            EXPECT_EQ(rig.count("Btn_Read"), 1);
+            EXPECT_EQ(rig.count("readImage"), 1);
             EXPECT_TRUE(rig.ui.messages().empty());
         } else {
-            EXPECT_EQ(rig.count("Btn_Read"), 0);
+            EXPECT_EQ(rig.count("readImage"), 0);
             EXPECT_EQ(rig.ui.messages(), std::vector<std::string>{"Waiting for the device reconnect"});
             EXPECT_FALSE(rig.ui.timerEnabled(UiTimer::DevTimerFirst));
             EXPECT_TRUE(rig.ui.timerEnabled(UiTimer::DevTimer));
@@ -221,9 +220,9 @@ TEST(Presence, IdentifyReplyWithoutColon) {
     PresenceRig rig;
     ASSERT_TRUE(rig.open());
     rig.mouse.setGarbageReplies(true);
-    rig.presence.ReadDevInfo();
+    rig.presence.identifyAndRead();
     EXPECT_EQ(rig.ui.messages(), std::vector<std::string>{"Waiting for the device reconnect"});
-    EXPECT_EQ(rig.hooks, std::vector<std::string>{"RefreshErrorAP"});
+    EXPECT_EQ(rig.hooks, std::vector<std::string>{"resetToStart"});
     EXPECT_TRUE(rig.presence.noDevice());
 }
 
@@ -232,7 +231,7 @@ TEST(Presence, RefusedIdentifyDoesNothing) {
     ASSERT_TRUE(rig.open());
     rig.mouse.setCommandRefused(0x0D, true);
     rig.clearTrace();
-    rig.presence.ReadDevInfo();
+    rig.presence.identifyAndRead();
     EXPECT_TRUE(rig.hooks.empty());
     EXPECT_TRUE(rig.ui.calls().empty());
     EXPECT_EQ(rig.lines(), std::vector<std::string>{"set 40 0d 00 00 00 00 00 00 !"});
@@ -240,7 +239,7 @@ TEST(Presence, RefusedIdentifyDoesNothing) {
 
 TEST(Presence, RestartFindsTheMouseAgain) {
     PresenceRig rig(Variant::R230B);
-    rig.presence.DevTimerTimer();
+    rig.presence.poll();
     ASSERT_EQ(rig.presence.chipModel(), "R230B");
     rig.hooks.clear();
     rig.clearTrace();
@@ -248,13 +247,13 @@ TEST(Presence, RestartFindsTheMouseAgain) {
 
     bool presentDuringMessage = true;
     rig.ui.onMessage = [&](const std::string&) { presentDuringMessage = rig.mouse.present(); };
-    rig.presence.RestartDevice();
+    rig.presence.restartDevice();
 
     EXPECT_FALSE(presentDuringMessage);
     EXPECT_EQ(rig.mouse.restarts(), 1);
     EXPECT_EQ(rig.lines().front(), "set 40 0e 00 00 00 00 00 00");
     EXPECT_EQ(rig.ui.messages(), std::vector<std::string>{kLostMessage});
-    EXPECT_EQ(rig.hooks.back(), "Btn_Read");
+    EXPECT_EQ(rig.hooks.back(), "readImage");
     EXPECT_EQ(rig.presence.chipModel(), "R230B");
     EXPECT_EQ(rig.clock.nowUs() - start >= 5600000u, true); // 500 ms before, 51 x 100 ms after
     // Both presence timers were stopped; the image read is what starts DevTimer again.
@@ -264,9 +263,9 @@ TEST(Presence, RestartFindsTheMouseAgain) {
 
 TEST(Presence, RestartThatLosesTheMouseKeepsPolling) {
     PresenceRig rig;
-    rig.presence.DevTimerTimer();
+    rig.presence.poll();
     rig.ui.onMessage = [&](const std::string&) { rig.mouse.setAttached(false); };
-    rig.presence.RestartDevice();
+    rig.presence.restartDevice();
     EXPECT_EQ(rig.ui.messages().size(), 2u); // the restart's message and the failed re-find's
     EXPECT_TRUE(rig.ui.timerEnabled(UiTimer::DevTimer));
     EXPECT_EQ(rig.presence.storedCount(), 0);
@@ -275,8 +274,25 @@ TEST(Presence, RestartThatLosesTheMouseKeepsPolling) {
     rig.ui.onMessage = nullptr;
     rig.hooks.clear();
     rig.mouse.setAttached(true);
-    rig.presence.DevTimerTimer();
-    EXPECT_EQ(rig.count("Btn_Read"), 1);
+    rig.presence.poll();
+    EXPECT_EQ(rig.count("readImage"), 1);
+}
+
+TEST(Presence, TheLostMessageLeavesOutASecondLineOfOnlyMarks) {
+    const struct {
+        const char* second;
+        std::string expected;
+    } cases[] = {
+        {"\xC2\xB7", "first"},
+        {"", "first"},
+        {" - ", "first"},
+        {"Please check your device is attached to USB port",
+         "first\nPlease check your device is attached to USB port"},
+        {"\xE8\xAF\xB7\xE6\xA3\x80\xE6\x9F\xA5", "first\n\xE8\xAF\xB7\xE6\xA3\x80\xE6\x9F\xA5"}, // Chinese
+        {"\xC3\xA9t\xC3\xA9", "first\n\xC3\xA9t\xC3\xA9"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DevicePresence::reconnectMessage("first", c.second), c.expected) << c.second;
 }
 
 } // namespace krm

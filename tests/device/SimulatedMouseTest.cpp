@@ -1,6 +1,6 @@
 #include "DeviceRig.h"
 
-#include "shell/ResourceTable.h"
+#include "base/ResourceTable.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ void expectChecksumsValid(const SimulatedMouse::Image& img, const std::string& c
         {0, 164}, {164, 28}, {192, 49}, {241, 49}, {290, 49}};
     for (const auto& [offset, length] : sections) {
         const std::span<const std::uint8_t> s(img.data() + offset, length);
-        EXPECT_EQ(s.back(), SectionChecksum(s)) << context << ": section at " << offset;
+        EXPECT_EQ(s.back(), sectionChecksum(s)) << context << ": section at " << offset;
     }
 }
 
@@ -62,7 +62,7 @@ TEST(SimulatedMouse, IdentifiesItsVariant) {
         DeviceRig rig(v);
         ASSERT_TRUE(rig.open());
         DeviceCommands::Reply reply{};
-        ASSERT_TRUE(rig.commands.Identify(&reply));
+        ASSERT_TRUE(rig.commands.identify(&reply));
         EXPECT_EQ(reply[1], ':');
         EXPECT_EQ(reply[0] >= 0x40, v == Variant::R210B);
     }
@@ -77,13 +77,13 @@ TEST(SimulatedMouse, SingleWritesKeepTheChecksums) {
         std::size_t address;
         std::vector<std::uint8_t> bytes;
     } cases[] = {
-        {"vendor byte", [&] { rig.commands.WriteImageByte(0x04, 0x25, 0, 0, 1); }, 0x04, {0x25}},
-        {"user colour triple", [&] { rig.commands.WriteImageByte(0xA5, 1, 2, 3, 3); }, 0xA5, {1, 2, 3}},
+        {"vendor byte", [&] { rig.commands.writeImageByte(0x04, 0x25, 0, 0, 1); }, 0x04, {0x25}},
+        {"user colour triple", [&] { rig.commands.writeImageByte(0xA5, 1, 2, 3, 3); }, 0xA5, {1, 2, 3}},
         {"profile 1 code",
-         [&] { rig.commands.WriteImageQuad(0xC4, 0x01, 0x02, 0x00, 0x00); },
+         [&] { rig.commands.writeImageQuad(0xC4, 0x01, 0x02, 0x00, 0x00); },
          0xC4,
          {1, 2, 0, 0}},
-        {"across vendor and user", [&] { rig.commands.WriteImageQuad(0xA1, 9, 9, 9, 9); }, 0xA1, {9, 9}},
+        {"across vendor and user", [&] { rig.commands.writeImageQuad(0xA1, 9, 9, 9, 9); }, 0xA1, {9, 9}},
     };
     for (const auto& c : cases) {
         c.write();
@@ -95,29 +95,29 @@ TEST(SimulatedMouse, SingleWritesKeepTheChecksums) {
     }
     // A block write stores what it is given, checksums included.
     std::vector<std::uint8_t> user(28, 0x11);
-    ASSERT_TRUE(rig.commands.BlockWrite(164, 28, user));
+    ASSERT_TRUE(rig.commands.blockWrite(164, 28, user));
     EXPECT_EQ(rig.mouse.image()[191], 0x11);
 }
 
 TEST(SimulatedMouse, RestartLeavesAndReturnsWithItsImage) {
     DeviceRig rig;
     ASSERT_TRUE(rig.open());
-    rig.commands.WriteImageByte(0x04, 0x15, 0, 0, 1);
+    rig.commands.writeImageByte(0x04, 0x15, 0, 0, 1);
     const HidHandle old = rig.link.commandHandle();
-    ASSERT_TRUE(rig.commands.SendCommand(0x0E, 0, 0, 0, 0));
+    ASSERT_TRUE(rig.commands.sendCommand(0x0E, 0, 0, 0, 0));
 
-    EXPECT_EQ(rig.link.CountHidInterfaces(), 0);
-    EXPECT_FALSE(rig.commands.Identify()); // the old handles are dead
+    EXPECT_EQ(rig.link.countHidInterfaces(), 0);
+    EXPECT_FALSE(rig.commands.identify()); // the old handles are dead
     rig.clock.sleepMs(SimulatedMouse::kRestartAbsenceMs - 1);
     EXPECT_FALSE(rig.mouse.present());
     rig.clock.sleepMs(1);
-    EXPECT_EQ(rig.link.CountHidInterfaces(), 2);
+    EXPECT_EQ(rig.link.countHidInterfaces(), 2);
     HidAttributes a;
     EXPECT_FALSE(rig.trace.attributes(old, a));
 
     ASSERT_TRUE(rig.open());
     std::uint8_t b = 0;
-    ASSERT_TRUE(rig.commands.BlockRead(0x04, 1, std::span(&b, 1), false));
+    ASSERT_TRUE(rig.commands.blockRead(0x04, 1, std::span(&b, 1), false));
     EXPECT_EQ(b, 0x15);
 }
 
@@ -134,7 +134,7 @@ TEST(SimulatedMouse, ImageFileSurvivesBetweenRuns) {
         test::RecordingUiPort ui;
         DeviceCommands commands(link, clock, ui);
         ASSERT_GE(link.openFromTable(DeviceIdTable{}), 0);
-        commands.WriteImageByte(0xA6, 0x02, 0, 0, 1);
+        commands.writeImageByte(0xA6, 0x02, 0, 0, 1);
         EXPECT_EQ(std::filesystem::file_size(path), kImageSize); // written at once
     }
     auto again = SimulatedMouse::withImageFile(Variant::R230B, clock, path, error);
@@ -153,7 +153,7 @@ TEST(SimulatedMouse, VanishingMidTransfer) {
     ASSERT_TRUE(rig.open());
     rig.mouse.vanishAfterReports(100); // the command and 99 fetches
     std::vector<std::uint8_t> dest(kImageSize);
-    EXPECT_TRUE(rig.commands.BlockRead(0, kImageSize, dest, false));
+    EXPECT_TRUE(rig.commands.blockRead(0, kImageSize, dest, false));
     const auto img = rig.mouse.image();
     EXPECT_TRUE(std::equal(img.begin(), img.begin() + 99 * 7, dest.begin()));
     EXPECT_TRUE(std::all_of(dest.begin() + 99 * 7, dest.end(), [](std::uint8_t b) { return b == 0xFF; }));
@@ -166,12 +166,96 @@ TEST(SimulatedMouse, ButtonEventsReachAnOpenInputHandle) {
     ASSERT_TRUE(rig.open());
     rig.mouse.raiseButtonEvent(0x08);
     std::vector<std::uint8_t> buffer(8);
-    ASSERT_TRUE(rig.link.ReadInputReport(rig.link.inputHandle(), buffer));
+    ASSERT_TRUE(rig.link.readInputReport(rig.link.inputHandle(), buffer));
     EXPECT_EQ(rig.lines().back(), "in 42 00 00 08 00 00 00 00");
     // Feature-only handles read nothing, and a cancelled read returns at once.
-    EXPECT_FALSE(rig.link.ReadInputReport(rig.link.commandHandle(), buffer));
+    EXPECT_FALSE(rig.link.readInputReport(rig.link.commandHandle(), buffer));
     rig.trace.cancelReads();
-    EXPECT_FALSE(rig.link.ReadInputReport(rig.link.inputHandle(), buffer));
+    EXPECT_FALSE(rig.link.readInputReport(rig.link.inputHandle(), buffer));
+}
+
+TEST(SimulatedMouseFaults, FaultsTakeEffectAfterTheirReportCount) {
+    DeviceRig rig;
+    rig.mouse.addFault({SimFault::Kind::RefuseCommand, 0x09, 3}); // the probes and the identify pass
+    ASSERT_TRUE(rig.open());                                      // reports 1, 2
+    EXPECT_TRUE(rig.commands.identify());                         // reports 3, 4
+    std::vector<std::uint8_t> dest(14);
+    EXPECT_FALSE(rig.commands.blockRead(0, 14, dest, false)) << "0x09 is refused from report 4 on";
+    EXPECT_TRUE(rig.commands.shortRead(0, 7, dest)) << "other commands still pass";
+    EXPECT_EQ(rig.lines()[4], "set 40 09 00 00 00 0e 00 00 !");
+}
+
+TEST(SimulatedMouseFaults, ShortRepliesFailHereAndShowTheirLengthToATransport) {
+    DeviceRig rig;
+    rig.mouse.addFault({SimFault::Kind::Short, 0, 2});
+    ASSERT_TRUE(rig.open());
+    ASSERT_TRUE(rig.commands.sendCommand(0x0D, 0, 0, 0, 0));
+    // A short answer is a failed fetch for the link: the reply stays 0xFF.
+    rig.commands.readReply();
+    EXPECT_EQ(rig.commands.reply(), (DeviceCommands::Reply{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(rig.lines().back(), "get 41 00 00 00 00 00 00 00 !");
+    // What a transport that can carry it sees: 4 bytes, the report id and three data bytes.
+    const HidHandle h = rig.link.queryHandle();
+    ASSERT_TRUE(rig.commands.sendCommand(0x0D, 0, 0, 0, 0));
+    std::array<std::uint8_t, 8> report{0x41, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
+    EXPECT_EQ(rig.mouse.fetchFeature(h, report), SimulatedMouse::kShortReplyLength);
+    EXPECT_EQ(report[2], ':');
+    EXPECT_EQ(report[4], 0xEE) << "nothing past the short answer is written";
+}
+
+TEST(SimulatedMouseFaults, FetchFailKeepsCommandsAccepted) {
+    DeviceRig rig;
+    rig.mouse.addFault({SimFault::Kind::FetchFail, 0, 0});
+    ASSERT_TRUE(rig.open());
+    EXPECT_NE(rig.link.commandHandle(), kInvalidHandle);
+    EXPECT_EQ(rig.link.queryHandle(), kInvalidHandle);
+}
+
+TEST(SimulatedMouseFaults, VanishAfterN) {
+    DeviceRig rig;
+    rig.mouse.addFault({SimFault::Kind::Vanish, 0, 100});
+    ASSERT_TRUE(rig.open()); // 2 reports
+    std::vector<std::uint8_t> dest(kImageSize);
+    EXPECT_TRUE(rig.commands.blockRead(0, kImageSize, dest, false));
+    EXPECT_FALSE(rig.mouse.present());
+    const auto lines = rig.lines();
+    EXPECT_FALSE(lines[99].ends_with(" !"));
+    EXPECT_TRUE(lines[100].ends_with(" !"));
+}
+
+TEST(SimulatedMouseFaults, EventsArriveInOrderAfterTheirCount) {
+    DeviceRig rig;
+    rig.mouse.addFault({SimFault::Kind::Events, 0, 1});
+    ASSERT_TRUE(rig.open());
+    EXPECT_FALSE(rig.mouse.takeInputReport()) << "not due yet";
+    std::vector<std::uint8_t> codes;
+    for (int i = 0; i < 4; ++i) {
+        rig.clock.sleepMs(SimulatedMouse::kFaultEventSpacingMs);
+        std::vector<std::uint8_t> buffer(8);
+        ASSERT_TRUE(rig.link.readInputReport(rig.link.inputHandle(), buffer));
+        codes.push_back(buffer[3]);
+    }
+    EXPECT_EQ(codes, (std::vector<std::uint8_t>{0x01, 0x00, 0x08, 0x00}));
+    rig.clock.sleepMs(10 * SimulatedMouse::kFaultEventSpacingMs);
+    EXPECT_FALSE(rig.mouse.takeInputReport()) << "the sequence runs once";
+}
+
+TEST(SimFaultText, ParsesEveryKind) {
+    std::string error;
+    EXPECT_EQ(parseSimFault("refuse-all", error), (SimFault{SimFault::Kind::RefuseAll, 0, 0}));
+    EXPECT_EQ(parseSimFault("refuse-0D@12", error), (SimFault{SimFault::Kind::RefuseCommand, 0x0D, 12}));
+    EXPECT_EQ(parseSimFault("fetch-fail", error), (SimFault{SimFault::Kind::FetchFail, 0, 0}));
+    EXPECT_EQ(parseSimFault("short@5", error), (SimFault{SimFault::Kind::Short, 0, 5}));
+    EXPECT_EQ(parseSimFault("garbage", error), (SimFault{SimFault::Kind::Garbage, 0, 0}));
+    EXPECT_EQ(parseSimFault("vanish@100", error), (SimFault{SimFault::Kind::Vanish, 0, 100}));
+    EXPECT_EQ(parseSimFault("events", error), (SimFault{SimFault::Kind::Events, 0, 0}));
+    for (const char* bad : {"", "refuse", "refuse-0", "refuse-0g", "short@", "short@-1", "short@x", "loud"}) {
+        error.clear();
+        EXPECT_FALSE(parseSimFault(bad, error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+    EXPECT_EQ(simFaultText({SimFault::Kind::RefuseCommand, 0x0D, 3}), "refuse-0d@3");
+    EXPECT_EQ(simFaultText({SimFault::Kind::Vanish, 0, 0}), "vanish");
 }
 
 } // namespace krm

@@ -1,7 +1,8 @@
 #include "image/DefaultImages.h"
+#include "base/Bits.h"
+#include "base/ResourceTable.h"
 #include "image/ImageFields.h"
 #include "image/SectionDefaults.h"
-#include "shell/ResourceTable.h"
 
 #include "ImageFixtures.h"
 
@@ -67,17 +68,17 @@ TEST(DefaultImages, EveryImageIsValidWithTheCommonAreas) {
         for (int k = 1; k <= 3; ++k) {
             const ConfigImage& image = img(v, k);
             const std::span<const std::uint8_t> s(image);
-            const std::string what = DefaultImageName(v, k);
-            EXPECT_TRUE(SectionChecksumGood(s.subspan(0, 164))) << what;
-            EXPECT_TRUE(SectionChecksumGood(s.subspan(164, 28))) << what;
+            const std::string what = defaultImageName(v, k);
+            EXPECT_TRUE(sectionChecksumGood(s.subspan(0, 164))) << what;
+            EXPECT_TRUE(sectionChecksumGood(s.subspan(164, 28))) << what;
             for (int p = 1; p <= 3; ++p)
-                EXPECT_TRUE(SectionChecksumGood(s.subspan(image::profileOffset(p), 49))) << what;
+                EXPECT_TRUE(sectionChecksumGood(s.subspan(image::profileOffset(p), 49))) << what;
             EXPECT_EQ(image[495], 0xE0) << what;
             EXPECT_EQ(slice(image, 339, 145), std::vector<std::uint8_t>(145, 0xFF)) << what;
             EXPECT_EQ(slice(image, 496, 512), std::vector<std::uint8_t>(512, 0)) << what;
             // The patch code agrees with the checksum its descriptor carries, and is the variant's own.
             const auto code = slice(image, 1024, layout.patchCodeLength);
-            EXPECT_EQ(PatchCodeChecksum(code), ReadBE16(image, 1014)) << what;
+            EXPECT_EQ(patchCodeChecksum(code), readBe16(image, 1014)) << what;
             EXPECT_EQ(code, slice(img(v, 1), 1024, layout.patchCodeLength)) << what;
         }
     }
@@ -117,8 +118,8 @@ TEST(DefaultImages, Image1FieldsOfBothVariants) {
         EXPECT_EQ(slice(img(Variant::R230B, 1), f.offset, b.size()), b) << "R230B at " << f.offset;
     }
     for (Variant v : {Variant::R210B, Variant::R230B})
-        EXPECT_EQ(ProductString(slice(img(v, 1), 0, 164)), "HID Gaming Mouse");
-    EXPECT_EQ(DecodeLedType(img(Variant::R210B, 1)[165]).type, LedType::MCULED);
+        EXPECT_EQ(productString(slice(img(v, 1), 0, 164)), "HID Gaming Mouse");
+    EXPECT_EQ(decodeLedType(img(Variant::R210B, 1)[165]).type, LedType::MCULED);
 }
 
 TEST(DefaultImages, FactoryButtonTables) {
@@ -191,7 +192,7 @@ TEST(DefaultImages, FireMacroAreas) {
             EXPECT_EQ(slice(img(Variant::R230B, k), 1696 + 32 * i, 32),
                       shapedBody(t.shape, t.y, t.interval, 32))
                 << "R230B image " << k << " macro " << i + 1;
-            EXPECT_EQ(DecodeName16(slice(img(Variant::R230B, k), 1536 + 16 * i, 16)),
+            EXPECT_EQ(decodeName16(slice(img(Variant::R230B, k), 1536 + 16 * i, 16)),
                       "Macro" + std::to_string(i + 1));
         }
     }
@@ -202,8 +203,8 @@ TEST(DefaultImages, FireMacroAreas) {
 
 TEST(DefaultImages, LoadingGivesTheDeviceIdsAndTheEmptyMacroLibrary) {
     DefaultImageSet set;
-    EXPECT_EQ(LoadDefaultImages(set, 1), (UsbIds{0x3A7E, 0x0C51}));
-    EXPECT_EQ(LoadDefaultImages(set, 0), (UsbIds{0x3A7E, 0x0C51}));
+    EXPECT_EQ(loadDefaultImages(set, 1), (UsbIds{0x3A7E, 0x0C51}));
+    EXPECT_EQ(loadDefaultImages(set, 0), (UsbIds{0x3A7E, 0x0C51}));
     EXPECT_EQ(set.image(Variant::R230B, 2)[164], 0xF1);
 
     const auto library = ResourceTable::find("PCMacroData");

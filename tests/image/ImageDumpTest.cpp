@@ -17,12 +17,12 @@ TEST(ImageDump, NamesEveryFieldAndSectionStatus) {
                             "005A 0000 0000 0000 0000 0000 0000 0000 00");
     std::copy(macros.begin(), macros.end(), image.begin() + 496);
     ImageState state = ImageState::forVariant(Variant::R210B);
-    ReplaceImage(state, image, DefaultInputs{});
+    replaceImage(state, image, DefaultInputs{});
 
     DumpContext ctx;
     ctx.source = "test";
     ctx.functionName = [](std::string_view code) { return code == "01010000" ? "Left Click" : ""; };
-    const auto j = DumpImageJson(state, ctx);
+    const auto j = dumpImageJson(state, ctx);
 
     EXPECT_EQ(j["variant"], "R210B");
     EXPECT_EQ(j["identity"]["vendor_id"], "3A7E");
@@ -50,7 +50,7 @@ TEST(ImageDump, NamesEveryFieldAndSectionStatus) {
     EXPECT_EQ(j["patch"]["checksum_status"], "good");
     EXPECT_EQ(j["fire_macros"][0]["body"].get<std::string>().substr(0, 11), "A1 FE 00 01");
 
-    const std::string text = DumpImageText(state, ctx);
+    const std::string text = dumpImageText(state, ctx);
     EXPECT_NE(text.find("- section=user status=\"repaired in memory\" stored_checksum=D9"), std::string::npos)
         << text;
     EXPECT_NE(text.find("  product_string: HID Gaming Mouse\n"), std::string::npos);
@@ -62,14 +62,14 @@ TEST(ImageDump, ProfileFileForInspection) {
     test::writeFile(dir.file("p.bin"), image);
     test::writeFile(dir.file("short.bin"), std::vector<std::uint8_t>(image.begin(), image.begin() + 1000));
 
-    const auto json = DumpProfileFile(dir.file("p.bin"), Variant::R230B, true);
+    const auto json = dumpProfileFile(dir.file("p.bin"), Variant::R230B, true);
     ASSERT_TRUE(json);
     const auto parsed = nlohmann::json::parse(*json.value);
     EXPECT_EQ(parsed["fire_macros"][9]["name"], "Macro10");
     EXPECT_EQ(parsed["user"]["current_profile"], 2);
     EXPECT_EQ(parsed["user"]["button_effect"], "off") << "4 reads as list index 0";
 
-    const auto refused = DumpProfileFile(dir.file("short.bin"), Variant::R230B, false);
+    const auto refused = dumpProfileFile(dir.file("short.bin"), Variant::R230B, false);
     EXPECT_FALSE(refused);
     EXPECT_EQ(refused.error.message, "Loading .bin is error!");
 }

@@ -27,7 +27,7 @@ TEST(ProfileFile, RefusesWhatCannotBeAnImage) {
     test::writeFile(dir.file("short.bin"), shortFile);
     test::writeFile(dir.file("empty.bin"), {});
 
-    const auto ok = ReadProfileFile(dir.file("long.bin"));
+    const auto ok = readProfileFile(dir.file("long.bin"));
     ASSERT_TRUE(ok) << ok.error.message;
     EXPECT_EQ(*ok.value, good) << "the first 2048 bytes";
 
@@ -45,7 +45,7 @@ TEST(ProfileFile, RefusesWhatCannotBeAnImage) {
          "Cannot open file \"" + dir.path().string() + "\". Is a directory"},
     };
     for (const auto& c : cases) {
-        const auto r = ReadProfileFile(c.path);
+        const auto r = readProfileFile(c.path);
         EXPECT_FALSE(r) << c.path;
         EXPECT_EQ(r.error.kind, c.kind) << c.path;
         EXPECT_EQ(r.error.message, c.message);
@@ -59,10 +59,10 @@ TEST(ProfileFile, LoadedBadChecksumsAreRepairedInTheCopiesOnly) {
     file[0] = 0x12; // another vendor id: still loads
     test::writeFile(dir.file("p.bin"), file);
 
-    const auto loaded = ReadProfileFile(dir.file("p.bin"));
+    const auto loaded = readProfileFile(dir.file("p.bin"));
     ASSERT_TRUE(loaded);
     ImageState state = ImageState::forVariant(Variant::R210B);
-    ReplaceImage(state, *loaded.value, DefaultInputs{});
+    replaceImage(state, *loaded.value, DefaultInputs{});
     EXPECT_TRUE(state.lastUnpack.sections[0].repaired);
     EXPECT_EQ(state.copies.vendor[0], 0x3A);
     EXPECT_EQ(state.image, file) << "what goes to the mouse is the file as read";
@@ -74,7 +74,7 @@ TEST(Files, WrittenAtomicallyUnderTheChosenName) {
     test::writeFile(path, std::vector<std::uint8_t>(10, 0x55));
     ::chmod(path.c_str(), 0640);
     const ConfigImage image = test::factoryImages().image(Variant::R230B, 3);
-    ASSERT_FALSE(WriteProfileFile(path, image));
+    ASSERT_FALSE(writeProfileFile(path, image));
     EXPECT_EQ(test::readFile(path), std::vector<std::uint8_t>(image.begin(), image.end()));
     struct stat st {};
     ::stat(path.c_str(), &st);
@@ -82,11 +82,11 @@ TEST(Files, WrittenAtomicallyUnderTheChosenName) {
 
     std::array<std::uint8_t, 512> block{};
     block[0] = 0x41;
-    ASSERT_FALSE(WriteMacroBlockFile(dir.file("m.bin"), block));
+    ASSERT_FALSE(writeMacroBlockFile(dir.file("m.bin"), block));
     EXPECT_EQ(test::readFile(dir.file("m.bin")).size(), 512u);
 
     const std::string nowhere = dir.file("no/such/folder/x.bin");
-    const auto err = WriteProfileFile(nowhere, image);
+    const auto err = writeProfileFile(nowhere, image);
     ASSERT_TRUE(err);
     EXPECT_EQ(err->kind, FileErrorKind::CannotCreate);
     EXPECT_EQ(err->message, "Cannot create file \"" + nowhere + "\". No such file or directory");
@@ -95,14 +95,19 @@ TEST(Files, WrittenAtomicallyUnderTheChosenName) {
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
     EXPECT_EQ(entries, 2u) << "no temporary file is left behind";
 
-    EXPECT_EQ(SaveFileName("/tmp/abc"), "/tmp/abc.bin");
-    EXPECT_EQ(SaveFileName("/tmp/abc.bin"), "/tmp/abc.bin.bin");
+    // The file a save dialog confirmed replacing is the file written: ".bin" only when it is missing.
+    for (const auto& [chosen, written] : {std::pair{"/tmp/abc", "/tmp/abc.bin"},
+                                          {"/tmp/abc.bin", "/tmp/abc.bin"},
+                                          {"/tmp/ABC.BIN", "/tmp/ABC.BIN"},
+                                          {"/tmp/abc.bin.txt", "/tmp/abc.bin.txt.bin"},
+                                          {"/tmp/bin", "/tmp/bin.bin"}})
+        EXPECT_EQ(saveFileName(chosen), written) << chosen;
 }
 
 TEST(PatchFile, ChecksumAndFileReading) {
     std::array<std::uint8_t, 16> block{};
     block.fill(0xEE);
-    CheckEEPatchCodeSection(block, std::vector<std::uint8_t>(784, 0));
+    checkEePatchCodeSection(block, std::vector<std::uint8_t>(784, 0));
     EXPECT_EQ(std::vector<std::uint8_t>(block.begin(), block.end()),
               hex("04 00 EE EE 00 1A 01 5A EE EE EE EE EE EE EE EE"));
 
@@ -111,15 +116,15 @@ TEST(PatchFile, ChecksumAndFileReading) {
     file.resize(16 + 512, 0x01);
     test::writeFile(dir.file("r230.bin"), file);
 
-    const auto forR230 = ReadPatchFile(dir.file("r230.bin"), ImageLayout::forVariant(Variant::R230B));
+    const auto forR230 = readPatchFile(dir.file("r230.bin"), ImageLayout::forVariant(Variant::R230B));
     ASSERT_TRUE(forR230) << forR230.error.message;
     SectionCopies copies = SectionCopies::forVariant(Variant::R230B);
-    StorePatch(copies, *forR230.value);
+    storePatch(copies, *forR230.value);
     EXPECT_EQ(std::vector<std::uint8_t>(copies.patchBlock.begin(), copies.patchBlock.end()),
               hex("04 00 02 00 00 1A 03 5A 01 83 00 00 00 00 00 DE")); // 512 ^ 0x015A = 0x035A
     EXPECT_EQ(copies.patchCode, std::vector<std::uint8_t>(512, 0x01));
 
-    const auto forR210 = ReadPatchFile(dir.file("r230.bin"), ImageLayout::forVariant(Variant::R210B));
+    const auto forR210 = readPatchFile(dir.file("r230.bin"), ImageLayout::forVariant(Variant::R210B));
     EXPECT_FALSE(forR210) << "784 code bytes needed, 512 there";
     EXPECT_EQ(forR210.error.kind, FileErrorKind::TooShort);
     EXPECT_EQ(forR210.error.message,
@@ -132,31 +137,31 @@ TEST(MacroFiles, BaseAndGunMacroFiles) {
     for (std::size_t i = 0; i < base.size(); ++i) base[i] = static_cast<std::uint8_t>(i);
     test::writeFile(dir.file("base.bin"), base);
     test::writeFile(dir.file("short.bin"), std::vector<std::uint8_t>(239, 1));
-    const auto block = ReadBaseMacroFile(dir.file("base.bin"));
+    const auto block = readBaseMacroFile(dir.file("base.bin"));
     ASSERT_TRUE(block);
     EXPECT_EQ((*block.value)[511], 511 & 0xFF);
-    EXPECT_EQ(ReadBaseMacroFile(dir.file("short.bin")).error.kind, FileErrorKind::TooShort);
+    EXPECT_EQ(readBaseMacroFile(dir.file("short.bin")).error.kind, FileErrorKind::TooShort);
 
     std::vector<std::uint8_t> gun(240);
     for (std::size_t i = 0; i < gun.size(); ++i)
         gun[i] = static_cast<std::uint8_t>(i / 24 + 1); // body number
     test::writeFile(dir.file("gun.bin"), gun);
-    EXPECT_EQ(ReadGunMacroFile(dir.file("short.bin"), ImageLayout::forVariant(Variant::R210B)).error.kind,
+    EXPECT_EQ(readGunMacroFile(dir.file("short.bin"), ImageLayout::forVariant(Variant::R210B)).error.kind,
               FileErrorKind::TooShort);
 
-    const auto r210 = ReadGunMacroFile(dir.file("gun.bin"), ImageLayout::forVariant(Variant::R210B));
+    const auto r210 = readGunMacroFile(dir.file("gun.bin"), ImageLayout::forVariant(Variant::R210B));
     ASSERT_TRUE(r210);
     EXPECT_EQ((*r210.value)[9], std::vector<std::uint8_t>(24, 10));
 
-    const auto r230 = ReadGunMacroFile(dir.file("gun.bin"), ImageLayout::forVariant(Variant::R230B));
+    const auto r230 = readGunMacroFile(dir.file("gun.bin"), ImageLayout::forVariant(Variant::R230B));
     ASSERT_TRUE(r230);
     std::vector<std::uint8_t> body4(24, 5);
     body4.resize(32, 0); // no bytes of body 5 leak in
     EXPECT_EQ((*r230.value)[4], body4);
 
     ImageState state = ImageState::forVariant(Variant::R230B);
-    ReplaceImage(state, test::factoryImages().image(Variant::R230B, 1), DefaultInputs{});
-    StoreGunMacros(state.copies, *r230.value);
+    replaceImage(state, test::factoryImages().image(Variant::R230B, 1), DefaultInputs{});
+    storeGunMacros(state.copies, *r230.value);
     EXPECT_EQ(slice(state.copies.fireMacroArea, 160 + 32 * 4, 32), body4);
     EXPECT_EQ(slice(state.copies.fireMacroArea, 0, 16), slice(state.image, 1536, 16)) << "names kept";
     EXPECT_EQ(slice(state.copies.fireMacroArea, 480, 32), std::vector<std::uint8_t>(32, 0xFF)) << "tail kept";

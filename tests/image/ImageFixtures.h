@@ -37,7 +37,7 @@ inline std::vector<std::uint8_t> slice(std::span<const std::uint8_t> bytes, std:
 inline const DefaultImageSet& factoryImages() {
     static const DefaultImageSet set = [] {
         DefaultImageSet s;
-        LoadDefaultImages(s, 1);
+        loadDefaultImages(s, 1);
         return s;
     }();
     return set;

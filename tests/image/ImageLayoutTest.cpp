@@ -8,11 +8,11 @@ namespace krm {
 
 TEST(ImageLayout, SectionChecksum) {
     std::vector<std::uint8_t> zeros(164, 0);
-    EXPECT_EQ(SectionChecksum(zeros), 0x5A);
+    EXPECT_EQ(sectionChecksum(zeros), 0x5A);
     // Sections read as all 0xFF would need these checksums, never 0xFF itself.
-    EXPECT_EQ(SectionChecksum(std::vector<std::uint8_t>(164, 0xFF)), 0x07);
-    EXPECT_EQ(SectionChecksum(std::vector<std::uint8_t>(28, 0xFF)), 0xBF);
-    EXPECT_EQ(SectionChecksum(std::vector<std::uint8_t>(49, 0xFF)), 0x8A);
+    EXPECT_EQ(sectionChecksum(std::vector<std::uint8_t>(164, 0xFF)), 0x07);
+    EXPECT_EQ(sectionChecksum(std::vector<std::uint8_t>(28, 0xFF)), 0xBF);
+    EXPECT_EQ(sectionChecksum(std::vector<std::uint8_t>(49, 0xFF)), 0x8A);
 }
 
 TEST(ImageLayout, VariantAreas) {

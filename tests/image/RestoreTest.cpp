@@ -18,17 +18,17 @@ TEST(Restore, ChoosesTheImageOfTheIdentifiedVariant) {
                  {Variant::R210B, 2, Variant::R210B},
                  {std::nullopt, 3, Variant::R210B}}; // no variant identified yet
     for (const auto& c : cases)
-        EXPECT_EQ(&RestoreSourceImage(set, c.variant, c.k), &set.image(c.source, c.k)) << c.k;
+        EXPECT_EQ(&restoreSourceImage(set, c.variant, c.k), &set.image(c.source, c.k)) << c.k;
 
     ImageState r230 = ImageState::forVariant(Variant::R230B);
-    PrepareRestore(r230, set, Variant::R230B, 2, DefaultInputs{});
+    prepareRestore(r230, set, Variant::R230B, 2, DefaultInputs{});
     EXPECT_EQ(r230.image[164], 0xF1) << "profile 2 stays current";
     EXPECT_EQ(r230.copies.user[0], 0xF1);
     EXPECT_FALSE(r230.lastUnpack.anyRepaired());
     EXPECT_EQ(r230.codeText.profiles[1][0], "1006A0FF");
 
     ImageState r210 = ImageState::forVariant(Variant::R210B);
-    PrepareRestore(r210, set, Variant::R210B, 2, DefaultInputs{});
+    prepareRestore(r210, set, Variant::R210B, 2, DefaultInputs{});
     EXPECT_EQ(r210.image, set.image(Variant::R210B, 1)) << "restore 2 on R210B gives the image of restore 1";
 }
 
@@ -37,10 +37,10 @@ TEST(Restore, RegenerationRebuildsSectionsEmptiesMacrosAndZeroesBodiesInMemoryOn
     start[600] = 0x42; // a macro block byte
     start[400] = 0x17; // a free byte: no copy covers it
     ImageState state = ImageState::forVariant(Variant::R230B);
-    ReplaceImage(state, start, DefaultInputs{});
+    replaceImage(state, start, DefaultInputs{});
     const auto area = state.copies.fireMacroArea;
 
-    RegenerateDefaults(state, DefaultInputs{"Sync", 0});
+    regenerateDefaults(state, DefaultInputs{"Sync", 0});
 
     const ConfigImage& out = state.image;
     EXPECT_EQ(slice(out, 5, 3), test::hex("3F 7F BF"));
@@ -50,7 +50,7 @@ TEST(Restore, RegenerationRebuildsSectionsEmptiesMacrosAndZeroesBodiesInMemoryOn
     for (auto [offset, length] :
          {std::pair<std::size_t, std::size_t>{0, 164}, {164, 28}, {192, 49}, {241, 49}, {290, 49}})
         EXPECT_EQ(out[offset + length - 1],
-                  SectionChecksum(std::span<const std::uint8_t>(out).subspan(offset, length)));
+                  sectionChecksum(std::span<const std::uint8_t>(out).subspan(offset, length)));
     EXPECT_EQ(state.codeText.profiles[1][0], "01010000");
     EXPECT_EQ(slice(out, 496, 512), std::vector<std::uint8_t>(512, 0)) << "macro block emptied";
     EXPECT_EQ(out[400], 0x17);

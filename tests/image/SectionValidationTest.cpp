@@ -14,7 +14,7 @@ namespace {
 
 std::array<std::uint8_t, image::kVendorLength> generatedVendor(const DefaultInputs& in) {
     std::array<std::uint8_t, image::kVendorLength> v{};
-    GenerateVendorSection(v, in);
+    generateVendorSection(v, in);
     return v;
 }
 
@@ -32,14 +32,14 @@ TEST(SectionValidation, ImageReadAsAllFFIsRepairedInTheCopiesOnly) {
     ConfigImage ff;
     ff.fill(0xFF);
     ImageState state = ImageState::forVariant(Variant::R210B);
-    ReplaceImage(state, ff, DefaultInputs{"", 0});
+    replaceImage(state, ff, DefaultInputs{"", 0});
 
     const char* expected[] = {"07", "BF", "8A", "8A", "8A"}; // what all-FF sections would need
     for (std::size_t i = 0; i < 5; ++i) {
         const SectionCheck& s = state.lastUnpack.sections[i];
-        EXPECT_TRUE(s.repaired) << SectionName(s.id);
+        EXPECT_TRUE(s.repaired) << sectionName(s.id);
         EXPECT_EQ(s.stored, 0xFF);
-        EXPECT_EQ(s.expected, hex(expected[i])[0]) << SectionName(s.id);
+        EXPECT_EQ(s.expected, hex(expected[i])[0]) << sectionName(s.id);
     }
     EXPECT_EQ(state.image, ff) << "validation leaves the image as read";
 
@@ -75,14 +75,14 @@ TEST(SectionValidation, GeneratedBytesFollowTheLedType) {
         EXPECT_EQ(slice(v, 40, 3), hex(std::string("10 E0 ") + c.modeMask)) << c.type;
         EXPECT_EQ(slice(v, 48, 9), hex(c.breathing)) << c.type;
         EXPECT_EQ(std::string(v.begin() + 111, v.begin() + 127), "HID Gaming mouse");
-        EXPECT_EQ(v[163], SectionChecksum(v)) << c.type;
+        EXPECT_EQ(v[163], sectionChecksum(v)) << c.type;
 
         std::array<std::uint8_t, image::kUserLength> u;
         u.fill(0xEE);
-        GenerateUserSection(u, in);
+        generateUserSection(u, in);
         EXPECT_EQ(slice(u, 0, 4), hex(std::string("00 ") + c.typeByte + " 01 01")) << c.type;
         EXPECT_EQ(slice(u, 4, 23), std::vector<std::uint8_t>(23, 0));
-        EXPECT_EQ(u[27], SectionChecksum(u));
+        EXPECT_EQ(u[27], sectionChecksum(u));
     }
 }
 
@@ -92,25 +92,25 @@ TEST(SectionValidation, DamagedVendorSectionKeepsColoursOnlyForSync) {
     const auto oldColours = slice(vendor, 57, 54);
 
     auto sync = vendor;
-    EXPECT_TRUE(CheckVendorSection(sync, DefaultInputs{"Sync", 0}));
+    EXPECT_TRUE(checkVendorSection(sync, DefaultInputs{"Sync", 0}));
     EXPECT_EQ(slice(sync, 57, 54), oldColours) << "bytes 57..110 kept for Sync";
     EXPECT_EQ(slice(sync, 5, 3), hex("3F 7F BF"));
-    EXPECT_EQ(sync[163], SectionChecksum(sync));
+    EXPECT_EQ(sync[163], sectionChecksum(sync));
 
     auto rgb = vendor;
-    EXPECT_TRUE(CheckVendorSection(rgb, DefaultInputs{"RGB", 0}));
+    EXPECT_TRUE(checkVendorSection(rgb, DefaultInputs{"RGB", 0}));
     EXPECT_EQ(slice(rgb, 57, 6), hex("FF0000 FF8000"));
     EXPECT_EQ(slice(rgb, 87, 6), hex("00FF00 FFFF00"));
     EXPECT_EQ(slice(rgb, 127, 36),
               hex("00000000 00000000 08010000 00000000 00000000 00000000 00000000 00000000 00000000"));
 
     auto unselected = vendor;
-    EXPECT_TRUE(CheckVendorSection(unselected, DefaultInputs{"RGB", std::nullopt}));
+    EXPECT_TRUE(checkVendorSection(unselected, DefaultInputs{"RGB", std::nullopt}));
     EXPECT_EQ(slice(unselected, 40, 2), slice(vendor, 40, 2))
         << "LED init bytes kept without a cb_Package selection";
 
     auto good = factoryVendor();
-    EXPECT_FALSE(CheckVendorSection(good, DefaultInputs{}));
+    EXPECT_FALSE(checkVendorSection(good, DefaultInputs{}));
     EXPECT_EQ(good, factoryVendor()) << "a good section is left alone";
 }
 
@@ -118,7 +118,7 @@ TEST(SectionValidation, DamagedProfile2IsRegeneratedWhileProfiles1And3Stay) {
     ConfigImage image = test::factoryImages().image(Variant::R230B, 1);
     image[image::profileOffset(2) + 7] ^= 0x40; // a code byte changes, the checksum does not
     ImageState state = ImageState::forVariant(Variant::R230B);
-    ReplaceImage(state, image, DefaultInputs{"RGB", 0});
+    replaceImage(state, image, DefaultInputs{"RGB", 0});
 
     EXPECT_FALSE(state.lastUnpack.sections[2].repaired);
     EXPECT_TRUE(state.lastUnpack.sections[3].repaired);
@@ -129,18 +129,18 @@ TEST(SectionValidation, DamagedProfile2IsRegeneratedWhileProfiles1And3Stay) {
                                                   "01100000", "02080700", "01040000", "09000000",
                                                   "08000000", "00000000", "00000000", "00000000"};
     EXPECT_EQ(state.codeText.profiles[1], defaults);
-    EXPECT_EQ(state.copies.profiles[1][48], SectionChecksum(state.copies.profiles[1]));
+    EXPECT_EQ(state.copies.profiles[1][48], sectionChecksum(state.copies.profiles[1]));
 
     // Without a cb_Package selection only the checksum is renewed.
-    ReplaceImage(state, image, DefaultInputs{"RGB", std::nullopt});
+    replaceImage(state, image, DefaultInputs{"RGB", std::nullopt});
     EXPECT_TRUE(state.lastUnpack.sections[3].repaired);
     EXPECT_EQ(slice(state.copies.profiles[1], 0, 48), slice(image, image::profileOffset(2), 48));
-    EXPECT_EQ(state.copies.profiles[1][48], SectionChecksum(state.copies.profiles[1]));
+    EXPECT_EQ(state.copies.profiles[1][48], sectionChecksum(state.copies.profiles[1]));
 }
 
 TEST(SectionValidation, GeneratedFireKeyBlock) {
     std::array<std::uint8_t, image::kFireKeyLength> block{};
-    GenerateFireKeyBlock(block);
+    generateFireKeyBlock(block);
     EXPECT_EQ(std::vector<std::uint8_t>(block.begin(), block.end()),
               hex("FF FF 01 00 3C 03 00 78 07 00 C8 E0"));
 }

@@ -17,7 +17,7 @@ ConfigImage patterned() {
     for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
     auto fix = [&](std::size_t offset, std::size_t length) {
         std::span<std::uint8_t> s(image.data() + offset, length);
-        s.back() = SectionChecksum(s);
+        s.back() = sectionChecksum(s);
     };
     fix(image::kVendorOffset, image::kVendorLength);
     fix(image::kUserOffset, image::kUserLength);
@@ -31,11 +31,11 @@ TEST(UnpackPack, RoundTripKeepsEveryByteForBothVariants) {
     for (Variant v : {Variant::R210B, Variant::R230B}) {
         const ConfigImage original = patterned();
         ImageState state = ImageState::forVariant(v);
-        ReplaceImage(state, original, DefaultInputs{});
+        replaceImage(state, original, DefaultInputs{});
         EXPECT_FALSE(state.lastUnpack.anyRepaired());
 
         ConfigImage packed{}; // bytes no copy covers (380..483) come out as they were here: 0
-        PackImage(state.copies, packed);
+        packImage(state.copies, packed);
         for (std::size_t i = 0; i < kImageSize; ++i) {
             const bool free = i >= image::kFreeOffset && i < image::kFreeOffset + image::kFreeLength;
             ASSERT_EQ(packed[i], free ? 0 : original[i]) << variantName(v) << " byte " << i;
@@ -43,7 +43,7 @@ TEST(UnpackPack, RoundTripKeepsEveryByteForBothVariants) {
 
         // Writing the bodies (and names) back changes nothing in the area.
         const auto area = state.copies.fireMacroArea;
-        StoreFireMacroBodies(state.copies);
+        storeFireMacroBodies(state.copies);
         EXPECT_EQ(state.copies.fireMacroArea, area) << variantName(v);
     }
 }
@@ -51,14 +51,14 @@ TEST(UnpackPack, RoundTripKeepsEveryByteForBothVariants) {
 TEST(UnpackPack, FireMacroAreaSplitsIntoBodiesAndNames) {
     const ConfigImage image = patterned();
     SectionCopies r210 = SectionCopies::forVariant(Variant::R210B);
-    UnpackImage(image, r210, DefaultInputs{});
+    unpackImage(image, r210, DefaultInputs{});
     EXPECT_EQ(r210.patchCode.size(), 784u);
     EXPECT_EQ(r210.fireMacroBodies[0], slice(image, 1808, 24));
     EXPECT_EQ(r210.fireMacroBodies[9], slice(image, 2024, 24));
     EXPECT_EQ(r210.fireMacroNames[3], (std::array<std::uint8_t, 16>{})) << "R210B has no names";
 
     SectionCopies r230 = SectionCopies::forVariant(Variant::R230B);
-    UnpackImage(image, r230, DefaultInputs{});
+    unpackImage(image, r230, DefaultInputs{});
     EXPECT_EQ(r230.patchCode, slice(image, 1024, 512));
     EXPECT_EQ(r230.fireMacroArea, slice(image, 1536, 512));
     EXPECT_EQ(r230.fireMacroBodies[0], slice(image, 1696, 32));
@@ -70,10 +70,10 @@ TEST(UnpackPack, FireMacroAreaSplitsIntoBodiesAndNames) {
 TEST(UnpackPack, GunMacroBodiesReplaceOnlyTheirBytes) {
     ConfigImage image = patterned();
     SectionCopies c = SectionCopies::forVariant(Variant::R230B);
-    UnpackImage(image, c, DefaultInputs{});
+    unpackImage(image, c, DefaultInputs{});
     const auto before = c.fireMacroArea;
     std::fill(c.fireMacroBodies[2].begin(), c.fireMacroBodies[2].end(), 0xAB);
-    StoreFireMacroBodies(c);
+    storeFireMacroBodies(c);
     for (std::size_t i = 0; i < before.size(); ++i) {
         const bool body2 = i >= 160 + 64 && i < 160 + 96;
         ASSERT_EQ(c.fireMacroArea[i], body2 ? 0xAB : before[i]) << i;

@@ -16,12 +16,14 @@ contents=$(dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's|^\./|/|')
 expected=(
     /usr/bin/krmconfig
     /usr/bin/krmctl
+    /usr/bin/krm-uhid-mouse
     '/(usr/)?lib/udev/rules.d/70-krm-mouse.rules'
     /usr/share/applications/io.krm.krmconfig.desktop
     /usr/share/metainfo/io.krm.krmconfig.metainfo.xml
     /usr/share/icons/hicolor/scalable/apps/io.krm.krmconfig.svg
     /usr/share/man/man1/krmconfig.1.gz
     /usr/share/man/man1/krmctl.1.gz
+    /usr/share/man/man1/krm-uhid-mouse.1.gz
     /usr/share/bash-completion/completions/krmctl
     /usr/share/zsh/vendor-completions/_krmctl
     /usr/share/doc/krmconfig/copyright

@@ -1,6 +1,6 @@
 #include "shell/Branding.h"
-#include "shell/IniFile.h"
-#include "shell/ResourceTable.h"
+#include "base/IniFile.h"
+#include "base/ResourceTable.h"
 
 #include <gtest/gtest.h>
 
@@ -40,20 +40,20 @@ TEST(Branding, ClampsStageCountsAndNumberOrder) {
     };
     for (const auto& c : cases) {
         Branding b = parseBranding(std::string("[org]\r\n") + c.line + "\r\n");
-        EXPECT_EQ(b.Gun6_Num, c.gun6) << c.line;
-        EXPECT_EQ(b.Gun7_Num, c.gun7) << c.line;
-        EXPECT_EQ(b.Num_Order, c.numOrder) << c.line;
+        EXPECT_EQ(b.gun6Stages, c.gun6) << c.line;
+        EXPECT_EQ(b.gun7Stages, c.gun7) << c.line;
+        EXPECT_EQ(b.numOrder, c.numOrder) << c.line;
     }
 }
 
 TEST(Branding, FlagsAreOnOnlyForOne) {
     Branding b =
         parseBranding("[org]\nWeb_Enable=2\nTR_Enable=1\nBE_Enable = 1 \nGD_Enable=-1\nDPILED_Status=0\n");
-    EXPECT_FALSE(b.Web_Enable);
-    EXPECT_TRUE(b.TR_Enable);
-    EXPECT_TRUE(b.BE_Enable);
-    EXPECT_FALSE(b.GD_Enable);
-    EXPECT_FALSE(b.DPILED_Status);
+    EXPECT_FALSE(b.webEnabled);
+    EXPECT_TRUE(b.textRolling);
+    EXPECT_TRUE(b.beEnable);
+    EXPECT_FALSE(b.gdEnable);
+    EXPECT_FALSE(b.dpiLedMarkers);
 }
 
 TEST(Branding, MissingOrNonNumericKeysKeepTheShippedValues) {
@@ -65,19 +65,19 @@ TEST(Branding, MissingOrNonNumericKeysKeepTheShippedValues) {
                                "IC_Config_Type=99999999999999999999\n" // out of range for a long
                                "[other]\nBar_Config_Type=0\n");
     const Branding shipped;
-    EXPECT_EQ(b.Web_X, 120);
-    EXPECT_EQ(b.Web_Y, shipped.Web_Y);
-    EXPECT_EQ(b.Web_Enable, shipped.Web_Enable);
-    EXPECT_EQ(b.Gun7_Num, 3);
-    EXPECT_EQ(b.IC_Config_Type, 1);
-    EXPECT_EQ(b.Bar_Config_Type, 1) << "keys of other sections are not branding";
-    EXPECT_EQ(b.Web, shipped.Web);
-    EXPECT_EQ(b.Path, "");
+    EXPECT_EQ(b.webX, 120);
+    EXPECT_EQ(b.webY, shipped.webY);
+    EXPECT_EQ(b.webEnabled, shipped.webEnabled);
+    EXPECT_EQ(b.gun7Stages, 3);
+    EXPECT_EQ(b.icConfigType, 1);
+    EXPECT_EQ(b.barConfigType, 1) << "keys of other sections are not branding";
+    EXPECT_EQ(b.webAddress, shipped.webAddress);
+    EXPECT_EQ(b.macroLibraryFolder, "");
 
     Branding none = parseBranding("");
-    EXPECT_EQ(none.Web_X, 9400);
-    EXPECT_TRUE(none.DPILED_Status);
-    EXPECT_EQ(none.IC_Config_Type, 1);
+    EXPECT_EQ(none.webX, 9400);
+    EXPECT_TRUE(none.dpiLedMarkers);
+    EXPECT_EQ(none.icConfigType, 1);
 }
 
 TEST(Branding, ChipTypeSelectsAcceptedVariantsAndDefaults) {
@@ -125,7 +125,7 @@ TEST(Branding, ShippedFilesHoldEveryKeyWithItsValue) {
             }
         }
         Branding b = parseBranding(text);
-        EXPECT_FALSE(b.Web.empty());
+        EXPECT_FALSE(b.webAddress.empty());
         EXPECT_EQ(b.acceptsVariant(Variant::R230B), f.bothVariants);
         EXPECT_TRUE(b.acceptsVariant(Variant::R210B));
     }
@@ -135,7 +135,7 @@ TEST(Branding, ShippedFilesHoldEveryKeyWithItsValue) {
     ASSERT_TRUE(org);
     IniFile embedded = IniFile::parse(std::string(org->begin(), org->end()));
     for (const char* key : kKeys) EXPECT_TRUE(embedded.text("org", key)) << key;
-    EXPECT_EQ(LoadBranding().IC_Config_Type, embedded.integer("org", "IC_Config_Type"));
+    EXPECT_EQ(loadBranding().icConfigType, embedded.integer("org", "IC_Config_Type"));
 }
 
 } // namespace krm

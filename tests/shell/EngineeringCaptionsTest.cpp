@@ -33,12 +33,12 @@ TEST(EngineeringCaptions, TableHasEveryRowInEnglishAndChinese) {
         {154, "Delect Fire Key", "删除枪键"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(EngineeringCaption(c.row, 0), c.english);
-        EXPECT_EQ(EngineeringCaption(c.row, 2), c.chinese);
+        EXPECT_EQ(engineeringCaption(c.row, 0), c.english);
+        EXPECT_EQ(engineeringCaption(c.row, 2), c.chinese);
     }
-    EXPECT_EQ(EngineeringCaption(155, 0), "");
-    EXPECT_EQ(EngineeringCaption(-1, 0), "");
-    EXPECT_EQ(EngineeringCaption(0, 3), "");
+    EXPECT_EQ(engineeringCaption(155, 0), "");
+    EXPECT_EQ(engineeringCaption(-1, 0), "");
+    EXPECT_EQ(engineeringCaption(0, 3), "");
 }
 
 TEST(EngineeringCaptions, LocaleChoosesTheColumn) {

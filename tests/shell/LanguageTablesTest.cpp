@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <map>
@@ -17,6 +18,34 @@ std::string strId(int n) {
     char buf[8];
     std::snprintf(buf, sizeof buf, "Str%03d", n);
     return buf;
+}
+
+// The code points of a UTF-8 text (the tables' texts after reading).
+std::u32string codePoints(std::string_view text) {
+    std::u32string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t cp = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (std::size_t k = 1; k < length && i + k < text.size(); ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        out.push_back(cp);
+        i += length;
+    }
+    return out;
+}
+
+// Written (partly) in Chinese characters: the CJK unified ideographs and their compatibility block.
+bool hasHan(std::string_view text) {
+    const std::u32string cps = codePoints(text);
+    return std::any_of(cps.begin(), cps.end(), [](char32_t c) {
+        return (c >= 0x3400 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF);
+    });
+}
+
+bool hasLatinLetter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
 }
 
 // The ids each shipped table must hold, besides Title and FontName.
@@ -62,7 +91,7 @@ TEST(LanguageTables, ShippedTablesHoldExactlyTheirIds) {
         for (const std::string& key : tables.table(language).keys("lang" + std::to_string(language)))
             if (key.starts_with("Str")) ids.insert(key);
         EXPECT_EQ(ids, expectedIds(language));
-        EXPECT_EQ(tables.lookup(language, "FontName"), "DejaVu Sans");
+        EXPECT_EQ(tables.lookup(language, "FontName"), language == 2 ? "WenQuanYi Micro Hei" : "DejaVu Sans");
         EXPECT_FALSE(tables.lookup(language, "Title").empty());
         EXPECT_FALSE(tables.contains(language, "Str865"));
         for (const std::string& id : ids)
@@ -77,13 +106,12 @@ TEST(LanguageTables, ShippedTextsDifferPerTableWhereTheProductSaysSo) {
         const char* id;
         std::array<const char*, 3> text;
     } cases[] = {
-        {"Str210", {"Left Click", "Left Click", "Left Key"}},
-        {"Str605", {"5.56 Fire", "5.56 Fire", "TOMPSON Fire"}},
-        {"Str100",
-         {"Waiting for the device reconnect", "Waiting for the device reconnect", "No Device Found"}},
+        {"Str210", {"Left Click", "左键", "Left Key"}},
+        {"Str605", {"5.56 Fire", "5.56 压枪", "TOMPSON Fire"}},
+        {"Str100", {"Waiting for the device reconnect", "正在等待设备重新连接", "No Device Found"}},
         {"Str101", {"\u00B7", "", "Please check your device is attached to USB port"}},
-        {"Str011", {"English", "Spanish", "Chinese"}},
-        {"Str512", {"Cancel", "Cancel", "Clear"}},
+        {"Str012", {"简体中文", "简体中文", "简体中文"}},
+        {"Str512", {"Cancel", "取消", "Clear"}},
         {"Str294",
          {"Keep at least one left button", "\u81F3\u5C11\u4FDD\u7559\u4E00\u4E2A\u5DE6\u952E",
           "Keep at least one left button"}},
@@ -93,10 +121,10 @@ TEST(LanguageTables, ShippedTextsDifferPerTableWhereTheProductSaysSo) {
     };
     for (const auto& c : cases)
         for (int language = 1; language <= 3; ++language)
-            EXPECT_EQ(LookupText(language, c.id), c.text[static_cast<std::size_t>(language - 1)])
+            EXPECT_EQ(lookupText(language, c.id), c.text[static_cast<std::size_t>(language - 1)])
                 << c.id << " in table " << language;
-    EXPECT_EQ(LookupText(0, "Str210"), "");
-    EXPECT_EQ(LookupText(4, "Str210"), "");
+    EXPECT_EQ(lookupText(0, "Str210"), "");
+    EXPECT_EQ(lookupText(4, "Str210"), "");
 }
 
 TEST(LanguageTables, ReverseLookupRetextsFunctionNamesOnly) {
@@ -104,28 +132,30 @@ TEST(LanguageTables, ReverseLookupRetextsFunctionNamesOnly) {
     struct Case {
         const char* label;
         std::optional<std::string> id;
-        const char* inTable1;
-        const char* inTable3;
+        std::array<const char*, 3> inTable;
     } cases[] = {
-        {"Left Click", "Str210", "Left Click", "Left Key"},
-        {"Left Key", "Str210", "Left Click", "Left Key"},
-        {"Volume Up", "Str274", "Volume Up", "Volume +"},
-        {"Office Mode", "Str251", "Office Mode",
-         "Office Mode"},                                 // Str004 shares it, but three digits never form
-        {"Stop", "Str401", "Stop", "Stop"},              // Str271, Str284 (table 1) and Str401: the last wins
-        {"MyMacro", std::nullopt, "MyMacro", "MyMacro"}, // a macro name keeps its text
-        {"Ctrl+Shift+A", std::nullopt, "Ctrl+Shift+A", "Ctrl+Shift+A"},
-        {"Fire Macro3", std::nullopt, "Fire Macro3", "Fire Macro3"},
-        {"DPI Mode", std::nullopt, "DPI Mode", "DPI Mode"}, // Str815 lies beyond 800
-        {"", std::nullopt, "", ""},
+        {"Left Click", "Str210", {"Left Click", "左键", "Left Key"}},
+        {"Left Key", "Str210", {"Left Click", "左键", "Left Key"}},
+        {"左键", "Str210", {"Left Click", "左键", "Left Key"}},
+        {"Volume Up", "Str274", {"Volume Up", "音量加", "Volume +"}},
+        // Str004 shares it, but three digits never form.
+        {"Office Mode", "Str251", {"Office Mode", "办公模式", "Office Mode"}},
+        // Str271, Str284 (table 1) and Str401: the last wins.
+        {"Stop", "Str401", {"Stop", "停止", "Stop"}},
+        {"网页停止", "Str284", {"Stop", "网页停止", "WWW Stop"}},
+        {"MyMacro", std::nullopt, {"MyMacro", "MyMacro", "MyMacro"}}, // a macro name keeps its text
+        {"Ctrl+Shift+A", std::nullopt, {"Ctrl+Shift+A", "Ctrl+Shift+A", "Ctrl+Shift+A"}},
+        {"Fire Macro3", std::nullopt, {"Fire Macro3", "Fire Macro3", "Fire Macro3"}},
+        {"DPI Mode", std::nullopt, {"DPI Mode", "DPI Mode", "DPI Mode"}}, // Str815 lies beyond 800
+        {"", std::nullopt, {"", "", ""}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         EXPECT_EQ(tables.findTextId(c.label), c.id);
-        EXPECT_EQ(tables.retext(c.label, 1), c.inTable1);
-        EXPECT_EQ(tables.retext(c.label, 3), c.inTable3);
+        for (int language = 1; language <= 3; ++language)
+            EXPECT_EQ(tables.retext(c.label, language), c.inTable[static_cast<std::size_t>(language - 1)]);
     }
-    EXPECT_EQ(FindTextId("Left Click"), "Str210");
+    EXPECT_EQ(findTextId("Left Click"), "Str210");
 }
 
 TEST(LanguageTables, ReverseLookupTakesTheHighestIdOfAnyTable) {
@@ -142,6 +172,53 @@ TEST(LanguageTables, ReverseLookupTakesTheHighestIdOfAnyTable) {
     LanguageTables broken([](int) -> std::optional<std::vector<std::uint8_t>> { return std::nullopt; });
     EXPECT_EQ(broken.lookup(1, "Str210"), "");
     EXPECT_EQ(broken.retext("Left Click", 2), "Left Click");
+}
+
+TEST(LanguageTables, LanguageButtonsNameTheLanguageEachTableHolds) {
+    LanguageTables tables;
+    const std::array<std::string, 3> buttons{"Str011", "Str012", "Str013"};
+    auto isCaption = [&](const std::string& key) {
+        return std::find(buttons.begin(), buttons.end(), key) != buttons.end();
+    };
+    // The language a table holds, read from its texts rather than from its captions: Chinese when any
+    // of them is written in Chinese characters, English otherwise.
+    std::array<bool, 3> chinese{};
+    for (int language = 1; language <= 3; ++language)
+        for (const std::string& key : tables.table(language).keys("lang" + std::to_string(language)))
+            if (!isCaption(key) && hasHan(tables.lookup(language, key)))
+                chinese[static_cast<std::size_t>(language - 1)] = true;
+    EXPECT_EQ(chinese, (std::array<bool, 3>{false, true, false}));
+
+    for (int language = 1; language <= 3; ++language) {
+        SCOPED_TRACE("table " + std::to_string(language));
+        std::set<std::string> captions;
+        for (std::size_t b = 0; b < buttons.size(); ++b) {
+            const std::string caption = tables.lookup(language, buttons[b]);
+            captions.insert(caption);
+            // Each language is named in itself and alike in every table, so that a reader lost in
+            // another language finds their own.
+            EXPECT_EQ(caption, tables.lookup(1, buttons[b])) << buttons[b];
+            if (chinese[b])
+                EXPECT_EQ(caption, "简体中文") << buttons[b];
+            else
+                EXPECT_TRUE(caption.starts_with("English")) << buttons[b] << " reads " << caption;
+        }
+        EXPECT_EQ(captions.size(), buttons.size()) << "the three buttons read alike";
+    }
+    EXPECT_EQ(tables.lookup(1, "Str011"), "English") << "table 1 is the plain English one";
+}
+
+TEST(LanguageTables, TableTwoIsChineseWhereverTableOneHasWords) {
+    LanguageTables tables;
+    // Names stay as they are: the font and the English tables' own names on their buttons.
+    const std::set<std::string> names{"FontName", "Str011", "Str013"};
+    for (const std::string& key : tables.table(1).keys("lang1")) {
+        const std::string english = tables.lookup(1, key);
+        const std::string chinese = tables.lookup(2, key);
+        // Numbers and symbols ("200", "*", the stray dot of Str101) need no translation.
+        if (names.contains(key) || !hasLatinLetter(english)) continue;
+        EXPECT_TRUE(hasHan(chinese)) << key << ": \"" << english << "\" is \"" << chinese << "\" in table 2";
+    }
 }
 
 TEST(LanguageTables, ActiveLanguageFeedsTheTextSlots) {

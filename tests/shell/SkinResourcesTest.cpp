@@ -1,6 +1,6 @@
 // The shipped skins and pictures: complete, and laid out without clipping or overlapping controls.
-#include "shell/PngImage.h"
-#include "shell/ResourceTable.h"
+#include "base/PngImage.h"
+#include "base/ResourceTable.h"
 #include "shell/Skin.h"
 
 #include <gtest/gtest.h>
@@ -142,8 +142,8 @@ TEST(ShippedPictures, EveryPictureExistsAtItsListedSizeForEveryLook) {
                 const bool nearKey = std::abs(px[i] - 128) < 16 && px[i + 1] < 16 && px[i + 2] < 16;
                 const bool key = px[i] == 128 && px[i + 1] == 0 && px[i + 2] == 0;
                 if (nearKey && !key) {
-                    ADD_FAILURE() << name << " has a pixel next to the colour key at " << (i / 4) % png.width()
-                                  << "," << (i / 4) / png.width();
+                    ADD_FAILURE() << name << " has a pixel next to the colour key at "
+                                  << (i / 4) % png.width() << "," << (i / 4) / png.width();
                     break;
                 }
             }

@@ -4,9 +4,12 @@ namespace krm::test {
 
 const char* timerName(UiTimer timer) {
     switch (timer) {
-    case UiTimer::DevTimer: return "DevTimer";
-    case UiTimer::DevTimerFirst: return "DevTimerFirst";
-    case UiTimer::LabelRun: return "LabelRun";
+    case UiTimer::DevTimer:
+        return "DevTimer";
+    case UiTimer::DevTimerFirst:
+        return "DevTimerFirst";
+    case UiTimer::LabelRun:
+        return "LabelRun";
     }
     return "?";
 }

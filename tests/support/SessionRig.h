@@ -3,7 +3,7 @@
 #include "device/Clock.h"
 #include "device/ProtocolTrace.h"
 #include "device/SimulatedMouse.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "support/RecordingUiPort.h"
 #include "support/TraceSummary.h"
 
@@ -24,7 +24,7 @@ struct SessionRig {
 
     static Branding bothVariants() {
         Branding b;
-        b.IC_Config_Type = 0;
+        b.icConfigType = 0;
         return b;
     }
 

@@ -4,7 +4,7 @@
 #include "app/gui/QtUiPort.h"
 #include "device/Clock.h"
 #include "device/SimulatedMouse.h"
-#include "shell/Session.h"
+#include "session/Session.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,8 +5,9 @@
 // section and checksum code so that they load exactly like images read from a mouse.
 
 #include "tools/defaults/DefaultImageBuilder.h"
+#include "base/Bits.h"
 
-#include "image/Bits.h"
+#include "image/FunctionCode.h"
 #include "image/ImageFields.h"
 #include "image/SectionDefaults.h"
 
@@ -114,7 +115,7 @@ void buildVendor(ConfigImage& image, const VendorTable& t) {
     put(image, image::kComboKeyOffset, std::vector<std::uint8_t>(36, 0)); // combo keys 1..9
     put(image, image::kComboKeyOffset + 4 * 1, hex("0E000000"));          // combo key 2: LED mode
     put(image, image::kComboKeyOffset + 4 * 3, hex(t.gameModeKey));       // combo key 4: game mode
-    StoreSectionChecksum(section(image, image::kVendorOffset, image::kVendorLength));
+    storeSectionChecksum(section(image, image::kVendorOffset, image::kVendorLength));
 }
 
 // ---- user section ----
@@ -123,7 +124,7 @@ void buildUser(ConfigImage& image, const char* first4, const char* gunMode /*168
     put(image, image::kUserOffset, std::vector<std::uint8_t>(image::kUserLength, 0));
     put(image, image::kUserOffset, hex(first4));
     if (*gunMode) put(image, image::kUserOffset + user::kGunModeA, hex(gunMode));
-    StoreSectionChecksum(section(image, image::kUserOffset, image::kUserLength));
+    storeSectionChecksum(section(image, image::kUserOffset, image::kUserLength));
 }
 
 // ---- button tables ----
@@ -132,7 +133,7 @@ void buildProfile(ConfigImage& image, int profile, const char* codes) {
     auto bytes = hex(codes);
     expectLength(bytes, 48, "button table");
     put(image, image::profileOffset(profile), bytes);
-    StoreSectionChecksum(section(image, image::profileOffset(profile), image::kProfileLength));
+    storeSectionChecksum(section(image, image::profileOffset(profile), image::kProfileLength));
 }
 
 constexpr const char* kR210BOfficeTable = "01010000 01080002 0692003C 01020000 01100000 09010000 01040000 "
@@ -157,9 +158,9 @@ constexpr const char* kR230BThirdTable = "01010000 01080002 0691003C 01020000 01
 std::vector<std::uint8_t> buildPatchCode(const ImageLayout& layout, std::span<const std::uint8_t> block) {
     std::vector<std::uint8_t> code(layout.patchCodeLength, 0);
     code[0] = 0x22;
-    const auto wanted = static_cast<std::uint16_t>(ReadBE16(block, 6) ^ 0x015A);
+    const auto wanted = static_cast<std::uint16_t>(readBe16(block, 6) ^ 0x015A);
     unsigned rest = static_cast<std::uint16_t>(wanted - 0x22);
-    const std::size_t end = std::min<std::size_t>(ReadBE16(block, 2), code.size());
+    const std::size_t end = std::min<std::size_t>(readBe16(block, 2), code.size());
     std::size_t at = end;
     while (rest > 0) {
         const unsigned b = std::min(rest, 0xFFu);
@@ -167,7 +168,7 @@ std::vector<std::uint8_t> buildPatchCode(const ImageLayout& layout, std::span<co
         rest -= b;
         if (at <= 1) throw std::logic_error("patch code too small for its checksum");
     }
-    if (PatchCodeChecksum(code) != ReadBE16(block, 6)) throw std::logic_error("patch code checksum mismatch");
+    if (patchCodeChecksum(code) != readBe16(block, 6)) throw std::logic_error("patch code checksum mismatch");
     return code;
 }
 
@@ -239,7 +240,7 @@ void buildFireMacros(ConfigImage& image, const ImageLayout& layout, const FireMa
         bytes.resize(layout.fireMacroBodySize, 0);
         put(image, layout.bodyOffset(i), bytes);
         if (layout.firstBodyOffset > 0) {
-            const auto name = EncodeName16("Macro" + std::to_string(i + 1));
+            const auto name = encodeName16("Macro" + std::to_string(i + 1));
             put(image, layout.fireMacroAreaOffset + image::kFireMacroNameSize * static_cast<std::size_t>(i),
                 std::vector<std::uint8_t>(name.begin(), name.end()));
         }

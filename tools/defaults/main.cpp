@@ -22,15 +22,15 @@ int main(int argc, char** argv) {
         std::filesystem::create_directories(root / "defaults");
         for (krm::Variant v : {krm::Variant::R210B, krm::Variant::R230B}) {
             for (int k = 1; k <= 3; ++k) {
-                const auto path = root / "defaults" / (krm::DefaultImageName(v, k) + ".bin");
-                if (auto err = krm::WriteProfileFile(path.string(), krm::defaults::BuildDefaultImage(v, k))) {
+                const auto path = root / "defaults" / (krm::defaultImageName(v, k) + ".bin");
+                if (auto err = krm::writeProfileFile(path.string(), krm::defaults::BuildDefaultImage(v, k))) {
                     std::fprintf(stderr, "%s\n", err->message.c_str());
                     return 1;
                 }
             }
         }
         const auto library = krm::defaults::BuildDefaultMacroLibrary();
-        if (auto err = krm::WriteFileAtomically((root / "PCMacroData.bin").string(), library)) {
+        if (auto err = krm::writeFileAtomically((root / "PCMacroData.bin").string(), library)) {
             std::fprintf(stderr, "%s\n", err->message.c_str());
             return 1;
         }

@@ -3,9 +3,9 @@
 namespace krm::pictures {
 
 const Look& look(int number) {
-    static const Look looks[3] = {
+    static const Look kLooks[3] = {
         {1, QColor(235, 64, 80)}, {2, QColor(40, 200, 230)}, {3, QColor(255, 170, 40)}};
-    return looks[(number - 1) % 3];
+    return kLooks[(number - 1) % 3];
 }
 
 QImage canvas(int width, int height, const QColor& fill) {

@@ -2,7 +2,7 @@
 
 #include "Canvas.h"
 
-#include "shell/IniFile.h"
+#include "base/IniFile.h"
 
 namespace krm::pictures {
 

@@ -88,7 +88,7 @@ namespace {
 
 // Captions standing in for the language tables in the previews.
 QString caption(const std::string& control) {
-    static const QHash<QString, QString> texts = {
+    static const QHash<QString, QString> kTexts = {
         {"Main", "Profile 1"},
         {"Switch", "Profile 2"},
         {"Fixed", "Profile 3"},
@@ -203,16 +203,16 @@ QString caption(const std::string& control) {
         {"lbl_YTitle", "Y Value"},
     };
     QString name = QString::fromStdString(control);
-    if (texts.contains(name)) return texts[name];
+    if (kTexts.contains(name)) return kTexts[name];
     if (name.startsWith("lbl_DPI") && name.endsWith("Value")) return QStringLiteral("1600");
     if (name == "lbl_AIMDPIValue") return QStringLiteral("400");
     if (name.startsWith("lbl_DPI") && name.size() == 8) return "DPI " + name.right(1);
     // Five-copy buttons: drop the copy suffix and the Btn_ prefix.
     if (name.startsWith("Btn_") && name[name.size() - 2] == '_') {
         const QString role = name.mid(4, name.size() - 6);
-        if (texts.contains(role)) return texts[role];
+        if (kTexts.contains(role)) return kTexts[role];
     }
-    if (name.startsWith("Key") && texts.contains(name)) return texts[name];
+    if (name.startsWith("Key") && kTexts.contains(name)) return kTexts[name];
     return {};
 }
 
@@ -252,9 +252,9 @@ void renderPage(const PictureSet& pictures, const SkinLayout& layout, SkinPage p
     std::sort(items.begin(), items.end(), [&](const auto& a, const auto& b) {
         return std::pair(rank(a.first, a.second), a.first) < std::pair(rank(b.first, b.second), b.first);
     });
-    static const QColor swatches[] = {{255, 40, 40},   {255, 140, 0}, {255, 230, 0},  {60, 220, 80},
-                                      {0, 200, 255},   {40, 90, 255}, {170, 60, 255}, {255, 80, 200},
-                                      {255, 255, 255}, {0, 255, 190}};
+    static const QColor kSwatches[] = {{255, 40, 40},   {255, 140, 0}, {255, 230, 0},  {60, 220, 80},
+                                       {0, 200, 255},   {40, 90, 255}, {170, 60, 255}, {255, 80, 200},
+                                       {255, 255, 255}, {0, 255, 190}};
     int swatch = 0;
     for (const auto& [name, pl] : items) {
         // What a view shows only in some states stays out of the preview: the insert box, the MCU LED speed,
@@ -273,7 +273,7 @@ void renderPage(const PictureSet& pictures, const SkinLayout& layout, SkinPage p
         case SkinKind::Picture:
             if (name.rfind("cs_", 0) == 0) {
                 p.setPen(Qt::NoPen);
-                p.setBrush(swatches[swatch++ % 10]);
+                p.setBrush(kSwatches[swatch++ % 10]);
                 p.drawRoundedRect(r.adjusted(2, 2, -2, -2), 3, 3);
             } else if (pictures.count(QString::fromStdString(pl->picture))) {
                 p.drawImage(r, pictures.at(QString::fromStdString(pl->picture)));

@@ -10,7 +10,7 @@
 // The skins themselves are written by tools/pictures/make_skins.py.
 #include "Pictures.h"
 
-#include "shell/PngImage.h"
+#include "base/PngImage.h"
 
 #include <QCoreApplication>
 #include <QDir>

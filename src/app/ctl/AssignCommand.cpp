@@ -2,9 +2,9 @@
 
 #include "app/ctl/CtlSession.h"
 #include "app/ctl/ImageCommands.h"
-#include "buttons/CodeText.h"
-#include "shell/IniFile.h"
-#include "shell/MainPageCode.h"
+#include "base/IniFile.h"
+#include "image/FunctionCode.h"
+#include "session/MainPageCode.h"
 
 #include <cstdio>
 #include <string>
@@ -28,7 +28,7 @@ int runAssign(Context& ctx) {
     }
     const auto profile = number(ctx.args[0], 1, 3);
     const auto button = number(ctx.args[1], 1, 12);
-    const auto bytes = ParseCodeText(ctx.args[2]);
+    const auto bytes = parseCodeText(ctx.args[2]);
     if (!profile || !button || !bytes) {
         std::fprintf(stderr,
                      "krmctl: assign: PROFILE is 1..3, BUTTON 1..12 and CODE 8 hex digits (e.g. 01040000), "
@@ -36,7 +36,7 @@ int runAssign(Context& ctx) {
                      ctx.args[0].c_str(), ctx.args[1].c_str(), ctx.args[2].c_str());
         return kUsage;
     }
-    const std::string code = CodeText(*bytes);
+    const std::string code = codeText(*bytes);
 
     CtlSession session;
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
@@ -46,10 +46,10 @@ int runAssign(Context& ctx) {
     if (out.refused) {
         std::fprintf(stderr, "krmctl: assign: %s; profile %d button %d keeps %s, nothing was sent\n",
                      out.message.value_or("refused").c_str(), *profile, *button,
-                     s.assignments.code(*profile, *button).c_str());
+                     s.assignments().code(*profile, *button).c_str());
         return kRefused;
     }
-    const std::string name = s.assignments.tableCaption(*profile, *button);
+    const std::string name = s.assignments().tableCaption(*profile, *button);
     std::printf("profile %d button %d: %s%s%s%s\n", *profile, *button, code.c_str(), name.empty() ? "" : " (",
                 name.c_str(), name.empty() ? "" : ")");
     return kOk;

@@ -9,7 +9,7 @@ int runFunctions(Context& ctx);
 int runInspect(Context& ctx);
 
 const std::vector<Command>& commands() {
-    static const std::vector<Command> table = {
+    static const std::vector<Command> kTable = {
         {"list", "", "every HID interface; * marks the mouse", runList},
         {"info", "", "identify the mouse: variant, ids, chip code", runInfo},
         {"read-image", "FILE", "read the mouse's 2048-byte image into FILE", runReadImage},
@@ -26,7 +26,7 @@ const std::vector<Command>& commands() {
         {"assign", "PROFILE BUTTON CODE", "give button 1..12 of profile 1..3 an 8-hex-digit code", runAssign},
         {"functions", "[--combo]", "list the button functions with the codes they build", runFunctions},
     };
-    return table;
+    return kTable;
 }
 
 } // namespace krm::ctl

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/GlobalOptions.h"
+#include "base/GlobalOptions.h"
 
 #include <string>
 #include <vector>
@@ -10,10 +10,10 @@ namespace krm::ctl {
 // Exit codes of krmctl.
 enum Exit : int {
     kOk = 0,
-    kUsage = 1,    // unknown command or bad arguments
-    kNoMouse = 2,  // no mouse, or it answered identification wrongly
-    kBadFile = 3,  // a file is missing, unreadable, short or has a bad marker
-    kRefused = 4,  // the change was refused by an editor rule
+    kUsage = 1,   // unknown command or bad arguments
+    kNoMouse = 2, // no mouse, or it answered identification wrongly
+    kBadFile = 3, // a file is missing, unreadable, short or has a bad marker
+    kRefused = 4, // the change was refused by an editor rule
 };
 
 struct Context {

@@ -11,8 +11,8 @@ int CtlSession::start(const GlobalOptions& options) {
         std::fprintf(stderr, "krmctl: %s\n", error.c_str());
         return kBadFile;
     }
-    Branding branding = LoadBranding();
-    branding.IC_Config_Type = 0; // krmctl talks to either variant
+    Branding branding = loadBranding();
+    branding.icConfigType = 0; // krmctl talks to either variant
     session_ = std::make_unique<Session>(backend_->backend(), clock_, ui_, branding);
     session_->setDeviceIdEntry0();
     session_->loadDefaultImages();
@@ -26,10 +26,24 @@ int CtlSession::start(const GlobalOptions& options) {
 int CtlSession::connect() {
     Session& s = *session_;
     if (s.connectNow()) return kOk;
-    const DeviceIdTable& table = s.presence.deviceIdTable;
-    DeviceLink& link = s.link;
+    const DeviceIdTable& table = s.presence().deviceIdTable;
+    DeviceLink& link = s.link();
+    if (!s.mouseOpen() && link.vendorId() != 0) {
+        // The mouse is there (openDevice found its collection) but a probe failed.
+        const bool commands = link.commandHandle() != kInvalidHandle;
+        const bool fetches = link.queryHandle() != kInvalidHandle;
+        const char* what = commands  ? "accepts commands but refuses every fetch (its query reports fail)"
+                           : fetches ? "answers fetches but refuses every command report"
+                                     : "refuses both command reports and fetches";
+        std::fprintf(stderr,
+                     "krmctl: the mouse %04X:%04X %s, so it cannot be identified or "
+                     "read.\n"
+                     "Unplug and replug it; if that does not help, its firmware is not answering.\n",
+                     link.vendorId(), link.productId(), what);
+        return kNoMouse;
+    }
     if (!s.mouseOpen()) {
-        const int count = link.CountHidInterfaces();
+        const int count = link.countHidInterfaces();
         std::string wanted;
         for (const auto& e : table.entries) {
             if (e.vendorId == 0 && e.productId == 0) continue;
@@ -55,7 +69,7 @@ int CtlSession::connect() {
 
 int CtlSession::checkReturned() {
     const Session& s = *session_;
-    if (s.mouseOpen() && s.identified() && !s.presence.noDevice()) return kOk;
+    if (s.mouseOpen() && s.identified() && !s.presence().noDevice()) return kOk;
     std::fprintf(stderr, "krmctl: the mouse did not come back after its restart.\n");
     return kNoMouse;
 }

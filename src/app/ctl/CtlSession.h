@@ -4,8 +4,8 @@
 #include "app/ctl/ConsoleUiPort.h"
 #include "device/BackendFactory.h"
 #include "device/Clock.h"
-#include "device/ImageOperations.h"
-#include "shell/Session.h"
+#include "session/ImageOperations.h"
+#include "session/Session.h"
 
 #include <memory>
 

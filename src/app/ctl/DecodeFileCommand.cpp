@@ -47,7 +47,7 @@ int runInspect(Context& ctx) {
         return kUsage;
     }
 
-    const auto dump = DumpProfileFile(path, variant, json);
+    const auto dump = dumpProfileFile(path, variant, json);
     if (!dump) {
         std::fprintf(stderr, "krmctl inspect: %s\n", dump.error.message.c_str());
         if (dump.error.kind == FileErrorKind::TooShort || dump.error.kind == FileErrorKind::BadMarker)

@@ -14,8 +14,8 @@ namespace {
 
 // Names come from language table 1.
 const TextSource& languageOne() {
-    static const LanguageTables tables;
-    return tables;
+    static const LanguageTables kTables;
+    return kTables;
 }
 
 } // namespace
@@ -39,7 +39,7 @@ int runFunctions(Context& ctx) {
     for (const auto& e : functionCatalogue()) {
         std::string name = texts.text(e.nameId);
         if (name.empty()) name = e.englishName;
-        const auto code = FunctionCodeForTag(e.tag, state, combo);
+        const auto code = functionCodeForTag(e.tag, state, combo);
         std::printf("%-5d %-19.*s %-7.*s %-21s %s\n", e.tag, static_cast<int>(e.menuItem.size()),
                     e.menuItem.data(), static_cast<int>(e.nameId.size()), e.nameId.data(), name.c_str(),
                     code.c_str());

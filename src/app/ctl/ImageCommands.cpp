@@ -4,7 +4,7 @@
 #include "image/ExternalData.h"
 #include "image/ImageDump.h"
 #include "image/ImageFiles.h"
-#include "shell/MouseDump.h"
+#include "session/MouseDump.h"
 
 #include <cstdio>
 #include <string>
@@ -49,7 +49,7 @@ int connected(CtlSession& session, const Context& ctx) {
 }
 
 const char* variantOf(CtlSession& session) {
-    return session.session().presence.chipModel().c_str();
+    return session.session().presence().chipModel().c_str();
 }
 
 } // namespace
@@ -65,11 +65,11 @@ int runDump(Context& ctx) {
     }
     CtlSession session;
     if (int rc = connected(session, ctx); rc != kOk) return rc;
-    const auto tree = DumpMouseJson(session.session());
+    const auto tree = dumpMouseJson(session.session());
     if (json)
         std::printf("%s\n", tree.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
     else
-        std::fputs(RenderDumpText(tree).c_str(), stdout);
+        std::fputs(renderDumpText(tree).c_str(), stdout);
     return kOk;
 }
 
@@ -78,7 +78,8 @@ int runSave(Context& ctx) {
     if (!oneFileArgument(ctx, "save", path)) return kUsage;
     CtlSession session;
     if (int rc = connected(session, ctx); rc != kOk) return rc;
-    const OperationResult result = session.operations().saveProfile(fixed(path));
+    const OperationResult result =
+        session.operations().saveProfile(fixed(path), ImageOperations::BinSuffix::AsGiven);
     if (result != OperationResult::Done) return exitCodeFor(result);
     std::printf("%s: the %s mouse's image, %zu bytes\n", path.c_str(), variantOf(session), kImageSize);
     return kOk;
@@ -87,7 +88,7 @@ int runSave(Context& ctx) {
 int runLoad(Context& ctx) {
     std::string path;
     if (!oneFileArgument(ctx, "load", path)) return kUsage;
-    const auto file = ReadProfileFile(path);
+    const auto file = readProfileFile(path);
     if (!file) return refuseFile("load", file.error, "a profile file (2048 bytes, marker E0 at byte 495)");
     CtlSession session;
     if (int rc = connected(session, ctx); rc != kOk) return rc;
@@ -116,14 +117,14 @@ int runProgram(Context& ctx) {
     if (!oneFileArgument(ctx, "program", path)) return kUsage;
     // The shorter patch code area (R230B) tells the least a patch file must hold; the variant's own
     // length is checked once the mouse has been identified, before anything is written.
-    if (const auto patch = ReadPatchFile(path, ImageLayout::forVariant(Variant::R230B)); !patch)
+    if (const auto patch = readPatchFile(path, ImageLayout::forVariant(Variant::R230B)); !patch)
         return refuseFile("program", patch.error, "a patch file");
     CtlSession session;
     if (int rc = connected(session, ctx); rc != kOk) return rc;
     ImageOperations& ops = session.operations();
-    if (const auto loaded = ops.Btn_LoadBINClick(fixed(path)); loaded != OperationResult::Done)
+    if (const auto loaded = ops.loadPatchFile(fixed(path)); loaded != OperationResult::Done)
         return exitCodeFor(loaded);
-    if (int rc = afterRestart(session, ops.Btn_ProgramClick()); rc != kOk) return rc;
+    if (int rc = afterRestart(session, ops.programPatch()); rc != kOk) return rc;
     std::printf("%s programmed into the %s mouse; it restarted and was read again\n", path.c_str(),
                 variantOf(session));
     return kOk;
@@ -132,11 +133,11 @@ int runProgram(Context& ctx) {
 int runImportMacros(Context& ctx) {
     std::string path;
     if (!oneFileArgument(ctx, "import-macros", path)) return kUsage;
-    if (const auto block = ReadBaseMacroFile(path); !block)
+    if (const auto block = readBaseMacroFile(path); !block)
         return refuseFile("import-macros", block.error, "a 512-byte macro block file");
     CtlSession session;
     if (int rc = connected(session, ctx); rc != kOk) return rc;
-    const auto result = session.operations().Btn_ImportBaseMacroClick(fixed(path));
+    const auto result = session.operations().importMacroBlock(fixed(path));
     if (result != OperationResult::Done) return exitCodeFor(result);
     std::printf("%s: macro block written to the %s mouse\n", path.c_str(), variantOf(session));
     return kOk;
@@ -145,11 +146,11 @@ int runImportMacros(Context& ctx) {
 int runImportGunMacros(Context& ctx) {
     std::string path;
     if (!oneFileArgument(ctx, "import-gun-macros", path)) return kUsage;
-    if (const auto bodies = ReadGunMacroFile(path, ImageLayout::forVariant(Variant::R210B)); !bodies)
+    if (const auto bodies = readGunMacroFile(path, ImageLayout::forVariant(Variant::R210B)); !bodies)
         return refuseFile("import-gun-macros", bodies.error, "a gun macro file (ten 24-byte bodies)");
     CtlSession session;
     if (int rc = connected(session, ctx); rc != kOk) return rc;
-    const auto result = session.operations().Btn_ImportGunMacroClick(fixed(path));
+    const auto result = session.operations().importGunMacros(fixed(path));
     if (result != OperationResult::Done) return exitCodeFor(result);
     std::printf("%s: fire-macro area written to the %s mouse\n", path.c_str(), variantOf(session));
     return kOk;

@@ -14,10 +14,10 @@ int runInfo(Context& ctx) {
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     if (int rc = session.connect(); rc != kOk) return rc;
     const Session& s = session.session();
-    std::printf("variant:    %s\n", s.presence.chipModel().c_str());
-    std::printf("vendor id:  %04X\n", s.link.vendorId());
-    std::printf("product id: %04X\n", s.link.productId());
-    std::printf("chip code:  %02X\n", s.presence.chipCode());
+    std::printf("variant:    %s\n", s.presence().chipModel().c_str());
+    std::printf("vendor id:  %04X\n", s.link().vendorId());
+    std::printf("product id: %04X\n", s.link().productId());
+    std::printf("chip code:  %02X\n", s.presence().chipCode());
     return kOk;
 }
 

@@ -14,7 +14,7 @@ int runList(Context& ctx) {
     CtlSession session;
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     HidBackend& hid = session.backend();
-    const DeviceIdTable& table = session.session().presence.deviceIdTable;
+    const DeviceIdTable& table = session.session().presence().deviceIdTable;
 
     const auto paths = hid.enumerate();
     std::size_t width = 4;

@@ -1,10 +1,11 @@
 #include "app/ctl/CtlSession.h"
 #include "app/ctl/LinkCommands.h"
+#include "base/IniFile.h"
 #include "device/InputReader.h"
 #include "device/ProtocolTrace.h"
 #include "device/SimulatedMouse.h"
-#include "shell/IniFile.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -120,15 +121,15 @@ int runMonitor(Context& ctx) {
     long seen = 0;
     bool done = false;
 
-    // The session handles the events as the window does and tells this view what the mouse switched to.
-    struct Printer final : SessionView {
-        void showCurrentDpiLevel(int level) override { std::printf("  current CPI level: %d\n", level); }
-        void showProfile(int profile) override { std::printf("  current profile: %d\n", profile); }
+    // The session handles the events as the window does and tells this observer what the mouse switched to.
+    struct Printer final : SessionObserver {
+        void dpiLevelChangedByMouse(int level) override { std::printf("  current CPI level: %d\n", level); }
+        void profileChangedByMouse(int profile) override { std::printf("  current profile: %d\n", profile); }
     } printer;
     Session& s = session.session();
-    s.setView(&printer);
+    s.addObserver(&printer);
 
-    DeviceLink& link = s.link;
+    DeviceLink& link = s.link();
     InputReader reader(
         session.backend(),
         [&link] {
@@ -136,19 +137,22 @@ int runMonitor(Context& ctx) {
         },
         [&](std::span<const std::uint8_t> report) {
             if (report.size() < 4 || report[0] != 0x42) return;
-            std::printf("%s  %s\n", hexBytes(report).c_str(), eventName(report[3]).c_str());
+            std::printf("%s  %s\n", traceHex(report).c_str(), eventName(report[3]).c_str());
             std::fflush(stdout);
-            s.buttonEvents.onInputReport(report);
+            s.buttonEvents().onInputReport(report);
             std::fflush(stdout);
             std::lock_guard lock(m);
             if (args.count > 0 && ++seen >= args.count) done = true;
             cv.notify_all();
         });
 
-    std::printf("Watching the %s mouse's button events%s.\n", s.presence.chipModel().c_str(),
+    std::printf("Watching the %s mouse's button events%s.\n", s.presence().chipModel().c_str(),
                 args.count > 0 ? "" : "; Ctrl-C ends");
-    if (session.simulated() && !args.simEvents)
-        std::printf("The simulated mouse raises events only when asked: add --sim-events 01,00,08,00.\n");
+    const bool eventsFault = std::any_of(ctx.options.simFaults.begin(), ctx.options.simFaults.end(),
+                                         [](const SimFault& f) { return f.kind == SimFault::Kind::Events; });
+    if (session.simulated() && !args.simEvents && !eventsFault)
+        std::printf("The simulated mouse raises events only when asked: add --sim-events 01,00,08,00\n"
+                    "(or --sim-fault events).\n");
     std::fflush(stdout);
     interrupted = 0;
     auto previous = std::signal(SIGINT, onInterrupt);
@@ -174,7 +178,7 @@ int runMonitor(Context& ctx) {
     }
     if (presser.joinable()) presser.join();
     reader.stop();
-    s.setView(nullptr);
+    s.removeObserver(&printer);
     std::signal(SIGINT, previous);
     return kOk;
 }

@@ -1,4 +1,5 @@
 #include "app/ctl/Commands.h"
+#include "base/SimFault.h"
 
 #include <cstdio>
 #include <string>
@@ -12,9 +13,12 @@ void printUsage(std::FILE* out) {
                  "Options:\n"
                  "  --simulate[=R210B|R230B]  talk to the simulated mouse (default R210B)\n"
                  "  --sim-image FILE          the simulated mouse keeps its image in FILE\n"
+                 "%s"
+                 "                            (--sim-image and --sim-fault imply --simulate)\n"
                  "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
                  "  --help, --version\n\n"
-                 "Commands:\n");
+                 "Commands:\n",
+                 krm::kSimFaultHelp);
     for (const auto& c : krm::ctl::commands()) {
         std::string head = c.name;
         if (*c.synopsis) head += std::string(" ") + c.synopsis;

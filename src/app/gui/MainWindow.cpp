@@ -1,24 +1,25 @@
 #include "app/gui/MainWindow.h"
 
-#include "app/gui/BusyWindow.h"
-#include "app/gui/ImageButton.h"
-#include "app/gui/KeyPage.h"
-#include "app/gui/MessageBox.h"
 #include "app/gui/NavigationBar.h"
 #include "app/gui/PageStack.h"
-#include "app/gui/QtImages.h"
-#include "app/gui/SkinWidgets.h"
+#include "buttons/ui/KeyPageView.h"
 #include "device/UiPort.h"
 #include "shell/EngineeringCaptions.h"
 #include "shell/Skin.h"
 #include "shell/WindowGeometry.h"
+#include "widgets/BusyWindow.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/ImageButton.h"
+#include "widgets/MessageBox.h"
+#include "widgets/QtImages.h"
+#include "widgets/SkinWidgets.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -38,10 +39,6 @@ QString qstr(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-bool isProfilePage(Page page) {
-    return page == Page::Profile1 || page == Page::Profile2 || page == Page::Profile3;
-}
-
 } // namespace
 
 MainWindow::MainWindow(Session& session, UiPort& ui)
@@ -58,15 +55,15 @@ MainWindow::MainWindow(Session& session, UiPort& ui)
     presenter_ = [](QWidget* parent, const QString& text, const QString& fontFamily) {
         MessageBox::show(parent, text, fontFamily);
     };
-    session_.setView(this);
+    session_.addObserver(this);
 }
 
 MainWindow::~MainWindow() {
     // Nothing may call back into the window once it is gone.
     session_.stopInputReader();
     session_.closeDevice();
-    session_.setView(nullptr);
-    keyPage_.reset();
+    session_.removeObserver(this);
+    pageMap_.reset();
     delete busy_;
 }
 
@@ -103,8 +100,8 @@ void MainWindow::disableTimers() {
 }
 
 void MainWindow::clearSharedState() {
-    session_.refreshGuard = false;
-    session_.presence.setNoDevice(false);
+    session_.setRefreshGuard(false);
+    session_.presence().setNoDevice(false);
 }
 
 void MainWindow::loadStartBackground() {
@@ -160,8 +157,14 @@ void MainWindow::loadFirstPicturesAndBranding() {
                           resourcePixmap(QStringLiteral("BtnS_03")));
     connect(gunExit_, &ImageButton::clicked, this, [this] { showPage(session_.page()); });
 
-    keyPage_ = createKeyPage(pages_->container(1), *this, session_, layout_, ui_);
-    pages_->raiseCovers();
+    PageContext context;
+    context.window = this;
+    context.sink = &session_;
+    context.ui = &ui_;
+    context.host = this;
+    context.texts = &session_.texts();
+    context.branding = &session_.branding();
+    pageMap_ = std::make_unique<PageMap>(*pages_, context, session_);
     // The branding record was read with the session; the web button is placed with the skin pass.
 }
 
@@ -169,7 +172,7 @@ void MainWindow::openMacroLibraryAndFireMacros() {}
 
 void MainWindow::setEngineeringCaptions() {
     static_cast<EngineeringPanel*>(pages_->container(7))
-        ->setCaption(qstr(std::string(EngineeringCaption(7))), fontFamily_);
+        ->setCaption(qstr(std::string(engineeringCaption(7))), fontFamily_);
 }
 
 void MainWindow::applySkinForLanguage1() {
@@ -179,7 +182,7 @@ void MainWindow::applySkinForLanguage1() {
 void MainWindow::readPointerSettings() {}
 
 void MainWindow::setApplicationTitle() {
-    QGuiApplication::setApplicationDisplayName(qstr(session_.textSlots.title));
+    QGuiApplication::setApplicationDisplayName(qstr(session_.textSlots().title));
 }
 
 void MainWindow::setDeviceIdEntry0() {
@@ -222,15 +225,16 @@ void MainWindow::applySkinPass(int language) {
     QElapsedTimer timer;
     timer.start();
     session_.setLanguage(language);
-    fontFamily_ = session_.textSlots.fontName.empty() ? QStringLiteral("DejaVu Sans")
-                                                      : qstr(session_.textSlots.fontName);
-    const Branding& b = session_.branding;
-    applySkin(skin(language), language, SkinBranding{b.IC_Config_Type, b.Bar_Config_Type, b.Num_Order},
+    fontFamily_ = session_.textSlots().fontName.empty() ? QStringLiteral("DejaVu Sans")
+                                                        : qstr(session_.textSlots().fontName);
+    const Branding& b = session_.branding();
+    applySkin(skin(language), language, SkinBranding{b.icConfigType, b.barConfigType, b.numOrder},
               pictureSizes_, layout_);
     pages_->applySkin(layout_, language);
     nav_->applySkin(layout_, b, session_.texts(), fontFamily_);
     applyGunPageSkin();
-    if (keyPage_) keyPage_->applySkin(fontFamily_);
+    pageMap_->applySkin(PageSkin{&layout_, fontFamily_, language});
+    pageMap_->setTexts(session_.texts());
     lastSkinPassNs_ = timer.nsecsElapsed();
     if (firstSkinPassNs_ == 0) firstSkinPassNs_ = lastSkinPassNs_;
 }
@@ -254,31 +258,37 @@ void MainWindow::connectNavigation() {
     connect(nav_, &NavigationBar::exitClicked, this, &QWidget::close);
     connect(nav_, &NavigationBar::minimizeClicked, this, &QWidget::showMinimized);
     connect(nav_, &NavigationBar::webClicked, this, [this] {
-        if (session_.branding.Web_Enable) QDesktopServices::openUrl(QUrl(qstr(session_.branding.Web)));
+        if (session_.branding().webEnabled)
+            QDesktopServices::openUrl(QUrl(qstr(session_.branding().webAddress)));
     });
     // Restores, profile save and load: the operations check for the mouse and run the file dialog
     // at the point the window runs it.
     connect(nav_, &NavigationBar::restoreClicked, this, [this](int k) { operations_.restore(k); });
-    connect(nav_, &NavigationBar::saveClicked, this, [this] { operations_.Btn_Save_0Click(profileFileDialog(true)); });
-    connect(nav_, &NavigationBar::loadClicked, this, [this] { operations_.Btn_Load_0Click(profileFileDialog(false)); });
+    connect(nav_, &NavigationBar::saveClicked, this, [this] {
+        operations_.saveProfile(profileFileDialog(true), ImageOperations::BinSuffix::AddWhenMissing);
+    });
+    connect(nav_, &NavigationBar::loadClicked, this,
+            [this] { operations_.loadProfileFile(profileFileDialog(false)); });
 }
 
 ChooseFile MainWindow::profileFileDialog(bool save) {
     return [this, save]() -> std::optional<std::string> {
-        const QString path =
-            save ? QFileDialog::getSaveFileName(this, qstr(session_.texts().text("Str009")), QString(),
-                                                QStringLiteral("SaveFile (*.bin)"))
-                 : QFileDialog::getOpenFileName(this, qstr(session_.texts().text("Str010")), QString(),
-                                                QStringLiteral("LoadFile (*.bin)"));
-        if (path.isEmpty()) return std::nullopt;
-        return path.toStdString();
+        QFileDialog dialog(this, qstr(session_.texts().text(save ? "Str009" : "Str010")), QString(),
+                           save ? QStringLiteral("SaveFile (*.bin)") : QStringLiteral("LoadFile (*.bin)"));
+        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        // The dialog adds ".bin" to a typed name before it asks whether to replace a file, so the file
+        // it asks about is the file written.
+        if (save) dialog.setDefaultSuffix(QStringLiteral("bin"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return dialog.selectedFiles().constFirst().toStdString();
     };
 }
 
 void MainWindow::pageButtonClicked(Page page) {
     switch (session_.clickPage(page)) {
     case Session::PageClick::NoMouse:
-        showMessage(qstr(session_.textSlots.noDevice));
+        showMessage(qstr(session_.textSlots().noDevice));
         return;
     case Session::PageClick::Ignored:
         return;
@@ -297,17 +307,10 @@ void MainWindow::showPage(Page page) {
     nav_->setVisible(page != Page::Gun);
     nav_->raise();
     shownPage_ = page;
-    if (isProfilePage(page) && keyPage_) {
-        keyPage_->setPageMenuSizes(page);
-        keyPage_->refresh();
-    }
+    if (PageView* view = pageMap_->page(container)) view->shown(page);
     // The update page forgets a patch file loaded earlier, so that programming needs a new file; the
     // engineering page's key lists come with its editor.
     if (page == Page::Update) operations_.updatePageOpened();
-}
-
-void MainWindow::showGunPage() {
-    showPage(Page::Gun);
 }
 
 void MainWindow::fitWindowTo(int container) {
@@ -346,7 +349,7 @@ void MainWindow::languageButtonClicked(int language) {
 // --- what the core asks ---
 
 void MainWindow::devTimerTimer() {
-    session_.presence.DevTimerTimer();
+    session_.presence().poll();
 }
 
 BusyWindow* MainWindow::busyWindow() const {
@@ -362,7 +365,7 @@ void MainWindow::setPagesCovered(bool covered) {
 }
 
 void MainWindow::closeMenus() {
-    if (keyPage_) keyPage_->hideAllMenus();
+    if (pageMap_) pageMap_->hideMenus();
 }
 
 void MainWindow::showMessage(const QString& text) {
@@ -378,19 +381,23 @@ void MainWindow::restoreAndRaise() {
 
 // --- session reports ---
 
-void MainWindow::DataBufToUI() {
-    if (keyPage_) keyPage_->refresh();
+KeyPageView* MainWindow::keyPage() {
+    return pageMap_ ? pageMap_->find<KeyPageView>(1) : nullptr;
 }
 
-void MainWindow::RefreshErrorAP() {
+void MainWindow::editorsReloaded() {
+    if (pageMap_) pageMap_->refresh();
+}
+
+void MainWindow::pagesReset() {
     showPage(Page::Profile1);
 }
 
-void MainWindow::showFirstPage() {
+void MainWindow::imageRead() {
     showPage(Page::Profile1);
 }
 
-void MainWindow::showProfile(int profile) {
+void MainWindow::profileChangedByMouse(int profile) {
     showPage(static_cast<Page>(std::clamp(profile, 1, 3)));
 }
 
@@ -399,19 +406,24 @@ void MainWindow::showProfile(int profile) {
 void MainWindow::rollingLabelEntered(QLabel* label) {
     if (!label) return;
     rollingLabel_ = label;
-    rolling_.enter(label->text().toStdString());
-    if (label->isEnabled() && session_.branding.TR_Enable) labelRun_.start();
+    // A label that cuts its caption rolls the whole caption.
+    const auto* clickable = qobject_cast<ClickLabel*>(label);
+    rolling_.enter((clickable ? clickable->caption() : label->text()).toStdString());
+    if (label->isEnabled() && session_.branding().textRolling) labelRun_.start();
 }
 
 void MainWindow::rollingLabelLeft(QLabel* label) {
     labelRun_.stop();
     if (!label || label != rollingLabel_) return;
-    label->setText(qstr(rolling_.leave()));
+    if (auto* clickable = qobject_cast<ClickLabel*>(label))
+        clickable->setCaption(qstr(rolling_.leave()));
+    else
+        label->setText(qstr(rolling_.leave()));
     rollingLabel_ = nullptr;
 }
 
 void MainWindow::labelRunTimer() {
-    if (!session_.branding.TR_Enable || !rollingLabel_ || !rolling_.active()) return;
+    if (!session_.branding().textRolling || !rollingLabel_ || !rolling_.active()) return;
     rollingLabel_->setText(qstr(rolling_.tick()));
 }
 

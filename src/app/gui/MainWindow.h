@@ -1,8 +1,9 @@
 #pragma once
 
-#include "device/ImageOperations.h"
-#include "shell/IniFile.h"
-#include "shell/Session.h"
+#include "app/gui/PageMap.h"
+#include "base/IniFile.h"
+#include "session/ImageOperations.h"
+#include "session/Session.h"
 #include "shell/SkinLayout.h"
 #include "shell/SkinPictures.h"
 #include "shell/TextRolling.h"
@@ -29,14 +30,14 @@ namespace krm::gui {
 
 class BusyWindow;
 class ImageButton;
-class KeyPage;
+class KeyPageView;
 class NavigationBar;
 class PageStack;
 
 // The borderless, skinned main window: the pages, the navigation, the three timers and the busy
 // window. It runs the start-up steps in their fixed order, forwards what the user does to the
 // session, and repaints from what the session reports.
-class MainWindow : public QWidget, public SessionView {
+class MainWindow : public QWidget, public SessionObserver, public PageHost {
     Q_OBJECT
 public:
     static constexpr const char* kWindowTitle = "KRMR210B Gaming Mouse v1.0";
@@ -60,8 +61,7 @@ public:
     void pageButtonClicked(Page page);
     void languageButtonClicked(int language);
     // Shows a page with its marks, pictures and window size, without asking the session.
-    void showPage(Page page);
-    void showGunPage();
+    void showPage(Page page) override;
     Page shownPage() const { return shownPage_; }
 
     // --- what the core asks through UiPort ---
@@ -79,8 +79,8 @@ public:
     void nestEvents(bool entering) { nestedEvents_ += entering ? 1 : -1; }
 
     // --- text rolling (navigation buttons and key labels) ---
-    void rollingLabelEntered(QLabel* label);
-    void rollingLabelLeft(QLabel* label);
+    void rollingLabelEntered(QLabel* label) override;
+    void rollingLabelLeft(QLabel* label) override;
     void labelRunTimer();
 
     // Renders every page in every look, the reconnect message and the busy window to DIR/<what>.png.
@@ -90,7 +90,9 @@ public:
     Session& session() { return session_; }
     NavigationBar& navigation() { return *nav_; }
     PageStack& pages() { return *pages_; }
-    KeyPage* keyPage() const { return keyPage_.get(); }
+    PageMap& pageMap() { return *pageMap_; }
+    // The key page (built at start-up with the first page shown).
+    KeyPageView* keyPage();
     const SkinLayout& layout() const { return layout_; }
     // Font family of the current language (its FontName text).
     QString fontFamily() const { return fontFamily_; }
@@ -98,11 +100,11 @@ public:
     qint64 firstSkinPassNs() const { return firstSkinPassNs_; }
     qint64 lastSkinPassNs() const { return lastSkinPassNs_; }
 
-    // SessionView
-    void DataBufToUI() override;
-    void RefreshErrorAP() override;
-    void showFirstPage() override;
-    void showProfile(int profile) override;
+    // SessionObserver
+    void editorsReloaded() override;
+    void pagesReset() override;
+    void imageRead() override;
+    void profileChangedByMouse(int profile) override;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -154,7 +156,7 @@ private:
     std::unique_ptr<PageStack> pages_;
     NavigationBar* nav_ = nullptr;
     ImageButton* gunExit_ = nullptr;
-    std::unique_ptr<KeyPage> keyPage_;
+    std::unique_ptr<PageMap> pageMap_;
     ImageOperations operations_;
     QPointer<BusyWindow> busy_;
     QTimer devTimer_, devTimerFirst_, labelRun_;

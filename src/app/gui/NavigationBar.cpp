@@ -1,8 +1,8 @@
 #include "app/gui/NavigationBar.h"
 
-#include "app/gui/ImageButton.h"
-#include "app/gui/QtImages.h"
-#include "app/gui/SkinWidgets.h"
+#include "widgets/ImageButton.h"
+#include "widgets/QtImages.h"
+#include "widgets/SkinWidgets.h"
 
 #include <QWidget>
 
@@ -103,7 +103,7 @@ void NavigationBar::applySkin(const SkinLayout& layout, const Branding& branding
             const QPixmap picture = resourcePixmap(QStringLiteral("WebS_01"));
             const WebButtonPlacement w = webButtonPlacement(branding, picture.width(), picture.height());
             b->setGeometry(w.x, w.y, w.width, w.height);
-            b->setAccessibleName(QString::fromStdString(branding.Web));
+            b->setAccessibleName(QString::fromStdString(branding.webAddress));
             continue;
         }
         const Placement* picture = layout.find(copyName("Img_", e.role));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Session.h"
+#include "session/Session.h"
 #include "shell/SkinLayout.h"
 
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "app/gui/PageStack.h"
 
-#include "app/gui/QtImages.h"
 #include "shell/SkinPictures.h"
+#include "widgets/QtImages.h"
 
 #include <QLabel>
 #include <QMouseEvent>

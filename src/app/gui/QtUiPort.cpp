@@ -1,7 +1,7 @@
 #include "app/gui/QtUiPort.h"
 
-#include "app/gui/BusyWindow.h"
 #include "app/gui/MainWindow.h"
+#include "widgets/BusyWindow.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -1,8 +1,8 @@
-#include "app/gui/BusyWindow.h"
-#include "app/gui/KeyPage.h"
 #include "app/gui/MainWindow.h"
-#include "app/gui/MessageBox.h"
-#include "app/gui/QtImages.h"
+#include "buttons/ui/KeyPageView.h"
+#include "widgets/BusyWindow.h"
+#include "widgets/MessageBox.h"
+#include "widgets/QtImages.h"
 
 #include <QDir>
 
@@ -38,7 +38,7 @@ bool MainWindow::renderScreenshots(const QString& dir, QStringList* written) {
     // With a mouse whose image has been read the pages are shown as their buttons show them (a profile
     // page makes its profile current); otherwise only drawn.
     auto show = [&](Page page) {
-        const bool ready = session_.mouseOpen() && !session_.presence.noDevice();
+        const bool ready = session_.mouseOpen() && !session_.presence().noDevice();
         if (ready && page != Page::Gun)
             pageButtonClicked(page);
         else
@@ -55,19 +55,20 @@ bool MainWindow::renderScreenshots(const QString& dir, QStringList* written) {
     languageButtonClicked(1);
     show(Page::Profile1);
 
-    if (keyPage_) {
-        keyPage_->openMenuPath(4, kThreeLevelMenuPath);
+    if (KeyPageView* keys = keyPage()) {
+        keys->openMenuPath(4, kThreeLevelMenuPath);
         save(*this, QStringLiteral("key-menu-three-levels"));
-        keyPage_->hideAllMenus();
-        if (QWidget* dialog = keyPage_->openKeyComboDialog()) {
+        keys->hideMenus();
+        if (QWidget* dialog = keys->openKeyComboDialog()) {
             save(*dialog, QStringLiteral("key-combination-dialog"));
             dialog->close();
         }
     }
 
-    const LanguageSlots& texts = session_.textSlots;
-    MessageBox message(this, QString::fromStdString(texts.messages[0] + "\n" + texts.messages[1]),
-                       fontFamily_);
+    const LanguageSlots& texts = session_.textSlots();
+    MessageBox message(
+        this, QString::fromStdString(DevicePresence::reconnectMessage(texts.messages[0], texts.messages[1])),
+        fontFamily_);
     save(message, QStringLiteral("reconnect-message"));
 
     if (!busy_) createBusyWindow(false);

@@ -1,11 +1,11 @@
 #include "app/gui/MainWindow.h"
-#include "app/gui/QtImages.h"
 #include "app/gui/QtUiPort.h"
 #include "app/gui/SingleInstance.h"
+#include "base/GlobalOptions.h"
 #include "device/BackendFactory.h"
 #include "device/Clock.h"
-#include "shell/GlobalOptions.h"
-#include "shell/Session.h"
+#include "session/Session.h"
+#include "widgets/QtImages.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -16,14 +16,18 @@
 namespace {
 
 void printUsage(std::FILE* out) {
-    std::fprintf(out, "Usage: krmconfig [options]\n"
-                      "Configurator of KRM gaming mice.\n\n"
-                      "Options:\n"
-                      "  --simulate[=R210B|R230B]  use the simulated mouse (default R210B)\n"
-                      "  --sim-image FILE          the simulated mouse keeps its image in FILE\n"
-                      "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
-                      "  --screenshots DIR         render every page to DIR/<page>.png and exit\n"
-                      "  --help, --version\n");
+    std::fprintf(out,
+                 "Usage: krmconfig [options]\n"
+                 "Configurator of KRM gaming mice.\n\n"
+                 "Options:\n"
+                 "  --simulate[=R210B|R230B]  use the simulated mouse (default R210B)\n"
+                 "  --sim-image FILE          the simulated mouse keeps its image in FILE\n"
+                 "%s"
+                 "                            (--sim-image and --sim-fault imply --simulate)\n"
+                 "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
+                 "  --screenshots DIR         render every page to DIR/<page>.png and exit\n"
+                 "  --help, --version\n",
+                 krm::kSimFaultHelp);
 }
 
 } // namespace
@@ -46,6 +50,15 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    const bool screenshots = !options.screenshots.empty();
+    const QString title = QString::fromLatin1(krm::gui::MainWindow::kWindowTitle);
+    if (!screenshots && krm::gui::SingleInstance::anotherIsRunning(title)) {
+        // A second start only brings the first window forward; it starts nothing of its own.
+        QCoreApplication app(argc, argv);
+        krm::gui::SingleInstance(title).raiseRunningInstance();
+        return 0;
+    }
+
     // The first window's pictures are decoded while the toolkit starts.
     krm::gui::decodeAhead({QStringLiteral("L1_BackGround"), QStringLiteral("L1_Back1"),
                            QStringLiteral("SetS_01"), QStringLiteral("SetS_02"), QStringLiteral("SetS_03"),
@@ -58,14 +71,13 @@ int main(int argc, char** argv) {
     // The installed desktop entry and icon carry the application id; desktops match the window to them.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.krm.krmconfig"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));
+    // Every way out of main waits for the decoder while the toolkit is still there.
+    struct DecoderJoin {
+        ~DecoderJoin() { krm::gui::finishDecodingAhead(); }
+    } decoderJoin;
 
-    const bool screenshots = !options.screenshots.empty();
-    krm::gui::SingleInstance instance(QString::fromLatin1(krm::gui::MainWindow::kWindowTitle));
-    if (!screenshots) {
-        // A second start only brings the first window forward.
-        if (instance.raiseRunningInstance()) return 0;
-        instance.listen();
-    }
+    krm::gui::SingleInstance instance(title);
+    if (!screenshots) instance.listen();
 
     krm::SystemClock clock;
     std::string error;

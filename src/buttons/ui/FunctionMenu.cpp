@@ -1,7 +1,7 @@
 #include "buttons/ui/FunctionMenu.h"
 
-#include "app/gui/SkinWidgets.h"
 #include "buttons/FunctionCodes.h"
+#include "widgets/SkinWidgets.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

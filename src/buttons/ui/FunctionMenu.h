@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/gui/ClickLabel.h"
+#include "widgets/ClickLabel.h"
 
+#include "base/TextSource.h"
 #include "buttons/AssignmentEditor.h"
 #include "buttons/FunctionCatalogue.h"
 #include "buttons/MenuLayout.h"
 #include "shell/SkinLayout.h"
-#include "shell/TextSource.h"
 
 #include <QColor>
 #include <QFont>

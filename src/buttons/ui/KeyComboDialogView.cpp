@@ -1,10 +1,10 @@
 #include "buttons/ui/KeyComboDialogView.h"
 
-#include "app/gui/ImageButton.h"
-#include "app/gui/QtImages.h"
-#include "app/gui/SkinWidgets.h"
 #include "buttons/QtKeyMapping.h"
 #include "shell/Skin.h"
+#include "widgets/ImageButton.h"
+#include "widgets/QtImages.h"
+#include "widgets/SkinWidgets.h"
 
 #include <QBitmap>
 #include <QKeyEvent>
@@ -16,20 +16,20 @@ namespace krm::gui {
 
 namespace {
 
-constexpr int kTickGap = 6;                  // between a box's tick picture and its caption
+constexpr int kTickGap = 6; // between a box's tick picture and its caption
 
 struct ModifierBox {
     KeyComboDialog::Modifier modifier;
     const char* name;
 };
-constexpr std::array<ModifierBox, 4> kBoxes{{{KeyComboDialog::Ctrl, "CB_Ctrl"},
-                                             {KeyComboDialog::Shift, "CB_Shift"},
-                                             {KeyComboDialog::Alt, "CB_Alt"},
-                                             {KeyComboDialog::Win, "CB_Win"}}};
+constexpr std::array<ModifierBox, 4> kBoxes{{{KeyComboDialog::kCtrl, "CB_Ctrl"},
+                                             {KeyComboDialog::kShift, "CB_Shift"},
+                                             {KeyComboDialog::kAlt, "CB_Alt"},
+                                             {KeyComboDialog::kWin, "CB_Win"}}};
 
 const PictureSizes& pictureSizes() {
-    static const PictureSizes sizes = PictureSizes::fromResources();
-    return sizes;
+    static const PictureSizes kSizes = PictureSizes::fromResources();
+    return kSizes;
 }
 
 QString text(const TextSource& texts, std::string_view id) {

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/TextSource.h"
 #include "buttons/KeyComboDialog.h"
 #include "shell/SkinLayout.h"
-#include "shell/TextSource.h"
 
 #include <QAbstractButton>
 #include <QPixmap>
@@ -51,7 +51,7 @@ public:
     ImageButton* closeButton() const { return close_; }
 
 signals:
-    // Confirm: the code text ("02" + modifiers + key 1 + key 2) and the caption for ApplyDialogCode.
+    // Confirm: the code text ("02" + modifiers + key 1 + key 2) and the caption for applyDialogCode.
     void confirmed(const QString& code, const QString& caption);
     // Confirm or Close: the dialog is going away, the main window's cover with it.
     void finished();

@@ -1,16 +1,13 @@
-// Session first: one of its members is named like a Qt keyword macro.
-#include "shell/Session.h"
-
 #include "buttons/ui/KeyPageView.h"
 
-#include "app/gui/ClickLabel.h"
-#include "app/gui/QtImages.h"
-#include "app/gui/SkinWidgets.h"
 #include "buttons/FunctionCodes.h"
 #include "buttons/MenuLayout.h"
 #include "buttons/ui/FunctionMenu.h"
 #include "buttons/ui/KeyComboDialogView.h"
 #include "device/UiPort.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/QtImages.h"
+#include "widgets/SkinWidgets.h"
 
 #include <QMouseEvent>
 #include <QWidget>
@@ -53,9 +50,8 @@ std::optional<MenuPage> menuPageOf(Page page) {
 
 } // namespace
 
-KeyPageView::KeyPageView(QWidget* page1, QWidget* window, Session& session, SkinLayout& layout, UiPort& ui)
-    : QObject(window), page1_(page1), window_(window), session_(session), layout_(layout), ui_(ui),
-      page_(session.page()) {
+KeyPageView::KeyPageView(const PageContext& context, AssignmentEditor& editor, const EditorState& shared)
+    : QObject(context.window), context_(context), editor_(editor), shared_(shared) {
     build();
 }
 
@@ -65,12 +61,12 @@ KeyPageView::~KeyPageView() {
 
 void KeyPageView::build() {
     for (int n = 1; n <= 12; ++n) {
-        auto* picture = new QLabel(page1_);
+        auto* picture = new QLabel(context_.container);
         picture->setObjectName(QStringLiteral("Img_Key%1").arg(n));
         picture->setScaledContents(true);
         picture->setAttribute(Qt::WA_TransparentForMouseEvents);
         picture->setPixmap(resourcePixmap(QStringLiteral("KeyS_01")));
-        auto* label = new ClickLabel(page1_);
+        auto* label = new ClickLabel(context_.container);
         label->setObjectName(QStringLiteral("Key%1").arg(n));
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         label->setIndent(kKeyTextIndent);
@@ -81,11 +77,11 @@ void KeyPageView::build() {
         keys_[static_cast<std::size_t>(n - 1)] = label;
     }
     for (int n = 1; n <= 8; ++n) {
-        auto* tick = new ClickLabel(page1_);
+        auto* tick = new ClickLabel(context_.container);
         tick->setObjectName(QStringLiteral("Img_ComboKey%1").arg(n));
         tick->setScaledContents(true);
         tick->setFocusPolicy(Qt::NoFocus); // the keyboard reaches the option through its caption
-        auto* label = new ClickLabel(page1_);
+        auto* label = new ClickLabel(context_.container);
         label->setObjectName(QStringLiteral("IB_ComboKey%1").arg(n));
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         for (ClickLabel* l : {tick, label})
@@ -94,14 +90,14 @@ void KeyPageView::build() {
         toggles_[static_cast<std::size_t>(n - 1)] = label;
     }
 
-    menu_ = new FunctionMenu(window_);
+    menu_ = new FunctionMenu(context_.window);
     connect(menu_, &FunctionMenu::functionChosen, this, &KeyPageView::chooseFunction);
     connect(menu_, &FunctionMenu::userDefinedChosen, this, &KeyPageView::chooseUserDefined);
-    connect(menu_, &FunctionMenu::gunPageChosen, this, &KeyPageView::gunPageRequested);
+    connect(menu_, &FunctionMenu::gunPageChosen, this, [this] { context_.host->showPage(Page::Gun); });
     connect(menu_, &FunctionMenu::deviceMacroChosen, this, &KeyPageView::chooseDeviceMacro);
     connect(menu_, &FunctionMenu::gunKeyEntryChosen, this, &KeyPageView::chooseGunKeyEntry);
 
-    cover_ = new WindowCover(window_);
+    cover_ = new WindowCover(context_.window);
     cover_->setObjectName(QStringLiteral("Disable_All_Dialog"));
     cover_->hide();
 }
@@ -109,7 +105,7 @@ void KeyPageView::build() {
 // --- skin and repaint ---
 
 void KeyPageView::placeAndShow(QWidget* widget, const std::string& name, bool shown) {
-    const Placement* p = layout_.find(name);
+    const Placement* p = layout_ ? layout_->find(name) : nullptr;
     if (!p) return;
     applyPlacement(widget, *p, fontFamily_);
     widget->setVisible(p->visible && shown);
@@ -117,12 +113,13 @@ void KeyPageView::placeAndShow(QWidget* widget, const std::string& name, bool sh
 }
 
 bool KeyPageView::gunToggleShown() const {
-    return page_ == Page::Profile2 && session_.branding.GD_Enable && layout_.flags.gunModeSwitch;
+    return page_ == Page::Profile2 && context_.branding->gdEnable && layout_ && layout_->flags.gunModeSwitch;
 }
 
-void KeyPageView::applySkin(const QString& fontFamily) {
-    fontFamily_ = fontFamily;
-    const TextSource& texts = session_.texts();
+void KeyPageView::applySkin(const PageSkin& skin) {
+    layout_ = skin.layout;
+    fontFamily_ = skin.fontFamily;
+    language_ = skin.language;
     for (int n = 1; n <= 12; ++n) {
         const auto i = static_cast<std::size_t>(n - 1);
         placeAndShow(keyPictures_[i], "Img_Key" + std::to_string(n), true);
@@ -130,44 +127,50 @@ void KeyPageView::applySkin(const QString& fontFamily) {
     }
     for (int n = 1; n <= 8; ++n) {
         const auto i = static_cast<std::size_t>(n - 1);
-        const bool shown = n != 8 || gunToggleShown();
-        placeAndShow(togglePictures_[i], "Img_ComboKey" + std::to_string(n), shown);
-        placeAndShow(toggles_[i], "IB_ComboKey" + std::to_string(n), shown);
-        toggles_[i]->setText(qs(texts.text("Str" + std::to_string(699 + n))));
+        const bool shownNow = n != 8 || gunToggleShown();
+        placeAndShow(togglePictures_[i], "Img_ComboKey" + std::to_string(n), shownNow);
+        placeAndShow(toggles_[i], "IB_ComboKey" + std::to_string(n), shownNow);
     }
-    menu_->applySkin(layout_, fontFamily, texts);
-    setPageMenuSizes(page_);
-    refresh();
+}
+
+void KeyPageView::setTexts(const TextSource& texts) {
+    context_.texts = &texts;
+    for (int n = 1; n <= 8; ++n)
+        toggles_[static_cast<std::size_t>(n - 1)]->setText(qs(texts.text("Str" + std::to_string(699 + n))));
+    if (layout_) menu_->applySkin(*layout_, fontFamily_, texts);
+    shown(page_);
 }
 
 void KeyPageView::refresh() {
     for (int n = 1; n <= 12; ++n) {
         ClickLabel* key = keys_[static_cast<std::size_t>(n - 1)];
-        key->setText(qs(session_.assignments.keyCaption(n)));
+        key->setCaption(qs(editor_.keyCaption(n)));
         // What a screen reader says: the rolling caption would be read from wherever it has rolled to.
-        key->setAccessibleName(QStringLiteral("Key %1: %2").arg(n).arg(key->text().simplified()));
+        key->setAccessibleName(QStringLiteral("Key %1: %2").arg(n).arg(key->caption().simplified()));
     }
     for (int n = 1; n <= 8; ++n) {
-        const bool on = session_.assignments.toggleOn(n);
+        const bool on = editor_.toggleOn(n);
         togglePictures_[static_cast<std::size_t>(n - 1)]->setPixmap(
             resourcePixmap(on ? QStringLiteral("CbS_E") : QStringLiteral("CbS_D")));
     }
 }
 
-void KeyPageView::setPageMenuSizes(Page page) {
+void KeyPageView::shown(Page page) {
     page_ = page;
+    if (!layout_) return;
     if (const auto menuPage = menuPageOf(page)) {
-        const MenuBranding branding{session_.branding.GD_Enable, session_.branding.BE_Enable,
-                                    layout_.flags.profile2Button, layout_.flags.profile3Button};
+        const MenuBranding branding{context_.branding->gdEnable, context_.branding->beEnable,
+                                    layout_->flags.profile2Button, layout_->flags.profile3Button};
         menu_->setSizes(menuSizes(*menuPage, branding));
     }
-    const Placement* p = layout_.find("IB_ComboKey8");
-    const bool shown = p && p->visible && gunToggleShown();
-    toggles_[7]->setVisible(shown);
-    togglePictures_[7]->setVisible(shown);
+    const Placement* p = layout_->find("IB_ComboKey8");
+    const bool gunShown = p && p->visible && gunToggleShown();
+    toggles_[7]->setVisible(gunShown);
+    togglePictures_[7]->setVisible(gunShown);
+    refresh();
 }
 
-void KeyPageView::hideAllMenus() {
+void KeyPageView::hideMenus() {
     menu_->hideAll();
 }
 
@@ -176,37 +179,37 @@ void KeyPageView::hideAllMenus() {
 void KeyPageView::keyEntered(int button) {
     const auto i = static_cast<std::size_t>(button - 1);
     keyPictures_[i]->setPixmap(resourcePixmap(QStringLiteral("KeyS_02")));
-    emit labelEntered(keys_[i]);
+    context_.host->rollingLabelEntered(keys_[i]);
 }
 
 void KeyPageView::keyLeft(int button) {
     const auto i = static_cast<std::size_t>(button - 1);
     keyPictures_[i]->setPixmap(resourcePixmap(QStringLiteral("KeyS_01")));
-    emit labelLeft(keys_[i]);
+    context_.host->rollingLabelLeft(keys_[i]);
 }
 
 void KeyPageView::updateMacroLists() {
     std::vector<std::pair<int, QString>> macros;
     for (int slot = 0; slot < kDeviceMacroSlots; ++slot) {
-        const DeviceMacroSlot& m = session_.editor.deviceMacros[static_cast<std::size_t>(slot)];
+        const DeviceMacroSlot& m = shared_.deviceMacros[static_cast<std::size_t>(slot)];
         if (m.present) macros.emplace_back(slot, qs(m.name));
     }
     menu_->setDeviceMacros(macros);
-    menu_->setGunKeyList(gunKeyListRows(session_.editor.gunKeys));
+    menu_->setGunKeyList(gunKeyListRows(shared_.gunKeys));
 }
 
 void KeyPageView::keyClicked(int button) {
     // The rolling caption stops and the label's own caption comes back before the menu opens.
     keyLeft(button);
-    session_.assignments.openFromMainPage(button);
+    editor_.openFromMainPage(button);
     updateMacroLists();
 
     const ClickLabel* label = keys_[static_cast<std::size_t>(button - 1)];
-    const QPoint at = label->mapTo(window_, QPoint(0, 0));
+    const QPoint at = label->mapTo(context_.window, QPoint(0, 0));
     const QSize menuSize = menu_->mainSize();
-    const MenuPoint corner =
-        placeMenuAtLabel({at.x(), at.y(), label->width(), label->height()},
-                         {menuSize.width(), menuSize.height()}, {window_->width(), window_->height()});
+    const MenuPoint corner = placeMenuAtLabel({at.x(), at.y(), label->width(), label->height()},
+                                              {menuSize.width(), menuSize.height()},
+                                              {context_.window->width(), context_.window->height()});
     menu_->open(QPoint(corner.x, corner.y), MenuTarget::MainPage);
     // Only the keyboard gives a key label the focus: a menu opened from it is walked with the keyboard.
     if (label->hasFocus()) menu_->focusFirstItem();
@@ -229,44 +232,44 @@ void KeyPageView::openMenuPath(int button, const std::vector<int>& tagsOrBranche
 // --- toggles ---
 
 void KeyPageView::toggleClicked(int n) {
-    hideAllMenus();
-    finish(session_.assignments.toggleModeSwitch(n));
+    hideMenus();
+    finish(editor_.toggleModeSwitch(n));
 }
 
 // --- choices ---
 
 void KeyPageView::chooseFunction(int tag) {
-    finish(session_.assignments.chooseFunction(tag));
+    finish(editor_.chooseFunction(tag));
 }
 
 void KeyPageView::chooseUserDefined() {
-    finish(session_.assignments.userDefined());
+    finish(editor_.userDefined());
 }
 
 void KeyPageView::chooseDeviceMacro(int slot) {
-    finish(session_.assignments.chooseDeviceMacro(slot));
+    finish(editor_.chooseDeviceMacro(slot));
 }
 
 void KeyPageView::chooseGunKeyEntry(int n) {
-    finish(session_.assignments.chooseGunKeyListEntry(n));
+    finish(editor_.chooseGunKeyListEntry(n));
 }
 
 void KeyPageView::dialogConfirmed(const QString& code, const QString& caption) {
-    finish(session_.assignments.ApplyDialogCode(code.toStdString(), caption.toStdString()));
+    finish(editor_.applyDialogCode(code.toStdString(), caption.toStdString()));
 }
 
 void KeyPageView::finish(const EditOutcome& outcome) {
-    session_.apply(outcome);
+    context_.sink->apply(outcome);
     refresh();
-    if (outcome.refused && outcome.message) ui_.showMessage(*outcome.message);
+    if (outcome.refused && outcome.message) context_.ui->showMessage(*outcome.message);
     switch (outcome.followup) {
     case Followup::None:
         break;
     case Followup::OpenKeyComboDialog:
         showDialog(outcome.coverWindow);
         break;
-    case Followup::ApplyChangeFireFun:
-    case Followup::ApplyChangeLEDModeFun:
+    case Followup::ApplyGameModeTrigger:
+    case Followup::ApplyLedModeCombination:
         emit modeOptionChanged(outcome.followup);
         break;
     }
@@ -275,9 +278,9 @@ void KeyPageView::finish(const EditOutcome& outcome) {
 // --- key-combination dialog ---
 
 QWidget* KeyPageView::openKeyComboDialog() {
-    // Whatever the dialog confirms still passes the left-button rule of ApplyDialogCode.
-    hideAllMenus();
-    showDialog(session_.currentProfile() == 1);
+    // Whatever the dialog confirms still passes the left-button rule of applyDialogCode.
+    hideMenus();
+    showDialog(editor_.currentProfile() == 1);
     return dialog_;
 }
 
@@ -291,7 +294,7 @@ void KeyPageView::showDialog(bool coverWindow) {
         setCovered(false);
     }
     if (coverWindow) setCovered(true);
-    dialog_ = new KeyComboDialogView(window_, session_.texts(), session_.language(), fontFamily_);
+    dialog_ = new KeyComboDialogView(context_.window, *context_.texts, language_, fontFamily_);
     connect(dialog_, &KeyComboDialogView::confirmed, this, &KeyPageView::dialogConfirmed);
     connect(dialog_, &KeyComboDialogView::finished, this, [this] { setCovered(false); });
     dialog_->show();
@@ -300,7 +303,7 @@ void KeyPageView::showDialog(bool coverWindow) {
 }
 
 void KeyPageView::setCovered(bool covered) {
-    cover_->setGeometry(window_->rect());
+    cover_->setGeometry(context_.window->rect());
     cover_->setVisible(covered);
     if (covered) cover_->raise();
 }

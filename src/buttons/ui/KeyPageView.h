@@ -1,7 +1,10 @@
 #pragma once
 
-#include "buttons/EditRequest.h"
+#include "buttons/AssignmentEditor.h"
+#include "buttons/EditorState.h"
+#include "session/EditRequest.h"
 #include "shell/SkinLayout.h"
+#include "widgets/PageView.h"
 
 #include <QObject>
 #include <QPointer>
@@ -14,39 +17,37 @@
 class QLabel;
 class QWidget;
 
-namespace krm {
-class Session;
-class UiPort;
-enum class Page;
-} // namespace krm
-
 namespace krm::gui {
+
+// Key 4's menu open three levels deep: Special Key, then CPI Key (for screenshots).
+inline const std::vector<int> kThreeLevelMenuPath{2, 7};
 
 class ClickLabel;
 class FunctionMenu;
 class KeyComboDialogView;
 
-// The key page's views: the labels Key1..Key12 with their highlight pictures, the mode-switch
-// toggles IB_ComboKey1..8, the cascading function menu and the key-combination dialog. Everything the
-// user does goes to the session's assignment editor; the view applies the outcome through the session,
-// shows its message, runs its follow-up and repaints.
-class KeyPageView : public QObject {
+// The key page: the labels Key1..Key12 with their highlight pictures, the mode-switch toggles
+// IB_ComboKey1..8, the cascading function menu and the key-combination dialog. Everything the user does
+// goes to the assignment editor; the view hands the outcome to the edit sink, shows its message, runs
+// its follow-up and repaints.
+class KeyPageView : public QObject, public PageView {
     Q_OBJECT
 public:
-    // `page1` is the key page container (window-sized, its children placed in window coordinates);
-    // the menu panels and the dialog's cover are children of `window`.
-    KeyPageView(QWidget* page1, QWidget* window, Session& session, SkinLayout& layout, UiPort& ui);
+    // The menu panels and the dialog's cover are children of the context's window. `shared` is the
+    // editor state that naming reads (the device macros and the gun-key list of the menu).
+    KeyPageView(const PageContext& context, AssignmentEditor& editor, const EditorState& shared);
     ~KeyPageView() override;
 
-    // After every skin and language pass: positions, fonts, colours, captions of the toggles and of
-    // the menu items, menu widths; then the captions from the editor.
-    void applySkin(const QString& fontFamily);
+    // Positions, fonts and colours of the labels, toggles and menu; menu widths.
+    void applySkin(const PageSkin& skin) override;
+    // Captions of the toggles and the menu items, then the labels from the editor.
+    void setTexts(const TextSource& texts) override;
     // Captions of Key1..Key12 from the editor (current profile) and the toggles' ticks.
-    void refresh();
-    // The page shown: how much of the menu it offers, and whether the gun toggle shows.
-    void setPageMenuSizes(Page page);
-    // HideAllMenu.
-    void hideAllMenus();
+    void refresh() override;
+    // The page shown for a profile (or the engineering page): how much of the menu it offers, and
+    // whether the gun toggle shows.
+    void shown(Page page) override;
+    void hideMenus() override;
 
     // Opens the menu as a click on Key<button> does, then hovers the items given by their tags
     // (branch tags such as 2 for "Special Key", menu tags, kUserDefinedItem, macro slots), each in the
@@ -65,11 +66,7 @@ public:
     QWidget* cover() const { return cover_; }
 
 signals:
-    void labelEntered(QLabel* label);
-    void labelLeft(QLabel* label);
-    // "Fire Macro" on the main page: show the gun page with gun 1 selected.
-    void gunPageRequested();
-    // A toggle changed cb_ChangeFireFun or cb_ChangeLEDModeFun: the option's own editor applies it.
+    // A toggle changed gameModeTrigger or ledModeCombination: the option's own editor applies it.
     void modeOptionChanged(krm::Followup followup);
 
 private:
@@ -92,13 +89,13 @@ private:
     void showDialog(bool coverWindow);
     void setCovered(bool covered);
 
-    QWidget* page1_;
-    QWidget* window_;
-    Session& session_;
-    SkinLayout& layout_;
-    UiPort& ui_;
+    PageContext context_;
+    AssignmentEditor& editor_;
+    const EditorState& shared_;
+    const SkinLayout* layout_ = nullptr;
     QString fontFamily_;
-    Page page_;
+    int language_ = 1;
+    Page page_ = Page::Profile1;
 
     std::array<ClickLabel*, 12> keys_{};
     std::array<QLabel*, 12> keyPictures_{};

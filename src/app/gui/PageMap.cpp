@@ -1,0 +1,76 @@
+#include "app/gui/PageMap.h"
+
+#include "app/gui/PageStack.h"
+#include "buttons/ui/KeyPageView.h"
+#include "session/Session.h"
+
+#include <utility>
+
+namespace krm::gui {
+
+namespace {
+
+struct Registration {
+    int container;
+    PageMap::Factory build;
+};
+
+// One line per page.
+const Registration kPages[] = {
+    {1, [](const PageContext& c,
+           Session& s) { return std::make_unique<KeyPageView>(c, s.assignments(), s.editorState()); }},
+};
+
+} // namespace
+
+PageMap::PageMap(PageStack& stack, const PageContext& context, Session& session)
+    : stack_(stack), context_(context), session_(session) {}
+
+PageMap::~PageMap() = default;
+
+PageView* PageMap::built(int container) const {
+    if (container < 1 || container > static_cast<int>(pages_.size())) return nullptr;
+    return pages_[static_cast<std::size_t>(container - 1)].get();
+}
+
+PageView* PageMap::page(int container) {
+    if (PageView* existing = built(container)) return existing;
+    for (const Registration& r : kPages) {
+        if (r.container != container) continue;
+        PageContext context = context_;
+        context.container = stack_.container(container);
+        auto view = r.build(context, session_);
+        if (skinned_) view->applySkin(skin_);
+        if (context_.texts) view->setTexts(*context_.texts);
+        view->refresh();
+        stack_.raiseCovers();
+        pages_[static_cast<std::size_t>(container - 1)] = std::move(view);
+        return built(container);
+    }
+    return nullptr;
+}
+
+void PageMap::applySkin(const PageSkin& skin) {
+    skin_ = skin;
+    skinned_ = true;
+    for (auto& p : pages_)
+        if (p) p->applySkin(skin);
+}
+
+void PageMap::setTexts(const TextSource& texts) {
+    context_.texts = &texts;
+    for (auto& p : pages_)
+        if (p) p->setTexts(texts);
+}
+
+void PageMap::refresh() {
+    for (auto& p : pages_)
+        if (p) p->refresh();
+}
+
+void PageMap::hideMenus() {
+    for (auto& p : pages_)
+        if (p) p->hideMenus();
+}
+
+} // namespace krm::gui

@@ -1,0 +1,66 @@
+#include "base/GlobalOptions.h"
+
+#include <cstdlib>
+#include <string_view>
+
+namespace krm {
+
+GlobalOptions parseGlobalOptions(int argc, const char* const* argv, bool withScreenshots) {
+    GlobalOptions o;
+    auto fail = [&o](std::string message) {
+        if (o.error.empty()) o.error = std::move(message);
+    };
+    // "--name VALUE" or "--name=VALUE"
+    auto takeValue = [&](int& i, std::string_view arg, std::string_view name, std::string& out) {
+        if (arg == name) {
+            if (i + 1 >= argc) {
+                fail(std::string(name) + " needs a value");
+                return true;
+            }
+            out = argv[++i];
+            return true;
+        }
+        if (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=') {
+            out = std::string(arg.substr(name.size() + 1));
+            return true;
+        }
+        return false;
+    };
+
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        if (arg == "--simulate") {
+            o.simulate = true;
+        } else if (arg.starts_with("--simulate=")) {
+            o.simulate = true;
+            std::string v(arg.substr(11));
+            for (char& c : v) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            if (v != "R210B" && v != "R230B")
+                fail("--simulate takes R210B or R230B, not " + std::string(arg.substr(11)));
+            else
+                o.simVariant = v;
+        } else if (std::string fault; takeValue(i, arg, "--sim-fault", fault)) {
+            std::string error;
+            if (const auto f = parseSimFault(fault, error))
+                o.simFaults.push_back(*f);
+            else
+                fail(error); // after "needs a value" when the value is missing: the first error stands
+        } else if (takeValue(i, arg, "--sim-image", o.simImage)) {
+        } else if (takeValue(i, arg, "--trace", o.trace)) {
+        } else if (withScreenshots && takeValue(i, arg, "--screenshots", o.screenshots)) {
+        } else if (arg == "--help" || arg == "-h") {
+            o.help = true;
+        } else if (arg == "--version") {
+            o.version = true;
+        } else {
+            o.rest.emplace_back(arg);
+        }
+    }
+    if (!o.simImage.empty() || !o.simFaults.empty()) o.simulate = true;
+    if (o.trace.empty()) {
+        if (const char* env = std::getenv("KRM_TRACE"); env && *env) o.trace = env;
+    }
+    return o;
+}
+
+} // namespace krm

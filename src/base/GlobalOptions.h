@@ -1,0 +1,29 @@
+#pragma once
+
+#include "base/SimFault.h"
+
+#include <string>
+#include <vector>
+
+namespace krm {
+
+// The options both programs understand.
+struct GlobalOptions {
+    bool simulate = false;
+    std::string simVariant = "R210B"; // "R210B" or "R230B"
+    std::string simImage;             // --sim-image FILE: the simulated mouse keeps its image there
+    std::vector<SimFault> simFaults;  // --sim-fault KIND[@N], in the order given
+    std::string trace;                // --trace FILE, or KRM_TRACE
+    std::string screenshots;          // krmconfig only: --screenshots DIR
+    bool help = false;
+    bool version = false;
+    std::vector<std::string> rest; // everything that is not a global option, in order
+    std::string error;             // set when an option is malformed
+};
+
+// Takes the global options out of argv (anywhere on the line) and leaves the rest in `rest`.
+// --sim-image and --sim-fault imply --simulate. Reads KRM_TRACE when --trace is not given. withScreenshots
+// admits --screenshots.
+GlobalOptions parseGlobalOptions(int argc, const char* const* argv, bool withScreenshots);
+
+} // namespace krm

@@ -1,0 +1,89 @@
+#include "base/IniFile.h"
+
+#include <cctype>
+#include <charconv>
+
+namespace krm {
+
+namespace {
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+    return s;
+}
+} // namespace
+
+IniFile IniFile::parse(std::string_view text) {
+    IniFile ini;
+    std::string section;
+    while (!text.empty()) {
+        auto eol = text.find_first_of("\r\n");
+        std::string_view line = text.substr(0, eol);
+        text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
+
+        line = trim(line);
+        if (line.empty() || line.front() == ';' || line.starts_with("//")) continue;
+        if (line.front() == '[') {
+            auto close = line.find(']');
+            section = std::string(
+                trim(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1)));
+            ini.sections_.try_emplace(foldCase(section));
+            continue;
+        }
+        auto eq = line.find('=');
+        if (eq == std::string_view::npos) continue;
+        ini.add(section, trim(line.substr(0, eq)), trim(line.substr(eq + 1)));
+    }
+    return ini;
+}
+
+void IniFile::add(std::string_view section, std::string_view key, std::string_view value) {
+    Section& s = sections_[foldCase(section)];
+    if (s.values.try_emplace(foldCase(key), std::string(value)).second) s.order.emplace_back(key);
+}
+
+const IniFile::Section* IniFile::find(std::string_view section) const {
+    auto it = sections_.find(foldCase(section));
+    return it == sections_.end() ? nullptr : &it->second;
+}
+
+bool IniFile::hasSection(std::string_view section) const {
+    return find(section) != nullptr;
+}
+
+std::optional<std::string> IniFile::text(std::string_view section, std::string_view key) const {
+    const Section* s = find(section);
+    if (!s) return std::nullopt;
+    auto it = s->values.find(foldCase(key));
+    if (it == s->values.end()) return std::nullopt;
+    return it->second;
+}
+
+std::optional<long> IniFile::integer(std::string_view section, std::string_view key) const {
+    auto t = text(section, key);
+    if (!t) return std::nullopt;
+    return parseDecimal(*t);
+}
+
+std::vector<std::string> IniFile::keys(std::string_view section) const {
+    const Section* s = find(section);
+    return s ? s->order : std::vector<std::string>{};
+}
+
+std::string foldCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::optional<long> parseDecimal(std::string_view text) {
+    text = trim(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    long value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+} // namespace krm

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace krm {
+
+// One thing an editor asks of the configuration image and the mouse. Editors return their changes as
+// a list of these and never touch the mouse themselves; Session::apply carries them out in order,
+// through the one shared path of each kind. While the window is being filled from an image (the
+// refresh guard) an editor still returns its Store requests, so the copies follow the controls, but
+// asks for no write.
+struct EditRequest {
+    enum class Kind {
+        Store,          // put `bytes` into the section copies at image offset `offset`; nothing is sent
+        WriteThrough,   // store, then send the 1..3 bytes at image address `offset` (< 0x100) in one report
+        WriteQuad,      // store, then send the 4 bytes at image address `offset` with the form-1 write
+        BlockWrite,     // store, then send `bytes` to image offset `offset` as one block write
+        ProfileRewrite, // fresh checksums, the 147-byte profile block at 192 (with the fire-key block
+                        // at 484 when `withFireKeyBlock`), the user section read back, then 0x0F and
+                        // the real byte to 0xA4 so the mouse reloads its current profile
+        UserSectionRewrite,   // user checksum recomputed, 28 bytes from 0xA4 with one range write
+        VendorSectionRewrite, // vendor checksum recomputed, 164 bytes from 0 with one range write
+        Restart,              // the mouse restarts; it is found and read again when it comes back
+    };
+    Kind kind = Kind::Store;
+    std::size_t offset = 0;
+    std::vector<std::uint8_t> bytes;
+    bool withFireKeyBlock = false;
+
+    static EditRequest store(std::size_t offset, std::span<const std::uint8_t> b) {
+        return {Kind::Store, offset, {b.begin(), b.end()}};
+    }
+    static EditRequest store(std::size_t offset, std::initializer_list<std::uint8_t> b) {
+        return {Kind::Store, offset, b};
+    }
+    static EditRequest writeThrough(std::size_t address, std::initializer_list<std::uint8_t> b) {
+        return {Kind::WriteThrough, address, b};
+    }
+    static EditRequest writeThrough(std::size_t address, std::span<const std::uint8_t> b) {
+        return {Kind::WriteThrough, address, {b.begin(), b.end()}};
+    }
+    static EditRequest writeQuad(std::size_t address, std::span<const std::uint8_t, 4> b) {
+        return {Kind::WriteQuad, address, {b.begin(), b.end()}};
+    }
+    static EditRequest blockWrite(std::size_t offset, std::span<const std::uint8_t> b) {
+        return {Kind::BlockWrite, offset, {b.begin(), b.end()}};
+    }
+    static EditRequest profileRewrite(bool withFireKeyBlock = false) {
+        return {Kind::ProfileRewrite, 0, {}, withFireKeyBlock};
+    }
+    static EditRequest userSectionRewrite() { return {Kind::UserSectionRewrite, 0, {}}; }
+    static EditRequest vendorSectionRewrite() { return {Kind::VendorSectionRewrite, 0, {}}; }
+    static EditRequest restart() { return {Kind::Restart, 0, {}}; }
+    bool operator==(const EditRequest&) const = default;
+};
+
+// What the view does next, beyond repainting.
+enum class Followup {
+    None,
+    OpenKeyComboDialog,      // open the key-combination dialog; its result comes back to the editor
+    ApplyGameModeTrigger,    // the game-mode trigger option changed: its editor applies it
+    ApplyLedModeCombination, // the LED-mode combination option changed: its editor applies it
+};
+
+// The result of one user action in an editor.
+struct EditOutcome {
+    std::vector<EditRequest> requests;
+    bool refused = false;               // an editor rule kept the change from being made; nothing is sent
+    std::optional<std::string> message; // text for the message box (may be empty in some languages)
+    Followup followup = Followup::None;
+    bool coverWindow = false; // cover the main window while the opened dialog is up
+
+    static EditOutcome refusal(std::string text) {
+        EditOutcome out;
+        out.refused = true;
+        out.message = std::move(text);
+        return out;
+    }
+};
+
+// Where views and commands hand an editor's outcome to be carried out (the session). Returns the
+// outcome for the caller's message and follow-up.
+class EditSink {
+public:
+    virtual ~EditSink() = default;
+    virtual EditOutcome apply(EditOutcome outcome) = 0;
+};
+
+} // namespace krm

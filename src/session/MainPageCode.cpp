@@ -1,0 +1,25 @@
+#include "session/MainPageCode.h"
+
+#include "buttons/FunctionCodes.h"
+#include "session/Session.h"
+
+namespace krm {
+
+EditOutcome assignMainPageCode(Session& s, int profile, int button, std::string_view code) {
+    if (profile < 1 || profile > codes::kProfileCount || button < 1 || button > codes::kButtonsPerProfile ||
+        !parseCodeText(code))
+        return {};
+    AssignmentEditor& editor = s.assignments();
+    const int shown = editor.currentProfile();
+    editor.setCurrentProfile(profile);
+    editor.openFromMainPage(button);
+    const std::string caption = functionCodeName(code, s.texts(), s.editorState());
+    EditOutcome out = s.apply(editor.applyDialogCode(code, caption));
+    editor.setCurrentProfile(shown);
+    if (out.refused && (!out.message || out.message->empty()))
+        out.message =
+            profile == 1 ? "Keep at least one left button" : "Keep at least one left button or recoil key";
+    return out;
+}
+
+} // namespace krm

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "session/EditRequest.h"
+
+#include <string_view>
+
+namespace krm {
+
+class Session;
+
+// Gives button `button` (1..12) of profile `profile` (1..3) the code text `code` (8 hex digits) the
+// way the key-combination dialog does from a main-page label: the caption is the code's display
+// name, the left-button rule decides, and an accepted change is stored and ends with the profile
+// rewrite. The session carries the requests out; a refused change sends nothing. A refusal whose
+// message the language table leaves empty gets the rule in English. The page's current profile is
+// put back afterwards; nothing is written to select the profile.
+EditOutcome assignMainPageCode(Session& session, int profile, int button, std::string_view code);
+
+} // namespace krm

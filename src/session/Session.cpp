@@ -1,0 +1,217 @@
+#include "session/Session.h"
+
+#include "image/ImageFields.h"
+#include "image/SectionDefaults.h"
+
+#include <algorithm>
+
+namespace krm {
+
+Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRecord)
+    : hid_(hid), clock_(clock), ui_(ui), branding_(std::move(brandingRecord)),
+      image_(ImageState::forVariant(branding_.defaultVariant())), link_(hid), commands_(link_, clock, ui),
+      presence_(commands_, clock, ui), buttonEvents_(commands_, clock, ui),
+      transfer_(commands_, ui, image_, refreshGuard_), fire_(editorState_),
+      assignments_(editorState_, languages_, [this] { return refreshGuard_; }),
+      reader_(
+          hid,
+          [this] {
+              return InputReader::Source{link_.inputHandle(), link_.inputReportLength()};
+          },
+          [this](std::span<const std::uint8_t> report) { buttonEvents_.onInputReport(report); }) {
+    languages_.setLanguage(1);
+    textSlots_.refresh(languages_);
+    editorState_.variant = image_.copies.layout.variant;
+    editors_ = {static_cast<Editor*>(&fire_), &lighting_, &assignments_};
+    wireDevice();
+}
+
+Session::~Session() {
+    stopInputReader();
+}
+
+void Session::addObserver(SessionObserver* observer) {
+    if (observer && std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
+        observers_.push_back(observer);
+}
+
+void Session::removeObserver(SessionObserver* observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+void Session::wireDevice() {
+    presence_.acceptedVariants = branding_.icConfigType;
+    presence_.texts = &languages_;
+    link_.onHandlesChanged = [this] { reader_.sourceChanged(); };
+
+    presence_.hooks.layoutChanged = [this](const ImageLayout& layout) {
+        if (image_.copies.layout.variant != layout.variant) image_ = ImageState::forVariant(layout.variant);
+        editorState_.variant = layout.variant;
+    };
+    presence_.hooks.readImage = [this] { transfer_.readImage(); };
+    presence_.hooks.resetToStart = [this] {
+        page_ = Page::Profile1;
+        assignments_.setCurrentProfile(1);
+        notify([](SessionObserver& o) { o.pagesReset(); });
+    };
+    presence_.hooks.deviceForgotten = [this] {
+        for (Editor* e : editors_) e->deviceLost();
+    };
+
+    transfer_.hooks.defaultInputs = [this] { return lighting_.defaultInputs(); };
+    transfer_.hooks.imageReplaced = [this] { reloadEditors(); };
+    transfer_.hooks.imageRead = [this] {
+        page_ = Page::Profile1;
+        assignments_.setCurrentProfile(1);
+        notify([](SessionObserver& o) { o.imageRead(); });
+    };
+    transfer_.hooks.clearNoDevice = [this] { presence_.setNoDevice(false); };
+
+    buttonEvents_.setIndicator = [this](Indicator which, bool ticked) {
+        notify([&](SessionObserver& o) { o.indicatorChanged(which, ticked); });
+    };
+    buttonEvents_.dpiLevelChanged = [this](std::uint8_t level) {
+        notify([&](SessionObserver& o) { o.dpiLevelChangedByMouse(level); });
+    };
+    buttonEvents_.profileChanged = [this](std::uint8_t value) {
+        const int profile = std::clamp(value & 0x0F, 0, 2) + 1;
+        page_ = static_cast<Page>(profile);
+        assignments_.setCurrentProfile(profile);
+        notify([&](SessionObserver& o) { o.profileChangedByMouse(profile); });
+    };
+}
+
+void Session::reloadEditors() {
+    for (Editor* e : editors_) e->loadFromCopies(image_.copies);
+    notify([](SessionObserver& o) { o.editorsReloaded(); });
+}
+
+void Session::loadDefaultImages() {
+    const UsbIds ids = krm::loadDefaultImages(defaults_, branding_.icConfigType);
+    presence_.deviceIdTable.entries[1] = {ids.vendorId, ids.productId};
+}
+
+void Session::setDeviceIdEntry0() {
+    presence_.deviceIdTable.entries[0] = {0x3A7E, 0x0C51};
+}
+
+void Session::startInputReader() {
+    reader_.start();
+}
+void Session::stopInputReader() {
+    reader_.stop();
+}
+
+void Session::closeDevice() {
+    link_.reset();
+}
+
+bool Session::mouseOpen() const {
+    return link_.commandHandle() != kInvalidHandle && link_.queryHandle() != kInvalidHandle;
+}
+
+bool Session::connectNow() {
+    presence_.refind();
+    return mouseOpen() && identified() && !presence_.noDevice();
+}
+
+void Session::setLanguage(int language) {
+    languages_.setLanguage(language);
+    textSlots_.refresh(languages_);
+    for (Editor* e : editors_) e->setTexts(languages_);
+}
+
+Session::PageClick Session::clickPage(Page target) {
+    if (!mouseOpen()) return PageClick::NoMouse;
+    if (presence_.noDevice()) return PageClick::Ignored;
+    if (isProfilePage(target) && refreshGuard_) return PageClick::Ignored;
+    page_ = target;
+    if (isProfilePage(target)) selectProfile(static_cast<int>(target));
+    return PageClick::Shown;
+}
+
+int Session::buttonEffectItem() const {
+    if (!branding_.beEnable) return 0;
+    return buttonEffectIndex(image_.copies.user[user::kButtonEffect]).value_or(0);
+}
+
+void Session::selectProfile(int profile) {
+    const int p = std::clamp(profile, 1, 3) - 1;
+    const int colourItem = lighting_.profileColourItem();
+    const auto buttonEffect = static_cast<std::uint8_t>(buttonEffectItem());
+    std::uint8_t a7 = buttonEffect, a8 = 0, aa = 0, a4 = 0;
+    if (p == 1) {
+        if (branding_.gdEnable) a7 = static_cast<std::uint8_t>(a7 + 4);
+        a8 = 15;
+        aa = static_cast<std::uint8_t>(image_.copies.layout.fireMacroBodySize);
+        a4 = branding_.gdEnable || colourItem == 10 ? 241 : static_cast<std::uint8_t>(colourItem * 16 + 1);
+    } else {
+        a4 = colourItem == 10 ? static_cast<std::uint8_t>(240 + p)
+                              : static_cast<std::uint8_t>(colourItem * 16 + p);
+    }
+    // These are single writes of their own: the page changes whether or not the mouse took them.
+    commands_.writeImageByte(0xA7, a7, 0, 0, 1);
+    commands_.writeImageByte(0xA8, a8, 0, 0, 1);
+    commands_.writeImageByte(0xA9, 0, 0, 0, 1);
+    commands_.writeImageByte(0xAA, aa, 0, 0, 1);
+    commands_.writeImageByte(0xA4, a4, 0, 0, 1);
+    image_.copies.user[0] = static_cast<std::uint8_t>(p == 1 ? 241 : p);
+    page_ = static_cast<Page>(p + 1);
+    assignments_.setCurrentProfile(p + 1);
+}
+
+void Session::storeAtImageOffset(std::size_t offset, std::span<const std::uint8_t> bytes) {
+    auto& c = image_.copies;
+    auto put = [&](std::span<std::uint8_t> section, std::size_t sectionOffset) {
+        if (offset < sectionOffset || offset + bytes.size() > sectionOffset + section.size()) return false;
+        std::copy(bytes.begin(), bytes.end(),
+                  section.begin() + static_cast<std::ptrdiff_t>(offset - sectionOffset));
+        return true;
+    };
+    if (put(c.vendor, image::kVendorOffset) || put(c.user, image::kUserOffset) ||
+        put(c.fireKey, image::kFireKeyOffset) || put(c.macroBlock, image::kMacroOffset) ||
+        put(c.patchBlock, image::kPatchBlockOffset) || put(c.fireMacroArea, c.layout.fireMacroAreaOffset))
+        return;
+    for (int p = 1; p <= 3; ++p)
+        if (put(c.profiles[static_cast<std::size_t>(p - 1)], image::profileOffset(p))) return;
+}
+
+EditOutcome Session::apply(EditOutcome outcome) {
+    if (outcome.refused) return outcome;
+    for (const EditRequest& r : outcome.requests) {
+        switch (r.kind) {
+        case EditRequest::Kind::Store:
+            storeAtImageOffset(r.offset, r.bytes);
+            break;
+        case EditRequest::Kind::WriteThrough:
+            storeAtImageOffset(r.offset, r.bytes);
+            transfer_.writeThrough(static_cast<std::uint8_t>(r.offset), r.bytes);
+            break;
+        case EditRequest::Kind::WriteQuad:
+            storeAtImageOffset(r.offset, r.bytes);
+            if (r.bytes.size() == 4)
+                transfer_.writeQuad(static_cast<std::uint8_t>(r.offset),
+                                    std::span<const std::uint8_t, 4>(r.bytes.data(), 4));
+            break;
+        case EditRequest::Kind::BlockWrite:
+            storeAtImageOffset(r.offset, r.bytes);
+            transfer_.blockWrite(r.offset, r.bytes);
+            break;
+        case EditRequest::Kind::ProfileRewrite:
+            transfer_.profileRewrite(r.withFireKeyBlock);
+            break;
+        case EditRequest::Kind::UserSectionRewrite:
+            transfer_.userSectionRewrite();
+            break;
+        case EditRequest::Kind::VendorSectionRewrite:
+            transfer_.vendorSectionRewrite();
+            break;
+        case EditRequest::Kind::Restart:
+            if (!refreshGuard_) presence_.restartDevice();
+            break;
+        }
+    }
+    return outcome;
+}
+
+} // namespace krm

@@ -1,0 +1,51 @@
+#include "widgets/ImageButton.h"
+
+#include <QPainter>
+
+namespace krm::gui {
+
+ImageButton::ImageButton(QWidget* parent) : ClickLabel(parent) {
+    setAlignment(Qt::AlignCenter);
+}
+
+void ImageButton::setPictures(const QPixmap& normal, const QPixmap& hovered, const QPixmap& pressed) {
+    normal_ = normal;
+    hovered_ = hovered.isNull() ? normal : hovered;
+    pressed_ = pressed.isNull() ? hovered_ : pressed;
+    update();
+}
+
+void ImageButton::setMarked(bool marked) {
+    if (marked_ == marked) return;
+    marked_ = marked;
+    update();
+}
+
+ImageButton::Look ImageButton::look() const {
+    if (isDown()) return Look::Pressed;
+    if (isHovered()) return Look::Hovered;
+    return marked_ ? Look::Pressed : Look::Normal;
+}
+
+const QPixmap& ImageButton::current() const {
+    switch (look()) {
+    case Look::Pressed:
+        return pressed_;
+    case Look::Hovered:
+        return hovered_;
+    case Look::Normal:
+        break;
+    }
+    return normal_;
+}
+
+void ImageButton::paintEvent(QPaintEvent* e) {
+    {
+        QPainter p(this);
+        const QPixmap& pm = current();
+        if (!pm.isNull()) p.drawPixmap(rect(), pm);
+    }
+    QLabel::paintEvent(e); // the caption
+}
+
+} // namespace krm::gui

@@ -1,0 +1,125 @@
+#include "support/SessionRig.h"
+
+#include "buttons/FunctionCatalogue.h"
+#include "image/SectionDefaults.h"
+
+#include <gtest/gtest.h>
+
+#include <span>
+
+namespace krm {
+
+using test::SessionRig;
+
+namespace {
+std::vector<std::string> setLines(const std::vector<std::string>& lines) {
+    std::vector<std::string> out;
+    for (const auto& l : lines)
+        if (l.starts_with("set 40")) out.push_back(l);
+    return out;
+}
+} // namespace
+
+TEST(Session, ConnectReadsTheImageAndUncoversThePages) {
+    SessionRig rig;
+    ASSERT_TRUE(rig.session.connectNow());
+    EXPECT_EQ(rig.session.presence().chipModel(), "R210B");
+    EXPECT_FALSE(rig.session.refreshGuard());
+    EXPECT_EQ(rig.session.image().image, rig.mouse.image());
+    EXPECT_FALSE(rig.session.image().lastUnpack.anyRepaired());
+    EXPECT_EQ(rig.session.assignments().keyCaption(1), "Left Click");
+    const auto calls = rig.ui.calls();
+    EXPECT_EQ(calls.back(), "timer:DevTimer+");
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "uncover"), calls.end());
+}
+
+TEST(Session, ProfileButtonWritesTheGameSettings) {
+    Branding branding = SessionRig::bothVariants();
+    branding.gdEnable = true;
+    SessionRig rig(Variant::R210B, branding);
+    ASSERT_TRUE(rig.session.connectNow());
+    rig.clearTrace();
+    EXPECT_EQ(rig.session.clickPage(Page::Profile2), Session::PageClick::Shown);
+    EXPECT_EQ(setLines(rig.lines()), (std::vector<std::string>{
+                                         "set 40 05 00 a7 04 00 00 01",
+                                         "set 40 05 00 a8 0f 00 00 01",
+                                         "set 40 05 00 a9 00 00 00 01",
+                                         "set 40 05 00 aa 18 00 00 01",
+                                         "set 40 05 00 a4 f1 00 00 01",
+                                     }));
+    EXPECT_EQ(rig.session.currentProfile(), 2);
+}
+
+TEST(Session, NoMouseAndGuardedPageClicks) {
+    SessionRig rig;
+    EXPECT_EQ(rig.session.clickPage(Page::Performance), Session::PageClick::NoMouse);
+    ASSERT_TRUE(rig.session.connectNow());
+    rig.session.setRefreshGuard(true);
+    rig.clearTrace();
+    EXPECT_EQ(rig.session.clickPage(Page::Profile3), Session::PageClick::Ignored);
+    EXPECT_EQ(rig.session.clickPage(Page::Performance), Session::PageClick::Shown);
+    EXPECT_TRUE(rig.lines().empty());
+}
+
+TEST(Session, AssigningMiddleClickRewritesTheProfilesOnTheMouse) {
+    SessionRig rig;
+    ASSERT_TRUE(rig.session.connectNow());
+    ASSERT_EQ(rig.session.clickPage(Page::Profile2), Session::PageClick::Shown);
+    rig.session.assignments().openFromMainPage(4);
+    rig.clearTrace();
+    const EditOutcome out = rig.session.apply(rig.session.assignments().chooseFunction(902));
+    EXPECT_FALSE(out.refused);
+
+    const auto image = rig.mouse.image();
+    const std::size_t slot4 = image::profileOffset(2) + 12;
+    EXPECT_EQ(image[slot4], 0x01);
+    EXPECT_EQ(image[slot4 + 1], 0x04);
+    EXPECT_EQ(image[slot4 + 2], 0x00);
+    EXPECT_TRUE(
+        sectionChecksumGood(std::span(image).subspan(image::profileOffset(2), image::kProfileLength)));
+    EXPECT_EQ(rig.session.assignments().keyCaption(4), "Middle Click");
+
+    const auto sets = setLines(rig.lines());
+    ASSERT_GE(sets.size(), 4u);
+    EXPECT_EQ(sets[0], "set 40 07 00 c0 00 93 00 00");
+    EXPECT_EQ(sets[1], "set 40 06 00 a4 00 1c 00 00");
+    EXPECT_EQ(sets[2], "set 40 05 00 a4 0f 00 00 01");
+    EXPECT_EQ(sets[3].substr(0, 17), "set 40 05 00 a4 0");
+}
+
+TEST(Session, RefusedAssignmentSendsNothing) {
+    SessionRig rig;
+    ASSERT_TRUE(rig.session.connectNow());
+    ASSERT_EQ(rig.session.clickPage(Page::Profile1), Session::PageClick::Shown);
+    rig.session.assignments().openFromMainPage(1); // the only Left Click of profile 1
+    rig.clearTrace();
+    const EditOutcome out = rig.session.apply(rig.session.assignments().chooseFunction(901));
+    EXPECT_TRUE(out.refused);
+    EXPECT_TRUE(rig.lines().empty());
+    EXPECT_EQ(rig.session.assignments().keyCaption(1), "Left Click");
+}
+
+TEST(Session, ProfileClicksInAnyOrderTakeTheColourFromTheColourList) {
+    // The mouse's byte 0xA4 holds profile 1 with colour 3 (0x31): every profile click sends its five
+    // writes with colour nibble 3, whatever the clicks before it wrote to 0xA4.
+    const std::vector<std::vector<int>> orders = {{1, 2, 3, 1, 2, 3}, {3, 2, 1, 3, 2, 1}, {2, 3, 1, 2, 1, 3}};
+    for (const auto& order : orders) {
+        SessionRig rig;
+        auto image = rig.mouse.image();
+        image[image::kUserOffset] = 0x31;
+        storeSectionChecksum(std::span(image).subspan(image::kUserOffset, image::kUserLength));
+        rig.mouse.setImage(image);
+        ASSERT_TRUE(rig.session.connectNow());
+        for (int profile : order) {
+            SCOPED_TRACE("profile " + std::to_string(profile));
+            rig.clearTrace();
+            ASSERT_EQ(rig.session.clickPage(static_cast<Page>(profile)), Session::PageClick::Shown);
+            const auto sets = setLines(rig.lines());
+            ASSERT_EQ(sets.size(), 5u);
+            const std::string a4 = profile == 2 ? "31" : "3" + std::to_string(profile - 1);
+            EXPECT_EQ(sets[4], "set 40 05 00 a4 " + a4 + " 00 00 01");
+        }
+    }
+}
+
+} // namespace krm
