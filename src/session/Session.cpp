@@ -8,11 +8,10 @@
 namespace krm {
 
 Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRecord)
-    : hid_(hid), clock_(clock), ui_(ui), branding_(std::move(brandingRecord)),
-      image_(ImageState::forVariant(branding_.defaultVariant())), link_(hid), commands_(link_, clock, ui),
-      presence_(commands_, clock, ui), buttonEvents_(commands_, clock, ui),
-      transfer_(commands_, ui, image_, refreshGuard_), fire_(editorState_),
-      assignments_(editorState_, languages_, [this] { return refreshGuard_; }),
+    : branding_(std::move(brandingRecord)), image_(ImageState::forVariant(branding_.defaultVariant())),
+      link_(hid), commands_(link_, clock, ui), presence_(commands_, clock, ui),
+      buttonEvents_(commands_, clock, ui), transfer_(commands_, ui, image_, refreshGuard_),
+      fire_(editorState_), assignments_(editorState_, languages_, [this] { return refreshGuard_; }),
       reader_(
           hid,
           [this] {

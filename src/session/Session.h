@@ -142,10 +142,6 @@ private:
     void storeAtImageOffset(std::size_t offset, std::span<const std::uint8_t> bytes);
     int buttonEffectItem() const; // cb_BtnEFT, 0 when the switch is not offered
 
-    HidBackend& hid_;
-    Clock& clock_;
-    UiPort& ui_;
-
     Branding branding_;
     LanguageTables languages_;
     LanguageSlots textSlots_;
