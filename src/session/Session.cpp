@@ -2,6 +2,7 @@
 
 #include "image/ImageFields.h"
 #include "image/SectionDefaults.h"
+#include "session/ImageOperations.h"
 
 #include <algorithm>
 
@@ -12,6 +13,7 @@ Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRec
       image_(ImageState::forVariant(branding_.defaultVariant())), link_(hid), commands_(link_, clock, ui),
       presence_(commands_, clock, ui), buttonEvents_(commands_, clock, ui),
       transfer_(commands_, ui, image_, refreshGuard_), fire_(editorState_),
+      lighting_(editorState_, languages_, [this] { return refreshGuard_; }),
       assignments_(editorState_, languages_, [this] { return refreshGuard_; }),
       reader_(
           hid,
@@ -213,6 +215,13 @@ EditOutcome Session::apply(EditOutcome outcome) {
             break;
         case EditRequest::Kind::Restart:
             if (!refreshGuard_) presence_.restartDevice();
+            break;
+        case EditRequest::Kind::XDataWrite:
+            if (!refreshGuard_ && !r.bytes.empty())
+                commands_.xdataWrite(static_cast<std::uint16_t>(r.offset), r.bytes[0]);
+            break;
+        case EditRequest::Kind::RegenerateForLedType:
+            if (!refreshGuard_) ImageOperations(*this, ui_).regenerateForLedType(lighting_.defaultInputs());
             break;
         }
     }
