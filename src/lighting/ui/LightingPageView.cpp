@@ -46,7 +46,9 @@ LightingPreviewWidget::LightingPreviewWidget(QWidget* parent) : QWidget(parent) 
 void LightingPreviewWidget::setInput(const PreviewInput& input) {
     preview_ = LightingPreview(input);
     clock_.restart();
-    showAt(0);
+    // The preview starts at the top of a breath, so that a breathing mode shows its colour at once.
+    start_ = preview_.rampMs();
+    showAt(start_);
     updateTimer();
 }
 
@@ -58,7 +60,7 @@ void LightingPreviewWidget::showAt(std::int64_t ms) {
 }
 
 void LightingPreviewWidget::tick() {
-    showAt(clock_.elapsed());
+    showAt(start_ + clock_.elapsed());
 }
 
 void LightingPreviewWidget::updateTimer() {

@@ -50,6 +50,7 @@ private:
     LightingPreview preview_{PreviewInput{}};
     QTimer timer_;
     QElapsedTimer clock_;
+    std::int64_t start_ = 0; // preview time of the first frame, ms
     QColor colour_{Qt::black};
 };
 
