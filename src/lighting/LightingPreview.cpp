@@ -57,9 +57,10 @@ std::size_t wrap(std::int64_t i, std::size_t n) {
 LightEffect effectOf(LedType type, int mode) {
     switch (type) {
     case LedType::RGB: {
-        constexpr LightEffect k[] = {LightEffect::Off,   LightEffect::RandomBreath, LightEffect::BreathInTurn,
-                                     LightEffect::Fixed, LightEffect::Blend,        LightEffect::DpiColour};
-        return mode >= 0 && mode < 6 ? k[mode] : LightEffect::Off;
+        constexpr LightEffect kEffects[] = {LightEffect::Off,          LightEffect::RandomBreath,
+                                            LightEffect::BreathInTurn, LightEffect::Fixed,
+                                            LightEffect::Blend,        LightEffect::DpiColour};
+        return mode >= 0 && mode < 6 ? kEffects[mode] : LightEffect::Off;
     }
     case LedType::Sync:
         return mode == 1 ? LightEffect::SyncBreath : mode == 2 ? LightEffect::SyncSteady : LightEffect::Off;
@@ -77,9 +78,10 @@ LightEffect effectOf(LedType type, int mode) {
             return LightEffect::Off;
         }
     case LedType::MCULED: {
-        constexpr LightEffect k[] = {LightEffect::DpiColour, LightEffect::ColourSteps,  LightEffect::Rainbow,
-                                     LightEffect::Blend,     LightEffect::BreathInTurn, LightEffect::Seasons};
-        return mode >= 1 && mode <= 6 ? k[mode - 1] : LightEffect::Off;
+        constexpr LightEffect kEffects[] = {LightEffect::DpiColour,    LightEffect::ColourSteps,
+                                            LightEffect::Rainbow,      LightEffect::Blend,
+                                            LightEffect::BreathInTurn, LightEffect::Seasons};
+        return mode >= 1 && mode <= 6 ? kEffects[mode - 1] : LightEffect::Off;
     }
     }
     return LightEffect::Off;
