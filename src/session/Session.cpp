@@ -2,16 +2,19 @@
 
 #include "image/ImageFields.h"
 #include "image/SectionDefaults.h"
+#include "session/ImageOperations.h"
 
 #include <algorithm>
 
 namespace krm {
 
 Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRecord)
-    : branding_(std::move(brandingRecord)), image_(ImageState::forVariant(branding_.defaultVariant())),
-      link_(hid), commands_(link_, clock, ui), presence_(commands_, clock, ui),
-      buttonEvents_(commands_, clock, ui), transfer_(commands_, ui, image_, refreshGuard_),
-      fire_(editorState_), assignments_(editorState_, languages_, [this] { return refreshGuard_; }),
+    : ui_(ui), branding_(std::move(brandingRecord)),
+      image_(ImageState::forVariant(branding_.defaultVariant())), link_(hid), commands_(link_, clock, ui),
+      presence_(commands_, clock, ui), buttonEvents_(commands_, clock, ui),
+      transfer_(commands_, ui, image_, refreshGuard_), fire_(editorState_),
+      lighting_(editorState_, languages_, [this] { return refreshGuard_; }),
+      assignments_(editorState_, languages_, [this] { return refreshGuard_; }),
       reader_(
           hid,
           [this] {
@@ -136,7 +139,7 @@ int Session::buttonEffectItem() const {
 
 void Session::selectProfile(int profile) {
     const int p = std::clamp(profile, 1, 3) - 1;
-    const int colourItem = lighting_.profileColourItem();
+    const int colourItem = lighting_.currentProfileColourItem();
     const auto buttonEffect = static_cast<std::uint8_t>(buttonEffectItem());
     std::uint8_t a7 = buttonEffect, a8 = 0, aa = 0, a4 = 0;
     if (p == 1) {
@@ -207,6 +210,13 @@ EditOutcome Session::apply(EditOutcome outcome) {
             break;
         case EditRequest::Kind::Restart:
             if (!refreshGuard_) presence_.restartDevice();
+            break;
+        case EditRequest::Kind::XDataWrite:
+            if (!refreshGuard_ && !r.bytes.empty())
+                commands_.xdataWrite(static_cast<std::uint16_t>(r.offset), r.bytes[0]);
+            break;
+        case EditRequest::Kind::RegenerateForLedType:
+            if (!refreshGuard_) ImageOperations(*this, ui_).regenerateForLedType(lighting_.defaultInputs());
             break;
         }
     }

@@ -142,6 +142,7 @@ private:
     void storeAtImageOffset(std::size_t offset, std::span<const std::uint8_t> bytes);
     int buttonEffectItem() const; // cb_BtnEFT, 0 when the switch is not offered
 
+    UiPort& ui_; // for the operations an editor's outcome starts (a regeneration)
     Branding branding_;
     LanguageTables languages_;
     LanguageSlots textSlots_;

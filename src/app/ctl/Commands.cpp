@@ -7,6 +7,7 @@ namespace krm::ctl {
 
 int runFunctions(Context& ctx);
 int runInspect(Context& ctx);
+int runLighting(Context& ctx);
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> kTable = {
@@ -25,6 +26,8 @@ const std::vector<Command>& commands() {
          runImportGunMacros},
         {"assign", "PROFILE BUTTON CODE", "give button 1..12 of profile 1..3 an 8-hex-digit code", runAssign},
         {"functions", "[--combo]", "list the button functions with the codes they build", runFunctions},
+        {"lighting", "[mode NAME|N | speed 1..10 | colour N #rrggbb | dpi-colour LEVEL #rrggbb]",
+         "show the lighting (type, mode, speed, colours) or change it", runLighting},
     };
     return kTable;
 }
