@@ -100,6 +100,7 @@ FileResult<std::vector<std::uint8_t>> readFilePrefix(const std::string& path, st
     if (f.fd < 0) return R::fail(FileErrorKind::CannotOpen, cannotOpenMessage(path, errno));
     struct stat st {};
     if (::fstat(f.fd, &st) != 0) return R::fail(FileErrorKind::CannotOpen, cannotOpenMessage(path, errno));
+    if (S_ISDIR(st.st_mode)) return R::fail(FileErrorKind::CannotOpen, cannotOpenMessage(path, EISDIR));
     if (!S_ISREG(st.st_mode)) return R::fail(FileErrorKind::NotRegular, notRegularMessage(path));
     if (static_cast<std::uintmax_t>(st.st_size) > kMaxInputFileBytes)
         return R::fail(FileErrorKind::TooLarge,

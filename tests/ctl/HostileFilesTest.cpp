@@ -26,7 +26,7 @@ TEST(HostileFiles, EveryFileCommandRefusesPipesDevicesAndFoldersAtOnce) {
 
     const char* const commands[] = {"load",    "program", "import-macros", "import-gun-macros",
                                     "inspect", "save",    "read-image"};
-    for (const std::string target : {fifo, std::string("/dev/zero"), folder, huge}) {
+    for (const std::string& target : {fifo, std::string("/dev/zero"), folder, huge}) {
         for (const char* command : commands) {
             const bool output = std::string(command) == "save" || std::string(command) == "read-image";
             if (output && target == huge) continue; // a regular file is a fine target
@@ -49,7 +49,7 @@ TEST(HostileFiles, SimulatedMouseImageMustBeARegularImageFile) {
     ScratchDir dir;
     std::filesystem::create_directory(dir.file("folder"));
     putFile(dir.file("long.bin"), std::vector<std::uint8_t>(4096, 0));
-    for (const std::string image : {dir.file("folder"), std::string("/dev/zero"), dir.file("long.bin")}) {
+    for (const std::string& image : {dir.file("folder"), std::string("/dev/zero"), dir.file("long.bin")}) {
         const CtlResult r = ctl({"--sim-image", image, "info"});
         EXPECT_EQ(r.rc, 3) << image;
         EXPECT_NE(r.err.find(image), std::string::npos) << r.err;
