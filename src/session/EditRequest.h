@@ -82,6 +82,9 @@ struct EditOutcome {
     std::optional<std::string> message; // text for the message box (may be empty in some languages)
     Followup followup = Followup::None;
     bool coverWindow = false; // cover the main window while the opened dialog is up
+    // Set by the sink: a write did not reach the mouse whole, so the requests after it were dropped;
+    // `message` then says what was and was not written (the sink has shown it already).
+    bool writeFailed = false;
 
     static EditOutcome refusal(std::string text) {
         EditOutcome out;

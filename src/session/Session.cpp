@@ -75,6 +75,9 @@ void Session::wireDevice() {
     buttonEvents_.dpiLevelChanged = [this](std::uint8_t level) {
         notify([&](SessionObserver& o) { o.dpiLevelChangedByMouse(level); });
     };
+    buttonEvents_.rereadFailed = [this](Indicator which) {
+        notify([&](SessionObserver& o) { o.mouseSwitchUnread(which); });
+    };
     buttonEvents_.profileChanged = [this](std::uint8_t value) {
         const int profile = std::clamp(value & 0x0F, 0, 2) + 1;
         page_ = static_cast<Page>(profile);
@@ -180,6 +183,9 @@ void Session::storeAtImageOffset(std::size_t offset, std::span<const std::uint8_
 
 EditOutcome Session::apply(EditOutcome outcome) {
     if (outcome.refused) return outcome;
+    // What a request that failed had to write; the single writes report nothing (the page changes
+    // whether or not the mouse took them), the block and section writes do.
+    const char* failed = nullptr;
     for (const EditRequest& r : outcome.requests) {
         switch (r.kind) {
         case EditRequest::Kind::Store:
@@ -197,16 +203,16 @@ EditOutcome Session::apply(EditOutcome outcome) {
             break;
         case EditRequest::Kind::BlockWrite:
             storeAtImageOffset(r.offset, r.bytes);
-            transfer_.blockWrite(r.offset, r.bytes);
+            if (!transfer_.blockWrite(r.offset, r.bytes) && !refreshGuard_) failed = "the block of data";
             break;
         case EditRequest::Kind::ProfileRewrite:
-            transfer_.profileRewrite(r.withFireKeyBlock);
+            if (!transfer_.profileRewrite(r.withFireKeyBlock)) failed = "the three profiles";
             break;
         case EditRequest::Kind::UserSectionRewrite:
-            transfer_.userSectionRewrite();
+            if (!transfer_.userSectionRewrite()) failed = "the user section";
             break;
         case EditRequest::Kind::VendorSectionRewrite:
-            transfer_.vendorSectionRewrite();
+            if (!transfer_.vendorSectionRewrite()) failed = "the vendor section";
             break;
         case EditRequest::Kind::Restart:
             if (!refreshGuard_) presence_.restartDevice();
@@ -219,6 +225,18 @@ EditOutcome Session::apply(EditOutcome outcome) {
             if (!refreshGuard_) ImageOperations(*this, ui_).regenerateForLedType(lighting_.defaultInputs());
             break;
         }
+        if (failed) break;
+    }
+    if (failed) {
+        outcome.writeFailed = true;
+        outcome.message = transfer_.copiesTrusted()
+                              ? std::string("The change did not reach the mouse whole: writing ") + failed +
+                                    " failed, and nothing after it was sent. The mouse may hold part of the "
+                                    "change; read it again (reconnect) before going on."
+                              : std::string("The change was kept here but not written: the mouse's "
+                                            "configuration was not read whole, and writing ") +
+                                    failed + " would put factory values over its own. Reconnect the mouse.";
+        ui_.showMessage(*outcome.message);
     }
     return outcome;
 }

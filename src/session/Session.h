@@ -40,6 +40,9 @@ public:
     // The mouse's own buttons switched the profile (1..3) or the DPI level (0..7).
     virtual void profileChangedByMouse(int /*profile*/) {}
     virtual void dpiLevelChangedByMouse(int /*level*/) {}
+    // The mouse's buttons switched something, but reading back what (ProfileTest: the profile,
+    // otherwise the DPI level) failed.
+    virtual void mouseSwitchUnread(Indicator) {}
     // A CPI or profile button of the mouse is held down (ticked) or was let go.
     virtual void indicatorChanged(Indicator, bool /*ticked*/) {}
     // A restore started from the engineering page is running (its result picture is hidden meanwhile).
