@@ -2,6 +2,7 @@
 
 #include "app/gui/PageStack.h"
 #include "buttons/ui/KeyPageView.h"
+#include "performance/ui/PerformancePageView.h"
 #include "session/Session.h"
 
 #include <utility>
@@ -19,6 +20,10 @@ struct Registration {
 const Registration kPages[] = {
     {1, [](const PageContext& c,
            Session& s) { return std::make_unique<KeyPageView>(c, s.assignments(), s.editorState()); }},
+    {2,
+     [](const PageContext& c, Session& s) {
+         return std::make_unique<PerformancePageView>(c, s.dpi(), s.sniper(), makeDesktopPointerSettings());
+     }},
 };
 
 } // namespace
