@@ -2,7 +2,8 @@
 KRM_PACKAGES=(
     cmake ninja-build g++ pkg-config clang-format clang-tidy
     qt6-base-dev libxcb1-dev libhidapi-dev libpng-dev zlib1g-dev
-    libgtest-dev nlohmann-json3-dev
+    libgtest-dev nlohmann-json3-dev libglib2.0-dev libx11-dev
+    gsettings-desktop-schemas xvfb
     fonts-dejavu-core fonts-wqy-microhei
     clang libclang-rt-14-dev
 )

@@ -15,6 +15,8 @@ Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRec
       transfer_(commands_, ui, image_, refreshGuard_), fire_(editorState_),
       lighting_(editorState_, languages_, [this] { return refreshGuard_; }),
       assignments_(editorState_, languages_, [this] { return refreshGuard_; }),
+      dpi_(image_.copies, [this] { return refreshGuard_; }),
+      sniper_(image_.copies, editorState_, assignments_, [this] { return refreshGuard_; }),
       reader_(
           hid,
           [this] {
@@ -24,7 +26,9 @@ Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRec
     languages_.setLanguage(1);
     textSlots_.refresh(languages_);
     editorState_.variant = image_.copies.layout.variant;
-    editors_ = {static_cast<Editor*>(&fire_), &lighting_, &assignments_};
+    editors_ = {static_cast<Editor*>(&fire_), &lighting_, &assignments_, &dpi_, &sniper_};
+    dpi_.setTexts(languages_);
+    sniper_.setTexts(languages_);
     wireDevice();
 }
 
@@ -73,6 +77,7 @@ void Session::wireDevice() {
         notify([&](SessionObserver& o) { o.indicatorChanged(which, ticked); });
     };
     buttonEvents_.dpiLevelChanged = [this](std::uint8_t level) {
+        dpi_.currentChangedByMouse(level);
         notify([&](SessionObserver& o) { o.dpiLevelChangedByMouse(level); });
     };
     buttonEvents_.rereadFailed = [this](Indicator which) {

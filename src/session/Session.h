@@ -14,6 +14,8 @@
 #include "image/ConfigImage.h"
 #include "image/DefaultImages.h"
 #include "lighting/LightingEditor.h"
+#include "performance/DpiEditor.h"
+#include "performance/SniperEditor.h"
 #include "session/Editor.h"
 #include "session/EditRequest.h"
 #include "session/Page.h"
@@ -134,6 +136,8 @@ public:
     const AssignmentEditor& assignments() const { return assignments_; }
     LightingEditor& lighting() { return lighting_; }
     FireEditor& fire() { return fire_; }
+    DpiEditor& dpi() { return dpi_; }
+    SniperEditor& sniper() { return sniper_; }
 
     // Tells every observer; for the operations that run on the session.
     template <typename F> void notify(F&& event) {
@@ -164,6 +168,8 @@ private:
     FireEditor fire_;
     LightingEditor lighting_;
     AssignmentEditor assignments_;
+    DpiEditor dpi_;
+    SniperEditor sniper_;
     std::vector<Editor*> editors_;
 
     std::vector<SessionObserver*> observers_;

@@ -104,7 +104,7 @@ int runLighting(Context& ctx) {
                      "'dpi-colour LEVEL #rrggbb'");
     }
 
-    CtlSession session;
+    CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     if (int rc = session.connect(); rc != kOk) return rc;
     Session& s = session.session();

@@ -3,6 +3,7 @@
 #include "app/gui/PageStack.h"
 #include "buttons/ui/KeyPageView.h"
 #include "lighting/ui/LightingPageView.h"
+#include "performance/ui/PerformancePageView.h"
 #include "session/Session.h"
 
 #include <utility>
@@ -31,6 +32,10 @@ const Registration kPages[] = {
          return page;
      }},
     {3, [](const PageContext& c, Session& s) { return std::make_unique<LightingPageView>(c, s.lighting()); }},
+    {2,
+     [](const PageContext& c, Session& s) {
+         return std::make_unique<PerformancePageView>(c, s.dpi(), s.sniper(), makeDesktopPointerSettings());
+     }},
 };
 
 } // namespace
