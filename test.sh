@@ -3,6 +3,8 @@
 #   ./test.sh             formatting and clang-tidy over src/, then all tests (core and views) in build/
 #   ./test.sh --sanitize  the core and offscreen view tests with AddressSanitizer and UBSan in build-sanitize/
 #   ./test.sh --package   the Debian package in build-package/, its contents checked and lintian run
+#   ./test.sh --tsan      the device, session and krmctl tests (the link, the input reader during
+#                         transfers, the fault matrix) with ThreadSanitizer in build-tsan/
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh
@@ -24,6 +26,16 @@ if [[ "${1:-}" == "--sanitize" ]]; then
     # Qt keeps some allocations until exit on purpose; the suppressions name them.
     ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$PWD/tools/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1 \
         QT_QPA_PLATFORM=offscreen ctest --test-dir build-sanitize --output-on-failure -j2
+    exit
+fi
+
+if [[ "${1:-}" == "--tsan" ]]; then
+    tsan_tests=(krm_tests_device krm_tests_session krm_tests_ctl)
+    cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRM_TSAN=ON -DKRM_BUILD_GUI=OFF >/dev/null
+    cmake --build build-tsan -j2 --target "${tsan_tests[@]}"
+    for t in "${tsan_tests[@]}"; do
+        TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" KRM_TRACE= build-tsan/bin/"$t" --gtest_brief=1
+    done
     exit
 fi
 

@@ -1,7 +1,10 @@
 # Shared settings for the project's own targets.
 
 function(krm_warnings target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wpedantic -Werror)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wpedantic)
+    if(KRM_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
 endfunction()
 
 # One GoogleTest binary per test folder: tests/<name>/*.cpp -> krm_tests_<name>.

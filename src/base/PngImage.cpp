@@ -22,6 +22,15 @@ PngImage PngImage::decode(std::span<const std::uint8_t> bytes) {
         png_image_free(&image);
         return out;
     }
+    // The header alone decides the allocation below: a few bytes can claim 2^31 x 2^31 pixels.
+    if (image.width == 0 || image.height == 0 || image.width > kMaxSide || image.height > kMaxSide ||
+        std::uint64_t{image.width} * image.height > kMaxPixels) {
+        out.error_ = "PNG too large: " + std::to_string(image.width) + " x " + std::to_string(image.height) +
+                     " pixels (at most " + std::to_string(kMaxSide) + " a side and " +
+                     std::to_string(kMaxPixels) + " in all)";
+        png_image_free(&image);
+        return out;
+    }
     image.format = PNG_FORMAT_RGBA;
     std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
     if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {

@@ -15,6 +15,10 @@ public:
     // Decodes a PNG held in memory. On failure the result is empty and error() tells why;
     // a corrupt or truncated file never yields partly decoded pixels.
     static PngImage decode(std::span<const std::uint8_t> bytes);
+    // Larger pictures are refused before any pixel memory is taken (the skins' largest is some
+    // hundred pixels a side).
+    static constexpr std::uint32_t kMaxSide = 8192;
+    static constexpr std::uint64_t kMaxPixels = 16u << 20;
     // Decodes the embedded picture of that name (see ResourceTable).
     static PngImage fromResource(const std::string& name);
 

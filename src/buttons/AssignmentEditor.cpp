@@ -133,6 +133,12 @@ void AssignmentEditor::setTableCaption(int profile, int button, const std::strin
     if (profile == currentProfile_) keyCaptions_[idx(button)] = caption;
 }
 
+void AssignmentEditor::replaceButtonCode(int profile, int button, const CodeBytes& bytes) {
+    if (!validProfile(profile) || !validButton(button)) return;
+    codes_[idx(profile)][idx(button)] = codeText(bytes);
+    setTableCaption(profile, button, functionCodeName(codes_[idx(profile)][idx(button)], *texts_, state_));
+}
+
 void AssignmentEditor::storeButton(int profile, int button, const CodeBytes& bytes, EditOutcome& out) {
     codes_[idx(profile)][idx(button)] = codeText(bytes);
     out.requests.push_back(EditRequest::store(codes::buttonOffset(profile, button), bytes));

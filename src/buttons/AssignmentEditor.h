@@ -77,6 +77,10 @@ public:
     }
     const std::string& comboCaption(int n) const { return comboCaptions_.at(idx(n)); }
 
+    // Another editor changed the code of a profile button in the copies (the sniper step): the code
+    // text and captions follow. Nothing is sent.
+    void replaceButtonCode(int profile, int button, const CodeBytes& bytes);
+
     // The names of all 36 button codes, rebuilt now (with naming's side effects on the editor state).
     Names displayNames();
 

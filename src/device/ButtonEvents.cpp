@@ -41,8 +41,12 @@ void ButtonEvents::onInputReport(std::span<const std::uint8_t> report) {
             clock_.sleepMs(kReleaseDelayMs);
             const bool profile = i == static_cast<std::size_t>(Indicator::ProfileTest);
             std::uint8_t value = 0xFF;
-            commands_.blockRead(profile ? kCurrentProfile : kCurrentDpiLevel, 1, std::span(&value, 1), false);
-            if (profile) {
+            // A re-read that failed brought no value: the 0xFF fill is not a profile or a level.
+            const bool read = commands_.blockRead(profile ? kCurrentProfile : kCurrentDpiLevel, 1,
+                                                  std::span(&value, 1), false);
+            if (!read) {
+                if (rereadFailed) ui_.runOnUiThread([this, i] { rereadFailed(static_cast<Indicator>(i)); });
+            } else if (profile) {
                 ui_.runOnUiThread([this, value] {
                     if (profileChanged) profileChanged(value);
                 });

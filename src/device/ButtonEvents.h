@@ -34,6 +34,9 @@ public:
     std::function<void(std::uint8_t level)> dpiLevelChanged;
     // The re-read current profile (image byte 0xA4).
     std::function<void(std::uint8_t profile)> profileChanged;
+    // After a release: the re-read of the current profile (ProfileTest) or DPI level failed, so
+    // neither of the two above is called.
+    std::function<void(Indicator)> rereadFailed;
 
 private:
     void tick(Indicator indicator, bool ticked);

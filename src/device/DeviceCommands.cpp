@@ -43,17 +43,18 @@ bool DeviceCommands::sendDataReport(std::span<const std::uint8_t, 7> data) {
     return link_.setFeatureReport(h, buffer);
 }
 
-void DeviceCommands::readReply() {
+bool DeviceCommands::readReply() {
     auto lock = link_.exchange();
     auto& reply = link_.replyBuffer();
     reply.fill(0xFF);
     const HidHandle h = link_.queryHandle();
-    if (h == kInvalidHandle) return;
+    if (h == kInvalidHandle) return false;
     auto& buffer = link_.reportBuffer();
     buffer = {kQueryReport, 0, 0, 0, 0, 0, 0, 0};
-    if (!link_.getFeatureReport(h, buffer)) return;
+    if (!link_.getFeatureReport(h, buffer)) return false;
     std::copy(buffer.begin() + 1, buffer.end(), reply.begin());
     waitMicroseconds(kFetchWaitUs);
+    return true;
 }
 
 DeviceCommands::Reply DeviceCommands::reply() {
@@ -100,11 +101,12 @@ bool DeviceCommands::writeImageRange(int form, std::uint8_t start, int count,
         const int n = std::min(size, count - at);
         std::copy_n(source.begin() + at, n, scratch.begin());
         const auto address = static_cast<std::uint8_t>(start + at);
-        if (form == 0)
-            sendReport({kCommandReport, 0x05, 0x00, address, scratch[0], scratch[1], scratch[2],
-                        static_cast<std::uint8_t>(n)});
-        else
-            sendReport({kCommandReport, 0x05, 0x01, address, scratch[0], scratch[1], scratch[2], scratch[3]});
+        const bool sent = form == 0 ? sendReport({kCommandReport, 0x05, 0x00, address, scratch[0], scratch[1],
+                                                  scratch[2], static_cast<std::uint8_t>(n)})
+                                    : sendReport({kCommandReport, 0x05, 0x01, address, scratch[0], scratch[1],
+                                                  scratch[2], scratch[3]});
+        // The pieces after a lost one would leave a hole the caller could not see: stop here.
+        if (!sent) return false;
     }
     return true;
 }
@@ -117,16 +119,17 @@ bool DeviceCommands::transferIn(const std::array<std::uint8_t, 8>& command, std:
     auto& reply = link_.replyBuffer();
     reply.fill(0xFF);
     if (!sendReport(command)) return false;
+    bool everyFetch = true;
     for (std::size_t at = 0; at < length; at += kPiece) {
         if (showBusy) {
             ui_.showBusy();
             ui_.processEvents();
         }
-        readReply();
+        if (!readReply()) everyFetch = false;
         std::copy_n(reply.begin(), std::min(kPiece, length - at),
                     destination.begin() + static_cast<std::ptrdiff_t>(at));
     }
-    return true;
+    return everyFetch;
 }
 
 bool DeviceCommands::shortRead(std::uint8_t address, std::uint8_t count,
@@ -154,7 +157,9 @@ bool DeviceCommands::blockWrite(std::uint16_t address, std::uint16_t length,
         // Past the end of a short last piece the scratch area keeps what it held.
         std::copy_n(source.begin() + static_cast<std::ptrdiff_t>(at),
                     std::min<std::size_t>(kPiece, length - at), scratch.begin());
-        sendDataReport(scratch);
+        // The mouse stores data reports in order: after a lost one the rest would land at the wrong
+        // addresses, so the write ends there.
+        if (!sendDataReport(scratch)) return false;
     }
     return true;
 }
@@ -167,9 +172,9 @@ bool DeviceCommands::xdataRead(std::uint16_t address, std::uint8_t& value) {
     auto lock = link_.exchange();
     value = 0xFF;
     if (!sendCommand(0x02, hi(address), lo(address), 0x00, 0x01)) return false;
-    readReply();
+    const bool fetched = readReply();
     value = link_.replyBuffer()[0];
-    return true;
+    return fetched;
 }
 
 bool DeviceCommands::identify(Reply* out) {

@@ -27,8 +27,8 @@ public:
     bool sendCommand(std::uint8_t code, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3, std::uint8_t a4);
     bool sendDataReport(std::span<const std::uint8_t, 7> data);
     // Fills the reply buffer with 0xFF, fetches one query report and, when that worked, copies its
-    // seven data bytes to the reply buffer and waits 500 µs.
-    void readReply();
+    // seven data bytes to the reply buffer and waits 500 µs. False when the fetch failed.
+    bool readReply();
     // A copy of the reply buffer.
     Reply reply();
 
@@ -40,20 +40,24 @@ public:
                         std::uint8_t d3);
     // Sends count bytes from start in form-0 pieces of 3 or form-1 pieces of 4, leaving the busy
     // window showing. False without sending anything for an invalid command handle, a form other than
-    // 0 and 1, a form-1 count that is not a multiple of 4, or a source shorter than count.
+    // 0 and 1, a form-1 count that is not a multiple of 4, or a source shorter than count; false, with
+    // the pieces after it not sent, when a piece's report failed.
     bool writeImageRange(int form, std::uint8_t start, int count, std::span<const std::uint8_t> source);
 
-    // Reads into destination (sized to the length; 0xFF where a fetch failed). False only when the
-    // command was refused, or when destination is shorter than the length (nothing is sent then).
+    // Reads into destination (sized to the length; 0xFF where a fetch failed). False when the command
+    // was refused, when any fetch failed or came back short (the read is incomplete, whatever the
+    // other pieces hold), or when destination is shorter than the length (nothing is sent then).
     bool shortRead(std::uint8_t address, std::uint8_t count, std::span<std::uint8_t> destination);
     bool blockRead(std::uint16_t address, std::uint16_t length, std::span<std::uint8_t> destination,
                    bool showBusy);
     // Sends length bytes of source as data reports after command 0x07, leaving the busy window
-    // showing. False only when the command was refused or source is shorter than the length.
+    // showing. False when the command was refused, when source is shorter than the length, or when a
+    // data report failed (the reports after it are not sent: the write is incomplete).
     bool blockWrite(std::uint16_t address, std::uint16_t length, std::span<const std::uint8_t> source);
 
     bool xdataWrite(std::uint16_t address, std::uint8_t value);
-    // value is reply byte 0 (0xFF when the fetch failed). False when the command was refused.
+    // value is reply byte 0 (0xFF when the fetch failed). False when the command was refused or the
+    // fetch failed.
     bool xdataRead(std::uint16_t address, std::uint8_t& value);
     // Command 0x0D and, when accepted, one fetch; the reply is copied to *reply while the exchange
     // still holds the buffers. False when the command was refused.

@@ -13,6 +13,7 @@ template <typename F> void call(const F& fn) {
 } // namespace
 
 void ImageTransfer::replaceImage(const ConfigImage& image) {
+    copiesTrusted_ = true;
     const bool wasGuarded = refreshGuard_;
     refreshGuard_ = true;
     krm::replaceImage(state_, image, hooks.defaultInputs ? hooks.defaultInputs() : DefaultInputs{});
@@ -20,7 +21,7 @@ void ImageTransfer::replaceImage(const ConfigImage& image) {
     refreshGuard_ = wasGuarded;
 }
 
-void ImageTransfer::readImage() {
+bool ImageTransfer::readImage() {
     refreshGuard_ = true;
     ui_.setTimerEnabled(UiTimer::DevTimer, false);
     ui_.setPagesCovered(true);
@@ -28,8 +29,9 @@ void ImageTransfer::readImage() {
 
     ConfigImage image;
     image.fill(0xFF);
-    commands_.blockRead(0, static_cast<std::uint16_t>(kImageSize), image, true);
+    lastReadComplete_ = commands_.blockRead(0, static_cast<std::uint16_t>(kImageSize), image, true);
     replaceImage(image);
+    copiesTrusted_ = lastReadComplete_;
 
     call(hooks.imageRead);
     call(hooks.clearNoDevice);
@@ -40,6 +42,8 @@ void ImageTransfer::readImage() {
     ui_.setTimerEnabled(UiTimer::DevTimerFirst, false);
     ui_.setTimerEnabled(UiTimer::DevTimer, true);
     refreshGuard_ = false;
+    if (!lastReadComplete_) ui_.showMessage(kIncompleteReadMessage);
+    return lastReadComplete_;
 }
 
 bool ImageTransfer::writeThrough(std::uint8_t address, std::span<const std::uint8_t> bytes) {
@@ -60,8 +64,9 @@ bool ImageTransfer::blockWrite(std::size_t offset, std::span<const std::uint8_t>
                                 bytes);
 }
 
-void ImageTransfer::profileRewrite(bool withFireKeyBlock) {
-    if (refreshGuard_) return;
+bool ImageTransfer::profileRewrite(bool withFireKeyBlock) {
+    if (refreshGuard_) return true;
+    if (!copiesTrusted_) return false;
     auto& copies = state_.copies;
     std::array<std::uint8_t, image::kProfilesLength> block{};
     for (std::size_t p = 0; p < 3; ++p) {
@@ -69,23 +74,32 @@ void ImageTransfer::profileRewrite(bool withFireKeyBlock) {
         std::copy(copies.profiles[p].begin(), copies.profiles[p].end(),
                   block.begin() + p * image::kProfileLength);
     }
-    commands_.blockWrite(image::kProfileOffset, image::kProfilesLength, block);
-    if (withFireKeyBlock) commands_.blockWrite(image::kFireKeyOffset, image::kFireKeyLength, copies.fireKey);
-    commands_.shortRead(image::kUserOffset, image::kUserLength, copies.user);
-    commands_.writeImageByte(image::kUserOffset, 0x0F, 0, 0, 1);
-    commands_.writeImageByte(image::kUserOffset, copies.user[0], 0, 0, 1);
+    if (!commands_.blockWrite(image::kProfileOffset, image::kProfilesLength, block)) return false;
+    if (withFireKeyBlock &&
+        !commands_.blockWrite(image::kFireKeyOffset, image::kFireKeyLength, copies.fireKey))
+        return false;
+    // The byte written back to 0xA4 comes from this read: one that failed, or brought bytes that do
+    // not add up to the section's checksum, must not become the current profile and colour.
+    std::array<std::uint8_t, image::kUserLength> user{};
+    if (!commands_.shortRead(image::kUserOffset, image::kUserLength, user) || !sectionChecksumGood(user))
+        return false;
+    copies.user = user;
+    return commands_.writeImageByte(image::kUserOffset, 0x0F, 0, 0, 1) &&
+           commands_.writeImageByte(image::kUserOffset, copies.user[0], 0, 0, 1);
 }
 
-void ImageTransfer::vendorSectionRewrite() {
-    if (refreshGuard_) return;
+bool ImageTransfer::vendorSectionRewrite() {
+    if (refreshGuard_) return true;
+    if (!copiesTrusted_) return false;
     storeSectionChecksum(state_.copies.vendor);
-    commands_.writeImageRange(0, image::kVendorOffset, image::kVendorLength, state_.copies.vendor);
+    return commands_.writeImageRange(0, image::kVendorOffset, image::kVendorLength, state_.copies.vendor);
 }
 
-void ImageTransfer::userSectionRewrite() {
-    if (refreshGuard_) return;
+bool ImageTransfer::userSectionRewrite() {
+    if (refreshGuard_) return true;
+    if (!copiesTrusted_) return false;
     storeSectionChecksum(state_.copies.user);
-    commands_.writeImageRange(0, image::kUserOffset, image::kUserLength, state_.copies.user);
+    return commands_.writeImageRange(0, image::kUserOffset, image::kUserLength, state_.copies.user);
 }
 
 } // namespace krm

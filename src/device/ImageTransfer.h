@@ -28,7 +28,15 @@ public:
 
     // Whole-image read and window refresh. Whatever the read brought (all 0xFF when it failed), the
     // sections are validated, the editors refilled and the pages uncovered; DevTimer takes over.
-    void readImage();
+    // False, with a message shown, when the command was refused or any fetch failed: the window then
+    // shows factory values where the read failed, and nothing is written back from that read.
+    bool readImage();
+    // The last whole-image read brought every byte (false before the first one).
+    bool lastReadComplete() const { return lastReadComplete_; }
+    // The section copies hold an image the mouse or a file delivered whole: false after an
+    // incomplete read, true again after a complete one or a load or restore. The whole-section
+    // rewrites refuse to run without it, so a failed read never becomes a write.
+    bool copiesTrusted() const { return copiesTrusted_; }
 
     // Unpack a new image into the copies (validating them) and refill the editors, under the refresh
     // guard. Used after a read, a file load and a restore.
@@ -51,20 +59,31 @@ public:
     // The profile rewrite: fresh checksums in the three profile copies, the copies as one 147-byte
     // block at 192 (and, after fire-key changes, the fire-key block at 484), the user section read
     // back into its copy, then 0x0F and the real byte written to 0xA4 so the mouse reloads its
-    // current profile.
-    void profileRewrite(bool withFireKeyBlock = false);
+    // current profile. It stops at the first step that fails and returns false: a block write that
+    // did not go out whole, or a read-back that failed or fails its checksum (the user copy keeps
+    // its bytes then, and 0xA4 is not written). Also false while the copies are not trusted. True
+    // when every step went through, or when the refresh guard kept it from running.
+    bool profileRewrite(bool withFireKeyBlock = false);
 
     // Whole-section rewrites with fresh checksums: the vendor section (164 bytes from 0) and the user
     // section (28 bytes from 0xA4). Both leave the busy window up: callers end with a single write
-    // (the profile rewrite does).
-    void vendorSectionRewrite();
-    void userSectionRewrite();
+    // (the profile rewrite does). False as for the profile rewrite.
+    bool vendorSectionRewrite();
+    bool userSectionRewrite();
 
 private:
     DeviceCommands& commands_;
     UiPort& ui_;
     ImageState& state_;
     bool& refreshGuard_;
+    bool lastReadComplete_ = false;
+    bool copiesTrusted_ = false;
 };
+
+// Shown when a whole-image read did not bring every byte.
+inline constexpr const char* kIncompleteReadMessage =
+    "The mouse's configuration could not be read whole (it refused the read or some of its replies "
+    "failed). Where the read failed the pages show factory values; nothing is written back from this "
+    "read.";
 
 } // namespace krm

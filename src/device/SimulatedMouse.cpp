@@ -4,12 +4,15 @@
 #include "image/ImageFiles.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 
 namespace krm {
 
@@ -92,23 +95,24 @@ SimulatedMouse::~SimulatedMouse() {
 std::unique_ptr<SimulatedMouse> SimulatedMouse::withImageFile(Variant variant, Clock& clock,
                                                               const std::string& path, std::string& error) {
     Image img = startImage(variant);
-    std::error_code ec;
-    if (std::filesystem::exists(path, ec)) {
-        std::ifstream in(path, std::ios::binary);
-        std::vector<char> bytes;
-        if (in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (!in && !in.eof()) {
-            error = path + ": cannot read the simulated mouse's image";
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        // One byte more than an image, so that a longer file shows as such; readFilePrefix refuses
+        // folders, devices, pipes and huge files without reading them.
+        auto bytes = readFilePrefix(path, kImageSize + 1);
+        if (!bytes) {
+            error = path + ": " + bytes.error.message;
             return nullptr;
         }
-        if (bytes.size() != kImageSize) {
+        if (bytes.value->size() != kImageSize) {
             error = path + ": a simulated mouse image is " + std::to_string(kImageSize) +
-                    " bytes, this file has " + std::to_string(bytes.size());
+                    " bytes, this file has " +
+                    (bytes.value->size() > kImageSize ? "more" : std::to_string(bytes.value->size()));
             return nullptr;
         }
-        std::copy(bytes.begin(), bytes.end(), img.begin());
-    } else if (ec) {
-        error = path + ": " + ec.message();
+        std::copy(bytes.value->begin(), bytes.value->end(), img.begin());
+    } else if (errno != ENOENT) {
+        error = path + ": " + std::strerror(errno);
         return nullptr;
     }
     auto mouse = std::make_unique<SimulatedMouse>(variant, clock, img);

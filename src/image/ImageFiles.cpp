@@ -4,8 +4,12 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,9 +24,46 @@ struct Fd {
     }
 };
 
-std::string temporaryName(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
-    return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+// Temporary files are ".krm-<pid>.XXXXXX" in the target's folder: short, whatever the target's
+// name, and tied to the process that made them.
+constexpr const char* kTemporaryPrefix = ".krm-";
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Removes the temporary files that writers killed before their rename left in `folder`: those
+// whose process is gone. Once per folder and process.
+void removeStaleTemporaries(const std::string& folder) {
+    static std::mutex mutex;
+    static std::set<std::string> cleaned;
+    {
+        std::lock_guard lock(mutex);
+        if (!cleaned.insert(folder).second) return;
+    }
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    const std::string prefix = kTemporaryPrefix;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0) continue;
+        const auto dot = name.find('.', prefix.size());
+        if (dot == std::string::npos || name.size() != dot + 7) continue;
+        const std::string pidText = name.substr(prefix.size(), dot - prefix.size());
+        if (pidText.empty() || pidText.size() > 10 ||
+            pidText.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const long pid = std::stol(pidText);
+        if (pid <= 0 || pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat st {};
+        const std::string full = folder + "/" + name;
+        if (::lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
+            ::unlink(full.c_str());
+    }
+    ::closedir(dir);
 }
 
 bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
@@ -51,10 +92,23 @@ std::string tooShortMessage(const std::string& path, std::size_t size, std::size
            std::to_string(needed) + " needed.";
 }
 
+std::string notRegularMessage(const std::string& path) {
+    return "\"" + path + "\" is not a regular file (a folder, a device or a pipe cannot be used).";
+}
+
 FileResult<std::vector<std::uint8_t>> readFilePrefix(const std::string& path, std::size_t maxBytes) {
     using R = FileResult<std::vector<std::uint8_t>>;
-    Fd f{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    // Non-blocking, so that a pipe with no writer cannot hang the open; it is refused right after.
+    Fd f{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)};
     if (f.fd < 0) return R::fail(FileErrorKind::CannotOpen, cannotOpenMessage(path, errno));
+    struct stat st {};
+    if (::fstat(f.fd, &st) != 0) return R::fail(FileErrorKind::CannotOpen, cannotOpenMessage(path, errno));
+    if (S_ISDIR(st.st_mode)) return R::fail(FileErrorKind::CannotOpen, cannotOpenMessage(path, EISDIR));
+    if (!S_ISREG(st.st_mode)) return R::fail(FileErrorKind::NotRegular, notRegularMessage(path));
+    if (static_cast<std::uintmax_t>(st.st_size) > kMaxInputFileBytes)
+        return R::fail(FileErrorKind::TooLarge,
+                       "File \"" + path + "\" is too large: " + std::to_string(st.st_size) +
+                           " bytes, at most " + std::to_string(kMaxInputFileBytes) + " expected.");
     std::vector<std::uint8_t> bytes(maxBytes);
     std::size_t got = 0;
     while (got < maxBytes) {
@@ -68,16 +122,31 @@ FileResult<std::vector<std::uint8_t>> readFilePrefix(const std::string& path, st
     return R{std::move(bytes), {}};
 }
 
+std::optional<FileError> checkWritableTarget(const std::string& path) {
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0 && !S_ISREG(old.st_mode))
+        return FileError{FileErrorKind::NotRegular, notRegularMessage(path) + " Nothing was written."};
+    return std::nullopt;
+}
+
 std::optional<FileError> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
-    const std::string tmp = temporaryName(path);
+    // A device node, a pipe or a folder of that name is never replaced by a file.
+    if (auto refused = checkWritableTarget(path)) return refused;
+    const std::string folder = folderOf(path);
+    removeStaleTemporaries(folder);
+    std::string tmp = folder + "/" + kTemporaryPrefix + std::to_string(::getpid()) + ".XXXXXX";
     auto failed = [&](int err) {
         ::unlink(tmp.c_str());
         return FileError{FileErrorKind::CannotCreate, cannotCreateMessage(path, err)};
     };
-    Fd f{::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)};
+    Fd f{::mkostemp(tmp.data(), O_CLOEXEC)};
     if (f.fd < 0) return FileError{FileErrorKind::CannotCreate, cannotCreateMessage(path, errno)};
     struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(f.fd, old.st_mode & 07777);
+    // mkostemp makes the file 0600; a new file gets what a plain create would give it.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~mask);
+    if (::fchmod(f.fd, mode) != 0) return failed(errno);
     if (!writeAll(f.fd, bytes) || ::fsync(f.fd) != 0) return failed(errno);
     const int fd = f.fd;
     f.fd = -1;

@@ -11,7 +11,10 @@
 
 namespace krm {
 
-enum class FileErrorKind { CannotOpen, CannotCreate, TooShort, BadMarker };
+enum class FileErrorKind { CannotOpen, CannotCreate, TooShort, BadMarker, NotRegular, TooLarge };
+
+// The largest file any reader takes (the longest, a profile file, is 2048 bytes).
+inline constexpr std::size_t kMaxInputFileBytes = 1 << 20;
 
 struct FileError {
     FileErrorKind kind = FileErrorKind::CannotOpen;
@@ -35,11 +38,18 @@ std::string cannotCreateMessage(const std::string& path, int errorNumber);
 // The refusal of a file that ends before the bytes an operation needs.
 std::string tooShortMessage(const std::string& path, std::size_t size, std::size_t needed);
 
-// The first `maxBytes` bytes of a file (fewer when it is shorter).
+// The first `maxBytes` bytes of a file (fewer when it is shorter). Only a regular file of at most
+// kMaxInputFileBytes is read: a folder, device or pipe is refused at once (the open does not wait for
+// a pipe's writer).
 FileResult<std::vector<std::uint8_t>> readFilePrefix(const std::string& path, std::size_t maxBytes);
 
-// Write a file as a whole or not at all: a temporary file in the same folder, flushed to disk, then
-// renamed over `path` (keeping the permissions of a file it replaces). Nothing on success.
+// Refused when `path` exists and is not a regular file (a folder, a device, a pipe).
+std::optional<FileError> checkWritableTarget(const std::string& path);
+
+// Write a file as a whole or not at all: a temporary file ".krm-PID.XXXXXX" in the same folder,
+// flushed to disk, then renamed over `path` (keeping the permissions of a file it replaces). A target
+// that exists and is not a regular file is refused. The first write into a folder removes the
+// temporary files that killed writers left there. Nothing on success.
 std::optional<FileError> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // A profile file: the 2048-byte image. Refused with "Loading .bin is error!" when it is shorter than

@@ -27,6 +27,9 @@ struct EditRequest {
         UserSectionRewrite,   // user checksum recomputed, 28 bytes from 0xA4 with one range write
         VendorSectionRewrite, // vendor checksum recomputed, 164 bytes from 0 with one range write
         Restart,              // the mouse restarts; it is found and read again when it comes back
+        XDataWrite,           // send bytes[0] to the MCU's XDATA address `offset`; no section copy changes
+        RegenerateForLedType, // every section regenerated for the lighting editor's LED type, the image
+                              // written whole, the mouse restarted
     };
     Kind kind = Kind::Store;
     std::size_t offset = 0;
@@ -57,6 +60,10 @@ struct EditRequest {
     static EditRequest userSectionRewrite() { return {Kind::UserSectionRewrite, 0, {}}; }
     static EditRequest vendorSectionRewrite() { return {Kind::VendorSectionRewrite, 0, {}}; }
     static EditRequest restart() { return {Kind::Restart, 0, {}}; }
+    static EditRequest xdataWrite(std::uint16_t address, std::uint8_t value) {
+        return {Kind::XDataWrite, address, {value}};
+    }
+    static EditRequest regenerateForLedType() { return {Kind::RegenerateForLedType, 0, {}}; }
     bool operator==(const EditRequest&) const = default;
 };
 
@@ -75,6 +82,9 @@ struct EditOutcome {
     std::optional<std::string> message; // text for the message box (may be empty in some languages)
     Followup followup = Followup::None;
     bool coverWindow = false; // cover the main window while the opened dialog is up
+    // Set by the sink: a write did not reach the mouse whole, so the requests after it were dropped;
+    // `message` then says what was and was not written (the sink has shown it already).
+    bool writeFailed = false;
 
     static EditOutcome refusal(std::string text) {
         EditOutcome out;

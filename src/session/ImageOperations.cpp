@@ -1,6 +1,7 @@
 #include "session/ImageOperations.h"
 
 #include "image/DefaultImages.h"
+#include "image/ImageFields.h"
 #include "image/ImageFiles.h"
 #include "session/Session.h"
 
@@ -27,7 +28,32 @@ std::uint16_t u16(std::size_t v) {
     return static_cast<std::uint16_t>(v);
 }
 
+std::string capitalized(std::string text) {
+    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    return text;
+}
+
+std::string hex(std::size_t v) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%03zX", v);
+    return text;
+}
+
 } // namespace
+
+std::optional<std::string> imageDefect(const ImageState& state) {
+    const ConfigImage& image = state.image;
+    if (image[image::kMarkerOffset] != image::kMarker) return "byte 495 is not the marker E0";
+    for (const SectionCheck& c : state.lastUnpack.sections)
+        if (c.stored != c.expected)
+            return "the " + std::string(sectionName(c.id)) + " section's checksum does not add up";
+    const std::size_t codeLength = state.copies.layout.patchCodeLength;
+    const auto code = std::span(image).subspan(image::kPatchCodeOffset, codeLength);
+    const std::uint16_t stored = static_cast<std::uint16_t>(image[image::kPatchBlockOffset + 6] << 8 |
+                                                            image[image::kPatchBlockOffset + 7]);
+    if (patchCodeChecksum(code) != stored) return "the patch code does not match its checksum";
+    return std::nullopt;
+}
 
 ImageOperations::ImageOperations(Session& session, UiPort& ui) : s_(session), ui_(ui) {}
 
@@ -48,14 +74,45 @@ OperationResult ImageOperations::refuse(const FileError& error) {
     return OperationResult::FileRefused;
 }
 
-void ImageOperations::writeWholeImage() {
-    s_.commands().blockWrite(0, u16(kImageSize), s_.image().image);
+bool ImageOperations::writeWholeImage() {
+    return s_.commands().blockWrite(0, u16(kImageSize), s_.image().image);
 }
 
-void ImageOperations::writePatch() {
+bool ImageOperations::writePatch() {
     const auto& c = s_.image().copies;
-    s_.commands().blockWrite(u16(image::kPatchBlockOffset), u16(c.patchBlock.size()), c.patchBlock);
-    s_.commands().blockWrite(u16(image::kPatchCodeOffset), u16(c.patchCode.size()), c.patchCode);
+    // The code is not sent after a patch block that did not go out: the two belong together.
+    return s_.commands().blockWrite(u16(image::kPatchBlockOffset), u16(c.patchBlock.size()), c.patchBlock) &&
+           s_.commands().blockWrite(u16(image::kPatchCodeOffset), u16(c.patchCode.size()), c.patchCode);
+}
+
+OperationResult ImageOperations::checkWritten(bool writeOk, const std::string& what, std::size_t offset,
+                                              std::span<const std::uint8_t> sent) {
+    std::string back;
+    bool holdsIt = false;
+    if (!s_.mouseOpen() || !s_.identified() || s_.presence().noDevice()) {
+        back = "the mouse did not come back after its restart, so what it holds could not be checked";
+    } else if (!s_.transfer().lastReadComplete()) {
+        back = "the mouse came back but could not be read whole, so what it holds could not be checked";
+    } else {
+        const ConfigImage& now = s_.image().image;
+        std::size_t differ = 0, first = 0;
+        for (std::size_t i = 0; i < sent.size(); ++i) {
+            if (now[offset + i] == sent[i]) continue;
+            if (differ++ == 0) first = offset + i;
+        }
+        holdsIt = differ == 0;
+        back = holdsIt ? "yet the mouse, read again, holds it"
+                       : "the mouse, read again, differs from it in " + std::to_string(differ) + " of " +
+                             std::to_string(sent.size()) + " bytes (the first at " + hex(first) + ")";
+    }
+    if (writeOk && holdsIt) return OperationResult::Done;
+    if (!writeOk) {
+        ui_.showMessage(capitalized(what) +
+                        " was not written to the mouse whole: sending it failed part-way; " + back + ".");
+        return holdsIt ? OperationResult::Done : OperationResult::WriteFailed;
+    }
+    ui_.showMessage(capitalized(what) + " was sent to the mouse whole, but " + back + ".");
+    return OperationResult::NotVerified;
 }
 
 // --- factory images ---
@@ -66,11 +123,14 @@ OperationResult ImageOperations::restore(int k) {
         ui_.showMessage(s_.textSlots().noDevice);
         return OperationResult::NoMouse;
     }
-    restoreSteps(k);
-    return OperationResult::Done;
+    s_.loadDefaultImages();
+    const auto variant = s_.identified() ? variantFromName(s_.presence().chipModel()) : std::nullopt;
+    const ConfigImage source = restoreSourceImage(s_.defaults(), variant, k);
+    const bool written = restoreSteps(k);
+    return checkWritten(written, "factory image " + std::to_string(k), 0, source);
 }
 
-void ImageOperations::restoreSteps(int k) {
+bool ImageOperations::restoreSteps(int k) {
     s_.setRefreshGuard(true);
     ui_.closeMenus();
     ui_.setTimerEnabled(UiTimer::DevTimer, false);
@@ -81,7 +141,9 @@ void ImageOperations::restoreSteps(int k) {
     const auto variant = s_.identified() ? variantFromName(s_.presence().chipModel()) : std::nullopt;
     const ConfigImage source = restoreSourceImage(s_.defaults(), variant, k);
     s_.transfer().replaceImage(source);
-    writeWholeImage();
+    // The restart and the read after it follow even when the write failed: they show what the mouse
+    // holds now.
+    const bool written = writeWholeImage();
 
     auto release = [this](bool uncover) {
         ui_.hideBusy();
@@ -98,6 +160,7 @@ void ImageOperations::restoreSteps(int k) {
         release(false);
         s_.presence().restartDevice();
     }
+    return written;
 }
 
 void ImageOperations::restoreFromEngineeringPage() {
@@ -128,17 +191,25 @@ void ImageOperations::regenerateForLedType(const DefaultInputs& in) {
 
 // --- profile files ---
 
-OperationResult ImageOperations::saveProfile(const ChooseFile& choose, BinSuffix suffix) {
+OperationResult ImageOperations::saveProfile(const ChooseFile& choose, BinSuffix suffix,
+                                             const ConfigImage* readBefore) {
     auto chosen = chooseFile(choose, NeedsMouse::Yes);
     if (auto* ended = std::get_if<OperationResult>(&chosen)) return *ended;
     const std::string& name = std::get<std::string>(chosen);
     const std::string path = suffix == BinSuffix::AddWhenMissing ? saveFileName(name) : name;
 
-    s_.transfer().readImage();
-    // A failed read leaves 0xFF where the marker belongs; such a file could never be loaded back, and
-    // writing it would replace a good file of that name.
-    if (s_.image().image[image::kMarkerOffset] != image::kMarker) {
-        ui_.showMessage("The mouse's configuration could not be read; \"" + path + "\" was not written.");
+    // An image that was not read whole, or does not hold together, would replace a good file of
+    // that name with bytes the mouse does not hold.
+    std::string problem;
+    if (!s_.transfer().readImage())
+        problem = "it was not read whole";
+    else if (auto defect = imageDefect(s_.image()))
+        problem = "what came back cannot be its image: " + *defect;
+    else if (readBefore && *readBefore != s_.image().image)
+        problem = "two reads in a row brought different bytes, so its replies cannot be trusted";
+    if (!problem.empty()) {
+        ui_.showMessage("The mouse's configuration could not be read (" + problem + "); \"" + path +
+                        "\" was not written.");
         return OperationResult::ReadFailed;
     }
     if (auto error = writeProfileFile(path, s_.image().image)) return refuse(*error);
@@ -151,8 +222,9 @@ OperationResult ImageOperations::loadProfileFile(const ChooseFile& choose) {
     if (auto* ended = std::get_if<OperationResult>(&chosen)) return *ended;
     const auto file = readProfileFile(std::get<std::string>(chosen));
     if (!file) return refuse(file.error);
-    writeLoadedImage(*file.value);
-    return OperationResult::Done;
+    const ConfigImage sent = *file.value;
+    const bool written = writeLoadedImage(sent);
+    return checkWritten(written, "the profile file", 0, sent);
 }
 
 OperationResult ImageOperations::loadProfile(const ConfigImage& fileImage) {
@@ -162,8 +234,11 @@ OperationResult ImageOperations::loadProfile(const ConfigImage& fileImage) {
         ui_.showMessage(s_.textSlots().noDevice);
         return OperationResult::NoMouse;
     }
-    if (!writeLoadedImage(fileImage)) return refuse({FileErrorKind::BadMarker, kLoadingBinError});
-    return OperationResult::Done;
+    if (fileImage[image::kMarkerOffset] != image::kMarker)
+        return refuse({FileErrorKind::BadMarker, kLoadingBinError});
+    const ConfigImage sent = fileImage;
+    const bool written = writeLoadedImage(sent);
+    return checkWritten(written, "the profile file", 0, sent);
 }
 
 bool ImageOperations::writeLoadedImage(const ConfigImage& fileImage) {
@@ -174,9 +249,9 @@ bool ImageOperations::writeLoadedImage(const ConfigImage& fileImage) {
     // The copies take the repairs; the image keeps the file's bytes, and those are what the mouse gets.
     s_.transfer().replaceImage(fileImage);
     ui_.showBusy();
-    writeWholeImage();
+    const bool written = writeWholeImage();
     s_.presence().restartDevice();
-    return true;
+    return written;
 }
 
 OperationResult ImageOperations::exportMacroBlock(const ChooseFile& choose) {
@@ -223,9 +298,7 @@ OperationResult ImageOperations::programPatch() {
     ui_.showBusy();
     // A whole-image read since "Load BIN" refilled the patch copies from the mouse: take the file again.
     storePatch(s_.image().copies, *loadedPatch_);
-    writePatch();
-    s_.presence().restartDevice();
-    return OperationResult::Done;
+    return writePatchAndRestart(false);
 }
 
 // --- engineering page ---
@@ -237,10 +310,18 @@ OperationResult ImageOperations::programPatchFile(const ChooseFile& choose) {
     if (!patch) return refuse(patch.error);
     ui_.showBusy();
     storePatch(s_.image().copies, *patch.value);
-    writePatch();
-    ui_.hideBusy();
+    return writePatchAndRestart(true);
+}
+
+OperationResult ImageOperations::writePatchAndRestart(bool hideBusy) {
+    // What goes out: the patch block and the code right behind it (1008 .. 1024 + code length).
+    const auto& c = s_.image().copies;
+    std::vector<std::uint8_t> sent(c.patchBlock.begin(), c.patchBlock.end());
+    sent.insert(sent.end(), c.patchCode.begin(), c.patchCode.end());
+    const bool written = writePatch();
+    if (hideBusy) ui_.hideBusy();
     s_.presence().restartDevice();
-    return OperationResult::Done;
+    return checkWritten(written, "the patch", image::kPatchBlockOffset, sent);
 }
 
 OperationResult ImageOperations::importMacroBlock(const ChooseFile& choose) {
@@ -255,16 +336,24 @@ OperationResult ImageOperations::importMacroBlock(const ChooseFile& choose) {
     copy = *block.value;
     s_.reloadEditors();
     std::array<std::uint8_t, image::kMacroHalfLength> staging{};
+    std::size_t written = 0;
     for (std::size_t half = 0; half < 2; ++half) {
         const std::size_t from = half * image::kMacroHalfLength;
         std::copy_n(copy.begin() + static_cast<std::ptrdiff_t>(from), staging.size(), staging.begin());
-        s_.commands().blockWrite(u16(image::kMacroOffset + from), u16(staging.size()), staging);
+        if (!s_.commands().blockWrite(u16(image::kMacroOffset + from), u16(staging.size()), staging)) break;
+        written += staging.size();
     }
 
     ui_.hideBusy();
     ui_.setTimerEnabled(UiTimer::DevTimerFirst, false);
     ui_.setTimerEnabled(UiTimer::DevTimer, true);
-    return OperationResult::Done;
+    if (written == copy.size()) return OperationResult::Done;
+    ui_.showMessage("The macro block was not written to the mouse whole: " +
+                    std::string(written == 0
+                                    ? "sending bytes 0..255 failed part-way and bytes 256..511 were not sent"
+                                    : "bytes 0..255 were written, sending bytes 256..511 failed part-way") +
+                    ". The mouse may hold part of the new block; import it again.");
+    return OperationResult::WriteFailed;
 }
 
 OperationResult ImageOperations::importGunMacros(const ChooseFile& choose) {
@@ -273,16 +362,25 @@ OperationResult ImageOperations::importGunMacros(const ChooseFile& choose) {
     SectionCopies& c = s_.image().copies;
     const auto bodies = readGunMacroFile(std::get<std::string>(chosen), c.layout);
     if (!bodies) return refuse(bodies.error);
+    if (!s_.transfer().copiesTrusted()) {
+        // The area's other bytes (the R230B names) come from the last read, which was not whole.
+        ui_.showMessage(std::string(kIncompleteReadMessage) + " The fire macros were not written.");
+        return OperationResult::ReadFailed;
+    }
     ui_.setTimerEnabled(UiTimer::DevTimer, false);
     ui_.showBusy();
 
     storeGunMacros(c, *bodies.value);
-    s_.commands().blockWrite(u16(c.layout.fireMacroAreaOffset), u16(c.fireMacroArea.size()), c.fireMacroArea);
+    const bool written = s_.commands().blockWrite(u16(c.layout.fireMacroAreaOffset),
+                                                  u16(c.fireMacroArea.size()), c.fireMacroArea);
 
     ui_.hideBusy();
     ui_.setTimerEnabled(UiTimer::DevTimerFirst, false);
     ui_.setTimerEnabled(UiTimer::DevTimer, true);
-    return OperationResult::Done;
+    if (written) return OperationResult::Done;
+    ui_.showMessage("The fire macros were not written to the mouse whole: sending the fire-macro area failed "
+                    "part-way, so the mouse may hold part of them. Import them again.");
+    return OperationResult::WriteFailed;
 }
 
 } // namespace krm

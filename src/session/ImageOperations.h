@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <variant>
 
@@ -23,7 +24,15 @@ enum class OperationResult {
     FileRefused, // the file could not be opened, read, created or used; nothing was sent
     NotReady,    // nothing to do: "Program" without a loaded BIN
     ReadFailed,  // the mouse did not deliver a readable image; nothing was written
+    WriteFailed, // a write did not go out whole: the mouse may hold part of it
+    NotVerified, // everything went out, but the mouse read back afterwards holds something else, or
+                 // could not be read back whole (or did not come back after its restart)
 };
+
+// Why an image the mouse delivered whole cannot be what it holds: no marker at 495, a section whose
+// checksum does not add up, or patch code that does not match the patch block's checksum. Nothing
+// when none of these is found.
+std::optional<std::string> imageDefect(const ImageState& state);
 
 // A file dialog: the path chosen, or nothing when the user cancelled.
 using ChooseFile = std::function<std::optional<std::string>()>;
@@ -58,9 +67,12 @@ public:
     // How a chosen file name is used: as given (krmctl), or with ".bin" added when it lacks it (the
     // window's save dialog).
     enum class BinSuffix { AsGiven, AddWhenMissing };
-    // The mouse is read, then its image is written under the chosen name. A read that brought no image
-    // (no marker at 495: the read failed) writes no file.
-    OperationResult saveProfile(const ChooseFile& choose, BinSuffix suffix);
+    // The mouse is read, then its image is written under the chosen name. A read that was not
+    // complete, or brought an image with a defect (imageDefect), writes no file; so does one that
+    // differs from `readBefore` when that is given (an image read just before, with no change made
+    // since: two reads that disagree mean the replies cannot be trusted).
+    OperationResult saveProfile(const ChooseFile& choose, BinSuffix suffix,
+                                const ConfigImage* readBefore = nullptr);
     // The chosen file's marker is checked, then its bytes go to the mouse whole and the mouse restarts.
     // A refused file sends nothing. The refresh guard is clear on every exit.
     OperationResult loadProfileFile(const ChooseFile& choose);
@@ -99,9 +111,15 @@ private:
     // it (Str022 when it is not open), the file chosen. The path, or how the operation ends.
     enum class NeedsMouse { No, Yes };
     std::variant<std::string, OperationResult> chooseFile(const ChooseFile& choose, NeedsMouse needsMouse);
-    void restoreSteps(int k);
-    void writeWholeImage();
-    void writePatch();
+    bool restoreSteps(int k);
+    bool writeWholeImage();
+    bool writePatch();
+    OperationResult writePatchAndRestart(bool hideBusy);
+    // After a write and the restart that follows it: Done when the write went out whole and the
+    // mouse, read again whole, holds `sent` at `offset`; otherwise the message that says what was and
+    // was not written, and WriteFailed or NotVerified.
+    OperationResult checkWritten(bool writeOk, const std::string& what, std::size_t offset,
+                                 std::span<const std::uint8_t> sent);
     OperationResult refuse(const FileError& error);
 
     Session& s_;

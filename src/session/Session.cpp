@@ -2,17 +2,21 @@
 
 #include "image/ImageFields.h"
 #include "image/SectionDefaults.h"
+#include "session/ImageOperations.h"
 
 #include <algorithm>
 
 namespace krm {
 
 Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRecord)
-    : hid_(hid), clock_(clock), ui_(ui), branding_(std::move(brandingRecord)),
+    : ui_(ui), branding_(std::move(brandingRecord)),
       image_(ImageState::forVariant(branding_.defaultVariant())), link_(hid), commands_(link_, clock, ui),
       presence_(commands_, clock, ui), buttonEvents_(commands_, clock, ui),
       transfer_(commands_, ui, image_, refreshGuard_), fire_(editorState_),
+      lighting_(editorState_, languages_, [this] { return refreshGuard_; }),
       assignments_(editorState_, languages_, [this] { return refreshGuard_; }),
+      dpi_(image_.copies, [this] { return refreshGuard_; }),
+      sniper_(image_.copies, editorState_, assignments_, [this] { return refreshGuard_; }),
       reader_(
           hid,
           [this] {
@@ -22,7 +26,9 @@ Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRec
     languages_.setLanguage(1);
     textSlots_.refresh(languages_);
     editorState_.variant = image_.copies.layout.variant;
-    editors_ = {static_cast<Editor*>(&fire_), &lighting_, &assignments_};
+    editors_ = {static_cast<Editor*>(&fire_), &lighting_, &assignments_, &dpi_, &sniper_};
+    dpi_.setTexts(languages_);
+    sniper_.setTexts(languages_);
     wireDevice();
 }
 
@@ -71,7 +77,11 @@ void Session::wireDevice() {
         notify([&](SessionObserver& o) { o.indicatorChanged(which, ticked); });
     };
     buttonEvents_.dpiLevelChanged = [this](std::uint8_t level) {
+        dpi_.currentChangedByMouse(level);
         notify([&](SessionObserver& o) { o.dpiLevelChangedByMouse(level); });
+    };
+    buttonEvents_.rereadFailed = [this](Indicator which) {
+        notify([&](SessionObserver& o) { o.mouseSwitchUnread(which); });
     };
     buttonEvents_.profileChanged = [this](std::uint8_t value) {
         const int profile = std::clamp(value & 0x0F, 0, 2) + 1;
@@ -137,7 +147,7 @@ int Session::buttonEffectItem() const {
 
 void Session::selectProfile(int profile) {
     const int p = std::clamp(profile, 1, 3) - 1;
-    const int colourItem = lighting_.profileColourItem();
+    const int colourItem = lighting_.currentProfileColourItem();
     const auto buttonEffect = static_cast<std::uint8_t>(buttonEffectItem());
     std::uint8_t a7 = buttonEffect, a8 = 0, aa = 0, a4 = 0;
     if (p == 1) {
@@ -178,6 +188,9 @@ void Session::storeAtImageOffset(std::size_t offset, std::span<const std::uint8_
 
 EditOutcome Session::apply(EditOutcome outcome) {
     if (outcome.refused) return outcome;
+    // What a request that failed had to write; the single writes report nothing (the page changes
+    // whether or not the mouse took them), the block and section writes do.
+    const char* failed = nullptr;
     for (const EditRequest& r : outcome.requests) {
         switch (r.kind) {
         case EditRequest::Kind::Store:
@@ -195,21 +208,40 @@ EditOutcome Session::apply(EditOutcome outcome) {
             break;
         case EditRequest::Kind::BlockWrite:
             storeAtImageOffset(r.offset, r.bytes);
-            transfer_.blockWrite(r.offset, r.bytes);
+            if (!transfer_.blockWrite(r.offset, r.bytes) && !refreshGuard_) failed = "the block of data";
             break;
         case EditRequest::Kind::ProfileRewrite:
-            transfer_.profileRewrite(r.withFireKeyBlock);
+            if (!transfer_.profileRewrite(r.withFireKeyBlock)) failed = "the three profiles";
             break;
         case EditRequest::Kind::UserSectionRewrite:
-            transfer_.userSectionRewrite();
+            if (!transfer_.userSectionRewrite()) failed = "the user section";
             break;
         case EditRequest::Kind::VendorSectionRewrite:
-            transfer_.vendorSectionRewrite();
+            if (!transfer_.vendorSectionRewrite()) failed = "the vendor section";
             break;
         case EditRequest::Kind::Restart:
             if (!refreshGuard_) presence_.restartDevice();
             break;
+        case EditRequest::Kind::XDataWrite:
+            if (!refreshGuard_ && !r.bytes.empty())
+                commands_.xdataWrite(static_cast<std::uint16_t>(r.offset), r.bytes[0]);
+            break;
+        case EditRequest::Kind::RegenerateForLedType:
+            if (!refreshGuard_) ImageOperations(*this, ui_).regenerateForLedType(lighting_.defaultInputs());
+            break;
         }
+        if (failed) break;
+    }
+    if (failed) {
+        outcome.writeFailed = true;
+        outcome.message = transfer_.copiesTrusted()
+                              ? std::string("The change did not reach the mouse whole: writing ") + failed +
+                                    " failed, and nothing after it was sent. The mouse may hold part of the "
+                                    "change; read it again (reconnect) before going on."
+                              : std::string("The change was kept here but not written: the mouse's "
+                                            "configuration was not read whole, and writing ") +
+                                    failed + " would put factory values over its own. Reconnect the mouse.";
+        ui_.showMessage(*outcome.message);
     }
     return outcome;
 }

@@ -14,6 +14,8 @@
 #include "image/ConfigImage.h"
 #include "image/DefaultImages.h"
 #include "lighting/LightingEditor.h"
+#include "performance/DpiEditor.h"
+#include "performance/SniperEditor.h"
 #include "session/Editor.h"
 #include "session/EditRequest.h"
 #include "session/Page.h"
@@ -40,6 +42,9 @@ public:
     // The mouse's own buttons switched the profile (1..3) or the DPI level (0..7).
     virtual void profileChangedByMouse(int /*profile*/) {}
     virtual void dpiLevelChangedByMouse(int /*level*/) {}
+    // The mouse's buttons switched something, but reading back what (ProfileTest: the profile,
+    // otherwise the DPI level) failed.
+    virtual void mouseSwitchUnread(Indicator) {}
     // A CPI or profile button of the mouse is held down (ticked) or was let go.
     virtual void indicatorChanged(Indicator, bool /*ticked*/) {}
     // A restore started from the engineering page is running (its result picture is hidden meanwhile).
@@ -131,6 +136,8 @@ public:
     const AssignmentEditor& assignments() const { return assignments_; }
     LightingEditor& lighting() { return lighting_; }
     FireEditor& fire() { return fire_; }
+    DpiEditor& dpi() { return dpi_; }
+    SniperEditor& sniper() { return sniper_; }
 
     // Tells every observer; for the operations that run on the session.
     template <typename F> void notify(F&& event) {
@@ -142,10 +149,7 @@ private:
     void storeAtImageOffset(std::size_t offset, std::span<const std::uint8_t> bytes);
     int buttonEffectItem() const; // cb_BtnEFT, 0 when the switch is not offered
 
-    HidBackend& hid_;
-    Clock& clock_;
-    UiPort& ui_;
-
+    UiPort& ui_; // for the operations an editor's outcome starts (a regeneration)
     Branding branding_;
     LanguageTables languages_;
     LanguageSlots textSlots_;
@@ -164,6 +168,8 @@ private:
     FireEditor fire_;
     LightingEditor lighting_;
     AssignmentEditor assignments_;
+    DpiEditor dpi_;
+    SniperEditor sniper_;
     std::vector<Editor*> editors_;
 
     std::vector<SessionObserver*> observers_;

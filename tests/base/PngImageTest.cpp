@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 namespace krm {
 
 namespace {
@@ -54,6 +57,17 @@ TEST(PngImage, RefusesDamagedData) {
         EXPECT_TRUE(img.rgba().empty()) << c.what;
         EXPECT_FALSE(img.error().empty()) << c.what;
     }
+}
+
+TEST(PngImage, RefusesAHeaderClaimingGigabytesBeforeTakingTheMemory) {
+    // The fuzzer's reproducer: 68 bytes whose header claims 32767 x 32767 RGBA pixels (4 GiB).
+    std::ifstream in("fuzz/crashes/png/huge-dimensions.png", std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                          std::istreambuf_iterator<char>()};
+    ASSERT_EQ(bytes.size(), 68u);
+    const PngImage img = PngImage::decode(bytes);
+    EXPECT_TRUE(img.isNull());
+    EXPECT_NE(img.error().find("too large: 32767 x 32767"), std::string::npos) << img.error();
 }
 
 TEST(PngImage, MissingResourceIsAnError) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
 
 namespace krm {
@@ -49,11 +50,11 @@ TEST_F(CommandSet, WholeImageReadIsOneCommandAnd293Fetches) {
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "busy+"), 293);
 }
 
-TEST_F(CommandSet, ReadWhoseFetchesAllFailStillSucceedsWithFF) {
+TEST_F(CommandSet, ReadWhoseFetchesAllFailFillsFFAndFails) {
     rig_.mouse.setFetchesFail(true);
     std::vector<std::uint8_t> dest(kImageSize, 0x00);
     const auto start = rig_.clock.nowUs();
-    EXPECT_TRUE(rig_.commands.blockRead(0, kImageSize, dest, false));
+    EXPECT_FALSE(rig_.commands.blockRead(0, kImageSize, dest, false));
     EXPECT_TRUE(std::all_of(dest.begin(), dest.end(), [](std::uint8_t b) { return b == 0xFF; }));
     const auto lines = rig_.lines();
     EXPECT_EQ(countStarting(lines, "get 41 00 00 00 00 00 00 00 !"), 293u);
@@ -163,6 +164,29 @@ TEST_F(CommandSet, BlockWriteDataReports) {
     rig_.clearTrace();
     ASSERT_TRUE(rig_.commands.blockWrite(1008, 3, ten));
     EXPECT_EQ(rig_.lines().back(), "set 41 10 11 12 ff ff ff ff"); // a single piece: 0xFF after it
+}
+
+TEST(CommandSetFaults, WritesWithALostReportFailAndStopAtIt) {
+    // The mouse leaves after two more reports: the third report of each write is the lost one.
+    const std::vector<std::uint8_t> bytes(28, 0x5A);
+    struct Case {
+        const char* name;
+        std::function<bool(DeviceCommands&)> run;
+    };
+    const Case cases[] = {
+        {"block write", [&](DeviceCommands& c) { return c.blockWrite(164, 28, bytes); }},
+        {"range write", [&](DeviceCommands& c) { return c.writeImageRange(0, 0xA4, 28, bytes); }},
+    };
+    for (const auto& c : cases) {
+        DeviceRig rig;
+        ASSERT_TRUE(rig.open());
+        rig.clearTrace();
+        rig.mouse.vanishAfterReports(2);
+        EXPECT_FALSE(c.run(rig.commands)) << c.name;
+        const auto lines = rig.lines();
+        ASSERT_EQ(lines.size(), 3u) << c.name << ": nothing is sent after the lost report";
+        EXPECT_TRUE(lines[2].ends_with(" !")) << c.name;
+    }
 }
 
 TEST(CommandSetWithoutDevice, EveryOperationDoesNothingOnInvalidHandles) {

@@ -122,4 +122,57 @@ TEST(Session, ProfileClicksInAnyOrderTakeTheColourFromTheColourList) {
     }
 }
 
+TEST(SessionFaults, AFailedProfileRewriteSaysSoAndNeverWritesWhatItDidNotRead) {
+    // Each fault strikes right after the 147-byte block write (its command and 21 data reports).
+    struct Case {
+        const char* name;
+        SimFault fault;
+        bool profilesWritten;
+    };
+    const Case cases[] = {
+        {"block write refused", {SimFault::Kind::RefuseCommand, 0x07, 0}, false},
+        {"read-back refused", {SimFault::Kind::RefuseCommand, 0x06, 22}, true},
+        {"read-back fetches fail", {SimFault::Kind::FetchFail, 0, 22}, true},
+        {"read-back brings noise", {SimFault::Kind::Garbage, 0, 22}, true},
+    };
+    for (const auto& c : cases) {
+        SessionRig rig;
+        ASSERT_TRUE(rig.session.connectNow());
+        ASSERT_EQ(rig.session.clickPage(Page::Profile2), Session::PageClick::Shown);
+        const auto userBefore = rig.session.image().copies.user;
+        rig.session.assignments().openFromMainPage(4);
+        rig.clearTrace();
+        rig.ui.clear();
+        rig.mouse.addFault(c.fault);
+        const EditOutcome out = rig.session.apply(rig.session.assignments().chooseFunction(902));
+
+        EXPECT_TRUE(out.writeFailed) << c.name;
+        ASSERT_TRUE(out.message.has_value()) << c.name;
+        EXPECT_NE(out.message->find("did not reach the mouse whole"), std::string::npos) << c.name;
+        EXPECT_EQ(rig.ui.messages(), std::vector<std::string>{*out.message}) << c.name;
+        for (const auto& line : setLines(rig.lines()))
+            EXPECT_FALSE(line.starts_with("set 40 05 00 a4")) << c.name << ": " << line;
+        EXPECT_EQ(rig.session.image().copies.user, userBefore) << c.name;
+        const std::size_t slot4 = image::profileOffset(2) + 12;
+        EXPECT_EQ(rig.mouse.image()[slot4 + 1] == 0x04, c.profilesWritten) << c.name;
+    }
+}
+
+TEST(SessionFaults, AfterAnIncompleteReadNoSectionIsWrittenBack) {
+    SessionRig rig;
+    rig.mouse.addFault({SimFault::Kind::FetchFail, 0, 200}); // in the middle of the whole-image read
+    rig.session.connectNow();
+    EXPECT_FALSE(rig.session.transfer().lastReadComplete());
+    EXPECT_EQ(rig.ui.messages(), std::vector<std::string>{kIncompleteReadMessage});
+    ASSERT_EQ(rig.session.clickPage(Page::Profile2), Session::PageClick::Shown);
+    rig.session.assignments().openFromMainPage(4);
+    rig.clearTrace();
+    const auto before = rig.mouse.image();
+    const EditOutcome out = rig.session.apply(rig.session.assignments().chooseFunction(902));
+    EXPECT_TRUE(out.writeFailed);
+    EXPECT_NE(out.message.value_or("").find("not read whole"), std::string::npos) << out.message.value_or("");
+    EXPECT_TRUE(rig.lines().empty()) << "factory values must not go over the mouse's own";
+    EXPECT_EQ(rig.mouse.image(), before);
+}
+
 } // namespace krm

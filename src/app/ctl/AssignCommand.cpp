@@ -38,7 +38,7 @@ int runAssign(Context& ctx) {
     }
     const std::string code = codeText(*bytes);
 
-    CtlSession session;
+    CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     if (int rc = session.connect(); rc != kOk) return rc;
     Session& s = session.session();
@@ -48,6 +48,12 @@ int runAssign(Context& ctx) {
                      out.message.value_or("refused").c_str(), *profile, *button,
                      s.assignments().code(*profile, *button).c_str());
         return kRefused;
+    }
+    if (out.writeFailed) {
+        // The session has said what did not reach the mouse.
+        std::fprintf(stderr, "krmctl: assign: profile %d button %d is %s here but not on the mouse\n",
+                     *profile, *button, code.c_str());
+        return kTransfer;
     }
     const std::string name = s.assignments().tableCaption(*profile, *button);
     std::printf("profile %d button %d: %s%s%s%s\n", *profile, *button, code.c_str(), name.empty() ? "" : " (",

@@ -7,6 +7,10 @@ namespace krm::ctl {
 
 int runFunctions(Context& ctx);
 int runInspect(Context& ctx);
+int runLighting(Context& ctx);
+int runDpi(Context& ctx);
+int runRate(Context& ctx);
+int runSniper(Context& ctx);
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> kTable = {
@@ -25,6 +29,15 @@ const std::vector<Command>& commands() {
          runImportGunMacros},
         {"assign", "PROFILE BUTTON CODE", "give button 1..12 of profile 1..3 an 8-hex-digit code", runAssign},
         {"functions", "[--combo]", "list the button functions with the codes they build", runFunctions},
+        {"lighting", "[mode NAME|N | speed 1..10 | colour N #rrggbb | dpi-colour LEVEL #rrggbb]",
+         "show the lighting (type, mode, speed, colours) or change it", runLighting},
+        {"dpi", "[set LEVEL VALUE | count N | current LEVEL]",
+         "show the DPI levels, or set a level's value (e.g. 1600), the level count (1..8) or the current "
+         "level",
+         runDpi},
+        {"rate", "HZ", "set the report rate: 125, 250, 500 or 1000 (the mouse restarts when it changes)",
+         runRate},
+        {"sniper", "STEP", "give every sniper (AIM) button the DPI value STEP (e.g. 800)", runSniper},
     };
     return kTable;
 }

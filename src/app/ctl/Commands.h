@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/GlobalOptions.h"
+#include "device/Clock.h"
 
 #include <string>
 #include <vector>
@@ -10,13 +11,15 @@ namespace krm::ctl {
 // Exit codes of krmctl.
 enum Exit : int {
     kOk = 0,
-    kUsage = 1,   // unknown command or bad arguments
-    kNoMouse = 2, // no mouse, or it answered identification wrongly
-    kBadFile = 3, // a file is missing, unreadable, short or has a bad marker
-    kRefused = 4, // the change was refused by an editor rule
+    kUsage = 1,    // unknown command or bad arguments
+    kNoMouse = 2,  // no mouse, or it answered identification wrongly
+    kBadFile = 3,  // a file is missing, unreadable, short or has a bad marker
+    kRefused = 4,  // the change was refused by an editor rule
+    kTransfer = 5, // a read or write did not move whole, or the mouse read back differs from what was sent
 };
 
 struct Context {
+    Clock* clock = nullptr; // the machine's clock when null; tests pass virtual time
     GlobalOptions options;
     std::vector<std::string> args; // the command's own arguments
 };
@@ -30,5 +33,8 @@ struct Command {
 
 // Every command krmctl knows, in the order the usage text lists them.
 const std::vector<Command>& commands();
+
+// krmctl as a whole: options, then the command; returns the exit code. `clock` null: the machine's.
+int run(int argc, const char* const* argv, Clock* clock);
 
 } // namespace krm::ctl

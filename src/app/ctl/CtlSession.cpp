@@ -20,12 +20,20 @@ int CtlSession::start(const GlobalOptions& options) {
     const std::string reconnect = session_->texts().text("Str100");
     ui_.mute(reconnect);
     ui_.mute(reconnect + "\n" + session_->texts().text("Str101"));
+    ui_.mute(kIncompleteReadMessage); // connect says it in krmctl's words
     return kOk;
 }
 
 int CtlSession::connect() {
     Session& s = *session_;
-    if (s.connectNow()) return kOk;
+    if (s.connectNow()) {
+        if (s.transfer().lastReadComplete()) return kOk;
+        std::fprintf(stderr,
+                     "krmctl: the %s mouse's configuration could not be read whole (it refused the read or "
+                     "some of its replies failed); nothing was written to it or to any file.\n",
+                     s.presence().chipModel().c_str());
+        return kTransfer;
+    }
     const DeviceIdTable& table = s.presence().deviceIdTable;
     DeviceLink& link = s.link();
     if (!s.mouseOpen() && link.vendorId() != 0) {
@@ -67,6 +75,15 @@ int CtlSession::connect() {
     return kNoMouse;
 }
 
+int CtlSession::checkImage(const char* command) {
+    const auto defect = imageDefect(session_->image());
+    if (!defect) return kOk;
+    std::fprintf(stderr,
+                 "krmctl: %s: what the mouse sent cannot be its configuration (%s); nothing was written.\n",
+                 command, defect->c_str());
+    return kTransfer;
+}
+
 int CtlSession::checkReturned() {
     const Session& s = *session_;
     if (s.mouseOpen() && s.identified() && !s.presence().noDevice()) return kOk;
@@ -79,9 +96,12 @@ int exitCodeFor(OperationResult result) {
     case OperationResult::Done:
         return kOk;
     case OperationResult::NoMouse:
-    case OperationResult::ReadFailed:
     case OperationResult::NotReady:
         return kNoMouse;
+    case OperationResult::ReadFailed:
+    case OperationResult::WriteFailed:
+    case OperationResult::NotVerified:
+        return kTransfer;
     case OperationResult::FileRefused:
     case OperationResult::Cancelled:
         return kBadFile;

@@ -15,11 +15,19 @@ namespace krm::ctl {
 // and the console for messages. It accepts both variants.
 class CtlSession {
 public:
+    explicit CtlSession(const Context& ctx) : clock_(ctx.clock ? *ctx.clock : systemClock_) {}
+    CtlSession(const CtlSession&) = delete;
+    CtlSession& operator=(const CtlSession&) = delete;
+
     // Builds the backend and the session; prints the reason and returns kBadFile when it cannot.
     int start(const GlobalOptions& options);
     // Opens, identifies and reads the mouse. Prints a clear message on stderr and returns kNoMouse
-    // when there is none or it answers identification wrongly.
+    // when there is none or it answers identification wrongly, kTransfer when its image could not be
+    // read whole (nothing has been written then).
     int connect();
+    // After connect, for the commands that hand the image on (a file, a dump): kTransfer, with a
+    // message, when the image read has a defect that says it is not what the mouse holds.
+    int checkImage(const char* command);
     // After an operation that restarted the mouse: kOk when it came back and was read again,
     // otherwise a message and kNoMouse.
     int checkReturned();
@@ -32,7 +40,8 @@ public:
     Clock& clock() { return clock_; }
 
 private:
-    SystemClock clock_;
+    SystemClock systemClock_;
+    Clock& clock_;
     ConsoleUiPort ui_;
     std::unique_ptr<DeviceBackend> backend_;
     std::unique_ptr<Session> session_;

@@ -63,8 +63,9 @@ int runDump(Context& ctx) {
         }
         json = true;
     }
-    CtlSession session;
+    CtlSession session(ctx);
     if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = session.checkImage("dump"); rc != kOk) return rc;
     const auto tree = dumpMouseJson(session.session());
     if (json)
         std::printf("%s\n", tree.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
@@ -76,10 +77,16 @@ int runDump(Context& ctx) {
 int runSave(Context& ctx) {
     std::string path;
     if (!oneFileArgument(ctx, "save", path)) return kUsage;
-    CtlSession session;
+    if (auto refused = checkWritableTarget(path)) {
+        std::fprintf(stderr, "krmctl: save: %s\n", refused->message.c_str());
+        return kBadFile;
+    }
+    CtlSession session(ctx);
     if (int rc = connected(session, ctx); rc != kOk) return rc;
+    // The save reads the mouse again; both reads must agree (nothing changes it in between).
+    const ConfigImage first = session.session().image().image;
     const OperationResult result =
-        session.operations().saveProfile(fixed(path), ImageOperations::BinSuffix::AsGiven);
+        session.operations().saveProfile(fixed(path), ImageOperations::BinSuffix::AsGiven, &first);
     if (result != OperationResult::Done) return exitCodeFor(result);
     std::printf("%s: the %s mouse's image, %zu bytes\n", path.c_str(), variantOf(session), kImageSize);
     return kOk;
@@ -90,7 +97,7 @@ int runLoad(Context& ctx) {
     if (!oneFileArgument(ctx, "load", path)) return kUsage;
     const auto file = readProfileFile(path);
     if (!file) return refuseFile("load", file.error, "a profile file (2048 bytes, marker E0 at byte 495)");
-    CtlSession session;
+    CtlSession session(ctx);
     if (int rc = connected(session, ctx); rc != kOk) return rc;
     if (int rc = afterRestart(session, session.operations().loadProfile(*file.value)); rc != kOk) return rc;
     std::printf("%s written to the %s mouse; it restarted and was read again\n", path.c_str(),
@@ -104,7 +111,7 @@ int runRestore(Context& ctx) {
         return kUsage;
     }
     const int k = ctx.args[0][0] - '0';
-    CtlSession session;
+    CtlSession session(ctx);
     if (int rc = connected(session, ctx); rc != kOk) return rc;
     if (int rc = afterRestart(session, session.operations().restore(k)); rc != kOk) return rc;
     std::printf("factory image %d written to the %s mouse; it restarted and was read again\n", k,
@@ -119,7 +126,7 @@ int runProgram(Context& ctx) {
     // length is checked once the mouse has been identified, before anything is written.
     if (const auto patch = readPatchFile(path, ImageLayout::forVariant(Variant::R230B)); !patch)
         return refuseFile("program", patch.error, "a patch file");
-    CtlSession session;
+    CtlSession session(ctx);
     if (int rc = connected(session, ctx); rc != kOk) return rc;
     ImageOperations& ops = session.operations();
     if (const auto loaded = ops.loadPatchFile(fixed(path)); loaded != OperationResult::Done)
@@ -135,7 +142,7 @@ int runImportMacros(Context& ctx) {
     if (!oneFileArgument(ctx, "import-macros", path)) return kUsage;
     if (const auto block = readBaseMacroFile(path); !block)
         return refuseFile("import-macros", block.error, "a 512-byte macro block file");
-    CtlSession session;
+    CtlSession session(ctx);
     if (int rc = connected(session, ctx); rc != kOk) return rc;
     const auto result = session.operations().importMacroBlock(fixed(path));
     if (result != OperationResult::Done) return exitCodeFor(result);
@@ -148,7 +155,7 @@ int runImportGunMacros(Context& ctx) {
     if (!oneFileArgument(ctx, "import-gun-macros", path)) return kUsage;
     if (const auto bodies = readGunMacroFile(path, ImageLayout::forVariant(Variant::R210B)); !bodies)
         return refuseFile("import-gun-macros", bodies.error, "a gun macro file (ten 24-byte bodies)");
-    CtlSession session;
+    CtlSession session(ctx);
     if (int rc = connected(session, ctx); rc != kOk) return rc;
     const auto result = session.operations().importGunMacros(fixed(path));
     if (result != OperationResult::Done) return exitCodeFor(result);

@@ -10,7 +10,7 @@ int runInfo(Context& ctx) {
         std::fprintf(stderr, "krmctl: info takes no arguments\n");
         return kUsage;
     }
-    CtlSession session;
+    CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     if (int rc = session.connect(); rc != kOk) return rc;
     const Session& s = session.session();

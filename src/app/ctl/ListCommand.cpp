@@ -11,7 +11,7 @@ int runList(Context& ctx) {
         std::fprintf(stderr, "krmctl: list takes no arguments\n");
         return kUsage;
     }
-    CtlSession session;
+    CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     HidBackend& hid = session.backend();
     const DeviceIdTable& table = session.session().presence().deviceIdTable;

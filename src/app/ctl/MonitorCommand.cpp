@@ -112,7 +112,7 @@ int runMonitor(Context& ctx) {
         std::fprintf(stderr, "krmctl: monitor: --sim-events needs the simulated mouse (--simulate)\n");
         return kUsage;
     }
-    CtlSession session;
+    CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     if (int rc = session.connect(); rc != kOk) return rc;
 
@@ -125,6 +125,10 @@ int runMonitor(Context& ctx) {
     struct Printer final : SessionObserver {
         void dpiLevelChangedByMouse(int level) override { std::printf("  current CPI level: %d\n", level); }
         void profileChangedByMouse(int profile) override { std::printf("  current profile: %d\n", profile); }
+        void mouseSwitchUnread(Indicator which) override {
+            std::printf("  current %s: could not be read back\n",
+                        which == Indicator::ProfileTest ? "profile" : "CPI level");
+        }
     } printer;
     Session& s = session.session();
     s.addObserver(&printer);
@@ -170,9 +174,18 @@ int runMonitor(Context& ctx) {
             }
         });
     }
+    // The mouse leaving (unplugged, or gone from the bus) ends the watch: nothing more will come.
+    const int present = link.countHidInterfaces();
+    bool gone = false;
     {
         std::unique_lock lock(m);
-        while (!done && !interrupted) cv.wait_for(lock, std::chrono::milliseconds(100));
+        while (!done && !interrupted) {
+            cv.wait_for(lock, std::chrono::milliseconds(50));
+            lock.unlock();
+            gone = link.countHidInterfaces() < present;
+            lock.lock();
+            if (gone) break;
+        }
         done = true;
         cv.notify_all();
     }
@@ -180,6 +193,12 @@ int runMonitor(Context& ctx) {
     reader.stop();
     s.removeObserver(&printer);
     std::signal(SIGINT, previous);
+    std::fflush(stdout);
+    if (gone) {
+        std::fprintf(stderr, "krmctl: monitor: the mouse went away (unplugged or gone from the bus); stopped "
+                             "watching.\n");
+        return kNoMouse;
+    }
     return kOk;
 }
 

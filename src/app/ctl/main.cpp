@@ -1,69 +1,17 @@
+// krmctl's entry point: the commands run in krm::ctl::run, which the tests call in-process too.
+
 #include "app/ctl/Commands.h"
-#include "base/SimFault.h"
 
 #include <cstdio>
-#include <string>
-
-namespace {
-
-void printUsage(std::FILE* out) {
-    std::fprintf(out,
-                 "Usage: krmctl [options] COMMAND [ARGS]\n"
-                 "Command-line companion of the KRM mouse configurator.\n\n"
-                 "Options:\n"
-                 "  --simulate[=R210B|R230B]  talk to the simulated mouse (default R210B)\n"
-                 "  --sim-image FILE          the simulated mouse keeps its image in FILE\n"
-                 "%s"
-                 "                            (--sim-image and --sim-fault imply --simulate)\n"
-                 "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
-                 "  --help, --version\n\n"
-                 "Commands:\n",
-                 krm::kSimFaultHelp);
-    for (const auto& c : krm::ctl::commands()) {
-        std::string head = c.name;
-        if (*c.synopsis) head += std::string(" ") + c.synopsis;
-        if (head.size() <= 36)
-            std::fprintf(out, "  %-36s  %s\n", head.c_str(), c.summary);
-        else
-            std::fprintf(out, "  %s\n  %-36s  %s\n", head.c_str(), "", c.summary);
-    }
-    std::fprintf(out,
-                 "\nWith --simulate, 'monitor --sim-events 01,00,08,00' makes the simulated mouse press and\n"
-                 "release its buttons, one event every 400 ms (01 CPI, 02 CPI+, 04 CPI-, 08 profile,\n"
-                 "00 release).\n"
-                 "load, restore and program end once the mouse has restarted and been read again\n"
-                 "(some seconds). assign keeps at least one Left Click on profile 1 (and a Left Click\n"
-                 "or the Fire Macro Key on profiles 2 and 3) and refuses a change that would not.\n"
-                 "Exit codes: 0 done, 1 bad usage, 2 no mouse or a wrong identification,\n"
-                 "3 a file problem, 4 a change refused.\n");
-}
-
-} // namespace
+#include <exception>
 
 int main(int argc, char** argv) {
-    krm::ctl::Context ctx;
-    ctx.options = krm::parseGlobalOptions(argc, argv, false);
-    if (!ctx.options.error.empty()) {
-        std::fprintf(stderr, "krmctl: %s\n", ctx.options.error.c_str());
-        return krm::ctl::kUsage;
+    try {
+        return krm::ctl::run(argc, argv, nullptr);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "krmctl: stopped by an unexpected error: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "krmctl: stopped by an unexpected error\n");
     }
-    if (ctx.options.version) {
-        std::printf("krmctl %s\n", KRM_VERSION);
-        return krm::ctl::kOk;
-    }
-    if (ctx.options.help) {
-        printUsage(stdout);
-        return krm::ctl::kOk;
-    }
-    if (ctx.options.rest.empty()) {
-        printUsage(stderr);
-        return krm::ctl::kUsage;
-    }
-    const std::string name = ctx.options.rest.front();
-    ctx.args.assign(ctx.options.rest.begin() + 1, ctx.options.rest.end());
-    for (const auto& c : krm::ctl::commands())
-        if (name == c.name) return c.run(ctx);
-    std::fprintf(stderr, "krmctl: unknown command '%s'\n\n", name.c_str());
-    printUsage(stderr);
     return krm::ctl::kUsage;
 }

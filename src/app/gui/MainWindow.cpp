@@ -401,6 +401,11 @@ void MainWindow::profileChangedByMouse(int profile) {
     showPage(static_cast<Page>(std::clamp(profile, 1, 3)));
 }
 
+void MainWindow::dpiLevelChangedByMouse(int) {
+    // The DPI editor has the mouse's level already; the performance page shows it.
+    if (pageMap_) pageMap_->refresh();
+}
+
 // --- text rolling ---
 
 void MainWindow::rollingLabelEntered(QLabel* label) {

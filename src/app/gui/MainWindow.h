@@ -105,6 +105,7 @@ public:
     void pagesReset() override;
     void imageRead() override;
     void profileChangedByMouse(int profile) override;
+    void dpiLevelChangedByMouse(int level) override;
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -2,6 +2,8 @@
 
 #include "app/gui/PageStack.h"
 #include "buttons/ui/KeyPageView.h"
+#include "lighting/ui/LightingPageView.h"
+#include "performance/ui/PerformancePageView.h"
 #include "session/Session.h"
 
 #include <utility>
@@ -17,8 +19,23 @@ struct Registration {
 
 // One line per page.
 const Registration kPages[] = {
-    {1, [](const PageContext& c,
-           Session& s) { return std::make_unique<KeyPageView>(c, s.assignments(), s.editorState()); }},
+    {1,
+     [](const PageContext& c, Session& s) {
+         auto page = std::make_unique<KeyPageView>(c, s.assignments(), s.editorState());
+         // The right key + back toggle is the lighting editor's to apply.
+         QObject::connect(page.get(), &KeyPageView::modeOptionChanged, page.get(),
+                          [c, &s, view = page.get()](Followup f) {
+                              if (f != Followup::ApplyLedModeCombination) return;
+                              c.sink->apply(s.lighting().applyLedModeCombination(s.assignments()));
+                              view->refresh();
+                          });
+         return page;
+     }},
+    {3, [](const PageContext& c, Session& s) { return std::make_unique<LightingPageView>(c, s.lighting()); }},
+    {2,
+     [](const PageContext& c, Session& s) {
+         return std::make_unique<PerformancePageView>(c, s.dpi(), s.sniper(), makeDesktopPointerSettings());
+     }},
 };
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 
 namespace {
 
@@ -32,7 +33,8 @@ void printUsage(std::FILE* out) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+namespace {
+int runProgram(int argc, char** argv) {
     const krm::GlobalOptions options = krm::parseGlobalOptions(argc, argv, true);
     if (!options.error.empty() || !options.rest.empty()) {
         std::fprintf(stderr, "krmconfig: %s\n",
@@ -116,4 +118,17 @@ int main(int argc, char** argv) {
     window.createBusyWindow();
     const int status = app.exec();
     return status;
+}
+} // namespace
+
+// Whatever escapes the program ends it with a message and a failure code, never with an abort.
+int main(int argc, char** argv) {
+    try {
+        return runProgram(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: stopped by an unexpected error: %s\n", "krmconfig", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "%s: stopped by an unexpected error\n", "krmconfig");
+    }
+    return 1;
 }

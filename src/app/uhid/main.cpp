@@ -16,6 +16,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <memory>
 #include <optional>
@@ -373,7 +374,8 @@ void handleDecoy(UhidDevice& decoy, const uhid_event& ev) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+namespace {
+int runProgram(int argc, char** argv) {
     const auto options = parseOptions(argc, argv);
     if (!options) return 1;
     if (options->help) {
@@ -435,4 +437,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "krm-uhid-mouse: the image file could not be written: %s\n",
                      mouse->persistError().c_str());
     return rc;
+}
+} // namespace
+
+// Whatever escapes the program ends it with a message and a failure code, never with an abort.
+int main(int argc, char** argv) {
+    try {
+        return runProgram(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: stopped by an unexpected error: %s\n", "krm-uhid-mouse", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "%s: stopped by an unexpected error\n", "krm-uhid-mouse");
+    }
+    return 1;
 }

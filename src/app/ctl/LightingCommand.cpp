@@ -1,0 +1,142 @@
+// krmctl lighting [mode NAME|N | speed 1..10 | colour N #rrggbb | dpi-colour LEVEL #rrggbb]: the lighting
+// editor's user-page actions, written through the session like the lighting page does.
+
+#include "app/ctl/CtlSession.h"
+#include "base/IniFile.h"
+#include "lighting/LightingEditor.h"
+
+#include <cctype>
+#include <cstdio>
+#include <string>
+
+namespace krm::ctl {
+
+namespace {
+
+std::optional<int> number(const std::string& text, int low, int high) {
+    const auto n = parseDecimal(text);
+    if (!n || *n < low || *n > high) return std::nullopt;
+    return static_cast<int>(*n);
+}
+
+// "#rrggbb" (the '#' may be left out).
+std::optional<Rgb> parseColour(std::string text) {
+    if (text.starts_with('#')) text.erase(0, 1);
+    if (text.size() != 6) return std::nullopt;
+    for (char c : text)
+        if (!std::isxdigit(static_cast<unsigned char>(c))) return std::nullopt;
+    const unsigned long v = std::stoul(text, nullptr, 16);
+    return Rgb{static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8 & 0xFF),
+               static_cast<std::uint8_t>(v & 0xFF)};
+}
+
+std::string hash(Rgb c) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "#%02x%02x%02x", c.r, c.g, c.b);
+    return buf;
+}
+
+bool sameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size() || a.empty()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::string offeredModes(const LightingEditor& e) {
+    std::string out;
+    for (const LightingMode& m : e.modes()) {
+        if (!m.enabled || m.userItem == 0) continue;
+        if (!out.empty()) out += ", ";
+        out += std::to_string(m.value) + (m.name.empty() ? "" : " (" + m.name + ")");
+    }
+    return out.empty() ? "none" : out;
+}
+
+void show(const LightingEditor& e) {
+    std::printf("type: %s\n", e.ledType().c_str());
+    const auto index = e.currentListIndex();
+    const auto modes = e.modes();
+    std::printf("mode: %d", e.currentMode());
+    if (index) std::printf(" (%s)", modes[static_cast<std::size_t>(*index)].name.c_str());
+    std::printf("\noffered modes: %s\n", offeredModes(e).c_str());
+    if (e.type() == LedType::MCULED) {
+        std::printf("speed: %d of 8 (MCU LED step %d), %s brightness", e.mcuStepSegment(),
+                    8 - e.mcuStepSegment(), e.mcuFullBright() ? "full" : "half");
+        if (const auto count = e.mcuCountIndex()) std::printf(", %d LEDs", *count + 4);
+        std::printf("%s\n", e.mcuChecksumGood() ? "" : " (MCU LED checksum bad)");
+    } else {
+        std::printf("speed: %d (step time %d)\n", e.speedLevel(), e.breathing().stepTime);
+    }
+    std::printf("colours:");
+    for (int n = 1; n <= 10; ++n) std::printf(" %s", hash(e.tableColour(n)).c_str());
+    std::printf("\ndpi colours:");
+    for (int n = 1; n <= 8; ++n) std::printf(" %s", hash(e.dpiColour(n)).c_str());
+    std::printf("\n");
+}
+
+int usage(const char* what) {
+    std::fprintf(stderr, "krmctl: lighting: %s; nothing was sent\n", what);
+    return kUsage;
+}
+
+} // namespace
+
+int runLighting(Context& ctx) {
+    const auto& a = ctx.args;
+    const std::string verb = a.empty() ? "" : a[0];
+    // Arguments that need no mouse to be judged are checked before it is opened.
+    std::optional<int> level, n;
+    std::optional<Rgb> colour;
+    if (verb.empty()) {
+    } else if (verb == "mode" && a.size() == 2) {
+    } else if (verb == "speed" && a.size() == 2) {
+        if (!(level = number(a[1], 1, 10))) return usage(("speed is 1..10, not '" + a[1] + "'").c_str());
+    } else if ((verb == "colour" || verb == "dpi-colour") && a.size() == 3) {
+        const int high = verb == "colour" ? 10 : 8;
+        if (!(n = number(a[1], 1, high)))
+            return usage(
+                (verb + (high == 10 ? " N is 1..10" : " LEVEL is 1..8") + ", not '" + a[1] + "'").c_str());
+        if (!(colour = parseColour(a[2]))) return usage(("a colour is #rrggbb, not '" + a[2] + "'").c_str());
+    } else {
+        return usage("takes nothing, 'mode NAME|N', 'speed 1..10', 'colour N #rrggbb' or "
+                     "'dpi-colour LEVEL #rrggbb'");
+    }
+
+    CtlSession session(ctx);
+    if (int rc = session.start(ctx.options); rc != kOk) return rc;
+    if (int rc = session.connect(); rc != kOk) return rc;
+    Session& s = session.session();
+    LightingEditor& e = s.lighting();
+    if (verb.empty()) {
+        show(e);
+        return kOk;
+    }
+
+    EditOutcome out;
+    if (verb == "mode") {
+        const auto modes = e.modes();
+        const auto asNumber = parseDecimal(a[1]);
+        const LightingMode* chosen = nullptr;
+        for (const LightingMode& m : modes)
+            if ((asNumber && m.value == *asNumber) || (!asNumber && sameName(m.name, a[1]))) chosen = &m;
+        if (!chosen || !chosen->enabled || chosen->userItem == 0)
+            return usage(("the " + e.ledType() + " LEDs offer no mode '" + a[1] +
+                          "' (offered: " + offeredModes(e) + ")")
+                             .c_str());
+        out = e.chooseUserMode(chosen->userItem);
+    } else if (verb == "speed") {
+        if (e.type() == LedType::MCULED)
+            return usage("MCU LEDs take their speed from their own step, not a level");
+        out = e.chooseSpeedLevel(*level);
+    } else if (verb == "colour" || verb == "dpi-colour") {
+        if (!e.coloursShown()) return usage("Sync LEDs have no colours");
+        out = verb == "colour" ? e.pickTableColour(*n, *colour) : e.pickDpiColour(*n, *colour);
+    }
+    s.apply(out);
+    show(e);
+    return kOk;
+}
+
+} // namespace krm::ctl

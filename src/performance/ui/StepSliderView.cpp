@@ -1,0 +1,87 @@
+#include "performance/ui/StepSliderView.h"
+
+#include "widgets/QtImages.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace krm::gui {
+
+StepSliderView::StepSliderView(int maximum, QWidget* parent) : QWidget(parent), maximum_(maximum) {}
+
+void StepSliderView::setValue(int value) {
+    value_ = std::clamp(value, 0, maximum_);
+    update();
+}
+
+void StepSliderView::setVertical(bool vertical) {
+    vertical_ = vertical;
+    update();
+}
+
+void StepSliderView::setBackground(QColor colour) {
+    background_ = colour;
+    update();
+}
+
+int StepSliderView::extent() const {
+    return vertical_ ? height() : width();
+}
+
+int StepSliderView::along(const QPoint& p) const {
+    return vertical_ ? height() - p.y() : p.x();
+}
+
+int StepSliderView::thumbSize() const {
+    return std::min(vertical_ ? width() : height(), extent());
+}
+
+int StepSliderView::valueAt(int position) const {
+    const int travel = extent() - thumbSize();
+    if (travel <= 0) return 0;
+    const int v = (position - thumbSize() / 2) * maximum_ / travel;
+    return std::clamp(v, 0, maximum_);
+}
+
+void StepSliderView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (background_.isValid()) p.fillRect(rect(), background_);
+    const int t = thumbSize();
+    const int track = std::max(4, t / 4);
+    const QPixmap ruler = resourcePixmap(QStringLiteral("Slider_Ruler"));
+    const QRect trackRect = vertical_ ? QRect((width() - track) / 2, 0, track, height())
+                                      : QRect(0, (height() - track) / 2, width(), track);
+    if (!ruler.isNull())
+        p.drawPixmap(trackRect, ruler);
+    else
+        p.fillRect(trackRect, palette().mid());
+    const int offset = maximum_ > 0 ? value_ * (extent() - t) / maximum_ : 0;
+    const QRect thumb = vertical_ ? QRect(0, height() - t - offset, t, t) : QRect(offset, 0, t, t);
+    const QPixmap thumbPicture = resourcePixmap(QStringLiteral("Slider_Thumb"));
+    if (!thumbPicture.isNull())
+        p.drawPixmap(thumb, thumbPicture);
+    else
+        p.fillRect(thumb, palette().highlight());
+}
+
+void StepSliderView::mousePressEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    pressed_ = true;
+    e->accept();
+}
+
+void StepSliderView::mouseMoveEvent(QMouseEvent* e) {
+    if (!pressed_) return;
+    setValue(valueAt(along(e->position().toPoint())));
+    emit dragged(value_);
+}
+
+void StepSliderView::mouseReleaseEvent(QMouseEvent* e) {
+    if (!pressed_ || e->button() != Qt::LeftButton) return;
+    pressed_ = false;
+    emit released(value_, along(e->position().toPoint()), extent());
+}
+
+} // namespace krm::gui

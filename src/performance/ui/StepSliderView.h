@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+namespace krm::gui {
+
+// The skinned slider of a stepped bar: the "Slider_Ruler" track and the "Slider_Thumb" thumb on the
+// skin's slider colour. Dragging reports the value under the pointer; letting go reports the value and
+// where the pointer was, so that the editor can tell a drag from a plain click.
+class StepSliderView : public QWidget {
+    Q_OBJECT
+public:
+    StepSliderView(int maximum, QWidget* parent);
+
+    int value() const { return value_; }
+    void setValue(int value);
+    void setVertical(bool vertical);
+    void setBackground(QColor colour);
+
+signals:
+    void dragged(int value);
+    // `position` along the slider (from the left, or from the bottom when vertical) of `extent` pixels.
+    void released(int value, int position, int extent);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    int extent() const;
+    int along(const QPoint& p) const;
+    int thumbSize() const;
+    int valueAt(int position) const;
+
+    int maximum_;
+    int value_ = 0;
+    bool vertical_ = false;
+    bool pressed_ = false;
+    QColor background_;
+};
+
+} // namespace krm::gui

@@ -1,0 +1,107 @@
+// Files that are not what a command expects: a pipe with no writer, an endless device, a folder, a
+// huge file. Each is refused at once with exit code 3 and not one report is sent.
+
+#include "CtlRun.h"
+
+#include "image/ImageFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <sys/stat.h>
+#include <thread>
+
+namespace krm::test {
+
+TEST(HostileFiles, EveryFileCommandRefusesPipesDevicesAndFoldersAtOnce) {
+    ScratchDir dir;
+    const std::string fifo = dir.file("pipe"), folder = dir.file("folder"), huge = dir.file("huge.bin");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(folder);
+    putFile(huge, {});
+    std::filesystem::resize_file(huge, 100u << 20); // sparse: costs no disk
+    const std::string trace = dir.file("trace.log");
+
+    const char* const commands[] = {"load",    "program", "import-macros", "import-gun-macros",
+                                    "inspect", "save",    "read-image"};
+    for (const std::string& target : {fifo, std::string("/dev/zero"), folder, huge}) {
+        for (const char* command : commands) {
+            const bool output = std::string(command) == "save" || std::string(command) == "read-image";
+            if (output && target == huge) continue; // a regular file is a fine target
+            const auto start = std::chrono::steady_clock::now();
+            const CtlResult r = ctl({"--simulate", "--trace", trace, command, target});
+            const auto took = std::chrono::steady_clock::now() - start;
+            EXPECT_EQ(r.rc, 3) << command << " " << target << ": " << r.err;
+            EXPECT_LT(took, std::chrono::seconds(1)) << command << " " << target;
+            EXPECT_EQ(readText(trace), "") << command << " " << target << ": nothing may be sent";
+        }
+    }
+    // The pipe, the device and the folder are still what they were.
+    struct stat st {};
+    ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+TEST(HostileFiles, SimulatedMouseImageMustBeARegularImageFile) {
+    ScratchDir dir;
+    std::filesystem::create_directory(dir.file("folder"));
+    putFile(dir.file("long.bin"), std::vector<std::uint8_t>(4096, 0));
+    for (const std::string& image : {dir.file("folder"), std::string("/dev/zero"), dir.file("long.bin")}) {
+        const CtlResult r = ctl({"--sim-image", image, "info"});
+        EXPECT_EQ(r.rc, 3) << image;
+        EXPECT_NE(r.err.find(image), std::string::npos) << r.err;
+    }
+}
+
+TEST(HostileFiles, AtomicWritesUseAShortNameAndSweepWhatKilledWritersLeft) {
+    ScratchDir dir;
+    // A name as long as a file name may be: the temporary name must not be longer.
+    const std::string longName = dir.file(std::string(250, 'n') + ".bin");
+    // What a writer killed before its rename left, and a file that only looks alike (a live process).
+    const std::string stale = dir.file(".krm-999999999.AbCdEf");
+    const std::string live = dir.file(".krm-" + std::to_string(::getpid()) + ".XyZ123");
+    putFile(stale, std::vector<std::uint8_t>(3, 1));
+    putFile(live, std::vector<std::uint8_t>(3, 1));
+
+    const std::vector<std::uint8_t> bytes(64, 0x5A);
+    ASSERT_EQ(writeFileAtomically(longName, bytes), std::nullopt);
+    EXPECT_EQ(fileBytes(longName), bytes);
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_TRUE(std::filesystem::exists(live));
+
+    // A target that is not a regular file is never replaced.
+    const std::string fifo = dir.file("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto refused = writeFileAtomically(fifo, bytes);
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_EQ(refused->kind, FileErrorKind::NotRegular);
+    struct stat st {};
+    ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST(Monitor, EndsWithAMessageWhenTheMouseGoesAway) {
+    // The mouse presses CPI and lets go (400 ms apart on its clock), then leaves in the middle of the
+    // re-read that follows. Time is driven from here, so nothing waits for real seconds.
+    FakeClock clock;
+    CtlResult r;
+    std::atomic<bool> finished{false};
+    std::thread run([&] {
+        r = ctl({"--simulate", "--sim-fault", "events", "--sim-fault", "vanish@303", "monitor"}, &clock);
+        finished = true;
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!finished && std::chrono::steady_clock::now() < deadline) {
+        clock.advanceUs(1000);
+        std::this_thread::yield();
+    }
+    run.join();
+    EXPECT_EQ(r.rc, 2) << r.err;
+    EXPECT_NE(r.err.find("the mouse went away"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("current CPI level: 255"), std::string::npos) << r.out;
+}
+
+} // namespace krm::test
