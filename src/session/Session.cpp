@@ -12,6 +12,9 @@ Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRec
       image_(ImageState::forVariant(branding_.defaultVariant())), link_(hid), commands_(link_, clock, ui),
       presence_(commands_, clock, ui), buttonEvents_(commands_, clock, ui),
       transfer_(commands_, ui, image_, refreshGuard_), fire_(editorState_),
+      macros_(
+          editorState_, languages_, [this] { return refreshGuard_; },
+          [this]() -> const SectionCopies& { return image_.copies; }),
       assignments_(editorState_, languages_, [this] { return refreshGuard_; }),
       reader_(
           hid,
@@ -22,7 +25,7 @@ Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRec
     languages_.setLanguage(1);
     textSlots_.refresh(languages_);
     editorState_.variant = image_.copies.layout.variant;
-    editors_ = {static_cast<Editor*>(&fire_), &lighting_, &assignments_};
+    editors_ = {static_cast<Editor*>(&fire_), &lighting_, &macros_, &assignments_};
     wireDevice();
 }
 
@@ -183,6 +186,14 @@ void Session::storeAtImageOffset(std::size_t offset, std::span<const std::uint8_
 
 EditOutcome Session::apply(EditOutcome outcome) {
     if (outcome.refused) return outcome;
+    const bool blocks =
+        !refreshGuard_ && std::any_of(outcome.requests.begin(), outcome.requests.end(),
+                                      [](auto& r) { return r.kind == EditRequest::Kind::BlockWrite; });
+    if (blocks) {
+        ui_.setTimerEnabled(UiTimer::DevTimer, false);
+        ui_.setPagesCovered(true);
+        ui_.showBusy();
+    }
     for (const EditRequest& r : outcome.requests) {
         switch (r.kind) {
         case EditRequest::Kind::Store:
@@ -216,6 +227,13 @@ EditOutcome Session::apply(EditOutcome outcome) {
             break;
         }
     }
+    if (blocks) {
+        ui_.hideBusy();
+        ui_.setTimerEnabled(UiTimer::DevTimerFirst, false);
+        ui_.setTimerEnabled(UiTimer::DevTimer, true);
+        ui_.setPagesCovered(false);
+    }
+    if (outcome.followup == Followup::ReloadEditors) reloadEditors();
     return outcome;
 }
 

@@ -14,6 +14,7 @@
 #include "image/ConfigImage.h"
 #include "image/DefaultImages.h"
 #include "lighting/LightingEditor.h"
+#include "macros/MacroEditor.h"
 #include "session/Editor.h"
 #include "session/EditRequest.h"
 #include "session/Page.h"
@@ -131,6 +132,8 @@ public:
     const AssignmentEditor& assignments() const { return assignments_; }
     LightingEditor& lighting() { return lighting_; }
     FireEditor& fire() { return fire_; }
+    MacroEditor& macros() { return macros_; }
+    const MacroEditor& macros() const { return macros_; }
 
     // Tells every observer; for the operations that run on the session.
     template <typename F> void notify(F&& event) {
@@ -161,9 +164,11 @@ private:
     ButtonEvents buttonEvents_;
     ImageTransfer transfer_;
 
-    // The editors, in the order they reload: the fire slots first, since button names read them.
+    // The editors, in the order they reload: the fire slots and the device macros first, since button
+    // names read them.
     FireEditor fire_;
     LightingEditor lighting_;
+    MacroEditor macros_;
     AssignmentEditor assignments_;
     std::vector<Editor*> editors_;
 
