@@ -40,6 +40,12 @@ void MacroEditor::publish() {
     }
 }
 
+LibraryResult MacroEditor::openLibrary(const std::string& path) {
+    LibraryResult r = library_.open(path);
+    libraryProblem_ = r.message;
+    return r;
+}
+
 std::string MacroEditor::deviceMacroName(std::size_t slot) const {
     return slot < table_.size() ? macroNameText(table_.entries()[slot].name) : std::string();
 }

@@ -37,6 +37,10 @@ public:
 
     MacroLibrary& library() { return library_; }
     const MacroLibrary& library() const { return library_; }
+    // Opens (or creates) the library at `path`; what went wrong, if anything, stays readable for
+    // the page until the next open.
+    LibraryResult openLibrary(const std::string& path);
+    const std::string& libraryProblem() const { return libraryProblem_; }
 
     // "Add to Mouse": library macro `index` into the next free slot, then the button tables (fresh
     // checksums, one 147-byte block) and the macro block (two 256-byte halves) are written. Refused
@@ -67,6 +71,7 @@ private:
     DeviceMacroTable table_;
     MacroBlock block_{};
     MacroLibrary library_;
+    std::string libraryProblem_;
 };
 
 } // namespace krm

@@ -2,6 +2,7 @@
 
 #include "app/ctl/ImageCommands.h"
 #include "app/ctl/LinkCommands.h"
+#include "app/ctl/MacroCommands.h"
 
 namespace krm::ctl {
 
@@ -25,6 +26,11 @@ const std::vector<Command>& commands() {
          runImportGunMacros},
         {"assign", "PROFILE BUTTON CODE", "give button 1..12 of profile 1..3 an 8-hex-digit code", runAssign},
         {"functions", "[--combo]", "list the button functions with the codes they build", runFunctions},
+        {"macros", "", "list the mouse's macros and the PC macro library, with their rows", runMacros},
+        {"macro", "export FILE [NAME] | import FILE | add NAME | delete SLOT",
+         "library to or from a file (all, or one macro); a library macro to the mouse; a mouse macro "
+         "deleted",
+         runMacro},
     };
     return kTable;
 }
