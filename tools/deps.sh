@@ -4,6 +4,7 @@ KRM_PACKAGES=(
     qt6-base-dev libhidapi-dev libpng-dev zlib1g-dev
     libgtest-dev nlohmann-json3-dev
     fonts-dejavu-core fonts-wqy-microhei
+    libx11-dev libxi-dev xvfb xdotool
 )
 
 # Installs the packages that are missing; quiet (and no apt-get update) when all are present.
