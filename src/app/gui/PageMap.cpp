@@ -2,6 +2,7 @@
 
 #include "app/gui/PageStack.h"
 #include "buttons/ui/KeyPageView.h"
+#include "macros/ui/MacroPageView.h"
 #include "session/Session.h"
 
 #include <utility>
@@ -19,6 +20,7 @@ struct Registration {
 const Registration kPages[] = {
     {1, [](const PageContext& c,
            Session& s) { return std::make_unique<KeyPageView>(c, s.assignments(), s.editorState()); }},
+    {4, [](const PageContext& c, Session& s) { return std::make_unique<MacroPageView>(c, s.macros()); }},
 };
 
 } // namespace
