@@ -26,7 +26,10 @@ private:
         env.insert(QStringLiteral("DISPLAY"), display_);
         p.setProcessEnvironment(env);
         p.start(QStringLiteral("xdotool"), args);
-        return p.waitForFinished(10000) && p.exitCode() == 0;
+        const bool ok =
+            p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+        if (!ok) qWarning() << "xdotool" << args << p.exitCode() << p.readAllStandardError();
+        return ok;
     }
 
 private slots:
@@ -36,9 +39,9 @@ private slots:
         if (xvfb.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
             QSKIP("Xvfb or xdotool is not installed");
         // Xvfb writes the display number it took to the descriptor given; stdout serves.
-        xvfb_.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                           QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                           QStringLiteral("640x480x24")});
+        xvfb_.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                           QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"),
+                           QStringLiteral("0"), QStringLiteral("640x480x24")});
         QVERIFY(xvfb_.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(xvfb_.canReadLine(), 20000);
         display_ = QStringLiteral(":") + QString::fromLatin1(xvfb_.readLine()).trimmed();
