@@ -87,18 +87,6 @@ EditOutcome MacroEditor::deleteDeviceMacro(std::size_t slot) {
     return commit(before, newSlot, ProfileWrite::Rewrite);
 }
 
-EditOutcome MacroEditor::importBlock(std::span<const std::uint8_t, device_macros::kBlockSize> block) {
-    const DeviceMacroTable before = table_;
-    table_ = DeviceMacroTable::parse(block);
-    if (!table_.pack()) {
-        table_ = before;
-        return EditOutcome::refusal(texts_->text("Str103"));
-    }
-    // The buttons keep their addresses: an imported block brings its own layout.
-    return commit(
-        table_, [](std::size_t i) { return std::optional<std::size_t>(i); }, ProfileWrite::None);
-}
-
 EditOutcome MacroEditor::commit(const DeviceMacroTable& before, const SlotMap& newSlotOf,
                                 ProfileWrite profileWrite) {
     block_ = *table_.pack();
@@ -146,7 +134,7 @@ EditOutcome MacroEditor::commit(const DeviceMacroTable& before, const SlotMap& n
     }
     if (profileWrite == ProfileWrite::Block)
         out.requests.push_back(EditRequest::blockWrite(image::kProfileOffset, tables));
-    else if (profileWrite == ProfileWrite::Rewrite || moved)
+    else
         out.requests.push_back(EditRequest::profileRewrite());
     out.requests.push_back(EditRequest::blockWrite(image::kMacroOffset, block.first(device_macros::kHalf)));
     out.requests.push_back(EditRequest::blockWrite(image::kMacroOffset + device_macros::kHalf,

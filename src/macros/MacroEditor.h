@@ -14,7 +14,7 @@
 namespace krm {
 
 // The macro editor: owns the device macro table (parsed from the image's macro block) and the PC macro
-// library, and turns "add to mouse", "delete" and block imports into requests. Every change that moves
+// library, and turns "add to mouse" and "delete" into requests. Every change that moves
 // macros inside the block also moves the buttons of all three profiles that ran a moved macro to its
 // new start address (a button whose macro was deleted gets 00000000). It keeps the editor state's
 // device-macro slots, which naming and the key page's "Base Macro" list read, in step.
@@ -50,13 +50,11 @@ public:
     // "Delete" in the device list: the slot removed, the block repacked, buttons moved, then the
     // profile rewrite and the macro block.
     EditOutcome deleteDeviceMacro(std::size_t slot);
-    // A whole 512-byte block (a base macro file): parsed, repacked, buttons moved, the block written.
-    EditOutcome importBlock(std::span<const std::uint8_t, device_macros::kBlockSize> block);
 
 private:
-    // How the button tables go to the mouse: one 147-byte block (adding), the profile rewrite
-    // (deleting), or only when buttons moved (an imported block).
-    enum class ProfileWrite { Block, Rewrite, None };
+    // How the button tables go to the mouse: one 147-byte block (adding) or the profile rewrite
+    // (deleting).
+    enum class ProfileWrite { Block, Rewrite };
     // Old slot → its slot in the new table, nothing when it is gone.
     using SlotMap = std::function<std::optional<std::size_t>(std::size_t)>;
     // The requests after the table changed from `before`: buttons moved, profile and block writes.
