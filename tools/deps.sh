@@ -6,6 +6,7 @@ KRM_PACKAGES=(
     gsettings-desktop-schemas xvfb
     fonts-dejavu-core fonts-wqy-microhei
     clang libclang-rt-14-dev
+    libx11-dev libxi-dev xvfb xdotool
 )
 
 # Installs the packages that are missing; quiet (and no apt-get update) when all are present.
