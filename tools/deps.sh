@@ -6,6 +6,7 @@ KRM_PACKAGES=(
     gsettings-desktop-schemas xvfb
     fonts-dejavu-core fonts-wqy-microhei
     clang libclang-rt-14-dev
+    libx11-dev libxi-dev xvfb xdotool
     help2man zsh
 )
 # ... and what ./test.sh --package needs to build the Debian package and check it.

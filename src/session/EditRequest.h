@@ -73,9 +73,11 @@ enum class Followup {
     OpenKeyComboDialog,      // open the key-combination dialog; its result comes back to the editor
     ApplyGameModeTrigger,    // the game-mode trigger option changed: its editor applies it
     ApplyLedModeCombination, // the LED-mode combination option changed: its editor applies it
+    ReloadEditors,           // blocks of the image moved (macros): Session::apply reloads every editor
 };
 
-// The result of one user action in an editor.
+// The result of one user action in an editor. An outcome with block writes runs with the presence
+// poll stopped and the pages covered, and hides the busy window they leave up at its end.
 struct EditOutcome {
     std::vector<EditRequest> requests;
     bool refused = false;               // an editor rule kept the change from being made; nothing is sent

@@ -14,6 +14,9 @@ Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRec
       presence_(commands_, clock, ui), buttonEvents_(commands_, clock, ui),
       transfer_(commands_, ui, image_, refreshGuard_), fire_(editorState_),
       lighting_(editorState_, languages_, [this] { return refreshGuard_; }),
+      macros_(
+          editorState_, languages_, [this] { return refreshGuard_; },
+          [this]() -> const SectionCopies& { return image_.copies; }),
       assignments_(editorState_, languages_, [this] { return refreshGuard_; }),
       dpi_(image_.copies, [this] { return refreshGuard_; }),
       sniper_(image_.copies, editorState_, assignments_, [this] { return refreshGuard_; }),
@@ -26,7 +29,7 @@ Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRec
     languages_.setLanguage(1);
     textSlots_.refresh(languages_);
     editorState_.variant = image_.copies.layout.variant;
-    editors_ = {static_cast<Editor*>(&fire_), &lighting_, &assignments_, &dpi_, &sniper_};
+    editors_ = {static_cast<Editor*>(&fire_), &lighting_, &macros_, &assignments_, &dpi_, &sniper_};
     dpi_.setTexts(languages_);
     sniper_.setTexts(languages_);
     wireDevice();
@@ -191,6 +194,14 @@ EditOutcome Session::apply(EditOutcome outcome) {
     // What a request that failed had to write; the single writes report nothing (the page changes
     // whether or not the mouse took them), the block and section writes do.
     const char* failed = nullptr;
+    const bool blocks =
+        !refreshGuard_ && std::any_of(outcome.requests.begin(), outcome.requests.end(),
+                                      [](auto& r) { return r.kind == EditRequest::Kind::BlockWrite; });
+    if (blocks) {
+        ui_.setTimerEnabled(UiTimer::DevTimer, false);
+        ui_.setPagesCovered(true);
+        ui_.showBusy();
+    }
     for (const EditRequest& r : outcome.requests) {
         switch (r.kind) {
         case EditRequest::Kind::Store:
@@ -243,6 +254,13 @@ EditOutcome Session::apply(EditOutcome outcome) {
                                     failed + " would put factory values over its own. Reconnect the mouse.";
         ui_.showMessage(*outcome.message);
     }
+    if (blocks) {
+        ui_.hideBusy();
+        ui_.setTimerEnabled(UiTimer::DevTimerFirst, false);
+        ui_.setTimerEnabled(UiTimer::DevTimer, true);
+        ui_.setPagesCovered(false);
+    }
+    if (outcome.followup == Followup::ReloadEditors) reloadEditors();
     return outcome;
 }
 

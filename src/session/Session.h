@@ -16,6 +16,7 @@
 #include "lighting/LightingEditor.h"
 #include "performance/DpiEditor.h"
 #include "performance/SniperEditor.h"
+#include "macros/MacroEditor.h"
 #include "session/Editor.h"
 #include "session/EditRequest.h"
 #include "session/Page.h"
@@ -138,6 +139,8 @@ public:
     FireEditor& fire() { return fire_; }
     DpiEditor& dpi() { return dpi_; }
     SniperEditor& sniper() { return sniper_; }
+    MacroEditor& macros() { return macros_; }
+    const MacroEditor& macros() const { return macros_; }
 
     // Tells every observer; for the operations that run on the session.
     template <typename F> void notify(F&& event) {
@@ -164,9 +167,11 @@ private:
     ButtonEvents buttonEvents_;
     ImageTransfer transfer_;
 
-    // The editors, in the order they reload: the fire slots first, since button names read them.
+    // The editors, in the order they reload: the fire slots and the device macros first, since button
+    // names read them.
     FireEditor fire_;
     LightingEditor lighting_;
+    MacroEditor macros_;
     AssignmentEditor assignments_;
     DpiEditor dpi_;
     SniperEditor sniper_;

@@ -2,6 +2,7 @@
 
 #include "app/ctl/ImageCommands.h"
 #include "app/ctl/LinkCommands.h"
+#include "app/ctl/MacroCommands.h"
 
 namespace krm::ctl {
 
@@ -38,6 +39,11 @@ const std::vector<Command>& commands() {
         {"rate", "HZ", "set the report rate: 125, 250, 500 or 1000 (the mouse restarts when it changes)",
          runRate},
         {"sniper", "STEP", "give every sniper (AIM) button the DPI value STEP (e.g. 800)", runSniper},
+        {"macros", "", "list the mouse's macros and the PC macro library, with their rows", runMacros},
+        {"macro", "export FILE [NAME] | import FILE | add NAME | delete SLOT",
+         "library to or from a file (all, or one macro); a library macro to the mouse; a mouse macro "
+         "deleted",
+         runMacro},
     };
     return kTable;
 }

@@ -168,7 +168,10 @@ void MainWindow::loadFirstPicturesAndBranding() {
     // The branding record was read with the session; the web button is placed with the skin pass.
 }
 
-void MainWindow::openMacroLibraryAndFireMacros() {}
+void MainWindow::openMacroLibraryAndFireMacros() {
+    // A problem is shown on the macro page; the window starts either way.
+    session_.macros().openLibrary(macroLibraryPath(session_.branding().macroLibraryFolder));
+}
 
 void MainWindow::setEngineeringCaptions() {
     static_cast<EngineeringPanel*>(pages_->container(7))

@@ -4,6 +4,7 @@
 #include "buttons/ui/KeyPageView.h"
 #include "lighting/ui/LightingPageView.h"
 #include "performance/ui/PerformancePageView.h"
+#include "macros/ui/MacroPageView.h"
 #include "session/Session.h"
 
 #include <utility>
@@ -36,6 +37,7 @@ const Registration kPages[] = {
      [](const PageContext& c, Session& s) {
          return std::make_unique<PerformancePageView>(c, s.dpi(), s.sniper(), makeDesktopPointerSettings());
      }},
+    {4, [](const PageContext& c, Session& s) { return std::make_unique<MacroPageView>(c, s.macros()); }},
 };
 
 } // namespace

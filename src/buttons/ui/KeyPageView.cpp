@@ -264,6 +264,7 @@ void KeyPageView::finish(const EditOutcome& outcome) {
     if (outcome.refused && outcome.message) context_.ui->showMessage(*outcome.message);
     switch (outcome.followup) {
     case Followup::None:
+    case Followup::ReloadEditors:
         break;
     case Followup::OpenKeyComboDialog:
         showDialog(outcome.coverWindow);
