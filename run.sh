@@ -2,25 +2,22 @@
 # Installs what is missing, builds, and starts the configurator.
 # With no KRM mouse attached it starts against the simulated mouse.
 #   ./run.sh [--simulate[=R210B|R230B]] [other krmconfig options]
-# --simulate=R230B builds (once) a configurator whose branding accepts both chip variants.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh
 krm_ensure_packages "${KRM_PACKAGES[@]}"
 
 args=("$@")
-# The shipped branding accepts R210B mice only; an R230B simulation runs a build whose branding accepts
-# both variants (in build-both-variants/).
-build=build
-branding=()
+cmake -S . -B build -G Ninja >/dev/null
+cmake --build build -j2 --target krmconfig krmctl
+# The default branding accepts both chip variants; a build folder configured with an R210B-only one
+# (-DKRM_BRANDING=resources/branding/org.ini) turns an R230B mouse away.
 for a in "${args[@]}"; do
-    if [[ "${a^^}" == --SIMULATE=R230B ]]; then
-        build=build-both-variants
-        branding=(-DKRM_BRANDING="$PWD/resources/branding/org-both-variants.ini")
+    if [[ "${a^^}" == --SIMULATE=R230B ]] && grep -q '^KRM_BRANDING:.*/org\.ini$' "build/CMakeCache.txt"; then
+        echo "Note: build/ embeds resources/branding/org.ini, which accepts R210B mice only;" >&2
+        echo "      'cmake -S . -B build -U KRM_BRANDING' goes back to the default branding." >&2
     fi
 done
-cmake -S . -B "$build" -G Ninja "${branding[@]}" >/dev/null
-cmake --build "$build" -j2 --target krmconfig krmctl
 
 wants_sim=0
 for a in "${args[@]}"; do [[ "$a" == --simulate* || "$a" == --sim-image* ]] && wants_sim=1; done
@@ -37,4 +34,4 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}
     echo "  QT_QPA_PLATFORM=offscreen build/bin/krmconfig --simulate --screenshots shots/" >&2
     exit 1
 fi
-exec "$build/bin/krmconfig" "${args[@]}"
+exec "build/bin/krmconfig" "${args[@]}"

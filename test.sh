@@ -4,10 +4,21 @@
 #   ./test.sh --sanitize  the core and offscreen view tests with AddressSanitizer and UBSan in build-sanitize/
 #   ./test.sh --tsan      the device, session and krmctl tests (the link, the input reader during
 #                         transfers, the fault matrix) with ThreadSanitizer in build-tsan/
+#   ./test.sh --package   the Debian package in build-package/, its contents checked and lintian run
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh
 krm_ensure_packages "${KRM_PACKAGES[@]}"
+
+if [[ "${1:-}" == "--package" ]]; then
+    krm_ensure_packages "${KRM_PACKAGING_PACKAGES[@]}"
+    cmake -S . -B build-package -G Ninja -DCMAKE_INSTALL_PREFIX=/usr -DKRM_BUILD_TESTS=OFF >/dev/null
+    cmake --build build-package -j2
+    rm -f build-package/*.deb
+    (cd build-package && cpack -G DEB >/dev/null)
+    tests/packaging/check_deb.sh build-package/*.deb
+    exit
+fi
 
 if [[ "${1:-}" == "--sanitize" ]]; then
     cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKRM_SANITIZE=ON >/dev/null

@@ -1,13 +1,15 @@
 # Debian packages the build, the tests and the program need; sourced by run.sh and test.sh.
 KRM_PACKAGES=(
     cmake ninja-build g++ pkg-config clang-format clang-tidy
-    qt6-base-dev libxcb1-dev libhidapi-dev libpng-dev zlib1g-dev
-    libgtest-dev nlohmann-json3-dev libglib2.0-dev libx11-dev
-    gsettings-desktop-schemas xvfb
+    qt6-base-dev qt6-svg-dev libxcb1-dev libhidapi-dev libpng-dev zlib1g-dev
+    libgtest-dev nlohmann-json3-dev libglib2.0-dev libx11-dev libxi-dev
+    gsettings-desktop-schemas xvfb xdotool
     fonts-dejavu-core fonts-wqy-microhei
     clang libclang-rt-14-dev
-    libx11-dev libxi-dev xvfb xdotool
+    help2man zsh
 )
+# ... and what ./test.sh --package needs to build the Debian package and check it.
+KRM_PACKAGING_PACKAGES=(dpkg-dev file desktop-file-utils appstream lintian)
 
 # Installs the packages that are missing; quiet (and no apt-get update) when all are present.
 krm_ensure_packages() {

@@ -1,13 +1,46 @@
 #include "widgets/ClickLabel.h"
 
+#include <QAccessibleWidget>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace krm::gui {
 
+namespace {
+
+class ClickLabelAccessible : public QAccessibleWidget {
+public:
+    explicit ClickLabelAccessible(ClickLabel* label) : QAccessibleWidget(label, QAccessible::Button) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t != QAccessible::Name) return QAccessibleWidget::text(t);
+        const auto* label = static_cast<const ClickLabel*>(widget());
+        for (const QString& name : {label->accessibleName(), label->caption(), label->toolTip()})
+            if (!name.trimmed().isEmpty()) return name.simplified();
+        return {};
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override {
+        if (action == pressAction()) QMetaObject::invokeMethod(widget(), "clicked");
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+};
+
+QAccessibleInterface* clickLabelAccessible(const QString&, QObject* object) {
+    auto* label = qobject_cast<ClickLabel*>(object);
+    return label ? new ClickLabelAccessible(label) : nullptr;
+}
+
+} // namespace
+
 ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
+    static const bool kAccessibleAsButtons = (QAccessible::installFactory(clickLabelAccessible), true);
+    (void)kAccessibleAsButtons;
     setTextFormat(Qt::PlainText);
     setCursor(Qt::PointingHandCursor);
+    // Tab reaches it; a click leaves the focus where it was, so the pointer's look stays the pointer's.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void ClickLabel::setCaption(const QString& caption) {
@@ -36,17 +69,50 @@ void ClickLabel::changeEvent(QEvent* e) {
     if (e->type() == QEvent::FontChange) showCaption();
 }
 
-void ClickLabel::enterEvent(QEnterEvent*) {
-    hover_ = true;
+void ClickLabel::setHovered(bool hover, bool focus) {
+    const bool was = isHovered();
+    hover_ = hover;
+    focus_ = focus;
     update();
-    emit entered();
+    if (isHovered() == was) return;
+    if (isHovered())
+        emit entered();
+    else
+        emit left();
+}
+
+void ClickLabel::enterEvent(QEnterEvent*) {
+    setHovered(true, focus_);
 }
 
 void ClickLabel::leaveEvent(QEvent*) {
-    hover_ = false;
     down_ = false;
-    update();
-    emit left();
+    setHovered(false, focus_);
+}
+
+// The window losing or regaining activation moves no focus between its widgets (and a window being
+// destroyed deactivates itself first): only the focus moving counts.
+void ClickLabel::focusInEvent(QFocusEvent* e) {
+    QLabel::focusInEvent(e);
+    if (e->reason() != Qt::ActiveWindowFocusReason) setHovered(hover_, true);
+}
+
+void ClickLabel::focusOutEvent(QFocusEvent* e) {
+    QLabel::focusOutEvent(e);
+    if (e->reason() != Qt::ActiveWindowFocusReason) setHovered(hover_, false);
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent* e) {
+    switch (e->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        e->accept();
+        if (!e->isAutoRepeat()) emit clicked();
+        return;
+    default:
+        QLabel::keyPressEvent(e);
+    }
 }
 
 void ClickLabel::mousePressEvent(QMouseEvent* e) {

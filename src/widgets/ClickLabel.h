@@ -7,12 +7,16 @@ namespace krm::gui {
 // A label that reports the pointer coming and going and a left click (press and release inside it).
 // The base of every clickable skinned control: image buttons, key labels, mode-switch captions and
 // their tick pictures, function menu items.
+// For the keyboard it is a button: Tab reaches it (the keyboard focus counts as the pointer being on
+// it), Enter and Space click it. Screen readers see a button named by its accessible name, else its
+// whole caption, else its tool tip.
 class ClickLabel : public QLabel {
     Q_OBJECT
 public:
     explicit ClickLabel(QWidget* parent = nullptr);
 
-    bool isHovered() const { return hover_; }
+    // The pointer is on it or it has the keyboard focus.
+    bool isHovered() const { return hover_ || focus_; }
     bool isDown() const { return down_; }
 
     // A caption that may be longer than the label: it shows cut at a whole character with "…", and the
@@ -31,15 +35,20 @@ protected:
     void changeEvent(QEvent*) override;
     void enterEvent(QEnterEvent*) override;
     void leaveEvent(QEvent*) override;
+    void focusInEvent(QFocusEvent*) override;
+    void focusOutEvent(QFocusEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
 
 private:
+    void setHovered(bool hover, bool focus);
     void showCaption();
 
     QString caption_;
     bool hasCaption_ = false;
     bool hover_ = false;
+    bool focus_ = false;
     bool down_ = false;
 };
 

@@ -3,12 +3,14 @@
 #include "base/PngImage.h"
 
 #include <QHash>
+#include <QPainter>
 #include <QtDebug>
 
 #include <future>
 #include <map>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace krm::gui {
 
@@ -61,7 +63,7 @@ QPixmap resourcePixmap(const QString& name) {
             d.pictures.erase(found);
         }
     }
-    QImage image = early.valid() ? early.get() : resourceImage(name);
+    QImage image = fillColourKey(early.valid() ? early.get() : resourceImage(name));
     early = {}; // the decoded pixels live on in the pixmap only
     QPixmap pixmap = QPixmap::fromImage(std::move(image));
     cache.insert(name, pixmap);
@@ -95,13 +97,48 @@ void finishDecodingAhead() {
     if (worker.joinable()) worker.join();
 }
 
-QImage withoutColourKey(const QImage& image) {
-    QImage out = image.convertToFormat(QImage::Format_ARGB32);
+QImage fillColourKey(const QImage& picture) {
+    QImage out = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QRgb key = kColourKey; // opaque: the same premultiplied
+    std::vector<QPoint> pending;
     for (int y = 0; y < out.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        const auto* line = reinterpret_cast<const QRgb*>(out.constScanLine(y));
         for (int x = 0; x < out.width(); ++x)
-            if ((line[x] & 0xFFFFFF) == (kColourKey & 0xFFFFFF)) line[x] = 0;
+            if (line[x] == key) pending.emplace_back(x, y);
     }
+    // The key sits in the cut-out corners, a few pixels deep: each pass gives the key pixels beside a
+    // window pixel that pixel's colour.
+    auto at = [&out](QPoint p) -> QRgb& { return reinterpret_cast<QRgb*>(out.scanLine(p.y()))[p.x()]; };
+    while (!pending.empty()) {
+        std::vector<std::pair<QPoint, QRgb>> filled;
+        std::vector<QPoint> left;
+        for (const QPoint p : pending) {
+            QRgb colour = key;
+            for (const QPoint n : {p + QPoint(-1, 0), p + QPoint(1, 0), p + QPoint(0, -1), p + QPoint(0, 1)})
+                if (out.rect().contains(n) && at(n) != key) {
+                    colour = at(n);
+                    break;
+                }
+            if (colour == key)
+                left.push_back(p);
+            else
+                filled.emplace_back(p, colour);
+        }
+        if (filled.empty()) break; // nothing but key
+        for (const auto& [p, colour] : filled) at(p) = colour;
+        pending = std::move(left);
+    }
+    return out;
+}
+
+QImage cutToMask(const QImage& picture, const QRegion& mask) {
+    if (mask.isEmpty()) return picture;
+    QImage out = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&out);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    const QRect whole(QPoint(0, 0), out.deviceIndependentSize().toSize());
+    p.setClipRegion(QRegion(whole) - mask);
+    p.fillRect(whole, Qt::transparent);
     return out;
 }
 

@@ -3,6 +3,7 @@
 #include <QBitmap>
 #include <QImage>
 #include <QPixmap>
+#include <QRegion>
 #include <QRgb>
 #include <QString>
 #include <QStringList>
@@ -19,7 +20,9 @@ QBitmap colourKeyMask(const QImage& picture);
 // Safe to call from any thread.
 QImage resourceImage(const QString& name);
 
-// An embedded picture as a pixmap, decoded once and kept for the rest of the run. UI thread only.
+// An embedded picture as a pixmap for drawing, decoded once and kept for the rest of the run; its
+// colour-key pixels carry the colour of the window beside them (see fillColourKey), so a window's shape
+// comes from resourceImage. UI thread only.
 QPixmap resourcePixmap(const QString& name);
 
 // Starts decoding pictures on a worker thread, so that the first window's pictures are ready when the
@@ -29,7 +32,12 @@ void decodeAhead(const QStringList& names);
 // uses the toolkit's image conversion.
 void finishDecodingAhead();
 
-// The picture with the colour key made transparent, as a window with that mask shows it.
-QImage withoutColourKey(const QImage& image);
+// The picture with every colour-key pixel in the colour of a window pixel next to it. The window's mask
+// cuts those pixels away; on a high-density screen the picture is drawn scaled and its edge pixels are
+// blended with their neighbours, which are then the window's own colour instead of the key's.
+QImage fillColourKey(const QImage& picture);
+
+// A window's picture as its mask shows it: what the mask cuts away is transparent.
+QImage cutToMask(const QImage& picture, const QRegion& mask);
 
 } // namespace krm::gui

@@ -13,6 +13,8 @@ void drawSharedPictures(PictureSet& out);
 void drawLookPictures(int look, const QString& skinDirectory, PictureSet& out);
 // The frames of the busy animation, "WaitGif_01" ...
 void drawBusyFrames(PictureSet& out);
+// The application icon, `size` pixels square (the painter's device may be larger: it draws from 0,0).
+void drawAppIcon(QPainter& p, int size);
 
 // One picture showing every picture with its name and size.
 QImage contactSheet(const PictureSet& pictures);

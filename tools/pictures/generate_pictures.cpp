@@ -1,5 +1,6 @@
-// Draws every picture of the window into resources/images and the contact sheet
-// tools/pictures/contact-sheet.png. The output is committed; regenerate it after changing a drawing or a
+// Draws every picture of the window into resources/images, the contact sheet
+// tools/pictures/contact-sheet.png and the application icon into packaging/icons (PNG in the hicolor
+// sizes and SVG). The output is committed; regenerate it after changing a drawing or a
 // position in the skins (the key page follows the skins' key labels):
 //
 //   cmake --build build --target krm_pictures
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QSaveFile>
+#include <QSvgGenerator>
 
 #include <cstdio>
 
@@ -33,6 +35,33 @@ bool writePng(const QImage& image, const QString& path) {
     if (png.empty() || !file.open(QIODevice::WriteOnly)) return false;
     file.write(reinterpret_cast<const char*>(png.data()), static_cast<qint64>(png.size()));
     return file.commit();
+}
+
+// The icon of the installed application: hicolor PNG sizes and the scalable SVG, drawn by the same code.
+int writeIcons(const QDir& root) {
+    const QString name = QStringLiteral("io.krm.krmconfig");
+    const QString base = root.filePath(QStringLiteral("packaging/icons/hicolor"));
+    int failures = 0;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString dir = QStringLiteral("%1/%2x%2/apps").arg(base).arg(size);
+        QDir().mkpath(dir);
+        QImage icon = krm::pictures::canvas(size, size);
+        QPainter p(&icon);
+        krm::pictures::drawAppIcon(p, size);
+        p.end();
+        if (!writePng(icon, dir + '/' + name + QStringLiteral(".png"))) ++failures;
+    }
+    const QString scalable = base + QStringLiteral("/scalable/apps");
+    QDir().mkpath(scalable);
+    QSvgGenerator svg;
+    svg.setFileName(scalable + '/' + name + QStringLiteral(".svg"));
+    svg.setSize(QSize(256, 256));
+    svg.setViewBox(QRect(0, 0, 256, 256));
+    svg.setTitle(QStringLiteral("Gaming Mouse"));
+    QPainter p;
+    if (!p.begin(&svg)) return failures + 1;
+    krm::pictures::drawAppIcon(p, 256);
+    return p.end() ? failures : failures + 1;
 }
 
 } // namespace
@@ -63,6 +92,7 @@ int main(int argc, char** argv) {
         }
     if (!writePng(krm::pictures::contactSheet(pictures), root.filePath("tools/pictures/contact-sheet.png")))
         ++failures;
+    failures += writeIcons(root);
     const qsizetype preview = args.indexOf(QStringLiteral("--preview"));
     if (preview > 0 && preview + 1 < args.size())
         krm::pictures::writePreviews(pictures, skins, args[preview + 1]);

@@ -21,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QUrl>
@@ -331,7 +332,7 @@ void MainWindow::fitWindowTo(int container) {
     }
     auto& mask = masks_[static_cast<std::size_t>(session_.language() - 1)];
     if (mask.isNull()) {
-        const QImage image = resourcePixmap(qstr(lookPicture(session_.language(), "BackGround"))).toImage();
+        const QImage image = resourceImage(qstr(lookPicture(session_.language(), "BackGround")));
         const QImage rgb = image.isNull() ? background_.toImage() : image;
         mask = colourKeyMask(rgb);
     }
@@ -466,6 +467,12 @@ void MainWindow::mouseMoveEvent(QMouseEvent* e) {
 
 void MainWindow::mouseReleaseEvent(QMouseEvent*) {
     dragging_ = false;
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* e) {
+    if (e->key() != Qt::Key_Escape) return QWidget::keyPressEvent(e);
+    closeMenus();
+    e->accept();
 }
 
 } // namespace krm::gui

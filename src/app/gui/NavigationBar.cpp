@@ -103,6 +103,7 @@ void NavigationBar::applySkin(const SkinLayout& layout, const Branding& branding
             const QPixmap picture = resourcePixmap(QStringLiteral("WebS_01"));
             const WebButtonPlacement w = webButtonPlacement(branding, picture.width(), picture.height());
             b->setGeometry(w.x, w.y, w.width, w.height);
+            b->setAccessibleName(QString::fromStdString(branding.webAddress));
             continue;
         }
         const Placement* picture = layout.find(copyName("Img_", e.role));
@@ -121,6 +122,7 @@ void NavigationBar::applySkin(const SkinLayout& layout, const Branding& branding
         }
         if (e.textId) b->setText(QString::fromStdString(texts.text(e.textId)));
         if (e.kind == Kind::Exit) b->setToolTip(QString::fromStdString(texts.text("Str003")));
+        if (e.kind == Kind::Minimize) b->setAccessibleName(QStringLiteral("Minimize"));
     }
 }
 

@@ -28,9 +28,9 @@ constexpr Shot kPages[] = {
 bool MainWindow::renderScreenshots(const QString& dir, QStringList* written) {
     QDir().mkpath(dir);
     bool ok = true;
-    auto save = [&](const QImage& image, const QString& name) {
+    auto save = [&](QWidget& window, const QString& name) {
         const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
-        if (!withoutColourKey(image).save(path, "PNG"))
+        if (!cutToMask(window.grab().toImage(), window.mask()).save(path, "PNG"))
             ok = false;
         else if (written)
             written->push_back(path);
@@ -49,7 +49,7 @@ bool MainWindow::renderScreenshots(const QString& dir, QStringList* written) {
         languageButtonClicked(look);
         for (const Shot& shot : kPages) {
             show(shot.page);
-            save(grab().toImage(), QStringLiteral("look%1-%2").arg(look).arg(QLatin1String(shot.name)));
+            save(*this, QStringLiteral("look%1-%2").arg(look).arg(QLatin1String(shot.name)));
         }
     }
     languageButtonClicked(1);
@@ -57,10 +57,10 @@ bool MainWindow::renderScreenshots(const QString& dir, QStringList* written) {
 
     if (KeyPageView* keys = keyPage()) {
         keys->openMenuPath(4, kThreeLevelMenuPath);
-        save(grab().toImage(), QStringLiteral("key-menu-three-levels"));
+        save(*this, QStringLiteral("key-menu-three-levels"));
         keys->hideMenus();
         if (QWidget* dialog = keys->openKeyComboDialog()) {
-            save(dialog->grab().toImage(), QStringLiteral("key-combination-dialog"));
+            save(*dialog, QStringLiteral("key-combination-dialog"));
             dialog->close();
         }
     }
@@ -69,10 +69,10 @@ bool MainWindow::renderScreenshots(const QString& dir, QStringList* written) {
     MessageBox message(
         this, QString::fromStdString(DevicePresence::reconnectMessage(texts.messages[0], texts.messages[1])),
         fontFamily_);
-    save(message.grab().toImage(), QStringLiteral("reconnect-message"));
+    save(message, QStringLiteral("reconnect-message"));
 
     if (!busy_) createBusyWindow(false);
-    save(busy_->grab().toImage(), QStringLiteral("busy-window"));
+    save(*busy_, QStringLiteral("busy-window"));
     return ok;
 }
 

@@ -8,6 +8,7 @@
 #include "widgets/QtImages.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 #include <cstdlib>
@@ -69,6 +70,9 @@ int runProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("krmconfig"));
     QApplication::setApplicationDisplayName(QStringLiteral("Gaming Mouse"));
+    // The installed desktop entry and icon carry the application id; desktops match the window to them.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.krm.krmconfig"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));
     // Every way out of main waits for the decoder while the toolkit is still there.
     struct DecoderJoin {
         ~DecoderJoin() { krm::gui::finishDecodingAhead(); }

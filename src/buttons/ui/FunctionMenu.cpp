@@ -3,6 +3,7 @@
 #include "buttons/FunctionCodes.h"
 #include "widgets/SkinWidgets.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -144,6 +145,7 @@ FunctionMenu::~FunctionMenu() {
 }
 
 void FunctionMenu::wire(FunctionMenuItem* item) {
+    item->installEventFilter(this);
     connect(item, &FunctionMenuItem::entered, this, [this, item] { hover(item); });
     connect(item, &FunctionMenuItem::left, this, [this, item] { unhover(item); });
     connect(item, &FunctionMenuItem::clicked, this, [this, item] { click(item); });
@@ -302,6 +304,7 @@ bool FunctionMenu::listHasRows(MenuPanel list) const {
 
 void FunctionMenu::open(QPoint topLeft, MenuTarget from) {
     hideAll();
+    returnFocus_ = window_->focusWidget();
     from_ = from;
     layoutPanels();
     cascade_.open();
@@ -312,12 +315,71 @@ void FunctionMenu::open(QPoint topLeft, MenuTarget from) {
 }
 
 void FunctionMenu::hideAll() {
+    const QWidget* focus = window_->focusWidget();
+    bool focusInMenu = false;
     cascade_.hideAll();
     for (auto& [panel, w] : panels_) {
+        focusInMenu = focusInMenu || (focus && w->isAncestorOf(focus));
         w->hide();
         for (auto* item : w->findChildren<FunctionMenuItem*>(Qt::FindDirectChildrenOnly))
             if (item->highlighted()) item->setHighlighted(false, colours_);
     }
+    if (focusInMenu && returnFocus_) returnFocus_->setFocus(Qt::OtherFocusReason);
+}
+
+void FunctionMenu::focusFirstItem() {
+    const auto items = shownItems(P::Main);
+    if (!items.empty()) items.front()->setFocus(Qt::TabFocusReason);
+}
+
+std::vector<FunctionMenuItem*> FunctionMenu::shownItems(MenuPanel panel) const {
+    QWidget* w = panels_.at(panel);
+    std::vector<FunctionMenuItem*> items;
+    for (auto* item : w->findChildren<FunctionMenuItem*>(Qt::FindDirectChildrenOnly))
+        if (item->isVisibleTo(w)) items.push_back(item);
+    std::sort(items.begin(), items.end(), [](auto* a, auto* b) { return a->y() < b->y(); });
+    return items;
+}
+
+FunctionMenuItem* FunctionMenu::opener(MenuPanel panel) const {
+    for (const auto& [parent, w] : panels_) {
+        if (!cascade_.isShown(parent)) continue;
+        for (auto* item : shownItems(parent))
+            if (item->kind() == Kind::Branch && submenuFor(parent, item->tag()) == panel) return item;
+    }
+    return nullptr;
+}
+
+bool FunctionMenu::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+    auto* item = static_cast<FunctionMenuItem*>(watched);
+    FunctionMenuItem* to = nullptr;
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        const auto items = shownItems(item->parentPanel());
+        const auto at = std::find(items.begin(), items.end(), item) - items.begin();
+        const auto n = static_cast<std::ptrdiff_t>(items.size());
+        const bool down = static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down;
+        if (n > 0) to = items[static_cast<std::size_t>((at + (down ? 1 : n - 1)) % n)];
+        break;
+    }
+    case Qt::Key_Right:
+        if (const auto sub =
+                item->kind() == Kind::Branch ? submenuFor(item->parentPanel(), item->tag()) : std::nullopt;
+            sub && cascade_.isShown(*sub)) {
+            const auto items = shownItems(*sub);
+            if (!items.empty()) to = items.front();
+        }
+        break;
+    case Qt::Key_Left:
+        to = opener(item->parentPanel());
+        break;
+    default:
+        return false;
+    }
+    if (to) to->setFocus(Qt::TabFocusReason);
+    return true;
 }
 
 bool FunctionMenu::isOpen() const {

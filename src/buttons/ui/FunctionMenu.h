@@ -84,6 +84,10 @@ public:
     // Shows Pnl_Main alone with its top left corner at `topLeft`. The main page offers the gun page
     // (Key_FireMacro), the profile table and the combo keys the gun-key list (Key_TLFireMacro).
     void open(QPoint topLeft, MenuTarget from);
+    // For a menu opened from the keyboard: the focus goes to the first item of Pnl_Main. Up and Down
+    // move through a panel, Right enters the submenu an item opens, Left goes back to its opener,
+    // Enter and Space choose; when the menu closes, the focus returns to where it was at open().
+    void focusFirstItem();
     // HideAllMenu.
     void hideAll();
     bool isOpen() const;
@@ -94,6 +98,9 @@ public:
     FunctionMenuItem* item(MenuPanel panel, int tag) const;
     // What the pointer entering an item does: submenus open and close, the item lights up.
     void hover(FunctionMenuItem* item);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
     void functionChosen(int tag);
@@ -122,6 +129,9 @@ private:
     void showCascade(FunctionMenuItem* opener);
     void unhover(FunctionMenuItem* item);
     void click(FunctionMenuItem* item);
+    // The items of a panel as shown, top to bottom; the item whose submenu `panel` is.
+    std::vector<FunctionMenuItem*> shownItems(MenuPanel panel) const;
+    FunctionMenuItem* opener(MenuPanel panel) const;
 
     QWidget* window_;
     std::map<MenuPanel, QPointer<QWidget>> panels_;
@@ -133,6 +143,7 @@ private:
     MenuWidths widths_{190, 200, 180};
     MenuSizes sizes_;
     MenuTarget from_ = MenuTarget::MainPage;
+    QPointer<QWidget> returnFocus_;
 };
 
 } // namespace krm::gui

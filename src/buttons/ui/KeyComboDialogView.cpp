@@ -119,7 +119,7 @@ void KeyComboDialogView::applySkin(const TextSource& texts, int language, const 
     background_ = resourcePixmap(QStringLiteral("MSG"));
     setFixedSize(background_.isNull() ? QSize(layout_.windowWidth, layout_.windowHeight)
                                       : background_.size());
-    if (!background_.isNull()) setMask(colourKeyMask(background_.toImage()));
+    if (!background_.isNull()) setMask(colourKeyMask(resourceImage(QStringLiteral("MSG"))));
 
     auto place = [&](QWidget* w, const char* name) {
         if (const Placement* p = layout_.find(name)) applyPlacement(w, *p, fontFamily);

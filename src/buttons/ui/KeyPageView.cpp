@@ -80,6 +80,7 @@ void KeyPageView::build() {
         auto* tick = new ClickLabel(context_.container);
         tick->setObjectName(QStringLiteral("Img_ComboKey%1").arg(n));
         tick->setScaledContents(true);
+        tick->setFocusPolicy(Qt::NoFocus); // the keyboard reaches the option through its caption
         auto* label = new ClickLabel(context_.container);
         label->setObjectName(QStringLiteral("IB_ComboKey%1").arg(n));
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -141,8 +142,12 @@ void KeyPageView::setTexts(const TextSource& texts) {
 }
 
 void KeyPageView::refresh() {
-    for (int n = 1; n <= 12; ++n)
-        keys_[static_cast<std::size_t>(n - 1)]->setCaption(qs(editor_.keyCaption(n)));
+    for (int n = 1; n <= 12; ++n) {
+        ClickLabel* key = keys_[static_cast<std::size_t>(n - 1)];
+        key->setCaption(qs(editor_.keyCaption(n)));
+        // What a screen reader says: the rolling caption would be read from wherever it has rolled to.
+        key->setAccessibleName(QStringLiteral("Key %1: %2").arg(n).arg(key->caption().simplified()));
+    }
     for (int n = 1; n <= 8; ++n) {
         const bool on = editor_.toggleOn(n);
         togglePictures_[static_cast<std::size_t>(n - 1)]->setPixmap(
@@ -206,6 +211,8 @@ void KeyPageView::keyClicked(int button) {
                                               {menuSize.width(), menuSize.height()},
                                               {context_.window->width(), context_.window->height()});
     menu_->open(QPoint(corner.x, corner.y), MenuTarget::MainPage);
+    // Only the keyboard gives a key label the focus: a menu opened from it is walked with the keyboard.
+    if (label->hasFocus()) menu_->focusFirstItem();
 }
 
 void KeyPageView::openMenuPath(int button, const std::vector<int>& tagsOrBranches) {
