@@ -2,9 +2,9 @@
 # Installs what is missing, builds, checks the sources and runs every test.
 #   ./test.sh             formatting and clang-tidy over src/, then all tests (core and views) in build/
 #   ./test.sh --sanitize  the core and offscreen view tests with AddressSanitizer and UBSan in build-sanitize/
-#   ./test.sh --package   the Debian package in build-package/, its contents checked and lintian run
 #   ./test.sh --tsan      the device, session and krmctl tests (the link, the input reader during
 #                         transfers, the fault matrix) with ThreadSanitizer in build-tsan/
+#   ./test.sh --package   the Debian package in build-package/, its contents checked and lintian run
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh

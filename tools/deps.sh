@@ -2,11 +2,10 @@
 KRM_PACKAGES=(
     cmake ninja-build g++ pkg-config clang-format clang-tidy
     qt6-base-dev qt6-svg-dev libxcb1-dev libhidapi-dev libpng-dev zlib1g-dev
-    libgtest-dev nlohmann-json3-dev libglib2.0-dev libx11-dev
-    gsettings-desktop-schemas xvfb
+    libgtest-dev nlohmann-json3-dev libglib2.0-dev libx11-dev libxi-dev
+    gsettings-desktop-schemas xvfb xdotool
     fonts-dejavu-core fonts-wqy-microhei
     clang libclang-rt-14-dev
-    libx11-dev libxi-dev xvfb xdotool
     help2man zsh
 )
 # ... and what ./test.sh --package needs to build the Debian package and check it.

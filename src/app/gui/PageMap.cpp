@@ -3,8 +3,8 @@
 #include "app/gui/PageStack.h"
 #include "buttons/ui/KeyPageView.h"
 #include "lighting/ui/LightingPageView.h"
-#include "performance/ui/PerformancePageView.h"
 #include "macros/ui/MacroPageView.h"
+#include "performance/ui/PerformancePageView.h"
 #include "session/Session.h"
 
 #include <utility>
