@@ -1,4 +1,5 @@
 // The session first: one of its members is named like a Qt keyword macro.
+#include "app/PageContextRig.h"
 #include "support/SessionRig.h"
 
 #include "buttons/ui/FunctionMenu.h"
@@ -52,14 +53,7 @@ struct KeyPageRig {
             picture->setPixmap(resourcePixmap(QString::fromStdString(p->picture)));
             picture->setGeometry(p->x, p->y, p->width, p->height);
         }
-        PageContext context;
-        context.container = page1;
-        context.window = &window;
-        context.sink = &rig.session;
-        context.ui = &rig.ui;
-        context.host = &host;
-        context.texts = &rig.session.texts();
-        context.branding = &rig.session.branding();
+        const PageContext context = test::pageContext(rig, page1, &window, host);
         view = std::make_unique<KeyPageView>(context, rig.session.assignments(), rig.session.editorState());
         connected = rig.session.connectNow();
         skin(1);

@@ -1,4 +1,5 @@
 // The session first: one of its members is named like a Qt keyword macro.
+#include "app/PageContextRig.h"
 #include "support/SessionRig.h"
 
 #include "lighting/ui/LightingPageView.h"
@@ -30,14 +31,7 @@ struct LightingPageRig {
         page = new QWidget(&window);
         page->setGeometry(0, 0, 1030, 662);
         applySkin(loadSkin(1), 1, SkinBranding{}, PictureSizes::fromResources(), layout);
-        PageContext context;
-        context.container = page;
-        context.window = &window;
-        context.sink = &rig.session;
-        context.ui = &rig.ui;
-        context.host = &host;
-        context.texts = &rig.session.texts();
-        context.branding = &rig.session.branding();
+        const PageContext context = test::pageContext(rig, page, &window, host);
         view = std::make_unique<LightingPageView>(context, rig.session.lighting());
         connected = rig.session.connectNow();
         view->applySkin(PageSkin{&layout, QStringLiteral("DejaVu Sans"), 1});

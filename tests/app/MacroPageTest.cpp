@@ -1,4 +1,5 @@
 // The session first: one of its members is named like a Qt keyword macro.
+#include "app/PageContextRig.h"
 #include "support/SessionRig.h"
 
 #include "image/FunctionCode.h"
@@ -38,14 +39,7 @@ struct MacroPageRig {
         page = new QWidget(&window);
         page->setGeometry(0, 0, 1030, 662);
         applySkin(loadSkin(1), 1, SkinBranding{}, PictureSizes::fromResources(), layout);
-        PageContext context;
-        context.container = page;
-        context.window = &window;
-        context.sink = &rig.session;
-        context.ui = &rig.ui;
-        context.host = &host;
-        context.texts = &rig.session.texts();
-        context.branding = &rig.session.branding();
+        const PageContext context = test::pageContext(rig, page, &window, host);
         view = std::make_unique<MacroPageView>(context, rig.session.macros(), [this](std::string& note) {
             note = "scripted";
             auto c = std::make_unique<ScriptedInputCapture>();

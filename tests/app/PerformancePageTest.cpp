@@ -1,4 +1,5 @@
 // The session first: one of its members is named like a Qt keyword macro.
+#include "app/PageContextRig.h"
 #include "support/SessionRig.h"
 
 #include "performance/ui/PerformancePageView.h"
@@ -48,14 +49,7 @@ struct PerformanceRig {
         memory->reading = PointerReading{10, kPrecisionOn, 500, 3};
         memory->reasons[static_cast<std::size_t>(PointerItem::OneScreen)] = "not here";
         desktop = memory.get();
-        PageContext context;
-        context.container = page;
-        context.window = &window;
-        context.sink = &rig.session;
-        context.ui = &rig.ui;
-        context.host = &host;
-        context.texts = &rig.session.texts();
-        context.branding = &rig.session.branding();
+        const PageContext context = test::pageContext(rig, page, &window, host);
         view = std::make_unique<PerformancePageView>(context, rig.session.dpi(), rig.session.sniper(),
                                                      std::move(memory));
         view->applySkin(PageSkin{&layout, kFont, look});
