@@ -25,7 +25,7 @@ if [[ "${1:-}" == "--sanitize" ]]; then
     cmake --build build-sanitize -j2
     # Qt keeps some allocations until exit on purpose; the suppressions name them.
     ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$PWD/tools/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1 \
-        QT_QPA_PLATFORM=offscreen ctest --test-dir build-sanitize --output-on-failure -j2
+        QT_QPA_PLATFORM=offscreen ctest --test-dir build-sanitize --output-on-failure -j2 --timeout 600
     exit
 fi
 
@@ -34,7 +34,7 @@ if [[ "${1:-}" == "--tsan" ]]; then
     cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRM_TSAN=ON -DKRM_BUILD_GUI=OFF >/dev/null
     cmake --build build-tsan -j2 --target "${tsan_tests[@]}"
     for t in "${tsan_tests[@]}"; do
-        TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" KRM_TRACE= build-tsan/bin/"$t" --gtest_brief=1
+        TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" KRM_TRACE= timeout 600 build-tsan/bin/"$t" --gtest_brief=1
     done
     exit
 fi
@@ -42,4 +42,4 @@ fi
 cmake -S . -B build -G Ninja >/dev/null
 tools/check_sources.sh build
 cmake --build build -j2
-QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
+QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2 --timeout 300

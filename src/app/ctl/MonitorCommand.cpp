@@ -158,6 +158,9 @@ int runMonitor(Context& ctx) {
         std::printf("The simulated mouse raises events only when asked: add --sim-events 01,00,08,00\n"
                     "(or --sim-fault events).\n");
     std::fflush(stdout);
+    // Counted before the first event can arrive: the re-read an event starts may already meet a mouse
+    // that has left.
+    const int present = link.countHidInterfaces();
     interrupted = 0;
     auto previous = std::signal(SIGINT, onInterrupt);
     reader.start();
@@ -175,7 +178,6 @@ int runMonitor(Context& ctx) {
         });
     }
     // The mouse leaving (unplugged, or gone from the bus) ends the watch: nothing more will come.
-    const int present = link.countHidInterfaces();
     bool gone = false;
     {
         std::unique_lock lock(m);
