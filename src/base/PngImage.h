@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -11,6 +13,20 @@ namespace krm {
 class PngImage {
 public:
     PngImage() = default;
+
+    // Byte order of a decoded pixel. Bgra and Argb are a native 0xAARRGGBB word on little- and big-endian
+    // machines, the layout toolkits keep their images in.
+    enum class Order { Rgba, Bgra, Argb };
+    // Where decodeInto puts the pixels: `height` rows of `stride` bytes (`pixels` null refuses).
+    struct Target {
+        std::uint8_t* pixels = nullptr;
+        std::ptrdiff_t stride = 0;
+    };
+    // Decodes straight into memory the caller hands out once the size is known (a toolkit image, say), so
+    // no second copy of the pixels is ever held. Returns why it failed, empty on success; after a failure
+    // the target's contents are undefined. The size limits below apply before `target` is asked.
+    static std::string decodeInto(std::span<const std::uint8_t> bytes, Order order,
+                                  const std::function<Target(int width, int height)>& target);
 
     // Decodes a PNG held in memory. On failure the result is empty and error() tells why;
     // a corrupt or truncated file never yields partly decoded pixels.

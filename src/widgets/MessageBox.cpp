@@ -24,7 +24,7 @@ MessageBox::MessageBox(QWidget* parent, const QString& text, const QString& font
     setModal(true);
     setWindowTitle(QGuiApplication::applicationDisplayName());
     setFixedSize(background_.isNull() ? kDefaultSize : background_.size());
-    if (!background_.isNull()) setMask(colourKeyMask(resourceImage(QStringLiteral("MSG"))));
+    if (const QBitmap shape = resourceMask(QStringLiteral("MSG")); !shape.isNull()) setMask(shape);
 
     QFont font(fontFamily.isEmpty() ? QStringLiteral("DejaVu Sans") : fontFamily);
     font.setPixelSize(kTextPixelSize);

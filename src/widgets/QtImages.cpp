@@ -1,9 +1,11 @@
 #include "widgets/QtImages.h"
 
 #include "base/PngImage.h"
+#include "base/ResourceTable.h"
 
 #include <QHash>
 #include <QPainter>
+#include <QSysInfo>
 #include <QtDebug>
 
 #include <future>
@@ -16,9 +18,13 @@ namespace krm::gui {
 
 QBitmap colourKeyMask(const QImage& picture) {
     // QBitmap::fromImage maps the mask image's set bits to "not in the window", so the colour must be
-    // masked *in* for the key-coloured pixels to be the ones cut out.
-    return QBitmap::fromImage(
-        picture.convertToFormat(QImage::Format_RGB32).createMaskFromColor(kColourKey, Qt::MaskInColor));
+    // masked *in* for the key-coloured pixels to be the ones cut out. The key is opaque, so in any of the
+    // 0xAARRGGBB formats it is the same word and the picture needs no converted copy.
+    const QImage::Format f = picture.format();
+    const bool keyWords =
+        f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied;
+    return QBitmap::fromImage((keyWords ? picture : picture.convertToFormat(QImage::Format_RGB32))
+                                  .createMaskFromColor(kColourKey, Qt::MaskInColor));
 }
 
 namespace {
@@ -41,19 +47,42 @@ AheadDecoder& ahead() {
 } // namespace
 
 QImage resourceImage(const QString& name) {
-    PngImage png = PngImage::fromResource(name.toStdString());
-    if (png.isNull()) {
-        qWarning("%s", png.error().c_str());
+    const std::string key = name.toStdString();
+    const auto bytes = ResourceTable::find(key);
+    if (!bytes) {
+        qWarning("no picture named %s", key.c_str());
         return {};
     }
-    QImage view(png.rgba().data(), png.width(), png.height(), png.width() * 4, QImage::Format_RGBA8888);
-    return view.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // Decoded into the image's own memory in its native word order, then premultiplied in place.
+    const PngImage::Order order =
+        QSysInfo::ByteOrder == QSysInfo::LittleEndian ? PngImage::Order::Bgra : PngImage::Order::Argb;
+    QImage image;
+    const std::string error = PngImage::decodeInto(*bytes, order, [&image](int width, int height) {
+        image = QImage(width, height, QImage::Format_ARGB32);
+        return PngImage::Target{image.bits(), static_cast<std::ptrdiff_t>(image.bytesPerLine())};
+    });
+    if (!error.empty()) {
+        qWarning("%s: %s", key.c_str(), error.c_str());
+        return {};
+    }
+    image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    return image;
 }
 
-QPixmap resourcePixmap(const QString& name) {
-    static QHash<QString, QPixmap> cache;
-    auto it = cache.find(name);
-    if (it != cache.end()) return *it;
+namespace {
+
+struct DecodedPicture {
+    QPixmap pixmap;
+    QBitmap mask; // null until asked for
+};
+
+QHash<QString, DecodedPicture>& pictureCache() {
+    static QHash<QString, DecodedPicture> cache;
+    return cache;
+}
+
+// The picture as decoded: by the worker when it was decoded ahead, else here.
+QImage decodedPicture(const QString& name) {
     std::shared_future<QImage> early;
     {
         AheadDecoder& d = ahead();
@@ -63,11 +92,33 @@ QPixmap resourcePixmap(const QString& name) {
             d.pictures.erase(found);
         }
     }
-    QImage image = fillColourKey(early.valid() ? early.get() : resourceImage(name));
-    early = {}; // the decoded pixels live on in the pixmap only
-    QPixmap pixmap = QPixmap::fromImage(std::move(image));
-    cache.insert(name, pixmap);
+    return early.valid() ? early.get() : resourceImage(name);
+}
+
+} // namespace
+
+QPixmap resourcePixmap(const QString& name) {
+    auto& cache = pictureCache();
+    auto it = cache.find(name);
+    if (it != cache.end()) return it->pixmap;
+    // The decoded pixels live on in the pixmap only.
+    const QPixmap pixmap = QPixmap::fromImage(fillColourKey(decodedPicture(name)));
+    cache.insert(name, DecodedPicture{pixmap, {}});
     return pixmap;
+}
+
+QBitmap resourceMask(const QString& name) {
+    auto& cache = pictureCache();
+    auto it = cache.find(name);
+    if (it != cache.end() && !it->mask.isNull()) return it->mask;
+    QImage picture = decodedPicture(name);
+    if (picture.isNull()) return {};
+    const QBitmap mask = colourKeyMask(picture);
+    if (it != cache.end())
+        it->mask = mask;
+    else
+        cache.insert(name, DecodedPicture{QPixmap::fromImage(fillColourKey(std::move(picture))), mask});
+    return mask;
 }
 
 void decodeAhead(const QStringList& names) {
@@ -97,9 +148,10 @@ void finishDecodingAhead() {
     if (worker.joinable()) worker.join();
 }
 
-QImage fillColourKey(const QImage& picture) {
-    QImage out = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const QRgb key = kColourKey; // opaque: the same premultiplied
+QImage fillColourKey(QImage picture) {
+    QImage out = std::move(picture);
+    out.convertTo(QImage::Format_ARGB32_Premultiplied); // in place; nothing to do when decoded here
+    const QRgb key = kColourKey;                        // opaque: the same premultiplied
     std::vector<QPoint> pending;
     for (int y = 0; y < out.height(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(out.constScanLine(y));

@@ -22,8 +22,11 @@ QImage resourceImage(const QString& name);
 
 // An embedded picture as a pixmap for drawing, decoded once and kept for the rest of the run; its
 // colour-key pixels carry the colour of the window beside them (see fillColourKey), so a window's shape
-// comes from resourceImage. UI thread only.
+// comes from resourceMask. UI thread only.
 QPixmap resourcePixmap(const QString& name);
+// The shape of a window whose picture is that embedded picture (colourKeyMask), kept for the rest of the
+// run. Asked before resourcePixmap, one decoding serves both. UI thread only.
+QBitmap resourceMask(const QString& name);
 
 // Starts decoding pictures on a worker thread, so that the first window's pictures are ready when the
 // window asks for them (resourcePixmap waits for a picture still being decoded). Call it once, early.
@@ -35,7 +38,7 @@ void finishDecodingAhead();
 // The picture with every colour-key pixel in the colour of a window pixel next to it. The window's mask
 // cuts those pixels away; on a high-density screen the picture is drawn scaled and its edge pixels are
 // blended with their neighbours, which are then the window's own colour instead of the key's.
-QImage fillColourKey(const QImage& picture);
+QImage fillColourKey(QImage picture);
 
 // A window's picture as its mask shows it: what the mask cuts away is transparent.
 QImage cutToMask(const QImage& picture, const QRegion& mask);

@@ -105,6 +105,8 @@ void MainWindow::clearSharedState() {
 }
 
 void MainWindow::loadStartBackground() {
+    resourceMask(
+        QStringLiteral("L1_BackGround")); // asked first, one decoding gives the shape and the picture
     background_ = resourcePixmap(QStringLiteral("L1_BackGround"));
     if (background_.isNull()) {
         background_ = QPixmap(layout_.windowWidth, layout_.windowHeight);
@@ -330,13 +332,8 @@ void MainWindow::fitWindowTo(int container) {
         clearMask();
         return;
     }
-    auto& mask = masks_[static_cast<std::size_t>(session_.language() - 1)];
-    if (mask.isNull()) {
-        const QImage image = resourceImage(qstr(lookPicture(session_.language(), "BackGround")));
-        const QImage rgb = image.isNull() ? background_.toImage() : image;
-        mask = colourKeyMask(rgb);
-    }
-    setMask(mask);
+    const QBitmap mask = resourceMask(qstr(lookPicture(session_.language(), "BackGround")));
+    setMask(mask.isNull() ? colourKeyMask(background_.toImage()) : mask);
 }
 
 void MainWindow::languageButtonClicked(int language) {

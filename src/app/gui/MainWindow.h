@@ -153,7 +153,6 @@ private:
     PictureSizes pictureSizes_;
     std::array<std::optional<IniFile>, 3> skins_;
     QPixmap background_;
-    std::array<QBitmap, 3> masks_;
     std::unique_ptr<PageStack> pages_;
     NavigationBar* nav_ = nullptr;
     ImageButton* gunExit_ = nullptr;

@@ -116,10 +116,11 @@ KeyComboDialogView::KeyComboDialogView(QWidget* mainWindow, const TextSource& te
 void KeyComboDialogView::applySkin(const TextSource& texts, int language, const QString& fontFamily) {
     applyDialogSkin(loadSkin(language), language, SkinDialog::KeyCombination, pictureSizes(), layout_);
 
+    const QBitmap shape = resourceMask(QStringLiteral("MSG"));
     background_ = resourcePixmap(QStringLiteral("MSG"));
     setFixedSize(background_.isNull() ? QSize(layout_.windowWidth, layout_.windowHeight)
                                       : background_.size());
-    if (!background_.isNull()) setMask(colourKeyMask(resourceImage(QStringLiteral("MSG"))));
+    if (!shape.isNull()) setMask(shape);
 
     auto place = [&](QWidget* w, const char* name) {
         if (const Placement* p = layout_.find(name)) applyPlacement(w, *p, fontFamily);
