@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh
 krm_ensure_packages "${KRM_PACKAGES[@]}"
+krm_use_ccache
 
 args=("$@")
 cmake -S . -B build -G Ninja >/dev/null

@@ -6,7 +6,7 @@ KRM_PACKAGES=(
     gsettings-desktop-schemas xvfb xdotool
     fonts-dejavu-core fonts-wqy-microhei
     clang libclang-rt-14-dev
-    help2man zsh
+    help2man zsh ccache
 )
 # ... and what ./test.sh --package needs to build the Debian package and check it.
 KRM_PACKAGING_PACKAGES=(dpkg-dev file desktop-file-utils appstream lintian)
@@ -25,4 +25,13 @@ krm_ensure_packages() {
     echo "Installing: ${missing[*]}"
     "${sudo[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Every build folder (plain, sanitizers, fuzzing, the package) compiles through ccache when it is there:
+# the package build then reuses the plain build's objects. A launcher the caller chose is kept.
+krm_use_ccache() {
+    command -v ccache >/dev/null || return 0
+    export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+    export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
+    export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 }

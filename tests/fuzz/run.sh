@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 source tools/deps.sh
 krm_ensure_packages "${KRM_PACKAGES[@]}"
+krm_use_ccache
 
 seconds=${KRM_FUZZ_SECONDS:-60}
 targets=(profile_file data_files mouse_replies report_descriptor png)
