@@ -15,18 +15,10 @@ BusyWindow::BusyWindow(QWidget* mainWindow)
     setFixedSize(kWidth, kHeight);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Busy"));
-    for (int i = 1; i < 100; ++i) {
-        const QString name = QStringLiteral("WaitGif_%1").arg(i, 2, 10, QLatin1Char('0'));
-        if (!ResourceTable::find(name.toStdString())) break;
-        frames_.push_back(resourcePixmap(name));
-    }
-    if (desktopComposites())
-        setAttribute(Qt::WA_TranslucentBackground);
-    else
-        setMask(shape());
+    if (desktopComposites()) setAttribute(Qt::WA_TranslucentBackground);
     animation_.setInterval(60);
     connect(&animation_, &QTimer::timeout, this, [this] {
-        frame_ = (frame_ + 1) % (frames_.isEmpty() ? 12 : frames_.size());
+        frame_ = (frame_ + 1) % (frames().isEmpty() ? 12 : frames().size());
         update();
     });
 }
@@ -36,7 +28,20 @@ void BusyWindow::placeOverMainWindow(int extraTop) {
     move(main.left() + (main.width() - kWidth) / 2, main.top() + (main.height() - kHeight) / 2 + extraTop);
 }
 
+// The frames are decoded when the window is first drawn or shown, not while the program starts.
+const QVector<QPixmap>& BusyWindow::frames() const {
+    if (framesLoaded_) return frames_;
+    framesLoaded_ = true;
+    for (int i = 1; i < 100; ++i) {
+        const QString name = QStringLiteral("WaitGif_%1").arg(i, 2, 10, QLatin1Char('0'));
+        if (!ResourceTable::find(name.toStdString())) break;
+        frames_.push_back(resourcePixmap(name));
+    }
+    return frames_;
+}
+
 void BusyWindow::showEvent(QShowEvent*) {
+    if (!testAttribute(Qt::WA_TranslucentBackground) && mask().isEmpty()) setMask(shape());
     animation_.start();
 }
 void BusyWindow::hideEvent(QHideEvent*) {
@@ -50,8 +55,8 @@ QRegion BusyWindow::shape() const {
     all.fill(Qt::transparent);
     {
         QPainter p(&all);
-        const int frames = frames_.isEmpty() ? 12 : static_cast<int>(frames_.size());
-        for (int n = 0; n < frames; ++n) drawFrame(p, n);
+        const int count = frames().isEmpty() ? 12 : static_cast<int>(frames().size());
+        for (int n = 0; n < count; ++n) drawFrame(p, n);
     }
     QRegion region;
     for (int y = 0; y < all.height(); ++y) {
@@ -77,9 +82,9 @@ void BusyWindow::paintEvent(QPaintEvent*) {
 void BusyWindow::drawFrame(QPainter& p, int n) const {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    if (!frames_.isEmpty()) {
+    if (const auto& pictures = frames(); !pictures.isEmpty()) {
         // The animated picture is 200 x 192, stretched over the window.
-        p.drawPixmap(rect(), frames_[n % frames_.size()]);
+        p.drawPixmap(rect(), pictures[n % pictures.size()]);
         p.restore();
         return;
     }

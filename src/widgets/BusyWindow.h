@@ -36,7 +36,10 @@ protected:
 private:
     QWidget* mainWindow_;
     QTimer animation_;
-    QVector<QPixmap> frames_; // WaitGif_01, WaitGif_02, ... when the resources hold them
+    const QVector<QPixmap>& frames() const;
+
+    mutable QVector<QPixmap> frames_; // WaitGif_01, WaitGif_02, ... when the resources hold them
+    mutable bool framesLoaded_ = false;
     int frame_ = 0;
 };
 

@@ -39,6 +39,10 @@ ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
     (void)kAccessibleAsButtons;
     setTextFormat(Qt::PlainText);
     setCursor(Qt::PointingHandCursor);
+    // Captions are not selectable text: without this a focusable label sets its text up for selecting and
+    // following links, a quarter of a millisecond a label and a hundred labels at start-up. (It resets
+    // the focus policy, so it comes first.)
+    setTextInteractionFlags(Qt::NoTextInteraction);
     // Tab reaches it; a click leaves the focus where it was, so the pointer's look stays the pointer's.
     setFocusPolicy(Qt::TabFocus);
 }

@@ -68,6 +68,7 @@ private slots:
         // is shaped to where its animation draws.
         QWidget main;
         krm::gui::BusyWindow busy(&main);
+        busy.show(); // shaped as it is shown, before the desktop maps it
         const QRegion shape = busy.mask();
         QVERIFY(!shape.isEmpty());
         for (QPoint corner : {QPoint(0, 0), QPoint(busy.width() - 1, 0), QPoint(0, busy.height() - 1),

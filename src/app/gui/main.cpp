@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -72,7 +73,6 @@ int runProgram(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Gaming Mouse"));
     // The installed desktop entry and icon carry the application id; desktops match the window to them.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.krm.krmconfig"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));
     // Every way out of main waits for the decoder while the toolkit is still there.
     struct DecoderJoin {
         ~DecoderJoin() { krm::gui::finishDecodingAhead(); }
@@ -116,6 +116,10 @@ int runProgram(int argc, char** argv) {
 
     window.show();
     window.createBusyWindow();
+    // Looking the icon up walks the icon themes' folders: done once the window is up.
+    QTimer::singleShot(0, &window, [] {
+        QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));
+    });
     const int status = app.exec();
     return status;
 }
