@@ -2,6 +2,7 @@
 
 #include "widgets/ImageButton.h"
 #include "widgets/QtImages.h"
+#include "widgets/WindowShape.h"
 
 #include <QBitmap>
 #include <QGuiApplication>
@@ -24,7 +25,6 @@ MessageBox::MessageBox(QWidget* parent, const QString& text, const QString& font
     setModal(true);
     setWindowTitle(QGuiApplication::applicationDisplayName());
     setFixedSize(background_.isNull() ? kDefaultSize : background_.size());
-    if (!background_.isNull()) setMask(colourKeyMask(resourceImage(QStringLiteral("MSG"))));
 
     QFont font(fontFamily.isEmpty() ? QStringLiteral("DejaVu Sans") : fontFamily);
     font.setPixelSize(kTextPixelSize);
@@ -59,6 +59,7 @@ MessageBox::MessageBox(QWidget* parent, const QString& text, const QString& font
     ok_->setStyleSheet(QStringLiteral("color: white;"));
     ok_->move((width() - ok_->width()) / 2, height() - ok_->height() - 22);
     connect(ok_, &ImageButton::clicked, this, &QDialog::accept);
+    if (!background_.isNull()) setWindowShape(this, colourKeyMask(resourceImage(QStringLiteral("MSG"))));
 }
 
 QString MessageBox::text() const {

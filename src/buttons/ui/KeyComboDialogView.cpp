@@ -5,6 +5,7 @@
 #include "widgets/ImageButton.h"
 #include "widgets/QtImages.h"
 #include "widgets/SkinWidgets.h"
+#include "widgets/WindowShape.h"
 
 #include <QBitmap>
 #include <QKeyEvent>
@@ -119,7 +120,7 @@ void KeyComboDialogView::applySkin(const TextSource& texts, int language, const 
     background_ = resourcePixmap(QStringLiteral("MSG"));
     setFixedSize(background_.isNull() ? QSize(layout_.windowWidth, layout_.windowHeight)
                                       : background_.size());
-    if (!background_.isNull()) setMask(colourKeyMask(resourceImage(QStringLiteral("MSG"))));
+    if (!background_.isNull()) setWindowShape(this, colourKeyMask(resourceImage(QStringLiteral("MSG"))));
 
     auto place = [&](QWidget* w, const char* name) {
         if (const Placement* p = layout_.find(name)) applyPlacement(w, *p, fontFamily);
