@@ -34,8 +34,8 @@ protected:
 } // namespace
 
 ShapeMethod platformShapeMethod() {
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) ? ShapeMethod::kClearPixels
-                                                                                : ShapeMethod::kMask;
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) ? ShapeMethod::ClearPixels
+                                                                                : ShapeMethod::Mask;
 }
 
 void setWindowShape(QWidget* window, const QBitmap& mask, ShapeMethod method) {
@@ -44,7 +44,7 @@ void setWindowShape(QWidget* window, const QBitmap& mask, ShapeMethod method) {
         window->clearMask();
     else
         window->setMask(mask);
-    if (method != ShapeMethod::kClearPixels) return;
+    if (method != ShapeMethod::ClearPixels) return;
     // The surface gets an alpha channel; it is chosen when the native window is made, so the first call
     // comes before the window is shown.
     window->setAttribute(Qt::WA_TranslucentBackground);
