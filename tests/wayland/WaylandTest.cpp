@@ -100,7 +100,9 @@ int run(const QString& krmconfig, const QString& backgroundPath) {
     {
         QFile f(ini);
         if (!f.open(QIODevice::WriteOnly)) return fail(QStringLiteral("cannot write ") + ini);
-        f.write(QStringLiteral("[core]\nidle-time=0\n[shell]\nbackground-color=0x%1\npanel-position=none\n")
+        // No on-screen keyboard: its surface would count as drawn.
+        f.write(QStringLiteral("[core]\nidle-time=0\n[shell]\nbackground-color=0x%1\npanel-position=none\n"
+                               "[input-method]\npath=\n")
                     .arg(kDesktop, 8, 16, QLatin1Char('0'))
                     .toLatin1());
     }

@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 
 #include <array>
+#include <cerrno>
 #include <csignal>
 
 #include <sys/socket.h>
@@ -44,9 +45,12 @@ QuitOnSignal::~QuitOnSignal() {
 }
 
 void QuitOnSignal::handler(int) {
-    // Only what is safe in a signal handler: one byte into the pair; a full pair has a wake-up waiting.
+    // Only what is safe in a signal handler: one byte into the pair (a full pair has a wake-up waiting),
+    // leaving errno as the interrupted code had it.
+    const int savedErrno = errno;
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(wakeFds[1], &byte, 1);
+    errno = savedErrno;
 }
 
 } // namespace krm::gui
