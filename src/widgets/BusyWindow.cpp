@@ -12,6 +12,9 @@ namespace krm::gui {
 BusyWindow::BusyWindow(QWidget* mainWindow)
     : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool),
       mainWindow_(mainWindow) {
+    // Where the compositor would put a window of its own anywhere, the animation is drawn in the
+    // main window.
+    if (!programPlacesWindows()) setParent(mainWindow, Qt::Widget);
     setFixedSize(kWidth, kHeight);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Busy"));
@@ -24,7 +27,7 @@ BusyWindow::BusyWindow(QWidget* mainWindow)
 }
 
 void BusyWindow::placeOverMainWindow(int extraTop) {
-    const QRect main = mainWindow_->frameGeometry();
+    const QRect main = isWindow() ? mainWindow_->frameGeometry() : mainWindow_->rect();
     move(main.left() + (main.width() - kWidth) / 2, main.top() + (main.height() - kHeight) / 2 + extraTop);
 }
 
@@ -41,6 +44,7 @@ const QVector<QPixmap>& BusyWindow::frames() const {
 }
 
 void BusyWindow::showEvent(QShowEvent*) {
+    if (!isWindow()) raise();
     if (!testAttribute(Qt::WA_TranslucentBackground) && mask().isEmpty()) setMask(shape());
     animation_.start();
 }

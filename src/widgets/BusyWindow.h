@@ -7,7 +7,8 @@
 
 namespace krm::gui {
 
-// The busy window: borderless, top-most, 206 x 196, showing only its animation while reports go out.
+// The busy window: borderless, top-most, 206 x 196, showing only its animation while reports go out
+// (on Wayland, where a client cannot place a window, it is drawn inside the main window instead).
 // Created hidden at start and afterwards only placed, shown and hidden.
 class BusyWindow : public QWidget {
     Q_OBJECT

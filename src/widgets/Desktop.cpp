@@ -38,4 +38,8 @@ bool desktopComposites() {
     return platform.startsWith(QLatin1String("wayland"));
 }
 
+bool programPlacesWindows() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 } // namespace krm::gui

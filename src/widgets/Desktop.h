@@ -7,4 +7,8 @@ namespace krm::gui {
 // opaque background and cut themselves to shape instead. Wayland always composites.
 bool desktopComposites();
 
+// Whether the program places its own top-level windows. A Wayland compositor places every window
+// itself (a move() is ignored), so what must sit at a place over the main window is drawn inside it.
+bool programPlacesWindows();
+
 } // namespace krm::gui

@@ -2,6 +2,7 @@
 
 #include "widgets/ImageButton.h"
 #include "widgets/QtImages.h"
+#include "widgets/WindowShape.h"
 
 #include <QBitmap>
 #include <QGuiApplication>
@@ -24,7 +25,6 @@ MessageBox::MessageBox(QWidget* parent, const QString& text, const QString& font
     setModal(true);
     setWindowTitle(QGuiApplication::applicationDisplayName());
     setFixedSize(background_.isNull() ? kDefaultSize : background_.size());
-    if (const QBitmap shape = resourceMask(QStringLiteral("MSG")); !shape.isNull()) setMask(shape);
 
     QFont font(fontFamily.isEmpty() ? QStringLiteral("DejaVu Sans") : fontFamily);
     font.setPixelSize(kTextPixelSize);
@@ -59,6 +59,8 @@ MessageBox::MessageBox(QWidget* parent, const QString& text, const QString& font
     ok_->setStyleSheet(QStringLiteral("color: white;"));
     ok_->move((width() - ok_->width()) / 2, height() - ok_->height() - 22);
     connect(ok_, &ImageButton::clicked, this, &QDialog::accept);
+    if (const QBitmap shape = resourceMask(QStringLiteral("MSG")); !shape.isNull())
+        setWindowShape(this, shape);
 }
 
 QString MessageBox::text() const {

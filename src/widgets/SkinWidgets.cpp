@@ -3,6 +3,8 @@
 #include <QPalette>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace krm::gui {
 
 QColor toQColor(SkinColour colour) {
@@ -26,6 +28,21 @@ void applyPlacement(QWidget* widget, const Placement& placement, const QString& 
         pal.setColor(QPalette::ButtonText, toQColor(placement.colour));
         widget->setPalette(pal);
     }
+}
+
+void orderTabsByPosition(std::vector<QWidget*> widgets) {
+    constexpr int kRowSlack = 8; // px: skins place a row's controls a few pixels apart in height
+    std::stable_sort(widgets.begin(), widgets.end(),
+                     [](const QWidget* a, const QWidget* b) { return a->y() < b->y(); });
+    // Rows: a widget within the slack of its row's first widget joins the row; each row reads from the left.
+    for (auto row = widgets.begin(); row != widgets.end();) {
+        const int top = (*row)->y();
+        const auto end =
+            std::find_if(row, widgets.end(), [top](const QWidget* w) { return w->y() > top + kRowSlack; });
+        std::stable_sort(row, end, [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
+        row = end;
+    }
+    for (std::size_t i = 1; i < widgets.size(); ++i) QWidget::setTabOrder(widgets[i - 1], widgets[i]);
 }
 
 } // namespace krm::gui

@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QString>
 
+#include <vector>
+
 class QWidget;
 
 namespace krm::gui {
@@ -20,5 +22,9 @@ QFont skinFont(const QString& family, int pointSize, bool bold = false);
 // controls inside a box is that box), and, for controls with text, font size and colour. Visibility is
 // left to the caller, which combines the skin's verdict (placement.visible) with the editor's state.
 void applyPlacement(QWidget* widget, const Placement& placement, const QString& fontFamily);
+
+// Sets the Tab order of `widgets` to their reading order where they are placed now: rows from the top
+// (tops within a few pixels make one row), each row from the left.
+void orderTabsByPosition(std::vector<QWidget*> widgets);
 
 } // namespace krm::gui

@@ -1,11 +1,18 @@
 // The main page with the keyboard only, and what a screen reader is told about it.
 #include "app/WindowRig.h"
+#include "buttons/ui/KeyComboDialogView.h"
+#include "buttons/ui/KeyPageView.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/ImageButton.h"
 #include "widgets/MessageBox.h"
+
+#include <QLineEdit>
 
 #include <QAccessible>
 #include <QtTest>
 
 #include <algorithm>
+#include <cstdlib>
 
 using krm::test::WindowRig;
 
@@ -43,7 +50,37 @@ struct KeyboardRig : WindowRig {
         return accessibleName(focus()) == name;
     }
     bool menuShown() const { return window.findChild<QWidget*>(QStringLiteral("Pnl_Main"))->isVisible(); }
+    // The key-combination dialog for key 4, active, its capture with the focus.
+    krm::gui::KeyComboDialogView* openComboDialog() {
+        krm::gui::KeyPageView* keys = window.keyPage();
+        keys->openMenuPath(4, {});
+        auto* dialog = qobject_cast<krm::gui::KeyComboDialogView*>(keys->openKeyComboDialog());
+        if (!dialog || !QTest::qWaitForWindowActive(dialog) || dialog->focusWidget() != dialog->edit())
+            return nullptr;
+        return dialog;
+    }
 };
+
+// Where a control is on the window.
+QRect placeOf(const QWidget* w, const QWidget* window) {
+    return {w->mapTo(window, QPoint(0, 0)), w->size()};
+}
+
+// Reading order, page by page: within a column (controls whose extents overlap across) Tab never goes
+// back up, and along a row it goes to the right.
+QString readingOrderFault(const QList<QRect>& stops, const QStringList& names) {
+    constexpr int kRowSlack = 8;
+    for (int i = 0; i < stops.size(); ++i)
+        for (int j = i + 1; j < stops.size(); ++j) {
+            const QRect a = stops[i], b = stops[j];
+            const bool sameColumn = a.left() <= b.right() && b.left() <= a.right();
+            const bool sameRow = std::abs(a.top() - b.top()) <= kRowSlack;
+            if ((sameColumn && !sameRow && b.top() < a.top()) ||
+                (j == i + 1 && sameRow && b.left() < a.left()))
+                return QStringLiteral("'%1' comes after '%2'").arg(names[j], names[i]);
+        }
+    return {};
+}
 
 } // namespace
 
@@ -111,6 +148,113 @@ private slots:
         QCOMPARE(rig.focus(), key);
         QCOMPARE(accessibleName(key), QStringLiteral("Key 7: Right Click"));
         QVERIFY(!rig.commands().empty());
+    }
+
+    void tabWalksEachPageInReadingOrder_data() {
+        QTest::addColumn<krm::Page>("page");
+        QTest::newRow("key") << krm::Page::Profile1;
+        QTest::newRow("performance") << krm::Page::Performance;
+        QTest::newRow("lighting") << krm::Page::Lighting;
+        QTest::newRow("macro") << krm::Page::Macro;
+    }
+    void tabWalksEachPageInReadingOrder() {
+        QFETCH(krm::Page, page);
+        KeyboardRig rig;
+        QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+        rig.window.pageButtonClicked(page);
+        QCOMPARE(rig.session.page(), page);
+        rig.press(Qt::Key_Tab);
+        QWidget* start = rig.focus();
+        QVERIFY(start);
+        // From the first stop of the title bar round to it again.
+        for (int i = 0; i < 50 && placeOf(rig.focus(), &rig.window).top() > 40; ++i) rig.press(Qt::Key_Tab);
+        start = rig.focus();
+        QList<QRect> stops;
+        QStringList names;
+        do {
+            QWidget* w = rig.focus();
+            const QRect at = placeOf(w, &rig.window);
+            QVERIFY2(w->isVisible() && rig.window.rect().contains(at), qPrintable(w->objectName()));
+            stops << at;
+            names << w->objectName();
+            rig.press(Qt::Key_Tab);
+        } while (rig.focus() != start && stops.size() < 200);
+        QCOMPARE(rig.focus(), start);
+        QVERIFY(stops.size() > 20); // the page's own controls too, not only the window's
+        const QString fault = readingOrderFault(stops, names);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    }
+
+    void theKeyCombinationDialogCapturesTabAndEscAndStillLetsTheKeyboardOut() {
+        KeyboardRig rig;
+        QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+        krm::gui::KeyComboDialogView* dialog = rig.openComboDialog();
+        QVERIFY(dialog);
+        QPointer<QWidget> alive(dialog);
+        QLineEdit* edit = dialog->edit();
+        auto press = [&](Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+            QTest::keyClick(dialog->focusWidget(), key, mods);
+        };
+        // Tab and one Esc are keys of the combination.
+        press(Qt::Key_Tab);
+        press(Qt::Key_Escape);
+        QCOMPARE(edit->text(), QStringLiteral("Tab+Esc"));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->focusWidget(), edit);
+
+        // Shift+Tab leaves the capture and walks the controls back in reading order; Tab comes back in.
+        QStringList walked;
+        for (int i = 0; i < 8; ++i) {
+            press(Qt::Key_Backtab, Qt::ShiftModifier);
+            walked << dialog->focusWidget()->objectName();
+        }
+        QCOMPARE(walked, QStringList({"IB_Close", "IB_Cancel", "IB_Confirm", "CB_Win", "CB_Alt", "CB_Shift",
+                                      "CB_Ctrl", "Edt_Assembly"}));
+        QCOMPARE(edit->text(), QStringLiteral("Tab+Esc"));
+
+        // Space ticks the focused box and leaves the focus there; Enter presses Confirm.
+        press(Qt::Key_Backtab, Qt::ShiftModifier); // Close
+        press(Qt::Key_Tab);                        // the capture again
+        press(Qt::Key_F5);
+        for (int i = 0; i < 7; ++i) press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(dialog->focusWidget(), dialog->modifierBox(krm::KeyComboDialog::kCtrl));
+        press(Qt::Key_Space);
+        QVERIFY(dialog->modifierBox(krm::KeyComboDialog::kCtrl)->isChecked());
+        QCOMPARE(dialog->focusWidget(), dialog->modifierBox(krm::KeyComboDialog::kCtrl));
+        QCOMPARE(edit->text(), QStringLiteral("Ctrl+F5"));
+        for (int i = 0; i < 4; ++i) press(Qt::Key_Tab);
+        QCOMPARE(dialog->focusWidget(), dialog->confirmButton());
+        rig.clearTrace();
+        press(Qt::Key_Return);
+        QTRY_VERIFY(!alive);
+        QCOMPARE(rig.window.keyPage()->keyLabel(4)->text(), QStringLiteral("Ctrl+F5"));
+        QVERIFY(!rig.commands().empty());
+    }
+
+    void escTwiceOrEscOnAControlClosesTheKeyCombinationDialog_data() {
+        QTest::addColumn<bool>("fromControl");
+        QTest::newRow("Esc twice in the capture") << false;
+        QTest::newRow("Esc on the close button") << true;
+    }
+    void escTwiceOrEscOnAControlClosesTheKeyCombinationDialog() {
+        QFETCH(bool, fromControl);
+        KeyboardRig rig;
+        QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+        const QString before = rig.window.keyPage()->keyLabel(4)->text();
+        krm::gui::KeyComboDialogView* dialog = rig.openComboDialog();
+        QVERIFY(dialog);
+        QPointer<QWidget> alive(dialog);
+        rig.clearTrace();
+        QTest::keyClick(dialog->edit(), Qt::Key_A);
+        if (fromControl) QTest::keyClick(dialog->edit(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Escape);
+        if (!fromControl) {
+            QVERIFY(dialog->isVisible()); // one Esc is a key
+            QTest::keyClick(dialog->focusWidget(), Qt::Key_Escape);
+        }
+        QTRY_VERIFY(!alive);
+        QCOMPARE(rig.window.keyPage()->keyLabel(4)->text(), before);
+        QVERIFY(rig.commands().empty());
     }
 
     void escapeClosesTheMenuAndTheMessageBox() {

@@ -13,6 +13,7 @@
 #include "widgets/MessageBox.h"
 #include "widgets/QtImages.h"
 #include "widgets/SkinWidgets.h"
+#include "widgets/WindowShape.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -308,9 +309,9 @@ void MainWindow::showPage(Page page) {
     nav_->markPage(page == Page::Gun || page == Page::Engineering ? std::nullopt : std::optional(page));
     const int container = PageStack::containerOf(page);
     pages_->show(container);
-    fitWindowTo(container);
     nav_->setVisible(page != Page::Gun);
     nav_->raise();
+    fitWindowTo(container);
     shownPage_ = page;
     if (PageView* view = pageMap_->page(container)) view->shown(page);
     // The update page forgets a patch file loaded earlier, so that programming needs a new file; the
@@ -329,11 +330,11 @@ void MainWindow::fitWindowTo(int container) {
         if (p) b->move(p->x + shift, p->y);
     }
     if (engineering) {
-        clearMask();
+        setWindowShape(this, QBitmap());
         return;
     }
     const QBitmap mask = resourceMask(qstr(lookPicture(session_.language(), "BackGround")));
-    setMask(mask.isNull() ? colourKeyMask(background_.toImage()) : mask);
+    setWindowShape(this, mask.isNull() ? colourKeyMask(background_.toImage()) : mask);
 }
 
 void MainWindow::languageButtonClicked(int language) {

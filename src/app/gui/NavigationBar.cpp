@@ -124,6 +124,18 @@ void NavigationBar::applySkin(const SkinLayout& layout, const Branding& branding
         if (e.kind == Kind::Exit) b->setToolTip(QString::fromStdString(texts.text("Str003")));
         if (e.kind == Kind::Minimize) b->setAccessibleName(QStringLiteral("Minimize"));
     }
+    // Tab reads the title bar, then the column below it; a web button the branding puts outside the
+    // window is no stop.
+    std::vector<QWidget*> buttons;
+    for (const Entry& e : entries_) {
+        if (e.kind == Kind::Web) {
+            const QWidget* window = e.button->parentWidget();
+            e.button->setFocusPolicy(window && window->rect().intersects(e.button->geometry()) ? Qt::TabFocus
+                                                                                               : Qt::NoFocus);
+        }
+        buttons.push_back(e.button);
+    }
+    orderTabsByPosition(buttons);
 }
 
 void NavigationBar::markPage(std::optional<Page> page) {

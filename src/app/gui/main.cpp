@@ -1,5 +1,6 @@
 #include "app/gui/MainWindow.h"
 #include "app/gui/QtUiPort.h"
+#include "app/gui/QuitOnSignal.h"
 #include "app/gui/SingleInstance.h"
 #include "base/GlobalOptions.h"
 #include "device/BackendFactory.h"
@@ -114,6 +115,11 @@ int runProgram(int argc, char** argv) {
         return ok ? 0 : 1;
     }
 
+    // Logging out or a kill ends the program as its close button does.
+    const krm::gui::QuitOnSignal quitOnSignal([&window] {
+        window.close();
+        QCoreApplication::quit();
+    });
     window.show();
     window.createBusyWindow();
     // Looking the icon up walks the icon themes' folders: done once the window is up.

@@ -5,12 +5,15 @@
 #include "widgets/ImageButton.h"
 #include "widgets/QtImages.h"
 #include "widgets/SkinWidgets.h"
+#include "widgets/WindowShape.h"
 
 #include <QBitmap>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+
+#include <initializer_list>
 
 namespace krm::gui {
 
@@ -42,8 +45,18 @@ QString text(const TextSource& texts, std::string_view id) {
 
 PictureCheckBox::PictureCheckBox(QWidget* parent) : QAbstractButton(parent) {
     setCheckable(true);
-    setFocusPolicy(Qt::NoFocus);
+    // Tab reaches it (Space or Enter ticks it); a click leaves the focus in the key capture.
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
+}
+
+void PictureCheckBox::keyPressEvent(QKeyEvent* e) {
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && !e->isAutoRepeat()) {
+        e->accept();
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(e);
 }
 
 QSize PictureCheckBox::sizeHint() const {
@@ -58,7 +71,13 @@ void PictureCheckBox::paintEvent(QPaintEvent*) {
     const int y = (height() - tick.height()) / 2;
     p.drawPixmap(0, y, tick);
     p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(rect().adjusted(tick.width() + kTickGap, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text());
+    const QRect caption = rect().adjusted(tick.width() + kTickGap, 0, 0, 0);
+    p.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, text());
+    if (hasFocus()) {
+        // The focus: the caption underlined in its own colour.
+        const QRect drawn = p.fontMetrics().boundingRect(caption, Qt::AlignLeft | Qt::AlignVCenter, text());
+        p.drawLine(drawn.left(), drawn.bottom(), drawn.right(), drawn.bottom());
+    }
 }
 
 // --- KeyComboDialogView ---
@@ -108,6 +127,15 @@ KeyComboDialogView::KeyComboDialogView(QWidget* mainWindow, const TextSource& te
     connect(clear_, &ImageButton::clicked, this, &KeyComboDialogView::clearClicked);
     connect(close_, &ImageButton::clicked, this, &KeyComboDialogView::closeClicked);
 
+    // Reading order: the close button on the title line, the capture, the boxes, then the buttons. Tab in
+    // the capture is a key; Shift+Tab leaves it.
+    QWidget* previous = close_;
+    for (QWidget* w : std::initializer_list<QWidget*>{edit_, boxes_[0], boxes_[1], boxes_[2], boxes_[3],
+                                                      confirm_, clear_}) {
+        setTabOrder(previous, w);
+        previous = w;
+    }
+
     applySkin(texts, language, fontFamily);
     centreOn(mainWindow);
     showText();
@@ -120,7 +148,7 @@ void KeyComboDialogView::applySkin(const TextSource& texts, int language, const 
     background_ = resourcePixmap(QStringLiteral("MSG"));
     setFixedSize(background_.isNull() ? QSize(layout_.windowWidth, layout_.windowHeight)
                                       : background_.size());
-    if (!shape.isNull()) setMask(shape);
+    if (!shape.isNull()) setWindowShape(this, shape);
 
     auto place = [&](QWidget* w, const char* name) {
         if (const Placement* p = layout_.find(name)) applyPlacement(w, *p, fontFamily);
@@ -172,13 +200,13 @@ void KeyComboDialogView::showEvent(QShowEvent* e) {
 }
 
 bool KeyComboDialogView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == edit_ || watched == this) {
+    if (watched == edit_) {
         switch (event->type()) {
         case QEvent::ShortcutOverride:
             event->accept(); // every key belongs to the capture, none to a shortcut
             return true;
         case QEvent::KeyPress:
-            keyDown(static_cast<QKeyEvent*>(event));
+            captureKey(static_cast<QKeyEvent*>(event));
             return true;
         case QEvent::KeyRelease:
             return true;
@@ -186,7 +214,43 @@ bool KeyComboDialogView::eventFilter(QObject* watched, QEvent* event) {
             break;
         }
     }
+    // Outside the capture (a box or button has the focus, and did not take the key) Esc closes.
+    if (watched == this && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        closeClicked();
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+void KeyComboDialogView::captureKey(const QKeyEvent* event) {
+    // The way out for the keyboard: Shift+Tab goes on to the controls (a key pressed with Shift held is
+    // no key of a combination: modifiers come from the boxes), and Esc twice in a row closes the dialog
+    // as its close button does. A single Tab or Esc is captured.
+    if (event->key() == Qt::Key_Backtab) {
+        escapePressed_ = false;
+        focusNextPrevChild(false);
+        return;
+    }
+    // Shift, Ctrl, Alt and Meta alone are never captured (the boxes give the modifiers); passed on, they
+    // would drop a whole combination on the way to Shift+Tab.
+    switch (event->key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:
+        return;
+    default:
+        break;
+    }
+    if (!event->isAutoRepeat()) {
+        if (event->key() == Qt::Key_Escape && escapePressed_) {
+            closeClicked();
+            return;
+        }
+        escapePressed_ = event->key() == Qt::Key_Escape;
+    }
+    keyDown(event);
 }
 
 void KeyComboDialogView::keyDown(const QKeyEvent* event) {
@@ -203,7 +267,8 @@ void KeyComboDialogView::keyDown(const QKeyEvent* event) {
 void KeyComboDialogView::modifierClicked(KeyComboDialog::Modifier m, bool ticked) {
     model_.setModifier(m, ticked);
     showText();
-    edit_->setFocus();
+    // A box ticked from the keyboard keeps the focus, so the next box is a Tab away.
+    if (focusWidget() != modifierBox(m)) edit_->setFocus();
 }
 
 void KeyComboDialogView::confirmClicked() {
@@ -215,6 +280,7 @@ void KeyComboDialogView::confirmClicked() {
 
 void KeyComboDialogView::clearClicked() {
     model_.clear();
+    escapePressed_ = false;
     for (PictureCheckBox* box : boxes_) {
         const QSignalBlocker block(box);
         box->setChecked(false);

@@ -27,11 +27,14 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
     QSize sizeHint() const override;
 };
 
 // The key-combination dialog ("Assembly Key"): a borderless, top-most window on the "Msg" picture with
-// a read-only edit that captures keys, the four modifier boxes, Confirm, Clear and a close button. It
+// a read-only edit that captures keys, the four modifier boxes, Confirm, Clear and a close button.
+// The capture takes every key, Tab and a single Esc included; Shift+Tab leaves it for the controls
+// (Tab walks them in reading order, Enter or Space presses, Esc closes) and Esc twice closes. It
 // forwards everything to the dialog model and reports the confirmed code; it closes itself (and is
 // deleted) after Confirm and Close.
 class KeyComboDialogView : public QWidget {
@@ -63,6 +66,7 @@ protected:
 
 private:
     void applySkin(const TextSource& texts, int language, const QString& fontFamily);
+    void captureKey(const QKeyEvent* event);
     void keyDown(const QKeyEvent* event);
     void modifierClicked(KeyComboDialog::Modifier m, bool ticked);
     void confirmClicked();
@@ -80,6 +84,7 @@ private:
     ImageButton* confirm_ = nullptr;
     ImageButton* clear_ = nullptr;
     ImageButton* close_ = nullptr;
+    bool escapePressed_ = false; // the last key captured was Esc: another Esc closes
 };
 
 } // namespace krm::gui

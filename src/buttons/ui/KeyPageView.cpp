@@ -131,6 +131,8 @@ void KeyPageView::applySkin(const PageSkin& skin) {
         placeAndShow(togglePictures_[i], "Img_ComboKey" + std::to_string(n), shownNow);
         placeAndShow(toggles_[i], "IB_ComboKey" + std::to_string(n), shownNow);
     }
+    // The key labels stand in two columns beside the mouse: Tab reads them row by row.
+    orderTabsByPosition(std::vector<QWidget*>(keys_.begin(), keys_.end()));
 }
 
 void KeyPageView::setTexts(const TextSource& texts) {

@@ -151,6 +151,7 @@ void LightingPageView::build() {
     };
     for (int k = 1; k <= 7; ++k) {
         auto* img = picture(QStringLiteral("Img_LED%1").arg(k), QStringLiteral("RdS_D"));
+        img->setFocusPolicy(Qt::NoFocus); // the keyboard reaches the mode through its caption
         auto* label = text(QStringLiteral("lbl_LED%1").arg(k));
         for (ClickLabel* l : {img, label})
             connect(l, &ClickLabel::clicked, this, [this, k] { finish(editor_.chooseUserMode(k)); });
@@ -194,6 +195,8 @@ void LightingPageView::build() {
     halfPicture_ = picture(QStringLiteral("Img_MCULED6Control"), QStringLiteral("RdS_D"));
     fullLabel_ = text(QStringLiteral("lbl_MCULED3Control"));
     halfLabel_ = text(QStringLiteral("lbl_MCULED6Control"));
+    fullPicture_->setFocusPolicy(Qt::NoFocus);
+    halfPicture_->setFocusPolicy(Qt::NoFocus);
     for (ClickLabel* l : {fullPicture_, fullLabel_, halfPicture_, halfLabel_}) {
         const bool full = l == fullPicture_ || l == fullLabel_;
         connect(l, &ClickLabel::clicked, this, [this, full] {
@@ -223,6 +226,9 @@ void LightingPageView::build() {
     modeCaption_ = text(QStringLiteral("LED_Mode_Lable"));
     speedCaption_ = text(QStringLiteral("LED_Effect_Setting_Lable"));
     colourCaption_ = text(QStringLiteral("LED_Color_Lable"));
+    // Headings, not controls: Tab passes them by.
+    for (QLabel* caption : {modeCaption_, speedCaption_, colourCaption_})
+        caption->setFocusPolicy(Qt::NoFocus);
     preview_ = new LightingPreviewWidget(page);
 }
 

@@ -268,6 +268,7 @@ void MacroPageView::build() {
         auto* img = new ClickLabel(delayBox_);
         img->setObjectName(QString::fromLatin1(picture));
         img->setScaledContents(true);
+        img->setFocusPolicy(Qt::NoFocus); // the keyboard reaches the option through its caption
         auto* caption = new ClickLabel(delayBox_);
         caption->setObjectName(QString::fromLatin1(label));
         placed_.emplace_back(img, picture);
@@ -432,6 +433,11 @@ void MacroPageView::applySkin(const PageSkin& skin) {
     for (QWidget* w : {static_cast<QWidget*>(pcList_), static_cast<QWidget*>(rowList_),
                        static_cast<QWidget*>(deviceList_)})
         w->raise();
+    // The buttons under the three lists: Tab reads them from the left.
+    std::vector<QWidget*> row;
+    for (const char* name : {"Btn_New", "btn_Delete", "Btn_Start", "Btn_Add_Mouse", "Btn_delete_mouse"})
+        if (QWidget* b = button(QString::fromLatin1(name))) row.push_back(b);
+    orderTabsByPosition(row);
 }
 
 void MacroPageView::setTexts(const TextSource& texts) {

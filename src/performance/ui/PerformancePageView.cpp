@@ -114,6 +114,7 @@ void PerformancePageView::build() {
         const int hz = kRates[static_cast<std::size_t>(k - 1)];
         for (ClickLabel* l : {clickable(str("Img_Rep", k)), clickable(str("lbl_Rep", k))}) {
             l->setScaledContents(l->objectName().startsWith(QStringLiteral("Img")));
+            if (l->objectName().startsWith(QStringLiteral("Img"))) l->setFocusPolicy(Qt::NoFocus);
             connect(l, &ClickLabel::clicked, this, [this, hz] { finish(dpi_.setReportRate(hz)); });
         }
     }
@@ -142,6 +143,7 @@ void PerformancePageView::build() {
 
     // Pointer settings.
     for (Bar bar : {Bar::Speed, Bar::DoubleClick, Bar::Scroll}) buildPointerBar(bar);
+    // The keyboard reaches each option through its caption, not its tick picture too.
     for (const char* name : {"Img_IsControl", "lbl_IsControl"})
         connect(clickable(name), &ClickLabel::clicked, this, [this] {
             if (!pointer_.unsupported(PointerItem::Precision).empty()) return;
@@ -156,11 +158,13 @@ void PerformancePageView::build() {
         });
     static_cast<QLabel*>(control("lbl_IsControl"))->setScaledContents(false);
     static_cast<QLabel*>(control("lbl_IsScreen"))->setScaledContents(false);
+    for (const char* name : {"Img_IsControl", "Img_IsScreen"}) control(name)->setFocusPolicy(Qt::NoFocus);
 }
 
 void PerformancePageView::buildDpiRow(int n) {
-    connect(clickable(str("Img_DPI", n)), &ClickLabel::clicked, this,
-            [this, n] { finish(dpi_.makeCurrent(n)); });
+    ClickLabel* selector = clickable(str("Img_DPI", n));
+    selector->setFocusPolicy(Qt::NoFocus); // reached through the level's caption
+    connect(selector, &ClickLabel::clicked, this, [this, n] { finish(dpi_.makeCurrent(n)); });
     auto* levelLabel = clickable(str("lbl_DPI", n));
     levelLabel->setScaledContents(false);
     connect(levelLabel, &ClickLabel::clicked, this, [this, n] { finish(dpi_.clickLevelLabel(n)); });
@@ -181,7 +185,7 @@ void PerformancePageView::buildDpiRow(int n) {
             [this, n](int value, int x, int width) { finish(dpi_.releaseSlider(n, value, x, width)); });
     auto* swatch = label(str("cs_DPI", n, "Col"));
     swatch->setAutoFillBackground(true);
-    clickable(str("Img_DPI", n, "Col"));
+    clickable(str("Img_DPI", n, "Col"))->setFocusPolicy(Qt::NoFocus); // the frame over lbl_DPInCol
     clickable(str("lbl_DPI", n, "Col"));
 }
 
@@ -245,6 +249,13 @@ void PerformancePageView::applySkin(const PageSkin& skin) {
                                              "padding-left: 6px; } QComboBox QAbstractItemView { color: %1; "
                                              "background: %2; selection-background-color: %3; }")
                                   .arg(rgb("Color_D"), rgb("Color_D_Back"), rgb("Color_D_Border")));
+    }
+    // Tab reads the level count above the report rates before them.
+    QWidget* previous = count_;
+    for (int k = 1; k <= 4; ++k) {
+        QWidget* rate = control(str("lbl_Rep", k));
+        QWidget::setTabOrder(previous, rate);
+        previous = rate;
     }
     const bool upward = layout_ && layout_->find("Img_DPI1_2") && layout_->find("Img_DPI1_1") &&
                         layout_->find("Img_DPI1_2")->y < layout_->find("Img_DPI1_1")->y;
