@@ -2,6 +2,7 @@
 
 #include "base/Bits.h"
 #include "buttons/FunctionCodes.h"
+#include "macros/MacroLibrary.h"
 
 #include <algorithm>
 #include <utility>
@@ -82,7 +83,11 @@ FireEditor::FireEditor(EditorState& state, const SectionCopies& copies, Assignme
                        int gun7Stages)
     : state_(state), copies_(copies), assignments_(assignments), texts_(&texts),
       refreshGuard_(std::move(refreshGuard)), gun6Stages_(std::clamp(gun6Stages, 1, 2)),
-      gun7Stages_(std::clamp(gun7Stages, 1, 3)) {}
+      gun7Stages_(std::clamp(gun7Stages, 1, 3)), gunKeyFile_(state.gunKeys) {}
+
+std::string gunKeyListPath(const std::string& brandingFolder) {
+    return macroLibraryFolder(brandingFolder) + GunKeyListFile::kFileName;
+}
 
 // --- load ---
 

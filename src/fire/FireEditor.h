@@ -4,6 +4,7 @@
 #include "buttons/AssignmentEditor.h"
 #include "buttons/EditorState.h"
 #include "fire/FireFields.h"
+#include "fire/GunKeyListFile.h"
 #include "image/ConfigImage.h"
 #include "image/ImageFields.h"
 #include "session/Editor.h"
@@ -45,6 +46,10 @@ public:
     // combo masks from the button codes; the gun page's working copy from the image.
     void loadFromCopies(const SectionCopies& copies) override;
     void setTexts(const TextSource& texts) override { texts_ = &texts; }
+
+    // The gun-key list ("Fire Macro1".."Fire Macro10") and its file; open it before an image is named.
+    GunKeyListFile& gunKeyList() { return gunKeyFile_; }
+    const GunKeyList& gunKeys() const { return state_.gunKeys; }
 
     // --- fire-key slots (k = 1..3) ---
     const FireKeySlot& slot(int k) const;
@@ -129,6 +134,10 @@ private:
     bool keepLeft_ = false;
     std::optional<int> codeStages_;
     std::array<GunStage, fire::kMaxStages> stages_{};
+    GunKeyListFile gunKeyFile_;
 };
+
+// Where the gun-key list lives: beside the PC macro library, in the user's data folder.
+std::string gunKeyListPath(const std::string& brandingFolder);
 
 } // namespace krm

@@ -171,6 +171,10 @@ void MainWindow::loadFirstPicturesAndBranding() {
 void MainWindow::openMacroLibraryAndFireMacros() {
     // A problem is shown on the macro page; the window starts either way.
     session_.macros().openLibrary(macroLibraryPath(session_.branding().macroLibraryFolder));
+    // The gun-key list names gun buttons: it is read before the first image is.
+    const auto fireMacros =
+        session_.fire().gunKeyList().open(gunKeyListPath(session_.branding().macroLibraryFolder));
+    if (!fireMacros) ui_.showMessage(fireMacros.message);
 }
 
 void MainWindow::setEngineeringCaptions() {
