@@ -150,13 +150,6 @@ void MainWindow::loadFirstPicturesAndBranding() {
     nav_->loadFirstPictures();
     connectNavigation();
 
-    gunExit_ = new ImageButton(pages_->container(6));
-    gunExit_->setObjectName(QStringLiteral("Btn_FireExit"));
-    gunExit_->setPictures(resourcePixmap(QStringLiteral("BtnS_01")),
-                          resourcePixmap(QStringLiteral("BtnS_02")),
-                          resourcePixmap(QStringLiteral("BtnS_03")));
-    connect(gunExit_, &ImageButton::clicked, this, [this] { showPage(session_.page()); });
-
     PageContext context;
     context.window = this;
     context.sink = &session_;
@@ -239,20 +232,10 @@ void MainWindow::applySkinPass(int language) {
               pictureSizes_, layout_);
     pages_->applySkin(layout_, language);
     nav_->applySkin(layout_, b, session_.texts(), fontFamily_);
-    applyGunPageSkin();
     pageMap_->applySkin(PageSkin{&layout_, fontFamily_, language});
     pageMap_->setTexts(session_.texts());
     lastSkinPassNs_ = timer.nsecsElapsed();
     if (firstSkinPassNs_ == 0) firstSkinPassNs_ = lastSkinPassNs_;
-}
-
-void MainWindow::applyGunPageSkin() {
-    const Placement* picture = layout_.find("Img_FireExit");
-    const Placement* label = layout_.find("Btn_FireExit");
-    if (!picture || !label) return;
-    applyPlacement(gunExit_, *label, fontFamily_);
-    gunExit_->setGeometry(picture->x, picture->y, picture->width, picture->height);
-    gunExit_->setText(qstr(session_.texts().text("Str621")));
 }
 
 // --- navigation ---

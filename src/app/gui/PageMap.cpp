@@ -2,6 +2,7 @@
 
 #include "app/gui/PageStack.h"
 #include "buttons/ui/KeyPageView.h"
+#include "fire/ui/GunPageView.h"
 #include "lighting/ui/LightingPageView.h"
 #include "macros/ui/MacroPageView.h"
 #include "performance/ui/PerformancePageView.h"
@@ -23,11 +24,14 @@ const Registration kPages[] = {
     {1,
      [](const PageContext& c, Session& s) {
          auto page = std::make_unique<KeyPageView>(c, s.assignments(), s.editorState());
-         // The right key + back toggle is the lighting editor's to apply.
+         // The right key + back toggle is the lighting editor's to apply, the game-mode triggers the fire
+         // editor's.
          QObject::connect(page.get(), &KeyPageView::modeOptionChanged, page.get(),
                           [c, &s, view = page.get()](Followup f) {
-                              if (f != Followup::ApplyLedModeCombination) return;
-                              c.sink->apply(s.lighting().applyLedModeCombination(s.assignments()));
+                              if (f == Followup::ApplyLedModeCombination)
+                                  c.sink->apply(s.lighting().applyLedModeCombination(s.assignments()));
+                              if (f == Followup::ApplyGameModeTrigger)
+                                  c.sink->apply(s.fire().applyGameModeTrigger());
                               view->refresh();
                           });
          return page;
@@ -38,6 +42,8 @@ const Registration kPages[] = {
          return std::make_unique<PerformancePageView>(c, s.dpi(), s.sniper(), makeDesktopPointerSettings());
      }},
     {4, [](const PageContext& c, Session& s) { return std::make_unique<MacroPageView>(c, s.macros()); }},
+    {6, [](const PageContext& c,
+           Session& s) { return std::make_unique<GunPageView>(c, s.fire(), s.assignments()); }},
 };
 
 } // namespace
