@@ -297,7 +297,7 @@ void MainWindow::showPage(Page page) {
     nav_->setVisible(page != Page::Gun);
     nav_->raise();
     shownPage_ = page;
-    if (PageView* view = pageMap_->page(container)) view->shown(page);
+    if (PageView* view = pageMap_->page(container)) view->withPanels([page](PageView& v) { v.shown(page); });
     // The update page forgets a patch file loaded earlier, so that programming needs a new file; the
     // engineering page's key lists come with its editor.
     if (page == Page::Update) operations_.updatePageOpened();
