@@ -98,6 +98,9 @@ public:
     EditOutcome applyGameModeTrigger();
     EditOutcome setGameModeTrigger(int item);
     EditOutcome setGunFireMode(bool on);
+    int gameModeTrigger() const { return state_.gameModeTrigger; }
+    bool gunFireMode() const { return state_.gunFireMode; }
+    int comboEnable(ComboGroup group) const { return state_.comboEnable[static_cast<std::size_t>(group)]; }
 
     // --- engineering gun tab ---
     // X (or Y) adjustment of fire macro n (1..10): the text the field shows; a value is written at

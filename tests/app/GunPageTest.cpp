@@ -2,13 +2,18 @@
 #include "app/PageContextRig.h"
 #include "support/SessionRig.h"
 
+#include "fire/ui/FireRecorderPanel.h"
 #include "fire/ui/GunPageView.h"
 #include "shell/Skin.h"
 #include "widgets/ImageButton.h"
 #include "widgets/QtImages.h"
 
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QtTest>
 
 #include <algorithm>
@@ -174,6 +179,65 @@ private slots:
         QCOMPARE(r.host.pagesShown, (std::vector<Page>{Page::Profile1, Page::Profile1}));
         r.view->shown(Page::Gun);
         QCOMPARE(r.field("Edt_FireY1"), QStringLiteral("1"));
+    }
+
+    void hiddenRecorderRecordsLeftButtonTimingIntoTheChosenMacro() {
+        GunRig r;
+        FireRecorderPanel* rec = r.view->recorder();
+        QVERIFY(rec->isHidden());
+        int asked = 0;
+        r.view->askAccessCode = [&asked]() -> std::optional<QString> {
+            ++asked;
+            return QStringLiteral("MbrQelnVd");
+        };
+        for (int i = 0; i < 4; ++i) r.view->backgroundDoubleClicked();
+        QVERIFY(rec->isHidden());
+        r.view->backgroundDoubleClicked();
+        QCOMPARE(asked, 1);
+        QVERIFY(r.view->hiddenMode());
+        QVERIFY(rec->isVisible());
+        QCOMPARE(rec->macroList()->count(), 10);
+
+        auto* capture = new ScriptedInputCapture;
+        rec->setCaptureFactory([capture](std::string&) { return std::unique_ptr<InputCapture>(capture); });
+        rec->macroList()->setCurrentRow(0);
+        QVERIFY(rec->lineList()->count() > 0);
+        QTest::mouseClick(rec->recordButton(), Qt::LeftButton);
+        QVERIFY(rec->recording());
+        QCOMPARE(rec->recordButton()->text(), QStringLiteral("Stop"));
+        InputEvent down, up;
+        down.kind = InputEvent::Kind::ButtonDown;
+        down.timeMs = 1000;
+        up.kind = InputEvent::Kind::ButtonUp;
+        up.timeMs = 1040;
+        capture->play({down, up});
+        QCoreApplication::processEvents();
+        QTest::mouseClick(rec->recordButton(), Qt::LeftButton);
+        QVERIFY(!rec->recording());
+        const auto& body = r.rig.session.fire().body(0);
+        QCOMPARE(std::vector<std::uint8_t>(body.begin(), body.begin() + 7),
+                 (std::vector<std::uint8_t>{0xA1, 0xFE, 0x00, 0x28, 0x21, 0x00, 0x00}));
+        QCOMPARE(rec->lineList()->item(1)->text(), QStringLiteral("0 40"));
+
+        // A delay inserted with 0 becomes 1 ms.
+        rec->lineList()->setCurrentRow(0);
+        QTest::mouseClick(rec->insertButton(), Qt::LeftButton);
+        QVERIFY(!rec->insertBox()->isHidden());
+        QVERIFY(!rec->macroList()->isEnabled());
+        rec->insertChoice()->setCurrentIndex(1);
+        rec->insertValue()->setText(QStringLiteral("0"));
+        QTest::mouseClick(rec->insertOk(), Qt::LeftButton);
+        QCOMPARE(rec->lineList()->item(1)->text(), QStringLiteral("0 1"));
+
+        // Deleting the press takes its release along; nothing reached the mouse before confirm.
+        rec->lineList()->setCurrentRow(0);
+        QTest::mouseClick(rec->deleteButton(), Qt::LeftButton);
+        QCOMPARE(rec->lineList()->count(), 2);
+        QVERIFY(r.writes().empty());
+
+        r.view->backgroundDoubleClicked();
+        QVERIFY(!r.view->hiddenMode());
+        QVERIFY(rec->isHidden());
     }
 };
 

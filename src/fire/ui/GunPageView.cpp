@@ -1,12 +1,15 @@
 #include "fire/ui/GunPageView.h"
 
 #include "device/UiPort.h"
+#include "fire/ui/FireRecorderPanel.h"
 #include "widgets/ClickLabel.h"
 #include "widgets/ImageButton.h"
 #include "widgets/QtImages.h"
 #include "widgets/SkinWidgets.h"
 
 #include <QColorDialog>
+#include <QEvent>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
@@ -82,10 +85,29 @@ GunPageView::GunPageView(const PageContext& context, FireEditor& fire, Assignmen
         if (!c.isValid()) return std::nullopt;
         return c;
     };
+    askAccessCode = [window = context.window]() -> std::optional<QString> {
+        bool ok = false;
+        const QString code =
+            QInputDialog::getText(window, QString(), QString(), QLineEdit::Password, {}, &ok);
+        if (!ok) return std::nullopt;
+        return code;
+    };
     build();
+    recorder_ = new FireRecorderPanel(context_.container, context_, fire_);
+    recorder_->move(2, 80);
+    recorder_->hide();
+    context_.container->installEventFilter(this);
 }
 
-GunPageView::~GunPageView() = default;
+GunPageView::~GunPageView() {
+    if (context_.container) context_.container->removeEventFilter(this);
+}
+
+bool GunPageView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == context_.container && event->type() == QEvent::MouseButtonDblClick)
+        backgroundDoubleClicked();
+    return QObject::eventFilter(watched, event);
+}
 
 template <typename W> W* GunPageView::add(const std::string& name, W* widget) {
     widget->setObjectName(qs(name));
@@ -198,6 +220,7 @@ void GunPageView::setTexts(const TextSource& texts) {
         static_cast<QLabel*>(control(str("Btn_Fire", g)))->setText(qs(texts.text(str("Str60", g - 1))));
     static_cast<QLabel*>(control("Btn_FireConfirm"))->setText(qs(texts.text("Str620")));
     static_cast<QLabel*>(control("Btn_FireExit"))->setText(qs(texts.text("Str621")));
+    recorder_->setTexts(texts);
     refresh();
 }
 
@@ -235,6 +258,8 @@ void GunPageView::refresh() {
 void GunPageView::shown(Page) {
     fire_.openGunPage();
     refresh();
+    recorder_->setVisible(hiddenMode_);
+    if (hiddenMode_) recorder_->reload();
 }
 
 void GunPageView::stageEdited(int stage, StageField field, QLineEdit* edit) {
@@ -255,6 +280,8 @@ void GunPageView::pickColour(int stage) {
 }
 
 void GunPageView::leave(bool confirmed) {
+    recorder_->stopRecording();
+    recorder_->hide();
     if (confirmed) {
         // The gun goes to the button whose menu opened the page; only profile 2 holds guns.
         const std::optional<int> button = assignments_.currentProfile() == 2
@@ -269,7 +296,19 @@ void GunPageView::leave(bool confirmed) {
 }
 
 void GunPageView::backgroundDoubleClicked() {
-    ++doubleClicks_;
+    constexpr const char* kAccessCode = "MbrQelnVd";
+    if (hiddenMode_) {
+        hiddenMode_ = false;
+    } else if (++doubleClicks_ % 5 == 0) {
+        const auto code = askAccessCode();
+        hiddenMode_ = code && *code == QLatin1String(kAccessCode);
+    }
+    recorder_->stopRecording();
+    recorder_->setVisible(hiddenMode_);
+    if (hiddenMode_) {
+        recorder_->reload();
+        recorder_->raise();
+    }
 }
 
 } // namespace krm::gui

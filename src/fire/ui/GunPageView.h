@@ -44,10 +44,17 @@ public:
     // Controls by their skin name ("Btn_Fire3", "Edt_FireX2Offset", "IB_FireColor1", "Btn_FireConfirm").
     QWidget* control(const std::string& name) const;
     FireRecorderPanel* recorder() const { return recorder_; }
+    // Hidden mode shows the recorder; the background's fifth double-click asks for the access code.
+    bool hiddenMode() const { return hiddenMode_; }
+    // The access-code dialog: the text entered, or nothing when cancelled. QInputDialog unless replaced.
+    std::function<std::optional<QString>()> askAccessCode;
     // The colour dialog: the colour chosen, or nothing when cancelled. QColorDialog unless replaced.
     std::function<std::optional<QColor>(const QColor& initial)> chooseColour;
     // The background was double-clicked (hidden mode: the recorder's controls come and go).
     void backgroundDoubleClicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     template <typename W> W* add(const std::string& name, W* widget);
@@ -66,6 +73,7 @@ private:
     FireRecorderPanel* recorder_ = nullptr;
     bool filling_ = false; // the fields are being filled from the editor: edits are not taken
     int doubleClicks_ = 0;
+    bool hiddenMode_ = false;
 };
 
 } // namespace krm::gui
