@@ -186,6 +186,39 @@ TEST_F(FireSession, GameModeTriggerMarksItsButtonAndTheComboKey) {
     EXPECT_EQ(code(2, 10)[3], 0x02);
 }
 
+TEST_F(FireSession, KeyPageTriggerToggleIsAppliedByTheFireEditor) {
+    AssignmentEditor& a = s_.assignments();
+    const EditOutcome toggled = apply(a.toggleModeSwitch(3)); // long press of DPI loop
+    ASSERT_EQ(toggled.followup, Followup::ApplyGameModeTrigger);
+    EXPECT_TRUE(writes().empty()) << "the toggle itself sends nothing";
+    apply(fire_.applyGameModeTrigger());
+    EXPECT_TRUE(a.toggleOn(3));
+    EXPECT_EQ(code(1, 8), (CodeBytes{0x09, 0x00, 0x00, 0x08}));
+    EXPECT_EQ(a.comboCaption(4), "Game Mode");
+    EXPECT_FALSE(writes().empty());
+}
+
+TEST(FireSessionR230B, ConfirmWritesTheWholeAreaWithTheNamesAndAZeroTail) {
+    test::SessionRig rig(Variant::R230B);
+    ASSERT_TRUE(rig.session.connectNow());
+    rig.clearTrace();
+    FireEditor& fire = rig.session.fire();
+    fire.openGunPage();
+    EXPECT_EQ(fire.macroName(0), "Macro1");
+    fire.chooseGun(3);
+    fire.editStage(0, StageField::Y, "-7");
+    rig.session.apply(fire.confirmGun(std::nullopt));
+    const auto w = test::writesOf(test::commandSummary(rig.lines()));
+    EXPECT_NE(std::find(w.begin(), w.end(), "set 40 07 06 00 02 00 00 00 +74"), w.end());
+    const auto& mouse = rig.mouse.image();
+    EXPECT_EQ(decodeName16(std::span(mouse).subspan(0x600 + 16 * 2, 16)), "Macro3");
+    EXPECT_TRUE(
+        std::all_of(mouse.begin() + 0x600 + 480, mouse.begin() + 0x800, [](auto b) { return b == 0; }));
+    const auto& body = rig.session.image().copies.fireMacroBodies[2];
+    const auto parsed = fire::parseBody(body);
+    EXPECT_EQ(parsed.y, -7);
+}
+
 TEST_F(FireSession, TheLedModeSwitchKeepsComboKeyTwo) {
     s_.editorState().ledModeCombination = 1;
     const CodeBytes combo2 = comboKeyCode(s_.image().copies, 2);
