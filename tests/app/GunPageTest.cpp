@@ -218,6 +218,8 @@ private slots:
         QCOMPARE(std::vector<std::uint8_t>(body.begin(), body.begin() + 7),
                  (std::vector<std::uint8_t>{0xA1, 0xFE, 0x00, 0x28, 0x21, 0x00, 0x00}));
         QCOMPARE(rec->lineList()->item(1)->text(), QStringLiteral("0 40"));
+        // The stage shows the recorded body, which has no movement.
+        QCOMPARE(r.field("Edt_FireY1"), QStringLiteral("0"));
         r.shot(QStringLiteral("gun-page-recorder"));
 
         // A delay inserted with 0 becomes 1 ms.

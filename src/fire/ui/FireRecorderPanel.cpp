@@ -143,6 +143,7 @@ void FireRecorderPanel::store() {
                                  std::to_string(fire_.body(macro_).size()) +
                                  " bytes it may hold; the end was not kept.");
     current_ = fire_lines::fromBody(fire_.body(macro_));
+    emit bodyChanged();
 }
 
 void FireRecorderPanel::toggleRecording() {

@@ -62,6 +62,10 @@ public:
     QLineEdit* fixedDelay() const { return fixedDelay_; }
     bool recording() const { return recording_; }
 
+signals:
+    // A body changed in the working copy: the stage fields showing it are to be refilled.
+    void bodyChanged();
+
 private:
     void chooseMacro(int i);
     void toggleRecording();

@@ -96,6 +96,7 @@ GunPageView::GunPageView(const PageContext& context, FireEditor& fire, Assignmen
     recorder_ = new FireRecorderPanel(context_.container, context_, fire_);
     recorder_->move(2, 80);
     recorder_->hide();
+    connect(recorder_, &FireRecorderPanel::bodyChanged, this, [this] { refresh(); });
     context_.container->installEventFilter(this);
 }
 
@@ -208,6 +209,10 @@ void GunPageView::applySkin(const PageSkin& skin) {
                                   .arg(rgb("Color_J_Font"), rgb("Color_J_Back"), rgb("Color_D_Border"));
         for (const auto& [name, w] : controls_)
             if (name.starts_with("Edt_")) w->setStyleSheet(style);
+        recorder_->setStyleSheet(QStringLiteral("QWidget { color: %1; } QListWidget, QLineEdit, QComboBox, "
+                                                "QPushButton { background: %2; border: 1px "
+                                                "solid %3; } QListWidget::item:selected { background: %3; }")
+                                     .arg(rgb("Color_J_Font"), rgb("Color_J_Back"), rgb("Color_D_Border")));
     }
     refresh();
 }
