@@ -139,6 +139,12 @@ void AssignmentEditor::replaceButtonCode(int profile, int button, const CodeByte
     setTableCaption(profile, button, functionCodeName(codes_[idx(profile)][idx(button)], *texts_, state_));
 }
 
+void AssignmentEditor::replaceComboCode(int n, const CodeBytes& bytes) {
+    if (!validComboKey(n)) return;
+    comboCodes_[idx(n)] = codeText(bytes);
+    comboCaptions_[idx(n)] = functionCodeName(comboCodes_[idx(n)], *texts_, state_);
+}
+
 void AssignmentEditor::storeButton(int profile, int button, const CodeBytes& bytes, EditOutcome& out) {
     codes_[idx(profile)][idx(button)] = codeText(bytes);
     out.requests.push_back(EditRequest::store(codes::buttonOffset(profile, button), bytes));

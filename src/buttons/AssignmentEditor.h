@@ -80,6 +80,10 @@ public:
     // Another editor changed the code of a profile button in the copies (the sniper step): the code
     // text and captions follow. Nothing is sent.
     void replaceButtonCode(int profile, int button, const CodeBytes& bytes);
+    // The same for combo key n (1..9).
+    void replaceComboCode(int n, const CodeBytes& bytes);
+    // The button (1..12) whose menu was last opened from the main page.
+    int mainPageButton() const { return mainButton_; }
 
     // The names of all 36 button codes, rebuilt now (with naming's side effects on the editor state).
     Names displayNames();

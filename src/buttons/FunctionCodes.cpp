@@ -82,7 +82,8 @@ std::string gunName(const CodeBytes& b, const TextSource& texts, const EditorSta
             const auto& e = s.gunKeys.entries[k];
             if (e[0] == b[0] && e[1] == b[1] && e[2] == b[2]) name = gunKeyListName(static_cast<int>(k) + 1);
         }
-        return name;
+        // A gun of the gun page that the list does not hold keeps its preset's name.
+        if (!name.empty()) return name;
     }
     const auto id = gunNameId(b);
     return id.empty() ? std::string() : texts.text(id);

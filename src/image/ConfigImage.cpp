@@ -126,6 +126,22 @@ void storeFireMacroBodies(SectionCopies& c) {
     }
 }
 
+void splitFireMacroArea(SectionCopies& c) {
+    const ImageLayout& layout = c.layout;
+    c.fireMacroArea.resize(layout.fireMacroAreaLength);
+    for (int i = 0; i < image::kFireMacroCount; ++i) {
+        const auto idx = static_cast<std::size_t>(i);
+        if (layout.firstBodyOffset > 0)
+            std::copy_n(c.fireMacroArea.begin() +
+                            static_cast<std::ptrdiff_t>(image::kFireMacroNameSize * idx),
+                        image::kFireMacroNameSize, c.fireMacroNames[idx].begin());
+        auto& body = c.fireMacroBodies[idx];
+        body.resize(layout.fireMacroBodySize);
+        const auto at = static_cast<std::ptrdiff_t>(layout.firstBodyOffset + layout.fireMacroBodySize * idx);
+        std::copy_n(c.fireMacroArea.begin() + at, layout.fireMacroBodySize, body.begin());
+    }
+}
+
 FunctionCode profileCode(const SectionCopies& c, int profile, int slot) {
     FunctionCode code{};
     const auto& p = c.profiles[static_cast<std::size_t>(profile - 1)];

@@ -63,6 +63,8 @@ void packImage(const SectionCopies& copies, ConfigImage& image);
 // Write the fire-macro bodies (and R230B names) into the fire-macro area copy at their places; the
 // area's other bytes stay as they are.
 void storeFireMacroBodies(SectionCopies& copies);
+// The reverse: the bodies (and R230B names) taken from the fire-macro area copy.
+void splitFireMacroArea(SectionCopies& copies);
 
 // The codes as the button editors handle them: 8 upper-case hex digits each.
 struct FunctionCodeText {

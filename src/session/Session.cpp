@@ -12,7 +12,10 @@ Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRec
     : ui_(ui), branding_(std::move(brandingRecord)),
       image_(ImageState::forVariant(branding_.defaultVariant())), link_(hid), commands_(link_, clock, ui),
       presence_(commands_, clock, ui), buttonEvents_(commands_, clock, ui),
-      transfer_(commands_, ui, image_, refreshGuard_), fire_(editorState_),
+      transfer_(commands_, ui, image_, refreshGuard_),
+      fire_(
+          editorState_, image_.copies, assignments_, languages_, [this] { return refreshGuard_; },
+          branding_.gun6Stages, branding_.gun7Stages),
       lighting_(editorState_, languages_, [this] { return refreshGuard_; }),
       macros_(
           editorState_, languages_, [this] { return refreshGuard_; },
@@ -181,9 +184,13 @@ void Session::storeAtImageOffset(std::size_t offset, std::span<const std::uint8_
                   section.begin() + static_cast<std::ptrdiff_t>(offset - sectionOffset));
         return true;
     };
+    if (put(c.fireMacroArea, c.layout.fireMacroAreaOffset)) {
+        splitFireMacroArea(c); // the bodies are what the editors and the dump read
+        return;
+    }
     if (put(c.vendor, image::kVendorOffset) || put(c.user, image::kUserOffset) ||
         put(c.fireKey, image::kFireKeyOffset) || put(c.macroBlock, image::kMacroOffset) ||
-        put(c.patchBlock, image::kPatchBlockOffset) || put(c.fireMacroArea, c.layout.fireMacroAreaOffset))
+        put(c.patchBlock, image::kPatchBlockOffset))
         return;
     for (int p = 1; p <= 3; ++p)
         if (put(c.profiles[static_cast<std::size_t>(p - 1)], image::profileOffset(p))) return;

@@ -8,6 +8,9 @@
 
 #include <QString>
 
+#include <memory>
+#include <vector>
+
 class QLabel;
 class QWidget;
 
@@ -63,6 +66,18 @@ public:
     virtual void shown(Page page) = 0;
     // Close whatever drop-down or pop-up the page has open.
     virtual void hideMenus() {}
+
+    // A panel of another subsystem placed on this page by the page map (the fire-key slots on the
+    // performance page). It is built on the same container and is told everything the page is told.
+    void addPanel(std::unique_ptr<PageView> panel) { panels_.push_back(std::move(panel)); }
+    // Calls `f` for the page, then for each of its panels.
+    template <typename F> void withPanels(F&& f) {
+        f(*this);
+        for (auto& p : panels_) f(*p);
+    }
+
+private:
+    std::vector<std::unique_ptr<PageView>> panels_;
 };
 
 } // namespace krm::gui

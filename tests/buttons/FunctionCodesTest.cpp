@@ -89,7 +89,7 @@ TEST(FunctionCodeName, NamesCodesByTheFirstMatchingRule) {
         {"0B170308", "7.62 Fire"},
         {"0B060100", ""},
         {"0B8F0000", "Fire Macro Off"},
-        {"0B150208", "", [](EditorState& s) { s.gunKeys.fileFound = true; }},
+        {"0B150208", "5.56 Fire", [](EditorState& s) { s.gunKeys.fileFound = true; }},
         {"0B150208", "Fire Macro4",
          [](EditorState& s) {
              s.gunKeys.fileFound = true;

@@ -12,6 +12,8 @@ int runLighting(Context& ctx);
 int runDpi(Context& ctx);
 int runRate(Context& ctx);
 int runSniper(Context& ctx);
+int runFire(Context& ctx);
+int runGun(Context& ctx);
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> kTable = {
@@ -38,6 +40,10 @@ const std::vector<Command>& commands() {
          runDpi},
         {"rate", "HZ", "set the report rate: 125, 250, 500 or 1000 (the mouse restarts when it changes)",
          runRate},
+        {"fire", "[slot N --repeat R --interval MS [--continue]]",
+         "show the fire-key slots, guns and fire macros, or tune fire-key slot N (1..3)", runFire},
+        {"gun", "N --macros K [--keep-left] [--button B]",
+         "write gun N's fire macros and colours; with B, give button B of profile 2 the gun", runGun},
         {"sniper", "STEP", "give every sniper (AIM) button the DPI value STEP (e.g. 800)", runSniper},
         {"macros", "", "list the mouse's macros and the PC macro library, with their rows", runMacros},
         {"macro", "export FILE [NAME] | import FILE | add NAME | delete SLOT",

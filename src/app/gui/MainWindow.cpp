@@ -153,13 +153,6 @@ void MainWindow::loadFirstPicturesAndBranding() {
     nav_->loadFirstPictures();
     connectNavigation();
 
-    gunExit_ = new ImageButton(pages_->container(6));
-    gunExit_->setObjectName(QStringLiteral("Btn_FireExit"));
-    gunExit_->setPictures(resourcePixmap(QStringLiteral("BtnS_01")),
-                          resourcePixmap(QStringLiteral("BtnS_02")),
-                          resourcePixmap(QStringLiteral("BtnS_03")));
-    connect(gunExit_, &ImageButton::clicked, this, [this] { showPage(session_.page()); });
-
     PageContext context;
     context.window = this;
     context.sink = &session_;
@@ -174,6 +167,10 @@ void MainWindow::loadFirstPicturesAndBranding() {
 void MainWindow::openMacroLibraryAndFireMacros() {
     // A problem is shown on the macro page; the window starts either way.
     session_.macros().openLibrary(macroLibraryPath(session_.branding().macroLibraryFolder));
+    // The gun-key list names gun buttons: it is read before the first image is.
+    const auto fireMacros =
+        session_.fire().gunKeyList().open(gunKeyListPath(session_.branding().macroLibraryFolder));
+    if (!fireMacros) ui_.showMessage(fireMacros.message);
 }
 
 void MainWindow::setEngineeringCaptions() {
@@ -238,20 +235,10 @@ void MainWindow::applySkinPass(int language) {
               pictureSizes_, layout_);
     pages_->applySkin(layout_, language);
     nav_->applySkin(layout_, b, session_.texts(), fontFamily_);
-    applyGunPageSkin();
     pageMap_->applySkin(PageSkin{&layout_, fontFamily_, language});
     pageMap_->setTexts(session_.texts());
     lastSkinPassNs_ = timer.nsecsElapsed();
     if (firstSkinPassNs_ == 0) firstSkinPassNs_ = lastSkinPassNs_;
-}
-
-void MainWindow::applyGunPageSkin() {
-    const Placement* picture = layout_.find("Img_FireExit");
-    const Placement* label = layout_.find("Btn_FireExit");
-    if (!picture || !label) return;
-    applyPlacement(gunExit_, *label, fontFamily_);
-    gunExit_->setGeometry(picture->x, picture->y, picture->width, picture->height);
-    gunExit_->setText(qstr(session_.texts().text("Str621")));
 }
 
 // --- navigation ---
@@ -313,7 +300,7 @@ void MainWindow::showPage(Page page) {
     nav_->raise();
     fitWindowTo(container);
     shownPage_ = page;
-    if (PageView* view = pageMap_->page(container)) view->shown(page);
+    if (PageView* view = pageMap_->page(container)) view->withPanels([page](PageView& v) { v.shown(page); });
     // The update page forgets a patch file loaded earlier, so that programming needs a new file; the
     // engineering page's key lists come with its editor.
     if (page == Page::Update) operations_.updatePageOpened();

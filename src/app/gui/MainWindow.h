@@ -140,7 +140,6 @@ private:
 
     // The skin and language pass of a language: layout, look pictures, texts, fonts.
     void applySkinPass(int language);
-    void applyGunPageSkin();
     void connectNavigation();
     // The save or open dialog of the profile files, for the image operations.
     ChooseFile profileFileDialog(bool save);
@@ -155,7 +154,6 @@ private:
     QPixmap background_;
     std::unique_ptr<PageStack> pages_;
     NavigationBar* nav_ = nullptr;
-    ImageButton* gunExit_ = nullptr;
     std::unique_ptr<PageMap> pageMap_;
     ImageOperations operations_;
     QPointer<BusyWindow> busy_;

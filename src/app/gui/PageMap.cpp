@@ -2,6 +2,8 @@
 
 #include "app/gui/PageStack.h"
 #include "buttons/ui/KeyPageView.h"
+#include "fire/ui/FireSlotPanel.h"
+#include "fire/ui/GunPageView.h"
 #include "lighting/ui/LightingPageView.h"
 #include "macros/ui/MacroPageView.h"
 #include "performance/ui/PerformancePageView.h"
@@ -23,11 +25,14 @@ const Registration kPages[] = {
     {1,
      [](const PageContext& c, Session& s) {
          auto page = std::make_unique<KeyPageView>(c, s.assignments(), s.editorState());
-         // The right key + back toggle is the lighting editor's to apply.
+         // The right key + back toggle is the lighting editor's to apply, the game-mode triggers the fire
+         // editor's.
          QObject::connect(page.get(), &KeyPageView::modeOptionChanged, page.get(),
                           [c, &s, view = page.get()](Followup f) {
-                              if (f != Followup::ApplyLedModeCombination) return;
-                              c.sink->apply(s.lighting().applyLedModeCombination(s.assignments()));
+                              if (f == Followup::ApplyLedModeCombination)
+                                  c.sink->apply(s.lighting().applyLedModeCombination(s.assignments()));
+                              if (f == Followup::ApplyGameModeTrigger)
+                                  c.sink->apply(s.fire().applyGameModeTrigger());
                               view->refresh();
                           });
          return page;
@@ -35,9 +40,14 @@ const Registration kPages[] = {
     {3, [](const PageContext& c, Session& s) { return std::make_unique<LightingPageView>(c, s.lighting()); }},
     {2,
      [](const PageContext& c, Session& s) {
-         return std::make_unique<PerformancePageView>(c, s.dpi(), s.sniper(), makeDesktopPointerSettings());
+         auto page =
+             std::make_unique<PerformancePageView>(c, s.dpi(), s.sniper(), makeDesktopPointerSettings());
+         page->addPanel(std::make_unique<FireSlotPanel>(c, s.fire()));
+         return page;
      }},
     {4, [](const PageContext& c, Session& s) { return std::make_unique<MacroPageView>(c, s.macros()); }},
+    {6, [](const PageContext& c,
+           Session& s) { return std::make_unique<GunPageView>(c, s.fire(), s.assignments()); }},
 };
 
 } // namespace
@@ -59,9 +69,11 @@ PageView* PageMap::page(int container) {
         PageContext context = context_;
         context.container = stack_.container(container);
         auto view = r.build(context, session_);
-        if (skinned_) view->applySkin(skin_);
-        if (context_.texts) view->setTexts(*context_.texts);
-        view->refresh();
+        view->withPanels([&](PageView& v) {
+            if (skinned_) v.applySkin(skin_);
+            if (context_.texts) v.setTexts(*context_.texts);
+            v.refresh();
+        });
         stack_.raiseCovers();
         pages_[static_cast<std::size_t>(container - 1)] = std::move(view);
         return built(container);
@@ -73,23 +85,23 @@ void PageMap::applySkin(const PageSkin& skin) {
     skin_ = skin;
     skinned_ = true;
     for (auto& p : pages_)
-        if (p) p->applySkin(skin);
+        if (p) p->withPanels([&](PageView& v) { v.applySkin(skin); });
 }
 
 void PageMap::setTexts(const TextSource& texts) {
     context_.texts = &texts;
     for (auto& p : pages_)
-        if (p) p->setTexts(texts);
+        if (p) p->withPanels([&](PageView& v) { v.setTexts(texts); });
 }
 
 void PageMap::refresh() {
     for (auto& p : pages_)
-        if (p) p->refresh();
+        if (p) p->withPanels([](PageView& v) { v.refresh(); });
 }
 
 void PageMap::hideMenus() {
     for (auto& p : pages_)
-        if (p) p->hideMenus();
+        if (p) p->withPanels([](PageView& v) { v.hideMenus(); });
 }
 
 } // namespace krm::gui

@@ -1,0 +1,187 @@
+// krmctl fire and gun: the fire-key slots, the gun presets and the fire-macro list, through the same
+// fire editor as the performance and gun pages.
+
+#include "app/ctl/CtlSession.h"
+#include "base/Bits.h"
+#include "base/IniFile.h"
+#include "buttons/FunctionCodes.h"
+#include "fire/FireEditor.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+namespace krm::ctl {
+
+namespace {
+
+std::optional<int> number(const std::string& text, int low, int high) {
+    const auto n = parseDecimal(text);
+    if (!n || *n < low || *n > high) return std::nullopt;
+    return static_cast<int>(*n);
+}
+
+void openGunKeys(Session& s) {
+    const auto r = s.fire().gunKeyList().open(gunKeyListPath(s.branding().macroLibraryFolder));
+    if (!r) std::fprintf(stderr, "krmctl: %s\n", r.message.c_str());
+}
+
+void printFire(Session& s) {
+    FireEditor& fire = s.fire();
+    for (int k = 1; k <= fire::kSlots; ++k) {
+        const FireKeySlot& slot = fire.slot(k);
+        std::printf("fire key %d: repeat %d, interval %d ms%s\n", k, slot.count, slot.interval,
+                    slot.continueBox ? ", continue" : "");
+    }
+    fire.openGunPage();
+    for (int g = 1; g <= fire::kGuns; ++g) {
+        fire.chooseGun(g);
+        std::printf("gun %d: %s, fire macro%s", g, s.texts().text("Str60" + std::to_string(g - 1)).c_str(),
+                    fire.stagesShown() == 1 ? "" : "s");
+        for (int st = 0; st < fire.stagesShown(); ++st) std::printf(" %d", fire.stage(st).macro + 1);
+        std::printf("\n");
+        for (int st = 0; st < fire.stagesShown(); ++st) {
+            const GunStage& stage = fire.stage(st);
+            std::printf("  macro %d: shots %s, X %s (offset %s), Y %s (offset %s), interval %s ms, #%s\n",
+                        stage.macro + 1, stage.count.c_str(), stage.x.c_str(), stage.xAdjust.c_str(),
+                        stage.y.c_str(), stage.yAdjust.c_str(), stage.interval.c_str(),
+                        rgbHex(stage.colour).c_str());
+        }
+    }
+    fire.cancelGun();
+    const auto rows = gunKeyListRows(fire.gunKeys());
+    if (rows.empty()) std::printf("fire macros: none\n");
+    for (int n : rows)
+        std::printf("%s: %s\n", gunKeyListName(n).c_str(),
+                    codeText(fire.gunKeys().entries[static_cast<std::size_t>(n - 1)]).c_str());
+}
+
+int fireUsage() {
+    std::fprintf(stderr, "krmctl: fire takes nothing, or 'slot N --repeat R --interval MS [--continue]' "
+                         "(N 1..3, R 1..15, MS 0..4094)\n");
+    return kUsage;
+}
+
+int finishWrite(const EditOutcome& out, const char* command) {
+    if (out.refused) {
+        std::fprintf(stderr, "krmctl: %s: %s; nothing was sent\n", command, out.message.value_or("").c_str());
+        return kRefused;
+    }
+    return out.writeFailed ? kTransfer : kOk;
+}
+
+} // namespace
+
+int runFire(Context& ctx) {
+    const auto& a = ctx.args;
+    std::optional<int> slot, repeat, interval;
+    bool continueOn = false;
+    if (!a.empty()) {
+        if (a[0] != "slot" || a.size() < 2) return fireUsage();
+        if (!(slot = number(a[1], 1, fire::kSlots))) {
+            std::fprintf(stderr, "krmctl: fire slot: N is 1..3, not '%s'; nothing was sent\n", a[1].c_str());
+            return kUsage;
+        }
+        for (std::size_t i = 2; i < a.size(); ++i) {
+            const bool hasValue = i + 1 < a.size();
+            if (a[i] == "--continue") {
+                continueOn = true;
+            } else if (a[i] == "--repeat" && hasValue) {
+                if (!(repeat = number(a[++i], 1, 15))) {
+                    std::fprintf(stderr, "krmctl: fire slot: --repeat is 1..15, not '%s'; nothing was sent\n",
+                                 a[i].c_str());
+                    return kUsage;
+                }
+            } else if (a[i] == "--interval" && hasValue) {
+                if (!(interval = number(a[++i], 0, fire::kMaxInterval))) {
+                    std::fprintf(stderr,
+                                 "krmctl: fire slot: --interval is 0..4094 ms, not '%s'; nothing was sent\n",
+                                 a[i].c_str());
+                    return kUsage;
+                }
+            } else {
+                return fireUsage();
+            }
+        }
+        if (!repeat || !interval) return fireUsage();
+    }
+    CtlSession session(ctx);
+    if (int rc = session.start(ctx.options); rc != kOk) return rc;
+    Session& s = session.session();
+    openGunKeys(s);
+    if (int rc = session.connect(); rc != kOk) return rc;
+    if (!slot) {
+        printFire(s);
+        return kOk;
+    }
+    const EditOutcome out = s.apply(s.fire().setSlot(*slot, *repeat, *interval, continueOn));
+    if (int rc = finishWrite(out, "fire slot"); rc != kOk) return rc;
+    const FireKeySlot& now = s.fire().slot(*slot);
+    std::printf("fire key %d: repeat %d, interval %d ms%s\n", *slot, now.count, now.interval,
+                now.continueBox ? ", continue" : "");
+    return kOk;
+}
+
+int runGun(Context& ctx) {
+    const auto& a = ctx.args;
+    auto usage = [] {
+        std::fprintf(stderr,
+                     "krmctl: gun takes N --macros K [--keep-left] [--button B] (N 1..7; K 1 for guns "
+                     "1..5, 1..2 for gun 6, 1..3 for gun 7; B 1..12 of profile 2)\n");
+        return kUsage;
+    };
+    if (a.empty()) return usage();
+    const auto gun = number(a[0], 1, fire::kGuns);
+    if (!gun) {
+        std::fprintf(stderr, "krmctl: gun: N is 1..7, not '%s'; nothing was sent\n", a[0].c_str());
+        return kUsage;
+    }
+    std::optional<int> macros, button;
+    bool keepLeft = false;
+    for (std::size_t i = 1; i < a.size(); ++i) {
+        const bool hasValue = i + 1 < a.size();
+        if (a[i] == "--keep-left") {
+            keepLeft = true;
+        } else if (a[i] == "--macros" && hasValue) {
+            const int most = fire::gunMacroCount(*gun);
+            if (!(macros = number(a[++i], 1, most))) {
+                std::fprintf(stderr, "krmctl: gun %d: --macros is 1..%d, not '%s'; nothing was sent\n", *gun,
+                             most, a[i].c_str());
+                return kUsage;
+            }
+        } else if (a[i] == "--button" && hasValue) {
+            if (!(button = number(a[++i], 1, 12))) {
+                std::fprintf(stderr, "krmctl: gun: --button is 1..12, not '%s'; nothing was sent\n",
+                             a[i].c_str());
+                return kUsage;
+            }
+        } else {
+            return usage();
+        }
+    }
+    if (!macros) return usage();
+
+    CtlSession session(ctx);
+    if (int rc = session.start(ctx.options); rc != kOk) return rc;
+    Session& s = session.session();
+    openGunKeys(s);
+    if (int rc = session.connect(); rc != kOk) return rc;
+    FireEditor& fire = s.fire();
+    fire.openGunPage();
+    fire.chooseGun(*gun);
+    fire.setCodeStages(*macros);
+    if (fire.keepLeft() != keepLeft) fire.toggleKeepLeft();
+    const CodeBytes code = fire.gunCodeNow();
+    const EditOutcome out = s.apply(fire.confirmGun(button));
+    if (int rc = finishWrite(out, "gun"); rc != kOk) return rc;
+    if (button)
+        std::printf("profile 2 button %d: %s (%s)\n", *button, codeText(code).c_str(),
+                    s.assignments().tableCaption(2, *button).c_str());
+    else
+        std::printf("gun %d: fire macros and colours written; code %s (--button B gives it to a button of "
+                    "profile 2)\n",
+                    *gun, codeText(code).c_str());
+    return kOk;
+}
+
+} // namespace krm::ctl

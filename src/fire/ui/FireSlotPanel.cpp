@@ -1,0 +1,143 @@
+#include "fire/ui/FireSlotPanel.h"
+
+#include "device/UiPort.h"
+#include "fire/FireFields.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/QtImages.h"
+#include "widgets/SkinWidgets.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+
+#include <array>
+
+namespace krm::gui {
+
+namespace {
+
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+std::string str(std::string_view a, int n, std::string_view b = {}) {
+    return std::string(a) + std::to_string(n) + std::string(b);
+}
+
+constexpr std::array<std::pair<const char*, const char*>, 7> kCaptions{{
+    {"Fire_Key_Lable", "Str800"},
+    {"Fire_Key_Count_Lable", "Str801"},
+    {"Fire_Key_Time_Lable", "Str802"},
+    {"Fire_Key_Continue_Lable", "Str803"},
+    {"Fire_Key1_Lable", "Str231"},
+    {"Fire_Key2_Lable", "Str232"},
+    {"Fire_Key3_Lable", "Str233"},
+}};
+
+} // namespace
+
+FireSlotPanel::FireSlotPanel(const PageContext& context, FireEditor& fire)
+    : QObject(context.window), context_(context), fire_(fire) {
+    QWidget* parent = context_.container;
+    for (const auto& [name, id] : kCaptions) add(name, new QLabel(parent));
+    const QRegularExpression digits(QStringLiteral("[0-9]*"));
+    for (int k = 1; k <= fire::kSlots; ++k) {
+        auto* repeat = add(str("Edt_Repeat", k), new QLineEdit(parent));
+        repeat->setMaxLength(2);
+        auto* interval = add(str("Edt_DelayTime", k), new QLineEdit(parent));
+        interval->setMaxLength(4);
+        for (QLineEdit* e : {repeat, interval}) {
+            e->setAlignment(Qt::AlignCenter);
+            e->setValidator(new QRegularExpressionValidator(digits, e));
+            connect(e, &QLineEdit::editingFinished, this, [this, k] { commit(k); });
+        }
+        // While typing, a repeat of 1 stays (it may become 12); leaving the field makes it 2.
+        connect(repeat, &QLineEdit::textEdited, this, [repeat](const QString& t) {
+            const QString shown = qs(fire::repeatWhileTyping(t.toStdString()));
+            if (shown != t) repeat->setText(shown);
+        });
+        connect(interval, &QLineEdit::textEdited, this, [interval](const QString& t) {
+            const QString shown = qs(fire::userInterval(t.toStdString()));
+            if (shown != t && !t.isEmpty()) interval->setText(shown);
+        });
+        auto* box = add(str("Img_Fire", k, "Continue"), new ClickLabel(parent));
+        box->setScaledContents(true);
+        auto* click = add(str("lbl_Fire", k, "Continue"), new ClickLabel(parent));
+        for (ClickLabel* l : {box, click})
+            connect(l, &ClickLabel::clicked, this, [this, k] { finish(fire_.toggleContinue(k)); });
+    }
+}
+
+template <typename W> W* FireSlotPanel::add(const std::string& name, W* widget) {
+    widget->setObjectName(qs(name));
+    widget->hide();
+    controls_[name] = widget;
+    return widget;
+}
+
+QWidget* FireSlotPanel::control(const std::string& name) const {
+    const auto it = controls_.find(name);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+void FireSlotPanel::applySkin(const PageSkin& skin) {
+    layout_ = skin.layout;
+    fontFamily_ = skin.fontFamily;
+    QString style;
+    if (layout_) {
+        const auto rgb = [this](const char* family) { return toQColor(layout_->colour(family)).name(); };
+        style = QStringLiteral("QLineEdit { color: %1; background: %2; border: 1px solid %3; }")
+                    .arg(rgb("Color_D"), rgb("Color_D_Back"), rgb("Color_D_Border"));
+    }
+    for (const auto& [name, w] : controls_) {
+        const Placement* p = layout_ ? layout_->find(name) : nullptr;
+        if (!p) {
+            w->hide();
+            continue;
+        }
+        applyPlacement(w, *p, fontFamily_);
+        if (name.starts_with("Edt_")) w->setStyleSheet(style);
+        w->setVisible(p->visible);
+        w->raise();
+    }
+    // The click labels lie on their pictures.
+    for (int k = 1; k <= fire::kSlots; ++k) control(str("lbl_Fire", k, "Continue"))->raise();
+    refresh();
+}
+
+void FireSlotPanel::setTexts(const TextSource& texts) {
+    for (const auto& [name, id] : kCaptions) static_cast<QLabel*>(control(name))->setText(qs(texts.text(id)));
+}
+
+void FireSlotPanel::refresh() {
+    filling_ = true;
+    for (int k = 1; k <= fire::kSlots; ++k) {
+        const FireKeySlot& s = fire_.slot(k);
+        static_cast<QLineEdit*>(control(str("Edt_Repeat", k)))->setText(QString::number(s.count));
+        static_cast<QLineEdit*>(control(str("Edt_DelayTime", k)))->setText(QString::number(s.interval));
+        static_cast<QLabel*>(control(str("Img_Fire", k, "Continue")))
+            ->setPixmap(resourcePixmap(s.continueBox ? QStringLiteral("CbS_E") : QStringLiteral("CbS_D")));
+    }
+    filling_ = false;
+}
+
+void FireSlotPanel::commit(int k) {
+    if (filling_) return;
+    auto* repeat = static_cast<QLineEdit*>(control(str("Edt_Repeat", k)));
+    auto* interval = static_cast<QLineEdit*>(control(str("Edt_DelayTime", k)));
+    repeat->setText(qs(fire::repeatOnLeave(repeat->text().toStdString())));
+    interval->setText(qs(fire::userInterval(interval->text().toStdString())));
+    const int r = fire::fieldValue(repeat->text().toStdString());
+    const int ms = fire::fieldValue(interval->text().toStdString());
+    const FireKeySlot& s = fire_.slot(k);
+    if (r == s.count && ms == s.interval) return; // nothing changed: nothing is sent
+    finish(fire_.setSlot(k, r, ms, s.continueBox));
+}
+
+void FireSlotPanel::finish(const EditOutcome& outcome) {
+    context_.sink->apply(outcome);
+    refresh();
+    if (outcome.refused && outcome.message && !outcome.message->empty())
+        context_.ui->showMessage(*outcome.message);
+}
+
+} // namespace krm::gui
