@@ -2,6 +2,8 @@
 
 #include "app/gui/PageStack.h"
 #include "buttons/ui/KeyPageView.h"
+#include "engineering/ui/EngineeringPageView.h"
+#include "engineering/ui/UpdatePageView.h"
 #include "lighting/ui/LightingPageView.h"
 #include "macros/ui/MacroPageView.h"
 #include "performance/ui/PerformancePageView.h"
@@ -38,6 +40,21 @@ const Registration kPages[] = {
          return std::make_unique<PerformancePageView>(c, s.dpi(), s.sniper(), makeDesktopPointerSettings());
      }},
     {4, [](const PageContext& c, Session& s) { return std::make_unique<MacroPageView>(c, s.macros()); }},
+    {5,
+     [](const PageContext& c, Session& s) {
+         return std::make_unique<UpdatePageView>(c, std::make_unique<ImageOperations>(s, *c.ui));
+     }},
+    // Other subsystems' engineering controls: page->addPanel("ts_Operator" | "ts_Gun" | "ts_Engineer", panel).
+    {7,
+     [](const PageContext& c, Session& s) {
+         return std::make_unique<EngineeringPageView>(
+             c, s.engineering(), std::make_unique<ImageOperations>(s, *c.ui),
+             [&s](std::uint16_t address) -> std::optional<std::uint8_t> {
+                 std::uint8_t value = 0;
+                 if (!s.commands().xdataRead(address, value)) return std::nullopt;
+                 return value;
+             });
+     }},
 };
 
 } // namespace
