@@ -234,12 +234,14 @@ std::optional<int> EngineeringEditor::optionIndex(const OptionControl& c) const 
 
 EditOutcome EngineeringEditor::chooseOption(const OptionControl& c, int index) {
     if (index < 0 || index >= static_cast<int>(c.items.size()))
-        return EditOutcome::refusal("\"" + std::to_string(index) + "\" is no item of " + std::string(c.control));
+        return EditOutcome::refusal("\"" + std::to_string(index) + "\" is no item of " +
+                                    std::string(c.control));
     const std::uint8_t byte = writeBits(vendor_[c.offset], c.high, c.low, optionFieldValue(c, index));
     vendor_[c.offset] = byte;
     EditOutcome out;
     const std::size_t at = image::kVendorOffset + c.offset;
-    out.requests.push_back(guarded() ? EditRequest::store(at, {byte}) : EditRequest::writeThrough(at, {byte}));
+    out.requests.push_back(guarded() ? EditRequest::store(at, {byte})
+                                     : EditRequest::writeThrough(at, {byte}));
     // The LED package decides which button slots the key page offers: the editors take it from the copies.
     if (c.control == "cb_Package") out.followup = Followup::ReloadEditors;
     return out;
@@ -255,7 +257,8 @@ EditOutcome EngineeringEditor::setRegister(const RegisterControl& r, long value)
     EditOutcome out;
     const std::size_t at = image::kVendorOffset + r.offset;
     // The copy follows the mouse, so that a later rewrite of the whole vendor section keeps the value.
-    out.requests.push_back(guarded() ? EditRequest::store(at, {byte}) : EditRequest::writeThrough(at, {byte}));
+    out.requests.push_back(guarded() ? EditRequest::store(at, {byte})
+                                     : EditRequest::writeThrough(at, {byte}));
     return out;
 }
 
@@ -286,7 +289,8 @@ EditOutcome EngineeringEditor::writeIds(std::size_t offset, std::string_view tex
     writeBe16(vendor_, offset, id);
     const std::uint8_t bytes[] = {static_cast<std::uint8_t>(id >> 8), static_cast<std::uint8_t>(id & 0xFF)};
     EditOutcome out;
-    out.requests.push_back(guarded() ? EditRequest::store(offset, bytes) : EditRequest::writeThrough(offset, bytes));
+    out.requests.push_back(guarded() ? EditRequest::store(offset, bytes)
+                                     : EditRequest::writeThrough(offset, bytes));
     return out;
 }
 
@@ -300,8 +304,8 @@ EditOutcome EngineeringEditor::typeProductId(std::string_view text) {
 
 EditOutcome EngineeringEditor::typeDescriptor(std::string_view text) {
     if (text.size() > kDescriptorLength)
-        return EditOutcome::refusal("The USB description takes at most 16 characters; \"" + std::string(text) +
-                                    "\" has " + std::to_string(text.size()) + ".");
+        return EditOutcome::refusal("The USB description takes at most 16 characters; \"" +
+                                    std::string(text) + "\" has " + std::to_string(text.size()) + ".");
     for (char c : text)
         if (c < 0x20 || c > 0x7E)
             return EditOutcome::refusal("The USB description takes letters, digits, spaces and ASCII marks "
@@ -313,7 +317,8 @@ EditOutcome EngineeringEditor::typeDescriptor(std::string_view text) {
     for (std::size_t at = kDescriptorOffset; at < kDescriptorOffset + kDescriptorLength; at += 3) {
         const std::size_t n = std::min<std::size_t>(3, kDescriptorOffset + kDescriptorLength - at);
         const auto bytes = std::span<const std::uint8_t>(vendor_).subspan(at, n);
-        out.requests.push_back(guarded() ? EditRequest::store(at, bytes) : EditRequest::writeThrough(at, bytes));
+        out.requests.push_back(guarded() ? EditRequest::store(at, bytes)
+                                         : EditRequest::writeThrough(at, bytes));
     }
     return out;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "image/ConfigImage.h"
-#include "session/EditRequest.h"
 #include "session/Editor.h"
+#include "session/EditRequest.h"
 
 #include <array>
 #include <cstdint>

@@ -29,14 +29,16 @@ FileResult<PatchFile> readPatchFile(const std::string& path, const ImageLayout& 
     std::string what;
     for (Variant v : {Variant::R210B, Variant::R230B})
         if (b.size() == image::kPatchBlockLength + ImageLayout::forVariant(v).patchCodeLength)
-            what = std::to_string(b.size()) + " bytes, a patch for an " + std::string(variantName(v)) + " mouse";
+            what =
+                std::to_string(b.size()) + " bytes, a patch for an " + std::string(variantName(v)) + " mouse";
     if (b.size() < needed && what.empty())
         return R::fail(FileErrorKind::TooShort, tooShortMessage(path, b.size(), needed));
     if (b.size() != needed) {
         if (what.empty()) what = "longer than any patch file";
         return R::fail(FileErrorKind::WrongSize,
-                       "File \"" + path + "\" is " + what + "; an " + std::string(variantName(layout.variant)) +
-                           " mouse takes " + std::to_string(needed) + " bytes (a 16-byte patch block and " +
+                       "File \"" + path + "\" is " + what + "; an " +
+                           std::string(variantName(layout.variant)) + " mouse takes " +
+                           std::to_string(needed) + " bytes (a 16-byte patch block and " +
                            std::to_string(layout.patchCodeLength) + " bytes of patch code).");
     }
     PatchFile patch;

@@ -251,7 +251,7 @@ bool ImageOperations::writeLoadedImage(const ConfigImage& fileImage) {
     ui_.showBusy();
     const bool written = writeWholeImage();
     // A file may carry other USB ids: the mouse comes back under them.
-    if (written) s_.mouseIdsChanged();
+    if (written) s_.mouseIdsChanged(s_.imageIds());
     s_.presence().restartDevice();
     return written;
 }

@@ -32,7 +32,8 @@ Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRec
     languages_.setLanguage(1);
     textSlots_.refresh(languages_);
     editorState_.variant = image_.copies.layout.variant;
-    editors_ = {static_cast<Editor*>(&fire_), &lighting_, &macros_, &assignments_, &dpi_, &sniper_, &engineering_};
+    editors_ = {
+        static_cast<Editor*>(&fire_), &lighting_, &macros_, &assignments_, &dpi_, &sniper_, &engineering_};
     dpi_.setTexts(languages_);
     sniper_.setTexts(languages_);
     wireDevice();
@@ -105,9 +106,15 @@ void Session::reloadEditors() {
     notify([](SessionObserver& o) { o.editorsReloaded(); });
 }
 
-DeviceIdTable::Entry Session::imageIds() const {
+DeviceIdTable::Entry Session::copyIds() const {
     const auto& v = image_.copies.vendor;
     return {readBe16(v, 0), readBe16(v, 2)};
+}
+
+DeviceIdTable::Entry Session::imageIds() const {
+    // The raw bytes: a loaded file whose vendor section was repaired in the copies still gives the
+    // mouse the ids it carries.
+    return {readBe16(image_.image, 0), readBe16(image_.image, 2)};
 }
 
 std::string Session::udevMessage(DeviceIdTable::Entry ids) {
@@ -120,12 +127,12 @@ std::string Session::udevMessage(DeviceIdTable::Entry ids) {
            DeviceIdTable::udevRule(ids);
 }
 
-void Session::mouseIdsChanged() {
-    const DeviceIdTable::Entry ids = imageIds();
+void Session::mouseIdsChanged(std::optional<DeviceIdTable::Entry> given) {
+    const DeviceIdTable::Entry ids = given.value_or(copyIds());
     auto& table = presence_.deviceIdTable;
     table.entries[2] = ids;
-    const bool standard = ids == table.entries[0] || ids == DeviceIdTable::Entry{DeviceIdTable::kVendorId,
-                                                                                  DeviceIdTable::kProductId};
+    const bool standard = ids == table.entries[0] ||
+                          ids == DeviceIdTable::Entry{DeviceIdTable::kVendorId, DeviceIdTable::kProductId};
     if (standard || ids.vendorId == 0 || ids.productId == 0 || ids == announcedIds_) return;
     announcedIds_ = ids;
     ui_.showMessage(udevMessage(ids));
@@ -277,10 +284,11 @@ EditOutcome Session::apply(EditOutcome outcome) {
         if (failed) break;
         // A write that reached the USB ids (image bytes 0..3) changes where the mouse is found after
         // its next start, the restart that may follow in this outcome included.
-        const bool written = r.kind == EditRequest::Kind::WriteThrough || r.kind == EditRequest::Kind::WriteQuad ||
+        const bool written = r.kind == EditRequest::Kind::WriteThrough ||
+                             r.kind == EditRequest::Kind::WriteQuad ||
                              r.kind == EditRequest::Kind::BlockWrite;
         if (written && !refreshGuard_ && r.offset < 4) {
-            presence_.deviceIdTable.entries[2] = imageIds();
+            presence_.deviceIdTable.entries[2] = copyIds();
             idsWritten = true;
         }
     }

@@ -115,8 +115,10 @@ public:
     void reloadEditors();
     // The mouse's image now gives it other USB ids (an engineering edit, a loaded profile file): they
     // are looked for after the restart, and the user is told once which udev rule line reaches the
-    // mouse under them.
-    void mouseIdsChanged();
+    // mouse under them. `ids` nothing: those of the vendor section copy (after an edit).
+    void mouseIdsChanged(std::optional<DeviceIdTable::Entry> ids = std::nullopt);
+    // The ids at the start of the image as it was read or loaded, which the mouse takes when it starts.
+    DeviceIdTable::Entry imageIds() const;
     // The message that names the udev rule line for ids other than the product's own.
     static std::string udevMessage(DeviceIdTable::Entry ids);
 
@@ -158,8 +160,8 @@ public:
 private:
     void wireDevice();
     void storeAtImageOffset(std::size_t offset, std::span<const std::uint8_t> bytes);
-    int buttonEffectItem() const; // cb_BtnEFT, 0 when the switch is not offered
-    DeviceIdTable::Entry imageIds() const;
+    int buttonEffectItem() const;         // cb_BtnEFT, 0 when the switch is not offered
+    DeviceIdTable::Entry copyIds() const; // vendor section copy bytes 0..3
 
     UiPort& ui_; // for the operations an editor's outcome starts (a regeneration)
     Branding branding_;

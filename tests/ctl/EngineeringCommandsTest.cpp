@@ -37,13 +37,13 @@ TEST(EngineeringCommands, UsbIdRestartsTheMouseAndFindsItUnderTheNewIds) {
     const CtlResult r = ctl({"--sim-image", image, "--trace", trace, "usb-id", "1234", "5678", "--yes"});
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(r.out, "the mouse restarted and was found again as 1234:5678\n");
-    const auto udev = r.err.find("SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"1234\", ATTRS{idProduct}==\"5678\"");
+    const auto udev =
+        r.err.find("SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"1234\", ATTRS{idProduct}==\"5678\"");
     ASSERT_NE(udev, std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("udev rule", udev), std::string::npos) << "told once: " << r.err;
     const auto lines = traceLines(trace);
     EXPECT_NE(std::find(lines.begin(), lines.end(), "set 40 05 00 00 12 34 00 02"), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "set 40 05 00 02 56 78 00 02"), lines.end());
-
 }
 
 TEST(EngineeringCommands, BadValuesSendNothing) {
@@ -51,10 +51,10 @@ TEST(EngineeringCommands, BadValuesSendNothing) {
     const std::string trace = dir.file("trace.log");
     const std::vector<std::vector<std::string>> bad = {
         {"usb-id", "12345", "5678", "--yes"}, {"usb-id", "0000", "5678", "--yes"},
-        {"set-option", "cb_CPISet", "9"},    {"set-option", "no-such", "1"},
-        {"set-option", "MaxShut", "1FF"},    {"xdata", "read", "10000"},
-        {"xdata", "write", "7241", "0"},     {"xdata", "write", "FFFF", "01", "02"},
-        {"usb-name", "seventeen letters"},   {"usb-name", "Maus\xC3\xA4"},
+        {"set-option", "cb_CPISet", "9"},     {"set-option", "no-such", "1"},
+        {"set-option", "MaxShut", "1FF"},     {"xdata", "read", "10000"},
+        {"xdata", "write", "7241", "0"},      {"xdata", "write", "FFFF", "01", "02"},
+        {"usb-name", "seventeen letters"},    {"usb-name", "Maus\xC3\xA4"},
     };
     for (const auto& args : bad) {
         std::vector<std::string> all = {"--simulate", "--trace", trace};
@@ -79,7 +79,8 @@ TEST(EngineeringCommands, OptionsRegistersAndXData) {
     EXPECT_EQ(std::string(bytes.begin() + 111, bytes.begin() + 115), std::string("ABC\0", 4));
 
     const CtlResult shown = ctl({"--sim-image", image, "engineering"});
-    EXPECT_NE(shown.out.find("CPI Pre-scale Sel:   cb_CPIPrescaleSel    1.33x"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("CPI Pre-scale Sel:   cb_CPIPrescaleSel    1.33x"), std::string::npos)
+        << shown.out;
     EXPECT_NE(shown.out.find("MaxShut:                   4A"), std::string::npos) << shown.out;
     EXPECT_NE(shown.out.find("description \"ABC\""), std::string::npos);
 
@@ -93,11 +94,12 @@ TEST(EngineeringCommands, PatchOfTheOtherChipIsRefusedBeforeAnyWrite) {
     putFile(patch, std::vector<std::uint8_t>(16 + 512, 0x01));
     const CtlResult r = ctl({"--simulate=R210B", "--trace", trace, "program", patch});
     EXPECT_EQ(r.rc, 3);
-    EXPECT_EQ(r.err, "krmctl: program: File \"" + patch +
-                         "\" is 528 bytes, a patch for an R230B mouse; an R210B mouse takes 800 bytes (a 16-byte "
-                         "patch block and 784 bytes of patch code).\n"
-                         "krmctl: program: the file is not a patch file for this R210B mouse; nothing was sent to "
-                         "the mouse\n");
+    EXPECT_EQ(r.err,
+              "krmctl: program: File \"" + patch +
+                  "\" is 528 bytes, a patch for an R230B mouse; an R210B mouse takes 800 bytes (a 16-byte "
+                  "patch block and 784 bytes of patch code).\n"
+                  "krmctl: program: the file is not a patch file for this R210B mouse; nothing was sent to "
+                  "the mouse\n");
     EXPECT_FALSE(sentWrite(trace));
     EXPECT_EQ(ctl({"--simulate=R230B", "program", patch}).rc, 0);
 }
@@ -113,7 +115,8 @@ TEST(EngineeringCommands, DumpShowsADamagedProfileRegeneratedFromTheDefaults) {
     const CtlResult r = ctl({"--sim-image", image, "dump"});
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_NE(r.err.find("the mouse's profile2 section is damaged"), std::string::npos) << r.err;
-    EXPECT_NE(r.out.find("section=profile2 status=\"damaged, regenerated from the defaults\""), std::string::npos);
+    EXPECT_NE(r.out.find("section=profile2 status=\"damaged, regenerated from the defaults\""),
+              std::string::npos);
     // Profile 2's first button shows the default code, not the damaged 01410000.
     const auto profile2 = r.out.find("profile: 2");
     ASSERT_NE(profile2, std::string::npos);

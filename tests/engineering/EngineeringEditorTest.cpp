@@ -1,5 +1,6 @@
 #include "engineering/EngineeringEditor.h"
 #include "image/DefaultImages.h"
+#include "session/ImageOperations.h"
 #include "support/SessionRig.h"
 
 #include <gtest/gtest.h>
@@ -41,8 +42,7 @@ TEST(EngineeringEditor, OptionItemsSetTheirBitFieldsAndReadBack) {
         {"cb_CPIIndication", 0, 0x00, 5, 0x10},  // "No Indication": 01
         {"cb_CPIIndication", 2, 0x00, 5, 0x30},  // "Flash": 11
         {"cb_ICType", 3, 0x07, 4, 0xC7},         // bits 2-0 of byte 4 untouched
-        {"cb_Package", 1, 0x00, 5, 0x80},
-        {"cb_SensorRotation", 2, 0x3F, 6, 0xBF},
+        {"cb_Package", 1, 0x00, 5, 0x80},         {"cb_SensorRotation", 2, 0x3F, 6, 0xBF},
         {"cb_ProfileLEDFlash", 1, 0xF0, 8, 0xF1}, // bits 7-4 of byte 8 untouched
         {"cb_LEDPower", 0, 0xFF, 7, 0xFE},
     };
@@ -92,7 +92,8 @@ TEST(EngineeringEditor, HexAndIntegerFieldRules) {
 TEST(EngineeringEditor, UsbIdsDescriptorAndFactoryCodes) {
     EditorRig rig;
     EXPECT_TRUE(rig.editor.typeVendorId("3A7").requests.empty()) << "three digits send nothing";
-    EXPECT_EQ(rig.editor.typeVendorId("3A7E").requests, (std::vector{EditRequest::writeThrough(0, {0x3A, 0x7E})}));
+    EXPECT_EQ(rig.editor.typeVendorId("3A7E").requests,
+              (std::vector{EditRequest::writeThrough(0, {0x3A, 0x7E})}));
     EXPECT_EQ(rig.editor.typeProductId("0c51").requests,
               (std::vector{EditRequest::writeThrough(2, {0x0C, 0x51})}));
     EXPECT_EQ(rig.editor.vendorId(), 0x3A7E);
@@ -100,9 +101,10 @@ TEST(EngineeringEditor, UsbIdsDescriptorAndFactoryCodes) {
     EXPECT_EQ(rig.editor.productId(), 0x0C51);
 
     EXPECT_EQ(rig.editor.typeDescriptor("ABC").requests,
-              (std::vector{EditRequest::writeThrough(111, {'A', 'B', 'C'}), EditRequest::writeThrough(114, {0, 0, 0}),
-                           EditRequest::writeThrough(117, {0, 0, 0}), EditRequest::writeThrough(120, {0, 0, 0}),
-                           EditRequest::writeThrough(123, {0, 0, 0}), EditRequest::writeThrough(126, {0})}));
+              (std::vector{
+                  EditRequest::writeThrough(111, {'A', 'B', 'C'}), EditRequest::writeThrough(114, {0, 0, 0}),
+                  EditRequest::writeThrough(117, {0, 0, 0}), EditRequest::writeThrough(120, {0, 0, 0}),
+                  EditRequest::writeThrough(123, {0, 0, 0}), EditRequest::writeThrough(126, {0})}));
     EXPECT_EQ(rig.editor.descriptor(), "ABC");
     EXPECT_TRUE(rig.editor.typeDescriptor("seventeen letters").refused);
     EXPECT_TRUE(rig.editor.typeDescriptor("Maus\xC3\xA4").refused) << "not one byte per character";
@@ -112,9 +114,9 @@ TEST(EngineeringEditor, UsbIdsDescriptorAndFactoryCodes) {
     rig.editor.loadFromCopies(rig.copies);
     const auto out = rig.editor.setFactoryCodes(300, 7);
     ASSERT_EQ(out.requests.size(), 1u);
-    EXPECT_EQ(out.requests[0], EditRequest::blockWrite(484, std::vector<std::uint8_t>{0xFF, 0x07, 0x01, 0x00, 0x3C,
-                                                                                      0x03, 0x00, 0x78, 0x07, 0x00,
-                                                                                      0xC8, 0xE0}));
+    EXPECT_EQ(out.requests[0],
+              EditRequest::blockWrite(484, std::vector<std::uint8_t>{0xFF, 0x07, 0x01, 0x00, 0x3C, 0x03, 0x00,
+                                                                     0x78, 0x07, 0x00, 0xC8, 0xE0}));
 }
 
 TEST(HiddenMode, FifthDoubleClickAsksAndTheNextHidesAgain) {
@@ -156,9 +158,10 @@ TEST(EngineeringSession, WritesReachTheMouse) {
     rig.clearTrace();
 
     s.apply(e.typeDescriptor("ABC"));
-    EXPECT_EQ(writesOf(commandSummary(rig.lines())),
-              (Lines{"set 40 05 00 6f 41 42 43 03", "set 40 05 00 72 00 00 00 03", "set 40 05 00 75 00 00 00 03",
-                     "set 40 05 00 78 00 00 00 03", "set 40 05 00 7b 00 00 00 03", "set 40 05 00 7e 00 00 00 01"}));
+    EXPECT_EQ(
+        writesOf(commandSummary(rig.lines())),
+        (Lines{"set 40 05 00 6f 41 42 43 03", "set 40 05 00 72 00 00 00 03", "set 40 05 00 75 00 00 00 03",
+               "set 40 05 00 78 00 00 00 03", "set 40 05 00 7b 00 00 00 03", "set 40 05 00 7e 00 00 00 01"}));
     rig.clearTrace();
 
     s.apply(e.chooseOption(*findOptionControl("cb_CPIPrescaleSel"), 0));
@@ -171,6 +174,29 @@ TEST(EngineeringSession, WritesReachTheMouse) {
     ASSERT_TRUE(s.connectNow());
     EXPECT_EQ(e.descriptor(), "ABC");
     EXPECT_EQ(e.optionIndex(*findOptionControl("cb_CPIPrescaleSel")), 0);
+}
+
+// A profile file that carries other USB ids: the mouse comes back under them, and the udev line is told
+// once.
+TEST(EngineeringSession, LoadedFileWithOtherIdsFindsTheMouseAgain) {
+    SessionRig rig(Variant::R210B);
+    Session& s = rig.session;
+    ASSERT_TRUE(s.connectNow());
+    ConfigImage file = s.image().image;
+    file[0] = 0x12;
+    file[1] = 0x34;
+    rig.ui.clear();
+    ImageOperations ops(s, rig.ui);
+    EXPECT_EQ(ops.loadProfile(file), OperationResult::Done);
+    EXPECT_EQ(s.link().vendorId(), 0x1234u);
+    EXPECT_EQ(s.link().productId(), 0x0C51u);
+    const auto messages = rig.ui.messages();
+    EXPECT_EQ(std::count_if(messages.begin(), messages.end(),
+                            [](const std::string& m) {
+                                return m.find("ATTRS{idVendor}==\"1234\", ATTRS{idProduct}==\"0c51\"") !=
+                                       std::string::npos;
+                            }),
+              1);
 }
 
 } // namespace

@@ -51,7 +51,9 @@ TEST(ImageDump, NamesEveryFieldAndSectionStatus) {
     EXPECT_EQ(j["fire_macros"][0]["body"].get<std::string>().substr(0, 11), "A1 FE 00 01");
 
     const std::string text = dumpImageText(state, ctx);
-    EXPECT_NE(text.find("- section=user status=\"damaged, regenerated from the defaults\" stored_checksum=D9"), std::string::npos)
+    EXPECT_NE(
+        text.find("- section=user status=\"damaged, regenerated from the defaults\" stored_checksum=D9"),
+        std::string::npos)
         << text;
     EXPECT_NE(text.find("  product_string: HID Gaming Mouse\n"), std::string::npos);
 }

@@ -49,7 +49,8 @@ const std::vector<Command>& commands() {
          "library to or from a file (all, or one macro); a library macro to the mouse; a mouse macro "
          "deleted",
          runMacro},
-        {"engineering", "", "show every engineering option, register, USB id and factory code", runEngineering},
+        {"engineering", "", "show every engineering option, register, USB id and factory code",
+         runEngineering},
         {"set-option", "NAME VALUE",
          "set an engineering option (by caption or control name, to an item or its number) or a register "
          "(hex byte)",

@@ -119,7 +119,8 @@ int runEngineering(Context& ctx) {
 
 int runSetOption(Context& ctx) {
     const auto& a = ctx.args;
-    if (a.size() != 2) return usage("set-option", "takes NAME VALUE, e.g. 'set-option \"CPI Set\" 800,1200,1600,2400'");
+    if (a.size() != 2)
+        return usage("set-option", "takes NAME VALUE, e.g. 'set-option \"CPI Set\" 800,1200,1600,2400'");
     const OptionControl* option = findOption(a[0]);
     const RegisterControl* reg = option ? nullptr : findRegister(a[0]);
     std::optional<int> index;
@@ -130,8 +131,8 @@ int runSetOption(Context& ctx) {
                                            ", not '" + a[1] + "'");
     } else if (reg) {
         if (!(value = hexArgument(a[1], static_cast<std::size_t>(reg->digits))) || *value > 255)
-            return usage("set-option", "register " + std::string(reg->name) + " takes a hex byte 00..FF, not '" +
-                                           a[1] + "'");
+            return usage("set-option", "register " + std::string(reg->name) +
+                                           " takes a hex byte 00..FF, not '" + a[1] + "'");
     } else {
         return usage("set-option", "no option or register '" + a[0] + "' (see krmctl engineering)");
     }
@@ -139,7 +140,8 @@ int runSetOption(Context& ctx) {
     if (int rc = connected(session, ctx); rc != kOk) return rc;
     Session& s = session.session();
     EngineeringEditor& e = s.engineering();
-    if (int rc = carryOut(s, "set-option", option ? e.chooseOption(*option, *index) : e.setRegister(*reg, *value));
+    if (int rc =
+            carryOut(s, "set-option", option ? e.chooseOption(*option, *index) : e.setRegister(*reg, *value));
         rc != kOk)
         return rc;
     if (option)
@@ -158,7 +160,8 @@ int runXData(Context& ctx) {
         if (!(address = hexArgument(a[1], 4)))
             return usage("xdata", "an address is 1..4 hex digits (0000..FFFF), not '" + a[1] + "'");
     } else {
-        return usage("xdata", "takes 'read ADDR [N]' or 'write ADDR BYTES' (hex, e.g. 'write 7241 01 06 01')");
+        return usage("xdata",
+                     "takes 'read ADDR [N]' or 'write ADDR BYTES' (hex, e.g. 'write 7241 01 06 01')");
     }
     long count = 1;
     std::vector<std::uint8_t> bytes;
@@ -187,7 +190,8 @@ int runXData(Context& ctx) {
             const auto at = static_cast<std::uint16_t>(first + i);
             std::uint8_t value = 0;
             if (!s.commands().xdataRead(at, value)) {
-                std::fprintf(stderr, "krmctl: xdata: reading %s failed (the mouse refused or did not answer)\n",
+                std::fprintf(stderr,
+                             "krmctl: xdata: reading %s failed (the mouse refused or did not answer)\n",
                              hex4(at).c_str());
                 return kTransfer;
             }
@@ -201,7 +205,8 @@ int runXData(Context& ctx) {
         out.requests.insert(out.requests.end(), one.requests.begin(), one.requests.end());
     }
     if (int rc = carryOut(s, "xdata", std::move(out)); rc != kOk) return rc;
-    std::printf("%zu byte%s written from %s\n", bytes.size(), bytes.size() == 1 ? "" : "s", hex4(first).c_str());
+    std::printf("%zu byte%s written from %s\n", bytes.size(), bytes.size() == 1 ? "" : "s",
+                hex4(first).c_str());
     return kOk;
 }
 
@@ -216,10 +221,11 @@ int runUsbId(Context& ctx) {
     const DeviceIdTable::Entry ids{static_cast<std::uint32_t>(hexValue(a[0])),
                                    static_cast<std::uint32_t>(hexValue(a[1]))};
     if (!yes) {
-        std::fprintf(stderr,
-                     "krmctl: usb-id: the mouse would restart as %04X:%04X; without a udev rule for these ids "
-                     "only root reaches it afterwards:\n%s\nRun again with --yes to go ahead; nothing was sent.\n",
-                     ids.vendorId, ids.productId, DeviceIdTable::udevRule(ids).c_str());
+        std::fprintf(
+            stderr,
+            "krmctl: usb-id: the mouse would restart as %04X:%04X; without a udev rule for these ids "
+            "only root reaches it afterwards:\n%s\nRun again with --yes to go ahead; nothing was sent.\n",
+            ids.vendorId, ids.productId, DeviceIdTable::udevRule(ids).c_str());
         return kUsage;
     }
     CtlSession session(ctx);
@@ -233,12 +239,14 @@ int runUsbId(Context& ctx) {
     out.requests.push_back(EditRequest::restart());
     if (int rc = carryOut(s, "usb-id", std::move(out)); rc != kOk) return rc;
     if (int rc = session.checkReturned(); rc != kOk) return rc;
-    std::printf("the mouse restarted and was found again as %04X:%04X\n", s.link().vendorId(), s.link().productId());
+    std::printf("the mouse restarted and was found again as %04X:%04X\n", s.link().vendorId(),
+                s.link().productId());
     return kOk;
 }
 
 int runUsbName(Context& ctx) {
-    if (ctx.args.size() != 1) return usage("usb-name", "takes the description text (up to 16 ASCII characters)");
+    if (ctx.args.size() != 1)
+        return usage("usb-name", "takes the description text (up to 16 ASCII characters)");
     const std::string& text = ctx.args[0];
     // The editor's own rule, judged before the mouse is opened.
     EngineeringEditor judge(nullptr);
@@ -248,8 +256,9 @@ int runUsbName(Context& ctx) {
     if (int rc = connected(session, ctx); rc != kOk) return rc;
     Session& s = session.session();
     if (int rc = carryOut(s, "usb-name", s.engineering().typeDescriptor(text)); rc != kOk) return rc;
-    std::printf("USB description \"%s\" written; the mouse shows it after it is unplugged and plugged in again\n",
-                text.c_str());
+    std::printf(
+        "USB description \"%s\" written; the mouse shows it after it is unplugged and plugged in again\n",
+        text.c_str());
     return kOk;
 }
 

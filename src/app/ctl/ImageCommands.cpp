@@ -70,11 +70,12 @@ int runDump(Context& ctx) {
     // A section whose checksum fails is shown as the defaults it was regenerated from.
     for (const SectionCheck& c : session.session().image().lastUnpack.sections)
         if (c.repaired)
-            std::fprintf(stderr,
-                         "krmctl: dump: the mouse's %s section is damaged (checksum %02X, %02X expected); it is "
-                         "shown regenerated from the defaults, and the mouse keeps the damaged bytes until the "
-                         "section is written again\n",
-                         std::string(sectionName(c.id)).c_str(), c.stored, c.expected);
+            std::fprintf(
+                stderr,
+                "krmctl: dump: the mouse's %s section is damaged (checksum %02X, %02X expected); it is "
+                "shown regenerated from the defaults, and the mouse keeps the damaged bytes until the "
+                "section is written again\n",
+                std::string(sectionName(c.id)).c_str(), c.stored, c.expected);
     const auto tree = dumpMouseJson(session.session());
     if (json)
         std::printf("%s\n", tree.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
@@ -136,7 +137,8 @@ int runProgram(Context& ctx) {
     const auto forR210 = readPatchFile(path, ImageLayout::forVariant(Variant::R210B));
     const auto forR230 = readPatchFile(path, ImageLayout::forVariant(Variant::R230B));
     if (!forR210 && !forR230)
-        return refuseFile("program", (forR230.error.kind == FileErrorKind::TooShort ? forR230 : forR210).error,
+        return refuseFile("program",
+                          (forR230.error.kind == FileErrorKind::TooShort ? forR230 : forR210).error,
                           "a patch file");
     CtlSession session(ctx);
     if (int rc = connected(session, ctx); rc != kOk) return rc;

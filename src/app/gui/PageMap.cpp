@@ -44,7 +44,8 @@ const Registration kPages[] = {
      [](const PageContext& c, Session& s) {
          return std::make_unique<UpdatePageView>(c, std::make_unique<ImageOperations>(s, *c.ui));
      }},
-    // Other subsystems' engineering controls: page->addPanel("ts_Operator" | "ts_Gun" | "ts_Engineer", panel).
+    // Other subsystems' engineering controls: page->addPanel("ts_Operator" | "ts_Gun" | "ts_Engineer",
+    // panel).
     {7,
      [](const PageContext& c, Session& s) {
          return std::make_unique<EngineeringPageView>(

@@ -73,7 +73,8 @@ bool MainWindow::renderScreenshots(const QString& dir, QStringList* written) {
     show(Page::Engineering);
     if (auto* engineering = pageMap_->find<EngineeringPageView>(PageStack::containerOf(Page::Engineering))) {
         // The hidden mode, opened as the user opens it, in both caption columns; then hidden again.
-        auto* panel = static_cast<EngineeringPanel*>(pages_->container(PageStack::containerOf(Page::Engineering)));
+        auto* panel =
+            static_cast<EngineeringPanel*>(pages_->container(PageStack::containerOf(Page::Engineering)));
         const auto prompt = engineering->passwordPrompt();
         const int column = engineering->captionColumn();
         engineering->setPasswordPrompt([] { return std::optional<std::string>("MbrQelnVdWKP"); });

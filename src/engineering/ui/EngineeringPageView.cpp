@@ -31,26 +31,29 @@ QString qs(std::string_view s) {
 // Tab indexes of Pg_Parameter.
 constexpr int kOperatorTab = 0, kGunTab = 1, kEngineerTab = 2;
 // Caption table rows of the controls this page owns.
-constexpr int kRowAdvanced = 3, kRowUsbGroup = 63, kRowVid = 64, kRowVidHex = 65, kRowPid = 66, kRowPidHex = 67,
-              kRowDescription = 68, kRowSensorRotation = 138, kRowVendorCode = 139, kRowProductCode = 140;
-constexpr int kFactoryRows[] = {10, 11, 12, 13}; // Default, Import Base Macro, Import Fire Macro, Load Patch Code
+constexpr int kRowAdvanced = 3, kRowUsbGroup = 63, kRowVid = 64, kRowVidHex = 65, kRowPid = 66,
+              kRowPidHex = 67, kRowDescription = 68, kRowSensorRotation = 138, kRowVendorCode = 139,
+              kRowProductCode = 140;
+constexpr int kFactoryRows[] = {10, 11, 12,
+                                13}; // Default, Import Base Macro, Import Fire Macro, Load Patch Code
 
-const char* const kStyle = "QWidget#gbEngineering{background:#0e1014;color:#e2e7ee;}"
-                           "QLabel{color:#d0d8e2;}"
-                           "QTabBar::tab{background:#1c2430;color:#d0d8e2;padding:4px 10px;border:1px solid #283038;"
-                           "min-width:110px;}"
-                           "QTabBar::tab:selected{background:#2c3a4c;color:#ffffff;}"
-                           "QTabWidget::pane{border:1px solid #283038;}"
-                           "QGroupBox{border:1px solid #283038;margin-top:14px;padding:6px;}"
-                           "QGroupBox::title{subcontrol-origin:margin;left:8px;color:#9fb3c8;}"
-                           "QLineEdit:disabled{color:#7a8896;}";
+const char* const kStyle =
+    "QWidget#gbEngineering{background:#0e1014;color:#e2e7ee;}"
+    "QLabel{color:#d0d8e2;}"
+    "QTabBar::tab{background:#1c2430;color:#d0d8e2;padding:4px 10px;border:1px solid #283038;"
+    "min-width:110px;}"
+    "QTabBar::tab:selected{background:#2c3a4c;color:#ffffff;}"
+    "QTabWidget::pane{border:1px solid #283038;}"
+    "QGroupBox{border:1px solid #283038;margin-top:14px;padding:6px;}"
+    "QGroupBox::title{subcontrol-origin:margin;left:8px;color:#9fb3c8;}"
+    "QLineEdit:disabled{color:#7a8896;}";
 
 } // namespace
 
 EngineeringPageView::EngineeringPageView(const PageContext& context, EngineeringEditor& editor,
                                          std::unique_ptr<ImageOperations> operations, XDataReader readXData)
-    : context_(context), editor_(editor), operations_(std::move(operations)), readXData_(std::move(readXData)),
-      column_(engineeringCaptionColumn()) {
+    : context_(context), editor_(editor), operations_(std::move(operations)),
+      readXData_(std::move(readXData)), column_(engineeringCaptionColumn()) {
     QWidget* page = context_.container;
     auto* body = new QWidget(page);
     body->setObjectName(QStringLiteral("gbEngineering"));
@@ -145,8 +148,9 @@ void EngineeringPageView::buildOperatorTab(QWidget* tab) {
     usbGroup_ = new QGroupBox(tab);
     usbGroup_->setObjectName(QStringLiteral("gbUSBDesc"));
     captioned_.emplace_back(usbGroup_, kRowUsbGroup);
-    usbGroup_->setToolTip(QStringLiteral("The new vendor id, product id and description take effect after the "
-                                         "mouse is unplugged and plugged in again."));
+    usbGroup_->setToolTip(
+        QStringLiteral("The new vendor id, product id and description take effect after the "
+                       "mouse is unplugged and plugged in again."));
     auto* grid = new QGridLayout(usbGroup_);
     vid_ = hexEdit(usbGroup_, 4, QStringLiteral("edt_VID"));
     pid_ = hexEdit(usbGroup_, 4, QStringLiteral("edt_PID"));
@@ -173,16 +177,18 @@ void EngineeringPageView::buildOperatorTab(QWidget* tab) {
     });
 
     auto* codes = new QGroupBox(tab);
-    codes->setToolTip(QStringLiteral("255 is the default, universal code: one configuration program then serves "
-                                     "different hardware built on the same chip."));
+    codes->setToolTip(
+        QStringLiteral("255 is the default, universal code: one configuration program then serves "
+                       "different hardware built on the same chip."));
     auto* codeGrid = new QGridLayout(codes);
     for (auto [captionRow, edit, name] : {std::tuple{kRowVendorCode, &vendorCode_, "edt_VendorID"},
-                                   std::tuple{kRowProductCode, &productCode_, "edt_ProductID"}}) {
+                                          std::tuple{kRowProductCode, &productCode_, "edt_ProductID"}}) {
         *edit = new QLineEdit(codes);
         (*edit)->setObjectName(QString::fromLatin1(name));
         (*edit)->setMaxLength(3);
         (*edit)->setFixedWidth(48);
-        (*edit)->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), *edit));
+        (*edit)->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), *edit));
         const int r = captionRow == kRowVendorCode ? 0 : 1;
         codeGrid->addWidget(caption(codes, captionRow), r, 0);
         codeGrid->addWidget(*edit, r, 1);
@@ -364,7 +370,8 @@ void EngineeringPageView::setCaptionColumn(int column) {
         else if (auto* box = qobject_cast<QGroupBox*>(widget))
             box->setTitle(text);
     }
-    tabs_->setTabText(kEngineerTab, QStringLiteral("  %1    ").arg(qs(engineeringCaption(kRowAdvanced, column))));
+    tabs_->setTabText(kEngineerTab,
+                      QStringLiteral("  %1    ").arg(qs(engineeringCaption(kRowAdvanced, column))));
     for (auto& p : panels_) p->setCaptionColumn(column);
 }
 

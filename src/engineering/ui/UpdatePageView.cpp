@@ -36,8 +36,8 @@ UpdatePageView::UpdatePageView(const PageContext& context, std::unique_ptr<Image
 
     QWidget* window = context_.window;
     choose_ = [window]() -> std::optional<std::string> {
-        const QString file =
-            QFileDialog::getOpenFileName(window, QStringLiteral("Load BIN"), QString(), QStringLiteral("LoadFile (*.bin)"));
+        const QString file = QFileDialog::getOpenFileName(window, QStringLiteral("Load BIN"), QString(),
+                                                          QStringLiteral("LoadFile (*.bin)"));
         if (file.isEmpty()) return std::nullopt;
         return file.toStdString();
     };
@@ -55,8 +55,10 @@ ClickLabel* UpdatePageView::makeButton(const QString& role, const QString& label
     label->setObjectName(labelName);
     label->setAlignment(Qt::AlignCenter);
     QLabel* shown = picture;
-    connect(label, &ClickLabel::entered, this, [shown] { shown->setPixmap(resourcePixmap(QStringLiteral("KeyS_02"))); });
-    connect(label, &ClickLabel::left, this, [shown] { shown->setPixmap(resourcePixmap(QStringLiteral("KeyS_01"))); });
+    connect(label, &ClickLabel::entered, this,
+            [shown] { shown->setPixmap(resourcePixmap(QStringLiteral("KeyS_02"))); });
+    connect(label, &ClickLabel::left, this,
+            [shown] { shown->setPixmap(resourcePixmap(QStringLiteral("KeyS_01"))); });
     placed_.emplace_back(picture, picture->objectName().toStdString());
     placed_.emplace_back(label, labelName.toStdString());
     return label;
@@ -75,8 +77,10 @@ void UpdatePageView::applySkin(const PageSkin& skin) {
     for (auto& [w, name] : placed_) place(w, name);
     // The caption and the path run under the whole width of the page picture.
     if (const Placement* picture = layout_ ? layout_->find("Img_P5") : nullptr)
-        for (QLabel* label : {caption_, path_}) label->resize(std::max(label->width(), picture->width), label->height());
-    for (QWidget* label : {static_cast<QWidget*>(loadLabel_), static_cast<QWidget*>(programLabel_)}) label->raise();
+        for (QLabel* label : {caption_, path_})
+            label->resize(std::max(label->width(), picture->width), label->height());
+    for (QWidget* label : {static_cast<QWidget*>(loadLabel_), static_cast<QWidget*>(programLabel_)})
+        label->raise();
     refresh();
 }
 
@@ -89,7 +93,8 @@ void UpdatePageView::refresh() {
     const bool loaded = operations_->binLoaded();
     const QString path = loaded ? qs(operations_->binPath()) : QString();
     path_->setToolTip(path);
-    path_->setText(QFontMetrics(path_->font()).elidedText(path, Qt::ElideMiddle, std::max(path_->width(), 40)));
+    path_->setText(
+        QFontMetrics(path_->font()).elidedText(path, Qt::ElideMiddle, std::max(path_->width(), 40)));
     // Without a loaded file "Program" has nothing to send: it shows so.
     programLabel_->setEnabled(loaded);
     for (QWidget* w : {static_cast<QWidget*>(programPicture_), static_cast<QWidget*>(programLabel_)}) {
