@@ -4,6 +4,7 @@
 #include "buttons/ui/KeyPageView.h"
 #include "engineering/ui/EngineeringPageView.h"
 #include "engineering/ui/UpdatePageView.h"
+#include "lighting/ui/LightingEngineeringPanel.h"
 #include "lighting/ui/LightingPageView.h"
 #include "macros/ui/MacroPageView.h"
 #include "performance/ui/PerformancePageView.h"
@@ -48,13 +49,15 @@ const Registration kPages[] = {
     // panel).
     {7,
      [](const PageContext& c, Session& s) {
-         return std::make_unique<EngineeringPageView>(
+         auto page = std::make_unique<EngineeringPageView>(
              c, s.engineering(), std::make_unique<ImageOperations>(s, *c.ui),
              [&s](std::uint16_t address) -> std::optional<std::uint8_t> {
                  std::uint8_t value = 0;
                  if (!s.commands().xdataRead(address, value)) return std::nullopt;
                  return value;
              });
+         page->addPanel("ts_Operator", std::make_unique<LightingEngineeringPanel>(c, s.lighting()));
+         return page;
      }},
 };
 
