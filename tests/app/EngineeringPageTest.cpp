@@ -4,6 +4,7 @@
 
 #include "engineering/ui/EngineeringPageView.h"
 #include "engineering/ui/UpdatePageView.h"
+#include "lighting/ui/LightingEngineeringPanel.h"
 #include "shell/EngineeringCaptions.h"
 #include "shell/Skin.h"
 #include "support/TempDir.h"
@@ -81,6 +82,10 @@ private slots:
             ++asked;
             return "MbrQelnVdWKP";
         });
+        auto panel = std::make_unique<LightingEngineeringPanel>(r.context, r.rig.session.lighting());
+        QComboBox* ledType = panel->typeList();
+        r.view->addPanel("ts_Operator", std::move(panel));
+        QVERIFY(!ledType->isEnabled());
         QTabWidget* tabs = r.view->tabs();
         QVERIFY(tabs->isTabVisible(0));
         QVERIFY(!tabs->isTabVisible(2));
@@ -91,12 +96,14 @@ private slots:
         QCOMPARE(asked, 1);
         QVERIFY(tabs->isTabVisible(1) && tabs->isTabVisible(2));
         QVERIFY(r.view->factoryButton(13)->isVisible());
+        QVERIFY(ledType->isEnabled()); // the LED type is the full mode's
         QCOMPARE(r.view->factoryButton(13)->text(),
                  QString::fromUtf8(std::string(engineeringCaption(13)).c_str()));
         QTest::mouseDClick(r.view->logo(), Qt::LeftButton);
         QCOMPARE(asked, 1);
         QVERIFY(!tabs->isTabVisible(2));
         QVERIFY(!r.view->factoryButton(13)->isVisible());
+        QVERIFY(!ledType->isEnabled());
         QVERIFY(r.view->tabs()->isTabVisible(0));
         QVERIFY(r.writes().empty());
     }
