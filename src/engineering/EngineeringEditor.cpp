@@ -219,8 +219,9 @@ void HiddenMode::passwordEntered(std::string_view entry, bool fullAllowed) {
 
 // --- editor ---
 
-EngineeringEditor::EngineeringEditor(std::function<bool()> refreshGuard)
-    : refreshGuard_(std::move(refreshGuard)) {}
+EngineeringEditor::EngineeringEditor(std::function<bool()> refreshGuard,
+                                     std::function<const SectionCopies&()> copies)
+    : refreshGuard_(std::move(refreshGuard)), copies_(std::move(copies)) {}
 
 void EngineeringEditor::loadFromCopies(const SectionCopies& copies) {
     vendor_ = copies.vendor;
@@ -228,7 +229,31 @@ void EngineeringEditor::loadFromCopies(const SectionCopies& copies) {
     patchChecksum_ = readBe16(copies.patchBlock, 6);
 }
 
+void EngineeringEditor::sync() const {
+    if (!copies_) return;
+    const SectionCopies& c = copies_();
+    vendor_ = c.vendor;
+    fireKey_ = c.fireKey;
+    patchChecksum_ = readBe16(c.patchBlock, 6);
+}
+
+int EngineeringEditor::vendorCode() const {
+    sync();
+    return fireKey_[0];
+}
+
+int EngineeringEditor::productCode() const {
+    sync();
+    return fireKey_[1];
+}
+
+std::uint16_t EngineeringEditor::patchChecksum() const {
+    sync();
+    return patchChecksum_;
+}
+
 std::optional<int> EngineeringEditor::optionIndex(const OptionControl& c) const {
+    sync();
     return optionIndexForValue(c, readBits(vendor_[c.offset], c.high, c.low));
 }
 
@@ -236,6 +261,7 @@ EditOutcome EngineeringEditor::chooseOption(const OptionControl& c, int index) {
     if (index < 0 || index >= static_cast<int>(c.items.size()))
         return EditOutcome::refusal("\"" + std::to_string(index) + "\" is no item of " +
                                     std::string(c.control));
+    sync();
     const std::uint8_t byte = writeBits(vendor_[c.offset], c.high, c.low, optionFieldValue(c, index));
     vendor_[c.offset] = byte;
     EditOutcome out;
@@ -248,10 +274,12 @@ EditOutcome EngineeringEditor::chooseOption(const OptionControl& c, int index) {
 }
 
 int EngineeringEditor::registerValue(const RegisterControl& r) const {
+    sync();
     return vendor_[r.offset];
 }
 
 EditOutcome EngineeringEditor::setRegister(const RegisterControl& r, long value) {
+    sync();
     const auto byte = static_cast<std::uint8_t>(std::clamp(value, 0L, 255L));
     vendor_[r.offset] = byte;
     EditOutcome out;
@@ -263,14 +291,17 @@ EditOutcome EngineeringEditor::setRegister(const RegisterControl& r, long value)
 }
 
 std::uint16_t EngineeringEditor::vendorId() const {
+    sync();
     return readBe16(vendor_, kVendorIdOffset);
 }
 
 std::uint16_t EngineeringEditor::productId() const {
+    sync();
     return readBe16(vendor_, kProductIdOffset);
 }
 
 std::string EngineeringEditor::descriptor() const {
+    sync();
     std::string text;
     for (std::size_t i = 0; i < kDescriptorLength; ++i) {
         const std::uint8_t b = vendor_[kDescriptorOffset + i];
@@ -281,6 +312,7 @@ std::string EngineeringEditor::descriptor() const {
 }
 
 EditOutcome EngineeringEditor::writeIds(std::size_t offset, std::string_view text) {
+    sync();
     if (text.size() != 4 || filterHex(text).size() != 4) return {};
     const auto id = static_cast<std::uint16_t>(hexValue(text));
     if (id == 0)
@@ -303,6 +335,7 @@ EditOutcome EngineeringEditor::typeProductId(std::string_view text) {
 }
 
 EditOutcome EngineeringEditor::typeDescriptor(std::string_view text) {
+    sync();
     if (text.size() > kDescriptorLength)
         return EditOutcome::refusal("The USB description takes at most 16 characters; \"" +
                                     std::string(text) + "\" has " + std::to_string(text.size()) + ".");
@@ -324,6 +357,7 @@ EditOutcome EngineeringEditor::typeDescriptor(std::string_view text) {
 }
 
 EditOutcome EngineeringEditor::setFactoryCodes(long vendorCode, long productCode) {
+    sync();
     fireKey_[0] = static_cast<std::uint8_t>(std::clamp(vendorCode, 0L, 255L));
     fireKey_[1] = static_cast<std::uint8_t>(std::clamp(productCode, 0L, 255L));
     EditOutcome out;

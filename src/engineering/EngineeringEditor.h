@@ -97,7 +97,10 @@ public:
     static constexpr std::size_t kDescriptorOffset = 111, kDescriptorLength = 16;
     static constexpr std::uint16_t kDefaultXDataAddress = 0x7241;
 
-    explicit EngineeringEditor(std::function<bool()> refreshGuard);
+    // `copies`, when given, are the session's section copies: every action starts from them, so that
+    // what other editors wrote since the last image read (the fire-key block, the report rate) is kept.
+    explicit EngineeringEditor(std::function<bool()> refreshGuard,
+                               std::function<const SectionCopies&()> copies = {});
 
     void loadFromCopies(const SectionCopies& copies) override;
     void setTexts(const TextSource&) override {}
@@ -126,8 +129,8 @@ public:
     EditOutcome typeDescriptor(std::string_view text);
 
     // --- factory vendor and product codes (fire-key block bytes 0 and 1) ---
-    int vendorCode() const { return fireKey_[0]; }
-    int productCode() const { return fireKey_[1]; }
+    int vendorCode() const;
+    int productCode() const;
     // Codes of 256 or more become 255. The 12-byte fire-key block is written whole.
     EditOutcome setFactoryCodes(long vendorCode, long productCode);
 
@@ -138,19 +141,21 @@ public:
 
     // --- patch block ---
     // Patch block bytes 6..7, the patch code checksum, as read.
-    std::uint16_t patchChecksum() const { return patchChecksum_; }
+    std::uint16_t patchChecksum() const;
 
     HiddenMode& hiddenMode() { return hidden_; }
     const HiddenMode& hiddenMode() const { return hidden_; }
 
 private:
     bool guarded() const { return refreshGuard_ && refreshGuard_(); }
+    void sync() const; // takes the session's copies, when there are any
     EditOutcome writeIds(std::size_t offset, std::string_view text);
 
     std::function<bool()> refreshGuard_;
-    std::array<std::uint8_t, image::kVendorLength> vendor_{};
-    std::array<std::uint8_t, image::kFireKeyLength> fireKey_{};
-    std::uint16_t patchChecksum_ = 0;
+    std::function<const SectionCopies&()> copies_;
+    mutable std::array<std::uint8_t, image::kVendorLength> vendor_{};
+    mutable std::array<std::uint8_t, image::kFireKeyLength> fireKey_{};
+    mutable std::uint16_t patchChecksum_ = 0;
     HiddenMode hidden_;
 };
 

@@ -22,7 +22,8 @@ Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRec
       assignments_(editorState_, languages_, [this] { return refreshGuard_; }),
       dpi_(image_.copies, [this] { return refreshGuard_; }),
       sniper_(image_.copies, editorState_, assignments_, [this] { return refreshGuard_; }),
-      engineering_([this] { return refreshGuard_; }),
+      engineering_([this] { return refreshGuard_; },
+                   [this]() -> const SectionCopies& { return image_.copies; }),
       reader_(
           hid,
           [this] {

@@ -170,6 +170,13 @@ TEST(EngineeringSession, WritesReachTheMouse) {
     EXPECT_EQ(rig.mouse.xdata(0x7242), 0x06);
     EXPECT_EQ(writesOf(commandSummary(rig.lines())).size(), 4u);
 
+    // What another editor stored since the read stays: the codes go out with the block as it is now.
+    s.image().copies.fireKey[4] = 0x55;
+    const auto codes = e.setFactoryCodes(7, 9);
+    ASSERT_EQ(codes.requests.size(), 1u);
+    EXPECT_EQ(codes.requests[0].bytes[4], 0x55);
+    EXPECT_EQ(codes.requests[0].bytes[0], 7);
+
     // A re-read fills the editor from what the mouse holds.
     ASSERT_TRUE(s.connectNow());
     EXPECT_EQ(e.descriptor(), "ABC");
