@@ -63,12 +63,16 @@ UnpackReport unpackImage(const ConfigImage& image, SectionCopies& c, const Defau
 
     bool (*const checks[])(ProfileCopy, const DefaultInputs&) = {checkProfile1Section, checkProfile2Section,
                                                                  checkProfile3Section};
+    // A damaged profile takes the default codes of the LED package its own (checked) vendor section
+    // names, so that damaged codes never come back with a fresh checksum.
+    DefaultInputs profileInputs = in;
+    if (!profileInputs.packageIndex) profileInputs.packageIndex = (c.vendor[5] & 0x80) ? 1 : 0;
     for (int p = 0; p < 3; ++p) {
         auto& profile = c.profiles[static_cast<std::size_t>(p)];
         copyOut(image, profileOffset(p + 1), profile);
         auto& entry = report.sections[static_cast<std::size_t>(2 + p)];
         entry = check(static_cast<SectionId>(static_cast<int>(SectionId::Profile1) + p), profile);
-        entry.repaired = checks[p](profile, in);
+        entry.repaired = checks[p](profile, profileInputs);
     }
 
     copyOut(image, kReservedOffset, c.reserved);

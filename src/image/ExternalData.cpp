@@ -18,13 +18,32 @@ void checkEePatchCodeSection(std::span<std::uint8_t, image::kPatchBlockLength> b
 FileResult<PatchFile> readPatchFile(const std::string& path, const ImageLayout& layout) {
     using R = FileResult<PatchFile>;
     const std::size_t needed = image::kPatchBlockLength + layout.patchCodeLength;
-    auto bytes = readFilePrefix(path, needed);
+    const std::size_t longest =
+        image::kPatchBlockLength + std::max(ImageLayout::forVariant(Variant::R210B).patchCodeLength,
+                                            ImageLayout::forVariant(Variant::R230B).patchCodeLength);
+    // One byte past the longest patch tells a file that is longer than any.
+    auto bytes = readFilePrefix(path, longest + 1);
     if (!bytes) return R::fail(bytes.error.kind, bytes.error.message);
     const auto& b = *bytes.value;
-    if (b.size() < needed) return R::fail(FileErrorKind::TooShort, tooShortMessage(path, b.size(), needed));
+    // Code for the other chip would be cut short or padded: it is refused before anything is sent.
+    std::string what;
+    for (Variant v : {Variant::R210B, Variant::R230B})
+        if (b.size() == image::kPatchBlockLength + ImageLayout::forVariant(v).patchCodeLength)
+            what =
+                std::to_string(b.size()) + " bytes, a patch for an " + std::string(variantName(v)) + " mouse";
+    if (b.size() < needed && what.empty())
+        return R::fail(FileErrorKind::TooShort, tooShortMessage(path, b.size(), needed));
+    if (b.size() != needed) {
+        if (what.empty()) what = "longer than any patch file";
+        return R::fail(FileErrorKind::WrongSize,
+                       "File \"" + path + "\" is " + what + "; an " +
+                           std::string(variantName(layout.variant)) + " mouse takes " +
+                           std::to_string(needed) + " bytes (a 16-byte patch block and " +
+                           std::to_string(layout.patchCodeLength) + " bytes of patch code).");
+    }
     PatchFile patch;
     std::copy_n(b.begin(), image::kPatchBlockLength, patch.block.begin());
-    patch.code.assign(b.begin() + image::kPatchBlockLength, b.end());
+    patch.code.assign(b.begin() + image::kPatchBlockLength, b.begin() + static_cast<std::ptrdiff_t>(needed));
     return R{std::move(patch), {}};
 }
 

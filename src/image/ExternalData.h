@@ -22,7 +22,8 @@ struct PatchFile {
     std::vector<std::uint8_t> code;
 };
 
-// Refuses a file shorter than 16 + the variant's patch code length; extra bytes are ignored.
+// Refuses a file that is not exactly 16 + the variant's patch code length bytes long (a patch for the
+// other chip among them).
 FileResult<PatchFile> readPatchFile(const std::string& path, const ImageLayout& layout);
 // Take a patch into the patch block copy and the patch code array, and compute the patch block.
 // Then the block goes to 1008 and the code to 1024.

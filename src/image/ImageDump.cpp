@@ -87,7 +87,8 @@ Json sectionStatus(const UnpackReport& report) {
     for (const auto& s : report.sections) {
         Json j;
         j["section"] = sectionName(s.id);
-        j["status"] = s.repaired ? "repaired in memory" : "good";
+        // The mouse keeps the damaged bytes until the section is written again.
+        j["status"] = s.repaired ? "damaged, regenerated from the defaults" : "good";
         j["stored_checksum"] = hex2(s.stored);
         j["expected_checksum"] = hex2(s.expected);
         list.push_back(j);

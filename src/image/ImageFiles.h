@@ -11,7 +11,8 @@
 
 namespace krm {
 
-enum class FileErrorKind { CannotOpen, CannotCreate, TooShort, BadMarker, NotRegular, TooLarge };
+// WrongSize: a file whose length belongs to another kind or variant (a patch for the other chip).
+enum class FileErrorKind { CannotOpen, CannotCreate, TooShort, BadMarker, NotRegular, TooLarge, WrongSize };
 
 // The largest file any reader takes (the longest, a profile file, is 2048 bytes).
 inline constexpr std::size_t kMaxInputFileBytes = 1 << 20;

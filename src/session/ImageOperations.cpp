@@ -41,11 +41,11 @@ std::string hex(std::size_t v) {
 
 } // namespace
 
-std::optional<std::string> imageDefect(const ImageState& state) {
+std::optional<std::string> imageDefect(const ImageState& state, bool sectionChecksums) {
     const ConfigImage& image = state.image;
     if (image[image::kMarkerOffset] != image::kMarker) return "byte 495 is not the marker E0";
     for (const SectionCheck& c : state.lastUnpack.sections)
-        if (c.stored != c.expected)
+        if (sectionChecksums && c.stored != c.expected)
             return "the " + std::string(sectionName(c.id)) + " section's checksum does not add up";
     const std::size_t codeLength = state.copies.layout.patchCodeLength;
     const auto code = std::span(image).subspan(image::kPatchCodeOffset, codeLength);
@@ -250,6 +250,8 @@ bool ImageOperations::writeLoadedImage(const ConfigImage& fileImage) {
     s_.transfer().replaceImage(fileImage);
     ui_.showBusy();
     const bool written = writeWholeImage();
+    // A file may carry other USB ids: the mouse comes back under them.
+    if (written) s_.mouseIdsChanged(s_.imageIds());
     s_.presence().restartDevice();
     return written;
 }

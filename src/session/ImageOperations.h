@@ -32,7 +32,9 @@ enum class OperationResult {
 // Why an image the mouse delivered whole cannot be what it holds: no marker at 495, a section whose
 // checksum does not add up, or patch code that does not match the patch block's checksum. Nothing
 // when none of these is found.
-std::optional<std::string> imageDefect(const ImageState& state);
+// With `sectionChecksums` false a damaged section is not counted (it was regenerated in the copies,
+// and a dump shows it so).
+std::optional<std::string> imageDefect(const ImageState& state, bool sectionChecksums = true);
 
 // A file dialog: the path chosen, or nothing when the user cancelled.
 using ChooseFile = std::function<std::optional<std::string>()>;

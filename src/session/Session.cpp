@@ -1,10 +1,12 @@
 #include "session/Session.h"
 
+#include "base/Bits.h"
 #include "image/ImageFields.h"
 #include "image/SectionDefaults.h"
 #include "session/ImageOperations.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace krm {
 
@@ -23,6 +25,8 @@ Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRec
       assignments_(editorState_, languages_, [this] { return refreshGuard_; }),
       dpi_(image_.copies, [this] { return refreshGuard_; }),
       sniper_(image_.copies, editorState_, assignments_, [this] { return refreshGuard_; }),
+      engineering_([this] { return refreshGuard_; },
+                   [this]() -> const SectionCopies& { return image_.copies; }),
       reader_(
           hid,
           [this] {
@@ -32,7 +36,8 @@ Session::Session(HidBackend& hid, Clock& clock, UiPort& ui, Branding brandingRec
     languages_.setLanguage(1);
     textSlots_.refresh(languages_);
     editorState_.variant = image_.copies.layout.variant;
-    editors_ = {static_cast<Editor*>(&fire_), &lighting_, &macros_, &assignments_, &dpi_, &sniper_};
+    editors_ = {
+        static_cast<Editor*>(&fire_), &lighting_, &macros_, &assignments_, &dpi_, &sniper_, &engineering_};
     dpi_.setTexts(languages_);
     sniper_.setTexts(languages_);
     wireDevice();
@@ -71,7 +76,10 @@ void Session::wireDevice() {
     };
 
     transfer_.hooks.defaultInputs = [this] { return lighting_.defaultInputs(); };
-    transfer_.hooks.imageReplaced = [this] { reloadEditors(); };
+    transfer_.hooks.imageReplaced = [this] {
+        presence_.deviceIdTable.entries[2] = imageIds();
+        reloadEditors();
+    };
     transfer_.hooks.imageRead = [this] {
         page_ = Page::Profile1;
         assignments_.setCurrentProfile(1);
@@ -100,6 +108,38 @@ void Session::wireDevice() {
 void Session::reloadEditors() {
     for (Editor* e : editors_) e->loadFromCopies(image_.copies);
     notify([](SessionObserver& o) { o.editorsReloaded(); });
+}
+
+DeviceIdTable::Entry Session::copyIds() const {
+    const auto& v = image_.copies.vendor;
+    return {readBe16(v, 0), readBe16(v, 2)};
+}
+
+DeviceIdTable::Entry Session::imageIds() const {
+    // The raw bytes: a loaded file whose vendor section was repaired in the copies still gives the
+    // mouse the ids it carries.
+    return {readBe16(image_.image, 0), readBe16(image_.image, 2)};
+}
+
+std::string Session::udevMessage(DeviceIdTable::Entry ids) {
+    char pair[16];
+    std::snprintf(pair, sizeof pair, "%04X:%04X", ids.vendorId & 0xFFFF, ids.productId & 0xFFFF);
+    return std::string("The mouse takes the USB ids ") + pair +
+           " when it starts again, and is looked for under them. To reach it there without root, the udev "
+           "rule must list them: add this line to /etc/udev/rules.d/70-krm-mouse.rules, then run "
+           "\"sudo udevadm control --reload-rules\" and replug the mouse:\n" +
+           DeviceIdTable::udevRule(ids);
+}
+
+void Session::mouseIdsChanged(std::optional<DeviceIdTable::Entry> given) {
+    const DeviceIdTable::Entry ids = given.value_or(copyIds());
+    auto& table = presence_.deviceIdTable;
+    table.entries[2] = ids;
+    const bool standard = ids == table.entries[0] ||
+                          ids == DeviceIdTable::Entry{DeviceIdTable::kVendorId, DeviceIdTable::kProductId};
+    if (standard || ids.vendorId == 0 || ids.productId == 0 || ids == announcedIds_) return;
+    announcedIds_ = ids;
+    ui_.showMessage(udevMessage(ids));
 }
 
 void Session::loadDefaultImages() {
@@ -201,6 +241,7 @@ EditOutcome Session::apply(EditOutcome outcome) {
     // What a request that failed had to write; the single writes report nothing (the page changes
     // whether or not the mouse took them), the block and section writes do.
     const char* failed = nullptr;
+    bool idsWritten = false;
     const bool blocks =
         !refreshGuard_ && std::any_of(outcome.requests.begin(), outcome.requests.end(),
                                       [](auto& r) { return r.kind == EditRequest::Kind::BlockWrite; });
@@ -249,7 +290,17 @@ EditOutcome Session::apply(EditOutcome outcome) {
             break;
         }
         if (failed) break;
+        // A write that reached the USB ids (image bytes 0..3) changes where the mouse is found after
+        // its next start, the restart that may follow in this outcome included.
+        const bool written = r.kind == EditRequest::Kind::WriteThrough ||
+                             r.kind == EditRequest::Kind::WriteQuad ||
+                             r.kind == EditRequest::Kind::BlockWrite;
+        if (written && !refreshGuard_ && r.offset < 4) {
+            presence_.deviceIdTable.entries[2] = copyIds();
+            idsWritten = true;
+        }
     }
+    if (idsWritten) mouseIdsChanged();
     if (failed) {
         outcome.writeFailed = true;
         outcome.message = transfer_.copiesTrusted()

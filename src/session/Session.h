@@ -10,6 +10,7 @@
 #include "device/ImageTransfer.h"
 #include "device/InputReader.h"
 #include "device/UiPort.h"
+#include "engineering/EngineeringEditor.h"
 #include "fire/FireEditor.h"
 #include "image/ConfigImage.h"
 #include "image/DefaultImages.h"
@@ -112,6 +113,14 @@ public:
     EditOutcome apply(EditOutcome outcome) override;
     // Every editor reloads from the section copies (after an image replacement or a block import).
     void reloadEditors();
+    // The mouse's image now gives it other USB ids (an engineering edit, a loaded profile file): they
+    // are looked for after the restart, and the user is told once which udev rule line reaches the
+    // mouse under them. `ids` nothing: those of the vendor section copy (after an edit).
+    void mouseIdsChanged(std::optional<DeviceIdTable::Entry> ids = std::nullopt);
+    // The ids at the start of the image as it was read or loaded, which the mouse takes when it starts.
+    DeviceIdTable::Entry imageIds() const;
+    // The message that names the udev rule line for ids other than the product's own.
+    static std::string udevMessage(DeviceIdTable::Entry ids);
 
     // Set while the window is filled from an image: editors ask for no writes then.
     bool refreshGuard() const { return refreshGuard_; }
@@ -141,6 +150,7 @@ public:
     SniperEditor& sniper() { return sniper_; }
     MacroEditor& macros() { return macros_; }
     const MacroEditor& macros() const { return macros_; }
+    EngineeringEditor& engineering() { return engineering_; }
 
     // Tells every observer; for the operations that run on the session.
     template <typename F> void notify(F&& event) {
@@ -150,7 +160,8 @@ public:
 private:
     void wireDevice();
     void storeAtImageOffset(std::size_t offset, std::span<const std::uint8_t> bytes);
-    int buttonEffectItem() const; // cb_BtnEFT, 0 when the switch is not offered
+    int buttonEffectItem() const;         // cb_BtnEFT, 0 when the switch is not offered
+    DeviceIdTable::Entry copyIds() const; // vendor section copy bytes 0..3
 
     UiPort& ui_; // for the operations an editor's outcome starts (a regeneration)
     Branding branding_;
@@ -175,9 +186,11 @@ private:
     AssignmentEditor assignments_;
     DpiEditor dpi_;
     SniperEditor sniper_;
+    EngineeringEditor engineering_;
     std::vector<Editor*> editors_;
 
     std::vector<SessionObserver*> observers_;
+    DeviceIdTable::Entry announcedIds_; // the ids the udev message was last shown for
     InputReader reader_;
     Page page_ = Page::Profile1;
 };

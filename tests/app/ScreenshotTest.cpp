@@ -23,6 +23,11 @@ private slots:
         if (rig.window.keyPage())
             expected << QStringLiteral("key-menu-three-levels.png")
                      << QStringLiteral("key-combination-dialog.png");
+        // The engineering page's hidden mode and its Chinese captions.
+        for (const char* shot : {"engineering-page-hidden-mode", "engineering-page-advanced",
+                                 "engineering-page-hidden-mode-chinese", "engineering-page-advanced-chinese",
+                                 "engineering-page-chinese"})
+            expected << QStringLiteral("%1.png").arg(QLatin1String(shot));
         expected << QStringLiteral("reconnect-message.png") << QStringLiteral("busy-window.png");
         QStringList names;
         for (const QString& path : written) names << QFileInfo(path).fileName();

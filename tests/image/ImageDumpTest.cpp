@@ -28,7 +28,7 @@ TEST(ImageDump, NamesEveryFieldAndSectionStatus) {
     EXPECT_EQ(j["identity"]["vendor_id"], "3A7E");
     EXPECT_EQ(j["identity"]["product_string"], "HID Gaming Mouse");
     EXPECT_EQ(j["sections"][0]["status"], "good");
-    EXPECT_EQ(j["sections"][1]["status"], "repaired in memory");
+    EXPECT_EQ(j["sections"][1]["status"], "damaged, regenerated from the defaults");
     EXPECT_EQ(j["sections"][1]["stored_checksum"], "D9");
     EXPECT_EQ(j["options"][1]["text"], "1000Hz");
     EXPECT_EQ(j["sensor_registers"]["MaxShut"], "48");
@@ -51,7 +51,9 @@ TEST(ImageDump, NamesEveryFieldAndSectionStatus) {
     EXPECT_EQ(j["fire_macros"][0]["body"].get<std::string>().substr(0, 11), "A1 FE 00 01");
 
     const std::string text = dumpImageText(state, ctx);
-    EXPECT_NE(text.find("- section=user status=\"repaired in memory\" stored_checksum=D9"), std::string::npos)
+    EXPECT_NE(
+        text.find("- section=user status=\"damaged, regenerated from the defaults\" stored_checksum=D9"),
+        std::string::npos)
         << text;
     EXPECT_NE(text.find("  product_string: HID Gaming Mouse\n"), std::string::npos);
 }

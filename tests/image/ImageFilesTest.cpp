@@ -126,9 +126,27 @@ TEST(PatchFile, ChecksumAndFileReading) {
 
     const auto forR210 = readPatchFile(dir.file("r230.bin"), ImageLayout::forVariant(Variant::R210B));
     EXPECT_FALSE(forR210) << "784 code bytes needed, 512 there";
-    EXPECT_EQ(forR210.error.kind, FileErrorKind::TooShort);
+    EXPECT_EQ(forR210.error.kind, FileErrorKind::WrongSize);
     EXPECT_EQ(forR210.error.message,
-              "File \"" + dir.file("r230.bin") + "\" is too short: 528 bytes, 800 needed.");
+              "File \"" + dir.file("r230.bin") +
+                  "\" is 528 bytes, a patch for an R230B mouse; an R210B mouse takes 800 "
+                  "bytes (a 16-byte patch block and 784 bytes of patch code).");
+
+    // An R210B patch is not cut down to fit an R230B mouse, nor is a longer file taken in part.
+    file.resize(16 + 784, 0x01);
+    test::writeFile(dir.file("r210.bin"), file);
+    const auto r210IntoR230 = readPatchFile(dir.file("r210.bin"), ImageLayout::forVariant(Variant::R230B));
+    ASSERT_FALSE(r210IntoR230);
+    EXPECT_EQ(r210IntoR230.error.kind, FileErrorKind::WrongSize);
+    EXPECT_EQ(r210IntoR230.error.message,
+              "File \"" + dir.file("r210.bin") +
+                  "\" is 800 bytes, a patch for an R210B mouse; an R230B mouse takes "
+                  "528 bytes (a 16-byte patch block and 512 bytes of patch code).");
+    EXPECT_TRUE(readPatchFile(dir.file("r210.bin"), ImageLayout::forVariant(Variant::R210B)));
+    file.resize(1024, 0x01);
+    test::writeFile(dir.file("long.bin"), file);
+    EXPECT_EQ(readPatchFile(dir.file("long.bin"), ImageLayout::forVariant(Variant::R210B)).error.kind,
+              FileErrorKind::WrongSize);
 }
 
 TEST(MacroFiles, BaseAndGunMacroFiles) {

@@ -295,10 +295,10 @@ TEST(Program, SendsThePatchBlockAndCodeThenRestarts) {
         test::TempDir dir;
         OpsRig rig(c.variant);
         ASSERT_TRUE(rig.connect());
-        std::vector<std::uint8_t> file(16 + 784);
+        const std::size_t codeLength = ImageLayout::forVariant(c.variant).patchCodeLength;
+        std::vector<std::uint8_t> file(16 + codeLength);
         for (std::size_t i = 0; i < file.size(); ++i) file[i] = static_cast<std::uint8_t>(i * 7);
         test::writeFile(dir.file("patch.bin"), file);
-        const std::size_t codeLength = ImageLayout::forVariant(c.variant).patchCodeLength;
         unsigned sum = 0;
         for (std::size_t i = 0; i < codeLength; ++i) sum += file[16 + i];
         const unsigned checksum = (sum & 0xFFFF) ^ 0x015A;

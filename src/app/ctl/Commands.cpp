@@ -14,6 +14,11 @@ int runRate(Context& ctx);
 int runSniper(Context& ctx);
 int runFire(Context& ctx);
 int runGun(Context& ctx);
+int runEngineering(Context& ctx);
+int runSetOption(Context& ctx);
+int runXData(Context& ctx);
+int runUsbId(Context& ctx);
+int runUsbName(Context& ctx);
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> kTable = {
@@ -50,6 +55,16 @@ const std::vector<Command>& commands() {
          "library to or from a file (all, or one macro); a library macro to the mouse; a mouse macro "
          "deleted",
          runMacro},
+        {"engineering", "", "show every engineering option, register, USB id and factory code",
+         runEngineering},
+        {"set-option", "NAME VALUE",
+         "set an engineering option (by caption or control name, to an item or its number) or a register "
+         "(hex byte)",
+         runSetOption},
+        {"xdata", "read ADDR [N] | write ADDR BYTES", "read or write the MCU's XDATA memory (hex)", runXData},
+        {"usb-id", "VID PID --yes", "give the mouse new USB ids (hex); it restarts and is found under them",
+         runUsbId},
+        {"usb-name", "TEXT", "give the mouse a new USB description (up to 16 ASCII characters)", runUsbName},
     };
     return kTable;
 }

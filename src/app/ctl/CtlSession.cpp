@@ -75,8 +75,8 @@ int CtlSession::connect() {
     return kNoMouse;
 }
 
-int CtlSession::checkImage(const char* command) {
-    const auto defect = imageDefect(session_->image());
+int CtlSession::checkImage(const char* command, bool sectionChecksums) {
+    const auto defect = imageDefect(session_->image(), sectionChecksums);
     if (!defect) return kOk;
     std::fprintf(stderr,
                  "krmctl: %s: what the mouse sent cannot be its configuration (%s); nothing was written.\n",

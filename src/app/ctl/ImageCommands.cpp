@@ -25,7 +25,8 @@ bool oneFileArgument(const Context& ctx, const char* command, std::string& path)
 // Files are checked before the mouse is reached, so a bad one costs not a single report.
 int refuseFile(const char* command, const FileError& error, const char* what) {
     std::fprintf(stderr, "krmctl: %s: %s\n", command, error.message.c_str());
-    if (error.kind == FileErrorKind::TooShort || error.kind == FileErrorKind::BadMarker)
+    if (error.kind == FileErrorKind::TooShort || error.kind == FileErrorKind::BadMarker ||
+        error.kind == FileErrorKind::WrongSize)
         std::fprintf(stderr, "krmctl: %s: the file is not %s; nothing was sent to the mouse\n", command,
                      what);
     else
@@ -65,7 +66,16 @@ int runDump(Context& ctx) {
     }
     CtlSession session(ctx);
     if (int rc = connected(session, ctx); rc != kOk) return rc;
-    if (int rc = session.checkImage("dump"); rc != kOk) return rc;
+    if (int rc = session.checkImage("dump", false); rc != kOk) return rc;
+    // A section whose checksum fails is shown as the defaults it was regenerated from.
+    for (const SectionCheck& c : session.session().image().lastUnpack.sections)
+        if (c.repaired)
+            std::fprintf(
+                stderr,
+                "krmctl: dump: the mouse's %s section is damaged (checksum %02X, %02X expected); it is "
+                "shown regenerated from the defaults, and the mouse keeps the damaged bytes until the "
+                "section is written again\n",
+                std::string(sectionName(c.id)).c_str(), c.stored, c.expected);
     const auto tree = dumpMouseJson(session.session());
     if (json)
         std::printf("%s\n", tree.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
@@ -122,12 +132,19 @@ int runRestore(Context& ctx) {
 int runProgram(Context& ctx) {
     std::string path;
     if (!oneFileArgument(ctx, "program", path)) return kUsage;
-    // The shorter patch code area (R230B) tells the least a patch file must hold; the variant's own
-    // length is checked once the mouse has been identified, before anything is written.
-    if (const auto patch = readPatchFile(path, ImageLayout::forVariant(Variant::R230B)); !patch)
-        return refuseFile("program", patch.error, "a patch file");
+    // A file that is a patch for neither chip is refused before the mouse is opened; the identified
+    // variant's own length is checked before anything is written.
+    const auto forR210 = readPatchFile(path, ImageLayout::forVariant(Variant::R210B));
+    const auto forR230 = readPatchFile(path, ImageLayout::forVariant(Variant::R230B));
+    if (!forR210 && !forR230)
+        return refuseFile("program",
+                          (forR230.error.kind == FileErrorKind::TooShort ? forR230 : forR210).error,
+                          "a patch file");
     CtlSession session(ctx);
     if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (const auto patch = readPatchFile(path, session.session().image().copies.layout); !patch)
+        return refuseFile("program", patch.error,
+                          ("a patch file for this " + std::string(variantOf(session)) + " mouse").c_str());
     ImageOperations& ops = session.operations();
     if (const auto loaded = ops.loadPatchFile(fixed(path)); loaded != OperationResult::Done)
         return exitCodeFor(loaded);

@@ -300,10 +300,9 @@ void MainWindow::showPage(Page page) {
     nav_->raise();
     fitWindowTo(container);
     shownPage_ = page;
+    // The update page forgets a patch file loaded earlier when it is shown, so that programming needs a
+    // new file.
     if (PageView* view = pageMap_->page(container)) view->withPanels([page](PageView& v) { v.shown(page); });
-    // The update page forgets a patch file loaded earlier, so that programming needs a new file; the
-    // engineering page's key lists come with its editor.
-    if (page == Page::Update) operations_.updatePageOpened();
 }
 
 void MainWindow::fitWindowTo(int container) {

@@ -2,8 +2,12 @@
 
 #include "app/gui/PageStack.h"
 #include "buttons/ui/KeyPageView.h"
+#include "engineering/ui/EngineeringPageView.h"
+#include "engineering/ui/UpdatePageView.h"
+#include "fire/ui/FireEngineeringPanels.h"
 #include "fire/ui/FireSlotPanel.h"
 #include "fire/ui/GunPageView.h"
+#include "lighting/ui/LightingEngineeringPanel.h"
 #include "lighting/ui/LightingPageView.h"
 #include "macros/ui/MacroPageView.h"
 #include "performance/ui/PerformancePageView.h"
@@ -48,6 +52,26 @@ const Registration kPages[] = {
     {4, [](const PageContext& c, Session& s) { return std::make_unique<MacroPageView>(c, s.macros()); }},
     {6, [](const PageContext& c,
            Session& s) { return std::make_unique<GunPageView>(c, s.fire(), s.assignments()); }},
+    {5,
+     [](const PageContext& c, Session& s) {
+         return std::make_unique<UpdatePageView>(c, std::make_unique<ImageOperations>(s, *c.ui));
+     }},
+    // Other subsystems' engineering controls: page->placePanel("ts_Operator" | "ts_Gun" | "ts_Engineer",
+    // panel), one line each.
+    {7,
+     [](const PageContext& c, Session& s) {
+         auto page = std::make_unique<EngineeringPageView>(
+             c, s.engineering(), std::make_unique<ImageOperations>(s, *c.ui),
+             [&s](std::uint16_t address) -> std::optional<std::uint8_t> {
+                 std::uint8_t value = 0;
+                 if (!s.commands().xdataRead(address, value)) return std::nullopt;
+                 return value;
+             });
+         page->placePanel("ts_Operator", std::make_unique<LightingEngineeringPanel>(c, s.lighting()));
+         page->placePanel("ts_Operator", std::make_unique<FireModePanel>(c, s.fire()));
+         page->placePanel("ts_Gun", std::make_unique<FireGunTuningPanel>(c, s.fire()));
+         return page;
+     }},
 };
 
 } // namespace

@@ -1,10 +1,15 @@
 #include "app/gui/MainWindow.h"
+#include "app/gui/PageStack.h"
 #include "buttons/ui/KeyPageView.h"
+#include "engineering/ui/EngineeringPageView.h"
+#include "shell/EngineeringCaptions.h"
+#include "shell/EngineeringLocale.h"
 #include "widgets/BusyWindow.h"
 #include "widgets/MessageBox.h"
 #include "widgets/QtImages.h"
 
 #include <QDir>
+#include <QTabWidget>
 
 namespace krm::gui {
 
@@ -64,6 +69,35 @@ bool MainWindow::renderScreenshots(const QString& dir, QStringList* written) {
             dialog->close();
         }
     }
+
+    show(Page::Engineering);
+    if (auto* engineering = pageMap_->find<EngineeringPageView>(PageStack::containerOf(Page::Engineering))) {
+        // The hidden mode, opened as the user opens it, in both caption columns; then hidden again.
+        auto* panel =
+            static_cast<EngineeringPanel*>(pages_->container(PageStack::containerOf(Page::Engineering)));
+        const auto prompt = engineering->passwordPrompt();
+        const int column = engineering->captionColumn();
+        engineering->setPasswordPrompt([] { return std::optional<std::string>("MbrQelnVdWKP"); });
+        for (int i = 0; i < 5 && !session_.engineering().hiddenMode().factoryControlsShown(); ++i)
+            engineering->logoDoubleClicked();
+        for (int c : {0, 2}) {
+            engineering->setCaptionColumn(c);
+            panel->setCaption(QString::fromUtf8(std::string(engineeringCaption(7, c)).c_str()),
+                              QString::fromUtf8(std::string(engineeringFontFamily(c)).c_str()));
+            const QString suffix = c == 0 ? QStringLiteral("") : QStringLiteral("-chinese");
+            engineering->tabs()->setCurrentIndex(0);
+            save(*this, QStringLiteral("engineering-page-hidden-mode") + suffix);
+            engineering->tabs()->setCurrentIndex(2);
+            save(*this, QStringLiteral("engineering-page-advanced") + suffix);
+        }
+        engineering->logoDoubleClicked();
+        save(*this, QStringLiteral("engineering-page-chinese"));
+        engineering->setCaptionColumn(column);
+        panel->setCaption(QString::fromUtf8(std::string(engineeringCaption(7, column)).c_str()),
+                          QString::fromUtf8(std::string(engineeringFontFamily(column)).c_str()));
+        engineering->setPasswordPrompt(prompt);
+    }
+    show(Page::Profile1);
 
     const LanguageSlots& texts = session_.textSlots();
     MessageBox message(

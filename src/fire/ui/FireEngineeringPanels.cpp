@@ -55,6 +55,7 @@ constexpr std::array<MaskRow, kComboGroupCount> kMaskRows{{
 FireModePanel::FireModePanel(const PageContext& context, FireEditor& fire)
     : QObject(context.window), context_(context), fire_(fire) {
     box_ = make<QGroupBox>(context_.container, QStringLiteral("gbFireMode"), 0, 0, kWidth, kHeight);
+    box_->setFixedSize(kWidth, kHeight); // its controls sit at fixed places
     for (int c = 0; c < 3; ++c)
         headers_[static_cast<std::size_t>(c)] = make<QLabel>(box_, {}, 110 + 120 * c, 22, 115, 20);
     const QRegularExpression digits(QStringLiteral("[0-9]*"));
@@ -133,9 +134,14 @@ void FireModePanel::finish(const EditOutcome& outcome) {
 
 // --- fire-macro part of the gun tab ---
 
+QWidget* FireModePanel::widget() {
+    return box_;
+}
+
 FireGunTuningPanel::FireGunTuningPanel(const PageContext& context, FireEditor& fire)
     : QObject(context.window), context_(context), fire_(fire) {
     box_ = make<QGroupBox>(context_.container, QStringLiteral("gbFireMacro"), 0, 0, kWidth, kHeight);
+    box_->setFixedSize(kWidth, kHeight); // its controls sit at fixed places
     offsetsBox_ = make<QGroupBox>(box_, QStringLiteral("gbXYOffset"), 8, 20, 330, 272);
     const QRegularExpression signedDigits(QStringLiteral("-?[0-9]*"));
     for (int n = 1; n <= 10; ++n) {
@@ -252,6 +258,10 @@ void FireGunTuningPanel::finish(const EditOutcome& outcome) {
     refresh();
     if (outcome.refused && outcome.message && !outcome.message->empty())
         context_.ui->showMessage(*outcome.message);
+}
+
+QWidget* FireGunTuningPanel::widget() {
+    return box_;
 }
 
 } // namespace krm::gui

@@ -2,7 +2,7 @@
 
 #include "fire/FireEditor.h"
 #include "session/EditRequest.h"
-#include "widgets/PageView.h"
+#include "widgets/TabPanel.h"
 
 #include <QObject>
 
@@ -18,23 +18,22 @@ class QPushButton;
 
 namespace krm::gui {
 
-// The fire parts of the engineering page, each a group box built on the page's container from the
-// same PageContext the pages get, placed by the page with move() (their size is fixed).
+// The fire parts of the engineering page, each a group box of fixed size built from the same
+// PageContext the pages get and placed on its tab by the engineering page.
 
 // The operator tab's fire group (gbFireMode): the three fire-key slots (count 1..15, interval
 // 0..4094 ms, continue) and the game-mode trigger (cb_ChangeFireFun) with the gun-key switch
 // (cb_IsGunFireMode). Every change is written at once.
-class FireModePanel : public QObject, public PageView {
+class FireModePanel : public QObject, public TabPanel {
     Q_OBJECT
 public:
     static constexpr int kWidth = 470, kHeight = 190;
     FireModePanel(const PageContext& context, FireEditor& fire);
 
     QGroupBox* box() const { return box_; }
-    void applySkin(const PageSkin&) override {}
+    QWidget* widget() override;
     void setTexts(const TextSource& texts) override;
     void refresh() override;
-    void shown(Page) override { refresh(); }
 
     QComboBox* count(int k) const { return counts_.at(static_cast<std::size_t>(k - 1)); }
     QLineEdit* time(int k) const { return times_.at(static_cast<std::size_t>(k - 1)); }
@@ -63,17 +62,16 @@ private:
 // The gun tab's fire-macro part: the X/Y offsets of the ten fire macros (gbXYOffset, written at once
 // to 0xAB.. and 0xB5..), the combo masks of the trigger functions and the gun keys (cb_MidCom ..
 // cb_GunCom), and the gun-key list (gbSOS: "Fire Macro1".."Fire Macro10" with its file).
-class FireGunTuningPanel : public QObject, public PageView {
+class FireGunTuningPanel : public QObject, public TabPanel {
     Q_OBJECT
 public:
     static constexpr int kWidth = 700, kHeight = 300;
     FireGunTuningPanel(const PageContext& context, FireEditor& fire);
 
     QGroupBox* box() const { return box_; }
-    void applySkin(const PageSkin&) override {}
+    QWidget* widget() override;
     void setTexts(const TextSource& texts) override;
     void refresh() override;
-    void shown(Page) override { refresh(); }
 
     QLineEdit* offset(int n, bool y) const {
         return (y ? yOffsets_ : xOffsets_).at(static_cast<std::size_t>(n - 1));

@@ -1,0 +1,128 @@
+// krmctl's engineering commands on the simulated mouse, the patch size check and the dump of a damaged
+// profile.
+
+#include "CtlRun.h"
+
+#include "image/ImageLayout.h"
+
+#include <gtest/gtest.h>
+
+namespace krm::test {
+namespace {
+
+std::vector<std::string> traceLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::istringstream in(readText(path));
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+bool sentWrite(const std::string& trace) {
+    for (const auto& line : traceLines(trace))
+        for (const char* write : {"set 40 05", "set 40 07", "set 40 01", "set 40 0e"})
+            if (line.starts_with(write)) return true;
+    return false;
+}
+
+TEST(EngineeringCommands, UsbIdRestartsTheMouseAndFindsItUnderTheNewIds) {
+    ScratchDir dir;
+    const std::string image = dir.file("mouse.bin"), trace = dir.file("trace.log");
+    const CtlResult asked = ctl({"--sim-image", image, "--trace", trace, "usb-id", "1234", "5678"});
+    EXPECT_EQ(asked.rc, 1);
+    EXPECT_NE(asked.err.find("ATTRS{idVendor}==\"1234\", ATTRS{idProduct}==\"5678\""), std::string::npos)
+        << asked.err;
+    EXPECT_EQ(readText(trace), "") << "without --yes nothing is sent";
+
+    const CtlResult r = ctl({"--sim-image", image, "--trace", trace, "usb-id", "1234", "5678", "--yes"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, "the mouse restarted and was found again as 1234:5678\n");
+    const auto udev =
+        r.err.find("SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"1234\", ATTRS{idProduct}==\"5678\"");
+    ASSERT_NE(udev, std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("udev rule", udev), std::string::npos) << "told once: " << r.err;
+    const auto lines = traceLines(trace);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "set 40 05 00 00 12 34 00 02"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "set 40 05 00 02 56 78 00 02"), lines.end());
+}
+
+TEST(EngineeringCommands, BadValuesSendNothing) {
+    ScratchDir dir;
+    const std::string trace = dir.file("trace.log");
+    const std::vector<std::vector<std::string>> bad = {
+        {"usb-id", "12345", "5678", "--yes"}, {"usb-id", "0000", "5678", "--yes"},
+        {"set-option", "cb_CPISet", "9"},     {"set-option", "no-such", "1"},
+        {"set-option", "MaxShut", "1FF"},     {"xdata", "read", "10000"},
+        {"xdata", "write", "7241", "0"},      {"xdata", "write", "FFFF", "01", "02"},
+        {"usb-name", "seventeen letters"},    {"usb-name", "Maus\xC3\xA4"},
+    };
+    for (const auto& args : bad) {
+        std::vector<std::string> all = {"--simulate", "--trace", trace};
+        all.insert(all.end(), args.begin(), args.end());
+        const CtlResult r = ctl(all);
+        EXPECT_EQ(r.rc, 1) << args[0] << " " << args[1] << ": " << r.err;
+        EXPECT_NE(r.err.find("nothing was sent"), std::string::npos) << r.err;
+        EXPECT_FALSE(sentWrite(trace)) << args[0] << " " << args[1];
+    }
+}
+
+TEST(EngineeringCommands, OptionsRegistersAndXData) {
+    ScratchDir dir;
+    const std::string image = dir.file("mouse.bin");
+    ASSERT_EQ(ctl({"--sim-image", image, "set-option", "CPI Pre-scale Sel", "1.33x"}).rc, 0);
+    ASSERT_EQ(ctl({"--sim-image", image, "set-option", "edt_MaxShut", "4a"}).rc, 0);
+    ASSERT_EQ(ctl({"--sim-image", image, "usb-name", "ABC"}).rc, 0);
+    const auto bytes = fileBytes(image);
+    ASSERT_EQ(bytes.size(), kImageSize);
+    EXPECT_EQ(bytes[6] & 0x30, 0x00);
+    EXPECT_EQ(bytes[31], 0x4A);
+    EXPECT_EQ(std::string(bytes.begin() + 111, bytes.begin() + 115), std::string("ABC\0", 4));
+
+    const CtlResult shown = ctl({"--sim-image", image, "engineering"});
+    EXPECT_NE(shown.out.find("CPI Pre-scale Sel:   cb_CPIPrescaleSel    1.33x"), std::string::npos)
+        << shown.out;
+    EXPECT_NE(shown.out.find("MaxShut:                   4A"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("description \"ABC\""), std::string::npos);
+
+    const CtlResult xdata = ctl({"--simulate", "xdata", "read", "7241", "2"});
+    EXPECT_EQ(xdata.out, "7241: 00\n7242: 00\n");
+}
+
+TEST(EngineeringCommands, PatchOfTheOtherChipIsRefusedBeforeAnyWrite) {
+    ScratchDir dir;
+    const std::string patch = dir.file("r230.bin"), trace = dir.file("trace.log");
+    putFile(patch, std::vector<std::uint8_t>(16 + 512, 0x01));
+    const CtlResult r = ctl({"--simulate=R210B", "--trace", trace, "program", patch});
+    EXPECT_EQ(r.rc, 3);
+    EXPECT_EQ(r.err,
+              "krmctl: program: File \"" + patch +
+                  "\" is 528 bytes, a patch for an R230B mouse; an R210B mouse takes 800 bytes (a 16-byte "
+                  "patch block and 784 bytes of patch code).\n"
+                  "krmctl: program: the file is not a patch file for this R210B mouse; nothing was sent to "
+                  "the mouse\n");
+    EXPECT_FALSE(sentWrite(trace));
+    EXPECT_EQ(ctl({"--simulate=R230B", "program", patch}).rc, 0);
+}
+
+TEST(EngineeringCommands, DumpShowsADamagedProfileRegeneratedFromTheDefaults) {
+    ScratchDir dir;
+    const std::string image = dir.file("mouse.bin");
+    ASSERT_EQ(ctl({"--sim-image", image, "read-image", dir.file("copy.bin")}).rc, 0);
+    auto bytes = fileBytes(dir.file("copy.bin"));
+    bytes[image::profileOffset(2) + 1] ^= 0x40; // button 1's code changes, the checksum does not
+    putFile(image, bytes);
+
+    const CtlResult r = ctl({"--sim-image", image, "dump"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_NE(r.err.find("the mouse's profile2 section is damaged"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("section=profile2 status=\"damaged, regenerated from the defaults\""),
+              std::string::npos);
+    // Profile 2's first button shows the default code, not the damaged 01410000.
+    const auto profile2 = r.out.find("profile: 2");
+    ASSERT_NE(profile2, std::string::npos);
+    EXPECT_EQ(r.out.compare(r.out.find("button=1 ", profile2), 24, "button=1 code=01010000 n"), 0)
+        << r.out.substr(profile2, 200);
+}
+
+} // namespace
+} // namespace krm::test
