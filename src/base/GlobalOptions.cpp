@@ -1,9 +1,31 @@
 #include "base/GlobalOptions.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <string_view>
 
 namespace krm {
+
+namespace {
+
+// "VVVV:PPPP", each one to four hex digits and not zero.
+std::optional<MouseIds> parseMouseIds(std::string_view text) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) return std::nullopt;
+    auto hex = [](std::string_view part) -> std::optional<std::uint16_t> {
+        std::uint16_t value = 0;
+        const auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), value, 16);
+        if (part.empty() || part.size() > 4 || ec != std::errc() || end != part.data() + part.size() ||
+            value == 0)
+            return std::nullopt;
+        return value;
+    };
+    const auto vendor = hex(text.substr(0, colon)), product = hex(text.substr(colon + 1));
+    if (!vendor || !product) return std::nullopt;
+    return MouseIds{*vendor, *product};
+}
+
+} // namespace
 
 GlobalOptions parseGlobalOptions(int argc, const char* const* argv, bool withScreenshots) {
     GlobalOptions o;
@@ -47,6 +69,13 @@ GlobalOptions parseGlobalOptions(int argc, const char* const* argv, bool withScr
                 fail(error); // after "needs a value" when the value is missing: the first error stands
         } else if (takeValue(i, arg, "--sim-image", o.simImage)) {
         } else if (takeValue(i, arg, "--trace", o.trace)) {
+        } else if (std::string ids; takeValue(i, arg, "--ids", ids)) {
+            if (const auto parsed = parseMouseIds(ids))
+                o.ids = parsed;
+            else if (!ids.empty())
+                fail("--ids takes the mouse's USB vendor and product id in hex, as 1234:5678 (not zero), not "
+                     "'" +
+                     ids + "'");
         } else if (withScreenshots && takeValue(i, arg, "--screenshots", o.screenshots)) {
         } else if (arg == "--help" || arg == "-h") {
             o.help = true;

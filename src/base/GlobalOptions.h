@@ -2,10 +2,18 @@
 
 #include "base/SimFault.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace krm {
+
+// USB vendor and product id of a mouse.
+struct MouseIds {
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+};
 
 // The options both programs understand.
 struct GlobalOptions {
@@ -14,6 +22,7 @@ struct GlobalOptions {
     std::string simImage;             // --sim-image FILE: the simulated mouse keeps its image there
     std::vector<SimFault> simFaults;  // --sim-fault KIND[@N], in the order given
     std::string trace;                // --trace FILE, or KRM_TRACE
+    std::optional<MouseIds> ids;      // --ids VID:PID (hex): also look for the mouse under these ids
     std::string screenshots;          // krmconfig only: --screenshots DIR
     bool help = false;
     bool version = false;

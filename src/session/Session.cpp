@@ -128,7 +128,8 @@ std::string Session::udevMessage(DeviceIdTable::Entry ids) {
            " when it starts again, and is looked for under them. To reach it there without root, the udev "
            "rule must list them: add this line to /etc/udev/rules.d/70-krm-mouse.rules, then run "
            "\"sudo udevadm control --reload-rules\" and replug the mouse:\n" +
-           DeviceIdTable::udevRule(ids);
+           DeviceIdTable::udevRule(ids) +
+           "\nLater runs look for it under these ids when started with --ids " + pair + ".";
 }
 
 void Session::mouseIdsChanged(std::optional<DeviceIdTable::Entry> given) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/GlobalOptions.h"
+
 #include "buttons/AssignmentEditor.h"
 #include "buttons/EditorState.h"
 #include "device/ButtonEvents.h"
@@ -121,6 +123,9 @@ public:
     DeviceIdTable::Entry imageIds() const;
     // The message that names the udev rule line for ids other than the product's own.
     static std::string udevMessage(DeviceIdTable::Entry ids);
+    // A mouse given other ids earlier (--ids) is looked for under them as well, until an image read
+    // says which ids the mouse has.
+    void lookAlsoFor(MouseIds ids) { presence_.deviceIdTable.entries[2] = {ids.vendorId, ids.productId}; }
 
     // Set while the window is filled from an image: editors ask for no writes then.
     bool refreshGuard() const { return refreshGuard_; }

@@ -54,4 +54,18 @@ TEST(GlobalOptions, SimFaults) {
     EXPECT_NE(parse({"--sim-fault"}).error.find("needs a value"), std::string::npos);
 }
 
+TEST(GlobalOptions, MouseIds) {
+    const auto o = parse({"--ids", "1234:5678", "info"});
+    ASSERT_TRUE(o.ids.has_value()) << o.error;
+    EXPECT_EQ(o.ids->vendorId, 0x1234);
+    EXPECT_EQ(o.ids->productId, 0x5678);
+    EXPECT_EQ(parse({"--ids=3a7e:c51"}).ids->productId, 0x0C51);
+    for (const char* bad :
+         {"1234", "1234:", ":5678", "0000:5678", "12345:5678", "12g4:5678", "1234:5678:9"}) {
+        const auto b = parse({"--ids", bad});
+        EXPECT_FALSE(b.ids.has_value()) << bad;
+        EXPECT_NE(b.error.find("--ids"), std::string::npos) << bad;
+    }
+}
+
 } // namespace krm

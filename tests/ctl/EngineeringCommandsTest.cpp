@@ -44,6 +44,13 @@ TEST(EngineeringCommands, UsbIdRestartsTheMouseAndFindsItUnderTheNewIds) {
     const auto lines = traceLines(trace);
     EXPECT_NE(std::find(lines.begin(), lines.end(), "set 40 05 00 00 12 34 00 02"), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "set 40 05 00 02 56 78 00 02"), lines.end());
+
+    // A later run finds the mouse only when told its new ids, and says how.
+    const CtlResult lost = ctl({"--sim-image", image, "info"});
+    EXPECT_EQ(lost.rc, 2);
+    EXPECT_NE(lost.err.find("--ids VID:PID"), std::string::npos) << lost.err;
+    const CtlResult found = ctl({"--sim-image", image, "--ids", "1234:5678", "info"});
+    EXPECT_EQ(found.rc, 0) << found.err;
 }
 
 TEST(EngineeringCommands, BadValuesSendNothing) {

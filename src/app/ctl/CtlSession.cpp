@@ -16,6 +16,7 @@ int CtlSession::start(const GlobalOptions& options) {
     session_ = std::make_unique<Session>(backend_->backend(), clock_, ui_, branding);
     session_->setDeviceIdEntry0();
     session_->loadDefaultImages();
+    if (options.ids) session_->lookAlsoFor(*options.ids);
     operations_ = std::make_unique<ImageOperations>(*session_, ui_);
     const std::string reconnect = session_->texts().text("Str100");
     ui_.mute(reconnect);
@@ -63,8 +64,8 @@ int CtlSession::connect() {
         std::fprintf(stderr,
                      "krmctl: no KRM mouse found (looked for %s among %d HID interface%s that could be "
                      "opened).\n"
-                     "If the mouse is plugged in, check that the udev rule is installed (see README), or "
-                     "try --simulate.\n",
+                     "If the mouse is plugged in, check that the udev rule is installed (see README); a "
+                     "mouse given other ids is looked for with --ids VID:PID. Or try --simulate.\n",
                      wanted.c_str(), count, count == 1 ? "" : "s");
         return kNoMouse;
     }

@@ -16,6 +16,7 @@ void printUsage(std::FILE* out) {
                  "%s"
                  "                            (--sim-image and --sim-fault imply --simulate)\n"
                  "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
+                 "  --ids VID:PID             also look for a mouse given these USB ids (hex)\n"
                  "  --help, --version\n\n"
                  "Commands:\n",
                  krm::kSimFaultHelp);

@@ -28,6 +28,7 @@ void printUsage(std::FILE* out) {
                  "%s"
                  "                            (--sim-image and --sim-fault imply --simulate)\n"
                  "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
+                 "  --ids VID:PID             also look for a mouse given these USB ids (hex)\n"
                  "  --screenshots DIR         render every page to DIR/<page>.png and exit\n"
                  "  --help, --version\n",
                  krm::kSimFaultHelp);
@@ -94,6 +95,7 @@ int runProgram(int argc, char** argv) {
     krm::gui::MainWindow window(session, ui);
     ui.setWindow(&window);
     window.formCreate();
+    if (options.ids) session.lookAlsoFor(*options.ids);
     QObject::connect(&instance, &krm::gui::SingleInstance::raiseRequested, &window,
                      &krm::gui::MainWindow::restoreAndRaise);
 
