@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 
 namespace krm::gui {
 
@@ -101,6 +102,22 @@ std::unique_ptr<InputCapture> makeRecorderInput(std::string& note) {
     }
     note = "Recording sees this window only (this desktop lets no program watch the whole screen).";
     return std::make_unique<QtInputCapture>();
+}
+
+bool startCaptureFor(InputCapture& capture, QObject* owner, std::function<void(const InputEvent&)> handler,
+                     std::string& error) {
+    QPointer<QObject> guard(owner);
+    return capture.start(
+        [guard, handler = std::move(handler)](const InputEvent& e) {
+            if (!guard) return;
+            QMetaObject::invokeMethod(
+                guard,
+                [guard, handler, e] {
+                    if (guard) handler(e);
+                },
+                Qt::QueuedConnection);
+        },
+        error);
 }
 
 } // namespace krm::gui

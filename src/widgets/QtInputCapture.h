@@ -4,7 +4,9 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace krm::gui {
 
@@ -24,6 +26,11 @@ private:
     Sink sink_;
     bool installed_ = false;
 };
+
+// Starts `capture` with its events delivered to `handler` on `owner`'s thread (sources such as XInput 2
+// report from a thread of their own), and never after `owner` is gone.
+bool startCaptureFor(InputCapture& capture, QObject* owner, std::function<void(const InputEvent&)> handler,
+                     std::string& error);
 
 // The best source here: XInput2 on an X session when it works, else the in-window one. `note` is
 // set, for the page to show, when recording sees only this program's window.

@@ -24,11 +24,7 @@ using namespace krm::gui;
 
 namespace {
 
-struct NoHost final : PageHost {
-    void rollingLabelEntered(QLabel*) override {}
-    void rollingLabelLeft(QLabel*) override {}
-    void showPage(Page) override {}
-};
+using test::NoHost;
 
 // A page of a window against the simulated mouse, skinned in look 1.
 template <typename View> struct PageRig {

@@ -16,11 +16,7 @@ using namespace krm::gui;
 
 namespace {
 
-struct NoHost final : PageHost {
-    void rollingLabelEntered(QLabel*) override {}
-    void rollingLabelLeft(QLabel*) override {}
-    void showPage(Page) override {}
-};
+using test::NoHost;
 
 struct SlotRig {
     SlotRig() {

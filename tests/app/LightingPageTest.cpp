@@ -18,11 +18,7 @@ using namespace krm::gui;
 
 namespace {
 
-struct NoHost final : PageHost {
-    void rollingLabelEntered(QLabel*) override {}
-    void rollingLabelLeft(QLabel*) override {}
-    void showPage(Page) override {}
-};
+using test::NoHost;
 
 // The lighting page of a window against the simulated mouse, skinned in look 1.
 struct LightingPageRig {

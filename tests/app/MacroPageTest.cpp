@@ -22,11 +22,7 @@ using namespace krm::gui;
 
 namespace {
 
-struct NoHost final : PageHost {
-    void rollingLabelEntered(QLabel*) override {}
-    void rollingLabelLeft(QLabel*) override {}
-    void showPage(Page) override {}
-};
+using test::NoHost;
 
 // The macro page of a window against the simulated mouse, its recorder fed by a script.
 struct MacroPageRig {

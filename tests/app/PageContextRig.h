@@ -5,6 +5,13 @@
 
 namespace krm::test {
 
+// A host for pages whose tests follow no page switch or rolling caption.
+struct NoHost final : gui::PageHost {
+    void rollingLabelEntered(QLabel*) override {}
+    void rollingLabelLeft(QLabel*) override {}
+    void showPage(Page) override {}
+};
+
 // What a page is built with in the tests: its container and window, the rig's session as edit sink,
 // texts and branding, its recording UI port, and the given host.
 inline gui::PageContext pageContext(SessionRig& rig, QWidget* container, QWidget* window,

@@ -21,11 +21,7 @@ namespace {
 
 const QString kFont = QStringLiteral("DejaVu Sans");
 
-struct NoHost final : PageHost {
-    void rollingLabelEntered(QLabel*) override {}
-    void rollingLabelLeft(QLabel*) override {}
-    void showPage(Page) override {}
-};
+using test::NoHost;
 
 // The performance page of a window against the simulated mouse, on a skin pass of one look, the image
 // read; the desktop's pointer settings in memory.

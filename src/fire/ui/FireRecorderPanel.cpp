@@ -8,7 +8,6 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -162,18 +161,8 @@ void FireRecorderPanel::toggleRecording() {
     // The body's length less the terminating zero.
     recorder_.start(mode, fire::fieldValue(fixedDelay_->text().toStdString()), fire_.body(macro_).size() - 1);
     std::string error;
-    QPointer<FireRecorderPanel> self(this);
-    const bool started = capture_->start(
-        [self](const InputEvent& e) {
-            if (!self) return;
-            QMetaObject::invokeMethod(
-                self,
-                [self, e] {
-                    if (self) self->captured(e);
-                },
-                Qt::QueuedConnection);
-        },
-        error);
+    const bool started = startCaptureFor(
+        *capture_, this, [this](const InputEvent& e) { captured(e); }, error);
     if (!started) {
         context_.ui->showMessage(error);
         return;

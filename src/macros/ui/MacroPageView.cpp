@@ -847,18 +847,8 @@ void MacroPageView::toggleRecording() {
     fillRowList();
     recorder_.start(delayMode_, static_cast<std::uint16_t>(fixedDelay_));
     std::string error;
-    QPointer<MacroPageView> self(this);
-    const bool started = capture_->start(
-        [self](const InputEvent& e) {
-            if (!self) return;
-            QMetaObject::invokeMethod(
-                self,
-                [self, e] {
-                    if (self) self->onCaptured(e);
-                },
-                Qt::QueuedConnection);
-        },
-        error);
+    const bool started = startCaptureFor(
+        *capture_, this, [this](const InputEvent& e) { onCaptured(e); }, error);
     if (!started) {
         context_.ui->showMessage(error);
         return;
