@@ -17,12 +17,14 @@ void CoverLabel::paintEvent(QPaintEvent*) {
     if (picture.isNull() || picture_->isHidden()) return;
     if (veilOf_ != picture.cacheKey()) {
         veilOf_ = picture.cacheKey();
+        // At the picture's own density: a 2x page picture keeps its 2x veil.
         veil_ = QPixmap(picture.size());
+        veil_.setDevicePixelRatio(picture.devicePixelRatio());
         veil_.fill(Qt::transparent);
         QPainter v(&veil_);
         v.drawPixmap(0, 0, picture);
         v.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        v.fillRect(veil_.rect(), QColor(6, 7, 9, 150));
+        v.fillRect(QRectF(QPointF(0, 0), veil_.deviceIndependentSize()), QColor(6, 7, 9, 150));
     }
     QPainter p(this);
     p.drawPixmap(picture_->geometry(), veil_);
