@@ -110,7 +110,8 @@ QPixmap sharpPixmap(const QString& name) {
     const auto sharpSize = pngHeaderSize(*sharpBytes);
     const auto size = pngHeaderSize(*bytes);
     if (!sharpSize || !size || sharpSize->width != 2 * size->width || sharpSize->height != 2 * size->height) {
-        qWarning("%s is not twice the size of %s; the 1x picture is used", qPrintable(sharpName), qPrintable(name));
+        qWarning("%s is not twice the size of %s; the 1x picture is used", qPrintable(sharpName),
+                 qPrintable(name));
         return {};
     }
     QImage image = resourceImage(sharpName);

@@ -27,7 +27,8 @@ QImage resourceImage(const QString& name);
 // deviceIndependentSize() is the 1x picture's size, its size() twice that. UI thread only.
 QPixmap resourcePixmap(const QString& name);
 // The shape of a window whose picture is that embedded picture (colourKeyMask, always from the 1x picture:
-// a widget's mask is in logical pixels), kept for the rest of the run. Asked before resourcePixmap, one decoding serves both. UI thread only.
+// a widget's mask is in logical pixels), kept for the rest of the run. Asked before resourcePixmap, one
+// decoding serves both. UI thread only.
 QBitmap resourceMask(const QString& name);
 
 // Starts decoding pictures on a worker thread, so that the first window's pictures are ready when the
