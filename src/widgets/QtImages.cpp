@@ -152,32 +152,38 @@ QImage fillColourKey(QImage picture) {
     QImage out = std::move(picture);
     out.convertTo(QImage::Format_ARGB32_Premultiplied); // in place; nothing to do when decoded here
     const QRgb key = kColourKey;                        // opaque: the same premultiplied
-    std::vector<QPoint> pending;
-    for (int y = 0; y < out.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(out.constScanLine(y));
-        for (int x = 0; x < out.width(); ++x)
+    const int width = out.width();
+    const int height = out.height();
+    const qsizetype stride = out.bytesPerLine() / qsizetype(sizeof(QRgb));
+    QRgb* const pixels = reinterpret_cast<QRgb*>(out.bits()); // one detach, then plain words
+    std::vector<std::pair<int, int>> pending;                 // (x, y) of key pixels
+    for (int y = 0; y < height; ++y) {
+        const QRgb* line = pixels + y * stride;
+        for (int x = 0; x < width; ++x)
             if (line[x] == key) pending.emplace_back(x, y);
     }
     // The key sits in the cut-out corners, a few pixels deep: each pass gives the key pixels beside a
     // window pixel that pixel's colour.
-    auto at = [&out](QPoint p) -> QRgb& { return reinterpret_cast<QRgb*>(out.scanLine(p.y()))[p.x()]; };
+    auto at = [&](int x, int y) -> QRgb& { return pixels[y * stride + x]; };
+    auto neighbour = [&](int x, int y) -> QRgb {
+        if (x > 0 && at(x - 1, y) != key) return at(x - 1, y);
+        if (x + 1 < width && at(x + 1, y) != key) return at(x + 1, y);
+        if (y > 0 && at(x, y - 1) != key) return at(x, y - 1);
+        if (y + 1 < height && at(x, y + 1) != key) return at(x, y + 1);
+        return key;
+    };
     while (!pending.empty()) {
-        std::vector<std::pair<QPoint, QRgb>> filled;
-        std::vector<QPoint> left;
-        for (const QPoint p : pending) {
-            QRgb colour = key;
-            for (const QPoint n : {p + QPoint(-1, 0), p + QPoint(1, 0), p + QPoint(0, -1), p + QPoint(0, 1)})
-                if (out.rect().contains(n) && at(n) != key) {
-                    colour = at(n);
-                    break;
-                }
+        std::vector<std::pair<std::pair<int, int>, QRgb>> filled;
+        std::vector<std::pair<int, int>> left;
+        for (const auto& [x, y] : pending) {
+            const QRgb colour = neighbour(x, y);
             if (colour == key)
-                left.push_back(p);
+                left.emplace_back(x, y);
             else
-                filled.emplace_back(p, colour);
+                filled.push_back({{x, y}, colour});
         }
         if (filled.empty()) break; // nothing but key
-        for (const auto& [p, colour] : filled) at(p) = colour;
+        for (const auto& [p, colour] : filled) at(p.first, p.second) = colour;
         pending = std::move(left);
     }
     return out;
