@@ -32,7 +32,7 @@ namespace {
 // Pictures being decoded ahead, by name; the worker is joined when the program ends.
 struct AheadDecoder {
     std::mutex mutex;
-    std::map<QString, std::shared_future<QImage>> pictures;
+    std::map<QString, std::future<QImage>> pictures;
     std::thread worker;
     ~AheadDecoder() {
         if (worker.joinable()) worker.join();
@@ -83,7 +83,7 @@ QHash<QString, DecodedPicture>& pictureCache() {
 
 // The picture as decoded: by the worker when it was decoded ahead, else here.
 QImage decodedPicture(const QString& name) {
-    std::shared_future<QImage> early;
+    std::future<QImage> early;
     {
         AheadDecoder& d = ahead();
         std::lock_guard lock(d.mutex);
@@ -129,12 +129,17 @@ void decodeAhead(const QStringList& names) {
         if (d.worker.joinable()) return;
         for (const QString& name : names) {
             std::promise<QImage> promise;
-            d.pictures.emplace(name, promise.get_future().share());
+            d.pictures.emplace(name, promise.get_future());
             work.emplace_back(name, std::move(promise));
         }
     }
     d.worker = std::thread([work = std::move(work)]() mutable {
-        for (auto& [name, promise] : work) promise.set_value(resourceImage(name));
+        // Each promise is let go once kept, so a picture taken while the worker goes on is held by its
+        // taker alone (a second holder would make the colour-key fill copy all its pixels).
+        for (auto& [name, promise] : work) {
+            promise.set_value(resourceImage(name));
+            promise = {};
+        }
     });
 }
 
