@@ -146,6 +146,10 @@ QPixmap resourcePixmap(const QString& name) {
     return pixmap;
 }
 
+QPixmap transientPixmap(const QString& name) {
+    return drawingPixmap(name);
+}
+
 QBitmap resourceMask(const QString& name) {
     auto& cache = pictureCache();
     auto it = cache.find(name);

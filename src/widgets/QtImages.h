@@ -26,6 +26,8 @@ QImage resourceImage(const QString& name);
 // twice the pixels ("Name@2x"), the pixmap is that one with device pixel ratio 2: its
 // deviceIndependentSize() is the 1x picture's size, its size() twice that. UI thread only.
 QPixmap resourcePixmap(const QString& name);
+// The same picture decoded now and not kept (at 2x under the same rule), for pictures shown briefly.
+QPixmap transientPixmap(const QString& name);
 // The shape of a window whose picture is that embedded picture (colourKeyMask, always from the 1x picture:
 // a widget's mask is in logical pixels), kept for the rest of the run. Asked before resourcePixmap, one
 // decoding serves both. UI thread only.
