@@ -1,6 +1,6 @@
 # Embeds the product data under resources/ into the program as a table of named byte blocks.
 #
-# Every picture, INI, language table and binary under resources/ becomes one entry named after the
+# Every picture, INI, language table, font and binary under resources/ becomes one entry named after the
 # file without its extension ("L1_BackGround", "L1_BackGround@2x", "org1", "lang1", "KRMR210BData_Cfg1",
 # "PCMacroData").
 # The branding folder is the exception: only the file chosen by KRM_BRANDING is embedded, as "org".
@@ -11,7 +11,8 @@ function(krm_embed_resources out_source)
     file(GLOB_RECURSE files CONFIGURE_DEPENDS
         ${CMAKE_SOURCE_DIR}/resources/*.ini
         ${CMAKE_SOURCE_DIR}/resources/*.png
-        ${CMAKE_SOURCE_DIR}/resources/*.bin)
+        ${CMAKE_SOURCE_DIR}/resources/*.bin
+        ${CMAKE_SOURCE_DIR}/resources/*.ttf)
     list(SORT files)
     # The pictures drawn at twice the pixels ("Name@2x.png") go after everything else, so what a 1x
     # start-up reads lies together as before and pages in none of the 2x bytes.
