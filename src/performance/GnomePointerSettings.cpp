@@ -1,6 +1,6 @@
 #include "performance/DesktopPointerSettings.h"
 
-#include <gio/gio.h>
+#include "performance/GioLibrary.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,23 +28,25 @@ int speedFromLibinput(double value) {
 }
 
 std::unique_ptr<GnomePointerSettings> GnomePointerSettings::open() {
-    // g_settings_new aborts on a schema that is not installed: look it up first.
-    GSettingsSchemaSource* source = g_settings_schema_source_get_default();
+    const GioLibrary* gio = gioLibrary();
+    if (!gio) return nullptr;
+    // A new GSettings aborts on a schema that is not installed: look it up first.
+    GSettingsSchemaSource* source = gio->schemaSourceGetDefault();
     if (!source) return nullptr;
-    GSettingsSchema* schema = g_settings_schema_source_lookup(source, kSchema, TRUE);
+    GSettingsSchema* schema = gio->schemaSourceLookup(source, kSchema, TRUE);
     if (!schema) return nullptr;
-    const bool complete = g_settings_schema_has_key(schema, kSpeedKey) &&
-                          g_settings_schema_has_key(schema, kProfileKey) &&
-                          g_settings_schema_has_key(schema, kDoubleClickKey);
-    GSettings* settings = complete ? g_settings_new_full(schema, nullptr, nullptr) : nullptr;
-    g_settings_schema_unref(schema);
+    const bool complete = gio->schemaHasKey(schema, kSpeedKey) && gio->schemaHasKey(schema, kProfileKey) &&
+                          gio->schemaHasKey(schema, kDoubleClickKey);
+    GSettings* settings = complete ? gio->settingsNewFull(schema, nullptr, nullptr) : nullptr;
+    gio->schemaUnref(schema);
     if (!settings) return nullptr;
     return std::unique_ptr<GnomePointerSettings>(new GnomePointerSettings(settings));
 }
 
+// Only made once GIO is open.
 GnomePointerSettings::~GnomePointerSettings() {
-    g_settings_sync();
-    g_object_unref(gs(settings_));
+    gioLibrary()->settingsSync();
+    gioLibrary()->objectUnref(gs(settings_));
 }
 
 std::string GnomePointerSettings::unsupported(PointerItem item) const {
@@ -59,29 +61,31 @@ std::string GnomePointerSettings::unsupported(PointerItem item) const {
 }
 
 std::optional<PointerReading> GnomePointerSettings::read() {
+    const GioLibrary& g = *gioLibrary();
     PointerReading r;
-    r.speed = speedFromLibinput(g_settings_get_double(gs(settings_), kSpeedKey));
-    gchar* profile = g_settings_get_string(gs(settings_), kProfileKey);
+    r.speed = speedFromLibinput(g.getDouble(gs(settings_), kSpeedKey));
+    gchar* profile = g.getString(gs(settings_), kProfileKey);
     // 'default' leaves it to the device, which for a mouse is the adaptive profile.
     r.accel = profile && std::strcmp(profile, "flat") == 0 ? kPrecisionOff : kPrecisionOn;
-    g_free(profile);
-    r.doubleClickMs = g_settings_get_int(gs(settings_), kDoubleClickKey);
+    g.free(profile);
+    r.doubleClickMs = g.getInt(gs(settings_), kDoubleClickKey);
     return r;
 }
 
 void GnomePointerSettings::apply(const PointerValues& v) {
+    const GioLibrary& g = *gioLibrary();
     GSettings* s = gs(settings_);
-    g_settings_set_double(s, kSpeedKey, speedToLibinput(v.speed));
-    gchar* profile = g_settings_get_string(s, kProfileKey);
+    g.setDouble(s, kSpeedKey, speedToLibinput(v.speed));
+    gchar* profile = g.getString(s, kProfileKey);
     const bool flat = profile && std::strcmp(profile, "flat") == 0;
-    g_free(profile);
+    g.free(profile);
     // Precision on keeps an adaptive or device-default profile as it is.
     if (!v.accel.on())
-        g_settings_set_string(s, kProfileKey, "flat");
+        g.setString(s, kProfileKey, "flat");
     else if (flat)
-        g_settings_set_string(s, kProfileKey, "adaptive");
-    g_settings_set_int(s, kDoubleClickKey, v.doubleClickMs);
-    g_settings_sync();
+        g.setString(s, kProfileKey, "adaptive");
+    g.setInt(s, kDoubleClickKey, v.doubleClickMs);
+    g.settingsSync();
 }
 
 } // namespace krm

@@ -2,7 +2,7 @@
 
 #include "image/ImageFiles.h"
 
-#include <gio/gio.h>
+#include "performance/GioLibrary.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -58,13 +58,16 @@ std::string userConfigDir() {
 }
 
 // Running KDE applications re-read their mouse settings on this signal (SettingsChanged, mouse).
+// Without GIO the files are still written; applications see them when they next start.
 void notifyPlasma() {
-    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    const GioLibrary* gio = gioLibrary();
+    if (!gio) return;
+    GDBusConnection* bus = gio->busGetSync(G_BUS_TYPE_SESSION, nullptr, nullptr);
     if (!bus) return;
-    g_dbus_connection_emit_signal(bus, nullptr, "/KGlobalSettings", "org.kde.KGlobalSettings", "notifyChange",
-                                  g_variant_new("(ii)", 3, 0), nullptr);
-    g_dbus_connection_flush_sync(bus, nullptr, nullptr);
-    g_object_unref(bus);
+    gio->emitSignal(bus, nullptr, "/KGlobalSettings", "org.kde.KGlobalSettings", "notifyChange",
+                    gio->variantNew("(ii)", 3, 0), nullptr);
+    gio->flushSync(bus, nullptr, nullptr);
+    gio->objectUnref(bus);
 }
 
 } // namespace

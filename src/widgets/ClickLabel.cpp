@@ -124,7 +124,8 @@ void ClickLabel::leaveEvent(QEvent*) {
 // The window losing or regaining activation moves no focus between its widgets (and a window being
 // destroyed deactivates itself first): only the focus moving counts.
 void ClickLabel::focusInEvent(QFocusEvent* e) {
-    QFrame::focusInEvent(e); // not QLabel's: it would build the text document setText avoids
+    // Not QLabel's: it would build the text document setText avoids.
+    QFrame::focusInEvent(e); // NOLINT(bugprone-parent-virtual-call)
     if (e->reason() != Qt::ActiveWindowFocusReason) setHovered(hover_, true);
 }
 

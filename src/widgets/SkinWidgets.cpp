@@ -18,7 +18,7 @@ namespace {
 // The few CJK glyphs the English tables show (the caption naming the Chinese table), cut from
 // WenQuanYi Micro Hei: drawn from the whole system font they would map 3 MB of it at every start.
 const QString& languageNamesFamily() {
-    static const QString family = [] {
+    static const QString kFamily = [] {
         const auto bytes = ResourceTable::find("LanguageNames");
         if (!bytes) return QString();
         const QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes->data()),
@@ -26,7 +26,7 @@ const QString& languageNamesFamily() {
         const int id = QFontDatabase::addApplicationFontFromData(data);
         return id < 0 ? QString() : QFontDatabase::applicationFontFamilies(id).value(0);
     }();
-    return family;
+    return kFamily;
 }
 } // namespace
 
