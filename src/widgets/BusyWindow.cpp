@@ -21,7 +21,7 @@ BusyWindow::BusyWindow(QWidget* mainWindow)
     if (desktopComposites()) setAttribute(Qt::WA_TranslucentBackground);
     animation_.setInterval(60);
     connect(&animation_, &QTimer::timeout, this, [this] {
-        frame_ = (frame_ + 1) % (frames().isEmpty() ? 12 : frames().size());
+        frame_ = (frame_ + 1) % frameCount();
         update();
     });
 }
@@ -31,16 +31,29 @@ void BusyWindow::placeOverMainWindow(int extraTop) {
     move(main.left() + (main.width() - kWidth) / 2, main.top() + (main.height() - kHeight) / 2 + extraTop);
 }
 
-// The frames are decoded when the window is first drawn or shown, not while the program starts.
-const QVector<QPixmap>& BusyWindow::frames() const {
-    if (framesLoaded_) return frames_;
-    framesLoaded_ = true;
-    for (int i = 1; i < 100; ++i) {
-        const QString name = QStringLiteral("WaitGif_%1").arg(i, 2, 10, QLatin1Char('0'));
-        if (!ResourceTable::find(name.toStdString())) break;
-        frames_.push_back(resourcePixmap(name));
+namespace {
+QString pictureName(int n) {
+    return QStringLiteral("WaitGif_%1").arg(n + 1, 2, 10, QLatin1Char('0'));
+}
+} // namespace
+
+int BusyWindow::pictureCount() const {
+    if (pictureCount_ < 0) {
+        pictureCount_ = 0;
+        while (pictureCount_ < 99 && ResourceTable::find(pictureName(pictureCount_).toStdString()))
+            ++pictureCount_;
     }
-    return frames_;
+    return pictureCount_;
+}
+
+// A frame is decoded when it is drawn (a fifth of a millisecond for 200 x 192 pixels, every 60 ms while
+// the window shows).
+QPixmap BusyWindow::picture(int n) const {
+    if (n != shownPicture_) {
+        shown_ = QPixmap::fromImage(fillColourKey(resourceImage(pictureName(n))));
+        shownPicture_ = n;
+    }
+    return shown_;
 }
 
 void BusyWindow::showEvent(QShowEvent*) {
@@ -50,6 +63,8 @@ void BusyWindow::showEvent(QShowEvent*) {
 }
 void BusyWindow::hideEvent(QHideEvent*) {
     animation_.stop();
+    shown_ = {};
+    shownPicture_ = -1;
 }
 
 QRegion BusyWindow::shape() const {
@@ -59,8 +74,7 @@ QRegion BusyWindow::shape() const {
     all.fill(Qt::transparent);
     {
         QPainter p(&all);
-        const int count = frames().isEmpty() ? 12 : static_cast<int>(frames().size());
-        for (int n = 0; n < count; ++n) drawFrame(p, n);
+        for (int n = 0; n < frameCount(); ++n) drawFrame(p, n);
     }
     QRegion region;
     for (int y = 0; y < all.height(); ++y) {
@@ -86,9 +100,9 @@ void BusyWindow::paintEvent(QPaintEvent*) {
 void BusyWindow::drawFrame(QPainter& p, int n) const {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    if (const auto& pictures = frames(); !pictures.isEmpty()) {
+    if (pictureCount() > 0) {
         // The animated picture is 200 x 192, stretched over the window.
-        p.drawPixmap(rect(), pictures[n % pictures.size()]);
+        p.drawPixmap(rect(), picture(n % pictureCount()));
         p.restore();
         return;
     }

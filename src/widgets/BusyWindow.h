@@ -2,7 +2,6 @@
 
 #include <QPixmap>
 #include <QTimer>
-#include <QVector>
 #include <QWidget>
 
 namespace krm::gui {
@@ -37,10 +36,15 @@ protected:
 private:
     QWidget* mainWindow_;
     QTimer animation_;
-    const QVector<QPixmap>& frames() const;
+    // The animation's pictures WaitGif_01, WaitGif_02, ... (none: the drawn spinner). Only the frame on
+    // screen is kept decoded: a dozen decoded frames would hold 1.8 MB for a window seldom shown.
+    int pictureCount() const;
+    QPixmap picture(int n) const;
+    int frameCount() const { return pictureCount() > 0 ? pictureCount() : 12; }
 
-    mutable QVector<QPixmap> frames_; // WaitGif_01, WaitGif_02, ... when the resources hold them
-    mutable bool framesLoaded_ = false;
+    mutable int pictureCount_ = -1; // not counted yet
+    mutable int shownPicture_ = -1;
+    mutable QPixmap shown_;
     int frame_ = 0;
 };
 

@@ -39,12 +39,20 @@ ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
     (void)kAccessibleAsButtons;
     setTextFormat(Qt::PlainText);
     setCursor(Qt::PointingHandCursor);
-    // Captions are not selectable text: without this a focusable label sets its text up for selecting and
-    // following links, a quarter of a millisecond a label and a hundred labels at start-up. (It resets
-    // the focus policy, so it comes first.)
+    // Captions are not selectable text. (This resets the focus policy, so it comes first.)
     setTextInteractionFlags(Qt::NoTextInteraction);
     // Tab reaches it; a click leaves the focus where it was, so the pointer's look stays the pointer's.
     setFocusPolicy(Qt::TabFocus);
+}
+
+void ClickLabel::setText(const QString& text) {
+    // QLabel gives every label that takes the focus a text document of its own, for selecting and
+    // following links: a quarter of a millisecond a caption, a hundred captions at start-up. Captions
+    // here are plain text and are never selected, so the text is set while the label takes no focus.
+    const Qt::FocusPolicy policy = focusPolicy();
+    setFocusPolicy(Qt::NoFocus);
+    QLabel::setText(text);
+    setFocusPolicy(policy);
 }
 
 void ClickLabel::setCaption(const QString& caption) {
@@ -97,7 +105,7 @@ void ClickLabel::leaveEvent(QEvent*) {
 // The window losing or regaining activation moves no focus between its widgets (and a window being
 // destroyed deactivates itself first): only the focus moving counts.
 void ClickLabel::focusInEvent(QFocusEvent* e) {
-    QLabel::focusInEvent(e);
+    QFrame::focusInEvent(e); // not QLabel's: it would build the text document setText avoids
     if (e->reason() != Qt::ActiveWindowFocusReason) setHovered(hover_, true);
 }
 

@@ -25,6 +25,10 @@ public:
     void setCaption(const QString& caption);
     QString caption() const { return hasCaption_ ? caption_ : text(); }
 
+    // Plain text, drawn as a plain label draws it. (Hides QLabel::setText: a label that takes the focus
+    // would otherwise get a rich-text document per caption, most of a start-up's text work.)
+    void setText(const QString& text);
+
 signals:
     void clicked();
     void entered();

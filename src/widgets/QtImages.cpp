@@ -32,7 +32,7 @@ namespace {
 // Pictures being decoded ahead, by name; the worker is joined when the program ends.
 struct AheadDecoder {
     std::mutex mutex;
-    std::map<QString, std::shared_future<QImage>> pictures;
+    std::map<QString, std::future<QImage>> pictures;
     std::thread worker;
     ~AheadDecoder() {
         if (worker.joinable()) worker.join();
@@ -83,7 +83,7 @@ QHash<QString, DecodedPicture>& pictureCache() {
 
 // The picture as decoded: by the worker when it was decoded ahead, else here.
 QImage decodedPicture(const QString& name) {
-    std::shared_future<QImage> early;
+    std::future<QImage> early;
     {
         AheadDecoder& d = ahead();
         std::lock_guard lock(d.mutex);
@@ -129,12 +129,17 @@ void decodeAhead(const QStringList& names) {
         if (d.worker.joinable()) return;
         for (const QString& name : names) {
             std::promise<QImage> promise;
-            d.pictures.emplace(name, promise.get_future().share());
+            d.pictures.emplace(name, promise.get_future());
             work.emplace_back(name, std::move(promise));
         }
     }
     d.worker = std::thread([work = std::move(work)]() mutable {
-        for (auto& [name, promise] : work) promise.set_value(resourceImage(name));
+        // Each promise is let go once kept, so a picture taken while the worker goes on is held by its
+        // taker alone (a second holder would make the colour-key fill copy all its pixels).
+        for (auto& [name, promise] : work) {
+            promise.set_value(resourceImage(name));
+            promise = {};
+        }
     });
 }
 
@@ -152,32 +157,38 @@ QImage fillColourKey(QImage picture) {
     QImage out = std::move(picture);
     out.convertTo(QImage::Format_ARGB32_Premultiplied); // in place; nothing to do when decoded here
     const QRgb key = kColourKey;                        // opaque: the same premultiplied
-    std::vector<QPoint> pending;
-    for (int y = 0; y < out.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(out.constScanLine(y));
-        for (int x = 0; x < out.width(); ++x)
+    const int width = out.width();
+    const int height = out.height();
+    const qsizetype stride = out.bytesPerLine() / qsizetype(sizeof(QRgb));
+    QRgb* const pixels = reinterpret_cast<QRgb*>(out.bits()); // one detach, then plain words
+    std::vector<std::pair<int, int>> pending;                 // (x, y) of key pixels
+    for (int y = 0; y < height; ++y) {
+        const QRgb* line = pixels + y * stride;
+        for (int x = 0; x < width; ++x)
             if (line[x] == key) pending.emplace_back(x, y);
     }
     // The key sits in the cut-out corners, a few pixels deep: each pass gives the key pixels beside a
     // window pixel that pixel's colour.
-    auto at = [&out](QPoint p) -> QRgb& { return reinterpret_cast<QRgb*>(out.scanLine(p.y()))[p.x()]; };
+    auto at = [&](int x, int y) -> QRgb& { return pixels[y * stride + x]; };
+    auto neighbour = [&](int x, int y) -> QRgb {
+        if (x > 0 && at(x - 1, y) != key) return at(x - 1, y);
+        if (x + 1 < width && at(x + 1, y) != key) return at(x + 1, y);
+        if (y > 0 && at(x, y - 1) != key) return at(x, y - 1);
+        if (y + 1 < height && at(x, y + 1) != key) return at(x, y + 1);
+        return key;
+    };
     while (!pending.empty()) {
-        std::vector<std::pair<QPoint, QRgb>> filled;
-        std::vector<QPoint> left;
-        for (const QPoint p : pending) {
-            QRgb colour = key;
-            for (const QPoint n : {p + QPoint(-1, 0), p + QPoint(1, 0), p + QPoint(0, -1), p + QPoint(0, 1)})
-                if (out.rect().contains(n) && at(n) != key) {
-                    colour = at(n);
-                    break;
-                }
+        std::vector<std::pair<std::pair<int, int>, QRgb>> filled;
+        std::vector<std::pair<int, int>> left;
+        for (const auto& [x, y] : pending) {
+            const QRgb colour = neighbour(x, y);
             if (colour == key)
-                left.push_back(p);
+                left.emplace_back(x, y);
             else
-                filled.emplace_back(p, colour);
+                filled.push_back({{x, y}, colour});
         }
         if (filled.empty()) break; // nothing but key
-        for (const auto& [p, colour] : filled) at(p) = colour;
+        for (const auto& [p, colour] : filled) at(p.first, p.second) = colour;
         pending = std::move(left);
     }
     return out;

@@ -1,11 +1,18 @@
 #include "app/gui/NavigationBar.h"
 #include "app/gui/QtUiPort.h"
+#include "app/gui/SingleInstance.h"
 #include "app/WindowRig.h"
 #include "widgets/BusyWindow.h"
 #include "widgets/ImageButton.h"
 #include "widgets/MessageBox.h"
 
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using krm::gui::ImageButton;
 using krm::test::WindowRig;
@@ -104,6 +111,58 @@ private slots:
         QCOMPARE(session.image().image, mouse.image()); // the read went on to its end
         window.reset();
         QVERIFY(!session.mouseOpen()); // the window's end gave the mouse up
+    }
+
+    void aLaterStartFindsTheLockAndRaisesTheFirst() {
+        using krm::gui::SingleInstance;
+        QTemporaryDir dir;
+        const QString title = QStringLiteral("Gaming Mouse");
+        QVERIFY(!SingleInstance::anotherIsRunning(title, dir.path()));
+        // The lock is held for another process: a second open of the file cannot take it.
+        const QString lockPath =
+            QDir(dir.path()).entryInfoList({QStringLiteral("*.lock")}).value(0).filePath();
+        const int other = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CLOEXEC);
+        QVERIFY(other >= 0);
+        QCOMPARE(::flock(other, LOCK_EX | LOCK_NB), -1);
+        ::close(other);
+
+        SingleInstance later(title, dir.path());
+        QVERIFY(!later.raiseRunningInstance()); // nobody listens yet: told at once, no wait
+        {
+            SingleInstance first(title, dir.path());
+            QSignalSpy raised(&first, &SingleInstance::raiseRequested);
+            QVERIFY(first.listen());
+            QVERIFY(later.raiseRunningInstance());
+            QVERIFY(raised.wait(2000));
+        }
+        // The first instance's end removes its socket; nothing is left to answer.
+        QVERIFY(!later.raiseRunningInstance());
+    }
+
+    void aSocketLeftByACrashIsTakenOver() {
+        using krm::gui::SingleInstance;
+        QTemporaryDir dir;
+        const QString title = QStringLiteral("Gaming Mouse");
+        SingleInstance first(title, dir.path());
+        QVERIFY(first.listen());
+        const QString socketPath =
+            QDir(dir.path()).entryInfoList({QStringLiteral("*.socket")}, QDir::System).value(0).filePath();
+        QVERIFY(!socketPath.isEmpty());
+        // A crashed instance leaves a bound socket file behind that nobody accepts on.
+        SingleInstance second(title, dir.path());
+        QVERIFY(QFile::remove(socketPath));
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(socketPath);
+        std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+        const int dead = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QCOMPARE(::bind(dead, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        ::close(dead);
+        QVERIFY(!second.raiseRunningInstance());
+        QSignalSpy raised(&second, &SingleInstance::raiseRequested);
+        QVERIFY(second.listen());
+        QVERIFY(SingleInstance(title, dir.path()).raiseRunningInstance());
+        QVERIFY(raised.wait(2000));
     }
 };
 

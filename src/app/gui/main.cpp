@@ -59,7 +59,6 @@ int runProgram(int argc, char** argv) {
     const QString title = QString::fromLatin1(krm::gui::MainWindow::kWindowTitle);
     if (!screenshots && krm::gui::SingleInstance::anotherIsRunning(title)) {
         // A second start only brings the first window forward; it starts nothing of its own.
-        QCoreApplication app(argc, argv);
         krm::gui::SingleInstance(title).raiseRunningInstance();
         return 0;
     }
