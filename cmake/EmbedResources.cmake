@@ -1,6 +1,6 @@
 # Embeds the product data under resources/ into the program as a table of named byte blocks.
 #
-# Every picture, INI, language table and binary under resources/ becomes one entry named after the
+# Every picture, INI, language table, font and binary under resources/ becomes one entry named after the
 # file without its extension ("L1_BackGround", "org1", "lang1", "KRMR210BData_Cfg1", "PCMacroData").
 # The branding folder is the exception: only the file chosen by KRM_BRANDING is embedded, as "org".
 # The bytes are pulled in by the assembler (.incbin), so the build copies nothing and the blocks stay
@@ -10,7 +10,8 @@ function(krm_embed_resources out_source)
     file(GLOB_RECURSE files CONFIGURE_DEPENDS
         ${CMAKE_SOURCE_DIR}/resources/*.ini
         ${CMAKE_SOURCE_DIR}/resources/*.png
-        ${CMAKE_SOURCE_DIR}/resources/*.bin)
+        ${CMAKE_SOURCE_DIR}/resources/*.bin
+        ${CMAKE_SOURCE_DIR}/resources/*.ttf)
     list(SORT files)
 
     set(pairs "")

@@ -32,6 +32,23 @@ QAccessibleInterface* clickLabelAccessible(const QString&, QObject* object) {
     return label ? new ClickLabelAccessible(label) : nullptr;
 }
 
+// QLabel gives every label that takes the focus a text document of its own, for selecting and following
+// links: a quarter of a millisecond a caption, a hundred captions at start-up. Captions here are plain
+// text and never selected, so QLabel sets its text up while the label takes no focus.
+class NoFocusWhile {
+public:
+    explicit NoFocusWhile(QWidget* widget) : widget_(widget), policy_(widget->focusPolicy()) {
+        widget->setFocusPolicy(Qt::NoFocus);
+    }
+    ~NoFocusWhile() { widget_->setFocusPolicy(policy_); }
+    NoFocusWhile(const NoFocusWhile&) = delete;
+    NoFocusWhile& operator=(const NoFocusWhile&) = delete;
+
+private:
+    QWidget* widget_;
+    Qt::FocusPolicy policy_;
+};
+
 } // namespace
 
 ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
@@ -46,13 +63,15 @@ ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
 }
 
 void ClickLabel::setText(const QString& text) {
-    // QLabel gives every label that takes the focus a text document of its own, for selecting and
-    // following links: a quarter of a millisecond a caption, a hundred captions at start-up. Captions
-    // here are plain text and are never selected, so the text is set while the label takes no focus.
-    const Qt::FocusPolicy policy = focusPolicy();
-    setFocusPolicy(Qt::NoFocus);
+    const NoFocusWhile plain(this);
     QLabel::setText(text);
-    setFocusPolicy(policy);
+}
+
+// Polishing a label with text sets its text document up as setText would.
+bool ClickLabel::event(QEvent* e) {
+    if (e->type() != QEvent::Polish) return QLabel::event(e);
+    const NoFocusWhile plain(this);
+    return QLabel::event(e);
 }
 
 void ClickLabel::setCaption(const QString& caption) {

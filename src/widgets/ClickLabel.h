@@ -35,6 +35,7 @@ signals:
     void left();
 
 protected:
+    bool event(QEvent*) override;
     void resizeEvent(QResizeEvent*) override;
     void changeEvent(QEvent*) override;
     void enterEvent(QEnterEvent*) override;

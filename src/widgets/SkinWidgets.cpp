@@ -1,5 +1,8 @@
 #include "widgets/SkinWidgets.h"
 
+#include "base/ResourceTable.h"
+
+#include <QFontDatabase>
 #include <QPalette>
 #include <QWidget>
 
@@ -11,8 +14,27 @@ QColor toQColor(SkinColour colour) {
     return QColor(colourRed(colour), colourGreen(colour), colourBlue(colour));
 }
 
+namespace {
+// The few CJK glyphs the English tables show (the caption naming the Chinese table), cut from
+// WenQuanYi Micro Hei: drawn from the whole system font they would map 3 MB of it at every start.
+const QString& languageNamesFamily() {
+    static const QString family = [] {
+        const auto bytes = ResourceTable::find("LanguageNames");
+        if (!bytes) return QString();
+        const QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes->data()),
+                                                        static_cast<qsizetype>(bytes->size()));
+        const int id = QFontDatabase::addApplicationFontFromData(data);
+        return id < 0 ? QString() : QFontDatabase::applicationFontFamilies(id).value(0);
+    }();
+    return family;
+}
+} // namespace
+
 QFont skinFont(const QString& family, int pointSize, bool bold) {
-    QFont font(family.isEmpty() ? QStringLiteral("DejaVu Sans") : family);
+    QFont font;
+    QStringList families{family.isEmpty() ? QStringLiteral("DejaVu Sans") : family};
+    if (!languageNamesFamily().isEmpty()) families.append(languageNamesFamily());
+    font.setFamilies(families);
     font.setPointSize(pointSize > 0 ? pointSize : 9);
     font.setBold(bold);
     return font;

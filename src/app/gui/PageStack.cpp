@@ -12,20 +12,20 @@ namespace krm::gui {
 CoverLabel::CoverLabel(QWidget* page, QLabel* pagePicture) : QWidget(page), picture_(pagePicture) {}
 
 void CoverLabel::paintEvent(QPaintEvent*) {
-    // A dark veil in the shape of the page picture.
+    // A dark veil in the shape of the page picture: its coverage at 150/255, drawn in black (an
+    // alpha-only image draws black).
     const QPixmap picture = picture_->pixmap();
     if (picture.isNull() || picture_->isHidden()) return;
     if (veilOf_ != picture.cacheKey()) {
         veilOf_ = picture.cacheKey();
-        veil_ = QPixmap(picture.size());
-        veil_.fill(Qt::transparent);
-        QPainter v(&veil_);
-        v.drawPixmap(0, 0, picture);
-        v.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        v.fillRect(veil_.rect(), QColor(6, 7, 9, 150));
+        veil_ = picture.toImage().convertToFormat(QImage::Format_Alpha8);
+        for (int y = 0; y < veil_.height(); ++y) {
+            uchar* line = veil_.scanLine(y);
+            for (int x = 0; x < veil_.width(); ++x) line[x] = static_cast<uchar>(line[x] * 150 / 255);
+        }
     }
     QPainter p(this);
-    p.drawPixmap(picture_->geometry(), veil_);
+    p.drawImage(picture_->geometry(), veil_);
 }
 
 // Controls under the cover get nothing; the press goes on to the window, which drags itself.

@@ -3,6 +3,7 @@
 #include "session/Session.h"
 #include "shell/SkinLayout.h"
 
+#include <QImage>
 #include <QPixmap>
 #include <QRect>
 #include <QString>
@@ -29,7 +30,7 @@ protected:
 private:
     QLabel* picture_;
     qint64 veilOf_ = 0; // cache key of the picture the veil was made for
-    QPixmap veil_;
+    QImage veil_;       // the picture's coverage only, a byte a pixel
 };
 
 // The engineering container until its editors exist: a plain panel with the page's caption.
