@@ -128,8 +128,8 @@ public:
 
 // The implementation for this session's desktop: GNOME (GSettings) when XDG_CURRENT_DESKTOP names it and
 // its schema is installed, KDE Plasma (its configuration files) when it names KDE, X11 pointer control
-// when there is a display, and otherwise an in-memory one whose items are all unsupported.
-// KRM_POINTER_SETTINGS (memory, gnome, kde, x11) overrides the choice.
+// when there is a display, and otherwise an in-memory one whose items are all unsupported; on Windows,
+// Windows' own. KRM_POINTER_SETTINGS (memory; on Linux also gnome, kde, x11) overrides the choice.
 std::unique_ptr<PointerSettings> makeDesktopPointerSettings();
 
 } // namespace krm

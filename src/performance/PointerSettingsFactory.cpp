@@ -5,6 +5,7 @@
 
 namespace krm {
 
+#ifndef _WIN32
 namespace {
 bool desktopNamed(const std::string& desktops, const std::string& name) {
     // XDG_CURRENT_DESKTOP is a colon-separated list, e.g. "ubuntu:GNOME".
@@ -26,6 +27,7 @@ std::unique_ptr<PointerSettings> nothingReachable() {
     return memory;
 }
 } // namespace
+#endif
 
 std::unique_ptr<PointerSettings> makeDesktopPointerSettings() {
     // KRM_POINTER_SETTINGS=memory keeps tests and screenshots away from the desktop they run on;
@@ -37,6 +39,10 @@ std::unique_ptr<PointerSettings> makeDesktopPointerSettings() {
         memory->reading = PointerReading{10, kPrecisionOn, 500, 3};
         return memory;
     }
+#ifdef _WIN32
+    // Windows' own settings are always there; the Linux desktops' choices below do not apply.
+    return std::make_unique<WindowsPointerSettings>();
+#else
     if (force == "gnome")
         if (auto gnome = GnomePointerSettings::open()) return gnome;
     if (force == "kde") return std::make_unique<KdePointerSettings>();
@@ -51,6 +57,7 @@ std::unique_ptr<PointerSettings> makeDesktopPointerSettings() {
     if (const char* display = std::getenv("DISPLAY"); display && *display)
         if (auto x11 = X11PointerSettings::open()) return x11;
     return nothingReachable();
+#endif
 }
 
 } // namespace krm

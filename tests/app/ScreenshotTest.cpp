@@ -1,4 +1,5 @@
 #include "app/WindowRig.h"
+#include "image/ImageFields.h"
 
 #include <QtTest>
 
@@ -12,13 +13,15 @@ private slots:
         rig.window.devTimerTimer();
         QTemporaryDir dir;
         QStringList written;
+        const std::uint8_t ledType = rig.session.image().copies.user[krm::user::kLedType];
         QVERIFY(rig.window.renderScreenshots(dir.path(), &written));
 
         QStringList expected;
         for (int look = 1; look <= 3; ++look)
             for (const char* page :
                  {"key-page-profile1", "key-page-profile2", "key-page-profile3", "performance-page",
-                  "lighting-page", "macro-page", "update-page", "gun-page", "engineering-page"})
+                  "lighting-page", "lighting-page-rgb", "lighting-page-sync", "lighting-page-nt",
+                  "lighting-page-mculed", "macro-page", "update-page", "gun-page", "engineering-page"})
                 expected << QStringLiteral("look%1-%2.png").arg(look).arg(QLatin1String(page));
         if (rig.window.keyPage())
             expected << QStringLiteral("key-menu-three-levels.png")
@@ -43,6 +46,17 @@ private slots:
         const QImage message(QDir(dir.path()).filePath(QStringLiteral("reconnect-message.png")));
         QCOMPARE(message.size(), QSize(530, 200));
         QCOMPARE(qAlpha(message.pixel(0, 0)), 0);
+
+        // Each LED type shows its own set of modes; the image read is shown again afterwards.
+        QSet<QByteArray> typePictures;
+        for (const char* type : {"rgb", "sync", "nt", "mculed"}) {
+            QFile f(QDir(dir.path())
+                        .filePath(QStringLiteral("look1-lighting-page-%1.png").arg(QLatin1String(type))));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            typePictures.insert(f.readAll());
+        }
+        QCOMPARE(typePictures.size(), 4);
+        QCOMPARE(rig.session.image().copies.user[krm::user::kLedType], ledType);
 
         // With the mouse read, the key pages were shown the way their buttons show them.
         QVERIFY(!rig.window.pagesCovered());

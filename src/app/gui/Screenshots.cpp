@@ -2,6 +2,7 @@
 #include "app/gui/PageStack.h"
 #include "buttons/ui/KeyPageView.h"
 #include "engineering/ui/EngineeringPageView.h"
+#include "image/ImageFields.h"
 #include "shell/EngineeringCaptions.h"
 #include "shell/EngineeringLocale.h"
 #include "widgets/BusyWindow.h"
@@ -28,6 +29,13 @@ constexpr Shot kPages[] = {
     {Page::Engineering, "engineering-page"},
 };
 
+// The LED types by their type byte (mode bits 3:0 clear; NT with four LEDs), each offering its own modes.
+struct LedTypeShot {
+    std::uint8_t typeByte;
+    const char* name;
+};
+constexpr LedTypeShot kLedTypes[] = {{0x00, "rgb"}, {0x40, "sync"}, {0xB0, "nt"}, {0x80, "mculed"}};
+
 } // namespace
 
 bool MainWindow::renderScreenshots(const QString& dir, QStringList* written) {
@@ -50,11 +58,26 @@ bool MainWindow::renderScreenshots(const QString& dir, QStringList* written) {
             showPage(page);
     };
 
+    // The lighting page once for each LED type. Only the editors' copies take the type, nothing is
+    // written to the mouse, and the copies are put back.
+    auto eachLedType = [&](int look) {
+        const SectionCopies copies = session_.image().copies;
+        const auto mode = static_cast<std::uint8_t>(copies.user[user::kLedType] & 0x0F);
+        for (const LedTypeShot& type : kLedTypes) {
+            session_.image().copies.user[user::kLedType] = static_cast<std::uint8_t>(type.typeByte | mode);
+            session_.reloadEditors();
+            save(*this, QStringLiteral("look%1-lighting-page-%2").arg(look).arg(QLatin1String(type.name)));
+        }
+        session_.image().copies = copies;
+        session_.reloadEditors();
+    };
+
     for (int look = 1; look <= 3; ++look) {
         languageButtonClicked(look);
         for (const Shot& shot : kPages) {
             show(shot.page);
             save(*this, QStringLiteral("look%1-%2").arg(look).arg(QLatin1String(shot.name)));
+            if (shot.page == Page::Lighting) eachLedType(look);
         }
     }
     languageButtonClicked(1);
