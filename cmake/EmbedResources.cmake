@@ -1,7 +1,8 @@
 # Embeds the product data under resources/ into the program as a table of named byte blocks.
 #
 # Every picture, INI, language table, font and binary under resources/ becomes one entry named after the
-# file without its extension ("L1_BackGround", "org1", "lang1", "KRMR210BData_Cfg1", "PCMacroData").
+# file without its extension ("L1_BackGround", "L1_BackGround@2x", "org1", "lang1", "KRMR210BData_Cfg1",
+# "PCMacroData").
 # The branding folder is the exception: only the file chosen by KRM_BRANDING is embedded, as "org".
 # The bytes are pulled in by the assembler (.incbin), so the build copies nothing and the blocks stay
 # in read-only memory that is paged in only when a resource is used.
@@ -13,6 +14,11 @@ function(krm_embed_resources out_source)
         ${CMAKE_SOURCE_DIR}/resources/*.bin
         ${CMAKE_SOURCE_DIR}/resources/*.ttf)
     list(SORT files)
+    # The pictures drawn at twice the pixels ("Name@2x.png") go after everything else, so what a 1x
+    # start-up reads lies together as before and pages in none of the 2x bytes.
+    set(sharp_files ${files})
+    list(FILTER files EXCLUDE REGEX "@2x\\.png$")
+    list(FILTER sharp_files INCLUDE REGEX "@2x\\.png$")
 
     set(pairs "")
     foreach(f IN LISTS files)
@@ -23,6 +29,10 @@ function(krm_embed_resources out_source)
         list(APPEND pairs "${name}=${f}")
     endforeach()
     list(APPEND pairs "org=${KRM_BRANDING}")
+    foreach(f IN LISTS sharp_files)
+        get_filename_component(name "${f}" NAME_WE)
+        list(APPEND pairs "${name}=${f}")
+    endforeach()
 
     set(asm "")
     set(decls "")

@@ -50,7 +50,7 @@ int BusyWindow::pictureCount() const {
 // the window shows).
 QPixmap BusyWindow::picture(int n) const {
     if (n != shownPicture_) {
-        shown_ = QPixmap::fromImage(fillColourKey(resourceImage(pictureName(n))));
+        shown_ = transientPixmap(pictureName(n));
         shownPicture_ = n;
     }
     return shown_;

@@ -24,7 +24,7 @@ MessageBox::MessageBox(QWidget* parent, const QString& text, const QString& font
       background_(resourcePixmap(QStringLiteral("MSG"))) {
     setModal(true);
     setWindowTitle(QGuiApplication::applicationDisplayName());
-    setFixedSize(background_.isNull() ? kDefaultSize : background_.size());
+    setFixedSize(background_.isNull() ? kDefaultSize : background_.deviceIndependentSize().toSize());
 
     QFont font(fontFamily.isEmpty() ? QStringLiteral("DejaVu Sans") : fontFamily);
     font.setPixelSize(kTextPixelSize);

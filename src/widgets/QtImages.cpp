@@ -2,7 +2,9 @@
 
 #include "base/PngImage.h"
 #include "base/ResourceTable.h"
+#include "shell/SkinPictures.h"
 
+#include <QGuiApplication>
 #include <QHash>
 #include <QPainter>
 #include <QSysInfo>
@@ -95,6 +97,43 @@ QImage decodedPicture(const QString& name) {
     return early.valid() ? early.get() : resourceImage(name);
 }
 
+// The picture drawn at twice the pixels ("Name@2x"), with device pixel ratio 2 so that every size read
+// from it stays the 1x picture's; null when no screen of the program is above 100 % or there is no such
+// picture of exactly twice the size. Only this one is decoded then.
+QPixmap sharpPixmap(const QString& name) {
+    const auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (!app || app->devicePixelRatio() <= 1.0) return {};
+    const QString sharpName = name + QStringLiteral("@2x");
+    const auto sharpBytes = ResourceTable::find(sharpName.toStdString());
+    const auto bytes = ResourceTable::find(name.toStdString());
+    if (!sharpBytes || !bytes) return {};
+    const auto sharpSize = pngHeaderSize(*sharpBytes);
+    const auto size = pngHeaderSize(*bytes);
+    if (!sharpSize || !size || sharpSize->width != 2 * size->width || sharpSize->height != 2 * size->height) {
+        qWarning("%s is not twice the size of %s; the 1x picture is used", qPrintable(sharpName),
+                 qPrintable(name));
+        return {};
+    }
+    QImage image = resourceImage(sharpName);
+    if (image.isNull()) return {};
+    {
+        // A 1x picture decoded ahead is not needed any more.
+        AheadDecoder& d = ahead();
+        std::lock_guard lock(d.mutex);
+        d.pictures.erase(name);
+    }
+    QPixmap pixmap = QPixmap::fromImage(fillColourKey(std::move(image)));
+    pixmap.setDevicePixelRatio(2);
+    return pixmap;
+}
+
+// The picture for drawing: the sharp one when the screens want it, else the 1x picture (`decoded`, when
+// the caller has decoded it already).
+QPixmap drawingPixmap(const QString& name, QImage decoded = {}) {
+    if (QPixmap sharp = sharpPixmap(name); !sharp.isNull()) return sharp;
+    return QPixmap::fromImage(fillColourKey(decoded.isNull() ? decodedPicture(name) : std::move(decoded)));
+}
+
 } // namespace
 
 QPixmap resourcePixmap(const QString& name) {
@@ -102,9 +141,13 @@ QPixmap resourcePixmap(const QString& name) {
     auto it = cache.find(name);
     if (it != cache.end()) return it->pixmap;
     // The decoded pixels live on in the pixmap only.
-    const QPixmap pixmap = QPixmap::fromImage(fillColourKey(decodedPicture(name)));
+    const QPixmap pixmap = drawingPixmap(name);
     cache.insert(name, DecodedPicture{pixmap, {}});
     return pixmap;
+}
+
+QPixmap transientPixmap(const QString& name) {
+    return drawingPixmap(name);
 }
 
 QBitmap resourceMask(const QString& name) {
@@ -117,7 +160,7 @@ QBitmap resourceMask(const QString& name) {
     if (it != cache.end())
         it->mask = mask;
     else
-        cache.insert(name, DecodedPicture{QPixmap::fromImage(fillColourKey(std::move(picture))), mask});
+        cache.insert(name, DecodedPicture{drawingPixmap(name, std::move(picture)), mask});
     return mask;
 }
 

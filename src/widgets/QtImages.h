@@ -22,10 +22,15 @@ QImage resourceImage(const QString& name);
 
 // An embedded picture as a pixmap for drawing, decoded once and kept for the rest of the run; its
 // colour-key pixels carry the colour of the window beside them (see fillColourKey), so a window's shape
-// comes from resourceMask. UI thread only.
+// comes from resourceMask. When a screen of the program is above 100 % and the picture was also drawn at
+// twice the pixels ("Name@2x"), the pixmap is that one with device pixel ratio 2: its
+// deviceIndependentSize() is the 1x picture's size, its size() twice that. UI thread only.
 QPixmap resourcePixmap(const QString& name);
-// The shape of a window whose picture is that embedded picture (colourKeyMask), kept for the rest of the
-// run. Asked before resourcePixmap, one decoding serves both. UI thread only.
+// The same picture decoded now and not kept (at 2x under the same rule), for pictures shown briefly.
+QPixmap transientPixmap(const QString& name);
+// The shape of a window whose picture is that embedded picture (colourKeyMask, always from the 1x picture:
+// a widget's mask is in logical pixels), kept for the rest of the run. Asked before resourcePixmap, one
+// decoding serves both. UI thread only.
 QBitmap resourceMask(const QString& name);
 
 // Starts decoding pictures on a worker thread, so that the first window's pictures are ready when the

@@ -1,5 +1,6 @@
 // The window, its dialog, message box and menus on a 200 % desktop (QT_SCALE_FACTOR=2).
 #include "app/WindowRig.h"
+#include "base/ResourceTable.h"
 #include "widgets/QtImages.h"
 
 #include <QtTest>
@@ -49,6 +50,44 @@ private slots:
                         tinted += keyTinted(image.pixel(p));
             QVERIFY2(tinted == 0, shot.name);
         }
+    }
+
+    void picturesComeAtTwiceThePixelsWithTheirLogicalSize() {
+        // Skins place controls by these sizes; the window and dialogs take the background's.
+        for (const char* name : {"L1_BackGround", "MSG", "CbS_D", "WebS_01", "Slider_Thumb", "WaitGif_01"}) {
+            const QString n = QString::fromLatin1(name);
+            const QSize single = krm::gui::resourceImage(n).size();
+            const QPixmap pixmap = krm::gui::resourcePixmap(n);
+            QCOMPARE(pixmap.devicePixelRatio(), 2.0);
+            QCOMPARE(pixmap.size(), single * 2);
+            QCOMPARE(pixmap.deviceIndependentSize().toSize(), single);
+            // The shape is cut in logical pixels, from the 1x picture.
+            QCOMPARE(krm::gui::resourceMask(n).size(), single);
+        }
+    }
+
+    void drawingsAt2xAreTwiceTheSizeWithThe1xColourKeyShapeDoubled() {
+        // A key pixel inside the 1x shape would show as a red rim at 200 %; one outside it would be drawn
+        // where the window is cut away.
+        int pairs = 0;
+        for (const std::string& name : krm::ResourceTable::names()) {
+            if (!name.ends_with("@2x")) continue;
+            const QString sharpName = QString::fromStdString(name);
+            const QImage sharp = krm::gui::resourceImage(sharpName);
+            const QImage single = krm::gui::resourceImage(sharpName.chopped(3));
+            QVERIFY2(!single.isNull() && !sharp.isNull(), name.c_str());
+            QVERIFY2(sharp.size() == single.size() * 2, name.c_str());
+            int wrong = 0;
+            for (int y = 0; y < sharp.height(); ++y) {
+                const auto* line = reinterpret_cast<const QRgb*>(sharp.constScanLine(y));
+                const auto* below = reinterpret_cast<const QRgb*>(single.constScanLine(y / 2));
+                for (int x = 0; x < sharp.width(); ++x)
+                    wrong += (line[x] == krm::gui::kColourKey) != (below[x / 2] == krm::gui::kColourKey);
+            }
+            QVERIFY2(wrong == 0, name.c_str());
+            ++pairs;
+        }
+        QVERIFY(pairs > 0);
     }
 
     void colourKeyTakesTheColourOfTheWindowBesideIt() {

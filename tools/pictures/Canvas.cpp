@@ -1,5 +1,7 @@
 #include "Canvas.h"
 
+#include <algorithm>
+
 namespace krm::pictures {
 
 const Look& look(int number) {
@@ -8,8 +10,20 @@ const Look& look(int number) {
     return kLooks[(number - 1) % 3];
 }
 
+namespace {
+int currentScale = 1; // device pixels per logical pixel of the pictures being drawn
+} // namespace
+
+ScaledDrawing::ScaledDrawing(int scale) : previous_(currentScale) {
+    currentScale = scale;
+}
+ScaledDrawing::~ScaledDrawing() {
+    currentScale = previous_;
+}
+
 QImage canvas(int width, int height, const QColor& fill) {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    QImage image(width * currentScale, height * currentScale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(currentScale);
     image.fill(fill);
     return image;
 }
@@ -50,6 +64,27 @@ void keepColourKey(QImage& picture, const QImage& outline) {
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x)
             if (outline.pixel(x, y) == key) picture.setPixel(x, y, key);
+}
+
+bool hasColourKey(const QImage& picture) {
+    const QRgb key = kColourKey.rgb();
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if (picture.pixel(x, y) == key) return true;
+    return false;
+}
+
+void matchColourKeyShape(QImage& sharp, const QImage& picture) {
+    const QRgb key = kColourKey.rgb();
+    for (int y = 0; y < sharp.height(); ++y)
+        for (int x = 0; x < sharp.width(); ++x) {
+            const QRgb below =
+                picture.pixel(std::min(x / 2, picture.width() - 1), std::min(y / 2, picture.height() - 1));
+            if (below == key)
+                sharp.setPixel(x, y, key);
+            else if (sharp.pixel(x, y) == key)
+                sharp.setPixel(x, y, below);
+        }
 }
 
 } // namespace krm::pictures

@@ -39,8 +39,29 @@ const Look& look(int number);
 // painted), so that glows and gradients drawn later cannot leave near-key pixels that the window shows.
 void keepColourKey(QImage& picture, const QImage& outline);
 
-// A transparent RGBA canvas.
+// A transparent RGBA canvas of `width` x `height` logical pixels. Under a ScaledDrawing it holds that many
+// pixels times the scale and carries the scale as its device pixel ratio, so a painter on it draws the
+// same logical geometry with every shape rendered at the higher density.
 QImage canvas(int width, int height, const QColor& fill = Qt::transparent);
+
+// While one lives, canvas() makes pictures at `scale` device pixels per logical pixel (1 or 2).
+class ScaledDrawing {
+public:
+    explicit ScaledDrawing(int scale);
+    ~ScaledDrawing();
+    ScaledDrawing(const ScaledDrawing&) = delete;
+    ScaledDrawing& operator=(const ScaledDrawing&) = delete;
+
+private:
+    int previous_;
+};
+
+// Gives `sharp` (a picture drawn at twice the pixels) exactly the colour-key pixels of `picture` doubled:
+// the window's shape is cut from the 1x picture, so a key pixel inside that shape would show as a red rim
+// at 200 %. A pixel inside the shape that the 2x drawing left as key takes the 1x pixel's colour.
+void matchColourKeyShape(QImage& sharp, const QImage& picture);
+// Whether any pixel of `picture` is the colour key.
+bool hasColourKey(const QImage& picture);
 // Antialiased painter on an image.
 void beginPainter(QPainter& p, QImage& image);
 

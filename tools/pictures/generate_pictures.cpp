@@ -1,4 +1,5 @@
-// Draws every picture of the window into resources/images, the contact sheet
+// Draws every picture of the window into resources/images (each also as Name@2x.png, drawn again at twice
+// the pixels for screens at more than 100 %), the contact sheet
 // tools/pictures/contact-sheet.png and the application icon into packaging/icons (PNG in the hicolor
 // sizes and SVG). The output is committed; regenerate it after changing a drawing or a
 // position in the skins (the key page follows the skins' key labels):
@@ -64,6 +65,12 @@ int writeIcons(const QDir& root) {
     return p.end() ? failures : failures + 1;
 }
 
+void drawAll(const QString& skins, krm::pictures::PictureSet& out) {
+    krm::pictures::drawSharedPictures(out);
+    for (int look = 1; look <= 3; ++look) krm::pictures::drawLookPictures(look, skins, out);
+    krm::pictures::drawBusyFrames(out);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -80,22 +87,36 @@ int main(int argc, char** argv) {
     QDir().mkpath(images);
 
     krm::pictures::PictureSet pictures;
-    krm::pictures::drawSharedPictures(pictures);
-    for (int look = 1; look <= 3; ++look) krm::pictures::drawLookPictures(look, skins, pictures);
-    krm::pictures::drawBusyFrames(pictures);
+    drawAll(skins, pictures);
+    krm::pictures::PictureSet sharp;
+    {
+        const krm::pictures::ScaledDrawing twice(2);
+        drawAll(skins, sharp);
+    }
 
     int failures = 0;
-    for (const auto& [name, image] : pictures)
-        if (!writePng(image, images + '/' + name + QStringLiteral(".png"))) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(name));
+    auto write = [&](const QImage& image, const QString& name) {
+        if (writePng(image, images + '/' + name + QStringLiteral(".png"))) return;
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(name));
+        ++failures;
+    };
+    for (const auto& [name, image] : pictures) write(image, name);
+    for (auto& [name, image] : sharp) {
+        const QImage& single = pictures.at(name);
+        if (image.size() != single.size() * 2) {
+            std::fprintf(stderr, "%s is not drawn at twice the size\n", qPrintable(name));
             ++failures;
+            continue;
         }
+        if (krm::pictures::hasColourKey(single)) krm::pictures::matchColourKeyShape(image, single);
+        write(image, name + QStringLiteral("@2x"));
+    }
     if (!writePng(krm::pictures::contactSheet(pictures), root.filePath("tools/pictures/contact-sheet.png")))
         ++failures;
     failures += writeIcons(root);
     const qsizetype preview = args.indexOf(QStringLiteral("--preview"));
     if (preview > 0 && preview + 1 < args.size())
         krm::pictures::writePreviews(pictures, skins, args[preview + 1]);
-    std::printf("%zu pictures written to %s\n", pictures.size(), qPrintable(images));
+    std::printf("%zu pictures (and as many at 2x) written to %s\n", pictures.size(), qPrintable(images));
     return failures == 0 ? 0 : 1;
 }

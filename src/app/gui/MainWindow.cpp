@@ -116,7 +116,7 @@ void MainWindow::loadStartBackground() {
 }
 
 void MainWindow::sizeWindowAndPages() {
-    setFixedSize(background_.size());
+    setFixedSize(background_.deviceIndependentSize().toSize());
     pages_ = std::make_unique<PageStack>(this, background_);
 }
 
@@ -307,9 +307,10 @@ void MainWindow::showPage(Page page) {
 
 void MainWindow::fitWindowTo(int container) {
     const bool engineering = container == PageStack::kContainers;
-    const QSize size = engineering ? PageStack::kEngineeringSize : background_.size();
+    const QSize pictureSize = background_.deviceIndependentSize().toSize();
+    const QSize size = engineering ? PageStack::kEngineeringSize : pictureSize;
     if (this->size() != size) setFixedSize(size);
-    const int shift = size.width() - background_.width();
+    const int shift = size.width() - pictureSize.width();
     for (const char* role : {"Exit", "Mini"}) {
         ImageButton* b = nav_ ? nav_->button(role) : nullptr;
         const Placement* p = b ? layout_.find(std::string("Img_") + role + "_1") : nullptr;

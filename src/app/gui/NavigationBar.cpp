@@ -100,7 +100,7 @@ void NavigationBar::applySkin(const SkinLayout& layout, const Branding& branding
     for (const Entry& e : entries_) {
         ImageButton* b = e.button;
         if (e.kind == Kind::Web) {
-            const QPixmap picture = resourcePixmap(QStringLiteral("WebS_01"));
+            const QSize picture = resourcePixmap(QStringLiteral("WebS_01")).deviceIndependentSize().toSize();
             const WebButtonPlacement w = webButtonPlacement(branding, picture.width(), picture.height());
             b->setGeometry(w.x, w.y, w.width, w.height);
             b->setAccessibleName(QString::fromStdString(branding.webAddress));

@@ -60,7 +60,7 @@ void PictureCheckBox::keyPressEvent(QKeyEvent* e) {
 }
 
 QSize PictureCheckBox::sizeHint() const {
-    const QPixmap tick = resourcePixmap(QStringLiteral("CbS_D"));
+    const QSize tick = resourcePixmap(QStringLiteral("CbS_D")).deviceIndependentSize().toSize();
     return {tick.width() + kTickGap + fontMetrics().horizontalAdvance(text()),
             std::max(tick.height(), fontMetrics().height())};
 }
@@ -68,10 +68,11 @@ QSize PictureCheckBox::sizeHint() const {
 void PictureCheckBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QPixmap tick = resourcePixmap(isChecked() ? QStringLiteral("CbS_E") : QStringLiteral("CbS_D"));
-    const int y = (height() - tick.height()) / 2;
+    const QSize tickSize = tick.deviceIndependentSize().toSize();
+    const int y = (height() - tickSize.height()) / 2;
     p.drawPixmap(0, y, tick);
     p.setPen(palette().color(QPalette::WindowText));
-    const QRect caption = rect().adjusted(tick.width() + kTickGap, 0, 0, 0);
+    const QRect caption = rect().adjusted(tickSize.width() + kTickGap, 0, 0, 0);
     p.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, text());
     if (hasFocus()) {
         // The focus: the caption underlined in its own colour.
@@ -147,7 +148,7 @@ void KeyComboDialogView::applySkin(const TextSource& texts, int language, const 
     const QBitmap shape = resourceMask(QStringLiteral("MSG"));
     background_ = resourcePixmap(QStringLiteral("MSG"));
     setFixedSize(background_.isNull() ? QSize(layout_.windowWidth, layout_.windowHeight)
-                                      : background_.size());
+                                      : background_.deviceIndependentSize().toSize());
     if (!shape.isNull()) setWindowShape(this, shape);
 
     auto place = [&](QWidget* w, const char* name) {

@@ -30,6 +30,10 @@ QColor qcolour(Rgb c) {
     return {c.r, c.g, c.b};
 }
 
+QString numbered(const QString& caption, int n) {
+    return caption + QLatin1Char(' ') + QString::number(n);
+}
+
 } // namespace
 
 // --- preview ---
@@ -271,6 +275,17 @@ void LightingPageView::setTexts(const TextSource& texts) {
     colourCaption_->setText(qs(texts.text("Str855")));
     fullLabel_->setText(qs(texts.text("Str823")));
     halfLabel_->setText(qs(texts.text("Str824")));
+    // Controls without a caption of their own are named after the heading above them and their number:
+    // "Color Table 3", "Light Speed", "Light Speed 4".
+    for (int n = 1; n <= 10; ++n) {
+        colourLabels_[idx(n)]->setAccessibleName(numbered(qs(texts.text("Str855")), n));
+        colourLabels_[idx(n)]->setAccessibleDescription(qs(texts.text("Str856")));
+    }
+    const QString speed = qs(texts.text("Str822")), mcuSpeed = qs(texts.text("Str858"));
+    speedSlider_->setAccessibleName(speed);
+    mcuSlider_->setAccessibleName(mcuSpeed);
+    for (int n = 1; n <= kSpeedSteps; ++n) speedSteps_[idx(n)]->setAccessibleName(numbered(speed, n));
+    for (int n = 1; n <= kMcuSteps; ++n) mcuSteps_[idx(n)]->setAccessibleName(numbered(mcuSpeed, n));
     refresh();
 }
 

@@ -445,6 +445,10 @@ void MacroPageView::setTexts(const TextSource& texts) {
     titles_[0]->setText(text("Str834"));
     titles_[1]->setText(text("Str836"));
     titles_[2]->setText(text("Str835"));
+    // Each list is named by its heading for screen readers.
+    pcList_->setAccessibleName(titles_[0]->text());
+    rowList_->setAccessibleName(titles_[1]->text());
+    deviceList_->setAccessibleName(titles_[2]->text());
     button("Btn_New")->setText(text("Str432"));
     button("btn_Delete")->setText(text("Str433"));
     button("Btn_delete_mouse")->setText(text("Str433"));

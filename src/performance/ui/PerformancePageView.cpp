@@ -275,9 +275,13 @@ void PerformancePageView::setTexts(const TextSource& texts) {
         if (auto* l = qobject_cast<QLabel*>(control(name))) l->setText(qs(texts.text(id)));
     for (int k = 3; k <= 4; ++k)
         static_cast<QLabel*>(control(str("lbl_Rep", k)))->setText(qs(texts.text(str("Str", 824 + k))));
-    for (int n = 1; n <= DpiEditor::kMaxLevels; ++n)
+    for (int n = 1; n <= DpiEditor::kMaxLevels; ++n) {
         static_cast<QLabel*>(control(str("lbl_DPI", n)))
             ->setText(qs(texts.text("Str829")) + QLatin1Char(' ') + QString::number(n));
+        // The colour swatch shows no text: a screen reader hears "DPI Color 3".
+        control(str("lbl_DPI", n, "Col"))
+            ->setAccessibleName(qs(texts.text("Str854")) + QLatin1Char(' ') + QString::number(n));
+    }
     refresh();
 }
 
