@@ -34,7 +34,7 @@ bool resolveAll(void* library, GioLibrary& gio) {
 } // namespace
 
 const GioLibrary* gioLibrary() {
-    static const GioLibrary* const opened = []() -> const GioLibrary* {
+    static const GioLibrary* const kOpened = []() -> const GioLibrary* {
         // Kept open for the rest of the run: GIO cannot be unloaded once its types are registered.
         void* library = ::dlopen("libgio-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
         if (!library) return nullptr;
@@ -42,7 +42,7 @@ const GioLibrary* gioLibrary() {
         if (!resolveAll(library, gio)) return nullptr;
         return &gio;
     }();
-    return opened;
+    return kOpened;
 }
 
 } // namespace krm
