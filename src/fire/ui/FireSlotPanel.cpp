@@ -106,6 +106,14 @@ void FireSlotPanel::applySkin(const PageSkin& skin) {
 
 void FireSlotPanel::setTexts(const TextSource& texts) {
     for (const auto& [name, id] : kCaptions) static_cast<QLabel*>(control(name))->setText(qs(texts.text(id)));
+    // Screen readers name each field by its row and column captions: "Fire Key1 Repeat(2-15)".
+    for (int k = 1; k <= fire::kSlots; ++k) {
+        const std::string row = texts.text(str("Str23", k)) + " ";
+        control(str("Edt_Repeat", k))->setAccessibleName(qs(row + texts.text("Str801")));
+        control(str("Edt_DelayTime", k))->setAccessibleName(qs(row + texts.text("Str802")));
+        for (const char* part : {"Img_Fire", "lbl_Fire"})
+            control(str(part, k, "Continue"))->setAccessibleName(qs(row + texts.text("Str803")));
+    }
 }
 
 void FireSlotPanel::refresh() {
