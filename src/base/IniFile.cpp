@@ -70,6 +70,12 @@ std::vector<std::string> IniFile::keys(std::string_view section) const {
     return s ? s->order : std::vector<std::string>{};
 }
 
+std::optional<int> parseDecimalIn(std::string_view text, int low, int high) {
+    const auto n = parseDecimal(text);
+    if (!n || *n < low || *n > high) return std::nullopt;
+    return static_cast<int>(*n);
+}
+
 std::string foldCase(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

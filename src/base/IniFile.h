@@ -40,5 +40,7 @@ std::string foldCase(std::string_view text);
 
 // Plain decimal conversion: optional sign and digits, nothing else (surrounding blanks allowed).
 std::optional<long> parseDecimal(std::string_view text);
+// A decimal number within low..high (both included); nothing when it is not one or lies outside.
+std::optional<int> parseDecimalIn(std::string_view text, int low, int high);
 
 } // namespace krm

@@ -73,10 +73,6 @@ struct GunRig {
     }
     QString field(const std::string& name) { return get<QLineEdit>(name)->text(); }
     std::vector<std::string> writes() { return test::writesOf(test::commandSummary(rig.lines())); }
-    void shot(const QString& name) {
-        const QString dir = qEnvironmentVariable("KRM_VIEW_SHOTS");
-        if (!dir.isEmpty()) window.grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-    }
 
     test::SessionRig rig;
     RecordingHost host;
@@ -114,7 +110,7 @@ private slots:
         for (const char* name : {"Edt_FireCnt3", "IB_FireColor3", "Img_GunMode3", "Img_GunMode5"})
             QVERIFY2(r.get(name)->isVisible(), name);
         QVERIFY(!r.get("Img_GunMode1")->isVisible());
-        r.shot(QStringLiteral("gun-page-gun7"));
+        test::saveShot(r.window, QStringLiteral("gun-page-gun7"));
     }
 
     void fieldsClampAsTyped() {
@@ -220,7 +216,7 @@ private slots:
         QCOMPARE(rec->lineList()->item(1)->text(), QStringLiteral("0 40"));
         // The stage shows the recorded body, which has no movement.
         QCOMPARE(r.field("Edt_FireY1"), QStringLiteral("0"));
-        r.shot(QStringLiteral("gun-page-recorder"));
+        test::saveShot(r.window, QStringLiteral("gun-page-recorder"));
 
         // A delay inserted with 0 becomes 1 ms.
         rec->lineList()->setCurrentRow(0);

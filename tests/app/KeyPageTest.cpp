@@ -84,12 +84,6 @@ struct KeyPageRig {
         return {image[at], image[at + 1], image[at + 2], image[at + 3]};
     }
 
-    // With KRM_VIEW_SHOTS=DIR the views are written there as pictures for a look by eye.
-    static void shot(QWidget* w, const QString& name) {
-        const QString dir = qEnvironmentVariable("KRM_VIEW_SHOTS");
-        if (!dir.isEmpty()) w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-    }
-
     test::SessionRig rig;
     RecordingHost host;
     QWidget window;
@@ -155,7 +149,7 @@ private slots:
         QCOMPARE(stored[2], 0x00);
         QCOMPARE(r.view->keyLabel(4)->text(), QStringLiteral("Middle Click"));
         QVERIFY(r.rig.ui.messages().empty());
-        KeyPageRig::shot(&r.window, QStringLiteral("key-page-profile2"));
+        test::saveShot(r.window, QStringLiteral("key-page-profile2"));
     }
 
     void takingAwayTheLastLeftClickIsRefusedWithTheMessage() {
@@ -212,7 +206,7 @@ private slots:
             QCOMPARE(r.panel(MenuPanel::Profile)->y(), 196 + 25 + 73); // aligned with its item
             QVERIFY(r.panel(MenuPanel::Profile)->isVisible());
         }
-        KeyPageRig::shot(&r.window, QStringLiteral("key-menu-three-levels"));
+        test::saveShot(r.window, QStringLiteral("key-menu-three-levels"));
 
         // Hovering a leaf of Pnl_Main closes the submenus.
         hover(r.item(MenuPanel::Main, kUserDefinedItem));
@@ -259,7 +253,7 @@ private slots:
         QTest::keyClick(edit, Qt::Key_A);
         QTest::keyClick(edit, Qt::Key_C);
         QCOMPARE(edit->text(), QStringLiteral("Ctrl+Shift+A+C"));
-        KeyPageRig::shot(dialog, QStringLiteral("key-combination-dialog"));
+        test::saveShot(*dialog, QStringLiteral("key-combination-dialog"));
 
         QTest::mouseClick(dialog->confirmButton(), Qt::LeftButton);
         QVERIFY((r.mouseCode(1, 4) == CodeBytes{0x02, 0x03, 0x04, 0x06}));
@@ -306,7 +300,7 @@ private slots:
             for (int n = 1; n <= 8; ++n)
                 QVERIFY(fits(r.view->toggleLabel(n), r.view->toggleLabel(n)->text(), 0));
             r.view->openMenuPath(1, {2, 10});
-            KeyPageRig::shot(&r.window, QStringLiteral("key-menu-language%1").arg(language));
+            test::saveShot(r.window, QStringLiteral("key-menu-language%1").arg(language));
             r.view->hideMenus();
         }
     }

@@ -3,6 +3,10 @@
 #include "support/SessionRig.h"
 #include "widgets/PageView.h"
 
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
 namespace krm::test {
 
 // A host for pages whose tests follow no page switch or rolling caption.
@@ -25,6 +29,12 @@ inline gui::PageContext pageContext(SessionRig& rig, QWidget* container, QWidget
     context.texts = &rig.session.texts();
     context.branding = &rig.session.branding();
     return context;
+}
+
+// With KRM_VIEW_SHOTS=DIR a page test writes what it shows there as DIR/<name>.png, for a look by eye.
+inline void saveShot(QWidget& widget, const QString& name) {
+    const QString dir = qEnvironmentVariable("KRM_VIEW_SHOTS");
+    if (!dir.isEmpty()) widget.grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 } // namespace krm::test

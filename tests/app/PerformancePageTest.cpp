@@ -67,12 +67,6 @@ struct PerformanceRig {
     std::vector<std::string> writes() { return test::writesOf(test::commandSummary(rig.lines())); }
     QString text(const std::string& name) { return get<QLabel>(name)->text(); }
 
-    // With KRM_VIEW_SHOTS=DIR the page is written there as a picture for a look by eye.
-    void shot(const QString& name) {
-        const QString dir = qEnvironmentVariable("KRM_VIEW_SHOTS");
-        if (!dir.isEmpty()) window.grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-    }
-
     test::SessionRig rig;
     NoHost host;
     QWidget window;
@@ -126,7 +120,7 @@ private slots:
         QVERIFY(r.writes().empty());
         QCOMPARE(r.rig.ui.messages(), (std::vector<std::string>{"Please select a AIM Key"}));
         QCOMPARE(r.text("lbl_AIMDPIValue"), QStringLiteral("200"));
-        r.shot(QStringLiteral("performance-bars-R210B-look1"));
+        test::saveShot(r.window, QStringLiteral("performance-bars-R210B-look1"));
     }
 
     void slidersTellADragFromAClick() {
@@ -177,10 +171,12 @@ private slots:
                     PerformanceRig r(v, bar, look);
                     QVERIFY(r.connected);
                     QCOMPARE(r.text("lbl_DPI6Value"), QStringLiteral("6400"));
-                    r.shot(QStringLiteral("performance-%1-look%2-%3")
-                               .arg(v == Variant::R210B ? QStringLiteral("R210B") : QStringLiteral("R230B"))
-                               .arg(look)
-                               .arg(bar ? QStringLiteral("sliders") : QStringLiteral("bars")));
+                    test::saveShot(
+                        r.window,
+                        QStringLiteral("performance-%1-look%2-%3")
+                            .arg(v == Variant::R210B ? QStringLiteral("R210B") : QStringLiteral("R230B"))
+                            .arg(look)
+                            .arg(bar ? QStringLiteral("sliders") : QStringLiteral("bars")));
                 }
     }
 };

@@ -11,23 +11,13 @@
 
 namespace krm::ctl {
 
-namespace {
-
-std::optional<int> number(const std::string& text, int low, int high) {
-    const auto n = parseDecimal(text);
-    if (!n || *n < low || *n > high) return std::nullopt;
-    return static_cast<int>(*n);
-}
-
-} // namespace
-
 int runAssign(Context& ctx) {
     if (ctx.args.size() != 3) {
         std::fprintf(stderr, "krmctl: assign takes PROFILE (1..3), BUTTON (1..12) and CODE (8 hex digits)\n");
         return kUsage;
     }
-    const auto profile = number(ctx.args[0], 1, 3);
-    const auto button = number(ctx.args[1], 1, 12);
+    const auto profile = parseDecimalIn(ctx.args[0], 1, 3);
+    const auto button = parseDecimalIn(ctx.args[1], 1, 12);
     const auto bytes = parseCodeText(ctx.args[2]);
     if (!profile || !button || !bytes) {
         std::fprintf(stderr,

@@ -15,12 +15,6 @@ namespace krm::ctl {
 
 namespace {
 
-std::optional<int> number(const std::string& text, int low, int high) {
-    const auto n = parseDecimal(text);
-    if (!n || *n < low || *n > high) return std::nullopt;
-    return static_cast<int>(*n);
-}
-
 void openGunKeys(Session& s) {
     const auto r = s.fire().gunKeyList().open(gunKeyListPath(s.branding().macroLibraryFolder));
     if (!r) std::fprintf(stderr, "krmctl: %s\n", r.message.c_str());
@@ -78,7 +72,7 @@ int runFire(Context& ctx) {
     bool continueOn = false;
     if (!a.empty()) {
         if (a[0] != "slot" || a.size() < 2) return fireUsage();
-        if (!(slot = number(a[1], 1, fire::kSlots))) {
+        if (!(slot = parseDecimalIn(a[1], 1, fire::kSlots))) {
             std::fprintf(stderr, "krmctl: fire slot: N is 1..3, not '%s'; nothing was sent\n", a[1].c_str());
             return kUsage;
         }
@@ -87,13 +81,13 @@ int runFire(Context& ctx) {
             if (a[i] == "--continue") {
                 continueOn = true;
             } else if (a[i] == "--repeat" && hasValue) {
-                if (!(repeat = number(a[++i], 1, 15))) {
+                if (!(repeat = parseDecimalIn(a[++i], 1, 15))) {
                     std::fprintf(stderr, "krmctl: fire slot: --repeat is 1..15, not '%s'; nothing was sent\n",
                                  a[i].c_str());
                     return kUsage;
                 }
             } else if (a[i] == "--interval" && hasValue) {
-                if (!(interval = number(a[++i], 0, fire::kMaxInterval))) {
+                if (!(interval = parseDecimalIn(a[++i], 0, fire::kMaxInterval))) {
                     std::fprintf(stderr,
                                  "krmctl: fire slot: --interval is 0..4094 ms, not '%s'; nothing was sent\n",
                                  a[i].c_str());
@@ -131,7 +125,7 @@ int runGun(Context& ctx) {
         return kUsage;
     };
     if (a.empty()) return usage();
-    const auto gun = number(a[0], 1, fire::kGuns);
+    const auto gun = parseDecimalIn(a[0], 1, fire::kGuns);
     if (!gun) {
         std::fprintf(stderr, "krmctl: gun: N is 1..7, not '%s'; nothing was sent\n", a[0].c_str());
         return kUsage;
@@ -144,13 +138,13 @@ int runGun(Context& ctx) {
             keepLeft = true;
         } else if (a[i] == "--macros" && hasValue) {
             const int most = fire::gunMacroCount(*gun);
-            if (!(macros = number(a[++i], 1, most))) {
+            if (!(macros = parseDecimalIn(a[++i], 1, most))) {
                 std::fprintf(stderr, "krmctl: gun %d: --macros is 1..%d, not '%s'; nothing was sent\n", *gun,
                              most, a[i].c_str());
                 return kUsage;
             }
         } else if (a[i] == "--button" && hasValue) {
-            if (!(button = number(a[++i], 1, 12))) {
+            if (!(button = parseDecimalIn(a[++i], 1, 12))) {
                 std::fprintf(stderr, "krmctl: gun: --button is 1..12, not '%s'; nothing was sent\n",
                              a[i].c_str());
                 return kUsage;

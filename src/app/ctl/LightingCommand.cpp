@@ -13,12 +13,6 @@ namespace krm::ctl {
 
 namespace {
 
-std::optional<int> number(const std::string& text, int low, int high) {
-    const auto n = parseDecimal(text);
-    if (!n || *n < low || *n > high) return std::nullopt;
-    return static_cast<int>(*n);
-}
-
 // "#rrggbb" (the '#' may be left out).
 std::optional<Rgb> parseColour(std::string text) {
     if (text.starts_with('#')) text.erase(0, 1);
@@ -92,10 +86,11 @@ int runLighting(Context& ctx) {
     if (verb.empty()) {
     } else if (verb == "mode" && a.size() == 2) {
     } else if (verb == "speed" && a.size() == 2) {
-        if (!(level = number(a[1], 1, 10))) return usage(("speed is 1..10, not '" + a[1] + "'").c_str());
+        if (!(level = parseDecimalIn(a[1], 1, 10)))
+            return usage(("speed is 1..10, not '" + a[1] + "'").c_str());
     } else if ((verb == "colour" || verb == "dpi-colour") && a.size() == 3) {
         const int high = verb == "colour" ? 10 : 8;
-        if (!(n = number(a[1], 1, high)))
+        if (!(n = parseDecimalIn(a[1], 1, high)))
             return usage(
                 (verb + (high == 10 ? " N is 1..10" : " LEVEL is 1..8") + ", not '" + a[1] + "'").c_str());
         if (!(colour = parseColour(a[2]))) return usage(("a colour is #rrggbb, not '" + a[2] + "'").c_str());

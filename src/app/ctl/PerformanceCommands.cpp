@@ -12,12 +12,6 @@ namespace krm::ctl {
 
 namespace {
 
-std::optional<int> number(const std::string& text, int low, int high) {
-    const auto n = parseDecimal(text);
-    if (!n || *n < low || *n > high) return std::nullopt;
-    return static_cast<int>(*n);
-}
-
 // A value as the page shows it ("1600"), in the active language; the step 0..11.
 std::optional<int> stepOf(const DpiEditor& dpi, const std::string& text) {
     for (int s = 0; s < DpiEditor::kSteps; ++s)
@@ -72,11 +66,11 @@ int runDpi(Context& ctx) {
         return dpiUsage();
     // The numbers that need no mouse are checked before it is touched.
     std::optional<int> level, n;
-    if (a.size() == 3 && !(level = number(a[1], 1, DpiEditor::kMaxLevels))) {
+    if (a.size() == 3 && !(level = parseDecimalIn(a[1], 1, DpiEditor::kMaxLevels))) {
         std::fprintf(stderr, "krmctl: dpi set: LEVEL is 1..8, not '%s'; nothing was sent\n", a[1].c_str());
         return kUsage;
     }
-    if (a.size() == 2 && !(n = number(a[1], 1, DpiEditor::kMaxLevels))) {
+    if (a.size() == 2 && !(n = parseDecimalIn(a[1], 1, DpiEditor::kMaxLevels))) {
         std::fprintf(stderr, "krmctl: dpi %s: %s is 1..8, not '%s'; nothing was sent\n", a[0].c_str(),
                      a[0] == "count" ? "N" : "LEVEL", a[1].c_str());
         return kUsage;
@@ -123,7 +117,7 @@ int runDpi(Context& ctx) {
 }
 
 int runRate(Context& ctx) {
-    const auto hz = ctx.args.size() == 1 ? number(ctx.args[0], 125, 1000) : std::nullopt;
+    const auto hz = ctx.args.size() == 1 ? parseDecimalIn(ctx.args[0], 125, 1000) : std::nullopt;
     if (!hz || (*hz != 125 && *hz != 250 && *hz != 500 && *hz != 1000)) {
         std::fprintf(stderr, "krmctl: rate takes HZ: 125, 250, 500 or 1000%s%s%s; nothing was sent\n",
                      ctx.args.empty() ? "" : ", not '", ctx.args.empty() ? "" : ctx.args[0].c_str(),
