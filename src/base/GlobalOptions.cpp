@@ -27,7 +27,7 @@ std::optional<MouseIds> parseMouseIds(std::string_view text) {
 
 } // namespace
 
-GlobalOptions parseGlobalOptions(int argc, const char* const* argv, bool withScreenshots) {
+GlobalOptions parseGlobalOptions(int argc, const char* const* argv, bool windowOptions) {
     GlobalOptions o;
     auto fail = [&o](std::string message) {
         if (o.error.empty()) o.error = std::move(message);
@@ -76,7 +76,9 @@ GlobalOptions parseGlobalOptions(int argc, const char* const* argv, bool withScr
                 fail("--ids takes the mouse's USB vendor and product id in hex, as 1234:5678 (not zero), not "
                      "'" +
                      ids + "'");
-        } else if (withScreenshots && takeValue(i, arg, "--screenshots", o.screenshots)) {
+        } else if (windowOptions && takeValue(i, arg, "--screenshots", o.screenshots)) {
+        } else if (windowOptions && arg == "--engineering") {
+            o.engineering = true;
         } else if (arg == "--help" || arg == "-h") {
             o.help = true;
         } else if (arg == "--version") {

@@ -24,6 +24,7 @@ struct GlobalOptions {
     std::string trace;                // --trace FILE, or KRM_TRACE
     std::optional<MouseIds> ids;      // --ids VID:PID (hex): also look for the mouse under these ids
     std::string screenshots;          // krmconfig only: --screenshots DIR
+    bool engineering = false;         // krmconfig only: --engineering shows the engineering page's button
     bool help = false;
     bool version = false;
     std::vector<std::string> rest; // everything that is not a global option, in order
@@ -31,8 +32,8 @@ struct GlobalOptions {
 };
 
 // Takes the global options out of argv (anywhere on the line) and leaves the rest in `rest`.
-// --sim-image and --sim-fault imply --simulate. Reads KRM_TRACE when --trace is not given. withScreenshots
-// admits --screenshots.
-GlobalOptions parseGlobalOptions(int argc, const char* const* argv, bool withScreenshots);
+// --sim-image and --sim-fault imply --simulate. Reads KRM_TRACE when --trace is not given. windowOptions
+// admits the window's own options, --screenshots and --engineering.
+GlobalOptions parseGlobalOptions(int argc, const char* const* argv, bool windowOptions);
 
 } // namespace krm

@@ -17,7 +17,8 @@ public:
     // Place the busy window over the main window and show it / hide it.
     virtual void showBusy() = 0;
     virtual void hideBusy() = 0;
-    // Let pending window messages (timer ticks, clicks, repaints) run.
+    // Let pending window messages (timer ticks, repaints) run in the middle of a transfer. The user's
+    // clicks and keys are not among them: they wait until the transfer is done.
     virtual void processEvents() = 0;
     // Modal message box with one OK button, in the current language's font.
     virtual void showMessage(const std::string& text) = 0;

@@ -133,7 +133,8 @@ EditOutcome DpiEditor::releaseSlider(int level, int value, int x, int width) {
 }
 
 EditOutcome DpiEditor::makeCurrent(int level) {
-    if (!validLevel(level)) return {};
+    // A switched-off level cannot be the mouse's current one: nothing is sent.
+    if (!validLevel(level) || !enabled(level)) return {};
     currentByte_ = level - 1;
     EditOutcome out;
     out.requests.push_back(write(kCurrentByte, static_cast<std::uint8_t>(level - 1)));

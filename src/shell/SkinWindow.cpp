@@ -48,18 +48,30 @@ struct PageButton {
     std::string_view role;      // "Main": Img_Main_n with the label Btn_Main_n
     std::string_view picture;
     bool inset; // page buttons: the label is inset by Btn_Space_F / Btn_Space_B
+    // The engineering button: krmconfig --engineering shows it where the skin puts it, so its position is
+    // read even while the skin hides it.
+    bool placedWhenHidden = false;
 };
 
 constexpr std::array kPageButtons = {
-    PageButton{"Btn_A2", "Confirm1", "BtnS_01", false}, PageButton{"Btn_A3", "Confirm2", "BtnS_01", false},
-    PageButton{"Btn_A5", "Confirm3", "BtnS_01", false}, PageButton{"Btn_A4", "Exit", "ExitS_01", false},
-    PageButton{"Btn_A6", "Mini", "MiniS_01", false},    PageButton{"Btn_B1", "Main", "SetS_03", true},
-    PageButton{"Btn_B2", "Switch", "SetS_01", true},    PageButton{"Btn_B3", "Fixed", "SetS_01", true},
-    PageButton{"Btn_B4", "Adv", "SetS_01", true},       PageButton{"Btn_B5", "Breath", "SetS_01", true},
-    PageButton{"Btn_B6", "Save", "SetS_01", true},      PageButton{"Btn_B7", "Load", "SetS_01", true},
-    PageButton{"Btn_B8", "Lang1", "SetS_03", true},     PageButton{"Btn_B9", "Lang2", "SetS_01", true},
-    PageButton{"Btn_B10", "Lang3", "SetS_01", true},    PageButton{"Btn_B11", "Macro", "SetS_01", true},
+    PageButton{"Btn_A2", "Confirm1", "BtnS_01", false},
+    PageButton{"Btn_A3", "Confirm2", "BtnS_01", false},
+    PageButton{"Btn_A5", "Confirm3", "BtnS_01", false},
+    PageButton{"Btn_A4", "Exit", "ExitS_01", false},
+    PageButton{"Btn_A6", "Mini", "MiniS_01", false},
+    PageButton{"Btn_B1", "Main", "SetS_03", true},
+    PageButton{"Btn_B2", "Switch", "SetS_01", true},
+    PageButton{"Btn_B3", "Fixed", "SetS_01", true},
+    PageButton{"Btn_B4", "Adv", "SetS_01", true},
+    PageButton{"Btn_B5", "Breath", "SetS_01", true},
+    PageButton{"Btn_B6", "Save", "SetS_01", true},
+    PageButton{"Btn_B7", "Load", "SetS_01", true},
+    PageButton{"Btn_B8", "Lang1", "SetS_03", true},
+    PageButton{"Btn_B9", "Lang2", "SetS_01", true},
+    PageButton{"Btn_B10", "Lang3", "SetS_01", true},
+    PageButton{"Btn_B11", "Macro", "SetS_01", true},
     PageButton{"Btn_B12", "Update", "SetS_01", true},
+    PageButton{"Btn_B13", "Engineer", "SetS_01", true, true},
 };
 
 void placePageButton(SkinPass& pass, const PageButton& b, int spaceF, int spaceB) {
@@ -67,7 +79,7 @@ void placePageButton(SkinPass& pass, const PageButton& b, int spaceF, int spaceB
     if (b.keyPrefix == "Btn_B2" && shown) pass.layout.flags.profile2Button = *shown;
     if (b.keyPrefix == "Btn_B3" && shown) pass.layout.flags.profile3Button = *shown;
     const bool groupA = b.keyPrefix[4] == 'A';
-    const bool readPositions = shown.value_or(true);
+    const bool readPositions = shown.value_or(true) || b.placedWhenHidden;
     std::optional<int> x, y;
     if (readPositions) {
         x = pass.keys.getInt(concat(b.keyPrefix, "_X"));

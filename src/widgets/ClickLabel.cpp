@@ -62,9 +62,22 @@ ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
     setFocusPolicy(Qt::TabFocus);
 }
 
-void ClickLabel::setText(const QString& text) {
+void ClickLabel::display(const QString& text) {
     const NoFocusWhile plain(this);
     QLabel::setText(text);
+}
+
+void ClickLabel::setText(const QString& text) {
+    caption_ = text;
+    if (elided_) setToolTip(QString());
+    elided_ = instead_ = false;
+    display(text);
+}
+
+void ClickLabel::showInstead(const QString& text) {
+    if (!instead_) caption_ = caption();
+    instead_ = true;
+    display(text);
 }
 
 // Polishing a label with text sets its text document up as setText would.
@@ -76,28 +89,30 @@ bool ClickLabel::event(QEvent* e) {
 
 void ClickLabel::setCaption(const QString& caption) {
     caption_ = caption;
-    hasCaption_ = true;
+    elided_ = true;
     showCaption();
 }
 
 void ClickLabel::showCaption() {
-    if (!hasCaption_) return;
+    if (!elided_ && !instead_) return;
+    instead_ = false;
+    if (!elided_) return display(caption_);
     // A few pixels to spare: hinted fonts on some screens draw a little wider than they measure.
     constexpr int kSpare = 3;
     const int room = contentsRect().width() - std::max(indent(), 0) - 2 * margin() - kSpare;
     const QString shown = fontMetrics().elidedText(caption_, Qt::ElideRight, std::max(room, 0));
-    setText(shown);
+    display(shown);
     setToolTip(shown == caption_ ? QString() : caption_);
 }
 
 void ClickLabel::resizeEvent(QResizeEvent* e) {
     QLabel::resizeEvent(e);
-    showCaption();
+    if (elided_) showCaption();
 }
 
 void ClickLabel::changeEvent(QEvent* e) {
     QLabel::changeEvent(e);
-    if (e->type() == QEvent::FontChange) showCaption();
+    if (e->type() == QEvent::FontChange && elided_) showCaption();
 }
 
 void ClickLabel::setHovered(bool hover, bool focus) {

@@ -19,15 +19,21 @@ public:
     bool isHovered() const { return hover_ || focus_; }
     bool isDown() const { return down_; }
 
+    // The label holds its caption in one place: whatever shows for a moment (a rolling caption) is put
+    // back from it, and a new caption replaces it wherever it is shown.
+    //
     // A caption that may be longer than the label: it shows cut at a whole character with "…", and the
-    // whole caption is the label's tooltip while it does not fit. caption() gives the whole text back
-    // (for labels given only setText, the text).
+    // whole caption is the label's tooltip while it does not fit.
     void setCaption(const QString& caption);
-    QString caption() const { return hasCaption_ ? caption_ : text(); }
-
-    // Plain text, drawn as a plain label draws it. (Hides QLabel::setText: a label that takes the focus
-    // would otherwise get a rich-text document per caption, most of a start-up's text work.)
+    // A caption drawn whole, as a plain label draws it. (Hides QLabel::setText: a label that takes the
+    // focus would otherwise get a rich-text document per caption, most of a start-up's text work.)
     void setText(const QString& text);
+    // The whole caption (for a label given its text as a plain QLabel, that text).
+    QString caption() const { return elided_ || instead_ ? caption_ : text(); }
+    // Shows other text for a while (the caption rolling under the pointer); the caption stays.
+    void showInstead(const QString& text);
+    // Shows the caption again.
+    void showCaption();
 
 signals:
     void clicked();
@@ -48,10 +54,11 @@ protected:
 
 private:
     void setHovered(bool hover, bool focus);
-    void showCaption();
+    void display(const QString& text);
 
     QString caption_;
-    bool hasCaption_ = false;
+    bool elided_ = false;  // set by setCaption: the caption is cut to the label's width
+    bool instead_ = false; // other text shows in the caption's place
     bool hover_ = false;
     bool focus_ = false;
     bool down_ = false;

@@ -7,9 +7,9 @@
 namespace krm {
 
 namespace {
-GlobalOptions parse(std::vector<const char*> args, bool withScreenshots = false) {
+GlobalOptions parse(std::vector<const char*> args, bool windowOptions = false) {
     args.insert(args.begin(), "prog");
-    return parseGlobalOptions(static_cast<int>(args.size()), args.data(), withScreenshots);
+    return parseGlobalOptions(static_cast<int>(args.size()), args.data(), windowOptions);
 }
 } // namespace
 
@@ -33,6 +33,8 @@ TEST(GlobalOptions, Errors) {
     auto noShots = parse({"--screenshots", "dir"});
     EXPECT_EQ(noShots.rest.front(), "--screenshots") << "krmctl does not know --screenshots";
     EXPECT_EQ(parse({"--screenshots", "dir"}, true).screenshots, "dir");
+    EXPECT_EQ(parse({"--engineering"}).rest.front(), "--engineering") << "nor --engineering";
+    EXPECT_TRUE(parse({"--engineering"}, true).engineering);
 }
 
 TEST(GlobalOptions, TraceFromEnvironment) {

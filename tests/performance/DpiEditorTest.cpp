@@ -90,6 +90,7 @@ TEST_F(DpiEditorTest, ActionsAskForTheseWrites) {
         {"level 9 does not exist", [](DpiEditor& e) { return e.setStep(9, 1); }, {}, 6, 2},
         {"current level again", [](DpiEditor& e) { return e.makeCurrent(2); }, {wt(166, 1)}, 6, 2},
         {"level 5 current", [](DpiEditor& e) { return e.makeCurrent(5); }, {wt(166, 4)}, 6, 5},
+        {"switched-off level 7 is no current level", [](DpiEditor& e) { return e.makeCurrent(7); }, {}, 6, 2},
         // The count list: the last enabled level becomes current in the editor; 166 is not sent.
         {"count 3 from the list", [](DpiEditor& e) { return e.setCount(3); }, {wt(43, 2)}, 3, 3},
         {"count 8 from the list", [](DpiEditor& e) { return e.setCount(8); }, {wt(43, 7)}, 8, 8},

@@ -127,7 +127,7 @@ def write_section(look):
         s.xy(key, x, y)
 
     s.comment("Page and setting buttons: profiles 1-3, performance, lighting, save, load, languages 1-3,")
-    s.lines.append("; macros, update; the label is inset by Btn_Space_F on the left and Btn_Space_B on the right")
+    s.lines.append("; macros, update, engineering; the label is inset by Btn_Space_F on the left and Btn_Space_B on the right")
     s.put("Btn_Space_F", 8)
     s.put("Btn_Space_B", 4)
     nav = {"Btn_B1": 80, "Btn_B2": 116, "Btn_B3": 152, "Btn_B4": 204, "Btn_B5": 240, "Btn_B11": 276,
@@ -138,6 +138,10 @@ def write_section(look):
             s.xy(key, 20, nav[key])
         else:
             s.xy(key, {"Btn_B8": 604, "Btn_B9": 721, "Btn_B10": 838}[key], 13)
+    # The engineering page's button, in the title bar before the languages: hidden from the user;
+    # krmconfig --engineering shows it here (a product build may enable it).
+    s.put("Btn_B13_Enable", 0)
+    s.xy("Btn_B13", 487, 13)
 
     s.comment("Page pictures: key page, performance, lighting, macros, update, gun page")
     for n, (x, y) in enumerate([P_KEYS, P_PAGE, P_PAGE, P_PAGE, P_UPDATE, P_GUN], start=1):

@@ -150,6 +150,7 @@ void MainWindow::showCovers() {
 
 void MainWindow::loadFirstPicturesAndBranding() {
     nav_ = new NavigationBar(this);
+    nav_->setEngineeringShown(engineeringButton_);
     nav_->loadFirstPictures();
     connectNavigation();
 
@@ -293,8 +294,11 @@ void MainWindow::pageButtonClicked(Page page) {
 
 void MainWindow::showPage(Page page) {
     closeMenus();
-    nav_->markPage(page == Page::Gun || page == Page::Engineering ? std::nullopt : std::optional(page));
     const int container = PageStack::containerOf(page);
+    // A page is built whole before its container first shows: what is added to a shown container stays
+    // hidden unless told otherwise.
+    PageView* view = pageMap_->page(container);
+    nav_->markPage(page == Page::Gun ? std::nullopt : std::optional(page));
     pages_->show(container);
     nav_->setVisible(page != Page::Gun);
     nav_->raise();
@@ -302,7 +306,7 @@ void MainWindow::showPage(Page page) {
     shownPage_ = page;
     // The update page forgets a patch file loaded earlier when it is shown, so that programming needs a
     // new file.
-    if (PageView* view = pageMap_->page(container)) view->withPanels([page](PageView& v) { v.shown(page); });
+    if (view) view->withPanels([page](PageView& v) { v.shown(page); });
 }
 
 void MainWindow::fitWindowTo(int container) {
@@ -331,7 +335,7 @@ void MainWindow::languageButtonClicked(int language) {
     showPage(shownPage_);
     // The pointer is on the clicked button: it rolls its new caption.
     if (rollingLabel_ && rollingLabel_ == nav_->button(("Lang" + std::to_string(language)).c_str()))
-        rolling_.reset(rollingLabel_->text().toStdString());
+        rolling_.reset(nav_->button(("Lang" + std::to_string(language)).c_str())->caption().toStdString());
 }
 
 // --- what the core asks ---
@@ -408,16 +412,22 @@ void MainWindow::rollingLabelEntered(QLabel* label) {
 void MainWindow::rollingLabelLeft(QLabel* label) {
     labelRun_.stop();
     if (!label || label != rollingLabel_) return;
+    // A label of ours shows its own caption again, the one it holds now (a language change under the
+    // pointer gave it a new one).
+    const std::string remembered = rolling_.leave();
     if (auto* clickable = qobject_cast<ClickLabel*>(label))
-        clickable->setCaption(qstr(rolling_.leave()));
+        clickable->showCaption();
     else
-        label->setText(qstr(rolling_.leave()));
+        label->setText(qstr(remembered));
     rollingLabel_ = nullptr;
 }
 
 void MainWindow::labelRunTimer() {
     if (!session_.branding().textRolling || !rollingLabel_ || !rolling_.active()) return;
-    rollingLabel_->setText(qstr(rolling_.tick()));
+    if (auto* clickable = qobject_cast<ClickLabel*>(rollingLabel_.data()))
+        clickable->showInstead(qstr(rolling_.tick()));
+    else
+        rollingLabel_->setText(qstr(rolling_.tick()));
 }
 
 // --- window ---

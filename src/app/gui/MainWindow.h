@@ -50,6 +50,9 @@ public:
 
     // The start-up sequence of the window, step by step. No device I/O happens here.
     void formCreate();
+    // The engineering page's button shows even where the skin hides it (krmconfig --engineering); set
+    // before formCreate.
+    void setEngineeringButtonShown(bool shown) { engineeringButton_ = shown; }
     // Creates the busy window hidden; its creation starts the first presence timer unless told not to.
     void createBusyWindow(bool startFirstTimer = true);
 
@@ -167,6 +170,7 @@ private:
     qint64 firstSkinPassNs_ = 0;
     qint64 lastSkinPassNs_ = 0;
     int nestedEvents_ = 0;
+    bool engineeringButton_ = false;
     bool dragging_ = false;
     QPoint dragOffset_;
 };

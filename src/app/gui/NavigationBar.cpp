@@ -24,6 +24,7 @@ const NavigationBar::Entry kEntries[] = {
     {"Breath", "Str008", Kind::Page, static_cast<int>(Page::Lighting)},
     {"Macro", "Str014", Kind::Page, static_cast<int>(Page::Macro)},
     {"Update", "Str015", Kind::Page, static_cast<int>(Page::Update)},
+    {"Engineer", nullptr, Kind::Page, static_cast<int>(Page::Engineering), "Engineer"},
     {"Save", "Str009", Kind::Setting, 0},
     {"Load", "Str010", Kind::Setting, 0},
     {"Lang1", "Str011", Kind::Language, 1},
@@ -76,7 +77,7 @@ NavigationBar::NavigationBar(QWidget* window) : QObject(window) {
     for (const Entry& entry : entries_) {
         ImageButton* b = entry.button;
         connect(b, &ImageButton::clicked, this, [this, entry] { clicked(entry); });
-        if (entry.textId) {
+        if (entry.textId || entry.fixedCaption) {
             connect(b, &ImageButton::entered, this, [this, b] { emit labelEntered(b); });
             connect(b, &ImageButton::left, this, [this, b] { emit labelLeft(b); });
         }
@@ -112,8 +113,10 @@ void NavigationBar::applySkin(const SkinLayout& layout, const Branding& branding
         b->setGeometry(picture->x, picture->y, picture->width, picture->height);
         const int left = label->x - picture->x;
         b->setContentsMargins(left, 0, std::max(0, picture->width - label->width - left), 0);
-        b->setProperty("skinHidden", !picture->visible);
-        b->setVisible(shown_ && picture->visible);
+        const bool engineering = e.kind == Kind::Page && e.value == static_cast<int>(Page::Engineering);
+        const bool skinShown = picture->visible || (engineering && engineeringShown_);
+        b->setProperty("skinHidden", !skinShown);
+        b->setVisible(shown_ && skinShown);
         if (label->fontSize > 0) {
             b->setFont(skinFont(fontFamily, label->fontSize));
             QPalette pal = b->palette();
@@ -121,6 +124,7 @@ void NavigationBar::applySkin(const SkinLayout& layout, const Branding& branding
             b->setPalette(pal);
         }
         if (e.textId) b->setText(QString::fromStdString(texts.text(e.textId)));
+        if (e.fixedCaption) b->setText(QString::fromLatin1(e.fixedCaption));
         if (e.kind == Kind::Exit) b->setToolTip(QString::fromStdString(texts.text("Str003")));
         if (e.kind == Kind::Minimize) b->setAccessibleName(QStringLiteral("Minimize"));
     }

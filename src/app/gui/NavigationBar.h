@@ -28,6 +28,7 @@ public:
         const char* textId; // caption, or nullptr
         Kind kind;
         int value; // page number (Page), language (Language), restore number (Confirm)
+        const char* fixedCaption = nullptr; // a caption no language table holds
         ImageButton* button = nullptr;
     };
 
@@ -42,6 +43,9 @@ public:
     void markPage(std::optional<Page> page);
     void markLanguage(int language);
 
+    // The engineering page's button shows where the skin places it even when the skin hides it
+    // (krmconfig --engineering).
+    void setEngineeringShown(bool shown) { engineeringShown_ = shown; }
     void setVisible(bool visible);
     void raise();
     ImageButton* button(const char* role) const;
@@ -64,6 +68,7 @@ private:
     void clicked(const Entry& entry);
     QVector<Entry> entries_;
     bool shown_ = true;
+    bool engineeringShown_ = false;
 };
 
 } // namespace krm::gui

@@ -23,8 +23,11 @@ void QtUiPort::hideBusy() {
 }
 
 void QtUiPort::processEvents() {
+    // The busy window animates and the window repaints, but what the user types and clicks meanwhile
+    // waits in the queue until the write is done: run here, it would start an edit in the middle of
+    // this one, from values the write has not finished with.
     if (window_) window_->nestEvents(true);
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (window_) window_->nestEvents(false);
 }
 

@@ -6,8 +6,9 @@ namespace krm::gui {
 
 class MainWindow;
 
-// The window's side of UiPort: the busy window, nested event processing, the message box, the cover
-// labels, the timers and the menus of the main window. The port exists before the window (the session
+// The window's side of UiPort: the busy window, nested event processing (without the user's input, which
+// waits until the mouse is written), the message box, the cover labels, the timers and the menus of the
+// main window. The port exists before the window (the session
 // needs it first); until a window is set, the window's parts are simply absent.
 class QtUiPort final : public UiPort {
 public:

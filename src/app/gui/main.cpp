@@ -1,11 +1,7 @@
-#include "app/gui/MainWindow.h"
-#include "app/gui/QtUiPort.h"
+#include "app/gui/Program.h"
 #include "app/gui/QuitOnSignal.h"
 #include "app/gui/SingleInstance.h"
 #include "base/GlobalOptions.h"
-#include "device/BackendFactory.h"
-#include "device/Clock.h"
-#include "session/Session.h"
 #include "widgets/QtImages.h"
 
 #include <QApplication>
@@ -30,6 +26,7 @@ void printUsage(std::FILE* out) {
                  "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
                  "  --ids VID:PID             also look for a mouse given these USB ids (hex)\n"
                  "  --screenshots DIR         render every page to DIR/<page>.png and exit\n"
+                 "  --engineering             show the engineering page's button\n"
                  "  --help, --version\n",
                  krm::kSimFaultHelp);
 }
@@ -82,19 +79,13 @@ int runProgram(int argc, char** argv) {
     krm::gui::SingleInstance instance(title);
     if (!screenshots) instance.listen();
 
-    krm::SystemClock clock;
     std::string error;
-    const auto device = krm::DeviceBackend::create(options, clock, error);
-    if (!device) {
+    const auto program = krm::gui::Program::create(options, error);
+    if (!program) {
         std::fprintf(stderr, "krmconfig: %s\n", error.c_str());
         return 2;
     }
-    krm::gui::QtUiPort ui;
-    krm::Session session(device->backend(), clock, ui);
-    krm::gui::MainWindow window(session, ui);
-    ui.setWindow(&window);
-    window.formCreate();
-    if (options.ids) session.lookAlsoFor(*options.ids);
+    krm::gui::MainWindow& window = program->window();
     QObject::connect(&instance, &krm::gui::SingleInstance::raiseRequested, &window,
                      &krm::gui::MainWindow::restoreAndRaise);
 
@@ -121,8 +112,7 @@ int runProgram(int argc, char** argv) {
         window.close();
         QCoreApplication::quit();
     });
-    window.show();
-    window.createBusyWindow();
+    program->show();
     // Looking the icon up walks the icon themes' folders: done once the window is up.
     QTimer::singleShot(0, &window, [] {
         QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));

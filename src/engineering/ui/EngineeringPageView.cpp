@@ -3,6 +3,7 @@
 #include "base/Bits.h"
 #include "shell/EngineeringCaptions.h"
 #include "shell/EngineeringLocale.h"
+#include "widgets/EntryBox.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -194,7 +195,7 @@ void EngineeringPageView::buildOperatorTab(QWidget* tab) {
         codeGrid->addWidget(*edit, r, 1);
         connect(*edit, &QLineEdit::textEdited, this, [this](const QString&) {
             for (QLineEdit* e : {vendorCode_, productCode_})
-                if (decimalValue(e->text().toStdString()) >= 256) e->setText(QStringLiteral("255"));
+                if (decimalValue(e->text().toStdString()) >= 256) correctTyping(e, QStringLiteral("255"));
             finish(editor_.setFactoryCodes(decimalValue(vendorCode_->text().toStdString()),
                                            decimalValue(productCode_->text().toStdString())));
         });
@@ -298,7 +299,7 @@ void EngineeringPageView::buildAdvancedTab(QWidget* tab) {
         connect(edit, &QLineEdit::textEdited, this, [this, reg, edit](const QString& text) {
             long value = hexValue(text.toStdString());
             if (value > 255) {
-                edit->setText(QStringLiteral("FF"));
+                correctTyping(edit, QStringLiteral("FF"));
                 value = 255;
             }
             finish(editor_.setRegister(*reg, value));
@@ -380,15 +381,11 @@ void EngineeringPageView::applySkin(const PageSkin&) {}
 void EngineeringPageView::setTexts(const TextSource&) {}
 
 void EngineeringPageView::refresh() {
-    // A field being typed in keeps its text: a repaint would move the caret.
-    auto set = [](QLineEdit* e, const QString& text) {
-        if (!e->hasFocus() && e->text() != text) e->setText(text);
-    };
-    set(vid_, QString::fromStdString(hex4(editor_.vendorId())));
-    set(pid_, QString::fromStdString(hex4(editor_.productId())));
-    set(descriptor_, qs(editor_.descriptor()));
-    set(vendorCode_, QString::number(editor_.vendorCode()));
-    set(productCode_, QString::number(editor_.productCode()));
+    refill(vid_, QString::fromStdString(hex4(editor_.vendorId())));
+    refill(pid_, QString::fromStdString(hex4(editor_.productId())));
+    refill(descriptor_, qs(editor_.descriptor()));
+    refill(vendorCode_, QString::number(editor_.vendorCode()));
+    refill(productCode_, QString::number(editor_.productCode()));
     patchChecksum_->setText(QString::fromStdString(hex4(editor_.patchChecksum())));
     for (const OptionControl& c : optionControls()) {
         QComboBox* list = optionList(std::string(c.control));
@@ -396,7 +393,7 @@ void EngineeringPageView::refresh() {
         const QSignalBlocker block(list);
         list->setCurrentIndex(editor_.optionIndex(c).value_or(-1));
     }
-    for (auto [reg, edit] : registers_) set(edit, qs(hexText(editor_.registerValue(*reg))));
+    for (auto [reg, edit] : registers_) refill(edit, qs(hexText(editor_.registerValue(*reg))));
 }
 
 void EngineeringPageView::shown(Page) {

@@ -4,6 +4,7 @@
 #include "device/UiPort.h"
 #include "image/FunctionCode.h"
 #include "shell/EngineeringCaptions.h"
+#include "widgets/EntryBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -71,10 +72,12 @@ FireModePanel::FireModePanel(const PageContext& context, FireEditor& fire)
         continues_[i] = make<QCheckBox>(box_, name("cb_Fire", k, "Continue"), 350, y, 24, 24);
         connect(counts_[i], &QComboBox::activated, this, [this, k] { commit(k); });
         connect(times_[i], &QLineEdit::textEdited, this, [edit = times_[i]](const QString& t) {
-            const QString shown = qs(fire::engineeringInterval(t.toStdString()));
-            if (shown != t) edit->setText(shown);
+            correctTyping(edit, qs(fire::engineeringInterval(t.toStdString())));
         });
-        connect(times_[i], &QLineEdit::editingFinished, this, [this, k] { commit(k); });
+        connect(times_[i], &QLineEdit::editingFinished, this, [this, k] {
+            committing(time(k));
+            commit(k);
+        });
         connect(continues_[i], &QCheckBox::clicked, this, [this, k] { commit(k); });
     }
     triggerLabel_ = make<QLabel>(box_, {}, 10, 136, 200, 24);
@@ -107,7 +110,7 @@ void FireModePanel::refresh() {
     for (int k = 1; k <= fire::kSlots; ++k) {
         const FireKeySlot& s = fire_.slot(k);
         count(k)->setCurrentIndex(s.count >= 1 && s.count <= 15 ? s.count - 1 : -1);
-        time(k)->setText(QString::number(s.interval));
+        refill(time(k), QString::number(s.interval));
         continueBox(k)->setChecked(s.continueBox);
     }
     trigger_->setCurrentIndex(fire_.gameModeTrigger());
@@ -227,8 +230,8 @@ void FireGunTuningPanel::setTexts(const TextSource& texts) {
 void FireGunTuningPanel::refresh() {
     filling_ = true;
     for (int n = 1; n <= 10; ++n) {
-        offset(n, false)->setText(QString::number(fire_.macroAdjust(n, false)));
-        offset(n, true)->setText(QString::number(fire_.macroAdjust(n, true)));
+        refill(offset(n, false), QString::number(fire_.macroAdjust(n, false)));
+        refill(offset(n, true), QString::number(fire_.macroAdjust(n, true)));
     }
     for (const MaskRow& r : kMaskRows) comboMask(r.group)->setCurrentIndex(fire_.comboEnable(r.group));
     list_->clear();
@@ -243,8 +246,7 @@ void FireGunTuningPanel::refresh() {
 void FireGunTuningPanel::offsetEdited(int n, bool y, QLineEdit* edit) {
     if (filling_) return;
     EditOutcome out;
-    const QString shown = qs(fire_.setMacroAdjust(n, y, edit->text().toStdString(), out));
-    if (shown != edit->text()) edit->setText(shown);
+    correctTyping(edit, qs(fire_.setMacroAdjust(n, y, edit->text().toStdString(), out)));
     context_.sink->apply(out);
 }
 

@@ -3,6 +3,7 @@
 #include "device/UiPort.h"
 #include "fire/FireFields.h"
 #include "widgets/ClickLabel.h"
+#include "widgets/EntryBox.h"
 #include "widgets/QtImages.h"
 #include "widgets/SkinWidgets.h"
 
@@ -50,14 +51,13 @@ FireSlotPanel::FireSlotPanel(const PageContext& context, FireEditor& fire)
             e->setValidator(new QRegularExpressionValidator(digits, e));
             connect(e, &QLineEdit::editingFinished, this, [this, k] { commit(k); });
         }
-        // While typing, a repeat of 1 stays (it may become 12); leaving the field makes it 2.
+        // While typing, a value above the range is brought into it; an empty box and a repeat of 1 stay
+        // (the next key may make them 3 or 12): leaving the field makes them valid.
         connect(repeat, &QLineEdit::textEdited, this, [repeat](const QString& t) {
-            const QString shown = qs(fire::repeatWhileTyping(t.toStdString()));
-            if (shown != t) repeat->setText(shown);
+            if (!t.isEmpty()) correctTyping(repeat, qs(fire::repeatWhileTyping(t.toStdString())));
         });
         connect(interval, &QLineEdit::textEdited, this, [interval](const QString& t) {
-            const QString shown = qs(fire::userInterval(t.toStdString()));
-            if (shown != t && !t.isEmpty()) interval->setText(shown);
+            if (!t.isEmpty()) correctTyping(interval, qs(fire::userInterval(t.toStdString())));
         });
         auto* box = add(str("Img_Fire", k, "Continue"), new ClickLabel(parent));
         box->setScaledContents(true);
@@ -120,8 +120,8 @@ void FireSlotPanel::refresh() {
     filling_ = true;
     for (int k = 1; k <= fire::kSlots; ++k) {
         const FireKeySlot& s = fire_.slot(k);
-        static_cast<QLineEdit*>(control(str("Edt_Repeat", k)))->setText(QString::number(s.count));
-        static_cast<QLineEdit*>(control(str("Edt_DelayTime", k)))->setText(QString::number(s.interval));
+        refill(static_cast<QLineEdit*>(control(str("Edt_Repeat", k))), QString::number(s.count));
+        refill(static_cast<QLineEdit*>(control(str("Edt_DelayTime", k))), QString::number(s.interval));
         static_cast<QLabel*>(control(str("Img_Fire", k, "Continue")))
             ->setPixmap(resourcePixmap(s.continueBox ? QStringLiteral("CbS_E") : QStringLiteral("CbS_D")));
     }
@@ -132,12 +132,13 @@ void FireSlotPanel::commit(int k) {
     if (filling_) return;
     auto* repeat = static_cast<QLineEdit*>(control(str("Edt_Repeat", k)));
     auto* interval = static_cast<QLineEdit*>(control(str("Edt_DelayTime", k)));
-    repeat->setText(qs(fire::repeatOnLeave(repeat->text().toStdString())));
-    interval->setText(qs(fire::userInterval(interval->text().toStdString())));
-    const int r = fire::fieldValue(repeat->text().toStdString());
-    const int ms = fire::fieldValue(interval->text().toStdString());
+    const int r = fire::fieldValue(fire::repeatOnLeave(repeat->text().toStdString()));
+    const int ms = fire::fieldValue(fire::userInterval(interval->text().toStdString()));
+    // The two boxes are the slot's value: both show it as stored from here on.
+    committing(repeat);
+    committing(interval);
     const FireKeySlot& s = fire_.slot(k);
-    if (r == s.count && ms == s.interval) return; // nothing changed: nothing is sent
+    if (r == s.count && ms == s.interval) return refresh(); // nothing changed: nothing is sent
     finish(fire_.setSlot(k, r, ms, s.continueBox));
 }
 

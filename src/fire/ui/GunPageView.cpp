@@ -3,6 +3,7 @@
 #include "device/UiPort.h"
 #include "fire/ui/FireRecorderPanel.h"
 #include "widgets/ClickLabel.h"
+#include "widgets/EntryBox.h"
 #include "widgets/ImageButton.h"
 #include "widgets/QtImages.h"
 #include "widgets/SkinWidgets.h"
@@ -249,7 +250,7 @@ void GunPageView::refresh() {
     for (int s = 1; s <= stages; ++s) {
         const GunStage& st = fire_.stage(s - 1);
         for (const StageEdit& e : kStageEdits)
-            static_cast<QLineEdit*>(control(str(e.prefix, s, e.suffix)))->setText(qs(stageText(st, e.field)));
+            refill(static_cast<QLineEdit*>(control(str(e.prefix, s, e.suffix))), qs(stageText(st, e.field)));
         auto* swatch = static_cast<QLabel*>(control(str("cs_FireColor", s)));
         QPalette pal = swatch->palette();
         pal.setColor(QPalette::Window, QColor(st.colour.r, st.colour.g, st.colour.b));
@@ -269,8 +270,7 @@ void GunPageView::shown(Page) {
 
 void GunPageView::stageEdited(int stage, StageField field, QLineEdit* edit) {
     if (filling_) return;
-    const QString shown = qs(fire_.editStage(stage, field, edit->text().toStdString()));
-    if (shown != edit->text()) edit->setText(shown);
+    correctTyping(edit, qs(fire_.editStage(stage, field, edit->text().toStdString())));
 }
 
 void GunPageView::pickColour(int stage) {

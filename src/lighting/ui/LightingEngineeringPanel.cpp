@@ -2,6 +2,7 @@
 
 #include "device/UiPort.h"
 #include "shell/EngineeringCaptions.h"
+#include "widgets/EntryBox.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -73,13 +74,13 @@ LightingEngineeringPanel::LightingEngineeringPanel(const PageContext& context, L
         connect(edit, &QLineEdit::textEdited, this, [this, i, edit](const QString& text) {
             const long value = decimalValue(text);
             if (i == 4) {
-                if (value > 255) edit->setText(QStringLiteral("255"));
+                if (value > 255) correctTyping(edit, QStringLiteral("255"));
                 finish(editor_.setStepTime(value));
                 return;
             }
             const auto field = static_cast<BreathField>(i);
             const long limit = LightingEditor::breathingLimit(field);
-            if (value > limit) edit->setText(QString::number(limit));
+            if (value > limit) correctTyping(edit, QString::number(limit));
             finish(editor_.setBreathing(field, value));
         });
     }
@@ -141,8 +142,7 @@ void LightingEngineeringPanel::refresh() {
     count_->setCurrentIndex(editor_.ntLedCount() - 1);
     const Breathing& b = editor_.breathing();
     const long values[] = {b.lowerBrightness, b.upperBrightness, b.lowerHold, b.upperHold, b.stepTime};
-    for (std::size_t i = 0; i < breath_.size(); ++i)
-        if (!breath_[i]->hasFocus()) breath_[i]->setText(QString::number(values[i]));
+    for (std::size_t i = 0; i < breath_.size(); ++i) refill(breath_[i], QString::number(values[i]));
 }
 
 void LightingEngineeringPanel::finish(const EditOutcome& outcome) {

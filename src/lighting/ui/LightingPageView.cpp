@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QSlider>
 
 #include <algorithm>
@@ -191,9 +192,16 @@ void LightingPageView::build() {
         return s;
     };
     speedSlider_ = slider(QStringLiteral("slider_RGB_Speed"), 900);
-    connect(speedSlider_, &QSlider::sliderReleased, this, &LightingPageView::speedReleased);
     mcuSlider_ = slider(QStringLiteral("slider_MCULED_Speed"), 700);
-    connect(mcuSlider_, &QSlider::sliderReleased, this, &LightingPageView::mcuSpeedReleased);
+    // A drag writes when the knob is let go; a click on the track or an arrow key moves the knob a step
+    // and writes at once. Either way the knob shows what the mouse holds afterwards.
+    for (auto [s, released] : {std::pair{speedSlider_, &LightingPageView::speedReleased},
+                               std::pair{mcuSlider_, &LightingPageView::mcuSpeedReleased}}) {
+        connect(s, &QSlider::sliderReleased, this, released);
+        connect(s, &QSlider::valueChanged, this, [this, s, released] {
+            if (!s->isSliderDown()) (this->*released)();
+        });
+    }
 
     fullPicture_ = picture(QStringLiteral("Img_MCULED3Control"), QStringLiteral("RdS_E"));
     halfPicture_ = picture(QStringLiteral("Img_MCULED6Control"), QStringLiteral("RdS_D"));
@@ -323,6 +331,7 @@ void LightingPageView::refresh() {
     const bool known = type.has_value();
     const int level = editor_.speedLevel();
     paintBar(speedSteps_, level);
+    const QSignalBlocker quietSpeed(speedSlider_), quietMcu(mcuSlider_);
     speedSlider_->setValue(100 * (level - 1));
     const bool speedOn = editor_.speedEnabled();
     for (int n = 1; n <= kSpeedSteps; ++n) {
@@ -388,19 +397,13 @@ void LightingPageView::pickColour(int n) {
 
 void LightingPageView::speedReleased() {
     const int level = std::clamp((speedSlider_->value() + 50) / 100 + 1, 1, kSpeedSteps);
-    if (level == editor_.speedLevel()) {
-        speedSlider_->setValue(100 * (level - 1));
-        return;
-    }
+    if (level == editor_.speedLevel()) return refresh();
     finish(editor_.chooseSpeedLevel(level));
 }
 
 void LightingPageView::mcuSpeedReleased() {
     const int segment = std::clamp((mcuSlider_->value() + 50) / 100 + 1, 1, kMcuSteps);
-    if (segment == editor_.mcuStepSegment()) {
-        mcuSlider_->setValue(100 * (segment - 1));
-        return;
-    }
+    if (segment == editor_.mcuStepSegment()) return refresh();
     context_.ui->showBusy();
     finish(editor_.chooseMcuStepSegment(segment));
     context_.ui->hideBusy();

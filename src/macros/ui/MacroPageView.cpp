@@ -6,6 +6,7 @@
 #include "device/UiPort.h"
 #include "image/ImageFiles.h"
 #include "widgets/ClickLabel.h"
+#include "widgets/EntryBox.h"
 #include "widgets/QtImages.h"
 #include "widgets/QtInputCapture.h"
 #include "widgets/SkinWidgets.h"
@@ -293,15 +294,17 @@ void MacroPageView::build() {
     delayEdit_->setObjectName(QStringLiteral("Edt_Delay"));
     delayEdit_->setMaxLength(5);
     placed_.emplace_back(delayEdit_, "Edt_Delay");
-    connect(delayEdit_, &QLineEdit::editingFinished, this,
-            [this] { setFixedDelay(clampedInt(delayEdit_->text(), 1, macro::kMaxDelayMs, 1)); });
+    connect(delayEdit_, &QLineEdit::editingFinished, this, [this] {
+        committing(delayEdit_);
+        setFixedDelay(clampedInt(delayEdit_->text(), 1, macro::kMaxDelayMs, 1));
+    });
     stopCountEdit_ = new QLineEdit(delayBox_);
     stopCountEdit_->setObjectName(QStringLiteral("Edt_StopCount"));
     stopCountEdit_->setMaxLength(3);
     placed_.emplace_back(stopCountEdit_, "Edt_StopCount");
     connect(stopCountEdit_, &QLineEdit::textEdited, this, [this](const QString& t) {
         const int n = clampedInt(t, 1, macro::kMaxCycles, 1);
-        if (!t.isEmpty() && QString::number(n) != t) stopCountEdit_->setText(QString::number(n));
+        if (!t.isEmpty()) correctTyping(stopCountEdit_, QString::number(n));
         if (repeat_.kind == RepeatOption::Kind::Cycles) setRepeat({RepeatOption::Kind::Cycles, n});
     });
 
@@ -616,9 +619,9 @@ void MacroPageView::showRows(std::span<const std::uint8_t> events, bool editable
         repeat_ = built.repeat;
         if (built.delayMode != DelayMode::None || !rows_.empty()) delayMode_ = built.delayMode;
         if (built.delayMode == DelayMode::Fixed) fixedDelay_ = built.fixedDelay;
-        delayEdit_->setText(QString::number(fixedDelay_));
-        stopCountEdit_->setText(repeat_.kind == RepeatOption::Kind::Cycles ? QString::number(repeat_.cycles)
-                                                                           : QStringLiteral("1"));
+        refill(delayEdit_, QString::number(fixedDelay_));
+        refill(stopCountEdit_, repeat_.kind == RepeatOption::Kind::Cycles ? QString::number(repeat_.cycles)
+                                                                          : QStringLiteral("1"));
     }
     fillRowList();
     updateOptionPictures();
@@ -783,12 +786,12 @@ void MacroPageView::setDelayMode(DelayMode mode) {
 
 void MacroPageView::setFixedDelay(int ms) {
     fixedDelay_ = std::clamp(ms, 1, static_cast<int>(macro::kMaxDelayMs));
-    delayEdit_->setText(QString::number(fixedDelay_));
+    refill(delayEdit_, QString::number(fixedDelay_));
 }
 
 void MacroPageView::setRepeat(RepeatOption repeat) {
     repeat_ = repeat;
-    if (repeat_.kind == RepeatOption::Kind::Cycles) stopCountEdit_->setText(QString::number(repeat_.cycles));
+    if (repeat_.kind == RepeatOption::Kind::Cycles) refill(stopCountEdit_, QString::number(repeat_.cycles));
     updateOptionPictures();
     if (!pcRow_ || recording_) return;
     const auto& events = editor_.library().at(*pcRow_).events;

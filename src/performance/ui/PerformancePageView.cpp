@@ -318,6 +318,7 @@ void PerformancePageView::refreshDpi() {
         auto* selector = static_cast<QLabel*>(control(str("Img_DPI", n)));
         selector->setPixmap(resourcePixmap(current == n ? QStringLiteral("CbS_E") : QStringLiteral("CbS_D")));
         fade(selector, !on);
+        selector->setEnabled(on); // a switched-off level cannot be made current
         auto* levelLabel = static_cast<QLabel*>(control(str("lbl_DPI", n)));
         QPalette pal = levelLabel->palette();
         pal.setColor(QPalette::WindowText, on ? enabledColour : disabledColour);
