@@ -1,9 +1,13 @@
 #include "widgets/ClickLabel.h"
 
+#include "widgets/SkinWidgets.h"
+
 #include <QAccessibleWidget>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
 
 namespace krm::gui {
 
@@ -160,6 +164,20 @@ void ClickLabel::keyPressEvent(QKeyEvent* e) {
     default:
         QLabel::keyPressEvent(e);
     }
+}
+
+void ClickLabel::paintEvent(QPaintEvent* e) {
+    const QPixmap picture = pixmap();
+    if (isEnabled() || picture.isNull()) return QLabel::paintEvent(e);
+    QPainter p(this);
+    p.setOpacity(kFadedOpacity);
+    const QRect room = contentsRect();
+    if (hasScaledContents()) {
+        p.drawPixmap(room, picture);
+        return;
+    }
+    const QSize size = picture.deviceIndependentSize().toSize();
+    p.drawPixmap(QStyle::alignedRect(layoutDirection(), alignment(), size, room), picture);
 }
 
 void ClickLabel::mousePressEvent(QMouseEvent* e) {

@@ -51,6 +51,9 @@ protected:
     void keyPressEvent(QKeyEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
+    // Switched off, a picture fades in its own colours: the style's own disabled picture is tinted by
+    // the window's palette, whose colour is the window shape's colour key.
+    void paintEvent(QPaintEvent*) override;
 
 private:
     void setHovered(bool hover, bool focus);

@@ -3,12 +3,24 @@
 #include "base/ResourceTable.h"
 
 #include <QFontDatabase>
+#include <QPainter>
 #include <QPalette>
 #include <QWidget>
 
 #include <algorithm>
 
 namespace krm::gui {
+
+void Swatch::paintEvent(QPaintEvent*) {
+    // The frame picture's inner edge: a square inset by 1.8 of 18 pixels with corners of 3.
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(palette().color(QPalette::Window));
+    const qreal inset = width() * 1.8 / 18;
+    p.drawRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), width() * 3.0 / 18,
+                      height() * 3.0 / 18);
+}
 
 QColor toQColor(SkinColour colour) {
     return QColor(colourRed(colour), colourGreen(colour), colourBlue(colour));
@@ -45,11 +57,63 @@ void applyPlacement(QWidget* widget, const Placement& placement, const QString& 
     if (placement.fontSize > 0) {
         widget->setFont(skinFont(fontFamily, placement.fontSize));
         QPalette pal = widget->palette();
-        pal.setColor(QPalette::WindowText, toQColor(placement.colour));
-        pal.setColor(QPalette::Text, toQColor(placement.colour));
-        pal.setColor(QPalette::ButtonText, toQColor(placement.colour));
+        const QColor colour = toQColor(placement.colour);
+        QColor faded = colour;
+        faded.setAlphaF(kFadedOpacity);
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+            pal.setColor(role, colour);
+            pal.setColor(QPalette::Disabled, role, faded);
+        }
         widget->setPalette(pal);
     }
+}
+
+QString entryBoxStyle(const SkinLayout& layout, EntryRegion region) {
+    struct Families {
+        const char *text, *back, *border, *highlight;
+    };
+    const Families f = region == EntryRegion::Performance
+                           ? Families{"Color_D", "Color_D_Back", "Color_D_Border", "Color_D_Border"}
+                       : region == EntryRegion::Macro
+                           ? Families{"Color_F_Font", "Color_F_LBack", "Color_F_LBorder", "Color_MACRO"}
+                           : Families{"Color_J_Font", "Color_J_Back", "Color_J_Border", "Color_G_SP"};
+    const QColor text = toQColor(layout.colour(f.text)), back = toQColor(layout.colour(f.back));
+    const QColor border = toQColor(layout.colour(f.border)), highlight = toQColor(layout.colour(f.highlight));
+    // Switched off, the text fades half way into the box.
+    const QColor faded((text.red() + back.red()) / 2, (text.green() + back.green()) / 2,
+                       (text.blue() + back.blue()) / 2);
+    return QStringLiteral(
+               "QLineEdit, QComboBox, QSpinBox, QListWidget, QListView { color: %1; background: %2; "
+               "border: 1px solid %3; selection-color: #ffffff; selection-background-color: %4; }"
+               "QLineEdit:disabled, QComboBox:disabled, QSpinBox:disabled { color: %5; }"
+               "QComboBox { padding-left: 6px; }"
+               "QComboBox QAbstractItemView { color: %1; background: %2; border: 1px solid %3; "
+               "selection-color: #ffffff; selection-background-color: %4; outline: none; }")
+        .arg(text.name(), back.name(), border.name(), highlight.name(), faded.name());
+}
+
+QString menuStyle(const SkinLayout& layout) {
+    const auto rgb = [&layout](const char* family) { return toQColor(layout.colour(family)).name(); };
+    return QStringLiteral("QMenu { background: %1; color: %2; border: 1px solid %3; padding: 2px; }"
+                          "QMenu::item { padding: 4px 18px; background: transparent; }"
+                          "QMenu::item:selected { background: %4; color: %5; }"
+                          "QMenu::item:disabled { color: %3; }"
+                          "QMenu::separator { height: 1px; background: %3; margin: 3px 6px; }")
+        .arg(rgb("Color_G_Back"), rgb("Color_G"), rgb("Color_G_Border"), rgb("Color_G_SP"),
+             rgb("Color_G_SF"));
+}
+
+QString dialogStyle(const SkinLayout& layout) {
+    const auto rgb = [&layout](const char* family) { return toQColor(layout.colour(family)).name(); };
+    return QStringLiteral(
+               "QDialog, QWidget#dialogBody { background: %1; color: %2; }"
+               "QLabel, QCheckBox, QRadioButton, QGroupBox { color: %2; background: transparent; }"
+               "QPushButton { color: %2; background: %4; border: 1px solid %3; border-radius: 4px; "
+               "padding: 4px 12px; }"
+               "QPushButton:hover, QPushButton:focus { color: #ffffff; background: %5; }")
+               .arg(rgb("Color_G_Back"), rgb("Color_G"), rgb("Color_G_Border"), rgb("Color_F_Back"),
+                    rgb("Color_MACRO")) +
+           entryBoxStyle(layout, EntryRegion::Macro) + menuStyle(layout);
 }
 
 void orderTabsByPosition(std::vector<QWidget*> widgets) {

@@ -2,6 +2,7 @@
 #include "app/PageContextRig.h"
 #include "support/SessionRig.h"
 
+#include "image/ImageLayout.h"
 #include "lighting/ui/LightingPageView.h"
 #include "shell/Skin.h"
 #include "widgets/ClickLabel.h"
@@ -124,6 +125,40 @@ private slots:
         QTest::mouseClick(r.view->modeLabel(7), Qt::LeftButton);
         QCOMPARE(r.writes(), (Lines{"set 40 05 00 a5 87 00 00 01"}));
         QVERIFY2(!r.view->preview()->running(), "off");
+    }
+
+    // Sync LEDs have no colour table: its swatches go, and the numbers under them with them.
+    void syncLedsShowNoColourTableNorItsNumbers() {
+        LightingPageRig r(Variant::R230B);
+        QVERIFY(QTest::qWaitForWindowExposed(&r.window));
+        auto* number3 = r.window.findChild<QLabel*>(QStringLiteral("lbl_ColNum3"));
+        QVERIFY(number3 && number3->isVisible());
+        QCOMPARE(number3->text(), QStringLiteral("3"));
+        auto& copies = r.rig.session.image().copies;
+        copies.user[user::kLedType] = static_cast<std::uint8_t>(0x40 | (copies.user[user::kLedType] & 0x0F));
+        r.rig.session.reloadEditors();
+        r.view->refresh();
+        for (int n = 1; n <= 10; ++n) {
+            QVERIFY(!r.view->swatch(n)->isVisible());
+            QVERIFY(!r.window.findChild<QLabel*>(QStringLiteral("lbl_ColNum%1").arg(n))->isVisible());
+        }
+    }
+
+    // A click on the track moves the knob a step: that step is written at once (a knob that moved has
+    // written), and an arrow key does the same.
+    void aSpeedStepFromTheTrackOrTheKeyboardIsWritten() {
+        LightingPageRig r(Variant::R210B); // MCU LEDs, step segment 7 of 8
+        QVERIFY(QTest::qWaitForWindowExposed(&r.window));
+        QSlider* mcu = r.window.findChild<QSlider*>(QStringLiteral("slider_MCULED_Speed"));
+        const int before = mcu->value();
+        mcu->triggerAction(QAbstractSlider::SliderPageStepSub);
+        QCOMPARE(mcu->value(), before - 100);
+        QCOMPARE(r.rig.session.lighting().mcuStepSegment(), before / 100);
+        QCOMPARE(r.writes().size(), std::size_t{3});
+        mcu->setFocus();
+        QTest::keyClick(mcu, Qt::Key_Right);
+        QCOMPARE(r.rig.session.lighting().mcuStepSegment(), before / 100 + 1);
+        QCOMPARE(r.writes().size(), std::size_t{3});
     }
 };
 

@@ -157,9 +157,15 @@ private slots:
         QCOMPARE(d.applied[0], (PointerValues{20, kPrecisionOn, 480, 3}));
         QCOMPARE(d.applied[2], (PointerValues{20, kPrecisionOff, 480, 3}));
         QVERIFY(r.writes().empty()); // nothing of it reaches the mouse
-        // The item the desktop has no equivalent for is disabled and says why.
+        // The item the desktop has no equivalent for is disabled and says why, in the chosen language.
         QVERIFY(!r.get("Img_IsScreen")->isEnabled());
-        QCOMPARE(r.get("Img_IsScreen")->toolTip(), QStringLiteral("not here"));
+        QCOMPARE(
+            r.get("Img_IsScreen")->toolTip(),
+            QStringLiteral("The desktop (memory) has no setting for scrolling a screen per wheel notch"));
+        r.rig.session.setLanguage(2);
+        r.view->setTexts(r.rig.session.texts());
+        QCOMPARE(r.get("lbl_IsScreen")->toolTip(),
+                 QStringLiteral("桌面（memory）没有滚轮每格滚动一屏的设置"));
         r.click("Img_IsScreen");
         QCOMPARE(d.applied.size(), std::size_t{3});
     }

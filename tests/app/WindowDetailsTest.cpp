@@ -2,10 +2,14 @@
 // their label, the message box's keys, the busy window's shape.
 #include "app/WindowRig.h"
 #include "buttons/ui/KeyPageView.h"
+#include "device/DeviceIdTable.h"
+#include "session/Session.h"
 #include "widgets/BusyWindow.h"
 #include "widgets/ClickLabel.h"
 #include "widgets/MessageBox.h"
 
+#include <QLabel>
+#include <QScreen>
 #include <QtTest>
 
 using krm::test::WindowRig;
@@ -61,6 +65,32 @@ private slots:
             QVERIFY2(!box.isVisible(), qPrintable(QKeySequence(key).toString()));
             QCOMPARE(box.result(), key == Qt::Key_Escape ? int(QDialog::Rejected) : int(QDialog::Accepted));
         }
+    }
+
+    // The udev explanation after new USB ids: the box grows to its text, within the screen, and the rule
+    // line shows on one line and can be selected and copied.
+    void aLongMessageGetsABoxItsSizeWithTheRuleLineWholeAndSelectable() {
+        const std::string rule = krm::DeviceIdTable::udevRule({0x1234, 0x5678});
+        const QString text = QString::fromStdString(krm::Session::udevMessage({0x1234, 0x5678}));
+        krm::gui::MessageBox box(nullptr, text, QStringLiteral("DejaVu Sans"));
+        box.setVisible(true);
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        auto* label = box.findChild<QLabel*>(QStringLiteral("lbl_Message"));
+        QVERIFY(label);
+        QVERIFY2(label->heightForWidth(label->width()) <= label->height(), "the text is cut");
+        // On one line where the screen has room for it (the offscreen screen is 800 pixels wide).
+        const int ruleWidth = label->fontMetrics().horizontalAdvance(QString::fromStdString(rule));
+        if (ruleWidth + 100 <= box.screen()->availableGeometry().width())
+            QVERIFY(ruleWidth <= label->width());
+        QVERIFY(box.geometry().bottom() <= box.screen()->availableGeometry().bottom());
+        QVERIFY(box.width() <= box.screen()->availableGeometry().width());
+        QVERIFY(label->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
+        label->setSelection(0, static_cast<int>(text.size()));
+        QVERIFY(label->selectedText().contains(QString::fromStdString(rule)));
+        // A short message keeps the picture's size.
+        krm::gui::MessageBox small(nullptr, QStringLiteral("Waiting for the device reconnect"),
+                                   QStringLiteral("DejaVu Sans"));
+        QCOMPARE(small.size(), QSize(530, 200));
     }
 
     void theBusyWindowIsCutToItsAnimation() {

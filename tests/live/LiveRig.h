@@ -265,14 +265,17 @@ inline double contrastRatio(QRgb a, QRgb b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-// The contrast of an entry box's text as the screen shows it: the commonest colour inside its frame is
-// the box's background, the pixel that stands out most from it its text.
-inline double textContrast(QWidget* box) {
+// The contrast of a box's text as the screen shows it: the commonest colour inside its frame (or inside
+// `area`, in the widget's coordinates) is the background, the pixel that stands out most from it the text.
+inline double textContrast(QWidget* box, QRect area = {}) {
     const QImage screen = onScreen(box);
-    const int inset = static_cast<int>(std::lround(3 * box->devicePixelRatioF()));
+    const qreal ratio = box->devicePixelRatioF();
+    const int inset = static_cast<int>(std::lround(3 * ratio));
+    const QRect inside = area.isNull() ? screen.rect().adjusted(inset, inset, -inset, -inset)
+                                       : QRect(area.topLeft() * ratio, area.size() * ratio) & screen.rect();
     std::map<QRgb, int> counts;
-    for (int y = inset; y < screen.height() - inset; ++y)
-        for (int x = inset; x < screen.width() - inset; ++x) ++counts[screen.pixel(x, y)];
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) ++counts[screen.pixel(x, y)];
     if (counts.empty()) return 0;
     QRgb background = counts.begin()->first;
     for (const auto& [colour, n] : counts)

@@ -383,19 +383,8 @@ void drawLookPictures(int number, const QString& skinDirectory, PictureSet& out)
         QPainter p;
         beginPainter(p, lighting);
         separator(p, 24, 300, 272);
-        // Numbers under the swatches of the colour table.
-        SkinLayout layout;
-        applySkin(readSkin(skinDirectory, number), number, {}, PictureSizes::listed(), layout);
-        const Placement* page = layout.find("Img_P3");
-        p.setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
-        p.setPen(ink::muted);
-        for (int k = 1; k <= 10; ++k) {
-            const Placement* swatch = layout.find("lbl_Col" + std::to_string(k));
-            if (!swatch || !page) continue;
-            const QRectF below(swatch->x - page->x - 12, swatch->y - page->y + swatch->height + 4,
-                               swatch->width + 24, 16);
-            p.drawText(below, Qt::AlignCenter, QString::number(k));
-        }
+        // The numbers under the colour table's swatches are the page's own labels: they go with the
+        // swatches where a LED type has no colour table.
     }
     out[prefix + "Back3"] = lighting;
     // Macros: PC macros, the macro's content and the macros stored in the mouse.

@@ -210,10 +210,11 @@ def performance(s, accent):
 
     s.comment("Performance page: report rate and pointer settings")
     s.label("Rating_Setting", 701, 86, 280, 11, accent)
+    # Room for the widest caption, "1000 赫兹" of table 2, inside the card.
     for k in range(1, 5):
-        x = 703 + (k - 1) * 72
+        x = 703 + (k - 1) * 73
         s.xy("Rep%d" % k, x, 121)
-        s.label("Rating_Value_%d" % k, x + 20, 118, 50)
+        s.label("Rating_Value_%d" % k, x + 17, 118, 56)
     bars = [("Spd", "Mouse_Speed", 148), ("DbSpd", "Mouse_Double_Click", 240), ("ScrSpd", "Mouse_Roller_Speed", 306)]
     for key, label, y in bars:
         s.label(label, 701, y, 280, 9, DIM)

@@ -19,8 +19,6 @@ namespace krm::gui {
 
 namespace {
 
-constexpr int kTickGap = 6; // between a box's tick picture and its caption
-
 struct ModifierBox {
     KeyComboDialog::Modifier modifier;
     const char* name;
@@ -30,70 +28,20 @@ constexpr std::array<ModifierBox, 4> kBoxes{{{KeyComboDialog::kCtrl, "CB_Ctrl"},
                                              {KeyComboDialog::kAlt, "CB_Alt"},
                                              {KeyComboDialog::kWin, "CB_Win"}}};
 
-const PictureSizes& pictureSizes() {
-    static const PictureSizes kSizes = PictureSizes::fromResources();
-    return kSizes;
-}
-
 QString text(const TextSource& texts, std::string_view id) {
     return QString::fromStdString(texts.text(id));
 }
 
 } // namespace
 
-// --- PictureCheckBox ---
-
-PictureCheckBox::PictureCheckBox(QWidget* parent) : QAbstractButton(parent) {
-    setCheckable(true);
-    // Tab reaches it (Space or Enter ticks it); a click leaves the focus in the key capture.
-    setFocusPolicy(Qt::TabFocus);
-    setCursor(Qt::PointingHandCursor);
-}
-
-void PictureCheckBox::keyPressEvent(QKeyEvent* e) {
-    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && !e->isAutoRepeat()) {
-        e->accept();
-        click();
-        return;
-    }
-    QAbstractButton::keyPressEvent(e);
-}
-
-QSize PictureCheckBox::sizeHint() const {
-    const QSize tick = resourcePixmap(QStringLiteral("CbS_D")).deviceIndependentSize().toSize();
-    return {tick.width() + kTickGap + fontMetrics().horizontalAdvance(text()),
-            std::max(tick.height(), fontMetrics().height())};
-}
-
-void PictureCheckBox::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    const QPixmap tick = resourcePixmap(isChecked() ? QStringLiteral("CbS_E") : QStringLiteral("CbS_D"));
-    const QSize tickSize = tick.deviceIndependentSize().toSize();
-    const int y = (height() - tickSize.height()) / 2;
-    p.drawPixmap(0, y, tick);
-    p.setPen(palette().color(QPalette::WindowText));
-    const QRect caption = rect().adjusted(tickSize.width() + kTickGap, 0, 0, 0);
-    p.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, text());
-    if (hasFocus()) {
-        // The focus: the caption underlined in its own colour.
-        const QRect drawn = p.fontMetrics().boundingRect(caption, Qt::AlignLeft | Qt::AlignVCenter, text());
-        p.drawLine(drawn.left(), drawn.bottom(), drawn.right(), drawn.bottom());
-    }
-}
-
 // --- KeyComboDialogView ---
 
 KeyComboDialogView::KeyComboDialogView(QWidget* mainWindow, const TextSource& texts, int language,
                                        const QString& fontFamily)
-    : QWidget(mainWindow, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(mainWindow, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), frame_(this) {
     setObjectName(QStringLiteral("TForm2"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(text(texts, "Str500"));
-
-    title_ = new QLabel(this);
-    title_->setObjectName(QStringLiteral("lbl_Title"));
-    title_->setTextFormat(Qt::PlainText);
-    title_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     edit_ = new QLineEdit(this);
     edit_->setObjectName(QStringLiteral("Edt_Assembly"));
@@ -113,26 +61,15 @@ KeyComboDialogView::KeyComboDialogView(QWidget* mainWindow, const TextSource& te
         boxes_[i] = box;
     }
 
-    auto button = [this](const char* name, const QString& picture) {
-        auto* b = new ImageButton(this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setPictures(resourcePixmap(picture + QStringLiteral("_01")),
-                       resourcePixmap(picture + QStringLiteral("_02")),
-                       resourcePixmap(picture + QStringLiteral("_03")));
-        return b;
-    };
-    confirm_ = button("IB_Confirm", QStringLiteral("BtnS"));
-    clear_ = button("IB_Cancel", QStringLiteral("BtnS"));
-    close_ = button("IB_Close", QStringLiteral("ExitS"));
-    connect(confirm_, &ImageButton::clicked, this, &KeyComboDialogView::confirmClicked);
-    connect(clear_, &ImageButton::clicked, this, &KeyComboDialogView::clearClicked);
-    connect(close_, &ImageButton::clicked, this, &KeyComboDialogView::closeClicked);
+    connect(frame_.confirm(), &ImageButton::clicked, this, &KeyComboDialogView::confirmClicked);
+    connect(frame_.clear(), &ImageButton::clicked, this, &KeyComboDialogView::clearClicked);
+    connect(frame_.close(), &ImageButton::clicked, this, &KeyComboDialogView::closeClicked);
 
     // Reading order: the close button on the title line, the capture, the boxes, then the buttons. Tab in
     // the capture is a key; Shift+Tab leaves it.
-    QWidget* previous = close_;
+    QWidget* previous = frame_.close();
     for (QWidget* w : std::initializer_list<QWidget*>{edit_, boxes_[0], boxes_[1], boxes_[2], boxes_[3],
-                                                      confirm_, clear_}) {
+                                                      frame_.confirm(), frame_.clear()}) {
         setTabOrder(previous, w);
         previous = w;
     }
@@ -143,23 +80,10 @@ KeyComboDialogView::KeyComboDialogView(QWidget* mainWindow, const TextSource& te
 }
 
 void KeyComboDialogView::applySkin(const TextSource& texts, int language, const QString& fontFamily) {
-    applyDialogSkin(loadSkin(language), language, SkinDialog::KeyCombination, pictureSizes(), layout_);
-
-    const QBitmap shape = resourceMask(QStringLiteral("MSG"));
-    background_ = resourcePixmap(QStringLiteral("MSG"));
-    setFixedSize(background_.isNull() ? QSize(layout_.windowWidth, layout_.windowHeight)
-                                      : background_.deviceIndependentSize().toSize());
-    if (!shape.isNull()) setWindowShape(this, shape);
-
-    auto place = [&](QWidget* w, const char* name) {
-        if (const Placement* p = layout_.find(name)) applyPlacement(w, *p, fontFamily);
-    };
-    place(title_, "lbl_Title");
-    place(edit_, "Edt_Assembly");
-    for (std::size_t i = 0; i < kBoxes.size(); ++i) place(boxes_[i], kBoxes[i].name);
-    place(confirm_, "IB_Confirm");
-    place(clear_, "IB_Cancel");
-    place(close_, "IB_Close");
+    frame_.applySkin(SkinDialog::KeyCombination, language, fontFamily, layout_);
+    DialogFrame::place(edit_, layout_, "Edt_Assembly", fontFamily);
+    for (std::size_t i = 0; i < kBoxes.size(); ++i)
+        DialogFrame::place(boxes_[i], layout_, kBoxes[i].name, fontFamily);
 
     // The edit is white and borderless with the skin's edit text colour.
     QPalette pal = edit_->palette();
@@ -167,17 +91,15 @@ void KeyComboDialogView::applySkin(const TextSource& texts, int language, const 
     pal.setColor(QPalette::Text, toQColor(layout_.colour("Color_K_AK")));
     edit_->setPalette(pal);
 
-    title_->setText(text(texts, "Str500"));
-    confirm_->setText(text(texts, "Str501"));
-    clear_->setText(text(texts, "Str502"));
+    frame_.title()->setText(text(texts, "Str500"));
+    frame_.confirm()->setText(text(texts, "Str501"));
+    frame_.clear()->setText(text(texts, "Str502"));
     static constexpr std::array<const char*, 4> kNames{"Ctrl", "Shift", "Alt", "Win"};
     for (std::size_t i = 0; i < boxes_.size(); ++i) boxes_[i]->setText(QString::fromLatin1(kNames[i]));
 }
 
 void KeyComboDialogView::centreOn(const QWidget* mainWindow) {
-    if (!mainWindow) return;
-    const QRect m = mainWindow->geometry();
-    move(m.left() + (m.width() - width()) / 2, m.top() + (m.height() - height()) / 2);
+    frame_.centreOn(mainWindow);
 }
 
 PictureCheckBox* KeyComboDialogView::modifierBox(KeyComboDialog::Modifier m) const {
@@ -188,11 +110,7 @@ PictureCheckBox* KeyComboDialogView::modifierBox(KeyComboDialog::Modifier m) con
 
 void KeyComboDialogView::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    if (!background_.isNull()) {
-        p.drawPixmap(0, 0, background_);
-        return;
-    }
-    p.fillRect(rect(), QColor(24, 25, 31));
+    frame_.paint(p);
 }
 
 void KeyComboDialogView::showEvent(QShowEvent* e) {

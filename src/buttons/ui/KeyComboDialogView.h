@@ -3,8 +3,9 @@
 #include "base/TextSource.h"
 #include "buttons/KeyComboDialog.h"
 #include "shell/SkinLayout.h"
+#include "widgets/DialogFrame.h"
+#include "widgets/PictureCheckBox.h"
 
-#include <QAbstractButton>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -18,18 +19,6 @@ class QKeyEvent;
 namespace krm::gui {
 
 class ImageButton;
-
-// A check box drawn with the skin's tick pictures ("CbS_D" off, "CbS_E" on) and its caption beside it.
-class PictureCheckBox : public QAbstractButton {
-    Q_OBJECT
-public:
-    explicit PictureCheckBox(QWidget* parent = nullptr);
-
-protected:
-    void paintEvent(QPaintEvent*) override;
-    void keyPressEvent(QKeyEvent*) override;
-    QSize sizeHint() const override;
-};
 
 // The key-combination dialog ("Assembly Key"): a borderless, top-most window on the "Msg" picture with
 // a read-only edit that captures keys, the four modifier boxes, Confirm, Clear and a close button.
@@ -49,9 +38,9 @@ public:
     const KeyComboDialog& model() const { return model_; }
     QLineEdit* edit() const { return edit_; }
     PictureCheckBox* modifierBox(KeyComboDialog::Modifier m) const;
-    ImageButton* confirmButton() const { return confirm_; }
-    ImageButton* clearButton() const { return clear_; }
-    ImageButton* closeButton() const { return close_; }
+    ImageButton* confirmButton() const { return frame_.confirm(); }
+    ImageButton* clearButton() const { return frame_.clear(); }
+    ImageButton* closeButton() const { return frame_.close(); }
 
 signals:
     // Confirm: the code text ("02" + modifiers + key 1 + key 2) and the caption for applyDialogCode.
@@ -77,13 +66,9 @@ private:
     KeyComboDialog model_;
     SkinLayout
         layout_; // the dialog's own placements (its skin pass sizes the layout's window to the picture)
-    QPixmap background_;
-    QLabel* title_ = nullptr;
+    DialogFrame frame_;
     QLineEdit* edit_ = nullptr;
     std::array<PictureCheckBox*, 4> boxes_{};
-    ImageButton* confirm_ = nullptr;
-    ImageButton* clear_ = nullptr;
-    ImageButton* close_ = nullptr;
     bool escapePressed_ = false; // the last key captured was Esc: another Esc closes
 };
 

@@ -4,6 +4,7 @@
 #include "shell/EngineeringCaptions.h"
 #include "shell/EngineeringLocale.h"
 #include "widgets/EntryBox.h"
+#include "widgets/ValueDialogView.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -11,7 +12,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,7 +40,8 @@ constexpr int kFactoryRows[] = {10, 11, 12,
 
 const char* const kStyle =
     "QWidget#gbEngineering{background:#0e1014;color:#e2e7ee;}"
-    "QLabel{color:#d0d8e2;}"
+    "QLabel,QCheckBox,QRadioButton{color:#d0d8e2;}"
+    "QCheckBox:disabled,QRadioButton:disabled,QLabel:disabled{color:#7a8896;}"
     "QTabBar::tab{background:#1c2430;color:#d0d8e2;padding:4px 10px;border:1px solid #283038;"
     "min-width:110px;}"
     "QTabBar::tab:selected{background:#2c3a4c;color:#ffffff;}"
@@ -82,15 +83,9 @@ EngineeringPageView::EngineeringPageView(const PageContext& context, Engineering
     buildAdvancedTab(engineerTab);
 
     prompt_ = [this]() -> std::optional<std::string> {
-        QInputDialog dialog(context_.window);
-        dialog.setObjectName(QStringLiteral("dlgPass"));
-        dialog.setWindowTitle(QStringLiteral("Password"));
-        dialog.setLabelText(QStringLiteral("PASSWORD:"));
-        dialog.setTextEchoMode(QLineEdit::Password);
-        dialog.setOkButtonText(QStringLiteral("OK"));
-        dialog.setCancelButtonText(QStringLiteral("Cancel"));
-        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-        return dialog.textValue().toStdString();
+        const auto entry = askPassword(context_.window, language_, fontFamily_);
+        if (!entry) return std::nullopt;
+        return entry->toStdString();
     };
     choose_ = [this]() -> std::optional<std::string> {
         const QString file = QFileDialog::getOpenFileName(context_.window, QString(), QString(),
@@ -376,7 +371,11 @@ void EngineeringPageView::setCaptionColumn(int column) {
     for (TabPanel* p : tabPanels_) p->setCaptionColumn(column);
 }
 
-void EngineeringPageView::applySkin(const PageSkin&) {}
+void EngineeringPageView::applySkin(const PageSkin& skin) {
+    // The page draws itself; its dialogs take the look.
+    language_ = skin.language;
+    fontFamily_ = skin.fontFamily;
+}
 
 void EngineeringPageView::setTexts(const TextSource&) {}
 

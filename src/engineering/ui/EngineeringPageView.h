@@ -93,6 +93,8 @@ private:
     PasswordPrompt prompt_;
     ChooseFile choose_;
     int column_ = 0;
+    int language_ = 1;   // the look of the page's dialogs
+    QString fontFamily_; // and their font
 
     QTabWidget* tabs_ = nullptr;
     QLabel* logo_ = nullptr;

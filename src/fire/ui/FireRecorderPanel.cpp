@@ -2,14 +2,16 @@
 
 #include "device/UiPort.h"
 #include "fire/FireFields.h"
+#include "widgets/ImageButton.h"
+#include "widgets/PictureCheckBox.h"
+#include "widgets/QtImages.h"
 #include "widgets/QtInputCapture.h"
+#include "widgets/SkinWidgets.h"
 
 #include <QComboBox>
-#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QRegularExpressionValidator>
 
 namespace krm::gui {
@@ -32,6 +34,20 @@ QString lineCaption(const FireLine& l) {
 
 constexpr std::array<const char*, 6> kInsertTexts{"Str410", "Str411", "Str450", "Str451", "Str456", "Str457"};
 
+// A list row's height: the ten macros show whole, and so do the lines.
+constexpr int kRowHeight = 17, kMacroRows = 10, kLineRows = 8;
+
+ImageButton* pictureButton(QWidget* parent, const char* objectName, const QString& picture, int x, int y,
+                           int w) {
+    auto* b = make<ImageButton>(
+        parent, objectName, x, y, w,
+        resourcePixmap(picture + QStringLiteral("_01")).deviceIndependentSize().toSize().height());
+    b->setPictures(resourcePixmap(picture + QStringLiteral("_01")),
+                   resourcePixmap(picture + QStringLiteral("_02")),
+                   resourcePixmap(picture + QStringLiteral("_03")));
+    return b;
+}
+
 } // namespace
 
 FireRecorderPanel::FireRecorderPanel(QWidget* parent, const PageContext& context, FireEditor& fire,
@@ -40,46 +56,62 @@ FireRecorderPanel::FireRecorderPanel(QWidget* parent, const PageContext& context
     setObjectName(QStringLiteral("FireRecorder"));
     resize(kWidth, kHeight);
     if (!captureFactory_) captureFactory_ = [](std::string& note) { return makeRecorderInput(note); };
-    macros_ = make<QListWidget>(this, "LB_FireMacroName", 0, 0, 226, 110);
-    lines_ = make<QListWidget>(this, "LB_FireMacro", 0, 116, 226, 190);
-    record_ = make<QPushButton>(this, "Btn_FireStart", 0, 312, 110, 26);
-    realTime_ = make<QRadioButton>(this, "IB_FireRecDelay", 0, 344, 140, 22);
-    fixed_ = make<QRadioButton>(this, "IB_FireDelayTime", 0, 366, 140, 22);
-    noDelay_ = make<QRadioButton>(this, "IB_FireNoDelay", 0, 388, 140, 22);
-    fixedDelay_ = make<QLineEdit>(this, "Edt_FireDelay", 146, 366, 80, 22);
+    const int macrosHeight = kMacroRows * kRowHeight + 4, linesTop = macrosHeight + 6,
+              linesHeight = kLineRows * kRowHeight + 4, buttonsTop = linesTop + linesHeight + 6;
+    macros_ = make<QListWidget>(this, "LB_FireMacroName", 0, 0, 226, macrosHeight);
+    lines_ = make<QListWidget>(this, "LB_FireMacro", 0, linesTop, 226, linesHeight);
+    for (QListWidget* l : {macros_, lines_}) l->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    record_ = pictureButton(this, "Btn_FireStart", QStringLiteral("MacroS"), 0, buttonsTop, 90);
+    delete_ = pictureButton(this, "Btn_FireDel", QStringLiteral("MacroS"), 96, buttonsTop, 62);
+    insert_ = pictureButton(this, "Btn_FireInsert", QStringLiteral("MacroS"), 164, buttonsTop, 62);
+    const int optionsTop = buttonsTop + 32;
+    auto option = [this](const char* name, int y) {
+        auto* o = new PictureCheckBox(this, PictureCheckBox::Kind::Option);
+        o->setObjectName(QString::fromLatin1(name));
+        o->setGeometry(0, y, 140, 22);
+        return o;
+    };
+    realTime_ = option("IB_FireRecDelay", optionsTop);
+    fixed_ = option("IB_FireDelayTime", optionsTop + 22);
+    noDelay_ = option("IB_FireNoDelay", optionsTop + 44);
+    fixedDelay_ = make<QLineEdit>(this, "Edt_FireDelay", 146, optionsTop + 22, 80, 22);
     fixedDelay_->setText(QStringLiteral("10"));
     fixedDelay_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), this));
     realTime_->setChecked(true);
-    delete_ = make<QPushButton>(this, "Btn_FireDel", 116, 312, 54, 26);
-    insert_ = make<QPushButton>(this, "Btn_FireInsert", 172, 312, 54, 26);
 
-    insertBox_ = make<QGroupBox>(this, "Gb_InsertFire", 0, 116, 226, 222);
-    choice_ = make<QComboBox>(insertBox_, "CB_InsertFire", 6, 22, 214, 24);
+    // The insert box lies on the lines while a line is inserted, on its picture.
+    insertBox_ = make<QWidget>(this, "Gb_InsertFire", 0, linesTop, 226, linesHeight + 32);
+    auto* base = make<QLabel>(insertBox_, "Img_InsertFire", 0, 0, 226, linesHeight + 32);
+    base->setScaledContents(true);
+    base->setPixmap(resourcePixmap(QStringLiteral("InsertDelayBase")));
+    insertTitle_ = make<QLabel>(insertBox_, "lbl_InsertFire", 8, 4, 210, 20);
+    choice_ = make<QComboBox>(insertBox_, "CB_InsertFire", 6, 28, 214, 24);
     for (std::size_t i = 0; i < kInsertTexts.size(); ++i) choice_->addItem(QString());
     const QRegularExpression digits(QStringLiteral("[0-9]{0,5}")),
         signedDigits(QStringLiteral("-?[0-9]{0,3}"));
-    value_ = make<QLineEdit>(insertBox_, "Edt_InsertFireDelay", 6, 56, 100, 24);
+    value_ = make<QLineEdit>(insertBox_, "Edt_InsertFireDelay", 6, 62, 100, 24);
     value_->setValidator(new QRegularExpressionValidator(digits, value_));
-    x_ = make<QLineEdit>(insertBox_, "edt_FireXAxisValue", 6, 88, 100, 24);
-    y_ = make<QLineEdit>(insertBox_, "edt_FireYAxisValue", 116, 88, 100, 24);
+    x_ = make<QLineEdit>(insertBox_, "edt_FireXAxisValue", 6, 94, 100, 24);
+    y_ = make<QLineEdit>(insertBox_, "edt_FireYAxisValue", 116, 94, 100, 24);
     for (QLineEdit* e : {x_, y_}) e->setValidator(new QRegularExpressionValidator(signedDigits, e));
-    ok_ = make<QPushButton>(insertBox_, "Btn_FireOK", 6, 186, 100, 28);
-    cancel_ = make<QPushButton>(insertBox_, "Btn_FireCancel", 116, 186, 100, 28);
+    ok_ = pictureButton(insertBox_, "Btn_FireOK", QStringLiteral("MacroBtnS"), 40, linesHeight - 2, 64);
+    cancel_ =
+        pictureButton(insertBox_, "Btn_FireCancel", QStringLiteral("MacroBtnS"), 122, linesHeight - 2, 64);
     insertBox_->hide();
 
     connect(macros_, &QListWidget::currentRowChanged, this, [this](int row) { chooseMacro(row); });
-    connect(record_, &QPushButton::clicked, this, [this] { toggleRecording(); });
-    connect(delete_, &QPushButton::clicked, this, [this] { deleteLine(); });
-    connect(insert_, &QPushButton::clicked, this, [this] {
+    connect(record_, &ImageButton::clicked, this, [this] { toggleRecording(); });
+    connect(delete_, &ImageButton::clicked, this, [this] { deleteLine(); });
+    connect(insert_, &ImageButton::clicked, this, [this] {
         if (macro_ < 0 || recording_) return;
         insertBox_->show();
         insertBox_->raise();
         updateEnabled();
     });
     connect(choice_, &QComboBox::currentIndexChanged, this, [this] { updateEnabled(); });
-    connect(ok_, &QPushButton::clicked, this, [this] { insertLine(); });
-    connect(cancel_, &QPushButton::clicked, this, [this] {
+    connect(ok_, &ImageButton::clicked, this, [this] { insertLine(); });
+    connect(cancel_, &ImageButton::clicked, this, [this] {
         insertBox_->hide();
         updateEnabled();
     });
@@ -99,7 +131,7 @@ void FireRecorderPanel::setTexts(const TextSource& texts) {
     noDelay_->setText(t("Str416"));
     delete_->setText(t("Str433"));
     insert_->setText(t("Str421"));
-    insertBox_->setTitle(t("Str421"));
+    insertTitle_->setText(t("Str421"));
     for (std::size_t i = 0; i < kInsertTexts.size(); ++i)
         choice_->setItemText(static_cast<int>(i), t(kInsertTexts[i]));
     value_->setPlaceholderText(t("Str418"));
@@ -107,6 +139,32 @@ void FireRecorderPanel::setTexts(const TextSource& texts) {
     y_->setPlaceholderText(t("Str455"));
     ok_->setText(t("Str420"));
     cancel_->setText(t("Str422"));
+}
+
+QAbstractButton* FireRecorderPanel::realTime() const {
+    return realTime_;
+}
+QAbstractButton* FireRecorderPanel::fixed() const {
+    return fixed_;
+}
+QAbstractButton* FireRecorderPanel::noDelay() const {
+    return noDelay_;
+}
+
+void FireRecorderPanel::applyLook(const SkinLayout& layout, const QString& fontFamily) {
+    const QFont font = skinFont(fontFamily, 9);
+    setFont(font);
+    setStyleSheet(entryBoxStyle(layout, EntryRegion::Gun) +
+                  QStringLiteral("QListWidget::item { height: %1px; }").arg(kRowHeight));
+    // Captions in the gun page's text colour; the buttons' in the macro page's.
+    const QColor text = toQColor(layout.colour("Color_J_Font"));
+    for (QWidget* w : std::initializer_list<QWidget*>{realTime_, fixed_, noDelay_, insertTitle_, record_,
+                                                      delete_, insert_, ok_, cancel_}) {
+        QPalette pal = w->palette();
+        pal.setColor(QPalette::WindowText, text);
+        w->setPalette(pal);
+        w->setFont(font);
+    }
 }
 
 void FireRecorderPanel::reload() {

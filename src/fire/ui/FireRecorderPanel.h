@@ -3,6 +3,7 @@
 #include "fire/FireEditor.h"
 #include "fire/FireMacroLines.h"
 #include "macros/InputCapture.h"
+#include "shell/SkinLayout.h"
 #include "widgets/PageView.h"
 
 #include <QWidget>
@@ -12,29 +13,35 @@
 #include <string>
 #include <vector>
 
+class QAbstractButton;
 class QComboBox;
-class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPushButton;
-class QRadioButton;
 
 namespace krm::gui {
 
+class ImageButton;
+class PictureCheckBox;
+
 // The gun page's fire-macro recorder (hidden unless hidden mode is on): the ten fire macros, the lines
-// of the chosen one, record/stop with the delay mode (recorded, fixed, none), delete and insert.
+// of the chosen one, record/stop with the delay mode (recorded, fixed, none), delete and insert, drawn
+// as the macro page draws its own: picture buttons, picture options, the insert box on its picture,
+// lists and boxes in the look's colours.
 // Recording takes left-button presses and releases from the InputCapture port; every change goes
 // into the fire editor's working copy, which the gun page's confirm writes.
 class FireRecorderPanel : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kWidth = 226, kHeight = 412;
+    static constexpr int kWidth = 226, kHeight = 426;
     using CaptureFactory = std::function<std::unique_ptr<InputCapture>(std::string& note)>;
     FireRecorderPanel(QWidget* parent, const PageContext& context, FireEditor& fire,
                       CaptureFactory capture = {});
     ~FireRecorderPanel() override;
 
     void setTexts(const TextSource& texts);
+    // The look's colours and font.
+    void applyLook(const SkinLayout& layout, const QString& fontFamily);
     // Where recorded input comes from (the X11 or in-window capture unless replaced, e.g. by a test).
     void setCaptureFactory(CaptureFactory factory) {
         captureFactory_ = std::move(factory);
@@ -47,18 +54,18 @@ public:
 
     QListWidget* macroList() const { return macros_; }
     QListWidget* lineList() const { return lines_; }
-    QPushButton* recordButton() const { return record_; }
-    QPushButton* deleteButton() const { return delete_; }
-    QPushButton* insertButton() const { return insert_; }
-    QGroupBox* insertBox() const { return insertBox_; }
+    ImageButton* recordButton() const { return record_; }
+    ImageButton* deleteButton() const { return delete_; }
+    ImageButton* insertButton() const { return insert_; }
+    QWidget* insertBox() const { return insertBox_; }
     QComboBox* insertChoice() const { return choice_; }
     QLineEdit* insertValue() const { return value_; }
     QLineEdit* insertX() const { return x_; }
     QLineEdit* insertY() const { return y_; }
-    QPushButton* insertOk() const { return ok_; }
-    QRadioButton* realTime() const { return realTime_; }
-    QRadioButton* fixed() const { return fixed_; }
-    QRadioButton* noDelay() const { return noDelay_; }
+    ImageButton* insertOk() const { return ok_; }
+    QAbstractButton* realTime() const;
+    QAbstractButton* fixed() const;
+    QAbstractButton* noDelay() const;
     QLineEdit* fixedDelay() const { return fixedDelay_; }
     bool recording() const { return recording_; }
 
@@ -89,15 +96,16 @@ private:
 
     QListWidget* macros_ = nullptr;
     QListWidget* lines_ = nullptr;
-    QPushButton* record_ = nullptr;
-    QPushButton* delete_ = nullptr;
-    QPushButton* insert_ = nullptr;
-    QRadioButton *realTime_ = nullptr, *fixed_ = nullptr, *noDelay_ = nullptr;
+    ImageButton* record_ = nullptr;
+    ImageButton* delete_ = nullptr;
+    ImageButton* insert_ = nullptr;
+    PictureCheckBox *realTime_ = nullptr, *fixed_ = nullptr, *noDelay_ = nullptr;
     QLineEdit* fixedDelay_ = nullptr;
-    QGroupBox* insertBox_ = nullptr;
+    QWidget* insertBox_ = nullptr;
+    QLabel* insertTitle_ = nullptr;
     QComboBox* choice_ = nullptr;
     QLineEdit *value_ = nullptr, *x_ = nullptr, *y_ = nullptr;
-    QPushButton *ok_ = nullptr, *cancel_ = nullptr;
+    ImageButton *ok_ = nullptr, *cancel_ = nullptr;
 };
 
 } // namespace krm::gui

@@ -82,12 +82,7 @@ QWidget* FireSlotPanel::control(const std::string& name) const {
 void FireSlotPanel::applySkin(const PageSkin& skin) {
     layout_ = skin.layout;
     fontFamily_ = skin.fontFamily;
-    QString style;
-    if (layout_) {
-        const auto rgb = [this](const char* family) { return toQColor(layout_->colour(family)).name(); };
-        style = QStringLiteral("QLineEdit { color: %1; background: %2; border: 1px solid %3; }")
-                    .arg(rgb("Color_D"), rgb("Color_D_Back"), rgb("Color_D_Border"));
-    }
+    const QString style = layout_ ? entryBoxStyle(*layout_, EntryRegion::Performance) : QString();
     for (const auto& [name, w] : controls_) {
         const Placement* p = layout_ ? layout_->find(name) : nullptr;
         if (!p) {

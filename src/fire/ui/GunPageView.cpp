@@ -3,14 +3,14 @@
 #include "device/UiPort.h"
 #include "fire/ui/FireRecorderPanel.h"
 #include "widgets/ClickLabel.h"
+#include "widgets/ColourChooser.h"
 #include "widgets/EntryBox.h"
 #include "widgets/ImageButton.h"
 #include "widgets/QtImages.h"
 #include "widgets/SkinWidgets.h"
+#include "widgets/ValueDialogView.h"
 
-#include <QColorDialog>
 #include <QEvent>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
@@ -81,18 +81,15 @@ const std::string& stageText(const GunStage& s, StageField f) {
 
 GunPageView::GunPageView(const PageContext& context, FireEditor& fire, AssignmentEditor& assignments)
     : QObject(context.window), context_(context), fire_(fire), assignments_(assignments) {
-    chooseColour = [window = context.window](const QColor& initial) -> std::optional<QColor> {
-        const QColor c = QColorDialog::getColor(initial, window, {}, QColorDialog::DontUseNativeDialog);
-        if (!c.isValid()) return std::nullopt;
-        return c;
+    chooseColour = [this](const QColor& initial) -> std::optional<QColor> {
+        if (!layout_) return std::nullopt;
+        const auto t = [this](const char* id) {
+            return context_.texts ? qs(context_.texts->text(id)) : QString();
+        };
+        return gui::chooseColour(context_.window, initial, *layout_, fontFamily_,
+                                 {t("Str853"), t("Str420"), t("Str422")});
     };
-    askAccessCode = [window = context.window]() -> std::optional<QString> {
-        bool ok = false;
-        const QString code =
-            QInputDialog::getText(window, QString(), QString(), QLineEdit::Password, {}, &ok);
-        if (!ok) return std::nullopt;
-        return code;
-    };
+    askAccessCode = [this]() { return askPassword(context_.window, language_, fontFamily_); };
     build();
     recorder_ = new FireRecorderPanel(context_.container, context_, fire_);
     recorder_->move(2, 80);
@@ -153,8 +150,7 @@ void GunPageView::build() {
             connect(edit, &QLineEdit::textEdited, this,
                     [this, s, f = e.field, edit] { stageEdited(s - 1, f, edit); });
         }
-        auto* swatch = add(str("cs_FireColor", s), new QLabel(parent));
-        swatch->setAutoFillBackground(true);
+        add(str("cs_FireColor", s), new Swatch(parent));
         auto* frame = add(str("Img_FireColor", s), new QLabel(parent));
         frame->setPixmap(resourcePixmap(QStringLiteral("Col_F")));
         frame->setScaledContents(true);
@@ -204,16 +200,12 @@ void GunPageView::place(const std::string& name, bool shown) {
 void GunPageView::applySkin(const PageSkin& skin) {
     layout_ = skin.layout;
     fontFamily_ = skin.fontFamily;
+    language_ = skin.language;
     if (layout_) {
-        const auto rgb = [this](const char* family) { return toQColor(layout_->colour(family)).name(); };
-        const QString style = QStringLiteral("QLineEdit { color: %1; background: %2; border: 1px solid %3; }")
-                                  .arg(rgb("Color_J_Font"), rgb("Color_J_Back"), rgb("Color_D_Border"));
+        const QString style = entryBoxStyle(*layout_, EntryRegion::Gun);
         for (const auto& [name, w] : controls_)
             if (name.starts_with("Edt_")) w->setStyleSheet(style);
-        recorder_->setStyleSheet(QStringLiteral("QWidget { color: %1; } QListWidget, QLineEdit, QComboBox, "
-                                                "QPushButton { background: %2; border: 1px "
-                                                "solid %3; } QListWidget::item:selected { background: %3; }")
-                                     .arg(rgb("Color_J_Font"), rgb("Color_J_Back"), rgb("Color_D_Border")));
+        recorder_->applyLook(*layout_, fontFamily_);
     }
     refresh();
 }

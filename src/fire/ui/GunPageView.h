@@ -69,6 +69,7 @@ private:
     AssignmentEditor& assignments_;
     const SkinLayout* layout_ = nullptr;
     QString fontFamily_;
+    int language_ = 1;
     std::map<std::string, QWidget*> controls_;
     FireRecorderPanel* recorder_ = nullptr;
     bool filling_ = false; // the fields are being filled from the editor: edits are not taken

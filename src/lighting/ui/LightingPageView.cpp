@@ -2,10 +2,10 @@
 
 #include "device/UiPort.h"
 #include "widgets/ClickLabel.h"
+#include "widgets/ColourChooser.h"
 #include "widgets/QtImages.h"
 #include "widgets/SkinWidgets.h"
 
-#include <QColorDialog>
 #include <QHideEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -129,10 +129,13 @@ void LightingPreviewWidget::paintEvent(QPaintEvent*) {
 
 LightingPageView::LightingPageView(const PageContext& context, LightingEditor& editor)
     : QObject(context.window), context_(context), editor_(editor) {
-    chooseColour = [window = context.window](const QColor& initial) -> std::optional<QColor> {
-        const QColor c = QColorDialog::getColor(initial, window, {}, QColorDialog::DontUseNativeDialog);
-        if (!c.isValid()) return std::nullopt;
-        return c;
+    chooseColour = [this](const QColor& initial) -> std::optional<QColor> {
+        if (!layout_) return std::nullopt;
+        const auto t = [this](const char* id) {
+            return context_.texts ? qs(context_.texts->text(id)) : QString();
+        };
+        return gui::chooseColour(context_.window, initial, *layout_, fontFamily_,
+                                 {t("Str855"), t("Str420"), t("Str422")});
     };
     build();
 }
@@ -219,9 +222,8 @@ void LightingPageView::build() {
     }
 
     for (int n = 1; n <= 10; ++n) {
-        auto* swatch = new QLabel(page);
+        auto* swatch = new Swatch(page);
         swatch->setObjectName(QStringLiteral("cs_Col%1").arg(n));
-        swatch->setAutoFillBackground(true);
         auto* frame = new QLabel(page);
         frame->setObjectName(QStringLiteral("Img_Col%1").arg(n));
         frame->setScaledContents(true);
@@ -231,9 +233,17 @@ void LightingPageView::build() {
         label->setObjectName(QStringLiteral("lbl_Col%1").arg(n));
         label->setCursor(Qt::PointingHandCursor);
         connect(label, &ClickLabel::clicked, this, [this, n] { pickColour(n); });
+        auto* number = new QLabel(QString::number(n), page);
+        number->setObjectName(QStringLiteral("lbl_ColNum%1").arg(n));
+        number->setAlignment(Qt::AlignCenter);
+        number->setAttribute(Qt::WA_TransparentForMouseEvents);
+        QPalette muted = number->palette();
+        muted.setColor(QPalette::WindowText, QColor(150, 158, 172));
+        number->setPalette(muted);
         swatches_[idx(n)] = swatch;
         frames_[idx(n)] = frame;
         colourLabels_[idx(n)] = label;
+        numbers_[idx(n)] = number;
     }
     modeCaption_ = text(QStringLiteral("LED_Mode_Lable"));
     speedCaption_ = text(QStringLiteral("LED_Effect_Setting_Lable"));
@@ -274,6 +284,12 @@ void LightingPageView::applySkin(const PageSkin& skin) {
     mcuSlider_->setStyleSheet(style);
     if (const Placement* p = layout_->find("Img_P3"))
         preview_->move(p->x + (p->width - preview_->width()) / 2, p->y + p->height + kPreviewGap);
+    // Each swatch's number under it.
+    for (int n = 1; n <= 10; ++n)
+        if (const Placement* p = layout_->find("lbl_Col" + std::to_string(n))) {
+            numbers_[idx(n)]->setGeometry(p->x - 12, p->y + p->height + 4, p->width + 24, 16);
+            numbers_[idx(n)]->setFont(skinFont(QStringLiteral("DejaVu Sans"), 8));
+        }
     refresh();
 }
 
@@ -367,6 +383,7 @@ void LightingPageView::refresh() {
             show(swatches_[idx(n)], "cs_Col" + std::to_string(n), colours);
             show(frames_[idx(n)], "Img_Col" + std::to_string(n), colours);
             show(colourLabels_[idx(n)], "lbl_Col" + std::to_string(n), colours);
+            show(numbers_[idx(n)], "lbl_Col" + std::to_string(n), colours);
         }
         colourCaption_->setVisible(colours);
     }

@@ -10,6 +10,7 @@
 #include "widgets/QtImages.h"
 #include "widgets/QtInputCapture.h"
 #include "widgets/SkinWidgets.h"
+#include "widgets/ValueDialogView.h"
 
 #include <QComboBox>
 #include <QCursor>
@@ -102,81 +103,6 @@ public:
     }
 };
 
-// The small value dialogs of the row editor: one edit with its check, or one key captured.
-class ValueDialog final : public QDialog {
-public:
-    enum class Mode { Name, Delay, Xy, Key };
-    ValueDialog(QWidget* parent, Mode mode, const QString& title, const QString& ok, const QString& cancel,
-                bool pressRow = true)
-        : QDialog(parent), mode_(mode), key_(pressRow) {
-        setAttribute(Qt::WA_DeleteOnClose);
-        setWindowTitle(title);
-        auto* layout = new QVBoxLayout(this);
-        layout->addWidget(new QLabel(title, this));
-        for (int k = 0; k < (mode == Mode::Xy ? 2 : 1); ++k) {
-            auto* edit = new QLineEdit(this);
-            edit->setObjectName(k == 0 ? QStringLiteral("Edt_Value") : QStringLiteral("Edt_Value2"));
-            if (mode == Mode::Key) {
-                edit->setReadOnly(true);
-                edit->installEventFilter(this);
-            }
-            connect(edit, &QLineEdit::textEdited, this, [this, edit](const QString& t) { checked(edit, t); });
-            layout->addWidget(edit);
-            edits_.push_back(edit);
-        }
-        auto* buttons = new QHBoxLayout;
-        auto* okButton = new QPushButton(ok, this);
-        okButton->setObjectName(QStringLiteral("Btn_Confirm"));
-        auto* cancelButton = new QPushButton(cancel, this);
-        buttons->addWidget(okButton);
-        buttons->addWidget(cancelButton);
-        layout->addLayout(buttons);
-        connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
-        connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    }
-    QLineEdit* edit(int k = 0) const { return edits_.at(static_cast<std::size_t>(k)); }
-    const KeyDialog& key() const { return key_; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (mode_ == Mode::Key && event->type() == QEvent::KeyPress) {
-            const auto* k = static_cast<QKeyEvent*>(event);
-            const unsigned v =
-                virtualKeyFromQtKey(k->key(), k->modifiers().testFlag(Qt::KeypadModifier),
-                                    k->nativeScanCode(), k->nativeVirtualKey(), ModifierForm::Sided);
-            if (v && key_.keyDown(v)) edits_[0]->setText(qs(key_.text()));
-            return true;
-        }
-        return QDialog::eventFilter(watched, event);
-    }
-
-private:
-    void checked(QLineEdit* edit, const QString& t) {
-        const std::string s = t.toStdString();
-        std::string fixed = s;
-        switch (mode_) {
-        case Mode::Name:
-            if (!macro_name_dialog::accepts(s)) fixed = last_;
-            break;
-        case Mode::Delay:
-            fixed = delay_dialog::accepts(s) ? delay_dialog::normalize(s) : last_;
-            break;
-        case Mode::Xy:
-            fixed = xy_dialog::accepts(s) ? xy_dialog::normalize(s) : last_;
-            break;
-        case Mode::Key:
-            break;
-        }
-        last_ = fixed;
-        if (fixed != s) edit->setText(qs(fixed));
-    }
-
-    Mode mode_;
-    KeyDialog key_;
-    std::vector<QLineEdit*> edits_;
-    std::string last_;
-};
-
 int clampedInt(const QString& text, int low, int high, int empty) {
     bool ok = false;
     const int v = text.toInt(&ok);
@@ -194,6 +120,11 @@ MacroPageView::MacroPageView(const PageContext& context, MacroEditor& editor, Ca
 
 MacroPageView::~MacroPageView() {
     if (capture_) capture_->stop();
+}
+
+ValueDialogView* MacroPageView::nameDialog() {
+    return new ValueDialogView(context_.window, ValueDialogView::Mode::Name, {text("Str510")}, text("Str511"),
+                               text("Str512"), language_, fontFamily_);
 }
 
 QString MacroPageView::text(const char* id) const {
@@ -247,8 +178,7 @@ void MacroPageView::build() {
 
     connect(makeButton(c, "New", "Btn_New", "MacroS_01"), &ClickLabel::clicked, this, [this] {
         setRepeat({RepeatOption::Kind::UntilReleased, 1});
-        auto* d = new ValueDialog(context_.window, ValueDialog::Mode::Name, text("Str510"), text("Str511"),
-                                  text("Str512"));
+        auto* d = nameDialog();
         connect(d, &QDialog::accepted, this, [this, d] { newMacro(d->edit()->text()); });
         d->show();
     });
@@ -428,6 +358,12 @@ void MacroPageView::applySkin(const PageSkin& skin) {
     if (layout_) {
         auto* delegate = static_cast<RowDelegate*>(rowList_->itemDelegate());
         if (const SkinColour c = layout_->colour("Color_MACRO")) delegate->selection = toQColor(c);
+        // The number boxes, the insert box's list and its boxes in the page's colours; the lists' menus
+        // dark as the window.
+        const QString boxes = entryBoxStyle(*layout_, EntryRegion::Macro);
+        delayBox_->setStyleSheet(boxes);
+        insertBox_->setStyleSheet(boxes);
+        for (QMenu* menu : {pcMenu_, deviceMenu_, rowMenu_}) menu->setStyleSheet(menuStyle(*layout_));
     }
     delayBox_->setVisible(!inserting_);
     insertBox_->setVisible(inserting_);
@@ -488,16 +424,14 @@ void MacroPageView::setTexts(const TextSource& texts) {
     const std::pair<const char*, std::function<void()>> pcItems[] = {
         {"Str402",
          [this] {
-             auto* d = new ValueDialog(context_.window, ValueDialog::Mode::Name, text("Str510"),
-                                       text("Str511"), text("Str512"));
+             auto* d = nameDialog();
              connect(d, &QDialog::accepted, this, [this, d] { newMacro(d->edit()->text()); });
              d->show();
          }},
         {"Str403",
          [this] {
              if (!pcRow_) return;
-             auto* d = new ValueDialog(context_.window, ValueDialog::Mode::Name, text("Str510"),
-                                       text("Str511"), text("Str512"));
+             auto* d = nameDialog();
              connect(d, &QDialog::accepted, this, [this, d] { renameMacro(d->edit()->text()); });
              d->show();
          }},
@@ -922,11 +856,11 @@ void MacroPageView::editRow(int row) {
     hideMenus();
     if (!pcRow_ || row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return;
     const MacroRow& r = rows_[static_cast<std::size_t>(row)];
-    ValueDialog* d = nullptr;
+    ValueDialogView* d = nullptr;
     switch (r.kind) {
     case MacroRow::Kind::Delay:
-        d = new ValueDialog(context_.window, ValueDialog::Mode::Delay, text("Str521"), text("Str511"),
-                            text("Str512"));
+        d = new ValueDialogView(context_.window, ValueDialogView::Mode::Delay, {text("Str521")},
+                                text("Str511"), text("Str512"), language_, fontFamily_);
         d->edit()->setText(QString::number(r.delayMs));
         connect(d, &QDialog::accepted, this, [this, d, row] {
             replaceRow(row, MacroRow::delay(static_cast<std::uint16_t>(
@@ -934,8 +868,9 @@ void MacroPageView::editRow(int row) {
         });
         break;
     case MacroRow::Kind::Move:
-        d = new ValueDialog(context_.window, ValueDialog::Mode::Xy, text("Str522"), text("Str511"),
-                            text("Str512"));
+        d = new ValueDialogView(context_.window, ValueDialogView::Mode::Xy,
+                                {text("Str522"), text("Str524"), text("Str525")}, text("Str511"),
+                                text("Str512"), language_, fontFamily_);
         d->edit(0)->setText(QString::number(r.x));
         d->edit(1)->setText(QString::number(r.y));
         connect(d, &QDialog::accepted, this, [this, d, row] {
@@ -946,8 +881,8 @@ void MacroPageView::editRow(int row) {
     case MacroRow::Kind::Press:
     case MacroRow::Kind::Release: {
         const bool press = r.kind == MacroRow::Kind::Press;
-        d = new ValueDialog(context_.window, ValueDialog::Mode::Key, text("Str520"), text("Str511"),
-                            text("Str512"), press);
+        d = new ValueDialogView(context_.window, ValueDialogView::Mode::Key, {text("Str520")}, text("Str511"),
+                                text("Str512"), language_, fontFamily_, press);
         connect(d, &QDialog::accepted, this, [this, d, row, press] {
             const std::string keyText = d->key().keyText(); // "A CODE:8204"
             if (keyText.size() < 4) return;

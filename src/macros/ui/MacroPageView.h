@@ -24,6 +24,7 @@ class QWidget;
 namespace krm::gui {
 
 class ClickLabel;
+class ValueDialogView;
 
 // The macro page (container 4): the PC macro library, the macros on the mouse and the event rows of
 // the macro shown; recording from the keyboard and mouse through an InputCapture, the delay and
@@ -108,6 +109,8 @@ private:
     bool overOwnButtons() const;
     void editRow(int row);
     QString text(const char* id) const;
+    // The skinned dialog that asks for a macro name.
+    ValueDialogView* nameDialog();
 
     PageContext context_;
     MacroEditor& editor_;

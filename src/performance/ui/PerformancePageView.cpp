@@ -42,13 +42,23 @@ std::string str(std::string_view a, int n, std::string_view b = {}) {
 struct BarNames {
     const char* step; // step k is step + k
     const char* slider;
-    const char* number; // number label k is number + k
+    const char* number;  // number label k is number + k
+    const char* heading; // the caption above the bar
     PointerItem item;
 };
 constexpr std::array<BarNames, 3> kBars = {
-    {{"Img_Spd", "slider_Spd", "lbl_SpdNum", PointerItem::Speed},
-     {"Img_DbSpd", "slider_DbSpd", "lbl_DbSpdNum", PointerItem::DoubleClick},
-     {"Img_ScrSpd", "slider_SrcSpd", "lbl_ScrSpdNum", PointerItem::ScrollLines}}};
+    {{"Img_Spd", "slider_Spd", "lbl_SpdNum", "Mouse_Speed_Lable", PointerItem::Speed},
+     {"Img_DbSpd", "slider_DbSpd", "lbl_DbSpdNum", "Mouse_Double_Click_Lable", PointerItem::DoubleClick},
+     {"Img_ScrSpd", "slider_SrcSpd", "lbl_ScrSpdNum", "Mouse_Roller_Speed_Lable", PointerItem::ScrollLines}}};
+
+// The desktops by the names the pointer settings give them, as a user knows them.
+QString desktopTitle(const std::string& name) {
+    if (name == "x11") return QStringLiteral("X11");
+    if (name == "gnome") return QStringLiteral("GNOME");
+    if (name == "kde") return QStringLiteral("KDE Plasma");
+    if (name == "windows") return QStringLiteral("Windows");
+    return QString::fromStdString(name);
+}
 
 // Texts of the page's captions: control, language id.
 constexpr std::array<std::pair<const char*, const char*>, 12> kCaptions = {{
@@ -183,8 +193,7 @@ void PerformancePageView::buildDpiRow(int n) {
     });
     connect(s, &StepSliderView::released, this,
             [this, n](int value, int x, int width) { finish(dpi_.releaseSlider(n, value, x, width)); });
-    auto* swatch = label(str("cs_DPI", n, "Col"));
-    swatch->setAutoFillBackground(true);
+    add(str("cs_DPI", n, "Col"), new Swatch(context_.container));
     clickable(str("Img_DPI", n, "Col"))->setFocusPolicy(Qt::NoFocus); // the frame over lbl_DPInCol
     clickable(str("lbl_DPI", n, "Col"));
 }
@@ -243,13 +252,7 @@ void PerformancePageView::applySkin(const PageSkin& skin) {
     for (const auto& [name, widget] : controls_)
         if (name.starts_with("lbl_DPI") || (name.ends_with("Col") && !name.starts_with("cs_")))
             place(name, true);
-    if (layout_) {
-        const auto rgb = [this](const char* family) { return toQColor(layout_->colour(family)).name(); };
-        count_->setStyleSheet(QStringLiteral("QComboBox { color: %1; background: %2; border: 1px solid %3; "
-                                             "padding-left: 6px; } QComboBox QAbstractItemView { color: %1; "
-                                             "background: %2; selection-background-color: %3; }")
-                                  .arg(rgb("Color_D"), rgb("Color_D_Back"), rgb("Color_D_Border")));
-    }
+    if (layout_) count_->setStyleSheet(entryBoxStyle(*layout_, EntryRegion::Performance));
     // Tab reads the level count above the report rates before them.
     QWidget* previous = count_;
     for (int k = 1; k <= 4; ++k) {
@@ -349,14 +352,22 @@ void PerformancePageView::refreshDpi() {
         ->setValue(sniperShown ? sniper_.step() * kDpiSliderStride : 0);
 }
 
+QString PerformancePageView::unsupportedReason(PointerItem item) const {
+    // The desktop's own words stand behind the language's: a switched-off setting says why in the
+    // language the user chose.
+    if (pointer_.unsupported(item).empty() || !context_.texts) return {};
+    const auto id = "Str" + std::to_string(872 + static_cast<int>(item));
+    return qs(context_.texts->text(id)).arg(desktopTitle(pointer_.desktopName()));
+}
+
 void PerformancePageView::refreshPointer() {
     const std::array<int, 3> steps = {pointer_.speedStep(), pointer_.doubleClickStep(),
                                       pointer_.scrollStep()};
     const bool oneScreen = pointer_.oneScreen();
     for (std::size_t b = 0; b < kBars.size(); ++b) {
         const BarNames& names = kBars[b];
-        const std::string reason = pointer_.unsupported(names.item);
-        const bool usable = reason.empty() && pointer_.loaded();
+        const QString reason = unsupportedReason(names.item);
+        const bool usable = reason.isEmpty() && pointer_.loaded();
         paintSteps(names.step, kPointerSteps, pointer_.loaded() ? std::optional<int>(steps[b]) : std::nullopt,
                    true);
         // One screen per notch hides the scroll bar: it has no lines to show.
@@ -371,17 +382,20 @@ void PerformancePageView::refreshPointer() {
             const Placement* p = layout_ ? layout_->find(name) : nullptr;
             w->setVisible(p && p->visible && !hidden);
             w->setEnabled(usable);
-            w->setToolTip(qs(reason));
+            w->setToolTip(reason);
         }
+        // The heading is switched off with its bar and says why too.
+        control(names.heading)->setEnabled(usable);
+        control(names.heading)->setToolTip(reason);
         static_cast<StepSliderView*>(control(names.slider))->setValue((steps[b] - 1) * 100);
     }
     auto box = [this](const char* picture, const char* caption, PointerItem item, bool on) {
-        const std::string reason = pointer_.unsupported(item);
+        const QString reason = unsupportedReason(item);
         auto* p = static_cast<QLabel*>(control(picture));
         p->setPixmap(resourcePixmap(on ? QStringLiteral("CbS_E") : QStringLiteral("CbS_D")));
         for (QWidget* w : {control(picture), control(caption)}) {
-            w->setEnabled(reason.empty() && pointer_.loaded());
-            w->setToolTip(qs(reason));
+            w->setEnabled(reason.isEmpty() && pointer_.loaded());
+            w->setToolTip(reason);
         }
     };
     box("Img_IsControl", "lbl_IsControl", PointerItem::Precision, pointer_.precision());

@@ -60,6 +60,8 @@ private:
     void paintSteps(const std::string& stepName, int steps, std::optional<int> lit, bool pointerBar);
     void refreshDpi();
     void refreshPointer();
+    // Why the desktop has no such setting, in the active language; empty when it has.
+    QString unsupportedReason(PointerItem item) const;
     void finish(const EditOutcome& outcome);
     void pointerReleased(Bar bar, int position, int extent);
 

@@ -1,6 +1,7 @@
 #include "performance/ui/StepSliderView.h"
 
 #include "widgets/QtImages.h"
+#include "widgets/SkinWidgets.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -47,6 +48,7 @@ int StepSliderView::valueAt(int position) const {
 
 void StepSliderView::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    if (!isEnabled()) p.setOpacity(kFadedOpacity);
     if (background_.isValid()) p.fillRect(rect(), background_);
     const int t = thumbSize();
     const int track = std::max(4, t / 4);
