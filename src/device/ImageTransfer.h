@@ -31,12 +31,19 @@ public:
     // False, with a message shown, when the command was refused or any fetch failed: the window then
     // shows factory values where the read failed, and nothing is written back from that read.
     bool readImage();
+    // The whole image read again after a write the mouse did not take, without the window's handling
+    // of a first read (the page stays): the copies and every editor take it when it came whole and
+    // holds together. False, with the copies as they were, otherwise.
+    bool readAgain();
     // The last whole-image read brought every byte (false before the first one).
     bool lastReadComplete() const { return lastReadComplete_; }
     // The section copies hold an image the mouse or a file delivered whole: false after an
-    // incomplete read, true again after a complete one or a load or restore. The whole-section
-    // rewrites refuse to run without it, so a failed read never becomes a write.
+    // incomplete read or one whose bytes do not hold together (imageDefect), true again after a good
+    // one or a load or restore. No edit is written without it, so a failed read never becomes a write.
     bool copiesTrusted() const { return copiesTrusted_; }
+    // A change reached the mouse only in part and it could not be read again: until it is, nothing
+    // more is written to it.
+    void distrustCopies() { copiesTrusted_ = false; }
 
     // Unpack a new image into the copies (validating them) and refill the editors, under the refresh
     // guard. Used after a read, a file load and a restore.
@@ -57,13 +64,14 @@ public:
     bool blockWrite(std::size_t offset, std::span<const std::uint8_t> bytes);
 
     // The profile rewrite: fresh checksums in the three profile copies, the copies as one 147-byte
-    // block at 192 (and, after fire-key changes, the fire-key block at 484), the user section read
+    // block at 192 (and, after fire-key changes, the fire-key block at 484; after a gun's fire macros
+    // changed, the fire-macro area behind it), the user section read
     // back into its copy, then 0x0F and the real byte written to 0xA4 so the mouse reloads its
     // current profile. It stops at the first step that fails and returns false: a block write that
     // did not go out whole, or a read-back that failed or fails its checksum (the user copy keeps
     // its bytes then, and 0xA4 is not written). Also false while the copies are not trusted. True
     // when every step went through, or when the refresh guard kept it from running.
-    bool profileRewrite(bool withFireKeyBlock = false);
+    bool profileRewrite(bool withFireKeyBlock = false, bool withFireMacroArea = false);
 
     // Whole-section rewrites with fresh checksums: the vendor section (164 bytes from 0) and the user
     // section (28 bytes from 0xA4). Both leave the busy window up: callers end with a single write
@@ -80,10 +88,10 @@ private:
     bool copiesTrusted_ = false;
 };
 
-// Shown when a whole-image read did not bring every byte.
+// Shown when a whole-image read did not bring every byte, or brought bytes that cannot be the image.
 inline constexpr const char* kIncompleteReadMessage =
-    "The mouse's configuration could not be read whole (it refused the read or some of its replies "
-    "failed). Where the read failed the pages show factory values; nothing is written back from this "
-    "read.";
+    "The mouse's configuration could not be read whole (it refused the read, some of its replies "
+    "failed, or what came back does not hold together). Where the read failed the pages show factory "
+    "values; nothing is written to the mouse until it has been read whole again (reconnect it).";
 
 } // namespace krm

@@ -22,8 +22,9 @@ struct EditRequest {
         WriteQuad,      // store, then send the 4 bytes at image address `offset` with the form-1 write
         BlockWrite,     // store, then send `bytes` to image offset `offset` as one block write
         ProfileRewrite, // fresh checksums, the 147-byte profile block at 192 (with the fire-key block
-                        // at 484 when `withFireKeyBlock`), the user section read back, then 0x0F and
-                        // the real byte to 0xA4 so the mouse reloads its current profile
+                        // at 484 when `withFireKeyBlock`, then the fire-macro area's copy when
+                        // `withFireMacroArea`), the user section read back, then 0x0F and the real
+                        // byte to 0xA4 so the mouse reloads its current profile
         UserSectionRewrite,   // user checksum recomputed, 28 bytes from 0xA4 with one range write
         VendorSectionRewrite, // vendor checksum recomputed, 164 bytes from 0 with one range write
         Restart,              // the mouse restarts; it is found and read again when it comes back
@@ -35,6 +36,7 @@ struct EditRequest {
     std::size_t offset = 0;
     std::vector<std::uint8_t> bytes;
     bool withFireKeyBlock = false;
+    bool withFireMacroArea = false;
 
     static EditRequest store(std::size_t offset, std::span<const std::uint8_t> b) {
         return {Kind::Store, offset, {b.begin(), b.end()}};
@@ -54,8 +56,8 @@ struct EditRequest {
     static EditRequest blockWrite(std::size_t offset, std::span<const std::uint8_t> b) {
         return {Kind::BlockWrite, offset, {b.begin(), b.end()}};
     }
-    static EditRequest profileRewrite(bool withFireKeyBlock = false) {
-        return {Kind::ProfileRewrite, 0, {}, withFireKeyBlock};
+    static EditRequest profileRewrite(bool withFireKeyBlock = false, bool withFireMacroArea = false) {
+        return {Kind::ProfileRewrite, 0, {}, withFireKeyBlock, withFireMacroArea};
     }
     static EditRequest userSectionRewrite() { return {Kind::UserSectionRewrite, 0, {}}; }
     static EditRequest vendorSectionRewrite() { return {Kind::VendorSectionRewrite, 0, {}}; }
@@ -84,9 +86,22 @@ struct EditOutcome {
     std::optional<std::string> message; // text for the message box (may be empty in some languages)
     Followup followup = Followup::None;
     bool coverWindow = false; // cover the main window while the opened dialog is up
-    // Set by the sink: a write did not reach the mouse whole, so the requests after it were dropped;
-    // `message` then says what was and was not written (the sink has shown it already).
-    bool writeFailed = false;
+
+    // Set by the sink when the change did not reach the mouse: the requests after the failed one were
+    // dropped, the copies and every editor hold what the mouse holds again (as far as it could be
+    // read), and `message` says so in the active language (the sink has shown it already).
+    enum class WriteFailure {
+        None,
+        NotTaken,     // the first write failed whole (one report): the mouse holds what it held, and so
+                      // do the copies again
+        ReadAgain,    // a write failed; the mouse was read again and the copies hold what it holds
+        NotReadAgain, // a write failed and the mouse could not be read again: the copies are back to
+                      // what they held before the change, though the mouse may hold a part of it
+        NotTrusted,   // nothing was sent: the copies come from a read that was not whole
+    };
+    WriteFailure failure = WriteFailure::None;
+    std::string failedWrite; // what did not reach the mouse, for krmctl ("image byte 0xA6")
+    bool writeFailed() const { return failure != WriteFailure::None; }
 
     static EditOutcome refusal(std::string text) {
         EditOutcome out;
