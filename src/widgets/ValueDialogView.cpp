@@ -18,6 +18,8 @@ ValueDialogView::ValueDialogView(QWidget* mainWindow, Mode mode, const QStringLi
       frame_(this), key_(pressRow) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(titles.value(0));
+    const char* const forms[] = {"TForm3", "TForm4", "TForm5", "TForm6", "dlgPass"};
+    setObjectName(QString::fromLatin1(forms[static_cast<int>(mode)]));
     const bool xy = mode == Mode::Xy;
     frame_.applySkin(xy ? SkinDialog::XY : SkinDialog::Value, language, fontFamily, layout_);
     frame_.title()->setText(titles.value(0));
@@ -71,6 +73,12 @@ ValueDialogView::ValueDialogView(QWidget* mainWindow, Mode mode, const QStringLi
         previous = w;
     }
     frame_.centreOn(mainWindow);
+}
+
+void ValueDialogView::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    // The keys go to the dialog at once, with a window manager or without one.
+    activateWindow();
     edits_.front()->setFocus();
 }
 
@@ -154,7 +162,6 @@ std::optional<QString> askPassword(QWidget* mainWindow, int language, const QStr
     ValueDialogView dialog(mainWindow, ValueDialogView::Mode::Password, {QStringLiteral("PASSWORD:")},
                            QStringLiteral("OK"), QStringLiteral("Cancel"), language, fontFamily);
     dialog.setAttribute(Qt::WA_DeleteOnClose, false);
-    dialog.setObjectName(QStringLiteral("dlgPass"));
     dialog.setWindowTitle(QStringLiteral("Password"));
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.edit()->text();

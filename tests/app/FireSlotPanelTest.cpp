@@ -78,6 +78,25 @@ private slots:
         QCOMPARE(r.writes(), slotWrite);
     }
 
+    // Leaving a value for another is two keys: the emptied box stays empty until the next key.
+    void anEmptiedRepeatBoxWaitsForTheNextKey() {
+        SlotRig r;
+        auto* repeat = r.edit("Edt_Repeat1");
+        repeat->setFocus();
+        repeat->end(false);
+        QTest::keyClick(repeat, Qt::Key_Backspace);
+        QCOMPARE(repeat->text(), QString());
+        QTest::keyClick(repeat, Qt::Key_3);
+        QCOMPARE(repeat->text(), QStringLiteral("3"));
+        QTest::keyClick(repeat, Qt::Key_Return);
+        QCOMPARE(r.rig.session.fire().slot(1).count, 3);
+        // Left empty, it is the smallest repeat.
+        repeat->selectAll();
+        QTest::keyClick(repeat, Qt::Key_Backspace);
+        QTest::keyClick(repeat, Qt::Key_Return);
+        QCOMPARE(repeat->text(), QStringLiteral("2"));
+    }
+
     void continueSwitchWritesAtItsClick() {
         SlotRig r;
         QTest::mouseClick(r.panel->control("lbl_Fire1Continue"), Qt::LeftButton);

@@ -194,6 +194,9 @@ private slots:
         QVERIFY(r.view->hiddenMode());
         QVERIFY(rec->isVisible());
         QCOMPARE(rec->macroList()->count(), 10);
+        // All ten fit the list, the last one whole.
+        QVERIFY(rec->macroList()->visualItemRect(rec->macroList()->item(9)).bottom() <
+                rec->macroList()->viewport()->height());
 
         auto* capture = new ScriptedInputCapture;
         rec->setCaptureFactory([capture](std::string&) { return std::unique_ptr<InputCapture>(capture); });

@@ -78,13 +78,12 @@ private slots:
             for (const PageVisit& v : kVisits) {
                 const QString where = QStringLiteral("look %1, %2").arg(look).arg(QLatin1String(v.name));
                 if (v.button) {
-                    QVERIFY2(hands.click(p.find(v.button)), qPrintable(where));
+                    QVERIFY2(hands.clickAndRest(p.find(v.button), &p.window()), qPrintable(where));
                 } else {
                     p.window().showPage(v.page);
                     Hands::settle();
                 }
                 QCOMPARE(p.window().shownPage(), v.page);
-                hands.hover(p.find("Btn_Exit_1")); // the pointer off the page
                 keepShot(p.window(),
                          QStringLiteral("%1-look%2-%3").arg(scale).arg(look).arg(QLatin1String(v.name)));
 
@@ -123,6 +122,13 @@ private slots:
                                         QStringLiteral("' needs %1 of %2")
                                             .arg(needed)
                                             .arg(label->contentsRect().width())));
+                }
+                // Colour swatches keep inside their rounded frames: a corner shows no swatch colour.
+                for (QLabel* swatch : shownOnPage<QLabel>(p.window())) {
+                    if (!swatch->objectName().startsWith(QStringLiteral("cs_"))) continue;
+                    const QRgb colour = swatch->palette().color(QPalette::Window).rgb();
+                    QVERIFY2(colourDistance(onScreen(swatch).pixel(0, 0), colour) > 60,
+                             qPrintable(where + QStringLiteral(": ") + swatch->objectName()));
                 }
                 // Check and option pictures keep their own colours, switched off or not.
                 for (auto* picture : shownOnPage<gui::ClickLabel>(p.window())) {

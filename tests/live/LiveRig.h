@@ -102,6 +102,9 @@ public:
     explicit LiveProgram(std::vector<std::string> extraArgs = {}) : extra_(std::move(extraArgs)) { start(); }
 
     void start() {
+        // The macro library and the fire-macro list live in the rig's folder too: a run starts with
+        // none, a restart finds what the run before it wrote.
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir_.file("data")));
         std::vector<std::string> args{"krmconfig", "--simulate", "--sim-image",
                                       imageFile(), "--trace",    traceFile()};
         args.insert(args.end(), extra_.begin(), extra_.end());
@@ -172,12 +175,21 @@ public:
     bool clickAt(QWidget* w, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
         const QPoint p = screenPoint(w, at);
         return run({"mousemove", QString::number(p.x()), QString::number(p.y()), "sleep", pace(), "click",
-                    QString::number(button == Qt::RightButton ? 3 : 1), "sleep", pace()});
+                    QString::number(button == Qt::RightButton ? 3 : 1)});
     }
-    bool hover(QWidget* w) {
-        const QPoint p = screenPoint(w, w->rect().center());
-        return run({"mousemove", QString::number(p.x()), QString::number(p.y()), "sleep", pace()});
+    // A click, then the pointer to where it lights nothing up (see rest).
+    bool clickAndRest(QWidget* w, QWidget* window) {
+        const QPoint p = screenPoint(w, w->rect().center()), away = screenPoint(window, restingPlace(window));
+        return run({"mousemove", QString::number(p.x()), QString::number(p.y()), "sleep", pace(), "click", "1",
+                    "sleep", pace(), "mousemove", QString::number(away.x()), QString::number(away.y())});
     }
+    bool hover(QWidget* w) { return hoverAt(w, w->rect().center()); }
+    bool hoverAt(QWidget* w, QPoint at) {
+        const QPoint p = screenPoint(w, at);
+        return run({"mousemove", QString::number(p.x()), QString::number(p.y())});
+    }
+    // The pointer to where it lights nothing up: the foot of the window's left column.
+    bool rest(QWidget* window) { return hoverAt(window, restingPlace(window)); }
     // Keys in one go, at a person's pace whatever the window is doing meanwhile: text is typed key by
     // key, "<Tab>" presses the key of that X name ("<ctrl+a>", "<BackSpace>").
     bool keys(const QStringList& strokes) {
@@ -194,15 +206,16 @@ public:
         return run(QStringLiteral("sh"), {QStringLiteral("-ec"), script.join(QStringLiteral("; "))});
     }
 
-    // Lets the window take in whatever the X server has for it and finish what that started.
+    // Lets the window take in whatever the X server has for it and finish what that started (a write
+    // the last key started runs to its end inside the first of these).
     static void settle() {
-        for (int i = 0; i < 3; ++i) {
-            QGuiApplication::sync();
-            QTest::qWait(40);
-        }
+        QGuiApplication::sync();
+        QTest::qWait(20);
+        QGuiApplication::sync();
     }
 
 private:
+    static QPoint restingPlace(QWidget* window) { return {75, window->height() - 16}; }
     static QString pace() { return QString::number(kHumanPaceMs / 1000.0); }
     static QPoint screenPoint(QWidget* w, QPoint at) {
         const qreal ratio = w->devicePixelRatioF();

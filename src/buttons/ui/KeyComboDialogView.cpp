@@ -115,6 +115,8 @@ void KeyComboDialogView::paintEvent(QPaintEvent*) {
 
 void KeyComboDialogView::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
+    // The keys go to the dialog at once, with a window manager or without one.
+    activateWindow();
     edit_->setFocus();
 }
 

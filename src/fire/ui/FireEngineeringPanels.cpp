@@ -186,7 +186,10 @@ FireGunTuningPanel::FireGunTuningPanel(const PageContext& context, FireEditor& f
     switchOffset_->setMaxLength(2);
     switchOffset_->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9A-Fa-f]{0,2}")), switchOffset_));
-    connect(switchOffset_, &QLineEdit::editingFinished, this, [this] { switchOptionsChanged(); });
+    connect(switchOffset_, &QLineEdit::editingFinished, this, [this] {
+        committing(switchOffset_);
+        switchOptionsChanged();
+    });
     listBox_ = make<QGroupBox>(box_, QStringLiteral("gbSOS"), 348, 196, 344, 100);
     list_ = make<QListWidget>(listBox_, QStringLiteral("LB_ScriptName"), 6, 18, 110, 76);
     const std::array<const char*, 3> combos{"cb_SOSLB", "cb_SOSStartIndex", "cb_SOSNumber"};
@@ -260,7 +263,7 @@ void FireGunTuningPanel::refresh() {
     switchFlags_[0]->setCurrentIndex(options.returnToZero ? 1 : 0);
     switchFlags_[1]->setCurrentIndex(options.adjustXy ? 1 : 0);
     switchFlags_[2]->setCurrentIndex(options.changeColour ? 1 : 0);
-    switchOffset_->setText(QStringLiteral("%1").arg(options.switchOffset, 2, 16, QLatin1Char('0')).toUpper());
+    refill(switchOffset_, QStringLiteral("%1").arg(options.switchOffset, 2, 16, QLatin1Char('0')).toUpper());
     list_->clear();
     for (int n : gunKeyListRows(fire_.gunKeys())) {
         auto* item = new QListWidgetItem(QString::fromStdString(gunKeyListName(n)), list_);
