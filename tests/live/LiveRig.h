@@ -177,19 +177,17 @@ public:
         return run({"mousemove", QString::number(p.x()), QString::number(p.y()), "sleep", pace(), "click",
                     QString::number(button == Qt::RightButton ? 3 : 1)});
     }
-    // A click, then the pointer to where it lights nothing up (see rest).
+    // A click, then the pointer to where it lights nothing up: the foot of the window's left column.
     bool clickAndRest(QWidget* w, QWidget* window) {
         const QPoint p = screenPoint(w, w->rect().center()), away = screenPoint(window, restingPlace(window));
-        return run({"mousemove", QString::number(p.x()), QString::number(p.y()), "sleep", pace(), "click", "1",
-                    "sleep", pace(), "mousemove", QString::number(away.x()), QString::number(away.y())});
+        return run({"mousemove", QString::number(p.x()), QString::number(p.y()), "sleep", pace(), "click",
+                    "1", "sleep", pace(), "mousemove", QString::number(away.x()), QString::number(away.y())});
     }
     bool hover(QWidget* w) { return hoverAt(w, w->rect().center()); }
     bool hoverAt(QWidget* w, QPoint at) {
         const QPoint p = screenPoint(w, at);
         return run({"mousemove", QString::number(p.x()), QString::number(p.y())});
     }
-    // The pointer to where it lights nothing up: the foot of the window's left column.
-    bool rest(QWidget* window) { return hoverAt(window, restingPlace(window)); }
     // Keys in one go, at a person's pace whatever the window is doing meanwhile: text is typed key by
     // key, "<Tab>" presses the key of that X name ("<ctrl+a>", "<BackSpace>").
     bool keys(const QStringList& strokes) {
@@ -215,7 +213,7 @@ public:
     }
 
 private:
-    static QPoint restingPlace(QWidget* window) { return {75, window->height() - 16}; }
+    static QPoint restingPlace(const QWidget* window) { return {75, window->height() - 16}; }
     static QString pace() { return QString::number(kHumanPaceMs / 1000.0); }
     static QPoint screenPoint(QWidget* w, QPoint at) {
         const qreal ratio = w->devicePixelRatioF();
