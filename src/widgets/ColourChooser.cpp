@@ -41,18 +41,22 @@ private:
 } // namespace
 
 std::optional<QColor> chooseColour(QWidget* mainWindow, const QColor& initial, const SkinLayout& layout,
-                                   const QString& fontFamily, const ColourChooserTexts& texts) {
+                                   const QString& fontFamily, const TextSource* texts, const char* titleId) {
+    const auto text = [texts](const char* id) {
+        return texts ? QString::fromStdString(texts->text(id)) : QString();
+    };
+    const QString title = text(titleId);
     ColourFrame frame(mainWindow, layout);
     frame.setObjectName(QStringLiteral("dlgColour"));
-    frame.setWindowTitle(texts.title);
+    frame.setWindowTitle(title);
     frame.setStyleSheet(dialogStyle(layout));
     frame.setFont(skinFont(fontFamily, 9));
     auto* column = new QVBoxLayout(&frame);
     column->setContentsMargins(18, 12, 18, 16);
-    auto* title = new QLabel(texts.title, &frame);
-    title->setObjectName(QStringLiteral("lbl_Title"));
-    title->setFont(skinFont(fontFamily, 13, true));
-    column->addWidget(title);
+    auto* caption = new QLabel(title, &frame);
+    caption->setObjectName(QStringLiteral("lbl_Title"));
+    caption->setFont(skinFont(fontFamily, 13, true));
+    column->addWidget(caption);
     auto* picker = new QColorDialog(initial, &frame);
     picker->setObjectName(QStringLiteral("ColourPicker"));
     picker->setWindowFlags(Qt::Widget);
@@ -60,8 +64,8 @@ std::optional<QColor> chooseColour(QWidget* mainWindow, const QColor& initial, c
     column->addWidget(picker);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    for (const auto& [name, caption, accept] :
-         {std::tuple{"Btn_OK", texts.ok, true}, std::tuple{"Btn_Cancel", texts.cancel, false}}) {
+    for (const auto& [name, id, accept] :
+         {std::tuple{"Btn_OK", "Str420", true}, std::tuple{"Btn_Cancel", "Str422", false}}) {
         auto* b = new ImageButton(&frame);
         b->setObjectName(QString::fromLatin1(name));
         b->setPictures(resourcePixmap(QStringLiteral("BtnS_01")), resourcePixmap(QStringLiteral("BtnS_02")),
@@ -71,7 +75,7 @@ std::optional<QColor> chooseColour(QWidget* mainWindow, const QColor& initial, c
         QPalette pal = b->palette();
         pal.setColor(QPalette::WindowText, Qt::white);
         b->setPalette(pal);
-        b->setText(caption);
+        b->setText(text(id));
         QObject::connect(b, &ImageButton::clicked, &frame, accept ? &QDialog::accept : &QDialog::reject);
         buttons->addWidget(b);
     }

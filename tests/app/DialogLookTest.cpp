@@ -1,6 +1,7 @@
 // The small dialogs in the window's look: the value dialogs and the password prompt in the skinned frame
 // of the key-combination dialog, used from the keyboard as that one is; the colour chooser in the look's
 // colours.
+#include "shell/LanguageTables.h"
 #include "shell/Skin.h"
 #include "widgets/ColourChooser.h"
 #include "widgets/ImageButton.h"
@@ -123,9 +124,9 @@ private slots:
             picker->setCurrentColor(QColor(0x12, 0x34, 0x56));
             QTest::mouseClick(dialog->findChild<ImageButton*>(QStringLiteral("Btn_OK")), Qt::LeftButton);
         });
-        const auto chosen = krm::gui::chooseColour(
-            &window, Qt::red, layout, QStringLiteral("DejaVu Sans"),
-            {QStringLiteral("Color Table"), QStringLiteral("OK"), QStringLiteral("Cancel")});
+        const krm::LanguageTables texts;
+        const auto chosen =
+            krm::gui::chooseColour(&window, Qt::red, layout, QStringLiteral("DejaVu Sans"), &texts, "Str855");
         QCOMPARE(chosen, std::optional<QColor>(QColor(0x12, 0x34, 0x56)));
     }
 };

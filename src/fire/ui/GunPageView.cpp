@@ -83,11 +83,7 @@ GunPageView::GunPageView(const PageContext& context, FireEditor& fire, Assignmen
     : QObject(context.window), context_(context), fire_(fire), assignments_(assignments) {
     chooseColour = [this](const QColor& initial) -> std::optional<QColor> {
         if (!layout_) return std::nullopt;
-        const auto t = [this](const char* id) {
-            return context_.texts ? qs(context_.texts->text(id)) : QString();
-        };
-        return gui::chooseColour(context_.window, initial, *layout_, fontFamily_,
-                                 {t("Str853"), t("Str420"), t("Str422")});
+        return gui::chooseColour(context_.window, initial, *layout_, fontFamily_, context_.texts, "Str853");
     };
     askAccessCode = [this]() { return askPassword(context_.window, language_, fontFamily_); };
     build();

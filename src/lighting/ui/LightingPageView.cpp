@@ -131,11 +131,7 @@ LightingPageView::LightingPageView(const PageContext& context, LightingEditor& e
     : QObject(context.window), context_(context), editor_(editor) {
     chooseColour = [this](const QColor& initial) -> std::optional<QColor> {
         if (!layout_) return std::nullopt;
-        const auto t = [this](const char* id) {
-            return context_.texts ? qs(context_.texts->text(id)) : QString();
-        };
-        return gui::chooseColour(context_.window, initial, *layout_, fontFamily_,
-                                 {t("Str855"), t("Str420"), t("Str422")});
+        return gui::chooseColour(context_.window, initial, *layout_, fontFamily_, context_.texts, "Str855");
     };
     build();
 }
