@@ -29,6 +29,12 @@ int CtlSession::start(const GlobalOptions& options) {
     return kOk;
 }
 
+CtlSession::~CtlSession() {
+    // The session goes first: its reader may still trace a report.
+    session_.reset();
+    if (backend_) ctx_.traceFailure = backend_->traceFailure(ctx_.options);
+}
+
 int CtlSession::connect() {
     Session& s = *session_;
     if (s.connectNow()) {
