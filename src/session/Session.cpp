@@ -385,20 +385,24 @@ EditOutcome Session::apply(EditOutcome outcome) {
     if (idsWritten) mouseIdsChanged();
     if (failed) {
         outcome.failedWrite = describe(*failed);
+        bool restore = true;
         if (restarts(*failed)) {
-            // The restart found and read the mouse again (or lost it, and the pages say so).
+            // The restart found and read the mouse again (or lost it, and the pages say so): the
+            // copies are what that read brought.
             outcome.failure = transfer_.copiesTrusted() ? Failure::ReadAgain : Failure::NotReadAgain;
+            restore = false;
         } else if (!anySent && singleReport(*failed)) {
             outcome.failure = Failure::NotTaken;
         } else if (transfer_.readAgain()) {
             outcome.failure = Failure::ReadAgain;
+            restore = false;
         } else {
             // A part of the change may have reached the mouse: until it is read again, nothing more
             // is written to it.
             outcome.failure = Failure::NotReadAgain;
             transfer_.distrustCopies();
         }
-        if (outcome.failure == Failure::NotTaken || outcome.failure == Failure::NotReadAgain) {
+        if (restore) {
             image_.copies = before;
             reloadEditors();
         }
