@@ -45,7 +45,7 @@ void ImageButton::paintEvent(QPaintEvent* e) {
         const QPixmap& pm = current();
         if (!pm.isNull()) p.drawPixmap(rect(), pm);
     }
-    QLabel::paintEvent(e); // the caption
+    ClickLabel::paintEvent(e); // the caption
 }
 
 } // namespace krm::gui

@@ -120,7 +120,7 @@ void FunctionMenuItem::setHighlighted(bool on, const MenuColours& colours) {
 }
 
 void FunctionMenuItem::paintEvent(QPaintEvent* e) {
-    QLabel::paintEvent(e);
+    ClickLabel::paintEvent(e);
     if (kind_ != Kind::Branch) return;
     // Items that open a panel carry a small arrow at their right end.
     QPainter p(this);

@@ -194,8 +194,10 @@ void LightingPageView::build() {
     mcuSlider_ = slider(QStringLiteral("slider_MCULED_Speed"), 700);
     // A drag writes when the knob is let go; a click on the track or an arrow key moves the knob a step
     // and writes at once. Either way the knob shows what the mouse holds afterwards.
-    for (auto [s, released] : {std::pair{speedSlider_, &LightingPageView::speedReleased},
-                               std::pair{mcuSlider_, &LightingPageView::mcuSpeedReleased}}) {
+    for (const auto& bar : {std::pair{speedSlider_, &LightingPageView::speedReleased},
+                            std::pair{mcuSlider_, &LightingPageView::mcuSpeedReleased}}) {
+        QSlider* s = bar.first;
+        const auto released = bar.second;
         connect(s, &QSlider::sliderReleased, this, released);
         connect(s, &QSlider::valueChanged, this, [this, s, released] {
             if (!s->isSliderDown()) (this->*released)();
