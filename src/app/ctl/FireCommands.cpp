@@ -15,11 +15,6 @@ namespace krm::ctl {
 
 namespace {
 
-void openGunKeys(Session& s) {
-    const auto r = s.fire().gunKeyList().open(gunKeyListPath(s.branding().macroLibraryFolder));
-    if (!r) std::fprintf(stderr, "krmctl: %s\n", r.message.c_str());
-}
-
 void printFire(Session& s) {
     FireEditor& fire = s.fire();
     for (int k = 1; k <= fire::kSlots; ++k) {
@@ -102,7 +97,7 @@ int runFire(Context& ctx) {
     CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     Session& s = session.session();
-    openGunKeys(s);
+    session.openGunKeyList();
     if (int rc = session.connect(); rc != kOk) return rc;
     if (!slot) {
         printFire(s);
@@ -158,7 +153,7 @@ int runGun(Context& ctx) {
     CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     Session& s = session.session();
-    openGunKeys(s);
+    session.openGunKeyList();
     if (int rc = session.connect(); rc != kOk) return rc;
     FireEditor& fire = s.fire();
     fire.openGunPage();
