@@ -20,9 +20,9 @@ std::vector<IniLine> iniLines(std::string_view text) {
         auto eol = text.find_first_of("\r\n");
         std::string_view line = text.substr(0, eol);
         // CRLF ends one line, not two.
-        const std::size_t skip = eol == std::string_view::npos             ? text.size()
+        const std::size_t skip = eol == std::string_view::npos          ? text.size()
                                  : text.substr(eol).starts_with("\r\n") ? eol + 2
-                                                                          : eol + 1;
+                                                                        : eol + 1;
         text.remove_prefix(skip);
         ++number;
 

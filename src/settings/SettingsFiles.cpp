@@ -20,8 +20,8 @@ FileResult<std::string> readSettingsText(const std::string& path) {
 
 std::optional<FileError> writeSettingsFile(Session& session, const std::string& path, std::string_view date) {
     const std::string text = formatSettings(readSettings(session), settingsHeader(session, date));
-    return writeFileAtomically(
-        path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    return writeFileAtomically(path,
+                               std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 std::string settingsDate() {
@@ -85,7 +85,8 @@ OperationResult ProfileFiles::load(const ChooseFile& choose) {
     if (!plan.problems.empty()) {
         std::string message = "\"" + *path + "\" was not applied; nothing was sent:";
         for (const SettingsProblem& p : plan.problems)
-            message += "\n" + (p.line > 0 ? "line " + std::to_string(p.line) + ": " : std::string()) + p.message;
+            message +=
+                "\n" + (p.line > 0 ? "line " + std::to_string(p.line) + ": " : std::string()) + p.message;
         ui_.showMessage(message);
         return OperationResult::FileRefused;
     }

@@ -52,12 +52,23 @@ struct Naming {
     const TextSource* english = nullptr;
 };
 
+// The sniper step the mouse's AIM Key buttons hold: the first that names a step, in any profile (the
+// performance page shows the current profile's; every change writes one step to all of them).
+std::optional<int> sniperStep(const Session& s) {
+    for (int p = 1; p <= codes::kProfileCount; ++p)
+        for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
+            if (const CodeBytes code = profileCode(s.image().copies, p, k);
+                isSniperCode(code) && code[1] < SniperEditor::kSteps)
+                return code[1];
+    return std::nullopt;
+}
+
 Naming mouseNaming(Session& s, const TextSource& english) {
     Naming n;
     n.english = &english;
     n.state.variant = s.variant();
     n.state.fireKeys = s.editorState().fireKeys;
-    n.state.sniperLevel = s.sniper().step() + 1;
+    n.state.sniperLevel = sniperStep(s).value_or(s.sniper().step()) + 1;
     n.macros = s.macros().deviceMacros();
     return n;
 }
@@ -91,7 +102,8 @@ std::pair<std::string, std::string> writtenCode(const Naming& n, const std::stri
 }
 
 // The code a written value stands for, or why it stands for none.
-std::optional<std::string> codeOf(const Naming& n, const std::string& text, bool combo, std::string& problem) {
+std::optional<std::string> codeOf(const Naming& n, const std::string& text, bool combo,
+                                  std::string& problem) {
     if (parseCodeText(text)) return text;
     if (text.starts_with("macro ")) {
         const std::string name = text.substr(6);
@@ -163,10 +175,9 @@ private:
             add(kPerformance, level + "-colour", colourText(c.r, c.g, c.b), dpi.enabled(n) ? "" : "off");
         }
         const int hz = dpi.reportRate();
-        if (hz == 125 || hz == 250 || hz == 500 || hz == 1000) add(kPerformance, "report-rate", std::to_string(hz));
-        const SniperEditor& sniper = s_.sniper();
-        if (sniper.sniperButtons() > 0 && sniper.stepShown())
-            add(kPerformance, "sniper", std::string(dpiStepText(sniper.step())));
+        if (hz == 125 || hz == 250 || hz == 500 || hz == 1000)
+            add(kPerformance, "report-rate", std::to_string(hz));
+        if (const auto step = sniperStep(s_)) add(kPerformance, "sniper", std::string(dpiStepText(*step)));
     }
 
     void function(const std::string& section, std::string key, const std::string& code, bool combo) {
@@ -184,8 +195,9 @@ private:
                                        [&](const LightingMode& m) { return m.value == e.currentMode(); });
         const std::string number = std::to_string(e.currentMode());
         if (mode != modes.end() && !mode->name.empty() &&
-            std::count_if(modes.begin(), modes.end(),
-                          [&](const LightingMode& m) { return foldCase(m.name) == foldCase(mode->name); }) == 1)
+            std::count_if(modes.begin(), modes.end(), [&](const LightingMode& m) {
+                return foldCase(m.name) == foldCase(mode->name);
+            }) == 1)
             add(kLighting, "mode", mode->name, number).meaning = number;
         else
             add(kLighting, "mode", number);
@@ -227,7 +239,8 @@ private:
                 const std::string key = "fire-macro" + std::to_string(i + 1);
                 Setting& shots = add(kFire, key + "-shots", std::to_string(body.count));
                 if (i == first) {
-                    shots.note = "gun " + std::to_string(g) + ", " + english_.text("Str60" + std::to_string(g - 1));
+                    shots.note =
+                        "gun " + std::to_string(g) + ", " + english_.text("Str60" + std::to_string(g - 1));
                     if (count > 1)
                         shots.note += ": fire macros " + std::to_string(first + 1) + " to " +
                                       std::to_string(first + count);
@@ -252,7 +265,8 @@ private:
 MacroRecord recordOf(const MacroSetting& m) {
     MacroRecord r;
     r.name = macroNameBytes(m.name);
-    if (const auto events = compileMacroRows(m.rows, m.repeat)) std::copy(events->begin(), events->end(), r.events.begin());
+    if (const auto events = compileMacroRows(m.rows, m.repeat))
+        std::copy(events->begin(), events->end(), r.events.begin());
     return r;
 }
 
@@ -263,7 +277,8 @@ std::size_t commonPrefix(const std::vector<MacroSetting>& a, const std::vector<M
 }
 
 std::string macroSummary(const MacroSetting& m) {
-    return "'" + m.name + "' (" + std::to_string(m.rows.size()) + " row" + (m.rows.size() == 1 ? "" : "s") + ")";
+    return "'" + m.name + "' (" + std::to_string(m.rows.size()) + " row" + (m.rows.size() == 1 ? "" : "s") +
+           ")";
 }
 
 class Planner {
@@ -325,7 +340,9 @@ private:
         if (total > device_macros::kBlockSize || !table.pack()) {
             // A record that would start an event at byte 255 takes a filler byte there.
             const std::size_t needed = total > device_macros::kBlockSize ? total : total + 1;
-            problem(overflowLine ? overflowLine : list.empty() ? file_.macrosLine : list.back().line,
+            problem(overflowLine   ? overflowLine
+                    : list.empty() ? file_.macrosLine
+                                   : list.back().line,
                     "the macros take " + std::to_string(needed) +
                         " bytes (16 for each name, then its events); the mouse holds 512");
             return;
@@ -338,7 +355,8 @@ private:
     void followMacros() {
         if (!file_.macros) return;
         const Naming mouse = mouseNaming(s_, english_);
-        auto follow = [&](const std::string& section, const std::string& key, const std::string& code, bool combo) {
+        auto follow = [&](const std::string& section, const std::string& key, const std::string& code,
+                          bool combo) {
             if (wanted(section, key)) return;
             const std::string text = writtenCode(mouse, code, combo).first;
             if (!text.starts_with("macro ")) return;
@@ -359,11 +377,14 @@ private:
         for (int k = 1; k <= fire::kSlots; ++k) {
             FireKeySlot& slot = naming_.state.fireKeys[static_cast<std::size_t>(k - 1)];
             const std::string key = "slot" + std::to_string(k);
-            if (const Setting* w = wanted(kFire, key + "-repeat")) slot.count = *settingNumber(w->text, 1, 16);
-            if (const Setting* w = wanted(kFire, key + "-interval")) slot.interval = *settingNumber(w->text, 0, 65535);
+            if (const Setting* w = wanted(kFire, key + "-repeat"))
+                slot.count = *settingNumber(w->text, 1, 16);
+            if (const Setting* w = wanted(kFire, key + "-interval"))
+                slot.interval = *settingNumber(w->text, 0, 65535);
             if (const Setting* w = wanted(kFire, key + "-continue")) slot.continueBox = w->text == "yes";
         }
-        if (const Setting* w = wanted(kPerformance, "sniper")) naming_.state.sniperLevel = *dpiStepOf(w->text) + 1;
+        if (const Setting* w = wanted(kPerformance, "sniper"))
+            naming_.state.sniperLevel = *dpiStepOf(w->text) + 1;
     }
 
     void resolve(Setting& w) {
@@ -383,8 +404,8 @@ private:
         const LightingEditor& e = s_.lighting();
         const auto type = e.type();
         if (!type) return;
-        const std::string mouseType = "this " + std::string(variantName(s_.variant())) + " mouse's LEDs are " +
-                                      e.ledType();
+        const std::string mouseType =
+            "this " + std::string(variantName(s_.variant())) + " mouse's LEDs are " + e.ledType();
         if (const Setting* t = wanted(kLighting, "type"); t && t->text != e.ledType()) {
             if (&w == t) problem(w.line, "type: the file is for " + t->text + " LEDs; " + mouseType);
             return; // one message for the whole section
@@ -399,9 +420,10 @@ private:
             for (const LightingMode& m : modes)
                 if (m.enabled && m.userItem != 0)
                     offered += (offered.empty() ? "" : ", ") + std::to_string(m.value) + " " + m.name;
-            if (mode == modes.end() || ((!mode->enabled || mode->userItem == 0) && mode->value != e.currentMode()))
-                problem(w.line, "mode: " + mouseType + " and offer no mode '" + w.text + "' (offered: " +
-                                    (offered.empty() ? "none" : offered) + ")");
+            if (mode == modes.end() ||
+                ((!mode->enabled || mode->userItem == 0) && mode->value != e.currentMode()))
+                problem(w.line, "mode: " + mouseType + " and offer no mode '" + w.text +
+                                    "' (offered: " + (offered.empty() ? "none" : offered) + ")");
             else
                 w.meaning = std::to_string(mode->value);
         } else if (w.key == "speed" && type == LedType::MCULED && !settingNumber(w.text, 1, 8)) {
@@ -417,7 +439,8 @@ private:
         const Setting* levels = wanted(kPerformance, "levels");
         const int count = levels ? *settingNumber(levels->text, 1, 8) : s_.dpi().count();
         const std::string on = " is off (levels = " + std::to_string(count) + ")";
-        if (const Setting* c = wanted(kPerformance, "current-level"); c && *settingNumber(c->text, 1, 8) > count)
+        if (const Setting* c = wanted(kPerformance, "current-level");
+            c && *settingNumber(c->text, 1, 8) > count)
             problem(c->line, "current-level: level " + c->text + on);
         for (int n = count + 1; n <= DpiEditor::kMaxLevels; ++n)
             if (const Setting* w = wanted(kPerformance, "level" + std::to_string(n)))
@@ -429,7 +452,7 @@ private:
     std::string finalCode(int profile, int button) const {
         const Setting* w = wanted(profileSection(profile), "button" + std::to_string(button));
         return w && !w->meaning.empty() && parseCodeText(w->meaning) ? w->meaning
-                                                                      : s_.assignments().code(profile, button);
+                                                                     : s_.assignments().code(profile, button);
     }
 
     void leftButtonRule() {
@@ -482,8 +505,9 @@ private:
                 const int value = std::stoi((v ? v : mouse_.find(kFire, key + axis))->text);
                 const int offset = std::stoi((o ? o : mouse_.find(kFire, key + axis + "-offset"))->text);
                 if (value + offset < -128 || value + offset > 127)
-                    problem((v ? v : o)->line, key + axis + " " + std::to_string(value) + " with its offset " +
-                                                   std::to_string(offset) + " leaves -128..127");
+                    problem((v ? v : o)->line, key + axis + " " + std::to_string(value) +
+                                                   " with its offset " + std::to_string(offset) +
+                                                   " leaves -128..127");
             }
         }
     }
@@ -494,8 +518,8 @@ private:
             if (!w || w->meaning == m.meaning) continue;
             // The same words for another code (a macro that moves): the codes tell them apart.
             if (w->text == m.text)
-                plan_.changes.push_back(
-                    {m.section, m.key, m.text + " (" + m.meaning + ")", w->text + " (" + w->meaning + ")", w->line});
+                plan_.changes.push_back({m.section, m.key, m.text + " (" + m.meaning + ")",
+                                         w->text + " (" + w->meaning + ")", w->line});
             else
                 plan_.changes.push_back({m.section, m.key, m.text, w->text, w->line});
         }
@@ -589,8 +613,8 @@ private:
         const std::size_t keep = commonPrefix(have, want);
         for (std::size_t slot = have.size(); slot-- > keep;) {
             const EditOutcome out = s_.apply(s_.macros().deleteDeviceMacro(slot));
-            if (!carried(out, {{std::string(kMacros), "slot " + std::to_string(slot), macroSummary(have[slot]), "-",
-                                plan_.wanted.macrosLine}}))
+            if (!carried(out, {{std::string(kMacros), "slot " + std::to_string(slot),
+                                macroSummary(have[slot]), "-", plan_.wanted.macrosLine}}))
                 return false;
         }
         for (std::size_t i = keep; i < want.size(); ++i) {
@@ -616,7 +640,7 @@ private:
                         if (w.key == "speed") {
                             const int n = std::stoi(w.text);
                             return s_.apply(e.type() == LedType::MCULED ? e.chooseMcuStepSegment(n)
-                                                                       : e.chooseSpeedLevel(n));
+                                                                        : e.chooseSpeedLevel(n));
                         }
                         if (w.key == "brightness") return s_.apply(e.setMcuFullBright(w.text == "full"));
                         const auto c = *parseColour(w.text);
@@ -635,7 +659,8 @@ private:
         FireEditor& fire = s_.fire();
         for (int k = 1; k <= fire::kSlots; ++k) {
             const std::string slot = "slot" + std::to_string(k) + "-";
-            const auto changed = pending([&](const Setting& w) { return w.section == kFire && w.key.starts_with(slot); });
+            const auto changed =
+                pending([&](const Setting& w) { return w.section == kFire && w.key.starts_with(slot); });
             if (changed.empty()) continue;
             FireKeySlot next = fire.slot(k);
             std::vector<SettingChange> what;
@@ -645,7 +670,8 @@ private:
                 if (w->key.ends_with("-interval")) next.interval = std::stoi(w->text);
                 if (w->key.ends_with("-continue")) next.continueBox = w->text == "yes";
             }
-            if (!carried(s_.apply(fire.setSlot(k, next.count, next.interval, next.continueBox)), std::move(what)))
+            if (!carried(s_.apply(fire.setSlot(k, next.count, next.interval, next.continueBox)),
+                         std::move(what)))
                 return false;
         }
         return true;
@@ -675,7 +701,8 @@ private:
                     const Setting* v = find(macro, axis);
                     const Setting* o = find(macro, std::string(axis) + "-offset");
                     const GunStage& stage = fire.stage(st);
-                    const std::string keptOffset = offset == fire::StageField::XAdjust ? stage.xAdjust : stage.yAdjust;
+                    const std::string keptOffset =
+                        offset == fire::StageField::XAdjust ? stage.xAdjust : stage.yAdjust;
                     // The offset is cleared first, so that the value is never held to the old one's range.
                     if (v) {
                         fire.editStage(st, offset, "0");
@@ -683,8 +710,10 @@ private:
                     }
                     if (v || o) fire.editStage(st, offset, o ? o->text : keptOffset);
                 }
-                if (const Setting* w = find(macro, "shots")) fire.editStage(st, fire::StageField::Count, w->text);
-                if (const Setting* w = find(macro, "interval")) fire.editStage(st, fire::StageField::Interval, w->text);
+                if (const Setting* w = find(macro, "shots"))
+                    fire.editStage(st, fire::StageField::Count, w->text);
+                if (const Setting* w = find(macro, "interval"))
+                    fire.editStage(st, fire::StageField::Interval, w->text);
             }
         }
         return carried(s_.apply(fire.confirmGun(std::nullopt)), std::move(what));
@@ -700,11 +729,13 @@ private:
             std::stable_partition(changed.begin(), changed.end(),
                                   [&](const Setting* w) { return keepsLeftButton(naming, w->meaning, p); });
             for (const Setting* w : changed)
-                if (!carried(assignMainPageCode(s_, p, numberAfter(w->key, "button"), w->meaning), {changeOf(*w)}))
+                if (!carried(assignMainPageCode(s_, p, numberAfter(w->key, "button"), w->meaning),
+                             {changeOf(*w)}))
                     return false;
         }
-        return each([](const Setting& w) { return w.section == kComboKeys; },
-                    [&](const Setting& w) { return assignComboKeyCode(s_, numberAfter(w.key, "key"), w.meaning); });
+        return each(
+            [](const Setting& w) { return w.section == kComboKeys; },
+            [&](const Setting& w) { return assignComboKeyCode(s_, numberAfter(w.key, "key"), w.meaning); });
     }
 
     bool performance() {
@@ -716,18 +747,26 @@ private:
             return w.section == kPerformance && w.key.starts_with("level") && w.key != "levels" &&
                    !w.key.ends_with("-colour");
         };
-        auto isLevelColour = [](const Setting& w) { return w.section == kPerformance && w.key.ends_with("-colour"); };
+        auto isLevelColour = [](const Setting& w) {
+            return w.section == kPerformance && w.key.ends_with("-colour");
+        };
         const bool done =
             each(is("levels"), [&](const Setting& w) { return s_.apply(dpi.setCount(std::stoi(w.text))); }) &&
             each(isLevel,
-                 [&](const Setting& w) { return s_.apply(dpi.setStep(numberAfter(w.key, "level"), *dpiStepOf(w.text))); }) &&
+                 [&](const Setting& w) {
+                     return s_.apply(dpi.setStep(numberAfter(w.key, "level"), *dpiStepOf(w.text)));
+                 }) &&
             each(isLevelColour,
                  [&](const Setting& w) {
-                     return s_.apply(s_.lighting().pickDpiColour(numberAfter(w.key, "level"), *parseColour(w.text)));
+                     return s_.apply(
+                         s_.lighting().pickDpiColour(numberAfter(w.key, "level"), *parseColour(w.text)));
                  }) &&
-            each(is("current-level"), [&](const Setting& w) { return s_.apply(dpi.makeCurrent(std::stoi(w.text))); }) &&
-            each(is("sniper"), [&](const Setting& w) { return s_.apply(s_.sniper().setStep(*dpiStepOf(w.text))); }) &&
-            each(is("report-rate"), [&](const Setting& w) { return s_.apply(dpi.setReportRate(std::stoi(w.text))); });
+            each(is("current-level"),
+                 [&](const Setting& w) { return s_.apply(dpi.makeCurrent(std::stoi(w.text))); }) &&
+            each(is("sniper"),
+                 [&](const Setting& w) { return s_.apply(s_.sniper().setStep(*dpiStepOf(w.text))); }) &&
+            each(is("report-rate"),
+                 [&](const Setting& w) { return s_.apply(dpi.setReportRate(std::stoi(w.text))); });
         if (!done) return false;
         // A new report rate restarts the mouse, which is read again when it comes back.
         if (s_.mouseOpen() && s_.identified() && !s_.presence().noDevice()) return true;

@@ -98,7 +98,8 @@ const KeySpec* findKey(std::string_view section, std::string_view key) {
 
 bool knownSection(std::string_view name) {
     if (name == settings::kMacros) return true;
-    return std::any_of(keyTable().begin(), keyTable().end(), [&](const KeySpec& k) { return k.section == name; });
+    return std::any_of(keyTable().begin(), keyTable().end(),
+                       [&](const KeySpec& k) { return k.section == name; });
 }
 
 bool sameWord(std::string_view a, std::string_view b) {
@@ -194,10 +195,11 @@ Checked checkValue(ValueKind kind, std::string_view v) {
     case ValueKind::Function: {
         if (const auto code = parseCodeText(v)) return {codeText(*code), {}};
         if (v.size() > 6 && sameWord(v.substr(0, 6), "macro "))
-            return {"macro " + std::string(trimmed(v.substr(6))), {}};
+            return {"macro " + std::string(v.substr(6)), {}};
         for (const CatalogueEntry& e : functionCatalogue())
             if (sameWord(e.englishName, v)) return {std::string(e.englishName), {}};
-        return {std::nullopt, "a function as `krmctl functions` names it, \"macro NAME\" or an 8-hex-digit code"};
+        return {std::nullopt,
+                "a function as `krmctl functions` names it, \"macro NAME\" or an 8-hex-digit code"};
     }
     case ValueKind::LedType:
         for (LedType t : {LedType::RGB, LedType::Sync, LedType::NT, LedType::MCULED})
@@ -247,7 +249,9 @@ std::optional<MacroRow> parseRow(std::string_view text, std::string& problem) {
     if (text.starts_with("3 ")) {
         const std::string_view move = trimmed(text.substr(2));
         const auto v = move.size() == 6 && move.starts_with("04") ? hexValue(move) : std::nullopt;
-        if (v) return MacroRow::move(static_cast<std::int8_t>(*v >> 8 & 0xFF), static_cast<std::int8_t>(*v & 0xFF));
+        if (v)
+            return MacroRow::move(static_cast<std::int8_t>(*v >> 8 & 0xFF),
+                                  static_cast<std::int8_t>(*v & 0xFF));
         problem = "a move row is \"3 04XXYY\" (X and Y signed hex bytes)";
         return std::nullopt;
     }
@@ -260,7 +264,8 @@ std::optional<MacroRow> parseRow(std::string_view text, std::string& problem) {
             return std::nullopt;
         }
         const std::string_view name = trimmed(text.substr(2, at - 2));
-        const auto first = static_cast<std::uint8_t>(*code >> 8), second = static_cast<std::uint8_t>(*code & 0xFF);
+        const auto first = static_cast<std::uint8_t>(*code >> 8),
+                   second = static_cast<std::uint8_t>(*code & 0xFF);
         std::optional<MacroRow> row;
         if (first == 0 && macroEventSize(second) == 1 && second != macro::kEnd && second != macro::kRepeatEnd)
             row = MacroRow::mouseButton(second);
@@ -269,7 +274,8 @@ std::optional<MacroRow> parseRow(std::string_view text, std::string& problem) {
         else if ((first & 0x7F) == macro::kModifierUp && MacroRow::keyEvent(first, second).name != "")
             row = MacroRow::keyEvent(first, second);
         if (!row) {
-            problem = "CODE:" + std::string(text.substr(at + 6)) + " is no key, modifier or mouse button event";
+            problem =
+                "CODE:" + std::string(text.substr(at + 6)) + " is no key, modifier or mouse button event";
             return std::nullopt;
         }
         if ((row->kind == MacroRow::Kind::Press) != press) {
@@ -278,7 +284,8 @@ std::optional<MacroRow> parseRow(std::string_view text, std::string& problem) {
             return std::nullopt;
         }
         if (!sameWord(row->name, name)) {
-            problem = "CODE:" + std::string(text.substr(at + 6)) + " is " + row->name + ", not " + std::string(name);
+            problem = "CODE:" + std::string(text.substr(at + 6)) + " is " + row->name + ", not " +
+                      std::string(name);
             return std::nullopt;
         }
         return row;
@@ -328,7 +335,8 @@ public:
                 entry(line);
                 break;
             case IniLine::Kind::Other:
-                problem(line.number, "'" + std::string(line.text) + "' is neither a [section] nor a key = value");
+                problem(line.number,
+                        "'" + std::string(line.text) + "' is neither a [section] nor a key = value");
                 break;
             }
         }
@@ -340,7 +348,8 @@ private:
     void section(const IniLine& line) {
         section_ = foldCase(line.name);
         skipping_ = true;
-        if (!line.closed) return problem(line.number, "the section name '" + std::string(line.name) + "' lacks its ']'");
+        if (!line.closed)
+            return problem(line.number, "the section name '" + std::string(line.name) + "' lacks its ']'");
         if (!knownSection(section_))
             return problem(line.number, "unknown section [" + std::string(line.name) +
                                             "] (sections: performance, profile.1, profile.2, profile.3, "
@@ -365,7 +374,8 @@ private:
         if (section_ == settings::kMacros) return macroEntry(line.number, key, *value);
 
         const KeySpec* spec = findKey(section_, key);
-        if (!spec) return problem(line.number, "unknown key '" + std::string(line.key) + "' in [" + section_ + "]");
+        if (!spec)
+            return problem(line.number, "unknown key '" + std::string(line.key) + "' in [" + section_ + "]");
         const std::string where = section_ + "/" + key;
         if (const auto it = keyLines_.find(where); it != keyLines_.end())
             return problem(line.number, key + " is set twice in [" + section_ + "] (first on line " +
@@ -475,7 +485,8 @@ std::string formatSettings(const SettingsFile& file, const std::vector<std::stri
             if (s.section != current) {
                 current = s.section;
                 std::vector<std::string> notes;
-                if (const auto it = sectionNotes().find(current); it != sectionNotes().end()) notes = it->second;
+                if (const auto it = sectionNotes().find(current); it != sectionNotes().end())
+                    notes = it->second;
                 for (int p = 1; p <= codes::kProfileCount; ++p)
                     if (current == settings::profileSection(p)) notes = {profileNote(p)};
                 sectionHead(current, notes);
@@ -491,7 +502,8 @@ std::string formatSettings(const SettingsFile& file, const std::vector<std::stri
         for (const MacroSetting& m : *file.macros) {
             entry("macro", m.name, {});
             if (m.repeat.kind == RepeatOption::Kind::UntilReleased) entry("repeat", "until-released", {});
-            if (m.repeat.kind == RepeatOption::Kind::Cycles) entry("repeat", std::to_string(m.repeat.cycles), {});
+            if (m.repeat.kind == RepeatOption::Kind::Cycles)
+                entry("repeat", std::to_string(m.repeat.cycles), {});
             for (const MacroRow& row : m.rows) entry("row", row.text(), {});
         }
     }

@@ -86,7 +86,8 @@ int CtlSession::checkImage(const char* command, bool sectionChecksums) {
 }
 
 void CtlSession::openGunKeyList() {
-    const auto r = session_->fire().gunKeyList().open(gunKeyListPath(session_->branding().macroLibraryFolder));
+    const auto r =
+        session_->fire().gunKeyList().open(gunKeyListPath(session_->branding().macroLibraryFolder));
     if (!r) std::fprintf(stderr, "krmctl: %s\n", r.message.c_str());
 }
 

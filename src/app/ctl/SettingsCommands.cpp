@@ -12,7 +12,8 @@ namespace krm::ctl {
 namespace {
 
 void printProblems(const std::string& path, const std::vector<SettingsProblem>& problems) {
-    for (const std::string& line : problemLines(path, problems)) std::fprintf(stderr, "krmctl: %s\n", line.c_str());
+    for (const std::string& line : problemLines(path, problems))
+        std::fprintf(stderr, "krmctl: %s\n", line.c_str());
 }
 
 // The file read and its text judged on its own, before the mouse is touched: kOk with `file` filled,
@@ -55,6 +56,10 @@ int runExport(Context& ctx) {
         return kUsage;
     }
     const std::string& path = ctx.args[0];
+    if (auto refused = checkWritableTarget(path)) {
+        std::fprintf(stderr, "krmctl: export: %s\n", refused->message.c_str());
+        return kBadFile;
+    }
     CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     session.openGunKeyList();
@@ -65,7 +70,8 @@ int runExport(Context& ctx) {
         std::fprintf(stderr, "krmctl: export: %s\n", error->message.c_str());
         return kBadFile;
     }
-    std::printf("%s: the settings of the %s mouse\n", path.c_str(), std::string(variantName(s.variant())).c_str());
+    std::printf("%s: the settings of the %s mouse\n", path.c_str(),
+                std::string(variantName(s.variant())).c_str());
     return kOk;
 }
 
