@@ -56,6 +56,12 @@ check 'program ' '<files>'
 check 'restore ' '1 2 3'
 check 'monitor --' '--count --sim-events'
 check 'assign ' ''
+check 'ex' 'export'
+check '--simulate ap' 'apply'
+check 'export ' '<files>'
+check 'diff ' '<files>'
+check 'apply ' '<files>'
+check 'apply mouse.ini --' '--dry-run'
 
 ((failures == 0)) && print "all completions as expected"
 exit $((failures != 0))
