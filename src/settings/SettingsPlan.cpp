@@ -581,17 +581,16 @@ private:
     // Takes an outcome the session has carried out; false (and the result says why) when it was
     // refused or a write failed.
     bool carried(const EditOutcome& out, std::vector<SettingChange> what) {
-        if (out.refused) {
-            result_.kind = ApplyResult::Kind::Refused;
+        if (out.refused || out.writeFailed()) {
             const SettingChange& c = what.front();
-            result_.message = "line " + std::to_string(c.line) + ": [" + c.section + "] " + c.key + ": " +
-                              (out.message && !out.message->empty() ? *out.message : "refused") +
-                              "; nothing was written for it";
-            return false;
-        }
-        if (out.writeFailed) {
-            result_.kind = ApplyResult::Kind::WriteFailed;
-            result_.message = out.message.value_or("a write did not reach the mouse whole");
+            result_.kind = out.refused ? ApplyResult::Kind::Refused : ApplyResult::Kind::WriteFailed;
+            result_.message = (c.line > 0 ? "line " + std::to_string(c.line) + ": " : std::string()) + "[" +
+                              c.section + "] " + c.key + ": " +
+                              (out.message && !out.message->empty() ? *out.message
+                               : out.refused                         ? "refused"
+                                                                     : "not written");
+            result_.stoppedAt = c;
+            result_.stoppedBy = out;
             return false;
         }
         for (SettingChange& c : what) result_.written.push_back(std::move(c));

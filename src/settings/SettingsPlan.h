@@ -1,6 +1,9 @@
 #pragma once
 
+#include "session/EditRequest.h"
 #include "settings/SettingsText.h"
+
+#include <optional>
 
 #include <string>
 #include <string_view>
@@ -51,6 +54,9 @@ struct ApplyResult {
     Kind kind = Kind::Done;
     std::string message;
     std::vector<SettingChange> written; // the changes made, in the order they were written
+    // Refused, WriteFailed: the setting it stopped at and the outcome the session returned for it.
+    std::optional<SettingChange> stoppedAt;
+    EditOutcome stoppedBy;
 };
 
 // Makes the mouse match a plan without problems through the editors' own actions, in the order their

@@ -39,7 +39,8 @@ int judge(const Context& ctx, CtlSession& session, const std::string& path, cons
     if (int rc = readFile(path, command, file); rc != kOk) return rc;
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     session.openGunKeyList();
-    if (int rc = session.connect(); rc != kOk) return rc;
+    // The plan compares with what the mouse holds, and apply builds on it: a read that brought noise ends here.
+    if (int rc = session.connectToEdit(command); rc != kOk) return rc;
     plan = planSettings(file, session.session());
     if (plan.problems.empty()) return kOk;
     printProblems(path, plan.problems);
@@ -115,15 +116,22 @@ int runApply(Context& ctx) {
     }
     const ApplyResult result = applySettings(plan, session.session());
     if (result.kind != ApplyResult::Kind::Done) {
-        // WriteFailed: the session has said what did not reach the mouse.
-        if (result.kind != ApplyResult::Kind::WriteFailed)
-            std::fprintf(stderr, "krmctl: apply: %s\n", result.message.c_str());
-        std::fprintf(stderr, "krmctl: apply: stopped; %zu setting%s had been written before:\n",
-                     result.written.size(), result.written.size() == 1 ? "" : "s");
+        int rc = kNoMouse;
+        if (result.kind == ApplyResult::Kind::WriteFailed) {
+            const std::string where = "apply: [" + result.stoppedAt->section + "] " + result.stoppedAt->key;
+            rc = outcomeCode(where.c_str(), result.stoppedBy);
+        } else {
+            std::fprintf(stderr, "krmctl: apply: %s: %s%s\n", path.c_str(), result.message.c_str(),
+                         result.kind == ApplyResult::Kind::Refused ? "; nothing was written for it" : "");
+            if (result.kind == ApplyResult::Kind::Refused) rc = kRefused;
+        }
+        if (result.written.empty())
+            std::fprintf(stderr, "krmctl: apply: stopped; no setting had been written before it\n");
+        else
+            std::fprintf(stderr, "krmctl: apply: stopped; %zu setting%s had been written before:\n",
+                         result.written.size(), result.written.size() == 1 ? "" : "s");
         for (const SettingChange& c : result.written) std::fprintf(stderr, "  %s\n", changeLine(c).c_str());
-        return result.kind == ApplyResult::Kind::Refused     ? kRefused
-               : result.kind == ApplyResult::Kind::MouseLost ? kNoMouse
-                                                             : kTransfer;
+        return rc;
     }
     if (result.written.empty()) {
         std::printf("%s: the mouse matches it already; nothing was sent\n", path.c_str());
