@@ -3,6 +3,7 @@
 #include "widgets/ImageButton.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QTemporaryDir>
@@ -35,6 +36,29 @@ class SettingsFilesTest : public QObject {
     }
 
 private slots:
+    void aNameTypedUnderTheSettingsFilterIsSavedAsSettings() {
+        QTemporaryDir dir;
+        WindowRig rig;
+        rig.window.devTimerTimer();
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            seen = true;
+            // The user picks the second file type, then types a bare name.
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            QVERIFY(types);
+            QTest::keyClick(types, Qt::Key_Down);
+            QCOMPARE(types->currentText(), QStringLiteral("Settings (*.ini)"));
+            dialog->selectFile(dir.filePath(QStringLiteral("mine")));
+            QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+        });
+        QTest::mouseClick(rig.window.findChild<ImageButton*>(QStringLiteral("Btn_Save_1")), Qt::LeftButton);
+        QVERIFY(seen);
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("mine.ini"))));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("mine.bin"))));
+    }
+
     void saveWritesSettingsAndLoadAppliesThem() {
         QTemporaryDir dir;
         WindowRig rig;
