@@ -172,7 +172,7 @@ private:
             if (const auto step = dpi.step(n); step && dpi.enabled(n))
                 add(kPerformance, level, std::string(dpiStepText(*step)));
             const Rgb c = s_.lighting().dpiColour(n);
-            add(kPerformance, level + "-colour", colourText(c.r, c.g, c.b), dpi.enabled(n) ? "" : "off");
+            add(kPerformance, level + "-colour", rgbText(c), dpi.enabled(n) ? "" : "off");
         }
         const int hz = dpi.reportRate();
         if (hz == 125 || hz == 250 || hz == 500 || hz == 1000)
@@ -210,7 +210,7 @@ private:
         if (!e.coloursShown()) return;
         for (int n = 1; n <= 10; ++n) {
             const Rgb c = e.tableColour(n);
-            add(kLighting, "colour" + std::to_string(n), colourText(c.r, c.g, c.b));
+            add(kLighting, "colour" + std::to_string(n), rgbText(c));
         }
     }
 
@@ -587,8 +587,8 @@ private:
             result_.message = (c.line > 0 ? "line " + std::to_string(c.line) + ": " : std::string()) + "[" +
                               c.section + "] " + c.key + ": " +
                               (out.message && !out.message->empty() ? *out.message
-                               : out.refused                         ? "refused"
-                                                                     : "not written");
+                               : out.refused                        ? "refused"
+                                                                    : "not written");
             result_.stoppedAt = c;
             result_.stoppedBy = out;
             return false;
@@ -642,16 +642,9 @@ private:
                                                                         : e.chooseSpeedLevel(n));
                         }
                         if (w.key == "brightness") return s_.apply(e.setMcuFullBright(w.text == "full"));
-                        const auto c = *parseColour(w.text);
+                        const auto c = *parseRgbText(w.text);
                         return s_.apply(e.pickTableColour(numberAfter(w.key, "colour"), c));
                     });
-    }
-
-    static std::optional<Rgb> parseColour(const std::string& text) {
-        if (text.size() != 7) return std::nullopt;
-        const unsigned long v = std::stoul(text.substr(1), nullptr, 16);
-        return Rgb{static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8 & 0xFF),
-                   static_cast<std::uint8_t>(v & 0xFF)};
     }
 
     bool fireSlots() {
@@ -758,7 +751,7 @@ private:
             each(isLevelColour,
                  [&](const Setting& w) {
                      return s_.apply(
-                         s_.lighting().pickDpiColour(numberAfter(w.key, "level"), *parseColour(w.text)));
+                         s_.lighting().pickDpiColour(numberAfter(w.key, "level"), *parseRgbText(w.text)));
                  }) &&
             each(is("current-level"),
                  [&](const Setting& w) { return s_.apply(dpi.makeCurrent(std::stoi(w.text))); }) &&

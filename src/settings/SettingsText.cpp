@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <map>
 
 namespace krm {
@@ -150,17 +149,6 @@ std::string quotedIfNeeded(const std::string& text) {
     return out + "\"";
 }
 
-std::optional<Rgb> parseColourText(std::string_view text) {
-    if (text.starts_with('#')) text.remove_prefix(1);
-    if (text.size() != 6 || !std::all_of(text.begin(), text.end(), [](char c) {
-            return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-        }))
-        return std::nullopt;
-    const unsigned long v = std::stoul(std::string(text), nullptr, 16);
-    return Rgb{static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8 & 0xFF),
-               static_cast<std::uint8_t>(v & 0xFF)};
-}
-
 std::string dpiValueList() {
     std::string out;
     for (int s = 0; s < 12; ++s) out += (s ? ", " : "") + std::string(dpiStepText(s));
@@ -186,7 +174,7 @@ Checked checkValue(ValueKind kind, std::string_view v) {
         if (dpiStepOf(v)) return {std::string(v), {}};
         return {std::nullopt, "a DPI value: one of " + dpiValueList()};
     case ValueKind::Colour:
-        if (const auto c = parseColourText(v)) return {colourText(c->r, c->g, c->b), {}};
+        if (const auto c = parseRgbText(v)) return {rgbText(*c), {}};
         return {std::nullopt, "a colour #rrggbb"};
     case ValueKind::Rate:
         for (const char* hz : {"125", "250", "500", "1000"})
@@ -430,12 +418,6 @@ private:
 };
 
 } // namespace
-
-std::string colourText(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "#%02x%02x%02x", r, g, b);
-    return buf;
-}
 
 std::optional<int> dpiStepOf(std::string_view text) {
     for (int s = 0; s < 12; ++s)

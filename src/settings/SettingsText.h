@@ -87,8 +87,6 @@ SettingsFile parseSettings(std::string_view text);
 // says what its values are.
 std::string formatSettings(const SettingsFile& file, const std::vector<std::string>& header);
 
-// "#rrggbb" of a colour given as three bytes.
-std::string colourText(std::uint8_t r, std::uint8_t g, std::uint8_t b);
 // The DPI step 0..11 a value text ("1600") names.
 std::optional<int> dpiStepOf(std::string_view text);
 // The whole number a value text holds ("-3", "40"), within low..high.

@@ -39,7 +39,8 @@ int judge(const Context& ctx, CtlSession& session, const std::string& path, cons
     if (int rc = readFile(path, command, file); rc != kOk) return rc;
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     session.openGunKeyList();
-    // The plan compares with what the mouse holds, and apply builds on it: a read that brought noise ends here.
+    // The plan compares with what the mouse holds, and apply builds on it: a read that brought noise ends
+    // here.
     if (int rc = session.connectToEdit(command); rc != kOk) return rc;
     plan = planSettings(file, session.session());
     if (plan.problems.empty()) return kOk;
