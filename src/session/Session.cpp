@@ -283,7 +283,7 @@ std::string describe(const EditRequest& r) {
     case K::BlockWrite:
         return "the " + std::to_string(r.bytes.size()) + "-byte block at image offset " + hex(r.offset, 3);
     case K::ProfileRewrite:
-        return r.withFireMacroArea ? "the three profiles, the fire-key block and the fire-macro area"
+        return r.withFireMacroArea  ? "the three profiles, the fire-key block and the fire-macro area"
                : r.withFireKeyBlock ? "the three profiles and the fire-key block"
                                     : "the three profiles";
     case K::UserSectionRewrite:
@@ -355,9 +355,9 @@ EditOutcome Session::apply(EditOutcome outcome) {
         return outcome;
     }
     const bool blocks = sends && std::any_of(requests.begin(), requests.end(), [](auto& r) {
-        return r.kind == EditRequest::Kind::BlockWrite ||
-               (r.kind == EditRequest::Kind::ProfileRewrite && r.withFireMacroArea);
-    });
+                            return r.kind == EditRequest::Kind::BlockWrite ||
+                                   (r.kind == EditRequest::Kind::ProfileRewrite && r.withFireMacroArea);
+                        });
     if (blocks) {
         ui_.setTimerEnabled(UiTimer::DevTimer, false);
         ui_.setPagesCovered(true);
@@ -385,20 +385,24 @@ EditOutcome Session::apply(EditOutcome outcome) {
     if (idsWritten) mouseIdsChanged();
     if (failed) {
         outcome.failedWrite = describe(*failed);
+        bool restore = true;
         if (restarts(*failed)) {
-            // The restart found and read the mouse again (or lost it, and the pages say so).
+            // The restart found and read the mouse again (or lost it, and the pages say so): the
+            // copies are what that read brought.
             outcome.failure = transfer_.copiesTrusted() ? Failure::ReadAgain : Failure::NotReadAgain;
+            restore = false;
         } else if (!anySent && singleReport(*failed)) {
             outcome.failure = Failure::NotTaken;
         } else if (transfer_.readAgain()) {
             outcome.failure = Failure::ReadAgain;
+            restore = false;
         } else {
             // A part of the change may have reached the mouse: until it is read again, nothing more
             // is written to it.
             outcome.failure = Failure::NotReadAgain;
             transfer_.distrustCopies();
         }
-        if (outcome.failure == Failure::NotTaken || outcome.failure == Failure::NotReadAgain) {
+        if (restore) {
             image_.copies = before;
             reloadEditors();
         }

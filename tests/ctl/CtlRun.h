@@ -2,6 +2,7 @@
 
 #include "app/ctl/Commands.h"
 #include "device/Clock.h"
+#include "support/TraceSummary.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

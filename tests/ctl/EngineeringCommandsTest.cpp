@@ -10,16 +10,8 @@
 namespace krm::test {
 namespace {
 
-std::vector<std::string> traceLines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::istringstream in(readText(path));
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty()) lines.push_back(line);
-    return lines;
-}
-
 bool sentWrite(const std::string& trace) {
-    for (const auto& line : traceLines(trace))
+    for (const auto& line : traceLines(readText(trace)))
         for (const char* write : {"set 40 05", "set 40 07", "set 40 01", "set 40 0e"})
             if (line.starts_with(write)) return true;
     return false;
@@ -41,7 +33,7 @@ TEST(EngineeringCommands, UsbIdRestartsTheMouseAndFindsItUnderTheNewIds) {
         r.err.find("SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"1234\", ATTRS{idProduct}==\"5678\"");
     ASSERT_NE(udev, std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("udev rule", udev), std::string::npos) << "told once: " << r.err;
-    const auto lines = traceLines(trace);
+    const auto lines = traceLines(readText(trace));
     EXPECT_NE(std::find(lines.begin(), lines.end(), "set 40 05 00 00 12 34 00 02"), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "set 40 05 00 02 56 78 00 02"), lines.end());
 

@@ -11,11 +11,10 @@ namespace krm::test {
 namespace {
 
 std::vector<std::string> imageWrites(const std::string& trace) {
-    std::vector<std::string> lines;
-    std::istringstream in(readText(trace));
-    for (std::string line; std::getline(in, line);)
-        if (line.starts_with("set 40 05") || line.starts_with("set 40 07")) lines.push_back(line);
-    return lines;
+    std::vector<std::string> writes;
+    for (const std::string& line : traceLines(readText(trace)))
+        if (line.starts_with("set 40 05") || line.starts_with("set 40 07")) writes.push_back(line);
+    return writes;
 }
 
 TEST(GunCommand, AButtonOfProfileTwoIsGivenTheGunWithProfileTwoCurrent) {
