@@ -99,6 +99,7 @@ void Session::wireDevice() {
     };
     buttonEvents_.profileChanged = [this](std::uint8_t value) {
         const int profile = std::clamp(value & 0x0F, 0, 2) + 1;
+        image_.copies.user[0] = value; // the mouse's own byte, as read back
         page_ = static_cast<Page>(profile);
         assignments_.setCurrentProfile(profile);
         notify([&](SessionObserver& o) { o.profileChangedByMouse(profile); });
@@ -192,7 +193,11 @@ int Session::buttonEffectItem() const {
     return buttonEffectIndex(image_.copies.user[user::kButtonEffect]).value_or(0);
 }
 
-void Session::selectProfile(int profile) {
+int Session::mouseProfile() const {
+    return std::clamp(image_.copies.user[0] & 0x0F, 0, 2) + 1;
+}
+
+bool Session::selectProfile(int profile) {
     const int p = std::clamp(profile, 1, 3) - 1;
     const int colourItem = lighting_.currentProfileColourItem();
     const auto buttonEffect = static_cast<std::uint8_t>(buttonEffectItem());
@@ -207,14 +212,16 @@ void Session::selectProfile(int profile) {
                               : static_cast<std::uint8_t>(colourItem * 16 + p);
     }
     // These are single writes of their own: the page changes whether or not the mouse took them.
-    commands_.writeImageByte(0xA7, a7, 0, 0, 1);
-    commands_.writeImageByte(0xA8, a8, 0, 0, 1);
-    commands_.writeImageByte(0xA9, 0, 0, 0, 1);
-    commands_.writeImageByte(0xAA, aa, 0, 0, 1);
-    commands_.writeImageByte(0xA4, a4, 0, 0, 1);
+    bool taken = commands_.writeImageByte(0xA7, a7, 0, 0, 1);
+    taken = commands_.writeImageByte(0xA8, a8, 0, 0, 1) && taken;
+    taken = commands_.writeImageByte(0xA9, 0, 0, 0, 1) && taken;
+    taken = commands_.writeImageByte(0xAA, aa, 0, 0, 1) && taken;
+    taken = commands_.writeImageByte(0xA4, a4, 0, 0, 1) && taken;
     image_.copies.user[0] = static_cast<std::uint8_t>(p == 1 ? 241 : p);
     page_ = static_cast<Page>(p + 1);
     assignments_.setCurrentProfile(p + 1);
+    notify([p](SessionObserver& o) { o.profileSelected(p + 1); });
+    return taken;
 }
 
 void Session::storeAtImageOffset(std::size_t offset, std::span<const std::uint8_t> bytes) {

@@ -1,0 +1,108 @@
+#include "companion/CompanionSettings.h"
+
+#include "base/IniFile.h"
+#include "base/UserFolders.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+namespace krm {
+
+namespace {
+
+std::optional<FileError> writeText(const std::string& path, const std::string& text) {
+    const auto folder = std::filesystem::path(path).parent_path();
+    std::error_code ec;
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+    if (ec)
+        return FileError{FileErrorKind::CannotCreate,
+                         "Cannot create the folder \"" + folder.string() + "\". " + ec.message()};
+    return writeFileAtomically(path,
+                               std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+std::optional<IniFile> readIni(const std::string& path) {
+    auto bytes = readFilePrefix(path, kMaxInputFileBytes);
+    if (!bytes) return std::nullopt;
+    return IniFile::parse(
+        std::string_view(reinterpret_cast<const char*>(bytes.value->data()), bytes.value->size()));
+}
+
+// A desktop entry's Exec argument: quoted when it holds anything a shell-like split would cut. Inside
+// the quotes '"', '`', '$' and '\' take a backslash, and the entry's string escaping doubles each
+// backslash once more; '%' is written twice, as field codes start with it.
+std::string execArgument(const std::string& program) {
+    if (program.find_first_of(" \t\"'\\$`<>~|&;*?#()") == std::string::npos) return program;
+    std::string out = "\"";
+    for (char c : program) {
+        if (c == '\\')
+            out += "\\\\\\\\";
+        else if (c == '%')
+            out += "%%";
+        else if (c == '"' || c == '`' || c == '$')
+            out += std::string("\\\\") + c;
+        else
+            out += c;
+    }
+    return out + "\"";
+}
+
+} // namespace
+
+std::string CompanionSettings::defaultPath() {
+    return userConfigFolder() + "/krm/companion.ini";
+}
+
+CompanionSettings CompanionSettings::load(const std::string& path) {
+    CompanionSettings s;
+    if (auto ini = readIni(path)) {
+        const std::string show = foldCase(ini->text("Notices", "Show").value_or("yes"));
+        s.notices = !(show == "no" || show == "off" || show == "false" || show == "0");
+    }
+    return s;
+}
+
+std::optional<FileError> CompanionSettings::save(const std::string& path) const {
+    return writeText(path, std::string("[Notices]\nShow = ") + (notices ? "yes" : "no") + "\n");
+}
+
+namespace autostart {
+
+std::string entryPath() {
+    return userConfigFolder() + "/autostart/io.krm.krmconfig-background.desktop";
+}
+
+std::string entryText(const std::string& program) {
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=Gaming Mouse in the background\n"
+           "Comment=Tray icon, on-screen notices and per-game profiles of the KRM mouse\n"
+           "Exec=" +
+           execArgument(program) +
+           " --background\n"
+           "Icon=io.krm.krmconfig\n"
+           "Terminal=false\n"
+           "NoDisplay=true\n";
+}
+
+bool enabled(const std::string& path) {
+    auto ini = readIni(path);
+    if (!ini) return false;
+    return foldCase(ini->text("Desktop Entry", "Hidden").value_or("false")) != "true";
+}
+
+std::optional<FileError> enable(const std::string& path, const std::string& program) {
+    return writeText(path, entryText(program));
+}
+
+std::optional<FileError> disable(const std::string& path) {
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT) return std::nullopt;
+    return FileError{FileErrorKind::CannotCreate, "Cannot remove \"" + path + "\". " + std::strerror(errno)};
+}
+
+} // namespace autostart
+
+} // namespace krm

@@ -1,0 +1,35 @@
+#include "companion/SessionProfiles.h"
+
+#include <algorithm>
+
+namespace krm {
+
+std::optional<int> SessionProfileSwitch::current() const {
+    if (!session_.mouseOpen() || !session_.identified() || session_.presence().noDevice())
+        return std::nullopt;
+    return session_.mouseProfile();
+}
+
+bool SessionProfileSwitch::select(int profile) {
+    if (!current()) return false;
+    selecting_ = true;
+    const bool taken = session_.selectProfile(profile);
+    selecting_ = false;
+    return taken;
+}
+
+std::string profileName(const TextSource& texts, int profile) {
+    static constexpr const char* kIds[] = {"Str004", "Str005", "Str006"};
+    const std::string name = texts.text(kIds[std::clamp(profile, 1, 3) - 1]);
+    return name.empty() ? "Profile " + std::to_string(profile) : name;
+}
+
+std::string dpiNotice(const DpiEditor& dpi) {
+    const auto level = dpi.currentLevel();
+    if (!level) return "DPI level unknown (the mouse reported none)";
+    const std::string value = dpi.valueText(*level);
+    const std::string where = "level " + std::to_string(*level) + " of " + std::to_string(dpi.count());
+    return value.empty() ? "DPI " + where : "DPI " + value + " (" + where + ")";
+}
+
+} // namespace krm

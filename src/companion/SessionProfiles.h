@@ -1,0 +1,34 @@
+#pragma once
+
+#include "base/TextSource.h"
+#include "companion/ProfileWatcher.h"
+#include "performance/DpiEditor.h"
+#include "session/Session.h"
+
+#include <optional>
+#include <string>
+
+namespace krm {
+
+// The session's mouse as the watcher sees it: its current profile, switched with the writes of the
+// window's profile buttons (Session::selectProfile).
+class SessionProfileSwitch final : public ProfileSwitch {
+public:
+    explicit SessionProfileSwitch(Session& session) : session_(session) {}
+
+    std::optional<int> current() const override;
+    bool select(int profile) override;
+    // True while select() runs: the session's profileSelected event it causes is not the user's.
+    bool selecting() const { return selecting_; }
+
+private:
+    Session& session_;
+    bool selecting_ = false;
+};
+
+// The profile's name in the session's language, as its profile button shows it ("Game Mode").
+std::string profileName(const TextSource& texts, int profile);
+// The mouse's current DPI level as its notice says it: "DPI 1600 (level 2 of 6)".
+std::string dpiNotice(const DpiEditor& dpi);
+
+} // namespace krm
