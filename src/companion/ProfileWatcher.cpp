@@ -65,6 +65,10 @@ void ProfileWatcher::update() {
         pendingAfterHand_ = false;
         decide(now);
     }
+    if (retryDue_) {
+        retryDue_ = false;
+        if (retry_) decide(now);
+    }
 }
 
 std::optional<std::uint64_t> ProfileWatcher::nextUpdateMs() const {
@@ -72,6 +76,7 @@ std::optional<std::uint64_t> ProfileWatcher::nextUpdateMs() const {
     auto atMost = [&next](std::uint64_t at) { next = next ? std::min(*next, at) : at; };
     if (started_ && wanted_.profile != settled_.profile) atMost(wantedSince_ + kSettleMs);
     if (pendingAfterHand_ && handAt_) atMost(*handAt_ + kHandHoldMs);
+    if (retryDue_) atMost(lastUpdate_);
     if (const int interval = source_.pollIntervalMs(); interval > 0)
         atMost(lastUpdate_ + static_cast<std::uint64_t>(interval));
     return next;
@@ -104,12 +109,12 @@ void ProfileWatcher::chosenByHand(int profile) {
     // What the rules want at this moment is what the user chose over: only a later change is acted on.
     if (started_) settled_ = wanted_;
     pendingAfterHand_ = false;
-    retry_ = false;
+    retry_ = retryDue_ = false;
     report(WatchDecision::Kind::ChosenByHand, {profile, {}, 0, {}});
 }
 
 void ProfileWatcher::mouseFound() {
-    if (retry_) decide(clock_.tickMs());
+    retryDue_ = retry_;
 }
 
 void ProfileWatcher::report(WatchDecision::Kind kind, const Target& target, std::uint64_t heldMs) {

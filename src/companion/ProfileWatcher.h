@@ -66,7 +66,8 @@ public:
     std::optional<std::uint64_t> nextUpdateMs() const;
     // The user made `profile` current by hand.
     void chosenByHand(int profile);
-    // A mouse was found and read: a write that could not be made is made now.
+    // A mouse was found and read: a write that could not be made is made at the next update(), which is
+    // due at once.
     void mouseFound();
 
     // The profile the rules want now (before the settling time has passed).
@@ -99,6 +100,7 @@ private:
     std::optional<std::uint64_t> handAt_;
     bool pendingAfterHand_ = false; // settled_ changed while a hand choice was kept
     bool retry_ = false;            // the last decision could not be written
+    bool retryDue_ = false;         // ... and a mouse was read since
     std::uint64_t lastUpdate_ = 0;
 };
 

@@ -18,6 +18,28 @@ bool SessionProfileSwitch::select(int profile) {
     return taken;
 }
 
+WatcherSessionLink::WatcherSessionLink(Session& session, ProfileWatcher& watcher,
+                                       const SessionProfileSwitch& mouse)
+    : session_(session), watcher_(watcher), mouse_(mouse) {
+    session_.addObserver(this);
+}
+
+WatcherSessionLink::~WatcherSessionLink() {
+    session_.removeObserver(this);
+}
+
+void WatcherSessionLink::profileSelected(int profile) {
+    if (!mouse_.selecting()) watcher_.chosenByHand(profile);
+}
+
+void WatcherSessionLink::profileChangedByMouse(int profile) {
+    watcher_.chosenByHand(profile);
+}
+
+void WatcherSessionLink::imageRead() {
+    watcher_.mouseFound();
+}
+
 std::string profileName(const TextSource& texts, int profile) {
     static constexpr const char* kIds[] = {"Str004", "Str005", "Str006"};
     const std::string name = texts.text(kIds[std::clamp(profile, 1, 3) - 1]);

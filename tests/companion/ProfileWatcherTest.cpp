@@ -193,10 +193,14 @@ TEST(ProfileWatcher, AWriteThatFailedIsMadeAtTheNextDecision) {
               "quakespasm (pid 4242, rule 'quakespasm'): profile 3 not written, the mouse did "
               "not take every write (tried again at the next decision)");
     rig.mouse.refuses = false;
-    rig.watcher.mouseFound(); // the mouse came back and was read
+    rig.watcher.mouseFound(); // the mouse came back and was read: the write is due at once
+    EXPECT_EQ(rig.watcher.nextUpdateMs(), 1000u);
+    rig.watcher.update();
     EXPECT_EQ(rig.mouse.writes, (std::vector<int>{3, 3}));
     EXPECT_EQ(rig.mouse.profile, 3);
     rig.watcher.mouseFound(); // nothing is left to make up for
+    EXPECT_FALSE(rig.watcher.nextUpdateMs());
+    rig.watcher.update();
     EXPECT_EQ(rig.mouse.writes.size(), 2u);
 
     // No mouse at all: the decision waits for one.
@@ -207,6 +211,7 @@ TEST(ProfileWatcher, AWriteThatFailedIsMadeAtTheNextDecision) {
               "no rule matches: default profile 1 not written, no mouse (written when one is found)");
     rig.mouse.profile = 3;
     rig.watcher.mouseFound();
+    rig.watcher.update();
     EXPECT_EQ(rig.mouse.profile, 1);
 }
 
