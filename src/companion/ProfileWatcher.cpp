@@ -4,7 +4,7 @@
 
 namespace krm {
 
-std::string describe(const WatchDecision& d) {
+std::string describe(const WatchDecision& d, bool dryRun) {
     std::string who = d.program.empty()
                           ? std::string("no rule matches")
                           : d.program + " (pid " + std::to_string(d.pid) + ", rule '" + d.rule + "')";
@@ -12,7 +12,7 @@ std::string describe(const WatchDecision& d) {
         (d.program.empty() ? "default profile " : "profile ") + std::to_string(d.profile);
     switch (d.kind) {
     case WatchDecision::Kind::Switched:
-        return who + ": " + profile + " written";
+        return who + ": " + profile + (dryRun ? " would be written" : " written");
     case WatchDecision::Kind::Failed:
         return who + ": " + profile +
                " not written, the mouse did not take every write (tried again at "
@@ -47,7 +47,7 @@ ProfileWatcher::Target ProfileWatcher::targetNow() {
 void ProfileWatcher::update() {
     const std::uint64_t now = clock_.tickMs();
     lastUpdate_ = now;
-    rules_.refresh();
+    if (rules_.refresh() && rulesRead) rulesRead();
     Target t = targetNow();
     if (!started_) {
         started_ = true;

@@ -40,8 +40,9 @@ struct WatchDecision {
     std::uint64_t heldMs = 0; // Held: how much longer the hand choice is kept
 };
 
-// One line for the log: "hl2_linux (pid 4242, rule 'hl2_*'): profile 2 written".
-std::string describe(const WatchDecision& decision);
+// One line for the log: "hl2_linux (pid 4242, rule 'hl2_*'): profile 2 written" ("would be written" in a
+// dry run).
+std::string describe(const WatchDecision& decision, bool dryRun = false);
 
 // Per-game profile switching. The rules pick a profile for the programs of the source (the focused
 // one, or every running one; the default profile when no rule matches). A profile is acted on once it
@@ -76,6 +77,8 @@ public:
     ProgramSource& source() { return source_; }
 
     std::function<void(const WatchDecision&)> decided;
+    // The rules file was read (again): what it holds may have changed.
+    std::function<void()> rulesRead;
 
 private:
     struct Target {

@@ -26,6 +26,8 @@ public:
     virtual bool takeEvents() { return false; }
     // How often the source is asked without an event, in ms; 0: only on its events.
     virtual int pollIntervalMs() const { return 0; }
+    // What the source watches went away (the X server of the session that ended).
+    virtual bool lost() const { return false; }
 };
 
 // The source for this session: the focused window when an X11 session's display answers, otherwise

@@ -30,8 +30,7 @@ public:
     // The focused window and its process id; 0 when there is none or it names no process.
     std::uint32_t focusedWindow() const { return window_; }
     int focusedPid() const { return pid_; }
-    // The X server went away (the session ended).
-    bool lost() const;
+    bool lost() const override;
 
 private:
     X11FocusedProgram(xcb_connection_t* connection, std::uint32_t root, const ProcessTable& processes);

@@ -19,6 +19,8 @@ int runSetOption(Context& ctx);
 int runXData(Context& ctx);
 int runUsbId(Context& ctx);
 int runUsbName(Context& ctx);
+int runProfile(Context& ctx);
+int runWatch(Context& ctx);
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> kTable = {
@@ -65,6 +67,10 @@ const std::vector<Command>& commands() {
         {"usb-id", "VID PID --yes", "give the mouse new USB ids (hex); it restarts and is found under them",
          runUsbId},
         {"usb-name", "TEXT", "give the mouse a new USB description (up to 16 ASCII characters)", runUsbName},
+        {"profile", "[1|2|3]",
+         "show the current profile, or make profile 1..3 current as the window's buttons do", runProfile},
+        {"watch", "[--rules FILE] [--dry-run]",
+         "switch the profile as the focused (or running) program's rule says; print each decision", runWatch},
     };
     return kTable;
 }
