@@ -37,6 +37,13 @@ std::string ProgramInfo::name() const {
     return std::string(fileNameOf(exe));
 }
 
+std::string patternFor(const ProgramInfo& program) {
+    const std::string name = program.name();
+    const std::string command(fileNameOf(program.argv0));
+    if (foldCase(name).starts_with("wine") && foldCase(command).ends_with(".exe")) return command;
+    return name.empty() ? command : name;
+}
+
 bool globMatch(std::string_view pattern, std::string_view text, bool anyCase) {
     // Iterative matching with one backtrack point: the last '*' seen and where its run ended.
     std::size_t p = 0, t = 0;
@@ -160,12 +167,8 @@ bool ProfileRules::add(const ProfileRule& rule) {
         pattern.find_first_of("[#;") == 0 || pattern.find_first_of("\n\r") != std::string::npos)
         return false;
     const std::string line = pattern + " = " + std::to_string(rule.profile);
-    for (std::size_t i = 0; i < rules_.size(); ++i) {
-        if (rules_[i].pattern != pattern) continue;
-        rules_[i].profile = rule.profile;
-        lines_[ruleLines_[i]] = line;
-        return true;
-    }
+    for (std::size_t i = 0; i < rules_.size(); ++i)
+        if (rules_[i].pattern == pattern) return setProfile(i, rule.profile);
     if (!ruleLines_.empty()) {
         const std::size_t at = ruleLines_.back() + 1;
         insertLines(at, {line});
@@ -189,6 +192,13 @@ bool ProfileRules::remove(std::size_t index) {
     rules_.erase(rules_.begin() + static_cast<std::ptrdiff_t>(index));
     ruleLines_.erase(ruleLines_.begin() + static_cast<std::ptrdiff_t>(index));
     eraseLine(at);
+    return true;
+}
+
+bool ProfileRules::setProfile(std::size_t index, int profile) {
+    if (index >= rules_.size() || profile < 1 || profile > kProfiles) return false;
+    rules_[index].profile = profile;
+    lines_[ruleLines_[index]] = rules_[index].pattern + " = " + std::to_string(profile);
     return true;
 }
 

@@ -25,6 +25,10 @@ struct ProgramInfo {
 // The part of a path after its last '/' or '\' (Wine's command lines use Windows paths).
 std::string_view fileNameOf(std::string_view path);
 
+// The pattern a rule for this program is written with: its executable's file name, or for a Windows
+// program run by Wine or Proton (a "wine..." loader running a ".exe") that program's file name.
+std::string patternFor(const ProgramInfo& program);
+
 // '*' any run of characters ('/' included), '?' one character; `anyCase`: ASCII letters match in
 // either case.
 bool globMatch(std::string_view pattern, std::string_view text, bool anyCase);
@@ -75,6 +79,7 @@ public:
     // Appended after the last rule; a rule for the same pattern is replaced in its place.
     bool add(const ProfileRule& rule);
     bool remove(std::size_t index);
+    bool setProfile(std::size_t index, int profile);
     bool setDefault(int profile);
     // The file's text with the edits.
     std::string text() const;

@@ -48,6 +48,17 @@ TEST(ProfileRules, PatternsMatchNamesAndPaths) {
     }
 }
 
+TEST(ProfileRules, APatternForAProgramNamesWhatItRuns) {
+    EXPECT_EQ(patternFor({1, "/usr/games/quakespasm", "quakespasm"}), "quakespasm");
+    EXPECT_EQ(patternFor({2, "/usr/lib/wine/wine64-preloader", "C:\\Games\\QuakeLive.exe"}), "QuakeLive.exe");
+    EXPECT_EQ(patternFor({3, "/usr/lib/wine/wine64-preloader", "C:\\windows\\system32\\services"}),
+              "wine64-preloader");
+    EXPECT_EQ(patternFor({4, "", "steam"}), "steam");
+    // What it writes matches the program it was made for.
+    const ProgramInfo proton{5, "/home/a/.steam/proton/bin/wine64-preloader", "Z:\\home\\a\\Game.exe"};
+    EXPECT_TRUE((ProfileRule{patternFor(proton), 2}.matches(proton)));
+}
+
 TEST(ProfileRules, FileFormatWithProblemsByLine) {
     const auto rules = ProfileRules::parse("# my games\n"
                                            "[Default]\n"
@@ -98,7 +109,9 @@ TEST(ProfileRules, EditsKeepWhatTheUserWrote) {
     auto rules = ProfileRules::parse("# my games\n[Rules]\nhl2_linux = 2\nbroken line\n"
                                      "; keep me\ndoom = 3\n");
     EXPECT_TRUE(rules.add({"Game.exe", 3}));
-    EXPECT_TRUE(rules.add({"doom", 1})); // the same pattern: changed in its place
+    EXPECT_TRUE(rules.add({"doom", 2})); // the same pattern: changed in its place
+    EXPECT_TRUE(rules.setProfile(1, 1));
+    EXPECT_FALSE(rules.setProfile(1, 0));
     EXPECT_TRUE(rules.remove(0));
     EXPECT_TRUE(rules.setDefault(2));
     EXPECT_FALSE(rules.add({"quake", 4}));
