@@ -8,11 +8,11 @@
 //   krm_dbus_recorder [--no-tray]    (on $DBUS_SESSION_BUS_ADDRESS)
 
 #include <QCoreApplication>
-#include <QDBusConnection>
 #include <QDBusArgument>
+#include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusMetaType>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QStringList>
@@ -33,12 +33,14 @@ public:
         return QStringLiteral(
             "<interface name=\"org.freedesktop.Notifications\">"
             "<method name=\"Notify\"><arg type=\"s\" direction=\"in\"/><arg type=\"u\" direction=\"in\"/>"
-            "<arg type=\"s\" direction=\"in\"/><arg type=\"s\" direction=\"in\"/><arg type=\"s\" direction=\"in\"/>"
+            "<arg type=\"s\" direction=\"in\"/><arg type=\"s\" direction=\"in\"/><arg type=\"s\" "
+            "direction=\"in\"/>"
             "<arg type=\"as\" direction=\"in\"/><arg type=\"a{sv}\" direction=\"in\"/>"
             "<arg type=\"i\" direction=\"in\"/><arg type=\"u\" direction=\"out\"/></method>"
             "<method name=\"GetCapabilities\"><arg type=\"as\" direction=\"out\"/></method>"
             "<method name=\"GetServerInformation\"><arg type=\"s\" direction=\"out\"/><arg type=\"s\" "
-            "direction=\"out\"/><arg type=\"s\" direction=\"out\"/><arg type=\"s\" direction=\"out\"/></method>"
+            "direction=\"out\"/><arg type=\"s\" direction=\"out\"/><arg type=\"s\" "
+            "direction=\"out\"/></method>"
             "</interface>");
     }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {

@@ -277,34 +277,36 @@ void Companion::showRules() {
 // --- the window ---
 
 void Companion::openWindow() {
-    if (!window_) {
-        // The window's start-up gives up the device handles and looks for the mouse itself; a mouse this
-        // process has open already is found and read again at once.
-        const bool hadMouse = session_.mouseOpen();
-        presenceTimer_.stop();
-        window_ = std::make_unique<MainWindow>(session_, ui_);
-        ui_.setWindow(window_.get());
-        window_->formCreate();
-        window_->installEventFilter(this);
-        // A message while the window is hidden in the tray is a notice, not a box nobody sees.
-        window_->setMessagePresenter([this](QWidget* parent, const QString& text, const QString& font) {
-            if (window_ && window_->isVisible())
-                MessageBox::show(parent, text, font);
-            else
-                say(text);
-        });
-        // The settings are on the window too, under the right button.
-        window_->setContextMenuPolicy(Qt::ActionsContextMenu);
-        window_->addActions({rulesAction_, noticesAction_, autostartAction_});
-        window_->show();
-        window_->createBusyWindow(!hadMouse);
-        if (hadMouse) {
-            session_.presence().refind();
-            window_->devTimer().start();
-        }
-        QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));
+    if (window_) {
+        window_->restoreAndRaise();
+        return;
     }
-    window_->restoreAndRaise();
+    // The window's start-up gives up the device handles and looks for the mouse itself; a mouse this
+    // process has open already is found and read again at once.
+    const bool hadMouse = session_.mouseOpen();
+    presenceTimer_.stop();
+    window_ = std::make_unique<MainWindow>(session_, ui_);
+    ui_.setWindow(window_.get());
+    window_->formCreate();
+    window_->installEventFilter(this);
+    // A message while the window is hidden in the tray is a notice, not a box nobody sees.
+    window_->setMessagePresenter([this](QWidget* parent, const QString& text, const QString& font) {
+        if (window_ && window_->isVisible())
+            MessageBox::show(parent, text, font);
+        else
+            say(text);
+    });
+    // The settings are on the window too, under the right button.
+    window_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    window_->addActions({rulesAction_, noticesAction_, autostartAction_});
+    window_->show();
+    window_->createBusyWindow(!hadMouse);
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));
+    // The read lets events run: a close meanwhile puts the window away for good.
+    if (hadMouse) {
+        session_.presence().refind();
+        if (window_) window_->devTimer().start();
+    }
 }
 
 bool Companion::eventFilter(QObject* watched, QEvent* event) {
