@@ -3,7 +3,9 @@
 #include "base/IniFile.h"
 #include "base/UserFolders.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -72,7 +74,19 @@ std::optional<FileError> CompanionSettings::save(const std::string& path) const 
 namespace autostart {
 
 std::string entryPath() {
-    return userConfigFolder() + "/autostart/io.krm.krmconfig-background.desktop";
+    return userConfigFolder() + "/autostart/" + kFileName;
+}
+
+std::optional<std::string> systemEntryPath() {
+    const char* dirs = std::getenv("XDG_CONFIG_DIRS");
+    const std::string list = dirs && *dirs ? dirs : "/etc/xdg";
+    for (std::size_t at = 0; at <= list.size();) {
+        const std::size_t end = std::min(list.find(':', at), list.size());
+        const std::string path = list.substr(at, end - at) + "/autostart/" + kFileName;
+        if (end > at && std::filesystem::is_regular_file(path)) return path;
+        at = end + 1;
+    }
+    return std::nullopt;
 }
 
 std::string entryText(const std::string& program) {
@@ -88,17 +102,25 @@ std::string entryText(const std::string& program) {
            "NoDisplay=true\n";
 }
 
-bool enabled(const std::string& path) {
+namespace {
+// Whether an entry file is there and not hidden; nothing when there is no such file.
+std::optional<bool> entryOn(const std::string& path) {
     auto ini = readIni(path);
-    if (!ini) return false;
+    if (!ini) return std::nullopt;
     return foldCase(ini->text("Desktop Entry", "Hidden").value_or("false")) != "true";
 }
+} // namespace
 
-std::optional<FileError> enable(const std::string& path, const std::string& program) {
-    return writeText(path, entryText(program));
+bool enabled(const std::string& path, const std::optional<std::string>& systemPath) {
+    if (const auto user = entryOn(path)) return *user;
+    return systemPath && entryOn(*systemPath).value_or(false);
 }
 
-std::optional<FileError> disable(const std::string& path) {
+std::optional<FileError> set(bool on, const std::string& path, const std::optional<std::string>& systemPath,
+                             const std::string& program) {
+    if (on) return writeText(path, entryText(program));
+    if (systemPath && entryOn(*systemPath).value_or(false))
+        return writeText(path, entryText(program) + "Hidden=true\n");
     if (::unlink(path.c_str()) == 0 || errno == ENOENT) return std::nullopt;
     return FileError{FileErrorKind::CannotCreate, "Cannot remove \"" + path + "\". " + std::strerror(errno)};
 }

@@ -20,16 +20,23 @@ struct CompanionSettings {
     std::optional<FileError> save(const std::string& path) const;
 };
 
-// The XDG autostart entry that starts `krmconfig --background` with the desktop:
-// $XDG_CONFIG_HOME/autostart/io.krm.krmconfig-background.desktop.
+// The XDG autostart entry that starts `krmconfig --background` with the desktop. The package puts a
+// hidden one into $XDG_CONFIG_DIRS/autostart (/etc/xdg/autostart: an administrator may turn it on for
+// everyone); the user's own, $XDG_CONFIG_HOME/autostart/io.krm.krmconfig-background.desktop, takes its
+// place when it is there.
 namespace autostart {
+inline constexpr const char* kFileName = "io.krm.krmconfig-background.desktop";
 std::string entryPath();
+// The desktop's entry of that name: the first in $XDG_CONFIG_DIRS (default /etc/xdg), or none.
+std::optional<std::string> systemEntryPath();
 // The entry for `program` (an absolute path; quoted as desktop entries need it).
 std::string entryText(const std::string& program);
-// The entry is there and not hidden.
-bool enabled(const std::string& path);
-std::optional<FileError> enable(const std::string& path, const std::string& program);
-std::optional<FileError> disable(const std::string& path);
+// Whether the desktop starts it: the user's entry decides when there is one, else the desktop's.
+bool enabled(const std::string& path, const std::optional<std::string>& systemPath);
+// On: the user's entry for `program` is written. Off: the user's entry is removed, or, while the
+// desktop's own would start it, written hidden.
+std::optional<FileError> set(bool on, const std::string& path, const std::optional<std::string>& systemPath,
+                             const std::string& program);
 } // namespace autostart
 
 } // namespace krm

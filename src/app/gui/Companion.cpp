@@ -58,6 +58,7 @@ Companion::Companion(Session& session, QtUiPort& ui, Clock& clock, const QDBusCo
     presenceTimer_.setInterval(kPresenceIntervalMs);
     connect(&presenceTimer_, &QTimer::timeout, this, &Companion::pollPresence);
     watchTimer_.setSingleShot(true);
+    watchTimer_.setTimerType(Qt::PreciseTimer); // a coarse timer may wake before the settling second is over
     connect(&watchTimer_, &QTimer::timeout, this, &Companion::runWatcher);
     buildMenu();
 }
@@ -232,7 +233,7 @@ void Companion::refreshMenu() {
     }
     const QSignalBlocker noticesQuiet(noticesAction_), autostartQuiet(autostartAction_);
     noticesAction_->setChecked(notices_.enabled());
-    autostartAction_->setChecked(autostart::enabled(files_.autostart));
+    autostartAction_->setChecked(autostart::enabled(files_.autostart, autostart::systemEntryPath()));
     if (tray_) {
         QString tip = QApplication::applicationDisplayName();
         if (current)
@@ -248,9 +249,8 @@ void Companion::setNotices(bool on) {
 }
 
 void Companion::setAutostart(bool on) {
-    const auto failed =
-        on ? autostart::enable(files_.autostart, QCoreApplication::applicationFilePath().toStdString())
-           : autostart::disable(files_.autostart);
+    const auto failed = autostart::set(on, files_.autostart, autostart::systemEntryPath(),
+                                       QCoreApplication::applicationFilePath().toStdString());
     if (failed) say(qstr(failed->message));
     refreshMenu();
 }
