@@ -26,6 +26,23 @@ bool sameLetter(char a, char b, bool anyCase) {
 
 enum class Section { None, Default, Rules, Other };
 
+// Where the comment after an entry starts: a ';' or '#' that follows a blank; npos when there is none.
+std::size_t commentStart(std::string_view line) {
+    for (std::size_t i = 1; i < line.size(); ++i)
+        if ((line[i] == ';' || line[i] == '#') && (line[i - 1] == ' ' || line[i - 1] == '\t')) return i;
+    return std::string_view::npos;
+}
+
+std::string_view withoutComment(std::string_view line) {
+    return trimmed(line.substr(0, commentStart(line)));
+}
+
+// An entry's new text, with the comment the line had kept behind it.
+std::string rewritten(const std::string& line, const std::string& entry) {
+    const std::size_t comment = commentStart(line);
+    return comment == std::string::npos ? entry : entry + " " + line.substr(comment);
+}
+
 } // namespace
 
 std::string_view fileNameOf(std::string_view path) {
@@ -108,15 +125,16 @@ ProfileRules ProfileRules::parse(std::string_view text) {
             continue;
         }
         if (section == Section::Other) continue;
-        const auto eq = line.rfind('=');
+        const std::string_view entry = withoutComment(line);
+        const auto eq = entry.rfind('=');
         if (eq == std::string_view::npos || section == Section::None) {
             r.problems_.push_back(where + (section == Section::None
                                                ? "rules go below a [Rules] line"
-                                               : "'" + std::string(line) + "' has no '= PROFILE'"));
+                                               : "'" + std::string(entry) + "' has no '= PROFILE'"));
             continue;
         }
-        const std::string key(trimmed(line.substr(0, eq)));
-        const std::string value(trimmed(line.substr(eq + 1)));
+        const std::string key(trimmed(entry.substr(0, eq)));
+        const std::string value(trimmed(entry.substr(eq + 1)));
         const auto profile = parseDecimalIn(value, 1, kProfiles);
         if (key.empty()) {
             r.problems_.push_back(where + "a rule needs a program name or path before '='");
@@ -198,7 +216,8 @@ bool ProfileRules::remove(std::size_t index) {
 bool ProfileRules::setProfile(std::size_t index, int profile) {
     if (index >= rules_.size() || profile < 1 || profile > kProfiles) return false;
     rules_[index].profile = profile;
-    lines_[ruleLines_[index]] = rules_[index].pattern + " = " + std::to_string(profile);
+    std::string& line = lines_[ruleLines_[index]];
+    line = rewritten(line, rules_[index].pattern + " = " + std::to_string(profile));
     return true;
 }
 
@@ -207,7 +226,7 @@ bool ProfileRules::setDefault(int profile) {
     defaultProfile_ = profile;
     const std::string line = "Profile = " + std::to_string(profile);
     if (defaultLine_) {
-        lines_[*defaultLine_] = line;
+        lines_[*defaultLine_] = rewritten(lines_[*defaultLine_], line);
     } else if (defaultHeader_) {
         insertLines(*defaultHeader_ + 1, {line});
         defaultLine_ = *defaultHeader_ + 1;

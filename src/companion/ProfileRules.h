@@ -58,7 +58,8 @@ struct RuleMatch {
 //   hl2_linux = 2          ; a file name (any case; * and ? wildcards)
 //   /opt/games/* = 3       ; a path pattern
 //
-// Lines starting with '#' or ';' are comments. Edits keep every other line (comments, order, lines in
+// Lines starting with '#' or ';' are comments, and so is the rest of a line from a ';' or '#' that
+// follows a blank. Edits keep every other line (comments, order, lines in
 // error) as the user wrote it.
 class ProfileRules {
 public:

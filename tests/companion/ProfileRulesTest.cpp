@@ -62,10 +62,10 @@ TEST(ProfileRules, APatternForAProgramNamesWhatItRuns) {
 TEST(ProfileRules, FileFormatWithProblemsByLine) {
     const auto rules = ProfileRules::parse("# my games\n"
                                            "[Default]\n"
-                                           "Profile = 3\n"
+                                           "Profile = 3   ; for the others\n"
                                            "\n"
                                            "[Rules]\n"
-                                           "hl2_linux = 2\n"
+                                           "hl2_linux = 2 # Half-Life 2, a=b\n"
                                            "; old: csgo = 1\n"
                                            "  /opt/games/*/bin/* = 1  \n"
                                            "quake = 4\n"
@@ -107,7 +107,7 @@ TEST(ProfileRules, FirstRuleInFileOrderWins) {
 
 TEST(ProfileRules, EditsKeepWhatTheUserWrote) {
     auto rules = ProfileRules::parse("# my games\n[Rules]\nhl2_linux = 2\nbroken line\n"
-                                     "; keep me\ndoom = 3\n");
+                                     "; keep me\ndoom = 3 # the 2016 one\n");
     EXPECT_TRUE(rules.add({"Game.exe", 3}));
     EXPECT_TRUE(rules.add({"doom", 2})); // the same pattern: changed in its place
     EXPECT_TRUE(rules.setProfile(1, 1));
@@ -118,9 +118,10 @@ TEST(ProfileRules, EditsKeepWhatTheUserWrote) {
     EXPECT_FALSE(rules.add({"[Rules]", 1}));
     EXPECT_FALSE(rules.add({"two\nlines", 1}));
     EXPECT_FALSE(rules.remove(5));
-    EXPECT_EQ(rules.text(),
-              "[Default]\nProfile = 2\n\n# my games\n[Rules]\nbroken line\n; keep me\ndoom = 1\n"
-              "Game.exe = 3\n");
+    EXPECT_EQ(
+        rules.text(),
+        "[Default]\nProfile = 2\n\n# my games\n[Rules]\nbroken line\n; keep me\ndoom = 1 # the 2016 one\n"
+        "Game.exe = 3\n");
     // What was written reads back as the same rules.
     const auto again = ProfileRules::parse(rules.text());
     EXPECT_EQ(again.defaultProfile(), 2);

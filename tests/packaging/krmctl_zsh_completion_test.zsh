@@ -56,6 +56,9 @@ check 'program ' '<files>'
 check 'restore ' '1 2 3'
 check 'monitor --' '--count --sim-events'
 check 'assign ' ''
+check 'profile ' '1 2 3'
+check 'watch --' '--dry-run --rules'
+check 'watch --rules ' '<files>'
 
 ((failures == 0)) && print "all completions as expected"
 exit $((failures != 0))

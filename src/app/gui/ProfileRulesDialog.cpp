@@ -47,6 +47,7 @@ ProfileRulesDialog::ProfileRulesDialog(RulesFile& file, const TextSource& texts,
     table_ = new QTableWidget(0, 2, this);
     table_->setHorizontalHeaderLabels({tr("Program (name or path pattern)"), tr("Profile")});
     table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    table_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     table_->verticalHeader()->hide();
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
