@@ -12,8 +12,9 @@ std::optional<int> SessionProfileSwitch::current() const {
 
 bool SessionProfileSwitch::select(int profile) {
     if (!current()) return false;
+    // The profile button's click: it refuses while the copies come from a read that was not whole.
     selecting_ = true;
-    const bool taken = session_.selectProfile(profile);
+    const bool taken = session_.clickPage(static_cast<Page>(profile)) == Session::PageClick::Shown;
     selecting_ = false;
     return taken;
 }

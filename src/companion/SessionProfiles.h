@@ -10,8 +10,8 @@
 
 namespace krm {
 
-// The session's mouse as the watcher sees it: its current profile, switched with the writes of the
-// window's profile buttons (Session::selectProfile).
+// The session's mouse as the watcher sees it: its current profile, switched as the window's profile
+// buttons switch it (Session::clickPage: their writes, refused while the copies are not trusted).
 class SessionProfileSwitch final : public ProfileSwitch {
 public:
     explicit SessionProfileSwitch(Session& session) : session_(session) {}

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 namespace krm {
 
@@ -73,8 +74,12 @@ bool X11FocusedProgram::lost() const {
 }
 
 void X11FocusedProgram::readFocus() {
-    window_ = property(connection_, root_, activeWindowAtom_, XCB_ATOM_WINDOW);
-    pid_ = static_cast<int>(property(connection_, window_, pidAtom_, XCB_ATOM_CARDINAL));
+    const std::uint32_t window = property(connection_, root_, activeWindowAtom_, XCB_ATOM_WINDOW);
+    const int pid = static_cast<int>(property(connection_, window, pidAtom_, XCB_ATOM_CARDINAL));
+    // The configurator's own windows take no profile: the one of the program before them stays.
+    if (pid == static_cast<int>(::getpid())) return;
+    window_ = window;
+    pid_ = pid;
 }
 
 bool X11FocusedProgram::takeEvents() {

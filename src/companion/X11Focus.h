@@ -12,7 +12,8 @@ namespace krm {
 
 // The program of the focused window on an X11 desktop: the window manager names the focused window in
 // the root window's _NET_ACTIVE_WINDOW, the window its process in _NET_WM_PID. Changes arrive as
-// property events on the root window, so nothing is polled.
+// property events on the root window, so nothing is polled. The focus moving to a window of this
+// process (the configurator's own) leaves the program before it in place.
 class X11FocusedProgram final : public ProgramSource {
 public:
     // Connects to `display` (empty: $DISPLAY); nothing when no X server answers there.

@@ -124,11 +124,11 @@ void DevicePresence::deviceLost() {
     ui_.showMessage(reconnectMessage(reconnectText(), reconnectSecondLine()));
 }
 
-void DevicePresence::restartDevice() {
+bool DevicePresence::restartDevice() {
     ui_.setTimerEnabled(UiTimer::DevTimer, false);
     ui_.setTimerEnabled(UiTimer::DevTimerFirst, false);
     clock_.sleepMs(kRestartDelayMs);
-    commands_.sendCommand(0x0E, 0x00, 0x00, 0x00, 0x00);
+    const bool sent = commands_.sendCommand(0x0E, 0x00, 0x00, 0x00, 0x00);
     // The mouse is gone now; nothing may talk to its old handles while the message is up.
     commands_.link().reset();
     deviceLost();
@@ -145,6 +145,7 @@ void DevicePresence::restartDevice() {
         storedCount_ = commands_.link().countHidInterfaces();
         ui_.setTimerEnabled(UiTimer::DevTimer, true);
     }
+    return sent;
 }
 
 } // namespace krm

@@ -54,8 +54,9 @@ public:
     // other script's character is left out.
     static std::string reconnectMessage(const std::string& first, const std::string& second);
     void resetToStart();
-    // Restarts the mouse (command 0x0E), waits for it to come back and finds it again.
-    void restartDevice();
+    // Restarts the mouse (command 0x0E), waits for it to come back and finds it again. False when the
+    // restart command was refused (the mouse, if still there, is found and read again all the same).
+    bool restartDevice();
 
     int storedCount() const { return storedCount_; }
     bool noDevice() const { return noDevice_; }

@@ -1,5 +1,6 @@
 #include "device/ImageTransfer.h"
 
+#include "image/ImageFields.h"
 #include "image/SectionDefaults.h"
 
 #include <array>
@@ -31,7 +32,9 @@ bool ImageTransfer::readImage() {
     image.fill(0xFF);
     lastReadComplete_ = commands_.blockRead(0, static_cast<std::uint16_t>(kImageSize), image, true);
     replaceImage(image);
-    copiesTrusted_ = lastReadComplete_;
+    // Noise that came back as whole replies is no more the mouse's than a failed fetch: nothing is
+    // written from it either.
+    copiesTrusted_ = lastReadComplete_ && !imageDefect(state_, false);
 
     call(hooks.imageRead);
     call(hooks.clearNoDevice);
@@ -42,8 +45,19 @@ bool ImageTransfer::readImage() {
     ui_.setTimerEnabled(UiTimer::DevTimerFirst, false);
     ui_.setTimerEnabled(UiTimer::DevTimer, true);
     refreshGuard_ = false;
-    if (!lastReadComplete_) ui_.showMessage(kIncompleteReadMessage);
+    if (!copiesTrusted_) ui_.showMessage(kIncompleteReadMessage);
     return lastReadComplete_;
+}
+
+bool ImageTransfer::readAgain() {
+    ConfigImage image;
+    image.fill(0xFF);
+    if (!commands_.blockRead(0, static_cast<std::uint16_t>(kImageSize), image, true)) return false;
+    ImageState fresh = ImageState::forVariant(state_.copies.layout.variant);
+    krm::replaceImage(fresh, image, hooks.defaultInputs ? hooks.defaultInputs() : DefaultInputs{});
+    if (imageDefect(fresh, false)) return false;
+    replaceImage(image);
+    return true;
 }
 
 bool ImageTransfer::writeThrough(std::uint8_t address, std::span<const std::uint8_t> bytes) {

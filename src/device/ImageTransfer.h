@@ -31,12 +31,19 @@ public:
     // False, with a message shown, when the command was refused or any fetch failed: the window then
     // shows factory values where the read failed, and nothing is written back from that read.
     bool readImage();
+    // The whole image read again after a write the mouse did not take, without the window's handling
+    // of a first read (the page stays): the copies and every editor take it when it came whole and
+    // holds together. False, with the copies as they were, otherwise.
+    bool readAgain();
     // The last whole-image read brought every byte (false before the first one).
     bool lastReadComplete() const { return lastReadComplete_; }
     // The section copies hold an image the mouse or a file delivered whole: false after an
-    // incomplete read, true again after a complete one or a load or restore. The whole-section
-    // rewrites refuse to run without it, so a failed read never becomes a write.
+    // incomplete read or one whose bytes do not hold together (imageDefect), true again after a good
+    // one or a load or restore. No edit is written without it, so a failed read never becomes a write.
     bool copiesTrusted() const { return copiesTrusted_; }
+    // A change reached the mouse only in part and it could not be read again: until it is, nothing
+    // more is written to it.
+    void distrustCopies() { copiesTrusted_ = false; }
 
     // Unpack a new image into the copies (validating them) and refill the editors, under the refresh
     // guard. Used after a read, a file load and a restore.
@@ -80,10 +87,10 @@ private:
     bool copiesTrusted_ = false;
 };
 
-// Shown when a whole-image read did not bring every byte.
+// Shown when a whole-image read did not bring every byte, or brought bytes that cannot be the image.
 inline constexpr const char* kIncompleteReadMessage =
-    "The mouse's configuration could not be read whole (it refused the read or some of its replies "
-    "failed). Where the read failed the pages show factory values; nothing is written back from this "
-    "read.";
+    "The mouse's configuration could not be read whole (it refused the read, some of its replies "
+    "failed, or what came back does not hold together). Where the read failed the pages show factory "
+    "values; nothing is written to the mouse until it has been read whole again (reconnect it).";
 
 } // namespace krm

@@ -1,6 +1,7 @@
 #include "engineering/EngineeringEditor.h"
 
 #include "base/Bits.h"
+#include "image/ImageFields.h"
 #include "image/ImageLayout.h"
 #include "image/SectionDefaults.h"
 
@@ -142,6 +143,13 @@ int optionFieldValue(const OptionControl& c, int index) {
 std::optional<int> optionIndexForValue(const OptionControl& c, int value) {
     for (int i = 0; i < static_cast<int>(c.items.size()); ++i)
         if (optionFieldValue(c, i) == value) return i;
+    // A value no item writes (0 of the indication field) shows as the image layout names it, as the
+    // dump does.
+    for (const OptionField& f : optionFields()) {
+        if (f.control != c.control) continue;
+        const auto item = std::find(c.items.begin(), c.items.end(), optionText(f, value));
+        if (item != c.items.end()) return static_cast<int>(item - c.items.begin());
+    }
     return std::nullopt;
 }
 

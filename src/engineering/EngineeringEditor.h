@@ -37,8 +37,8 @@ struct OptionControl {
 // Every option list, in byte and bit order (the report rate is the DPI editor's).
 std::span<const OptionControl> optionControls();
 const OptionControl* findOptionControl(std::string_view control);
-// Field value for a list index, and the list index a field value shows (nothing for a value no item
-// stands for, such as 0 of the indication field).
+// Field value for a list index, and the list index a field value shows: for a value no item writes
+// (0 of the indication field), the item of the text the image layout gives it.
 int optionFieldValue(const OptionControl& c, int index);
 std::optional<int> optionIndexForValue(const OptionControl& c, int value);
 

@@ -308,4 +308,18 @@ std::array<std::uint8_t, 16> encodeName16(std::string_view utf8) {
     return out;
 }
 
+std::optional<std::string> imageDefect(const ImageState& state, bool sectionChecksums) {
+    const ConfigImage& image = state.image;
+    if (image[image::kMarkerOffset] != image::kMarker) return "byte 495 is not the marker E0";
+    for (const SectionCheck& c : state.lastUnpack.sections)
+        if (sectionChecksums && c.stored != c.expected)
+            return "the " + std::string(sectionName(c.id)) + " section's checksum does not add up";
+    const std::size_t codeLength = state.copies.layout.patchCodeLength;
+    const auto code = std::span(image).subspan(image::kPatchCodeOffset, codeLength);
+    const std::uint16_t stored = static_cast<std::uint16_t>(image[image::kPatchBlockOffset + 6] << 8 |
+                                                            image[image::kPatchBlockOffset + 7]);
+    if (patchCodeChecksum(code) != stored) return "the patch code does not match its checksum";
+    return std::nullopt;
+}
+
 } // namespace krm

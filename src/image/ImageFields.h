@@ -144,6 +144,13 @@ McuLed decodeMcuLed(std::span<const std::uint8_t> patchBlock);
 // The patch checksum bytes 6..7 call for: (16-bit sum of the code bytes) XOR 0x015A.
 std::uint16_t patchCodeChecksum(std::span<const std::uint8_t> patchCode);
 
+// Why an image the mouse delivered whole cannot be what it holds: no marker at 495, a section whose
+// checksum does not add up, or patch code that does not match the patch block's checksum. Nothing
+// when none of these is found.
+// With `sectionChecksums` false a damaged section is not counted (it was regenerated in the copies,
+// and a dump shows it so).
+std::optional<std::string> imageDefect(const ImageState& state, bool sectionChecksums = true);
+
 // ---- Names ----
 
 // A 16-byte name of 16-bit big-endian code units, zero-padded, as UTF-8 (ends at the first zero unit).

@@ -84,9 +84,22 @@ struct EditOutcome {
     std::optional<std::string> message; // text for the message box (may be empty in some languages)
     Followup followup = Followup::None;
     bool coverWindow = false; // cover the main window while the opened dialog is up
-    // Set by the sink: a write did not reach the mouse whole, so the requests after it were dropped;
-    // `message` then says what was and was not written (the sink has shown it already).
-    bool writeFailed = false;
+
+    // Set by the sink when the change did not reach the mouse: the requests after the failed one were
+    // dropped, the copies and every editor hold what the mouse holds again (as far as it could be
+    // read), and `message` says so in the active language (the sink has shown it already).
+    enum class WriteFailure {
+        None,
+        NotTaken,     // the first write failed whole (one report): the mouse holds what it held, and so
+                      // do the copies again
+        ReadAgain,    // a write failed; the mouse was read again and the copies hold what it holds
+        NotReadAgain, // a write failed and the mouse could not be read again: the copies are back to
+                      // what they held before the change, though the mouse may hold a part of it
+        NotTrusted,   // nothing was sent: the copies come from a read that was not whole
+    };
+    WriteFailure failure = WriteFailure::None;
+    std::string failedWrite; // what did not reach the mouse, for krmctl ("image byte 0xA6")
+    bool writeFailed() const { return failure != WriteFailure::None; }
 
     static EditOutcome refusal(std::string text) {
         EditOutcome out;

@@ -41,20 +41,6 @@ std::string hex(std::size_t v) {
 
 } // namespace
 
-std::optional<std::string> imageDefect(const ImageState& state, bool sectionChecksums) {
-    const ConfigImage& image = state.image;
-    if (image[image::kMarkerOffset] != image::kMarker) return "byte 495 is not the marker E0";
-    for (const SectionCheck& c : state.lastUnpack.sections)
-        if (sectionChecksums && c.stored != c.expected)
-            return "the " + std::string(sectionName(c.id)) + " section's checksum does not add up";
-    const std::size_t codeLength = state.copies.layout.patchCodeLength;
-    const auto code = std::span(image).subspan(image::kPatchCodeOffset, codeLength);
-    const std::uint16_t stored = static_cast<std::uint16_t>(image[image::kPatchBlockOffset + 6] << 8 |
-                                                            image[image::kPatchBlockOffset + 7]);
-    if (patchCodeChecksum(code) != stored) return "the patch code does not match its checksum";
-    return std::nullopt;
-}
-
 ImageOperations::ImageOperations(Session& session, UiPort& ui) : s_(session), ui_(ui) {}
 
 std::variant<std::string, OperationResult> ImageOperations::chooseFile(const ChooseFile& choose,
@@ -170,7 +156,7 @@ void ImageOperations::restoreFromEngineeringPage() {
     s_.notify([](SessionObserver& o) { o.engineeringRestoreRunning(false); });
 }
 
-void ImageOperations::regenerateForLedType(const DefaultInputs& in) {
+OperationResult ImageOperations::regenerateForLedType(const DefaultInputs& in) {
     ui_.setTimerEnabled(UiTimer::DevTimer, false);
     s_.setRefreshGuard(true);
     ui_.closeMenus();
@@ -180,13 +166,15 @@ void ImageOperations::regenerateForLedType(const DefaultInputs& in) {
     s_.lighting().setLedType(in.ledType);
     regenerateDefaults(s_.image(), in);
     s_.reloadEditors();
-    writeWholeImage();
+    const ConfigImage sent = s_.image().image;
+    const bool written = writeWholeImage();
 
     ui_.hideBusy();
     ui_.setPagesCovered(false);
     s_.setRefreshGuard(false);
     ui_.setTimerEnabled(UiTimer::DevTimer, true);
     s_.presence().restartDevice();
+    return checkWritten(written, "the configuration for the new LED type", 0, sent);
 }
 
 // --- profile files ---

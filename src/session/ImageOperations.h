@@ -29,13 +29,6 @@ enum class OperationResult {
                  // could not be read back whole (or did not come back after its restart)
 };
 
-// Why an image the mouse delivered whole cannot be what it holds: no marker at 495, a section whose
-// checksum does not add up, or patch code that does not match the patch block's checksum. Nothing
-// when none of these is found.
-// With `sectionChecksums` false a damaged section is not counted (it was regenerated in the copies,
-// and a dump shows it so).
-std::optional<std::string> imageDefect(const ImageState& state, bool sectionChecksums = true);
-
 // A file dialog: the path chosen, or nothing when the user cancelled.
 using ChooseFile = std::function<std::optional<std::string>()>;
 
@@ -63,7 +56,7 @@ public:
     // Every section regenerated for the LED type (and cb_Package selection) given, the macro block
     // emptied, the image written whole, the mouse restarted. The new type becomes the lighting
     // editor's.
-    void regenerateForLedType(const DefaultInputs& in);
+    OperationResult regenerateForLedType(const DefaultInputs& in);
 
     // --- profile files ---
     // How a chosen file name is used: as given (krmctl), or with ".bin" added when it lacks it (the

@@ -183,8 +183,13 @@ Session::PageClick Session::clickPage(Page target) {
     if (!mouseOpen()) return PageClick::NoMouse;
     if (presence_.noDevice()) return PageClick::Ignored;
     if (isProfilePage(target) && refreshGuard_) return PageClick::Ignored;
+    if (isProfilePage(target) && !transfer_.copiesTrusted()) {
+        // The profile's bytes would come from a read that was not whole.
+        ui_.showMessage(textSlots_.writeFailures[2]);
+        return PageClick::Ignored;
+    }
+    if (isProfilePage(target) && !selectProfile(static_cast<int>(target))) return PageClick::Ignored;
     page_ = target;
-    if (isProfilePage(target)) selectProfile(static_cast<int>(target));
     return PageClick::Shown;
 }
 
@@ -211,17 +216,19 @@ bool Session::selectProfile(int profile) {
         a4 = colourItem == 10 ? static_cast<std::uint8_t>(240 + p)
                               : static_cast<std::uint8_t>(colourItem * 16 + p);
     }
-    // These are single writes of their own: the page changes whether or not the mouse took them.
-    bool taken = commands_.writeImageByte(0xA7, a7, 0, 0, 1);
-    taken = commands_.writeImageByte(0xA8, a8, 0, 0, 1) && taken;
-    taken = commands_.writeImageByte(0xA9, 0, 0, 0, 1) && taken;
-    taken = commands_.writeImageByte(0xAA, aa, 0, 0, 1) && taken;
-    taken = commands_.writeImageByte(0xA4, a4, 0, 0, 1) && taken;
+    // Single writes of their own, 0xA4 last: the profile changes only when the mouse took them all.
+    const std::pair<std::uint8_t, std::uint8_t> writes[] = {
+        {0xA7, a7}, {0xA8, a8}, {0xA9, 0}, {0xAA, aa}, {0xA4, a4}};
+    for (const auto& [address, value] : writes) {
+        if (commands_.writeImageByte(address, value, 0, 0, 1)) continue;
+        ui_.showMessage(textSlots_.writeFailures[0]);
+        return false;
+    }
     image_.copies.user[0] = static_cast<std::uint8_t>(p == 1 ? 241 : p);
     page_ = static_cast<Page>(p + 1);
     assignments_.setCurrentProfile(p + 1);
     notify([p](SessionObserver& o) { o.profileSelected(p + 1); });
-    return taken;
+    return true;
 }
 
 void Session::storeAtImageOffset(std::size_t offset, std::span<const std::uint8_t> bytes) {
@@ -244,60 +251,129 @@ void Session::storeAtImageOffset(std::size_t offset, std::span<const std::uint8_
         if (put(c.profiles[static_cast<std::size_t>(p - 1)], image::profileOffset(p))) return;
 }
 
+namespace {
+
+bool sendsToMouse(const EditRequest& r) {
+    return r.kind != EditRequest::Kind::Store;
+}
+
+// A write of one report: when it fails, the mouse has taken none of it.
+bool singleReport(const EditRequest& r) {
+    return r.kind == EditRequest::Kind::WriteThrough || r.kind == EditRequest::Kind::WriteQuad ||
+           r.kind == EditRequest::Kind::XDataWrite;
+}
+
+// A restart reads the mouse again by itself when it comes back.
+bool restarts(const EditRequest& r) {
+    return r.kind == EditRequest::Kind::Restart || r.kind == EditRequest::Kind::RegenerateForLedType;
+}
+
+std::string hex(std::size_t value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%0*zX", digits, value);
+    return text;
+}
+
+// What a request that failed had to write, in krmctl's words.
+std::string describe(const EditRequest& r) {
+    using K = EditRequest::Kind;
+    switch (r.kind) {
+    case K::Store:
+        break;
+    case K::WriteThrough:
+        return r.bytes.size() == 1
+                   ? "image byte " + hex(r.offset, 2)
+                   : "image bytes " + hex(r.offset, 2) + ".." + hex(r.offset + r.bytes.size() - 1, 2);
+    case K::WriteQuad:
+        return "the 4-byte code at image address " + hex(r.offset, 2);
+    case K::BlockWrite:
+        return "the " + std::to_string(r.bytes.size()) + "-byte block at image offset " + hex(r.offset, 3);
+    case K::ProfileRewrite:
+        return r.withFireKeyBlock ? "the three profiles and the fire-key block" : "the three profiles";
+    case K::UserSectionRewrite:
+        return "the user section";
+    case K::VendorSectionRewrite:
+        return "the vendor section";
+    case K::Restart:
+        return "the restart command";
+    case K::XDataWrite:
+        return "XDATA byte " + hex(r.offset, 4);
+    case K::RegenerateForLedType:
+        return "the configuration for the new LED type";
+    }
+    return "the change";
+}
+
+} // namespace
+
+bool Session::carryOut(const EditRequest& r) {
+    // While the window is filled from an image the requests store only; the shared paths send
+    // nothing then.
+    const bool guarded = refreshGuard_;
+    switch (r.kind) {
+    case EditRequest::Kind::Store:
+        storeAtImageOffset(r.offset, r.bytes);
+        return true;
+    case EditRequest::Kind::WriteThrough:
+        storeAtImageOffset(r.offset, r.bytes);
+        return transfer_.writeThrough(static_cast<std::uint8_t>(r.offset), r.bytes) || guarded;
+    case EditRequest::Kind::WriteQuad:
+        storeAtImageOffset(r.offset, r.bytes);
+        return r.bytes.size() == 4 &&
+               (transfer_.writeQuad(static_cast<std::uint8_t>(r.offset),
+                                    std::span<const std::uint8_t, 4>(r.bytes.data(), 4)) ||
+                guarded);
+    case EditRequest::Kind::BlockWrite:
+        storeAtImageOffset(r.offset, r.bytes);
+        return transfer_.blockWrite(r.offset, r.bytes) || guarded;
+    case EditRequest::Kind::ProfileRewrite:
+        return transfer_.profileRewrite(r.withFireKeyBlock);
+    case EditRequest::Kind::UserSectionRewrite:
+        return transfer_.userSectionRewrite();
+    case EditRequest::Kind::VendorSectionRewrite:
+        return transfer_.vendorSectionRewrite();
+    case EditRequest::Kind::Restart:
+        return guarded || presence_.restartDevice();
+    case EditRequest::Kind::XDataWrite:
+        return guarded ||
+               (!r.bytes.empty() && commands_.xdataWrite(static_cast<std::uint16_t>(r.offset), r.bytes[0]));
+    case EditRequest::Kind::RegenerateForLedType:
+        return guarded || ImageOperations(*this, ui_).regenerateForLedType(lighting_.defaultInputs()) ==
+                              OperationResult::Done;
+    }
+    return false;
+}
+
 EditOutcome Session::apply(EditOutcome outcome) {
+    using Failure = EditOutcome::WriteFailure;
     if (outcome.refused) return outcome;
-    // What a request that failed had to write; the single writes report nothing (the page changes
-    // whether or not the mouse took them), the block and section writes do.
-    const char* failed = nullptr;
-    bool idsWritten = false;
-    const bool blocks =
-        !refreshGuard_ && std::any_of(outcome.requests.begin(), outcome.requests.end(),
-                                      [](auto& r) { return r.kind == EditRequest::Kind::BlockWrite; });
+    const auto& requests = outcome.requests;
+    const bool sends = !refreshGuard_ && std::any_of(requests.begin(), requests.end(), sendsToMouse);
+    if (sends && !transfer_.copiesTrusted()) {
+        // Nothing is stored either: the editor that asked goes back to the copies.
+        outcome.failure = Failure::NotTrusted;
+        outcome.failedWrite = "the change (the mouse's configuration was not read whole)";
+        outcome.message = textSlots_.writeFailures[2];
+        reloadEditors();
+        ui_.showMessage(*outcome.message);
+        return outcome;
+    }
+    const bool blocks = sends && std::any_of(requests.begin(), requests.end(),
+                                             [](auto& r) { return r.kind == EditRequest::Kind::BlockWrite; });
     if (blocks) {
         ui_.setTimerEnabled(UiTimer::DevTimer, false);
         ui_.setPagesCovered(true);
         ui_.showBusy();
     }
-    for (const EditRequest& r : outcome.requests) {
-        switch (r.kind) {
-        case EditRequest::Kind::Store:
-            storeAtImageOffset(r.offset, r.bytes);
-            break;
-        case EditRequest::Kind::WriteThrough:
-            storeAtImageOffset(r.offset, r.bytes);
-            transfer_.writeThrough(static_cast<std::uint8_t>(r.offset), r.bytes);
-            break;
-        case EditRequest::Kind::WriteQuad:
-            storeAtImageOffset(r.offset, r.bytes);
-            if (r.bytes.size() == 4)
-                transfer_.writeQuad(static_cast<std::uint8_t>(r.offset),
-                                    std::span<const std::uint8_t, 4>(r.bytes.data(), 4));
-            break;
-        case EditRequest::Kind::BlockWrite:
-            storeAtImageOffset(r.offset, r.bytes);
-            if (!transfer_.blockWrite(r.offset, r.bytes) && !refreshGuard_) failed = "the block of data";
-            break;
-        case EditRequest::Kind::ProfileRewrite:
-            if (!transfer_.profileRewrite(r.withFireKeyBlock)) failed = "the three profiles";
-            break;
-        case EditRequest::Kind::UserSectionRewrite:
-            if (!transfer_.userSectionRewrite()) failed = "the user section";
-            break;
-        case EditRequest::Kind::VendorSectionRewrite:
-            if (!transfer_.vendorSectionRewrite()) failed = "the vendor section";
-            break;
-        case EditRequest::Kind::Restart:
-            if (!refreshGuard_) presence_.restartDevice();
-            break;
-        case EditRequest::Kind::XDataWrite:
-            if (!refreshGuard_ && !r.bytes.empty())
-                commands_.xdataWrite(static_cast<std::uint16_t>(r.offset), r.bytes[0]);
-            break;
-        case EditRequest::Kind::RegenerateForLedType:
-            if (!refreshGuard_) ImageOperations(*this, ui_).regenerateForLedType(lighting_.defaultInputs());
+    const SectionCopies before = image_.copies;
+    const EditRequest* failed = nullptr;
+    bool anySent = false, idsWritten = false;
+    for (const EditRequest& r : requests) {
+        if (!carryOut(r)) {
+            failed = &r;
             break;
         }
-        if (failed) break;
+        anySent = anySent || (sendsToMouse(r) && !refreshGuard_);
         // A write that reached the USB ids (image bytes 0..3) changes where the mouse is found after
         // its next start, the restart that may follow in this outcome included.
         const bool written = r.kind == EditRequest::Kind::WriteThrough ||
@@ -310,15 +386,27 @@ EditOutcome Session::apply(EditOutcome outcome) {
     }
     if (idsWritten) mouseIdsChanged();
     if (failed) {
-        outcome.writeFailed = true;
-        outcome.message = transfer_.copiesTrusted()
-                              ? std::string("The change did not reach the mouse whole: writing ") + failed +
-                                    " failed, and nothing after it was sent. The mouse may hold part of the "
-                                    "change; read it again (reconnect) before going on."
-                              : std::string("The change was kept here but not written: the mouse's "
-                                            "configuration was not read whole, and writing ") +
-                                    failed + " would put factory values over its own. Reconnect the mouse.";
-        ui_.showMessage(*outcome.message);
+        outcome.failedWrite = describe(*failed);
+        if (restarts(*failed)) {
+            // The restart found and read the mouse again (or lost it, and the pages say so).
+            outcome.failure = transfer_.copiesTrusted() ? Failure::ReadAgain : Failure::NotReadAgain;
+        } else if (!anySent && singleReport(*failed)) {
+            outcome.failure = Failure::NotTaken;
+        } else if (transfer_.readAgain()) {
+            outcome.failure = Failure::ReadAgain;
+        } else {
+            // A part of the change may have reached the mouse: until it is read again, nothing more
+            // is written to it.
+            outcome.failure = Failure::NotReadAgain;
+            transfer_.distrustCopies();
+        }
+        if (outcome.failure == Failure::NotTaken || outcome.failure == Failure::NotReadAgain) {
+            image_.copies = before;
+            reloadEditors();
+        }
+        outcome.message = textSlots_.writeFailures[outcome.failure == Failure::NotReadAgain ? 1 : 0];
+        // A failed regeneration has said what it found itself.
+        if (failed->kind != EditRequest::Kind::RegenerateForLedType) ui_.showMessage(*outcome.message);
     }
     if (blocks) {
         ui_.hideBusy();
@@ -326,7 +414,7 @@ EditOutcome Session::apply(EditOutcome outcome) {
         ui_.setTimerEnabled(UiTimer::DevTimer, true);
         ui_.setPagesCovered(false);
     }
-    if (outcome.followup == Followup::ReloadEditors) reloadEditors();
+    if (outcome.followup == Followup::ReloadEditors && !failed) reloadEditors();
     return outcome;
 }
 

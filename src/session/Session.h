@@ -105,20 +105,24 @@ public:
     enum class PageClick { Shown, NoMouse, Ignored };
     // A page button: with no mouse the caller shows textSlots().noDevice (Str022); while no image is
     // read, nothing happens; a profile button also does nothing while the refresh guard is set.
-    // Profile pages make that profile current on the mouse.
+    // Profile pages make that profile current on the mouse; not while the copies are not trusted, nor
+    // when the mouse did not take it (a message says so then).
     PageClick clickPage(Page page);
     Page page() const { return page_; }
     int currentProfile() const { return assignments_.currentProfile(); }
     // The profile the mouse has (1..3), from its current-profile byte as last read, written or
     // reported by its own button (the window shows profile 1 after a read, whichever it is).
     int mouseProfile() const;
-    // The profile buttons' writes: the profile's game-setting bytes and the current profile. False when
-    // the mouse did not take every one of them (the page changes either way).
+    // The profile buttons' writes: the profile's game-setting bytes and the current profile. False,
+    // with the writes after it not sent and the profile unchanged, when the mouse did not take one.
     bool selectProfile(int profile);
 
     // --- editing ---
     // Carries out what an editor asked for: section-copy stores and writes, in order. A refused change
-    // sends nothing. Returns the outcome for the view's message and follow-up.
+    // sends nothing. A write the mouse did not take ends it: the mouse is read again (or, when it cannot
+    // be, the copies go back to what they were), every editor reloads, one message is shown, and the
+    // outcome says so (`failure`, `failedWrite`). While the copies are not trusted nothing is sent.
+    // Returns the outcome for the view's message and follow-up.
     EditOutcome apply(EditOutcome outcome) override;
     // Every editor reloads from the section copies (after an image replacement or a block import).
     void reloadEditors();
@@ -172,6 +176,8 @@ public:
 private:
     void wireDevice();
     void storeAtImageOffset(std::size_t offset, std::span<const std::uint8_t> bytes);
+    // One request of an outcome through its shared path; false when the mouse did not take it.
+    bool carryOut(const EditRequest& request);
     int buttonEffectItem() const;         // cb_BtnEFT, 0 when the switch is not offered
     DeviceIdTable::Entry copyIds() const; // vendor section copy bytes 0..3
 

@@ -16,6 +16,7 @@ template <std::size_t N> void fill(std::array<std::string, N>& slots, const Text
 void LanguageSlots::refresh(const TextSource& texts) {
     noDevice = texts.text("Str022");
     fill(messages, texts, 100);
+    fill(writeFailures, texts, 108);
     userDefined = texts.text("Str205");
     leftClick = texts.text("Str210");
     middleClick = texts.text("Str212");

@@ -12,8 +12,11 @@ namespace krm {
 // compare against, DPI value texts, LED mode names, the title and the font. Refresh them before
 // any button name is produced again.
 struct LanguageSlots {
-    std::string noDevice;                    // Str022
-    std::array<std::string, 8> messages;     // Str100..Str107
+    std::string noDevice;                // Str022
+    std::array<std::string, 8> messages; // Str100..Str107
+    // Str108..Str110: a change the mouse did not take, and was read again / could not be read back;
+    // nothing sent, since its configuration was not read whole.
+    std::array<std::string, 3> writeFailures;
     std::string userDefined;                 // Str205
     std::string leftClick;                   // Str210
     std::string middleClick;                 // Str212

@@ -164,6 +164,32 @@ private slots:
         QCOMPARE(d.applied.size(), std::size_t{3});
     }
 
+    void aChangeTheMouseDidNotTakeShowsOneMessageAndWhatTheMouseHolds() {
+        // Level 1 from 800 to 1200 is three writes: the value, then the current level away and back.
+        struct Case {
+            const char* name;
+            int writesTaken; // before the mouse refuses every image write
+            QString shown;   // level 1 on the page afterwards: the mouse's
+        };
+        const Case cases[] = {{"the value refused", 0, QStringLiteral("800")},
+                              {"the level switch refused", 1, QStringLiteral("1200")}};
+        for (const Case& c : cases) {
+            PerformanceRig r;
+            QVERIFY(r.connected);
+            r.rig.session.setLanguage(2);
+            r.view->setTexts(r.rig.session.texts());
+            r.rig.ui.clear();
+            r.rig.mouse.addFault({SimFault::Kind::RefuseCommand, 0x05, c.writesTaken});
+            r.click("Img_DPI1_6");
+            // One message, the window's, in the chosen language.
+            const std::string message = r.rig.session.textSlots().writeFailures[0];
+            QVERIFY(message.starts_with("鼠标未接受"));
+            QCOMPARE(r.rig.ui.messages(), std::vector<std::string>{message});
+            QCOMPARE(r.text("lbl_DPI1Value"), c.shown);
+            QCOMPARE(r.rig.session.image().copies.vendor[0x2c], r.rig.mouse.image()[0x2c]);
+        }
+    }
+
     void screenshotsOfEveryLookAndBothVariants() {
         for (Variant v : {Variant::R210B, Variant::R230B})
             for (int look = 1; look <= 3; ++look)

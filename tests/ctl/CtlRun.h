@@ -48,4 +48,16 @@ inline std::string readText(const std::string& path) {
     return s.str();
 }
 
+// The feature reports (set and get lines) a protocol trace holds.
+inline std::size_t reportsIn(const std::string& traceFile) {
+    const std::string text = readText(traceFile);
+    std::size_t n = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        if (text.compare(at, 4, "set ") == 0 || text.compare(at, 4, "get ") == 0) ++n;
+        const std::size_t nl = text.find('\n', at);
+        at = nl == std::string::npos ? text.size() : nl + 1;
+    }
+    return n;
+}
+
 } // namespace krm::test

@@ -81,17 +81,6 @@ protected:
     std::string base_;
 };
 
-std::size_t reportsIn(const std::string& traceFile) {
-    const std::string text = readText(traceFile);
-    std::size_t n = 0;
-    for (std::size_t at = 0; at < text.size();) {
-        if (text.compare(at, 4, "set ") == 0 || text.compare(at, 4, "get ") == 0) ++n;
-        const std::size_t nl = text.find('\n', at);
-        at = nl == std::string::npos ? text.size() : nl + 1;
-    }
-    return n;
-}
-
 } // namespace
 
 TEST_F(FaultMatrix, NoRunSucceedsWhileTheMouseOrTheFileIsWrong) {

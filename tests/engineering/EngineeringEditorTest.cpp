@@ -1,5 +1,6 @@
 #include "engineering/EngineeringEditor.h"
 #include "image/DefaultImages.h"
+#include "image/ImageFields.h"
 #include "session/ImageOperations.h"
 #include "support/SessionRig.h"
 
@@ -58,13 +59,27 @@ TEST(EngineeringEditor, OptionItemsSetTheirBitFieldsAndReadBack) {
         EXPECT_EQ(rig.editor.optionIndex(*control), c.index) << "read back through the inverse";
     }
     EditorRig rig;
-    rig.setVendor(5, 0x00); // indication field 0: no item stands for it
-    EXPECT_EQ(rig.editor.optionIndex(*findOptionControl("cb_CPIIndication")), std::nullopt);
     EXPECT_TRUE(rig.editor.chooseOption(*findOptionControl("cb_CPILevel"), 4).refused);
     rig.guard = true;
     EXPECT_EQ(rig.editor.chooseOption(*findOptionControl("cb_CPILevel"), 1).requests,
               (std::vector{EditRequest::store(5, {0x01})}))
         << "under the refresh guard only the copy follows";
+}
+
+TEST(EngineeringEditor, EveryOptionValueShowsTheItemTheDumpNames) {
+    // Indication 0 is written by no item, and shows as "No Indication" on the page as in the dump.
+    for (const OptionField& field : optionFields()) {
+        const OptionControl* control = findOptionControl(field.control);
+        if (!control) continue; // the report rate is the performance page's
+        for (int value = 0; value < (1 << (field.high - field.low + 1)); ++value) {
+            SCOPED_TRACE(std::string(field.control) + " value " + std::to_string(value));
+            EditorRig rig;
+            rig.setVendor(field.offset, static_cast<std::uint8_t>(value << field.low));
+            const auto index = rig.editor.optionIndex(*control);
+            ASSERT_TRUE(index.has_value());
+            EXPECT_EQ(control->items[static_cast<std::size_t>(*index)], optionText(field, value));
+        }
+    }
 }
 
 TEST(EngineeringEditor, HexAndIntegerFieldRules) {

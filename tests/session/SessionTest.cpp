@@ -123,56 +123,84 @@ TEST(Session, ProfileClicksInAnyOrderTakeTheColourFromTheColourList) {
 }
 
 TEST(SessionFaults, AFailedProfileRewriteSaysSoAndNeverWritesWhatItDidNotRead) {
-    // Each fault strikes right after the 147-byte block write (its command and 21 data reports).
+    // Each fault strikes right after the 147-byte block write (its command and 21 data reports) and
+    // lasts: a mouse that still reads is read again, one that does not keeps the copies of before.
+    using Failure = EditOutcome::WriteFailure;
     struct Case {
         const char* name;
         SimFault fault;
         bool profilesWritten;
+        Failure failure;
     };
     const Case cases[] = {
-        {"block write refused", {SimFault::Kind::RefuseCommand, 0x07, 0}, false},
-        {"read-back refused", {SimFault::Kind::RefuseCommand, 0x06, 22}, true},
-        {"read-back fetches fail", {SimFault::Kind::FetchFail, 0, 22}, true},
-        {"read-back brings noise", {SimFault::Kind::Garbage, 0, 22}, true},
+        {"block write refused", {SimFault::Kind::RefuseCommand, 0x07, 0}, false, Failure::ReadAgain},
+        {"read-back refused", {SimFault::Kind::RefuseCommand, 0x06, 22}, true, Failure::ReadAgain},
+        {"read-back fetches fail", {SimFault::Kind::FetchFail, 0, 22}, true, Failure::NotReadAgain},
+        {"read-back brings noise", {SimFault::Kind::Garbage, 0, 22}, true, Failure::NotReadAgain},
     };
     for (const auto& c : cases) {
         SessionRig rig;
         ASSERT_TRUE(rig.session.connectNow());
         ASSERT_EQ(rig.session.clickPage(Page::Profile2), Session::PageClick::Shown);
-        const auto userBefore = rig.session.image().copies.user;
+        const auto copiesBefore = rig.session.image().copies;
         rig.session.assignments().openFromMainPage(4);
         rig.clearTrace();
         rig.ui.clear();
         rig.mouse.addFault(c.fault);
         const EditOutcome out = rig.session.apply(rig.session.assignments().chooseFunction(902));
 
-        EXPECT_TRUE(out.writeFailed) << c.name;
-        ASSERT_TRUE(out.message.has_value()) << c.name;
-        EXPECT_NE(out.message->find("did not reach the mouse whole"), std::string::npos) << c.name;
-        EXPECT_EQ(rig.ui.messages(), std::vector<std::string>{*out.message}) << c.name;
+        EXPECT_EQ(out.failure, c.failure) << c.name;
+        EXPECT_EQ(out.failedWrite, "the three profiles") << c.name;
+        EXPECT_EQ(rig.ui.messages(), std::vector<std::string>{out.message.value_or("")}) << c.name;
         for (const auto& line : setLines(rig.lines()))
             EXPECT_FALSE(line.starts_with("set 40 05 00 a4")) << c.name << ": " << line;
-        EXPECT_EQ(rig.session.image().copies.user, userBefore) << c.name;
         const std::size_t slot4 = image::profileOffset(2) + 12;
         EXPECT_EQ(rig.mouse.image()[slot4 + 1] == 0x04, c.profilesWritten) << c.name;
+        // The copies and the editor claim nothing the mouse was not seen to take.
+        const auto& copies = rig.session.image().copies;
+        if (c.failure == Failure::ReadAgain) {
+            EXPECT_TRUE(std::equal(copies.profiles[1].begin(), copies.profiles[1].end(),
+                                   rig.mouse.image().begin() + image::profileOffset(2)))
+                << c.name;
+        } else {
+            EXPECT_EQ(copies.profiles, copiesBefore.profiles) << c.name;
+            EXPECT_EQ(copies.user, copiesBefore.user) << c.name;
+            EXPECT_FALSE(rig.session.transfer().copiesTrusted()) << c.name << ": the mouse may hold a part";
+        }
+        EXPECT_EQ(rig.session.assignments().code(2, 4),
+                  codeText(std::span(copies.profiles[1]).subspan<12, 4>()))
+            << c.name;
     }
 }
 
-TEST(SessionFaults, AfterAnIncompleteReadNoSectionIsWrittenBack) {
-    SessionRig rig;
-    rig.mouse.addFault({SimFault::Kind::FetchFail, 0, 200}); // in the middle of the whole-image read
-    rig.session.connectNow();
-    EXPECT_FALSE(rig.session.transfer().lastReadComplete());
-    EXPECT_EQ(rig.ui.messages(), std::vector<std::string>{kIncompleteReadMessage});
-    ASSERT_EQ(rig.session.clickPage(Page::Profile2), Session::PageClick::Shown);
-    rig.session.assignments().openFromMainPage(4);
-    rig.clearTrace();
-    const auto before = rig.mouse.image();
-    const EditOutcome out = rig.session.apply(rig.session.assignments().chooseFunction(902));
-    EXPECT_TRUE(out.writeFailed);
-    EXPECT_NE(out.message.value_or("").find("not read whole"), std::string::npos) << out.message.value_or("");
-    EXPECT_TRUE(rig.lines().empty()) << "factory values must not go over the mouse's own";
-    EXPECT_EQ(rig.mouse.image(), before);
+TEST(SessionFaults, AfterAReadThatFailedOrBroughtNoiseNothingIsWritten) {
+    // In the middle of the whole-image read: fetches that fail, or replies of noise that pass as whole.
+    for (SimFault::Kind kind : {SimFault::Kind::FetchFail, SimFault::Kind::Garbage}) {
+        const bool noise = kind == SimFault::Kind::Garbage;
+        SCOPED_TRACE(noise ? "noise" : "failed fetches");
+        SessionRig rig;
+        rig.mouse.addFault({kind, 0, 200});
+        rig.session.connectNow();
+        EXPECT_EQ(rig.session.transfer().lastReadComplete(), noise);
+        EXPECT_FALSE(rig.session.transfer().copiesTrusted());
+        EXPECT_EQ(rig.ui.messages(), std::vector<std::string>{kIncompleteReadMessage});
+        rig.clearTrace();
+        rig.ui.clear();
+        // Not even a profile is switched on such a copy.
+        EXPECT_EQ(rig.session.clickPage(Page::Profile2), Session::PageClick::Ignored);
+        EXPECT_EQ(rig.ui.messages(), std::vector<std::string>{rig.session.textSlots().writeFailures[2]});
+        rig.session.assignments().setCurrentProfile(2);
+        rig.session.assignments().openFromMainPage(4);
+        const auto before = rig.mouse.image();
+        const std::string codeBefore = rig.session.assignments().code(2, 4);
+        const EditOutcome out = rig.session.apply(rig.session.assignments().chooseFunction(902));
+        EXPECT_EQ(out.failure, EditOutcome::WriteFailure::NotTrusted);
+        EXPECT_NE(out.message.value_or("").find("not read whole"), std::string::npos)
+            << out.message.value_or("");
+        EXPECT_TRUE(rig.lines().empty()) << "factory values must not go over the mouse's own";
+        EXPECT_EQ(rig.mouse.image(), before);
+        EXPECT_EQ(rig.session.assignments().code(2, 4), codeBefore) << "the editor went back to the copies";
+    }
 }
 
 } // namespace krm

@@ -30,7 +30,7 @@ int runAssign(Context& ctx) {
 
     CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
-    if (int rc = session.connect(); rc != kOk) return rc;
+    if (int rc = session.connectToEdit("assign"); rc != kOk) return rc;
     Session& s = session.session();
     const EditOutcome out = assignMainPageCode(s, *profile, *button, code);
     if (out.refused) {
@@ -39,12 +39,7 @@ int runAssign(Context& ctx) {
                      s.assignments().code(*profile, *button).c_str());
         return kRefused;
     }
-    if (out.writeFailed) {
-        // The session has said what did not reach the mouse.
-        std::fprintf(stderr, "krmctl: assign: profile %d button %d is %s here but not on the mouse\n",
-                     *profile, *button, code.c_str());
-        return kTransfer;
-    }
+    if (int rc = outcomeCode("assign", out); rc != kOk) return rc;
     const std::string name = s.assignments().tableCaption(*profile, *button);
     std::printf("profile %d button %d: %s%s%s%s\n", *profile, *button, code.c_str(), name.empty() ? "" : " (",
                 name.c_str(), name.empty() ? "" : ")");

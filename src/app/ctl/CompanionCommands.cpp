@@ -101,9 +101,9 @@ int runProfile(Context& ctx) {
     if (wanted && !s.selectProfile(*wanted)) {
         std::fprintf(
             stderr,
-            "krmctl: profile: the mouse did not take every write of profile %d (its game settings at "
-            "0xA7..0xAA, then the current profile at 0xA4); it may hold part of them. Nothing else "
-            "was written.\n",
+            "krmctl: profile: the mouse did not take every write of profile %d: of its game settings "
+            "(0xA7..0xAA) those before the refused write were written, nothing after it; the current "
+            "profile (0xA4) was not written, so the mouse keeps its profile.\n",
             *wanted);
         return kTransfer;
     }

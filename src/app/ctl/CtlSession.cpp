@@ -1,5 +1,7 @@
 #include "app/ctl/CtlSession.h"
 
+#include "image/ImageFields.h"
+
 #include <cstdio>
 
 namespace krm::ctl {
@@ -22,6 +24,8 @@ int CtlSession::start(const GlobalOptions& options) {
     ui_.mute(reconnect);
     ui_.mute(reconnect + "\n" + session_->texts().text("Str101"));
     ui_.mute(kIncompleteReadMessage); // connect says it in krmctl's words
+    for (const std::string& failure : session_->textSlots().writeFailures)
+        ui_.mute(failure); // as outcomeCode
     return kOk;
 }
 
@@ -74,6 +78,62 @@ int CtlSession::connect() {
                  "(it refused the identify command or answered without ':' in its reply).\n",
                  link.vendorId(), link.productId());
     return kNoMouse;
+}
+
+int CtlSession::connectToEdit(const char* command) {
+    if (int rc = connect(); rc != kOk) return rc;
+    if (session_->transfer().copiesTrusted()) return kOk;
+    const auto defect = imageDefect(session_->image(), false);
+    std::fprintf(stderr,
+                 "krmctl: %s: what the mouse sent cannot be its configuration (%s), and every change builds "
+                 "on it; nothing was written. Reconnect the mouse and try again.\n",
+                 command, defect.value_or("it was not read whole").c_str());
+    return kTransfer;
+}
+
+int CtlSession::carryOut(const char* command, EditOutcome outcome, EditOutcome* done) {
+    EditOutcome result = session_->apply(std::move(outcome));
+    const int rc = outcomeCode(command, result);
+    if (done) *done = std::move(result);
+    return rc;
+}
+
+int outcomeCode(const char* command, const EditOutcome& done) {
+    using Failure = EditOutcome::WriteFailure;
+    if (done.refused) {
+        std::fprintf(stderr, "krmctl: %s: %s; nothing was sent\n", command,
+                     done.message.value_or("the change was refused").c_str());
+        return kRefused;
+    }
+    switch (done.failure) {
+    case Failure::None:
+        return kOk;
+    case Failure::NotTaken:
+        std::fprintf(stderr,
+                     "krmctl: %s: the mouse did not take the change: writing %s failed, and nothing after it "
+                     "was sent. The mouse holds what it held.\n",
+                     command, done.failedWrite.c_str());
+        break;
+    case Failure::ReadAgain:
+        std::fprintf(stderr,
+                     "krmctl: %s: the mouse did not take the change: writing %s failed, and nothing after it "
+                     "was sent. The mouse was read again; `krmctl dump` shows what it holds.\n",
+                     command, done.failedWrite.c_str());
+        break;
+    case Failure::NotReadAgain:
+        std::fprintf(stderr,
+                     "krmctl: %s: writing %s failed, and nothing after it was sent; the mouse could not be "
+                     "read again, so it may hold a part of the change. Reconnect it before going on.\n",
+                     command, done.failedWrite.c_str());
+        break;
+    case Failure::NotTrusted:
+        std::fprintf(stderr,
+                     "krmctl: %s: the mouse's configuration was not read whole, so nothing was written. "
+                     "Reconnect the mouse and try again.\n",
+                     command);
+        break;
+    }
+    return kTransfer;
 }
 
 int CtlSession::checkImage(const char* command, bool sectionChecksums) {

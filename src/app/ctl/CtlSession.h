@@ -25,6 +25,11 @@ public:
     // when there is none or it answers identification wrongly, kTransfer when its image could not be
     // read whole (nothing has been written then).
     int connect();
+    // connect, for the commands that change the mouse: also kTransfer, with a message, when what the
+    // mouse sent cannot be its configuration, since every edit builds on it (nothing is written then).
+    int connectToEdit(const char* command);
+    // Carries out an editor's outcome (through Session::apply) and reports it: see outcomeCode.
+    int carryOut(const char* command, EditOutcome outcome, EditOutcome* done = nullptr);
     // After connect, for the commands that hand the image on (a file, a dump): kTransfer, with a
     // message, when the image read has a defect that says it is not what the mouse holds.
     // With `sectionChecksums` false, damaged sections pass (the dump shows them as regenerated).
@@ -48,6 +53,12 @@ private:
     std::unique_ptr<Session> session_;
     std::unique_ptr<ImageOperations> operations_;
 };
+
+// The exit code for an outcome Session::apply returned: kOk when the mouse took every write;
+// otherwise what went wrong, on stderr, and kRefused (an editor rule kept the change from being made)
+// or kTransfer (a write the mouse did not take). Nothing may be printed as done after a code other than
+// kOk.
+int outcomeCode(const char* command, const EditOutcome& done);
 
 // The exit code for an operation's result (its message was shown already).
 int exitCodeFor(OperationResult result);

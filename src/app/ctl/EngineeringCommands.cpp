@@ -70,19 +70,10 @@ int usage(const char* command, std::string what) {
     return kUsage;
 }
 
-int connected(CtlSession& session, const Context& ctx) {
+// `editing`: the command that changes the mouse, which refuses an image that cannot be its own.
+int connected(CtlSession& session, const Context& ctx, const char* editing = nullptr) {
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
-    return session.connect();
-}
-
-// The outcome carried out; a refusal or a write that failed is reported with its exit code.
-int carryOut(Session& s, const char* command, EditOutcome out) {
-    const EditOutcome done = s.apply(std::move(out));
-    if (done.refused) {
-        std::fprintf(stderr, "krmctl: %s: %s\n", command, done.message.value_or("refused").c_str());
-        return kRefused;
-    }
-    return done.writeFailed ? kTransfer : kOk;
+    return editing ? session.connectToEdit(editing) : session.connect();
 }
 
 void showEngineering(EngineeringEditor& e) {
@@ -137,11 +128,11 @@ int runSetOption(Context& ctx) {
         return usage("set-option", "no option or register '" + a[0] + "' (see krmctl engineering)");
     }
     CtlSession session(ctx);
-    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = connected(session, ctx, "set-option"); rc != kOk) return rc;
     Session& s = session.session();
     EngineeringEditor& e = s.engineering();
-    if (int rc =
-            carryOut(s, "set-option", option ? e.chooseOption(*option, *index) : e.setRegister(*reg, *value));
+    if (int rc = session.carryOut("set-option",
+                                  option ? e.chooseOption(*option, *index) : e.setRegister(*reg, *value));
         rc != kOk)
         return rc;
     if (option)
@@ -182,7 +173,7 @@ int runXData(Context& ctx) {
     if (*address + count > 0x10000) return usage("xdata", "the range runs past address FFFF");
 
     CtlSession session(ctx);
-    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = connected(session, ctx, verb == "write" ? "xdata" : nullptr); rc != kOk) return rc;
     Session& s = session.session();
     const auto first = static_cast<std::uint16_t>(*address);
     if (verb == "read") {
@@ -204,7 +195,7 @@ int runXData(Context& ctx) {
         auto one = s.engineering().xdataWrite(static_cast<std::uint16_t>(first + i), bytes[i]);
         out.requests.insert(out.requests.end(), one.requests.begin(), one.requests.end());
     }
-    if (int rc = carryOut(s, "xdata", std::move(out)); rc != kOk) return rc;
+    if (int rc = session.carryOut("xdata", std::move(out)); rc != kOk) return rc;
     std::printf("%zu byte%s written from %s\n", bytes.size(), bytes.size() == 1 ? "" : "s",
                 hex4(first).c_str());
     return kOk;
@@ -229,7 +220,7 @@ int runUsbId(Context& ctx) {
         return kUsage;
     }
     CtlSession session(ctx);
-    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = connected(session, ctx, "usb-id"); rc != kOk) return rc;
     Session& s = session.session();
     EngineeringEditor& e = s.engineering();
     EditOutcome out = e.typeVendorId(a[0]);
@@ -237,7 +228,7 @@ int runUsbId(Context& ctx) {
     out.requests.insert(out.requests.end(), pid.requests.begin(), pid.requests.end());
     // The new ids take effect when the mouse starts again.
     out.requests.push_back(EditRequest::restart());
-    if (int rc = carryOut(s, "usb-id", std::move(out)); rc != kOk) return rc;
+    if (int rc = session.carryOut("usb-id", std::move(out)); rc != kOk) return rc;
     if (int rc = session.checkReturned(); rc != kOk) return rc;
     std::printf("the mouse restarted and was found again as %04X:%04X\n", s.link().vendorId(),
                 s.link().productId());
@@ -253,9 +244,9 @@ int runUsbName(Context& ctx) {
     if (const auto verdict = judge.typeDescriptor(text); verdict.refused)
         return usage("usb-name", verdict.message.value_or("refused"));
     CtlSession session(ctx);
-    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = connected(session, ctx, "usb-name"); rc != kOk) return rc;
     Session& s = session.session();
-    if (int rc = carryOut(s, "usb-name", s.engineering().typeDescriptor(text)); rc != kOk) return rc;
+    if (int rc = session.carryOut("usb-name", s.engineering().typeDescriptor(text)); rc != kOk) return rc;
     std::printf(
         "USB description \"%s\" written; the mouse shows it after it is unplugged and plugged in again\n",
         text.c_str());

@@ -56,14 +56,6 @@ int fireUsage() {
     return kUsage;
 }
 
-int finishWrite(const EditOutcome& out, const char* command) {
-    if (out.refused) {
-        std::fprintf(stderr, "krmctl: %s: %s; nothing was sent\n", command, out.message.value_or("").c_str());
-        return kRefused;
-    }
-    return out.writeFailed ? kTransfer : kOk;
-}
-
 } // namespace
 
 int runFire(Context& ctx) {
@@ -103,13 +95,14 @@ int runFire(Context& ctx) {
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     Session& s = session.session();
     openGunKeys(s);
-    if (int rc = session.connect(); rc != kOk) return rc;
+    if (int rc = slot ? session.connectToEdit("fire slot") : session.connect(); rc != kOk) return rc;
     if (!slot) {
         printFire(s);
         return kOk;
     }
-    const EditOutcome out = s.apply(s.fire().setSlot(*slot, *repeat, *interval, continueOn));
-    if (int rc = finishWrite(out, "fire slot"); rc != kOk) return rc;
+    if (int rc = session.carryOut("fire slot", s.fire().setSlot(*slot, *repeat, *interval, continueOn));
+        rc != kOk)
+        return rc;
     const FireKeySlot& now = s.fire().slot(*slot);
     std::printf("fire key %d: repeat %d, interval %d ms%s\n", *slot, now.count, now.interval,
                 now.continueBox ? ", continue" : "");
@@ -159,15 +152,14 @@ int runGun(Context& ctx) {
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     Session& s = session.session();
     openGunKeys(s);
-    if (int rc = session.connect(); rc != kOk) return rc;
+    if (int rc = session.connectToEdit("gun"); rc != kOk) return rc;
     FireEditor& fire = s.fire();
     fire.openGunPage();
     fire.chooseGun(*gun);
     fire.setCodeStages(*macros);
     if (fire.keepLeft() != keepLeft) fire.toggleKeepLeft();
     const CodeBytes code = fire.gunCodeNow();
-    const EditOutcome out = s.apply(fire.confirmGun(button));
-    if (int rc = finishWrite(out, "gun"); rc != kOk) return rc;
+    if (int rc = session.carryOut("gun", fire.confirmGun(button)); rc != kOk) return rc;
     if (button)
         std::printf("profile 2 button %d: %s (%s)\n", *button, codeText(code).c_str(),
                     s.assignments().tableCaption(2, *button).c_str());

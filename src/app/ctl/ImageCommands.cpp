@@ -44,9 +44,12 @@ int afterRestart(CtlSession& session, OperationResult result) {
     return session.checkReturned();
 }
 
-int connected(CtlSession& session, const Context& ctx) {
+// `editing`: the command that builds on what was read, which refuses an image that cannot be the
+// mouse's own. What a file gives whole (a profile, a factory image, a patch, a macro block) goes out
+// all the same: it is how such a mouse is mended.
+int connected(CtlSession& session, const Context& ctx, const char* editing = nullptr) {
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
-    return session.connect();
+    return editing ? session.connectToEdit(editing) : session.connect();
 }
 
 const char* variantOf(CtlSession& session) {
@@ -173,7 +176,7 @@ int runImportGunMacros(Context& ctx) {
     if (const auto bodies = readGunMacroFile(path, ImageLayout::forVariant(Variant::R210B)); !bodies)
         return refuseFile("import-gun-macros", bodies.error, "a gun macro file (ten 24-byte bodies)");
     CtlSession session(ctx);
-    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = connected(session, ctx, "import-gun-macros"); rc != kOk) return rc;
     const auto result = session.operations().importGunMacros(fixed(path));
     if (result != OperationResult::Done) return exitCodeFor(result);
     std::printf("%s: fire-macro area written to the %s mouse\n", path.c_str(), variantOf(session));

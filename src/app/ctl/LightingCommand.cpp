@@ -101,7 +101,9 @@ int runLighting(Context& ctx) {
 
     CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
-    if (int rc = session.connect(); rc != kOk) return rc;
+    if (int rc = verb.empty() ? session.connect() : session.connectToEdit(("lighting " + verb).c_str());
+        rc != kOk)
+        return rc;
     Session& s = session.session();
     LightingEditor& e = s.lighting();
     if (verb.empty()) {
@@ -129,7 +131,7 @@ int runLighting(Context& ctx) {
         if (!e.coloursShown()) return usage("Sync LEDs have no colours");
         out = verb == "colour" ? e.pickTableColour(*n, *colour) : e.pickDpiColour(*n, *colour);
     }
-    s.apply(out);
+    if (int rc = session.carryOut(("lighting " + verb).c_str(), std::move(out)); rc != kOk) return rc;
     show(e);
     return kOk;
 }

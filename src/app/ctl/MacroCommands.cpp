@@ -117,13 +117,14 @@ int macroImport(const Context& ctx) {
     return kOk;
 }
 
-int connected(CtlSession& session, const Context& ctx) {
+// `editing`: the command that changes the mouse, which refuses an image that cannot be its own.
+int connected(CtlSession& session, const Context& ctx, const char* editing = nullptr) {
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     if (const LibraryResult r = session.session().macros().openLibrary(libraryPath()); !r) {
         std::fprintf(stderr, "krmctl: %s\n", r.message.c_str());
         return kBadFile;
     }
-    return session.connect();
+    return editing ? session.connectToEdit(editing) : session.connect();
 }
 
 int macroAdd(const Context& ctx) {
@@ -132,7 +133,7 @@ int macroAdd(const Context& ctx) {
         return kUsage;
     }
     CtlSession session(ctx);
-    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = connected(session, ctx, "macro add"); rc != kOk) return rc;
     Session& s = session.session();
     MacroEditor& editor = s.macros();
     const auto i = editor.library().find(macroNameBytes(ctx.args[1]));
@@ -140,12 +141,9 @@ int macroAdd(const Context& ctx) {
         std::fprintf(stderr, "krmctl: macro add: the library has no macro named '%s'\n", ctx.args[1].c_str());
         return kUsage;
     }
-    const EditOutcome out = s.apply(editor.addToMouse(*i));
-    if (out.refused) {
-        std::fprintf(stderr, "krmctl: macro add: %s; nothing was sent\n",
-                     out.message ? out.message->c_str() : "the mouse holds 15 macros");
-        return kRefused;
-    }
+    EditOutcome out = editor.addToMouse(*i);
+    if (out.refused && !out.message) out.message = "the mouse holds 15 macros";
+    if (int rc = session.carryOut("macro add", std::move(out)); rc != kOk) return rc;
     const std::size_t slot = editor.deviceMacros().size() - 1;
     std::printf("slot %zu: '%s' at %u (button code %s)\n", slot, ctx.args[1].c_str(),
                 editor.deviceMacros().entries()[slot].startAddress,
@@ -160,7 +158,7 @@ int macroDelete(const Context& ctx) {
         return kUsage;
     }
     CtlSession session(ctx);
-    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = connected(session, ctx, "macro delete"); rc != kOk) return rc;
     Session& s = session.session();
     const auto index = static_cast<std::size_t>(*slot);
     if (index >= s.macros().deviceMacros().size()) {
@@ -169,7 +167,7 @@ int macroDelete(const Context& ctx) {
         return kUsage;
     }
     const std::string name = s.macros().deviceMacroName(index);
-    s.apply(s.macros().deleteDeviceMacro(index));
+    if (int rc = session.carryOut("macro delete", s.macros().deleteDeviceMacro(index)); rc != kOk) return rc;
     std::printf("slot %zu: '%s' deleted; %zu macros remain\n", index, name.c_str(),
                 s.macros().deviceMacros().size());
     return kOk;

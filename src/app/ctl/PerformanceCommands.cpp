@@ -87,7 +87,8 @@ int runDpi(Context& ctx) {
                      valueList(dpi).c_str(), a[2].c_str());
         return kUsage;
     }
-    if (int rc = session.connect(); rc != kOk) return rc;
+    if (int rc = a.empty() ? session.connect() : session.connectToEdit(("dpi " + a[0]).c_str()); rc != kOk)
+        return rc;
     if (a.empty()) {
         printLevels(s);
         return kOk;
@@ -98,10 +99,10 @@ int runDpi(Context& ctx) {
                          *level, dpi.count());
             return kRefused;
         }
-        s.apply(dpi.setStep(*level, *step));
+        if (int rc = session.carryOut("dpi set", dpi.setStep(*level, *step)); rc != kOk) return rc;
         std::printf("level %d: %s\n", *level, dpi.valueText(*level).c_str());
     } else if (a[0] == "count") {
-        s.apply(dpi.setCount(*n));
+        if (int rc = session.carryOut("dpi count", dpi.setCount(*n)); rc != kOk) return rc;
         std::printf("levels: %d, current level %d\n", dpi.count(), dpi.currentLevel().value_or(0));
     } else {
         if (!dpi.enabled(*n)) {
@@ -110,7 +111,7 @@ int runDpi(Context& ctx) {
                          dpi.count());
             return kRefused;
         }
-        s.apply(dpi.makeCurrent(*n));
+        if (int rc = session.carryOut("dpi current", dpi.makeCurrent(*n)); rc != kOk) return rc;
         std::printf("current level: %d\n", *n);
     }
     return kOk;
@@ -126,10 +127,10 @@ int runRate(Context& ctx) {
     }
     CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
-    if (int rc = session.connect(); rc != kOk) return rc;
+    if (int rc = session.connectToEdit("rate"); rc != kOk) return rc;
     Session& s = session.session();
     const int before = s.dpi().reportRate();
-    s.apply(s.dpi().setReportRate(*hz));
+    if (int rc = session.carryOut("rate", s.dpi().setReportRate(*hz)); rc != kOk) return rc;
     if (*hz == before) {
         std::printf("report rate: %d Hz (unchanged, sent again)\n", *hz);
         return kOk;
@@ -154,13 +155,10 @@ int runSniper(Context& ctx) {
                      valueList(s.dpi()).c_str(), ctx.args[0].c_str());
         return kUsage;
     }
-    if (int rc = session.connect(); rc != kOk) return rc;
-    const EditOutcome out = s.apply(s.sniper().setStep(*step));
-    if (out.refused) {
-        std::fprintf(stderr, "krmctl: sniper: %s (no button has the sniper function); nothing was sent\n",
-                     out.message.value_or("").c_str());
-        return kRefused;
-    }
+    if (int rc = session.connectToEdit("sniper"); rc != kOk) return rc;
+    EditOutcome out = s.sniper().setStep(*step);
+    if (out.refused) out.message = out.message.value_or("") + " (no button has the sniper function)";
+    if (int rc = session.carryOut("sniper", std::move(out)); rc != kOk) return rc;
     std::printf("sniper: %s on %d button%s\n", s.sniper().valueText().c_str(), s.sniper().sniperButtons(),
                 s.sniper().sniperButtons() == 1 ? "" : "s");
     return kOk;

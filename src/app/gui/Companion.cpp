@@ -19,7 +19,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 
 namespace krm::gui {
 
@@ -158,6 +157,12 @@ void Companion::profileChangedByMouse(int profile) {
     scheduleWatcher();
 }
 
+void Companion::profileSelected(int profile) {
+    // The window shows the key page of the profile the mouse has now, as after the mouse's own button.
+    if (window_) window_->showPage(static_cast<Page>(profile));
+    refreshMenu();
+}
+
 void Companion::dpiLevelChangedByMouse(int) {
     notices_.show(qstr(dpiNotice(session_.dpi())));
     refreshMenu();
@@ -179,8 +184,9 @@ void Companion::buildMenu() {
         QAction* a = menu_->addAction(QString());
         a->setCheckable(true);
         profileGroup_->addAction(a);
+        // The window's profile button: the same click, a choice by hand.
         connect(a, &QAction::triggered, this, [this, p] {
-            if (!busy() && mouse_.current()) session_.selectProfile(p);
+            if (!busy() && mouse_.current()) session_.clickPage(static_cast<Page>(p));
             refreshMenu();
         });
         profileActions_[static_cast<std::size_t>(p - 1)] = a;

@@ -80,7 +80,7 @@ public:
     void imageRead() override { refreshMenu(); }
     void pagesReset() override { refreshMenu(); }
     void editorsReloaded() override { refreshMenu(); }
-    void profileSelected(int) override { refreshMenu(); }
+    void profileSelected(int profile) override;
     void profileChangedByMouse(int profile) override;
     void dpiLevelChangedByMouse(int level) override;
 
