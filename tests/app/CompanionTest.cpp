@@ -6,6 +6,7 @@
 
 #include "app/gui/Companion.h"
 #include "app/gui/DesktopNotices.h"
+#include "app/gui/MainWindow.h"
 #include "app/gui/ProfileRulesDialog.h"
 #include "app/gui/QtUiPort.h"
 #include "companion/X11Focus.h"
@@ -281,6 +282,12 @@ private slots:
         companion.watcher().decided = [&log](const WatchDecision& d) { log.push_back(describe(d)); };
         companion.start();
         QTRY_VERIFY(session.mouseOpen() && !session.presence().noDevice());
+        // The window opened from the tray shows the key page of the profile the watcher switches to.
+        companion.openWindow();
+        companion.window()->setMessagePresenter(
+            [](QWidget*, const QString& text, const QString&) { QFAIL(qPrintable("a message: " + text)); });
+        QVERIFY(session.mouseOpen() && !session.presence().noDevice()); // found and read again at once
+        QCOMPARE(companion.window()->shownPage(), Page::Profile1);
 
         // The game gets the focus; the dialog adds a rule for it (Game Mode), which holds after a second.
         X11Desktop desktop(xvfb.display());
@@ -295,6 +302,7 @@ private slots:
         QCOMPARE(test::commandSummary(test::traceLines(traceText.str())), buttonWrites(Page::Profile2));
         QCOMPARE(log.back(), "quakespasm (pid " + std::to_string(game.process.processId()) +
                                  ", rule 'quakespasm'): profile 2 written");
+        QCOMPARE(companion.window()->shownPage(), Page::Profile2);
 
         // The tray menu shows the mouse: Game Mode checked, the six DPI levels with the current one.
         companion.refreshMenu();

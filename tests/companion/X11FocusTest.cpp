@@ -85,6 +85,18 @@ public:
         xcb_flush(c_);
     }
     void focus(std::uint32_t window) { set("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, window); }
+    // A window of this process (as the configurator's own are to it).
+    std::uint32_t ownWindow() {
+        const std::uint32_t window = xcb_generate_id(c_);
+        xcb_create_window(c_, XCB_COPY_FROM_PARENT, window, root_, 0, 0, 10, 10, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        const char* name = "_NET_WM_PID";
+        auto* reply = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, std::strlen(name), name), nullptr);
+        const std::uint32_t pid = static_cast<std::uint32_t>(::getpid());
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, reply->atom, XCB_ATOM_CARDINAL, 32, 1, &pid);
+        std::free(reply);
+        return window;
+    }
 
 private:
     xcb_connection_t* c_;
@@ -139,8 +151,11 @@ TEST_F(X11FocusTest, TheFocusedWindowNamesItsProgram) {
     ASSERT_TRUE(takeEvents(*source));
     EXPECT_EQ(source->programs().at(0).name(), "gedit");
 
-    // Another root property wakes the source but moves nothing; the desktop taking the focus clears it.
+    // Another root property wakes the source but moves nothing, nor does a window of this process (the
+    // configurator's own); the desktop taking the focus clears it.
     wm->set("_NET_CLIENT_LIST", XCB_ATOM_WINDOW, game->window());
+    EXPECT_FALSE(takeEvents(*source));
+    wm->focus(wm->ownWindow());
     EXPECT_FALSE(takeEvents(*source));
     EXPECT_EQ(source->focusedPid(), editor->pid());
     wm->focus(0);
