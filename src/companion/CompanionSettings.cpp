@@ -2,6 +2,7 @@
 
 #include "base/IniFile.h"
 #include "base/UserFolders.h"
+#include "companion/ProfileRules.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,17 +15,6 @@
 namespace krm {
 
 namespace {
-
-std::optional<FileError> writeText(const std::string& path, const std::string& text) {
-    const auto folder = std::filesystem::path(path).parent_path();
-    std::error_code ec;
-    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
-    if (ec)
-        return FileError{FileErrorKind::CannotCreate,
-                         "Cannot create the folder \"" + folder.string() + "\". " + ec.message()};
-    return writeFileAtomically(path,
-                               std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-}
 
 std::optional<IniFile> readIni(const std::string& path) {
     auto bytes = readFilePrefix(path, kMaxInputFileBytes);
@@ -68,7 +58,7 @@ CompanionSettings CompanionSettings::load(const std::string& path) {
 }
 
 std::optional<FileError> CompanionSettings::save(const std::string& path) const {
-    return writeText(path, std::string("[Notices]\nShow = ") + (notices ? "yes" : "no") + "\n");
+    return writeTextFile(path, std::string("[Notices]\nShow = ") + (notices ? "yes" : "no") + "\n");
 }
 
 namespace autostart {
@@ -118,9 +108,9 @@ bool enabled(const std::string& path, const std::optional<std::string>& systemPa
 
 std::optional<FileError> set(bool on, const std::string& path, const std::optional<std::string>& systemPath,
                              const std::string& program) {
-    if (on) return writeText(path, entryText(program));
+    if (on) return writeTextFile(path, entryText(program));
     if (systemPath && entryOn(*systemPath).value_or(false))
-        return writeText(path, entryText(program) + "Hidden=true\n");
+        return writeTextFile(path, entryText(program) + "Hidden=true\n");
     if (::unlink(path.c_str()) == 0 || errno == ENOENT) return std::nullopt;
     return FileError{FileErrorKind::CannotCreate, "Cannot remove \"" + path + "\". " + std::strerror(errno)};
 }

@@ -275,17 +275,19 @@ bool RulesFile::refresh() {
     return true;
 }
 
-std::optional<FileError> RulesFile::save(const ProfileRules& rules) {
-    const auto folder = std::filesystem::path(path_).parent_path();
+std::optional<FileError> writeTextFile(const std::string& path, const std::string& text) {
+    const auto folder = std::filesystem::path(path).parent_path();
     std::error_code ec;
     if (!folder.empty()) std::filesystem::create_directories(folder, ec);
     if (ec)
         return FileError{FileErrorKind::CannotCreate,
                          "Cannot create the folder \"" + folder.string() + "\". " + ec.message()};
-    const std::string text = rules.text();
-    if (auto failed = writeFileAtomically(
-            path_, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())))
-        return failed;
+    return writeFileAtomically(path,
+                               std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+std::optional<FileError> RulesFile::save(const ProfileRules& rules) {
+    if (auto failed = writeTextFile(path_, rules.text())) return failed;
     stamp_.reset();
     refresh();
     return std::nullopt;

@@ -98,6 +98,9 @@ private:
     std::vector<std::string> problems_;
 };
 
+// A text file of the companion written whole or not at all, its folder made when it is missing.
+std::optional<FileError> writeTextFile(const std::string& path, const std::string& text);
+
 // The rules file on disk, read again when it changes.
 class RulesFile {
 public:

@@ -12,6 +12,7 @@
 #include "companion/X11Focus.h"
 #include "support/PrivateXvfb.h"
 #include "support/SessionRig.h"
+#include "support/X11Desktop.h"
 
 #include <QComboBox>
 #include <QDBusConnection>
@@ -80,63 +81,6 @@ private:
     QProcess daemon_, recorder_;
     QString address_;
     QStringList lines_;
-};
-
-// Root-window properties and window messages, as a window manager sends them.
-class X11Desktop {
-public:
-    explicit X11Desktop(const std::string& display) : c_(xcb_connect(display.c_str(), nullptr)) {
-        root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
-    }
-    ~X11Desktop() { xcb_disconnect(c_); }
-    X11Desktop(const X11Desktop&) = delete;
-    X11Desktop& operator=(const X11Desktop&) = delete;
-
-    std::uint32_t atom(const char* name) {
-        auto* r = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, std::strlen(name), name), nullptr);
-        const std::uint32_t a = r ? r->atom : 0;
-        std::free(r);
-        return a;
-    }
-    void focus(std::uint32_t window) {
-        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, root_, atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 32,
-                            1, &window);
-        xcb_flush(c_);
-    }
-    // The title bar's close button: WM_DELETE_WINDOW.
-    void close(std::uint32_t window) {
-        xcb_client_message_event_t e{};
-        e.response_type = XCB_CLIENT_MESSAGE;
-        e.format = 32;
-        e.window = window;
-        e.type = atom("WM_PROTOCOLS");
-        e.data.data32[0] = atom("WM_DELETE_WINDOW");
-        e.data.data32[1] = XCB_CURRENT_TIME;
-        xcb_send_event(c_, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&e));
-        xcb_flush(c_);
-    }
-
-private:
-    xcb_connection_t* c_;
-    std::uint32_t root_ = 0;
-};
-
-// A client window of a process of its own (the focus tests' helper, under the name given).
-struct ClientWindow {
-    ClientWindow(const QString& program, const QString& display) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), display);
-        process.setProcessEnvironment(env);
-        process.start(program, {});
-        if (process.waitForStarted(10000) && process.waitForReadyRead(10000))
-            window = QString::fromLatin1(process.readLine()).trimmed().toUInt();
-    }
-    ~ClientWindow() {
-        process.closeWriteChannel(); // the helper ends when its input closes
-        process.waitForFinished(5000);
-    }
-    QProcess process;
-    std::uint32_t window = 0;
 };
 
 // The main window's title, as `xdotool search` finds the visible one.
@@ -236,7 +180,7 @@ private slots:
         startAgain();
         QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow(display).isEmpty(), 20000);
         // Its close button puts it away, once said; the process stays, and the next start brings it back.
-        X11Desktop desktop(xvfb.display());
+        test::X11Desktop desktop(xvfb.display());
         desktop.close(visibleWindow(display).split(QLatin1Char('\n')).constFirst().toUInt());
         QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(display).isEmpty(), 20000);
         QVERIFY(
@@ -261,8 +205,8 @@ private slots:
         QTemporaryDir home;
         QFile::copy(QStringLiteral(KRM_X11_WINDOW), home.filePath(QStringLiteral("quakespasm")));
         const QString display = QString::fromStdString(xvfb.display());
-        ClientWindow game(home.filePath(QStringLiteral("quakespasm")), display);
-        QVERIFY(game.window != 0);
+        test::ClientWindow game(home.filePath(QStringLiteral("quakespasm")).toStdString(), xvfb.display());
+        QVERIFY(game.window() != 0);
         std::ofstream(home.filePath(QStringLiteral("profiles.ini")).toStdString())
             << "[Default]\nProfile = 1\n";
 
@@ -290,18 +234,22 @@ private slots:
         QCOMPARE(companion.window()->shownPage(), Page::Profile1);
 
         // The game gets the focus; the dialog adds a rule for it (Game Mode), which holds after a second.
-        X11Desktop desktop(xvfb.display());
-        desktop.focus(game.window);
+        test::X11Desktop desktop(xvfb.display());
+        desktop.focus(game.window());
         QTRY_VERIFY(companion.lastFocused() && companion.lastFocused()->name() == "quakespasm");
         gui::ProfileRulesDialog* dialog = companion.rulesDialog();
         dialog->addFocusedProgram();
         QTRY_COMPARE(dialog->table()->rowCount(), 1);
-        traceText.str("");
-        clock.advanceUs(1000 * 1000);
-        companion.runWatcher();
-        QCOMPARE(test::commandSummary(test::traceLines(traceText.str())), buttonWrites(Page::Profile2));
-        QCOMPARE(log.back(), "quakespasm (pid " + std::to_string(game.process.processId()) +
-                                 ", rule 'quakespasm'): profile 2 written");
+        // What the watcher writes once `ms` have passed.
+        auto writesAfter = [&](std::uint64_t ms) {
+            traceText.str("");
+            clock.advanceUs(ms * 1000);
+            companion.runWatcher();
+            return test::commandSummary(test::traceLines(traceText.str()));
+        };
+        QCOMPARE(writesAfter(1000), buttonWrites(Page::Profile2));
+        QCOMPARE(log.back(),
+                 "quakespasm (pid " + std::to_string(game.pid()) + ", rule 'quakespasm'): profile 2 written");
         QCOMPARE(companion.window()->shownPage(), Page::Profile2);
 
         // The tray menu shows the mouse: Game Mode checked, the six DPI levels with the current one.
@@ -330,10 +278,7 @@ private slots:
         dialog->table()->selectRow(0);
         dialog->removeSelected();
         QTRY_COMPARE(dialog->table()->rowCount(), 0);
-        traceText.str("");
-        clock.advanceUs(60000 * 1000);
-        companion.runWatcher();
-        QCOMPARE(test::commandSummary(test::traceLines(traceText.str())), buttonWrites(Page::Profile1));
+        QCOMPARE(writesAfter(60000), buttonWrites(Page::Profile1));
         QCOMPARE(log.back(), std::string("no rule matches: default profile 1 written"));
     }
 };

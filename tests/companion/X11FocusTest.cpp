@@ -10,6 +10,7 @@
 #include "support/PrivateXvfb.h"
 #include "support/SessionRig.h"
 #include "support/TempDir.h"
+#include "support/X11Desktop.h"
 
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
@@ -26,83 +27,6 @@ namespace krm {
 
 namespace {
 
-// A client window in a process of its own, running the helper under the name given.
-class ClientWindow {
-public:
-    ClientWindow(const std::filesystem::path& program, const std::string& display) {
-        int in[2], out[2];
-        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(in[0], STDIN_FILENO);
-            ::dup2(out[1], STDOUT_FILENO);
-            ::setenv("DISPLAY", display.c_str(), 1);
-            ::execl(program.c_str(), program.c_str(), nullptr);
-            ::_exit(127);
-        }
-        ::close(in[0]);
-        ::close(out[1]);
-        stdin_ = in[1];
-        std::string line;
-        pollfd p{out[0], POLLIN, 0};
-        char c = 0;
-        while (::poll(&p, 1, 10000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n') line += c;
-        ::close(out[0]);
-        if (!line.empty()) window_ = static_cast<std::uint32_t>(std::stoul(line));
-    }
-    ~ClientWindow() {
-        if (stdin_ >= 0) ::close(stdin_); // the helper ends when its input closes
-        int status = 0;
-        if (pid_ > 0) ::waitpid(pid_, &status, 0);
-    }
-    ClientWindow(const ClientWindow&) = delete;
-    ClientWindow& operator=(const ClientWindow&) = delete;
-
-    int pid() const { return pid_; }
-    std::uint32_t window() const { return window_; }
-
-private:
-    pid_t pid_ = -1;
-    int stdin_ = -1;
-    std::uint32_t window_ = 0;
-};
-
-// What a window manager does: names the focused window on the root window, or a property of its own.
-class WindowManager {
-public:
-    explicit WindowManager(const std::string& display) : c_(xcb_connect(display.c_str(), nullptr)) {
-        root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
-    }
-    ~WindowManager() { xcb_disconnect(c_); }
-    WindowManager(const WindowManager&) = delete;
-    WindowManager& operator=(const WindowManager&) = delete;
-
-    void set(const char* property, std::uint32_t type, std::uint32_t value) {
-        auto* reply =
-            xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, std::strlen(property), property), nullptr);
-        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, root_, reply->atom, type, 32, 1, &value);
-        std::free(reply);
-        xcb_flush(c_);
-    }
-    void focus(std::uint32_t window) { set("_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW, window); }
-    // A window of this process (as the configurator's own are to it).
-    std::uint32_t ownWindow() {
-        const std::uint32_t window = xcb_generate_id(c_);
-        xcb_create_window(c_, XCB_COPY_FROM_PARENT, window, root_, 0, 0, 10, 10, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-        const char* name = "_NET_WM_PID";
-        auto* reply = xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, std::strlen(name), name), nullptr);
-        const std::uint32_t pid = static_cast<std::uint32_t>(::getpid());
-        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, reply->atom, XCB_ATOM_CARDINAL, 32, 1, &pid);
-        std::free(reply);
-        return window;
-    }
-
-private:
-    xcb_connection_t* c_;
-    std::uint32_t root_ = 0;
-};
-
 // Waits (up to 10 s) for the source's descriptor and takes its events.
 bool takeEvents(ProgramSource& source) {
     pollfd p{source.eventDescriptor(), POLLIN, 0};
@@ -116,11 +40,11 @@ struct X11FocusTest : ::testing::Test {
             std::filesystem::copy_file(KRM_X11_WINDOW, dir.path() / name);
             std::filesystem::permissions(dir.path() / name, std::filesystem::perms::owner_all);
         }
-        game = std::make_unique<ClientWindow>(dir.path() / "quakespasm", xvfb.display());
-        editor = std::make_unique<ClientWindow>(dir.path() / "gedit", xvfb.display());
+        game = std::make_unique<test::ClientWindow>(dir.file("quakespasm"), xvfb.display());
+        editor = std::make_unique<test::ClientWindow>(dir.file("gedit"), xvfb.display());
         ASSERT_NE(game->window(), 0u);
         ASSERT_NE(editor->window(), 0u);
-        wm = std::make_unique<WindowManager>(xvfb.display());
+        wm = std::make_unique<test::X11Desktop>(xvfb.display());
         source = X11FocusedProgram::connect(xvfb.display(), processes);
         ASSERT_TRUE(source);
     }
@@ -128,8 +52,8 @@ struct X11FocusTest : ::testing::Test {
     test::PrivateXvfb xvfb;
     test::ScratchDir dir;
     ProcessTable processes;
-    std::unique_ptr<ClientWindow> game, editor;
-    std::unique_ptr<WindowManager> wm;
+    std::unique_ptr<test::ClientWindow> game, editor;
+    std::unique_ptr<test::X11Desktop> wm;
     std::unique_ptr<X11FocusedProgram> source;
 };
 

@@ -32,13 +32,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::string besideThisProgram(const char* name) {
-    char self[4096] = {};
-    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string path = n > 0 ? std::string(self, static_cast<std::size_t>(n)) : std::string(".");
-    return path.substr(0, path.rfind('/') + 1) + name;
-}
+using krm::bench::besideThisProgram;
+using krm::bench::Spread;
+using krm::bench::spread;
 
 // A child process whose first output line is read; its input stays open until it is ended.
 struct Child {
@@ -137,16 +133,6 @@ std::size_t currentProfileWrites(const std::string& trace) {
     for (std::string line; std::getline(in, line);)
         if (line.starts_with("set 40 05 00 a4")) ++n;
     return n;
-}
-
-struct Spread {
-    double min = 0, median = 0, max = 0;
-};
-
-Spread spread(std::vector<double> v) {
-    if (v.empty()) return {};
-    std::sort(v.begin(), v.end());
-    return {v.front(), v[v.size() / 2], v.back()};
 }
 
 } // namespace
