@@ -13,6 +13,7 @@
 #include "support/PrivateXvfb.h"
 #include "support/SessionRig.h"
 #include "support/X11Desktop.h"
+#include "widgets/QtImages.h"
 
 #include <QComboBox>
 #include <QDBusConnection>
@@ -113,6 +114,10 @@ private slots:
     void initTestCase() {
         if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
             QSKIP("dbus-daemon is not installed (Debian package dbus)");
+    }
+
+    void theTrayHasTheApplicationIconWithoutAnInstalledTheme() {
+        QVERIFY(!gui::resourcePixmap(QStringLiteral("AppIcon")).isNull());
     }
 
     void noticesReplaceTheLastOneAndSkipWhatWasOvertaken() {

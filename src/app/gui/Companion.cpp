@@ -65,6 +65,7 @@ Companion::Companion(Session& session, QtUiPort& ui, Clock& clock, const QDBusCo
 Companion::~Companion() {
     ui_.setMessageFallback(nullptr);
     session_.removeObserver(this);
+    delete rulesDialog_; // a dialog opened from the tray has no parent
     delete tray_;
     if (window_) {
         ui_.setWindow(nullptr);
@@ -123,9 +124,9 @@ void Companion::takeSourceEvents() {
         return;
     }
     if (!source_->takeEvents()) return;
+    // The source passes over this program's own windows, so this is the program before them.
     const auto focused = source_->programs();
-    if (!focused.empty() && focused.front().pid != static_cast<int>(::getpid()))
-        lastFocused_ = focused.front();
+    if (!focused.empty()) lastFocused_ = focused.front();
     runWatcher();
 }
 
