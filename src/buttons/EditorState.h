@@ -37,6 +37,7 @@ struct ProfileSwitchOptions {
     bool adjustXy = false;     // adjust XY: b1 + 0x20
     bool changeColour = false; // change colour: b1 + 0x10
     int switchOffset = 0x18;   // 12-bit offset, shown as hexadecimal
+    bool operator==(const ProfileSwitchOptions&) const = default;
 };
 
 // One slot of the device macro table, as far as naming and the "Base Macro" list need it.

@@ -4,9 +4,6 @@
 #include "device/ProtocolTrace.h"
 #include "device/SimulatedMouse.h"
 
-#include <cerrno>
-#include <cstring>
-
 namespace krm {
 
 std::unique_ptr<DeviceBackend> DeviceBackend::create(const GlobalOptions& options, Clock& clock,
@@ -27,17 +24,20 @@ std::unique_ptr<DeviceBackend> DeviceBackend::create(const GlobalOptions& option
         d->base_ = std::make_unique<HidapiBackend>();
     }
     if (!options.trace.empty()) {
-        d->traceFile_.open(options.trace, std::ios::out | std::ios::app);
-        if (!d->traceFile_) {
-            error = options.trace + ": cannot open the trace file: " + std::strerror(errno);
-            return nullptr;
-        }
-        d->trace_ = std::make_unique<TracingBackend>(*d->base_, d->traceFile_);
+        d->traceFile_ = TraceFile::open(options.trace, error);
+        if (!d->traceFile_) return nullptr;
+        d->trace_ = std::make_unique<TracingBackend>(*d->base_, d->traceFile_->stream());
     }
     return d;
 }
 
 DeviceBackend::~DeviceBackend() = default;
+
+std::optional<std::string> DeviceBackend::traceFailure(const GlobalOptions& options) const {
+    const auto why = traceFile_ ? traceFile_->failure() : std::nullopt;
+    if (!why) return std::nullopt;
+    return options.trace + ": the trace could not be written whole (" + *why + ")";
+}
 
 HidBackend& DeviceBackend::backend() {
     return trace_ ? static_cast<HidBackend&>(*trace_) : *base_;

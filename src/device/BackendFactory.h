@@ -4,13 +4,14 @@
 #include "device/Clock.h"
 #include "device/HidBackend.h"
 
-#include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace krm {
 
 class SimulatedMouse;
+class TraceFile;
 class TracingBackend;
 
 // The HID stack a program talks to, as the global options choose it: the machine's (hidapi) or the
@@ -28,12 +29,14 @@ public:
     HidBackend& backend();
     // The simulated mouse, or null when talking to the real HID stack.
     SimulatedMouse* simulated() const { return simulated_; }
+    // What to tell the user when a write to the trace file failed (it names the file and the reason).
+    std::optional<std::string> traceFailure(const GlobalOptions& options) const;
 
 private:
     DeviceBackend() = default;
     std::unique_ptr<HidBackend> base_;
     SimulatedMouse* simulated_ = nullptr;
-    std::ofstream traceFile_;
+    std::unique_ptr<TraceFile> traceFile_;
     std::unique_ptr<TracingBackend> trace_;
 };
 

@@ -78,7 +78,7 @@ bool ImageTransfer::blockWrite(std::size_t offset, std::span<const std::uint8_t>
                                 bytes);
 }
 
-bool ImageTransfer::profileRewrite(bool withFireKeyBlock) {
+bool ImageTransfer::profileRewrite(bool withFireKeyBlock, bool withFireMacroArea) {
     if (refreshGuard_) return true;
     if (!copiesTrusted_) return false;
     auto& copies = state_.copies;
@@ -91,6 +91,10 @@ bool ImageTransfer::profileRewrite(bool withFireKeyBlock) {
     if (!commands_.blockWrite(image::kProfileOffset, image::kProfilesLength, block)) return false;
     if (withFireKeyBlock &&
         !commands_.blockWrite(image::kFireKeyOffset, image::kFireKeyLength, copies.fireKey))
+        return false;
+    if (withFireMacroArea &&
+        !commands_.blockWrite(static_cast<std::uint16_t>(copies.layout.fireMacroAreaOffset),
+                              static_cast<std::uint16_t>(copies.fireMacroArea.size()), copies.fireMacroArea))
         return false;
     // The byte written back to 0xA4 comes from this read: one that failed, or brought bytes that do
     // not add up to the section's checksum, must not become the current profile and colour.

@@ -64,13 +64,14 @@ public:
     bool blockWrite(std::size_t offset, std::span<const std::uint8_t> bytes);
 
     // The profile rewrite: fresh checksums in the three profile copies, the copies as one 147-byte
-    // block at 192 (and, after fire-key changes, the fire-key block at 484), the user section read
+    // block at 192 (and, after fire-key changes, the fire-key block at 484; after a gun's fire macros
+    // changed, the fire-macro area behind it), the user section read
     // back into its copy, then 0x0F and the real byte written to 0xA4 so the mouse reloads its
     // current profile. It stops at the first step that fails and returns false: a block write that
     // did not go out whole, or a read-back that failed or fails its checksum (the user copy keeps
     // its bytes then, and 0xA4 is not written). Also false while the copies are not trusted. True
     // when every step went through, or when the refresh guard kept it from running.
-    bool profileRewrite(bool withFireKeyBlock = false);
+    bool profileRewrite(bool withFireKeyBlock = false, bool withFireMacroArea = false);
 
     // Whole-section rewrites with fresh checksums: the vendor section (164 bytes from 0) and the user
     // section (28 bytes from 0xA4). Both leave the busy window up: callers end with a single write

@@ -2,8 +2,11 @@
 
 #include "device/HidBackend.h"
 
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <ostream>
+#include <streambuf>
 #include <string>
 
 namespace krm {
@@ -36,6 +39,31 @@ private:
     HidBackend& inner_;
     std::ostream& out_;
     std::mutex mutex_;
+};
+
+// The file --trace or KRM_TRACE names, appended to. Opening never waits: a FIFO that no program reads
+// is refused rather than waited on. A write that fails (a full disk, a reader that went away) is
+// remembered with its reason, and nothing more is written.
+class TraceFile final : private std::streambuf {
+public:
+    // Null with `error` set (the path and the reason) when the file cannot be opened for writing.
+    static std::unique_ptr<TraceFile> open(const std::string& path, std::string& error);
+    ~TraceFile() override;
+    TraceFile(const TraceFile&) = delete;
+    TraceFile& operator=(const TraceFile&) = delete;
+
+    std::ostream& stream() { return stream_; }
+    // Why the trace stopped being written ("No space left on device"), or nothing.
+    std::optional<std::string> failure() const;
+
+private:
+    explicit TraceFile(int fd) : fd_(fd), stream_(this) {}
+    int overflow(int c) override;
+    std::streamsize xsputn(const char* s, std::streamsize n) override;
+
+    int fd_;
+    int failedErrno_ = 0;
+    std::ostream stream_;
 };
 
 // Lower-case hex bytes separated by spaces, as the trace writes them: "40 09 00 00".

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace krm {
 
@@ -113,6 +114,15 @@ std::unique_ptr<SimulatedMouse> SimulatedMouse::withImageFile(Variant variant, C
         std::copy(bytes.value->begin(), bytes.value->end(), img.begin());
     } else if (errno != ENOENT) {
         error = path + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    // Every change is written back by replacing the file, which needs its folder: a mouse that could
+    // not keep what it is sent would lose it at the next run.
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    const std::string folderText = folder.empty() ? "." : folder.string();
+    if (::access(folderText.c_str(), W_OK | X_OK) != 0) {
+        error = path + ": the simulated mouse cannot keep its image there (folder \"" + folderText +
+                "\": " + std::strerror(errno) + ")";
         return nullptr;
     }
     auto mouse = std::make_unique<SimulatedMouse>(variant, clock, img);

@@ -66,6 +66,24 @@ bool isGameModeSwitch(const CodeBytes& code) {
     return code[0] == 0x07 && code[1] != 0 && (code[1] & 0x87) == 0x81;
 }
 
+// A profile switch to profile 1, 2 or 3 (named Str251..Str253).
+bool isProfileSwitch(const CodeBytes& code) {
+    return code[0] == 0x07 && (code[1] & 0x87) >= 0x80 && (code[1] & 0x87) <= 0x82;
+}
+
+// The profile-switch options of the first profile switch that carries any (option bits or an
+// offset), in profile and button order.
+std::optional<ProfileSwitchOptions> carriedSwitchOptions(const SectionCopies& copies) {
+    for (int p = 1; p <= codes::kProfileCount; ++p)
+        for (int k = 1; k <= codes::kButtonsPerProfile; ++k) {
+            const CodeBytes code = profileCode(copies, p, k);
+            if (isProfileSwitch(code) && ((code[1] & 0x70) != 0 || (code[2] & 0x0F) != 0 || code[3] != 0))
+                return ProfileSwitchOptions{(code[1] & 0x40) != 0, (code[1] & 0x20) != 0,
+                                            (code[1] & 0x10) != 0, (code[2] & 0x0F) << 8 | code[3]};
+        }
+    return std::nullopt;
+}
+
 std::optional<int> itemForMask(std::uint8_t mask) {
     for (int item = 0; item <= 8; ++item)
         if (comboMaskForItem(item) == mask) return item;
@@ -98,6 +116,9 @@ void FireEditor::loadFromCopies(const SectionCopies& copies) {
         editorSlot.count = slot.repeat;
         editorSlot.interval = slot.interval;
     }
+
+    // Options a read brings back (switches given from the menu carry none, and leave them as set).
+    if (const auto options = carriedSwitchOptions(copies)) state_.profileSwitch = *options;
 
     // The trigger item, the gun-mode flag and the combo masks as the button codes carry them.
     const bool combo2Game = isGameModeSwitch(comboKeyCode(copies, 2));
@@ -344,9 +365,9 @@ EditOutcome FireEditor::confirmGun(std::optional<int> profile2Button) {
     }
     out.requests.push_back(EditRequest::store(kXAdjustAddress, adjust));
     if (!guard) out.requests.push_back(EditRequest::userSectionRewrite());
-    const auto areaAt = copies_.layout.fireMacroAreaOffset;
-    out.requests.push_back(guard ? EditRequest::store(areaAt, area) : EditRequest::blockWrite(areaAt, area));
-    finishProfiles(out, false, true);
+    // The fire-macro area goes out behind the profiles and the fire-key block, before the read-back.
+    out.requests.push_back(EditRequest::store(copies_.layout.fireMacroAreaOffset, area));
+    if (!guard) out.requests.push_back(EditRequest::profileRewrite(true, true));
     // The colour table and the bodies changed under the other editors.
     out.followup = Followup::ReloadEditors;
     return out;
@@ -444,6 +465,28 @@ std::string FireEditor::setMacroAdjust(int n, bool y, std::string_view text, Edi
 int FireEditor::macroAdjust(int n, bool y) const {
     const int i = std::clamp(n, 1, image::kFireMacroCount) - 1;
     return y ? fireMacroYAdjust(copies_.user, i) : fireMacroXAdjust(copies_.user, i);
+}
+
+EditOutcome FireEditor::setProfileSwitchOptions(const ProfileSwitchOptions& options) {
+    if (options.switchOffset < 0 || options.switchOffset > 0xFF)
+        return EditOutcome::refusal("The profile-switch offset is 00..FF (hexadecimal).");
+    state_.profileSwitch = options;
+    const auto flags =
+        static_cast<std::uint8_t>((options.returnToZero ? 0x40 : 0) | (options.adjustXy ? 0x20 : 0) |
+                                  (options.changeColour ? 0x10 : 0));
+    EditOutcome out;
+    for (int p = 1; p <= codes::kProfileCount; ++p)
+        for (int k = 1; k <= codes::kButtonsPerProfile; ++k) {
+            const CodeBytes before = profileCode(copies_, p, k);
+            if (!isProfileSwitch(before)) continue;
+            const int target = (before[1] & 0x07) + 1;
+            const CodeBytes code{0x07, static_cast<std::uint8_t>(0x80 + (target - 1) + flags),
+                                 static_cast<std::uint8_t>(state_.profileColourIndex(target) << 4),
+                                 static_cast<std::uint8_t>(options.switchOffset)};
+            if (code != before) rewriteButton(p, k, code, out);
+        }
+    finishProfiles(out, false, false);
+    return out;
 }
 
 EditOutcome FireEditor::setComboEnable(ComboGroup group, int item) {

@@ -111,6 +111,12 @@ public:
     EditOutcome setComboEnable(ComboGroup group, int item);
     // The mask the gun page gives new gun codes: byte 3 of the last gun or fire-macro button.
     std::uint8_t rememberedComboMask() const;
+    // The profile-switch options (cb_RTZ, cb_AXY, cb_CC, edt_OffSet 0x00..0xFF): every button of the
+    // three profiles that switches to a profile is rewritten with them (07, 0x80 + profile index +
+    // the option bits, 16 x the profile's colour, the offset) and the profiles are written. Combo keys
+    // given a profile switch afterwards take them too. An offset outside 0..0xFF is refused.
+    const ProfileSwitchOptions& profileSwitchOptions() const { return state_.profileSwitch; }
+    EditOutcome setProfileSwitchOptions(const ProfileSwitchOptions& options);
 
 private:
     bool guarded() const { return refreshGuard_ && refreshGuard_(); }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <mutex>
 #include <set>
 #include <sys/stat.h>
@@ -129,7 +130,26 @@ std::optional<FileError> checkWritableTarget(const std::string& path) {
     return std::nullopt;
 }
 
-std::optional<FileError> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+// The file a path names once symbolic links are followed (a dangling link names the file it would
+// create); nothing for a loop of links.
+std::optional<std::string> linkTarget(const std::string& path) {
+    std::filesystem::path p = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(p, ec))) return p.string();
+        const std::filesystem::path next = std::filesystem::read_symlink(p, ec);
+        if (ec) return p.string();
+        p = next.is_absolute() ? next : p.parent_path() / next;
+    }
+    return std::nullopt;
+}
+
+std::optional<FileError> writeFileAtomically(const std::string& givenPath,
+                                             std::span<const std::uint8_t> bytes) {
+    // A symbolic link stays a link: the file it points to is replaced, in that file's own folder.
+    const auto target = linkTarget(givenPath);
+    if (!target) return FileError{FileErrorKind::CannotCreate, cannotCreateMessage(givenPath, ELOOP)};
+    const std::string& path = *target;
     // A device node, a pipe or a folder of that name is never replaced by a file.
     if (auto refused = checkWritableTarget(path)) return refused;
     const std::string folder = folderOf(path);
@@ -137,10 +157,10 @@ std::optional<FileError> writeFileAtomically(const std::string& path, std::span<
     std::string tmp = folder + "/" + kTemporaryPrefix + std::to_string(::getpid()) + ".XXXXXX";
     auto failed = [&](int err) {
         ::unlink(tmp.c_str());
-        return FileError{FileErrorKind::CannotCreate, cannotCreateMessage(path, err)};
+        return FileError{FileErrorKind::CannotCreate, cannotCreateMessage(givenPath, err)};
     };
     Fd f{::mkostemp(tmp.data(), O_CLOEXEC)};
-    if (f.fd < 0) return FileError{FileErrorKind::CannotCreate, cannotCreateMessage(path, errno)};
+    if (f.fd < 0) return FileError{FileErrorKind::CannotCreate, cannotCreateMessage(givenPath, errno)};
     struct stat old {};
     // mkostemp makes the file 0600; a new file gets what a plain create would give it.
     const mode_t mask = ::umask(0);

@@ -48,8 +48,9 @@ FileResult<std::vector<std::uint8_t>> readFilePrefix(const std::string& path, st
 std::optional<FileError> checkWritableTarget(const std::string& path);
 
 // Write a file as a whole or not at all: a temporary file ".krm-PID.XXXXXX" in the same folder,
-// flushed to disk, then renamed over `path` (keeping the permissions of a file it replaces). A target
-// that exists and is not a regular file is refused. The first write into a folder removes the
+// flushed to disk, then renamed over `path` (keeping the permissions of a file it replaces). A
+// symbolic link is followed: the file it points to is replaced and the link stays. A target that
+// exists and is not a regular file is refused. The first write into a folder removes the
 // temporary files that killed writers left there. Nothing on success.
 std::optional<FileError> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 

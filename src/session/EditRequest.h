@@ -22,8 +22,9 @@ struct EditRequest {
         WriteQuad,      // store, then send the 4 bytes at image address `offset` with the form-1 write
         BlockWrite,     // store, then send `bytes` to image offset `offset` as one block write
         ProfileRewrite, // fresh checksums, the 147-byte profile block at 192 (with the fire-key block
-                        // at 484 when `withFireKeyBlock`), the user section read back, then 0x0F and
-                        // the real byte to 0xA4 so the mouse reloads its current profile
+                        // at 484 when `withFireKeyBlock`, then the fire-macro area's copy when
+                        // `withFireMacroArea`), the user section read back, then 0x0F and the real
+                        // byte to 0xA4 so the mouse reloads its current profile
         UserSectionRewrite,   // user checksum recomputed, 28 bytes from 0xA4 with one range write
         VendorSectionRewrite, // vendor checksum recomputed, 164 bytes from 0 with one range write
         Restart,              // the mouse restarts; it is found and read again when it comes back
@@ -35,6 +36,7 @@ struct EditRequest {
     std::size_t offset = 0;
     std::vector<std::uint8_t> bytes;
     bool withFireKeyBlock = false;
+    bool withFireMacroArea = false;
 
     static EditRequest store(std::size_t offset, std::span<const std::uint8_t> b) {
         return {Kind::Store, offset, {b.begin(), b.end()}};
@@ -54,8 +56,8 @@ struct EditRequest {
     static EditRequest blockWrite(std::size_t offset, std::span<const std::uint8_t> b) {
         return {Kind::BlockWrite, offset, {b.begin(), b.end()}};
     }
-    static EditRequest profileRewrite(bool withFireKeyBlock = false) {
-        return {Kind::ProfileRewrite, 0, {}, withFireKeyBlock};
+    static EditRequest profileRewrite(bool withFireKeyBlock = false, bool withFireMacroArea = false) {
+        return {Kind::ProfileRewrite, 0, {}, withFireKeyBlock, withFireMacroArea};
     }
     static EditRequest userSectionRewrite() { return {Kind::UserSectionRewrite, 0, {}}; }
     static EditRequest vendorSectionRewrite() { return {Kind::VendorSectionRewrite, 0, {}}; }

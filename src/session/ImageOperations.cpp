@@ -3,6 +3,7 @@
 #include "image/DefaultImages.h"
 #include "image/ImageFields.h"
 #include "image/ImageFiles.h"
+#include "macros/DeviceMacros.h"
 #include "session/Session.h"
 
 #include <algorithm>
@@ -319,11 +320,20 @@ OperationResult ImageOperations::importMacroBlock(const ChooseFile& choose) {
     if (auto* ended = std::get_if<OperationResult>(&chosen)) return *ended;
     const auto block = readBaseMacroFile(std::get<std::string>(chosen));
     if (!block) return refuse(block.error);
+    // The macros the file holds, packed as the mouse runs them (the page filler at byte 255, the start
+    // addresses that follow from it): what the macro list shows is then what the mouse holds. A block
+    // packed so already goes out unchanged.
+    DeviceMacroTable table = DeviceMacroTable::parse(*block.value);
+    const auto packed = table.pack();
+    if (!packed)
+        return refuse({FileErrorKind::TooLarge, "The macros of \"" + std::get<std::string>(chosen) +
+                                                   "\" do not fit the mouse's 512 bytes once packed; nothing "
+                                                   "was sent."});
     ui_.setTimerEnabled(UiTimer::DevTimer, false);
     ui_.showBusy();
 
     auto& copy = s_.image().copies.macroBlock;
-    copy = *block.value;
+    copy = *packed;
     s_.reloadEditors();
     std::array<std::uint8_t, image::kMacroHalfLength> staging{};
     std::size_t written = 0;

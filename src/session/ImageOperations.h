@@ -95,8 +95,8 @@ public:
     // --- engineering page ---
     // A patch file read, computed, written and the mouse restarted in one go.
     OperationResult programPatchFile(const ChooseFile& choose);
-    // A 512-byte macro block file into the copy and to the mouse in two 256-byte block writes; no
-    // restart.
+    // A 512-byte macro block file, its macros packed as the mouse's macro table packs them, into the
+    // copy and to the mouse in two 256-byte block writes; no restart.
     OperationResult importMacroBlock(const ChooseFile& choose);
     // Ten fire-macro bodies into the fire-macro area, written whole; no restart.
     OperationResult importGunMacros(const ChooseFile& choose);

@@ -289,7 +289,9 @@ std::string describe(const EditRequest& r) {
     case K::BlockWrite:
         return "the " + std::to_string(r.bytes.size()) + "-byte block at image offset " + hex(r.offset, 3);
     case K::ProfileRewrite:
-        return r.withFireKeyBlock ? "the three profiles and the fire-key block" : "the three profiles";
+        return r.withFireMacroArea ? "the three profiles, the fire-key block and the fire-macro area"
+               : r.withFireKeyBlock ? "the three profiles and the fire-key block"
+                                    : "the three profiles";
     case K::UserSectionRewrite:
         return "the user section";
     case K::VendorSectionRewrite:
@@ -327,7 +329,7 @@ bool Session::carryOut(const EditRequest& r) {
         storeAtImageOffset(r.offset, r.bytes);
         return transfer_.blockWrite(r.offset, r.bytes) || guarded;
     case EditRequest::Kind::ProfileRewrite:
-        return transfer_.profileRewrite(r.withFireKeyBlock);
+        return transfer_.profileRewrite(r.withFireKeyBlock, r.withFireMacroArea);
     case EditRequest::Kind::UserSectionRewrite:
         return transfer_.userSectionRewrite();
     case EditRequest::Kind::VendorSectionRewrite:
@@ -358,8 +360,10 @@ EditOutcome Session::apply(EditOutcome outcome) {
         ui_.showMessage(*outcome.message);
         return outcome;
     }
-    const bool blocks = sends && std::any_of(requests.begin(), requests.end(),
-                                             [](auto& r) { return r.kind == EditRequest::Kind::BlockWrite; });
+    const bool blocks = sends && std::any_of(requests.begin(), requests.end(), [](auto& r) {
+        return r.kind == EditRequest::Kind::BlockWrite ||
+               (r.kind == EditRequest::Kind::ProfileRewrite && r.withFireMacroArea);
+    });
     if (blocks) {
         ui_.setTimerEnabled(UiTimer::DevTimer, false);
         ui_.setPagesCovered(true);

@@ -162,6 +162,12 @@ constexpr std::array<TTerm, kEngineeringCaptionRows> kRows{{
     {152, {"Fire Key Number:", "", "枪键数量:"}},
     {153, {"New Fire Key", "", "新增枪键"}},
     {154, {"Delect Fire Key", "", "删除枪键"}},
+    // The profile-switch options of the gun tab.
+    {155, {"Profile Switch Key", "", "模式切换键"}},
+    {156, {"Return to zero:", "", "归零:"}},
+    {157, {"Adjust XY:", "", "调整XY:"}},
+    {158, {"Change color:", "", "切换颜色:"}},
+    {159, {"Offset:", "", "偏移量:"}},
 }};
 // clang-format on
 
@@ -170,7 +176,7 @@ constexpr bool idsInOrder() {
         if (kRows[static_cast<std::size_t>(i)].id != i) return false;
     return true;
 }
-static_assert(idsInOrder(), "engineering caption rows must be numbered 0..154 in order");
+static_assert(idsInOrder(), "engineering caption rows must be numbered 0..159 in order");
 } // namespace
 
 const std::array<TTerm, kEngineeringCaptionRows>& engineeringCaptionTable() {

@@ -12,9 +12,9 @@ struct TTerm {
     std::array<std::string_view, 3> text;
 };
 
-inline constexpr int kEngineeringCaptionRows = 155;
+inline constexpr int kEngineeringCaptionRows = 160;
 
-// Rows 0..154 in order.
+// Rows 0..159 in order.
 const std::array<TTerm, kEngineeringCaptionRows>& engineeringCaptionTable();
 
 // The text of a row in a column; the empty text for a row or column outside the table.

@@ -88,6 +88,41 @@ private slots:
         QCOMPARE(r.panel->gunKeyList()->item(1)->text(), QStringLiteral("Fire Macro2"));
         QCOMPARE(r.panel->gunKeyList()->currentRow(), 0);
     }
+
+    void gunTabSetsTheProfileSwitchOptions() {
+        PanelRig<FireGunTuningPanel> r;
+        auto& assignments = r.rig.session.assignments();
+        assignments.openFromProfileTable(1, 7);
+        r.rig.session.apply(assignments.applyDialogCode("07810000", ""));
+        r.panel->refresh();
+        r.rig.clearTrace();
+        QCOMPARE(r.panel->switchOffset()->text(), QStringLiteral("18"));
+
+        // A switch takes effect at once.
+        QComboBox* rtz = r.panel->switchOption(0);
+        rtz->setFocus();
+        QTest::keyClick(rtz, Qt::Key_Down);
+        QCOMPARE(r.writes().front(), std::string("set 40 07 00 c0 00 93 00 00 +21"));
+        QCOMPARE(profileCode(r.rig.session.image().copies, 1, 7), (CodeBytes{0x07, 0xC1, 0x00, 0x18}));
+
+        // The offset when the box is left: typing alone writes nothing.
+        r.rig.clearTrace();
+        QLineEdit* offset = r.panel->switchOffset();
+        offset->setFocus();
+        offset->selectAll();
+        QTest::keyClicks(offset, QStringLiteral("2a"));
+        QVERIFY(r.writes().empty());
+        QTest::keyClick(offset, Qt::Key_Return);
+        QCOMPARE(profileCode(r.rig.session.image().copies, 1, 7), (CodeBytes{0x07, 0xC1, 0x00, 0x2A}));
+        QCOMPARE(offset->text(), QStringLiteral("2A"));
+        // An emptied box keeps the offset.
+        r.rig.clearTrace();
+        offset->selectAll();
+        QTest::keyClick(offset, Qt::Key_Backspace);
+        QTest::keyClick(offset, Qt::Key_Return);
+        QVERIFY(r.writes().empty());
+        QCOMPARE(offset->text(), QStringLiteral("2A"));
+    }
 };
 
 } // namespace

@@ -147,9 +147,10 @@ private slots:
         QCOMPARE(w.size(), std::size_t{25});
         // Colour slot 8 belongs to fire macro 8, the first stage of gun 7.
         QCOMPARE(w[7], std::string("set 40 05 00 4e 01 02 03 03"));
-        QCOMPARE(w[20], std::string("set 40 07 07 10 00 f0 00 00 +35"));
-        QCOMPARE(w[21], std::string("set 40 07 00 c0 00 93 00 00 +21"));
-        QCOMPARE(w[22], std::string("set 40 07 01 e4 00 0c 00 00 +2"));
+        // The profiles, the fire-key block, the fire-macro area, then the current profile reloaded.
+        QCOMPARE(w[20], std::string("set 40 07 00 c0 00 93 00 00 +21"));
+        QCOMPARE(w[21], std::string("set 40 07 01 e4 00 0c 00 00 +2"));
+        QCOMPARE(w[22], std::string("set 40 07 07 10 00 f0 00 00 +35"));
         QCOMPARE(w[23], std::string("set 40 05 00 a4 0f 00 00 01"));
         // Fire macro 8 (gun 7, stage 1) took Y 12 at its Y position, on the mouse too.
         QCOMPARE(int(r.rig.mouse.image()[0x710 + 7 * 24 + 8]), 12);

@@ -95,6 +95,26 @@ TEST(EngineeringCommands, OptionsRegistersAndXData) {
     EXPECT_EQ(xdata.out, "7241: 00\n7242: 00\n");
 }
 
+TEST(EngineeringCommands, ProfileSwitchOptionsRoundTripThroughTheImageAndTheDump) {
+    ScratchDir dir;
+    const std::string image = dir.file("mouse.bin");
+    ASSERT_EQ(ctl({"--sim-image", image, "restore", "2"}).rc, 0);
+    ASSERT_EQ(ctl({"--sim-image", image, "assign", "3", "5", "07800000"}).rc, 0);
+    const CtlResult set = ctl({"--sim-image", image, "set-option", "cb_AXY", "Enable"});
+    EXPECT_EQ(set.out, "Adjust XY: Enable\n") << set.err;
+    EXPECT_EQ(ctl({"--sim-image", image, "set-option", "Offset", "2a"}).out, "Offset: 2A\n");
+    EXPECT_EQ(ctl({"--sim-image", image, "set-option", "edt_OffSet", "100"}).rc, 1)
+        << "two hex digits at most";
+    // The button carries them; a later run reads them back from it.
+    EXPECT_NE(ctl({"--sim-image", image, "dump"}).out.find("button=5 code=07A0002A name=\"Office Mode\""),
+              std::string::npos);
+    const CtlResult shown = ctl({"--sim-image", image, "engineering"});
+    for (const char* line :
+         {"Return to zero:      cb_RTZ               Disable",
+          "Adjust XY:           cb_AXY               Enable", "Offset:              edt_OffSet           2A"})
+        EXPECT_NE(shown.out.find(line), std::string::npos) << line << "\n" << shown.out;
+}
+
 TEST(EngineeringCommands, PatchOfTheOtherChipIsRefusedBeforeAnyWrite) {
     ScratchDir dir;
     const std::string patch = dir.file("r230.bin"), trace = dir.file("trace.log");

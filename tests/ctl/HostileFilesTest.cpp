@@ -47,14 +47,40 @@ TEST(HostileFiles, EveryFileCommandRefusesPipesDevicesAndFoldersAtOnce) {
     EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
-TEST(HostileFiles, SimulatedMouseImageMustBeARegularImageFile) {
+TEST(HostileFiles, ATraceThatCannotBeWrittenFailsTheRun) {
+    ScratchDir dir;
+    const std::string fifo = dir.file("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    struct Case {
+        std::string trace;
+        const char* says;
+    } cases[] = {
+        {fifo, "it is a FIFO that no program reads"}, // refused at once, not waited on
+        {"/dev/full", "could not be written whole (No space left on device)"},
+        {dir.file("no/folder/t.log"), "No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        const CtlResult r = ctl({"--simulate", "--trace", c.trace, "info"});
+        EXPECT_EQ(r.rc, 3) << c.trace << ": " << r.err;
+        EXPECT_NE(r.err.find(c.trace), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    }
+}
+
+TEST(HostileFiles, SimulatedMouseImageMustBeARegularImageFileItCanKeep) {
     ScratchDir dir;
     std::filesystem::create_directory(dir.file("folder"));
     putFile(dir.file("long.bin"), std::vector<std::uint8_t>(4096, 0));
-    for (const std::string& image : {dir.file("folder"), std::string("/dev/zero"), dir.file("long.bin")}) {
-        const CtlResult r = ctl({"--sim-image", image, "info"});
+    // A folder, a device, a long file; a folder that is missing, and one that is a file: refused
+    // before any report, with the path and the reason.
+    for (const std::string& image : {dir.file("folder"), std::string("/dev/zero"), dir.file("long.bin"),
+                                     dir.file("missing/mouse.bin"), dir.file("long.bin/mouse.bin")}) {
+        const std::string trace = dir.file("t.log");
+        std::filesystem::remove(trace);
+        const CtlResult r = ctl({"--sim-image", image, "--trace", trace, "assign", "1", "4", "01040000"});
         EXPECT_EQ(r.rc, 3) << image;
         EXPECT_NE(r.err.find(image), std::string::npos) << r.err;
+        EXPECT_EQ(readText(trace), "") << image;
     }
 }
 

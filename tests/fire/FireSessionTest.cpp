@@ -92,18 +92,19 @@ TEST_F(FireSession, ConfirmingAGunOnProfileTwoAssignsItAndWritesEverything) {
     EXPECT_EQ(code(2, 5), (CodeBytes{0x0B, 0x17, 0x02, 0x08}));
     EXPECT_EQ(s_.assignments().tableCaption(2, 5), "7.62 Fire");
 
-    const auto w = writes();
-    // Ten colour slots, the user section in 3-byte pieces (0xA4..0xBF), the fire-macro area, the
-    // profiles, the fire-key block, then the reload of the current profile.
-    ASSERT_EQ(w.size(), 25u);
+    const auto w = test::commandSummary(rig_.lines());
+    // Ten colour slots, the user section in 3-byte pieces (0xA4..0xBF), the profiles, the fire-key
+    // block, the fire-macro area, the user section read back, then the reload of the current profile.
+    ASSERT_EQ(w.size(), 26u);
     EXPECT_EQ(w[0], "set 40 05 00 39 ff 7f 00 03") << "colour slot 1 as the image holds it";
     EXPECT_TRUE(w[9].starts_with("set 40 05 00 54")) << w[9];
     EXPECT_TRUE(w[10].starts_with("set 40 05 00 a4")) << w[10];
     EXPECT_TRUE(w[19].starts_with("set 40 05 00 bf")) << w[19];
-    EXPECT_EQ(w[20], "set 40 07 07 10 00 f0 00 00 +35") << "the fire-macro area, 240 bytes";
-    EXPECT_EQ(w[21], "set 40 07 00 c0 00 93 00 00 +21");
-    EXPECT_EQ(w[22], "set 40 07 01 e4 00 0c 00 00 +2");
-    EXPECT_EQ(w[23], "set 40 05 00 a4 0f 00 00 01");
+    EXPECT_EQ(w[20], "set 40 07 00 c0 00 93 00 00 +21") << "the profiles";
+    EXPECT_EQ(w[21], "set 40 07 01 e4 00 0c 00 00 +2") << "the fire-key block";
+    EXPECT_EQ(w[22], "set 40 07 07 10 00 f0 00 00 +35") << "the fire-macro area, 240 bytes";
+    EXPECT_TRUE(w[23].starts_with("set 40 06 00 a4 00 1c")) << "the read-back: " << w[23];
+    EXPECT_EQ(w[24], "set 40 05 00 a4 0f 00 00 01");
 }
 
 TEST_F(FireSession, ConfirmingOnProfileOneChangesNoButtonButWritesTheArea) {
@@ -231,6 +232,33 @@ TEST_F(FireSession, ComboMaskEditorRewritesItsGroup) {
     EXPECT_EQ(code(1, 6), (CodeBytes{0x09, 0x01, 0x00, 0x08}));
     EXPECT_EQ(code(1, 8), (CodeBytes{0x09, 0x00, 0x00, 0x00}));
     EXPECT_TRUE(fire_.setComboEnable(ComboGroup::Gun, 9).refused);
+}
+
+TEST_F(FireSession, ProfileSwitchOptionsRewriteEverySwitchAndComeBackWithTheImage) {
+    give(1, 7, "07810000"); // to Game Mode
+    give(3, 5, "07800000"); // to Office Mode
+    rig_.clearTrace();
+    const ProfileSwitchOptions options{true, false, true, 0x2A};
+    apply(fire_.setProfileSwitchOptions(options));
+    // 07, 0x80 + profile index + 0x40 (return to zero) + 0x10 (change colour), colour 0, the offset.
+    EXPECT_EQ(code(1, 7), (CodeBytes{0x07, 0xD1, 0x00, 0x2A}));
+    EXPECT_EQ(code(3, 5), (CodeBytes{0x07, 0xD0, 0x00, 0x2A}));
+    const Lines w = writes();
+    ASSERT_EQ(w.size(), 3u);
+    EXPECT_EQ(w[0], "set 40 07 00 c0 00 93 00 00 +21") << "the profiles, no fire-key block";
+    EXPECT_EQ(w[1], "set 40 05 00 a4 0f 00 00 01");
+    EXPECT_EQ(rig_.mouse.image()[image::profileOffset(1) + 6 * 4 + 1], 0xD1) << "the mouse holds them";
+
+    // Read again (another run of the program): the options are the ones the switches carry.
+    s_.editorState().profileSwitch = {};
+    rig_.clearTrace();
+    ASSERT_TRUE(s_.connectNow());
+    EXPECT_EQ(fire_.profileSwitchOptions(), options);
+
+    rig_.clearTrace();
+    EXPECT_TRUE(fire_.setProfileSwitchOptions({false, false, false, 0x100}).refused);
+    EXPECT_EQ(fire_.profileSwitchOptions(), options);
+    EXPECT_TRUE(writes().empty());
 }
 
 } // namespace

@@ -104,6 +104,32 @@ TEST(Files, WrittenAtomicallyUnderTheChosenName) {
         EXPECT_EQ(saveFileName(chosen), written) << chosen;
 }
 
+TEST(Files, ASymbolicLinkStaysALinkAndItsTargetIsReplaced) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.file("real"));
+    const std::string target = dir.file("real/profile.bin");
+    test::writeFile(target, std::vector<std::uint8_t>(10, 0x55));
+    std::filesystem::create_symlink("real/profile.bin", dir.file("link.bin")); // relative, as ln -s makes it
+    std::filesystem::create_symlink(dir.file("link.bin"), dir.file("chain.bin"));
+    std::filesystem::create_symlink("real/new.bin", dir.file("dangling.bin"));
+    const ConfigImage image = test::factoryImages().image(Variant::R210B, 2);
+    const std::vector<std::uint8_t> bytes(image.begin(), image.end());
+
+    ASSERT_FALSE(writeProfileFile(dir.file("chain.bin"), image));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("chain.bin")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.bin")));
+    EXPECT_EQ(test::readFile(target), bytes);
+    ASSERT_FALSE(writeProfileFile(dir.file("dangling.bin"), image));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("dangling.bin")));
+    EXPECT_EQ(test::readFile(dir.file("real/new.bin")), bytes);
+
+    std::filesystem::create_symlink("loop-b", dir.file("loop-a"));
+    std::filesystem::create_symlink("loop-a", dir.file("loop-b"));
+    const auto err = writeProfileFile(dir.file("loop-a"), image);
+    ASSERT_TRUE(err);
+    EXPECT_NE(err->message.find("Too many levels of symbolic links"), std::string::npos) << err->message;
+}
+
 TEST(PatchFile, ChecksumAndFileReading) {
     std::array<std::uint8_t, 16> block{};
     block.fill(0xEE);

@@ -2,6 +2,7 @@
 
 #include "image/ImageFiles.h"
 #include "image/ImageFixtures.h"
+#include "macros/MacroEvents.h"
 #include "support/SessionRig.h"
 #include "support/TraceSummary.h"
 
@@ -326,21 +327,44 @@ TEST(Program, SendsThePatchBlockAndCodeThenRestarts) {
     }
 }
 
-TEST(ImportBaseMacro, TwoHalfBlockWritesAndNoRestart) {
+TEST(ImportBaseMacro, TheBlockGoesOutPackedInTwoHalvesWithoutRestart) {
+    // Two macros; the first has a key event on block byte 255, where the mouse needs the page filler.
+    std::vector<std::uint8_t> file;
+    const auto record = [&file](const char* name, std::vector<std::uint8_t> events) {
+        const MacroName n = macroNameBytes(name);
+        file.insert(file.end(), n.begin(), n.end());
+        file.insert(file.end(), events.begin(), events.end());
+    };
+    std::vector<std::uint8_t> first = {0xFE, 0x00, 0x0A};
+    for (int i = 0; i < 59; ++i) first.insert(first.end(), {0x82, 0x04, 0x02, 0x04});
+    first.insert(first.end(), {0x82, 0x05, 0x02, 0x05, 0x00}); // 0x82 at block byte 16 + 239 = 255
+    record("Long", first);
+    record("Short", {0x82, 0x06, 0x02, 0x06, 0x00});
+    file.resize(512);
+
     test::TempDir dir;
     OpsRig rig;
     ASSERT_TRUE(rig.connect());
-    std::vector<std::uint8_t> file(512);
-    for (std::size_t i = 0; i < file.size(); ++i) file[i] = static_cast<std::uint8_t>(i * 3 + 1);
     test::writeFile(dir.file("macros.bin"), file);
-
     EXPECT_EQ(rig.ops.importMacroBlock(chosen(dir.file("macros.bin"))), OperationResult::Done);
     EXPECT_EQ(rig.summary(), (std::vector<std::string>{"set 40 07 01 f0 01 00 00 00 +37",
                                                        "set 40 07 02 f0 01 00 00 00 +37"}));
-    EXPECT_EQ(slice(rig.mouse.image(), 496, 512), file);
+    const auto packed = slice(rig.mouse.image(), 496, 512);
+    EXPECT_EQ(packed[255], 0xFC) << "the filler";
+    EXPECT_EQ(packed[256], 0x82);
+    // What the macro list says is where the mouse holds it: the second macro starts one byte later.
+    const auto& macros = rig.session.macros().deviceMacros().entries();
+    ASSERT_EQ(macros.size(), 2u);
+    EXPECT_EQ(macros[1].startAddress, 496 + 261 + 16);
+    EXPECT_EQ(rig.mouse.image()[macros[1].startAddress], 0x82);
     EXPECT_EQ(rig.mouse.restarts(), 0);
     EXPECT_EQ(rig.events.reloads, 1) << "the editors took the new macro block";
     EXPECT_TRUE(rig.ui.timerEnabled(UiTimer::DevTimer));
+
+    // A block packed already goes out as it stands.
+    test::writeFile(dir.file("packed.bin"), packed);
+    EXPECT_EQ(rig.ops.importMacroBlock(chosen(dir.file("packed.bin"))), OperationResult::Done);
+    EXPECT_EQ(slice(rig.mouse.image(), 496, 512), packed);
 }
 
 TEST(ImportGunMacros, WritesTheWholeFireMacroAreaWithoutRestart) {

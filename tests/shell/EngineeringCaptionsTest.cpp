@@ -36,7 +36,7 @@ TEST(EngineeringCaptions, TableHasEveryRowInEnglishAndChinese) {
         EXPECT_EQ(engineeringCaption(c.row, 0), c.english);
         EXPECT_EQ(engineeringCaption(c.row, 2), c.chinese);
     }
-    EXPECT_EQ(engineeringCaption(155, 0), "");
+    EXPECT_EQ(engineeringCaption(160, 0), "");
     EXPECT_EQ(engineeringCaption(-1, 0), "");
     EXPECT_EQ(engineeringCaption(0, 3), "");
 }

@@ -50,7 +50,9 @@ const std::vector<Command>& commands() {
         {"fire", "[slot N --repeat R --interval MS [--continue]]",
          "show the fire-key slots, guns and fire macros, or tune fire-key slot N (1..3)", runFire},
         {"gun", "N --macros K [--keep-left] [--button B]",
-         "write gun N's fire macros and colours; with B, give button B of profile 2 the gun", runGun},
+         "write gun N's fire macros and colours; with B, make profile 2 (Game Mode) current and give its "
+         "button B the gun",
+         runGun},
         {"sniper", "STEP", "give every sniper (AIM) button the DPI value STEP (e.g. 800)", runSniper},
         {"macros", "", "list the mouse's macros and the PC macro library, with their rows", runMacros},
         {"macro", "export FILE [NAME] | import FILE | add NAME | delete SLOT",

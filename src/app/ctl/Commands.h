@@ -3,6 +3,7 @@
 #include "base/GlobalOptions.h"
 #include "device/Clock.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ struct Context {
     Clock* clock = nullptr; // the machine's clock when null; tests pass virtual time
     GlobalOptions options;
     std::vector<std::string> args; // the command's own arguments
+    // Set when the session ends if the trace file could not be written whole: the run then fails.
+    mutable std::optional<std::string> traceFailure;
 };
 
 struct Command {

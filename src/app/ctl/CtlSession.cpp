@@ -29,6 +29,12 @@ int CtlSession::start(const GlobalOptions& options) {
     return kOk;
 }
 
+CtlSession::~CtlSession() {
+    // The session goes first: its reader may still trace a report.
+    session_.reset();
+    if (backend_) ctx_.traceFailure = backend_->traceFailure(ctx_.options);
+}
+
 int CtlSession::connect() {
     Session& s = *session_;
     if (s.connectNow()) {
@@ -116,8 +122,8 @@ int outcomeCode(const char* command, const EditOutcome& done) {
         break;
     case Failure::ReadAgain:
         std::fprintf(stderr,
-                     "krmctl: %s: the mouse did not take the change: writing %s failed, and nothing after it "
-                     "was sent. The mouse was read again; `krmctl dump` shows what it holds.\n",
+                     "krmctl: %s: the change did not reach the mouse whole: writing %s failed, and nothing "
+                     "after it was sent. The mouse was read again; `krmctl dump` shows what it holds.\n",
                      command, done.failedWrite.c_str());
         break;
     case Failure::NotReadAgain:

@@ -15,7 +15,8 @@ namespace krm::ctl {
 // and the console for messages. It accepts both variants.
 class CtlSession {
 public:
-    explicit CtlSession(const Context& ctx) : clock_(ctx.clock ? *ctx.clock : systemClock_) {}
+    explicit CtlSession(const Context& ctx) : ctx_(ctx), clock_(ctx.clock ? *ctx.clock : systemClock_) {}
+    ~CtlSession();
     CtlSession(const CtlSession&) = delete;
     CtlSession& operator=(const CtlSession&) = delete;
 
@@ -46,6 +47,7 @@ public:
     Clock& clock() { return clock_; }
 
 private:
+    const Context& ctx_;
     SystemClock systemClock_;
     Clock& clock_;
     ConsoleUiPort ui_;

@@ -4,6 +4,7 @@
 #include "app/ctl/CtlSession.h"
 #include "base/Bits.h"
 #include "engineering/EngineeringEditor.h"
+#include "shell/EngineeringCaptions.h"
 
 #include <cctype>
 #include <cstdio>
@@ -57,6 +58,32 @@ std::optional<int> itemIndex(const OptionControl& c, const std::string& value) {
     return std::nullopt;
 }
 
+// The profile-switch options of the gun tab, which the fire editor keeps: three switches and the
+// offset (edt_OffSet, hex 00..FF).
+struct SwitchOption {
+    const char* control;
+    int captionRow;                   // its label in the engineering caption table
+    bool ProfileSwitchOptions::*flag; // null: the offset
+    std::string_view label() const { return engineeringCaption(captionRow, 0); }
+};
+constexpr SwitchOption kSwitchOptions[] = {
+    {"cb_RTZ", 156, &ProfileSwitchOptions::returnToZero},
+    {"cb_AXY", 157, &ProfileSwitchOptions::adjustXy},
+    {"cb_CC", 158, &ProfileSwitchOptions::changeColour},
+    {"edt_OffSet", 159, nullptr},
+};
+
+const SwitchOption* findSwitchOption(const std::string& name) {
+    for (const SwitchOption& o : kSwitchOptions)
+        if (lower(o.control) == lower(name) || labelKey(o.label()) == labelKey(name)) return &o;
+    return nullptr;
+}
+
+std::string switchOptionText(const SwitchOption& o, const ProfileSwitchOptions& options) {
+    return o.flag ? (options.*o.flag ? "Enable" : "Disable")
+                  : hex2(static_cast<unsigned>(options.switchOffset));
+}
+
 std::string itemList(const OptionControl& c) {
     std::string out;
     for (std::size_t i = 0; i < c.items.size(); ++i)
@@ -76,7 +103,7 @@ int connected(CtlSession& session, const Context& ctx, const char* editing = nul
     return editing ? session.connectToEdit(editing) : session.connect();
 }
 
-void showEngineering(EngineeringEditor& e) {
+void showEngineering(EngineeringEditor& e, const FireEditor& fire) {
     std::printf("usb: vendor id %04X, product id %04X, description \"%s\"\n", e.vendorId(), e.productId(),
                 e.descriptor().c_str());
     std::printf("factory codes: vendor %d, product %d\n", e.vendorCode(), e.productCode());
@@ -91,6 +118,10 @@ void showEngineering(EngineeringEditor& e) {
         std::printf("  %-20s %-20s %s\n", std::string(c.label).c_str(), std::string(c.control).c_str(),
                     index ? std::string(c.items[static_cast<std::size_t>(*index)]).c_str() : "(no item)");
     }
+    std::printf("Profile switch\n");
+    for (const SwitchOption& o : kSwitchOptions)
+        std::printf("  %-20s %-20s %s\n", std::string(o.label()).c_str(), o.control,
+                    switchOptionText(o, fire.profileSwitchOptions()).c_str());
     std::printf("XData\n");
     for (const RegisterControl& r : registerControls()) {
         if (r.offset == 40) std::printf("LED Init\n");
@@ -104,7 +135,7 @@ int runEngineering(Context& ctx) {
     if (!ctx.args.empty()) return usage("engineering", "takes no arguments");
     CtlSession session(ctx);
     if (int rc = connected(session, ctx); rc != kOk) return rc;
-    showEngineering(session.session().engineering());
+    showEngineering(session.session().engineering(), session.session().fire());
     return kOk;
 }
 
@@ -113,10 +144,22 @@ int runSetOption(Context& ctx) {
     if (a.size() != 2)
         return usage("set-option", "takes NAME VALUE, e.g. 'set-option \"CPI Set\" 800,1200,1600,2400'");
     const OptionControl* option = findOption(a[0]);
-    const RegisterControl* reg = option ? nullptr : findRegister(a[0]);
+    const SwitchOption* switchOption = option ? nullptr : findSwitchOption(a[0]);
+    const RegisterControl* reg = option || switchOption ? nullptr : findRegister(a[0]);
     std::optional<int> index;
     std::optional<long> value;
-    if (option) {
+    if (switchOption) {
+        const std::string v = lower(a[1]);
+        if (switchOption->flag && (v == "enable" || v == "1" || v == "disable" || v == "0"))
+            value = v == "enable" || v == "1";
+        else if (!switchOption->flag)
+            value = hexArgument(a[1], 2);
+        if (!value)
+            return usage("set-option",
+                         std::string(switchOption->control) +
+                             (switchOption->flag ? " takes Disable or Enable" : " takes a hex byte 00..FF") +
+                             ", not '" + a[1] + "'");
+    } else if (option) {
         if (!(index = itemIndex(*option, a[1])))
             return usage("set-option", std::string(option->control) + " takes one of " + itemList(*option) +
                                            ", not '" + a[1] + "'");
@@ -131,11 +174,22 @@ int runSetOption(Context& ctx) {
     if (int rc = connected(session, ctx, "set-option"); rc != kOk) return rc;
     Session& s = session.session();
     EngineeringEditor& e = s.engineering();
-    if (int rc = session.carryOut("set-option",
-                                  option ? e.chooseOption(*option, *index) : e.setRegister(*reg, *value));
-        rc != kOk)
-        return rc;
-    if (option)
+    EditOutcome out;
+    if (switchOption) {
+        ProfileSwitchOptions options = s.fire().profileSwitchOptions();
+        if (switchOption->flag)
+            options.*switchOption->flag = *value != 0;
+        else
+            options.switchOffset = static_cast<int>(*value);
+        out = s.fire().setProfileSwitchOptions(options);
+    } else {
+        out = option ? e.chooseOption(*option, *index) : e.setRegister(*reg, *value);
+    }
+    if (int rc = session.carryOut("set-option", std::move(out)); rc != kOk) return rc;
+    if (switchOption)
+        std::printf("%s %s\n", std::string(switchOption->label()).c_str(),
+                    switchOptionText(*switchOption, s.fire().profileSwitchOptions()).c_str());
+    else if (option)
         std::printf("%s %s\n", std::string(option->label).c_str(),
                     std::string(option->items[static_cast<std::size_t>(*index)]).c_str());
     else

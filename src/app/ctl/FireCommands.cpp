@@ -153,13 +153,27 @@ int runGun(Context& ctx) {
     Session& s = session.session();
     openGunKeys(s);
     if (int rc = session.connectToEdit("gun"); rc != kOk) return rc;
+    // Only profile 2 (Game Mode) holds guns, and a button is given one while that profile is current:
+    // it is made current first, with the Game Mode button's writes.
+    const bool selectGameMode = button && currentProfile(s.image().copies.user[user::kProfileAndColour]) != 1;
+    const std::string gameMode = "profile 2 (" + s.textSlots().profileKeys[1] + ")";
+    if (selectGameMode && !s.selectProfile(2)) {
+        std::fprintf(stderr,
+                     "krmctl: gun: the mouse did not take %s as its current profile; nothing else was sent\n",
+                     gameMode.c_str());
+        return kTransfer;
+    }
     FireEditor& fire = s.fire();
     fire.openGunPage();
     fire.chooseGun(*gun);
     fire.setCodeStages(*macros);
     if (fire.keepLeft() != keepLeft) fire.toggleKeepLeft();
     const CodeBytes code = fire.gunCodeNow();
-    if (int rc = session.carryOut("gun", fire.confirmGun(button)); rc != kOk) return rc;
+    if (int rc = session.carryOut("gun", fire.confirmGun(button)); rc != kOk) {
+        if (selectGameMode) std::fprintf(stderr, "krmctl: gun: %s had been made current\n", gameMode.c_str());
+        return rc;
+    }
+    if (selectGameMode) std::printf("%s is the mouse's current profile now\n", gameMode.c_str());
     if (button)
         std::printf("profile 2 button %d: %s (%s)\n", *button, codeText(code).c_str(),
                     s.assignments().tableCaption(2, *button).c_str());

@@ -66,8 +66,13 @@ int run(int argc, const char* const* argv, Clock* clock) {
     }
     const std::string name = ctx.options.rest.front();
     ctx.args.assign(ctx.options.rest.begin() + 1, ctx.options.rest.end());
-    for (const auto& c : krm::ctl::commands())
-        if (name == c.name) return c.run(ctx);
+    for (const auto& c : krm::ctl::commands()) {
+        if (name != c.name) continue;
+        const int rc = c.run(ctx);
+        if (!ctx.traceFailure) return rc;
+        std::fprintf(stderr, "krmctl: %s\n", ctx.traceFailure->c_str());
+        return rc == krm::ctl::kOk ? krm::ctl::kBadFile : rc;
+    }
     std::fprintf(stderr, "krmctl: unknown command '%s'\n\n", name.c_str());
     printUsage(stderr);
     return krm::ctl::kUsage;

@@ -138,6 +138,10 @@ int runProgram(int argc, char** argv) {
         QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));
     });
     const int status = app.exec();
+    if (const auto failure = device->traceFailure(options)) {
+        std::fprintf(stderr, "krmconfig: %s\n", failure->c_str());
+        return status == 0 ? 3 : status;
+    }
     return status;
 }
 } // namespace

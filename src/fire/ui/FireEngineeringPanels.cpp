@@ -169,6 +169,21 @@ FireGunTuningPanel::FireGunTuningPanel(const PageContext& context, FireEditor& f
         });
         masks_[static_cast<std::size_t>(kMaskRows[r].group)] = c;
     }
+    switchBox_ = make<QGroupBox>(box_, QStringLiteral("gbProfileSwitch"), 556, 20, 136, 128);
+    const std::array<const char*, 3> flags{"cb_RTZ", "cb_AXY", "cb_CC"};
+    for (std::size_t i = 0; i < switchLabels_.size(); ++i)
+        switchLabels_[i] = make<QLabel>(switchBox_, {}, 6, 20 + 26 * static_cast<int>(i), 70, 22);
+    for (std::size_t i = 0; i < flags.size(); ++i) {
+        switchFlags_[i] = make<QComboBox>(switchBox_, QString::fromLatin1(flags[i]), 76,
+                                          20 + 26 * static_cast<int>(i), 54, 22);
+        switchFlags_[i]->addItems({QStringLiteral("Disable"), QStringLiteral("Enable")});
+        connect(switchFlags_[i], &QComboBox::activated, this, [this] { switchOptionsChanged(); });
+    }
+    switchOffset_ = make<QLineEdit>(switchBox_, QStringLiteral("edt_OffSet"), 76, 98, 54, 22);
+    switchOffset_->setMaxLength(2);
+    switchOffset_->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9A-Fa-f]{0,2}")), switchOffset_));
+    connect(switchOffset_, &QLineEdit::editingFinished, this, [this] { switchOptionsChanged(); });
     listBox_ = make<QGroupBox>(box_, QStringLiteral("gbSOS"), 348, 196, 344, 100);
     list_ = make<QListWidget>(listBox_, QStringLiteral("LB_ScriptName"), 6, 18, 110, 76);
     const std::array<const char*, 3> combos{"cb_SOSLB", "cb_SOSStartIndex", "cb_SOSNumber"};
@@ -222,6 +237,13 @@ void FireGunTuningPanel::setTexts(const TextSource& texts) {
     delete_->setText(qs(engineeringCaption(154)));
     for (std::size_t r = 0; r < kMaskRows.size(); ++r)
         maskLabels_[r]->setText(qs(texts.text(kMaskRows[r].textId)));
+    switchBox_->setTitle(qs(engineeringCaption(155)));
+    for (std::size_t i = 0; i < switchLabels_.size(); ++i) {
+        switchLabels_[i]->setText(qs(engineeringCaption(156 + static_cast<int>(i))));
+        const QString name = switchLabels_[i]->text().chopped(1);
+        (i < switchFlags_.size() ? static_cast<QWidget*>(switchFlags_[i]) : switchOffset_)
+            ->setAccessibleName(name);
+    }
 }
 
 void FireGunTuningPanel::refresh() {
@@ -231,6 +253,11 @@ void FireGunTuningPanel::refresh() {
         offset(n, true)->setText(QString::number(fire_.macroAdjust(n, true)));
     }
     for (const MaskRow& r : kMaskRows) comboMask(r.group)->setCurrentIndex(fire_.comboEnable(r.group));
+    const ProfileSwitchOptions& options = fire_.profileSwitchOptions();
+    switchFlags_[0]->setCurrentIndex(options.returnToZero ? 1 : 0);
+    switchFlags_[1]->setCurrentIndex(options.adjustXy ? 1 : 0);
+    switchFlags_[2]->setCurrentIndex(options.changeColour ? 1 : 0);
+    switchOffset_->setText(QStringLiteral("%1").arg(options.switchOffset, 2, 16, QLatin1Char('0')).toUpper());
     list_->clear();
     for (int n : gunKeyListRows(fire_.gunKeys())) {
         auto* item = new QListWidgetItem(QString::fromStdString(gunKeyListName(n)), list_);
@@ -246,6 +273,22 @@ void FireGunTuningPanel::offsetEdited(int n, bool y, QLineEdit* edit) {
     const QString shown = qs(fire_.setMacroAdjust(n, y, edit->text().toStdString(), out));
     if (shown != edit->text()) edit->setText(shown);
     context_.sink->apply(out);
+}
+
+void FireGunTuningPanel::switchOptionsChanged() {
+    if (filling_) return;
+    ProfileSwitchOptions options = fire_.profileSwitchOptions();
+    options.returnToZero = switchFlags_[0]->currentIndex() == 1;
+    options.adjustXy = switchFlags_[1]->currentIndex() == 1;
+    options.changeColour = switchFlags_[2]->currentIndex() == 1;
+    // An emptied offset box keeps the offset it had.
+    bool ok = false;
+    if (const int typed = switchOffset_->text().toInt(&ok, 16); ok) options.switchOffset = typed;
+    if (options == fire_.profileSwitchOptions()) {
+        refresh();
+        return;
+    }
+    finish(fire_.setProfileSwitchOptions(options));
 }
 
 void FireGunTuningPanel::gunKeyChanged(bool ok, const std::string& message) {

@@ -61,7 +61,9 @@ private:
 
 // The gun tab's fire-macro part: the X/Y offsets of the ten fire macros (gbXYOffset, written at once
 // to 0xAB.. and 0xB5..), the combo masks of the trigger functions and the gun keys (cb_MidCom ..
-// cb_GunCom), and the gun-key list (gbSOS: "Fire Macro1".."Fire Macro10" with its file).
+// cb_GunCom), the profile-switch options (gbProfileSwitch: cb_RTZ, cb_AXY, cb_CC and edt_OffSet,
+// which takes its value when it is left or Enter is pressed), and the gun-key list (gbSOS: "Fire
+// Macro1".."Fire Macro10" with its file).
 class FireGunTuningPanel : public QObject, public TabPanel {
     Q_OBJECT
 public:
@@ -83,11 +85,16 @@ public:
     QComboBox* number() const { return number_; }
     QPushButton* addButton() const { return add_; }
     QPushButton* deleteButton() const { return delete_; }
+    QComboBox* switchOption(int i /*0 cb_RTZ, 1 cb_AXY, 2 cb_CC*/) const {
+        return switchFlags_.at(static_cast<std::size_t>(i));
+    }
+    QLineEdit* switchOffset() const { return switchOffset_; }
 
 private:
     void offsetEdited(int n, bool y, QLineEdit* edit);
     void finish(const EditOutcome& outcome);
     void gunKeyChanged(bool ok, const std::string& message);
+    void switchOptionsChanged();
 
     PageContext context_;
     FireEditor& fire_;
@@ -104,6 +111,10 @@ private:
     std::array<QLabel*, 3> listLabels_{};
     QPushButton* add_ = nullptr;
     QPushButton* delete_ = nullptr;
+    QGroupBox* switchBox_ = nullptr;
+    std::array<QLabel*, 4> switchLabels_{};
+    std::array<QComboBox*, 3> switchFlags_{};
+    QLineEdit* switchOffset_ = nullptr;
     bool filling_ = false;
 };
 
