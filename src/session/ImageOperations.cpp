@@ -326,9 +326,10 @@ OperationResult ImageOperations::importMacroBlock(const ChooseFile& choose) {
     DeviceMacroTable table = DeviceMacroTable::parse(*block.value);
     const auto packed = table.pack();
     if (!packed)
-        return refuse({FileErrorKind::TooLarge, "The macros of \"" + std::get<std::string>(chosen) +
-                                                   "\" do not fit the mouse's 512 bytes once packed; nothing "
-                                                   "was sent."});
+        return refuse(
+            {FileErrorKind::TooLarge, "The macros of \"" + std::get<std::string>(chosen) +
+                                          "\" do not fit the mouse's 512 bytes once packed; nothing "
+                                          "was sent."});
     ui_.setTimerEnabled(UiTimer::DevTimer, false);
     ui_.showBusy();
 

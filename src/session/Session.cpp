@@ -289,7 +289,7 @@ std::string describe(const EditRequest& r) {
     case K::BlockWrite:
         return "the " + std::to_string(r.bytes.size()) + "-byte block at image offset " + hex(r.offset, 3);
     case K::ProfileRewrite:
-        return r.withFireMacroArea ? "the three profiles, the fire-key block and the fire-macro area"
+        return r.withFireMacroArea  ? "the three profiles, the fire-key block and the fire-macro area"
                : r.withFireKeyBlock ? "the three profiles and the fire-key block"
                                     : "the three profiles";
     case K::UserSectionRewrite:
@@ -361,9 +361,9 @@ EditOutcome Session::apply(EditOutcome outcome) {
         return outcome;
     }
     const bool blocks = sends && std::any_of(requests.begin(), requests.end(), [](auto& r) {
-        return r.kind == EditRequest::Kind::BlockWrite ||
-               (r.kind == EditRequest::Kind::ProfileRewrite && r.withFireMacroArea);
-    });
+                            return r.kind == EditRequest::Kind::BlockWrite ||
+                                   (r.kind == EditRequest::Kind::ProfileRewrite && r.withFireMacroArea);
+                        });
     if (blocks) {
         ui_.setTimerEnabled(UiTimer::DevTimer, false);
         ui_.setPagesCovered(true);
