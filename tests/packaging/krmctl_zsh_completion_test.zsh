@@ -62,6 +62,9 @@ check 'export ' '<files>'
 check 'diff ' '<files>'
 check 'apply ' '<files>'
 check 'apply mouse.ini --' '--dry-run'
+check 'profile ' '1 2 3'
+check 'watch --' '--dry-run --rules'
+check 'watch --rules ' '<files>'
 
 ((failures == 0)) && print "all completions as expected"
 exit $((failures != 0))

@@ -22,6 +22,8 @@ int runUsbName(Context& ctx);
 int runExport(Context& ctx);
 int runDiff(Context& ctx);
 int runApply(Context& ctx);
+int runProfile(Context& ctx);
+int runWatch(Context& ctx);
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> kTable = {
@@ -77,6 +79,10 @@ const std::vector<Command>& commands() {
         {"apply", "FILE [--dry-run]",
          "make the mouse match a settings file (checked whole first); --dry-run only lists the changes",
          runApply},
+        {"profile", "[1|2|3]",
+         "show the current profile, or make profile 1..3 current as the window's buttons do", runProfile},
+        {"watch", "[--rules FILE] [--dry-run]",
+         "switch the profile as the focused (or running) program's rule says; print each decision", runWatch},
     };
     return kTable;
 }

@@ -23,13 +23,18 @@ void QtUiPort::hideBusy() {
 }
 
 void QtUiPort::processEvents() {
+    ++nested_;
     if (window_) window_->nestEvents(true);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     if (window_) window_->nestEvents(false);
+    --nested_;
 }
 
 void QtUiPort::showMessage(const std::string& text) {
-    if (window_) window_->showMessage(QString::fromStdString(text));
+    if (window_)
+        window_->showMessage(QString::fromStdString(text));
+    else if (fallback_)
+        fallback_(text);
 }
 
 void QtUiPort::setPagesCovered(bool covered) {

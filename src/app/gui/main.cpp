@@ -1,3 +1,4 @@
+#include "app/gui/Companion.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/QtUiPort.h"
 #include "app/gui/QuitOnSignal.h"
@@ -12,6 +13,7 @@
 #include <QIcon>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -30,6 +32,8 @@ void printUsage(std::FILE* out) {
                  "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
                  "  --ids VID:PID             also look for a mouse given these USB ids (hex)\n"
                  "  --screenshots DIR         render every page to DIR/<page>.png and exit\n"
+                 "  --background              no window: a tray icon, notices of the mouse's buttons and\n"
+                 "                            per-game profiles (a later start opens the window)\n"
                  "  --help, --version\n",
                  krm::kSimFaultHelp);
 }
@@ -38,7 +42,10 @@ void printUsage(std::FILE* out) {
 
 namespace {
 int runProgram(int argc, char** argv) {
-    const krm::GlobalOptions options = krm::parseGlobalOptions(argc, argv, true);
+    krm::GlobalOptions options = krm::parseGlobalOptions(argc, argv, true);
+    const auto backgroundOption = std::find(options.rest.begin(), options.rest.end(), "--background");
+    const bool background = backgroundOption != options.rest.end();
+    if (background) options.rest.erase(backgroundOption);
     if (!options.error.empty() || !options.rest.empty()) {
         std::fprintf(stderr, "krmconfig: %s\n",
                      options.error.empty() ? ("unknown option '" + options.rest.front() + "'").c_str()
@@ -63,10 +70,12 @@ int runProgram(int argc, char** argv) {
         return 0;
     }
 
-    // The first window's pictures are decoded while the toolkit starts.
-    krm::gui::decodeAhead({QStringLiteral("L1_BackGround"), QStringLiteral("L1_Back1"),
-                           QStringLiteral("SetS_01"), QStringLiteral("SetS_02"), QStringLiteral("SetS_03"),
-                           QStringLiteral("BtnS_01"), QStringLiteral("BtnS_02"), QStringLiteral("BtnS_03")});
+    // The first window's pictures are decoded while the toolkit starts (the background has no window yet).
+    if (!background)
+        krm::gui::decodeAhead({QStringLiteral("L1_BackGround"), QStringLiteral("L1_Back1"),
+                               QStringLiteral("SetS_01"), QStringLiteral("SetS_02"),
+                               QStringLiteral("SetS_03"), QStringLiteral("BtnS_01"),
+                               QStringLiteral("BtnS_02"), QStringLiteral("BtnS_03")});
     // The window is drawn in software: no OpenGL stack is loaded for it.
     setenv("QT_XCB_GL_INTEGRATION", "none", 0);
     QApplication app(argc, argv);
@@ -91,6 +100,7 @@ int runProgram(int argc, char** argv) {
     }
     krm::gui::QtUiPort ui;
     krm::Session session(device->backend(), clock, ui);
+    if (background && !screenshots) return krm::gui::runInBackground(session, ui, instance, clock);
     krm::gui::MainWindow window(session, ui);
     ui.setWindow(&window);
     window.formCreate();
