@@ -3,7 +3,8 @@
 # Every picture, INI, language table, font and binary under resources/ becomes one entry named after the
 # file without its extension ("L1_BackGround", "L1_BackGround@2x", "org1", "lang1", "KRMR210BData_Cfg1",
 # "PCMacroData").
-# The branding folder is the exception: only the file chosen by KRM_BRANDING is embedded, as "org".
+# The branding folder is the exception: only the file chosen by KRM_BRANDING is embedded, as "org"; and
+# the application icon of packaging/icons (64 px) is embedded as "AppIcon".
 # The bytes are pulled in by the assembler (.incbin), so the build copies nothing and the blocks stay
 # in read-only memory that is paged in only when a resource is used.
 
@@ -29,6 +30,8 @@ function(krm_embed_resources out_source)
         list(APPEND pairs "${name}=${f}")
     endforeach()
     list(APPEND pairs "org=${KRM_BRANDING}")
+    # The application icon for the tray, where the desktop's icon theme does not have it installed.
+    list(APPEND pairs "AppIcon=${CMAKE_SOURCE_DIR}/packaging/icons/hicolor/64x64/apps/io.krm.krmconfig.png")
     foreach(f IN LISTS sharp_files)
         get_filename_component(name "${f}" NAME_WE)
         list(APPEND pairs "${name}=${f}")

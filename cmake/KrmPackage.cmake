@@ -16,8 +16,10 @@ set(CPACK_PACKAGE_DESCRIPTION
 and R230B) over USB HID and writes every change back the moment it is made: DPI
 levels and report rate, button functions and combo keys, lighting, macros,
 rapid-fire keys, gun presets and fire macros. krmctl does the same from a
-terminal, and a simulated mouse lets both run without one. A udev rule gives
-the user at the desktop access to the mouse.")
+terminal, and a simulated mouse lets both run without one. In the background
+(krmconfig --background, or the krmctl watch user service) it shows the mouse's
+own DPI and profile switches on screen and switches the profile per game. A
+udev rule gives the user at the desktop access to the mouse.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.krm-mouse.example")
 set(CPACK_STRIP_FILES ON)
 
@@ -26,7 +28,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
-    ${CMAKE_SOURCE_DIR}/packaging/debian/postinst ${CMAKE_SOURCE_DIR}/packaging/debian/postrm)
+    ${CMAKE_SOURCE_DIR}/packaging/debian/postinst ${CMAKE_SOURCE_DIR}/packaging/debian/postrm
+    ${CMAKE_SOURCE_DIR}/packaging/debian/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The captions of the window are drawn with these fonts.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, fonts-wqy-microhei")

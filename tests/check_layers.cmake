@@ -3,8 +3,9 @@ cmake_minimum_required(VERSION 3.25)
 # includes a Qt header. Each layer uses only the ones below it; see docs/ARCHITECTURE.md.
 #
 #   app                               everything
-#   <subsystem>/ui                    widgets, session, subsystems, shell, device, image, base
-#   widgets                           session, subsystems, shell, device, image, base
+#   <subsystem>/ui                    widgets, companion, settings, session, subsystems, shell, device, image, base
+#   widgets                           settings, session, subsystems, shell, device, image, base
+#   settings, companion               session, subsystems, shell, device, image, base
 #   session                           subsystems, shell, device, image, base
 #   buttons < performance < lighting < macros < fire < engineering
 #                                     each: the subsystems before it, shell, device, image, base,
@@ -26,8 +27,10 @@ foreach(sub IN LISTS subsystems)
     list(APPEND below_subsystems ${sub})
 endforeach()
 set(allowed_session ${below_subsystems} session)
-set(allowed_widgets ${below_subsystems} session widgets)
-set(qt_free base image device shell session ${subsystems})
+set(allowed_settings ${below_subsystems} session settings)
+set(allowed_companion ${below_subsystems} session companion)
+set(allowed_widgets ${below_subsystems} session settings widgets)
+set(qt_free base image device shell session settings ${subsystems} companion)
 
 file(GLOB_RECURSE files RELATIVE ${SRC} ${SRC}/*.h ${SRC}/*.hpp ${SRC}/*.cpp ${SRC}/*.cc)
 set(offenders "")

@@ -93,9 +93,15 @@ _krmctl() {
     done
     read -r -a word <<<"${synopsis//[][]/ }"
     for ((i = 0; i < ${#word[@]}; i++)); do
-        # "--variant V": the chip variant; another option's value completes nothing.
+        # "--variant V": the chip variant; "--rules FILE": file names; another option's value completes
+        # nothing.
         if [[ $prev == "${word[i]}" && $prev == --* && ${word[i + 1]:-} =~ ^[A-Z] ]]; then
-            [[ $prev == --variant ]] && mapfile -t COMPREPLY < <(compgen -W "R210B R230B" -- "$cur")
+            if [[ $prev == --variant ]]; then
+                mapfile -t COMPREPLY < <(compgen -W "R210B R230B" -- "$cur")
+            elif [[ ${word[i + 1]} =~ $file_argument ]]; then
+                mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+                compopt -o filenames 2>/dev/null
+            fi
             return
         fi
     done

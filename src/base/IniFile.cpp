@@ -13,26 +13,49 @@ std::string_view trim(std::string_view s) {
 }
 } // namespace
 
-IniFile IniFile::parse(std::string_view text) {
-    IniFile ini;
-    std::string section;
+std::vector<IniLine> iniLines(std::string_view text) {
+    std::vector<IniLine> lines;
+    int number = 0;
     while (!text.empty()) {
         auto eol = text.find_first_of("\r\n");
         std::string_view line = text.substr(0, eol);
-        text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
+        // CRLF ends one line, not two.
+        const std::size_t skip = eol == std::string_view::npos          ? text.size()
+                                 : text.substr(eol).starts_with("\r\n") ? eol + 2
+                                                                        : eol + 1;
+        text.remove_prefix(skip);
+        ++number;
 
         line = trim(line);
         if (line.empty() || line.front() == ';' || line.starts_with("//")) continue;
+        IniLine out;
+        out.number = number;
+        out.text = line;
         if (line.front() == '[') {
             auto close = line.find(']');
-            section = std::string(
-                trim(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1)));
-            ini.sections_.try_emplace(foldCase(section));
-            continue;
+            out.kind = IniLine::Kind::Section;
+            out.closed = close != std::string_view::npos;
+            out.name = trim(line.substr(1, out.closed ? close - 1 : line.size() - 1));
+        } else if (auto eq = line.find('='); eq != std::string_view::npos) {
+            out.kind = IniLine::Kind::Entry;
+            out.key = trim(line.substr(0, eq));
+            out.value = trim(line.substr(eq + 1));
         }
-        auto eq = line.find('=');
-        if (eq == std::string_view::npos) continue;
-        ini.add(section, trim(line.substr(0, eq)), trim(line.substr(eq + 1)));
+        lines.push_back(out);
+    }
+    return lines;
+}
+
+IniFile IniFile::parse(std::string_view text) {
+    IniFile ini;
+    std::string section;
+    for (const IniLine& line : iniLines(text)) {
+        if (line.kind == IniLine::Kind::Section) {
+            section = std::string(line.name);
+            ini.sections_.try_emplace(foldCase(section));
+        } else if (line.kind == IniLine::Kind::Entry) {
+            ini.add(section, line.key, line.value);
+        }
     }
     return ini;
 }

@@ -8,6 +8,23 @@
 
 namespace krm {
 
+// One line of INI text that is neither blank nor a comment, with its line number (1-based), for readers
+// that report where a problem is.
+struct IniLine {
+    enum class Kind {
+        Section, // "[name]": `name` trimmed; `closed` false when the ']' is missing
+        Entry,   // "key = value": both trimmed, the value split at the first '='
+        Other,   // anything else (`text`)
+    };
+    Kind kind = Kind::Other;
+    int number = 0;
+    std::string_view name, key, value, text;
+    bool closed = true;
+};
+// The lines of `text` (split at CR, LF or CRLF), blank lines and comments left out: a comment is a line
+// whose first non-blank character is ';' or that starts with "//". The views point into `text`.
+std::vector<IniLine> iniLines(std::string_view text);
+
 // Sections of key = value entries, as the branding and skin INIs hold them.
 // Section and key lookups ignore letter case; the first of two equal keys in a section wins.
 class IniFile {

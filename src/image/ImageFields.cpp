@@ -1,6 +1,8 @@
 #include "image/ImageFields.h"
+
 #include "base/Bits.h"
 
+#include <cstdio>
 #include <numeric>
 
 namespace krm {
@@ -179,6 +181,28 @@ Rgb dpiLevelColour(std::span<const std::uint8_t> v, int level) {
 std::string rgbHex(Rgb c) {
     const std::uint8_t bytes[] = {c.r, c.g, c.b};
     return hexBytes(bytes);
+}
+
+std::string rgbText(Rgb c) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", c.r, c.g, c.b);
+    return text;
+}
+
+std::optional<Rgb> parseRgbText(std::string_view text) {
+    if (text.starts_with('#')) text.remove_prefix(1);
+    if (text.size() != 6) return std::nullopt;
+    unsigned value = 0;
+    for (char c : text) {
+        const int digit = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+        if (digit < 0) return std::nullopt;
+        value = value << 4 | static_cast<unsigned>(digit);
+    }
+    return Rgb{static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 8 & 0xFF),
+               static_cast<std::uint8_t>(value & 0xFF)};
 }
 
 Breathing decodeBreathing(std::span<const std::uint8_t> v) {

@@ -66,6 +66,10 @@ Rgb readRgb(std::span<const std::uint8_t> bytes, std::size_t offset);
 Rgb colourTableEntry(std::span<const std::uint8_t> vendorCopy, int n /*1..10*/);
 Rgb dpiLevelColour(std::span<const std::uint8_t> vendorCopy, int level /*1..8*/);
 std::string rgbHex(Rgb c); // "FF7F00"
+// The colour as krmctl and settings files write it, "#ff7f00", and back (the '#' may be left out, the
+// digits in either case).
+std::string rgbText(Rgb c);
+std::optional<Rgb> parseRgbText(std::string_view text);
 
 struct Breathing {
     std::uint16_t lowerBrightness = 0, upperBrightness = 0, lowerHold = 0, upperHold = 0;

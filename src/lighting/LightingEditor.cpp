@@ -144,7 +144,7 @@ void LightingEditor::write(EditOutcome& out, std::size_t offset, std::vector<std
 
 // --- modes ---
 
-std::vector<LightingMode> LightingEditor::modes() const {
+std::vector<LightingMode> LightingEditor::modes(const TextSource& texts) const {
     std::vector<LightingMode> out;
     for (const ModeDef& d : modeDefs(type())) {
         LightingMode m;
@@ -152,7 +152,7 @@ std::vector<LightingMode> LightingEditor::modes() const {
         m.userItem = d.item;
         m.checkbox = d.checkbox;
         m.enabled = (modeMask_ >> d.value & 1) != 0;
-        if (d.textId) m.name = texts_->text(d.textId);
+        if (d.textId) m.name = texts.text(d.textId);
         if (!d.textId) m.name = std::string(engineeringCaption(d.captionRow));
         out.push_back(std::move(m));
     }

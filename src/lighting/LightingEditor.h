@@ -63,7 +63,9 @@ public:
 
     // --- modes ---
     // The current type's modes in list order (RGB 0..6, Sync 0..2, NT 0, 1, 2, 4, 5, MCULED 1..7).
-    std::vector<LightingMode> modes() const;
+    std::vector<LightingMode> modes() const { return modes(*texts_); }
+    // The same with the names in the language of `texts` (a settings file's English).
+    std::vector<LightingMode> modes(const TextSource& texts) const;
     std::uint8_t modeMask() const { return modeMask_; }
     std::uint8_t ledTypeByte() const { return typeByte_; }
     int currentMode() const { return typeByte_ & 0x0F; }

@@ -52,7 +52,10 @@ std::string MacroEditor::deviceMacroName(std::size_t slot) const {
 
 EditOutcome MacroEditor::addToMouse(std::size_t index) {
     if (index >= library_.size()) return {};
-    const MacroRecord& record = library_.at(index);
+    return addToMouse(library_.at(index));
+}
+
+EditOutcome MacroEditor::addToMouse(const MacroRecord& record) {
     if (table_.find(record.name)) return EditOutcome::refusal(texts_->text("Str106"));
     if (table_.size() >= device_macros::kMaxSlots) {
         EditOutcome out;

@@ -47,6 +47,8 @@ public:
     // with Str106 for a name already on the mouse, with Str103 when the block would overflow, and
     // silently with 15 macros on the mouse.
     EditOutcome addToMouse(std::size_t index);
+    // The same for a macro that need not be in the library (a settings file's).
+    EditOutcome addToMouse(const MacroRecord& record);
     // "Delete" in the device list: the slot removed, the block repacked, buttons moved, then the
     // profile rewrite and the macro block.
     EditOutcome deleteDeviceMacro(std::size_t slot);

@@ -1,5 +1,6 @@
 #include "performance/DesktopPointerSettings.h"
 
+#include "base/UserFolders.h"
 #include "image/ImageFiles.h"
 
 #include "performance/GioLibrary.h"
@@ -49,12 +50,6 @@ std::optional<double> toDouble(const std::optional<std::string>& s) {
     double v = 0;
     if (!(in >> v)) return std::nullopt;
     return v;
-}
-
-std::string userConfigDir() {
-    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x) return x;
-    if (const char* h = std::getenv("HOME"); h && *h) return std::string(h) + "/.config";
-    return ".";
 }
 
 // Running KDE applications re-read their mouse settings on this signal (SettingsChanged, mouse).
@@ -128,7 +123,7 @@ std::string kdeConfigWithValue(const std::string& text, const std::string& group
 }
 
 KdePointerSettings::KdePointerSettings(std::string configDir)
-    : dir_(configDir.empty() ? userConfigDir() : std::move(configDir)) {}
+    : dir_(configDir.empty() ? userConfigFolder() : std::move(configDir)) {}
 
 std::string KdePointerSettings::unsupported(PointerItem item) const {
     if (item == PointerItem::OneScreen)

@@ -22,4 +22,12 @@ EditOutcome assignMainPageCode(Session& s, int profile, int button, std::string_
     return out;
 }
 
+EditOutcome assignComboKeyCode(Session& s, int n, std::string_view code) {
+    if (n < 1 || n > codes::kComboKeyCount || !parseCodeText(code)) return {};
+    AssignmentEditor& editor = s.assignments();
+    editor.openFromComboKey(n);
+    const std::string caption = functionCodeName(code, s.texts(), s.editorState());
+    return s.apply(editor.applyDialogCode(code, caption));
+}
+
 } // namespace krm

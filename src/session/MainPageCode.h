@@ -16,4 +16,9 @@ class Session;
 // put back afterwards; nothing is written to select the profile.
 EditOutcome assignMainPageCode(Session& session, int profile, int button, std::string_view code);
 
+// Gives combo key `n` (1..9) the code text `code` the way the key-combination dialog does from the
+// combo-key table: the caption is the code's display name, the code goes out with the form-1 write,
+// then the profile rewrite. No rule refuses a combo key's code.
+EditOutcome assignComboKeyCode(Session& session, int n, std::string_view code);
+
 } // namespace krm

@@ -99,6 +99,7 @@ void Session::wireDevice() {
     };
     buttonEvents_.profileChanged = [this](std::uint8_t value) {
         const int profile = std::clamp(value & 0x0F, 0, 2) + 1;
+        image_.copies.user[0] = value; // the mouse's own byte, as read back
         page_ = static_cast<Page>(profile);
         assignments_.setCurrentProfile(profile);
         notify([&](SessionObserver& o) { o.profileChangedByMouse(profile); });
@@ -197,6 +198,10 @@ int Session::buttonEffectItem() const {
     return buttonEffectIndex(image_.copies.user[user::kButtonEffect]).value_or(0);
 }
 
+int Session::mouseProfile() const {
+    return std::clamp(image_.copies.user[0] & 0x0F, 0, 2) + 1;
+}
+
 bool Session::selectProfile(int profile) {
     const int p = std::clamp(profile, 1, 3) - 1;
     const int colourItem = lighting_.currentProfileColourItem();
@@ -222,6 +227,7 @@ bool Session::selectProfile(int profile) {
     image_.copies.user[0] = static_cast<std::uint8_t>(p == 1 ? 241 : p);
     page_ = static_cast<Page>(p + 1);
     assignments_.setCurrentProfile(p + 1);
+    notify([p](SessionObserver& o) { o.profileSelected(p + 1); });
     return true;
 }
 

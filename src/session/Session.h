@@ -46,6 +46,9 @@ public:
     // The mouse's own buttons switched the profile (1..3) or the DPI level (0..7).
     virtual void profileChangedByMouse(int /*profile*/) {}
     virtual void dpiLevelChangedByMouse(int /*level*/) {}
+    // selectProfile made the profile (1..3) current: a profile button of the window, the tray, krmctl or
+    // the per-game watcher.
+    virtual void profileSelected(int /*profile*/) {}
     // The mouse's buttons switched something, but reading back what (ProfileTest: the profile,
     // otherwise the DPI level) failed.
     virtual void mouseSwitchUnread(Indicator) {}
@@ -107,6 +110,9 @@ public:
     PageClick clickPage(Page page);
     Page page() const { return page_; }
     int currentProfile() const { return assignments_.currentProfile(); }
+    // The profile the mouse has (1..3), from its current-profile byte as last read, written or
+    // reported by its own button (the window shows profile 1 after a read, whichever it is).
+    int mouseProfile() const;
     // The profile buttons' writes: the profile's game-setting bytes and the current profile. False,
     // with the writes after it not sent and the profile unchanged, when the mouse did not take one.
     bool selectProfile(int profile);

@@ -28,6 +28,32 @@ TEST(IniFile, ReadsSectionsCommentsAndTrimmedEntries) {
     EXPECT_EQ(ini.keys("org"), (std::vector<std::string>{"Web_X", "Gun6_Num", "Web", "Path"}));
 }
 
+TEST(IniFile, LinesKeepTheirNumbers) {
+    // CRLF, CR and LF each end one line; blank lines and comments count but are not returned.
+    const char* text = "; comment\r\n"
+                       "[a]\r\n"
+                       "\r\n"
+                       " key = v = w \r"
+                       "// note\n"
+                       "[open\n"
+                       "stray text";
+    const auto lines = iniLines(text);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].kind, IniLine::Kind::Section);
+    EXPECT_EQ(lines[0].number, 2);
+    EXPECT_EQ(lines[0].name, "a");
+    EXPECT_EQ(lines[1].kind, IniLine::Kind::Entry);
+    EXPECT_EQ(lines[1].number, 4);
+    EXPECT_EQ(lines[1].key, "key");
+    EXPECT_EQ(lines[1].value, "v = w");
+    EXPECT_EQ(lines[2].number, 6);
+    EXPECT_EQ(lines[2].name, "open");
+    EXPECT_FALSE(lines[2].closed);
+    EXPECT_EQ(lines[3].kind, IniLine::Kind::Other);
+    EXPECT_EQ(lines[3].number, 7);
+    EXPECT_EQ(lines[3].text, "stray text");
+}
+
 TEST(IniFile, DecimalConversion) {
     struct Case {
         const char* text;

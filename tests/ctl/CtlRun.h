@@ -2,8 +2,8 @@
 
 #include "app/ctl/Commands.h"
 #include "device/Clock.h"
-#include "support/TraceSummary.h"
 #include "support/TempDir.h"
+#include "support/TraceSummary.h"
 
 #include <gtest/gtest.h>
 

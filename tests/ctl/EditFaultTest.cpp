@@ -59,6 +59,10 @@ TEST(EditFaults, EveryEditExitsNonZeroWithoutASuccessLineWhenTheMouseDidNotTakeI
     ASSERT_EQ(ctl({"--sim-image", r210, "assign", "1", "6", "05000000"}).rc, 0);
     ASSERT_EQ(ctl({"--sim-image", r210, "macro", "add", "Reload"}).rc, 0);
     ASSERT_EQ(ctl({"--simulate=R230B", "--sim-image", r230, "restore", "2"}).rc, 0);
+    // A settings file that changes a colour (single writes) and a button (a profile rewrite).
+    const std::string settings = dir.file("settings.ini");
+    const std::string text = "[lighting]\ncolour2 = #000000\n[profile.3]\nbutton6 = Mute\n";
+    putFile(settings, std::vector<std::uint8_t>(text.begin(), text.end()));
 
     const Edit edits[] = {
         {{"dpi", "set", "1", "200"}},
@@ -79,6 +83,7 @@ TEST(EditFaults, EveryEditExitsNonZeroWithoutASuccessLineWhenTheMouseDidNotTakeI
         {{"macro", "delete", "0"}},
         {{"fire", "slot", "1", "--repeat", "5", "--interval", "100"}},
         {{"gun", "3", "--macros", "1", "--button", "4"}},
+        {{"apply", settings}},
     };
     const std::string mouse = dir.file("mouse.bin"), trace = dir.file("t.log");
     // The reports of opening, identifying and reading the mouse: a fault from there on meets the
@@ -125,7 +130,11 @@ TEST(EditFaults, NoEditBuildsOnAnImageThatCannotBeTheMouses) {
     ScratchDir dir;
     const std::string base = dir.file("base.bin"), mouse = dir.file("mouse.bin"), trace = dir.file("t.log");
     ASSERT_EQ(ctl({"--sim-image", base, "restore", "2"}).rc, 0);
+    const std::string settings = dir.file("settings.ini");
+    const std::string text = "[lighting]\ncolour2 = #000000\n";
+    putFile(settings, std::vector<std::uint8_t>(text.begin(), text.end()));
     const std::vector<std::string> edits[] = {{"gun", "1", "--macros", "1", "--button", "4"},
+                                              {"apply", settings},
                                               {"assign", "1", "4", "01040000"},
                                               {"dpi", "set", "1", "200"},
                                               {"lighting", "mode", "3"},

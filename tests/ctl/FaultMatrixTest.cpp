@@ -50,6 +50,13 @@ protected:
         putFile(dir_.file("patch.bin"), patch);
         putFile(dir_.file("macros.bin"), macros);
         putFile(dir_.file("gun.bin"), gun);
+        // A settings file that changes every kind of write: a macro (block writes), a colour (single
+        // writes), a fire-key slot and a button (profile rewrites), a DPI level and the report rate
+        // (a restart).
+        const std::string settings = "[macros]\nmacro = M\nrow = 0 10\n[lighting]\ncolour2 = #123456\n"
+                                     "[fire]\nslot3-repeat = 2\n[profile.2]\nbutton7 = Desktop\n"
+                                     "[performance]\nlevel1 = 2000\nreport-rate = 250\n";
+        putFile(dir_.file("settings.ini"), std::vector<std::uint8_t>(settings.begin(), settings.end()));
     }
 
     std::vector<Command> commands() const {
@@ -62,6 +69,7 @@ protected:
             {"import-macros", {"import-macros", dir_.file("macros.bin")}},
             {"import-gun-macros", {"import-gun-macros", dir_.file("gun.bin")}},
             {"assign", {"assign", "1", "4", "01040000"}},
+            {"apply", {"apply", dir_.file("settings.ini")}},
         };
     }
 

@@ -26,11 +26,12 @@ TEST(HostileFiles, EveryFileCommandRefusesPipesDevicesAndFoldersAtOnce) {
     std::filesystem::resize_file(huge, 100u << 20); // sparse: costs no disk
     const std::string trace = dir.file("trace.log");
 
-    const char* const commands[] = {"load",    "program", "import-macros", "import-gun-macros",
-                                    "inspect", "save",    "read-image"};
+    const char* const commands[] = {"load", "program", "import-macros", "import-gun-macros", "inspect",
+                                    "diff", "apply",   "save",          "read-image",        "export"};
     for (const std::string& target : {fifo, std::string("/dev/zero"), folder, huge}) {
         for (const char* command : commands) {
-            const bool output = std::string(command) == "save" || std::string(command) == "read-image";
+            const std::string c = command;
+            const bool output = c == "save" || c == "read-image" || c == "export";
             if (output && target == huge) continue; // a regular file is a fine target
             const auto start = std::chrono::steady_clock::now();
             const CtlResult r = ctl({"--simulate", "--trace", trace, command, target});

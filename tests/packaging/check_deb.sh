@@ -27,6 +27,8 @@ expected=(
     /usr/share/bash-completion/completions/krmctl
     /usr/share/zsh/vendor-completions/_krmctl
     /usr/share/doc/krmconfig/copyright
+    /etc/xdg/autostart/io.krm.krmconfig-background.desktop
+    /usr/lib/systemd/user/krmctl-watch.service
 )
 for size in 16 22 24 32 48 64 128 256; do
     expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/io.krm.krmconfig.png")
@@ -37,7 +39,15 @@ done
 dpkg-deb -I "$deb" postinst | grep -q 'udevadm control --reload-rules' || fail "the postinst does not reload the udev rules"
 
 dpkg-deb -x "$deb" "$scratch"
-desktop-file-validate "$scratch/usr/share/applications/io.krm.krmconfig.desktop" || fail "desktop-file-validate"
+for entry in usr/share/applications/io.krm.krmconfig.desktop etc/xdg/autostart/io.krm.krmconfig-background.desktop; do
+    desktop-file-validate "$scratch/$entry" || fail "desktop-file-validate $entry"
+done
+grep -qx 'Hidden=true' "$scratch/etc/xdg/autostart/io.krm.krmconfig-background.desktop" ||
+    fail "the autostart entry would start the companion for every user"
+dpkg-deb -I "$deb" conffiles | grep -qx /etc/xdg/autostart/io.krm.krmconfig-background.desktop ||
+    fail "the autostart entry is not a conffile"
+grep -qx 'ExecStart=/usr/bin/krmctl watch' "$scratch/usr/lib/systemd/user/krmctl-watch.service" ||
+    fail "the user service does not run /usr/bin/krmctl watch"
 appstreamcli validate --no-net "$scratch/usr/share/metainfo/io.krm.krmconfig.metainfo.xml" || fail "appstreamcli validate"
 
 # The release notes name the packaged version first.

@@ -56,6 +56,15 @@ check 'program ' '<files>'
 check 'restore ' '1 2 3'
 check 'monitor --' '--count --sim-events'
 check 'assign ' ''
+check 'ex' 'export'
+check '--simulate ap' 'apply'
+check 'export ' '<files>'
+check 'diff ' '<files>'
+check 'apply ' '<files>'
+check 'apply mouse.ini --' '--dry-run'
+check 'profile ' '1 2 3'
+check 'watch --' '--dry-run --rules'
+check 'watch --rules ' '<files>'
 
 ((failures == 0)) && print "all completions as expected"
 exit $((failures != 0))

@@ -5,6 +5,15 @@
 
 namespace krm::bench {
 
+// A program in the folder of the running benchmark (the build's bin folder).
+std::string besideThisProgram(const char* name);
+
+// The smallest, middle and largest of some measurements.
+struct Spread {
+    double min = 0, median = 0, max = 0;
+};
+Spread spread(std::vector<double> values);
+
 // A private X server for the runs.
 class Xvfb {
 public:

@@ -19,32 +19,14 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
-
-struct Spread {
-    double min = 0, median = 0, max = 0;
-};
-
-Spread spread(std::vector<double> v) {
-    if (v.empty()) return {};
-    std::sort(v.begin(), v.end());
-    return {v.front(), v[v.size() / 2], v.back()};
-}
-
-std::string besideThisProgram(const char* argv0, const char* name) {
-    char self[4096] = {};
-    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string path = n > 0 ? std::string(self, static_cast<std::size_t>(n)) : std::string(argv0);
-    const std::size_t slash = path.rfind('/');
-    return (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/" + name;
-}
-
-} // namespace
+using krm::bench::besideThisProgram;
+using krm::bench::Spread;
+using krm::bench::spread;
 
 int main(int argc, char** argv) {
     int runs = 10;
     int settleMs = 1500;
-    std::string program = besideThisProgram(argv[0], "krmconfig");
+    std::string program = besideThisProgram("krmconfig");
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--runs") && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
@@ -64,7 +46,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::vector<std::string> args{"--simulate"};
-    const std::string bare = besideThisProgram(argv[0], "krm_bare_window");
+    const std::string bare = besideThisProgram("krm_bare_window");
     krm::bench::runOnce(xvfb.display(), program, args, 0); // warm-up: caches, font cache
     const std::vector<std::string> drawingArgs{
         "--picture", KRM_SOURCE_DIR "/resources/images/L1_BackGround.png", "--caption", "English"};

@@ -2,6 +2,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -59,6 +60,19 @@ xcb_connection_t* connectTo(const std::string& display, xcb_window_t* root) {
 }
 
 } // namespace
+
+std::string besideThisProgram(const char* name) {
+    char self[4096] = {};
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    const std::string path = n > 0 ? std::string(self, static_cast<std::size_t>(n)) : std::string("./");
+    return path.substr(0, path.rfind('/') + 1) + name;
+}
+
+Spread spread(std::vector<double> v) {
+    if (v.empty()) return {};
+    std::sort(v.begin(), v.end());
+    return {v.front(), v[v.size() / 2], v.back()};
+}
 
 Xvfb::Xvfb() {
     if (!onPath("Xvfb")) {

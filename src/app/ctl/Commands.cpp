@@ -19,6 +19,11 @@ int runSetOption(Context& ctx);
 int runXData(Context& ctx);
 int runUsbId(Context& ctx);
 int runUsbName(Context& ctx);
+int runExport(Context& ctx);
+int runDiff(Context& ctx);
+int runApply(Context& ctx);
+int runProfile(Context& ctx);
+int runWatch(Context& ctx);
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> kTable = {
@@ -67,6 +72,17 @@ const std::vector<Command>& commands() {
         {"usb-id", "VID PID --yes", "give the mouse new USB ids (hex); it restarts and is found under them",
          runUsbId},
         {"usb-name", "TEXT", "give the mouse a new USB description (up to 16 ASCII characters)", runUsbName},
+        {"export", "FILE", "write the mouse's settings to FILE as readable text (a settings file)",
+         runExport},
+        {"diff", "FILE", "list what applying a settings file would change (exit code 1 when anything would)",
+         runDiff},
+        {"apply", "FILE [--dry-run]",
+         "make the mouse match a settings file (checked whole first); --dry-run only lists the changes",
+         runApply},
+        {"profile", "[1|2|3]",
+         "show the current profile, or make profile 1..3 current as the window's buttons do", runProfile},
+        {"watch", "[--rules FILE] [--dry-run]",
+         "switch the profile as the focused (or running) program's rule says; print each decision", runWatch},
     };
     return kTable;
 }

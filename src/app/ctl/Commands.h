@@ -13,9 +13,10 @@ namespace krm::ctl {
 enum Exit : int {
     kOk = 0,
     kUsage = 1,    // unknown command or bad arguments
+    kDiffers = 1,  // diff: the mouse differs from the settings file
     kNoMouse = 2,  // no mouse, or it answered identification wrongly
-    kBadFile = 3,  // a file is missing, unreadable, short or has a bad marker
-    kRefused = 4,  // the change was refused by an editor rule
+    kBadFile = 3,  // a file is missing, unreadable, short, has a bad marker or is a settings file with errors
+    kRefused = 4,  // the change was refused by an editor rule, or the mouse cannot take a settings file
     kTransfer = 5, // a read or write did not move whole, or the mouse read back differs from what was sent
 };
 

@@ -151,6 +151,12 @@ int CtlSession::checkImage(const char* command, bool sectionChecksums) {
     return kTransfer;
 }
 
+void CtlSession::openGunKeyList() {
+    const auto r =
+        session_->fire().gunKeyList().open(gunKeyListPath(session_->branding().macroLibraryFolder));
+    if (!r) std::fprintf(stderr, "krmctl: %s\n", r.message.c_str());
+}
+
 int CtlSession::checkReturned() {
     const Session& s = *session_;
     if (s.mouseOpen() && s.identified() && !s.presence().noDevice()) return kOk;

@@ -35,6 +35,9 @@ public:
     // message, when the image read has a defect that says it is not what the mouse holds.
     // With `sectionChecksums` false, damaged sections pass (the dump shows them as regenerated).
     int checkImage(const char* command, bool sectionChecksums = true);
+    // Opens the gun-key list ("Fire Macro.bin"), which names gun buttons; a problem is printed and the
+    // list stays empty.
+    void openGunKeyList();
     // After an operation that restarted the mouse: kOk when it came back and was read again,
     // otherwise a message and kNoMouse.
     int checkReturned();

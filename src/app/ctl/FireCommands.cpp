@@ -15,11 +15,6 @@ namespace krm::ctl {
 
 namespace {
 
-void openGunKeys(Session& s) {
-    const auto r = s.fire().gunKeyList().open(gunKeyListPath(s.branding().macroLibraryFolder));
-    if (!r) std::fprintf(stderr, "krmctl: %s\n", r.message.c_str());
-}
-
 void printFire(Session& s) {
     FireEditor& fire = s.fire();
     for (int k = 1; k <= fire::kSlots; ++k) {
@@ -94,7 +89,7 @@ int runFire(Context& ctx) {
     CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     Session& s = session.session();
-    openGunKeys(s);
+    session.openGunKeyList();
     if (int rc = slot ? session.connectToEdit("fire slot") : session.connect(); rc != kOk) return rc;
     if (!slot) {
         printFire(s);
@@ -151,7 +146,7 @@ int runGun(Context& ctx) {
     CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     Session& s = session.session();
-    openGunKeys(s);
+    session.openGunKeyList();
     if (int rc = session.connectToEdit("gun"); rc != kOk) return rc;
     // Only profile 2 (Game Mode) holds guns, and a button is given one while that profile is current:
     // it is made current first, with the Game Mode button's writes.

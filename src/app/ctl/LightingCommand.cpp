@@ -13,23 +13,6 @@ namespace krm::ctl {
 
 namespace {
 
-// "#rrggbb" (the '#' may be left out).
-std::optional<Rgb> parseColour(std::string text) {
-    if (text.starts_with('#')) text.erase(0, 1);
-    if (text.size() != 6) return std::nullopt;
-    for (char c : text)
-        if (!std::isxdigit(static_cast<unsigned char>(c))) return std::nullopt;
-    const unsigned long v = std::stoul(text, nullptr, 16);
-    return Rgb{static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8 & 0xFF),
-               static_cast<std::uint8_t>(v & 0xFF)};
-}
-
-std::string hash(Rgb c) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "#%02x%02x%02x", c.r, c.g, c.b);
-    return buf;
-}
-
 bool sameName(const std::string& a, const std::string& b) {
     if (a.size() != b.size() || a.empty()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
@@ -64,9 +47,9 @@ void show(const LightingEditor& e) {
         std::printf("speed: %d (step time %d)\n", e.speedLevel(), e.breathing().stepTime);
     }
     std::printf("colours:");
-    for (int n = 1; n <= 10; ++n) std::printf(" %s", hash(e.tableColour(n)).c_str());
+    for (int n = 1; n <= 10; ++n) std::printf(" %s", rgbText(e.tableColour(n)).c_str());
     std::printf("\ndpi colours:");
-    for (int n = 1; n <= 8; ++n) std::printf(" %s", hash(e.dpiColour(n)).c_str());
+    for (int n = 1; n <= 8; ++n) std::printf(" %s", rgbText(e.dpiColour(n)).c_str());
     std::printf("\n");
 }
 
@@ -93,7 +76,7 @@ int runLighting(Context& ctx) {
         if (!(n = parseDecimalIn(a[1], 1, high)))
             return usage(
                 (verb + (high == 10 ? " N is 1..10" : " LEVEL is 1..8") + ", not '" + a[1] + "'").c_str());
-        if (!(colour = parseColour(a[2]))) return usage(("a colour is #rrggbb, not '" + a[2] + "'").c_str());
+        if (!(colour = parseRgbText(a[2]))) return usage(("a colour is #rrggbb, not '" + a[2] + "'").c_str());
     } else {
         return usage("takes nothing, 'mode NAME|N', 'speed 1..10', 'colour N #rrggbb' or "
                      "'dpi-colour LEVEL #rrggbb'");

@@ -1,5 +1,6 @@
 #include "app/ctl/CtlSession.h"
 #include "app/ctl/LinkCommands.h"
+#include "app/ctl/StopSignals.h"
 #include "base/IniFile.h"
 #include "device/InputReader.h"
 #include "device/ProtocolTrace.h"
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <csignal>
 #include <cstdio>
 #include <mutex>
 #include <optional>
@@ -18,11 +18,6 @@
 namespace krm::ctl {
 
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-extern "C" void onInterrupt(int) {
-    interrupted = 1;
-}
 
 constexpr auto kSimEventSpacing = std::chrono::milliseconds(400);
 
@@ -161,8 +156,7 @@ int runMonitor(Context& ctx) {
     // Counted before the first event can arrive: the re-read an event starts may already meet a mouse
     // that has left.
     const int present = link.countHidInterfaces();
-    interrupted = 0;
-    auto previous = std::signal(SIGINT, onInterrupt);
+    const StopSignals stop;
     reader.start();
 
     // The simulated mouse presses its buttons when asked to, one event every 400 ms.
@@ -171,7 +165,7 @@ int runMonitor(Context& ctx) {
         presser = std::thread([&] {
             for (std::uint8_t code : *args.simEvents) {
                 std::unique_lock lock(m);
-                if (cv.wait_for(lock, kSimEventSpacing, [&] { return done || interrupted; })) return;
+                if (cv.wait_for(lock, kSimEventSpacing, [&] { return done || stop.requested(); })) return;
                 lock.unlock();
                 session.simulated()->raiseButtonEvent(code);
             }
@@ -181,7 +175,7 @@ int runMonitor(Context& ctx) {
     bool gone = false;
     {
         std::unique_lock lock(m);
-        while (!done && !interrupted) {
+        while (!done && !stop.requested()) {
             cv.wait_for(lock, std::chrono::milliseconds(50));
             lock.unlock();
             gone = link.countHidInterfaces() < present;
@@ -194,7 +188,6 @@ int runMonitor(Context& ctx) {
     if (presser.joinable()) presser.join();
     reader.stop();
     s.removeObserver(&printer);
-    std::signal(SIGINT, previous);
     std::fflush(stdout);
     if (gone) {
         std::fprintf(stderr, "krmctl: monitor: the mouse went away (unplugged or gone from the bus); stopped "

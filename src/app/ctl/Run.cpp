@@ -35,9 +35,12 @@ void printUsage(std::FILE* out) {
                  "load, restore and program end once the mouse has restarted and been read again\n"
                  "(some seconds). assign keeps at least one Left Click on profile 1 (and a Left Click\n"
                  "or the Fire Macro Key on profiles 2 and 3) and refuses a change that would not.\n"
-                 "Exit codes: 0 done, 1 bad usage, 2 no mouse or a wrong identification,\n"
-                 "3 a file problem, 4 a change refused, 5 the mouse did not take or give all of the\n"
-                 "data (the message says what was and was not written).\n");
+                 "A settings file (export, diff, apply) holds one setting a line, in sections\n"
+                 "[performance], [profile.1] .. [profile.3], [combo-keys], [lighting], [macros] and\n"
+                 "[fire]; apply checks the whole file first and writes only what differs.\n"
+                 "Exit codes: 0 done, 1 bad usage (diff: the mouse differs from the file), 2 no mouse\n"
+                 "or a wrong identification, 3 a file problem, 4 a change refused, 5 the mouse did not\n"
+                 "take or give all of the data (the message says what was and was not written).\n");
 }
 
 } // namespace

@@ -44,7 +44,8 @@ QString qstr(const std::string& s) {
 
 MainWindow::MainWindow(Session& session, UiPort& ui)
     : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Window), session_(session), ui_(ui),
-      pictureSizes_(PictureSizes::fromResources()), operations_(session, ui) {
+      pictureSizes_(PictureSizes::fromResources()), operations_(session, ui),
+      profileFiles_(session, operations_, ui) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(kWindowTitle));
     devTimer_.setInterval(kPresenceIntervalMs);
@@ -256,24 +257,31 @@ void MainWindow::connectNavigation() {
             QDesktopServices::openUrl(QUrl(qstr(session_.branding().webAddress)));
     });
     // Restores, profile save and load: the operations check for the mouse and run the file dialog
-    // at the point the window runs it.
+    // at the point the window runs it. A name ending in ".ini" is a settings file.
     connect(nav_, &NavigationBar::restoreClicked, this, [this](int k) { operations_.restore(k); });
-    connect(nav_, &NavigationBar::saveClicked, this, [this] {
-        operations_.saveProfile(profileFileDialog(true), ImageOperations::BinSuffix::AddWhenMissing);
-    });
+    connect(nav_, &NavigationBar::saveClicked, this, [this] { profileFiles_.save(profileFileDialog(true)); });
     connect(nav_, &NavigationBar::loadClicked, this,
-            [this] { operations_.loadProfileFile(profileFileDialog(false)); });
+            [this] { profileFiles_.load(profileFileDialog(false)); });
 }
 
 ChooseFile MainWindow::profileFileDialog(bool save) {
     return [this, save]() -> std::optional<std::string> {
+        const QString images = save ? QStringLiteral("SaveFile (*.bin)") : QStringLiteral("LoadFile (*.bin)");
+        const QString settings = QStringLiteral("Settings (*.ini)");
         QFileDialog dialog(this, qstr(session_.texts().text(save ? "Str009" : "Str010")), QString(),
-                           save ? QStringLiteral("SaveFile (*.bin)") : QStringLiteral("LoadFile (*.bin)"));
+                           images + QStringLiteral(";;") + settings);
         dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        // The dialog adds ".bin" to a typed name before it asks whether to replace a file, so the file
-        // it asks about is the file written.
-        if (save) dialog.setDefaultSuffix(QStringLiteral("bin"));
+        // The dialog adds the chosen filter's suffix to a typed name before it asks whether to replace
+        // a file, so the file it asks about is the file written.
+        if (save) {
+            dialog.setDefaultSuffix(QStringLiteral("bin"));
+            connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                    [&dialog, settings](const QString& filter) {
+                        dialog.setDefaultSuffix(filter == settings ? QStringLiteral("ini")
+                                                                   : QStringLiteral("bin"));
+                    });
+        }
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
         return dialog.selectedFiles().constFirst().toStdString();
     };

@@ -4,6 +4,7 @@
 #include "base/IniFile.h"
 #include "session/ImageOperations.h"
 #include "session/Session.h"
+#include "settings/SettingsFiles.h"
 #include "shell/SkinLayout.h"
 #include "shell/SkinPictures.h"
 #include "shell/TextRolling.h"
@@ -144,7 +145,7 @@ private:
     // The skin and language pass of a language: layout, look pictures, texts, fonts.
     void applySkinPass(int language);
     void connectNavigation();
-    // The save or open dialog of the profile files, for the image operations.
+    // The save or open dialog of the profile files and settings files, for ProfileFiles.
     ChooseFile profileFileDialog(bool save);
     void fitWindowTo(int container);
     const IniFile& skin(int language);
@@ -159,6 +160,7 @@ private:
     NavigationBar* nav_ = nullptr;
     std::unique_ptr<PageMap> pageMap_;
     ImageOperations operations_;
+    ProfileFiles profileFiles_;
     QPointer<BusyWindow> busy_;
     QTimer devTimer_, devTimerFirst_, labelRun_;
     MessagePresenter presenter_;

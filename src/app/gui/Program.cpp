@@ -2,15 +2,17 @@
 
 namespace krm::gui {
 
-std::unique_ptr<Program> Program::create(const GlobalOptions& options, std::string& error) {
+std::unique_ptr<Program> Program::create(const GlobalOptions& options, std::string& error, bool withWindow) {
     std::unique_ptr<Program> p(new Program);
     p->device_ = DeviceBackend::create(options, p->clock_, error);
     if (!p->device_) return nullptr;
     p->session_ = std::make_unique<Session>(p->device_->backend(), p->clock_, p->ui_);
-    p->window_ = std::make_unique<MainWindow>(*p->session_, p->ui_);
-    p->ui_.setWindow(p->window_.get());
-    p->window_->setEngineeringButtonShown(options.engineering);
-    p->window_->formCreate();
+    if (withWindow) {
+        p->window_ = std::make_unique<MainWindow>(*p->session_, p->ui_);
+        p->ui_.setWindow(p->window_.get());
+        p->window_->setEngineeringButtonShown(options.engineering);
+        p->window_->formCreate();
+    }
     if (options.ids) p->session_->lookAlsoFor(*options.ids);
     return p;
 }

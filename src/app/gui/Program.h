@@ -19,8 +19,10 @@ namespace krm::gui {
 class Program {
 public:
     // Null with `error` set when the options cannot be honoured (a bad --sim-image, an unwritable trace).
-    // The window is created (formCreate) but not shown.
-    static std::unique_ptr<Program> create(const GlobalOptions& options, std::string& error);
+    // The window is created (formCreate) but not shown; without `withWindow` there is none (the
+    // background companion builds its own when first opened).
+    static std::unique_ptr<Program> create(const GlobalOptions& options, std::string& error,
+                                           bool withWindow = true);
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -30,6 +32,8 @@ public:
 
     MainWindow& window() { return *window_; }
     Session& session() { return *session_; }
+    QtUiPort& ui() { return ui_; }
+    Clock& clock() { return clock_; }
     DeviceBackend& device() { return *device_; }
 
 private:

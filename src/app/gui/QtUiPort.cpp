@@ -26,13 +26,18 @@ void QtUiPort::processEvents() {
     // The busy window animates and the window repaints, but what the user types and clicks meanwhile
     // waits in the queue until the write is done: run here, it would start an edit in the middle of
     // this one, from values the write has not finished with.
+    ++nested_;
     if (window_) window_->nestEvents(true);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (window_) window_->nestEvents(false);
+    --nested_;
 }
 
 void QtUiPort::showMessage(const std::string& text) {
-    if (window_) window_->showMessage(QString::fromStdString(text));
+    if (window_)
+        window_->showMessage(QString::fromStdString(text));
+    else if (fallback_)
+        fallback_(text);
 }
 
 void QtUiPort::setPagesCovered(bool covered) {

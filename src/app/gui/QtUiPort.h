@@ -2,6 +2,9 @@
 
 #include "device/UiPort.h"
 
+#include <functional>
+#include <string>
+
 namespace krm::gui {
 
 class MainWindow;
@@ -15,6 +18,11 @@ public:
     QtUiPort() = default;
     explicit QtUiPort(MainWindow& window) : window_(&window) {}
     void setWindow(MainWindow* window) { window_ = window; }
+    // Where messages go while there is no window (the background companion before its window is opened).
+    void setMessageFallback(std::function<void(const std::string&)> show) { fallback_ = std::move(show); }
+    // The core is letting events run in the middle of its work (a transfer, a presence poll): what starts
+    // new device work waits.
+    bool inNestedEvents() const { return nested_ > 0; }
 
     void showBusy() override;
     void hideBusy() override;
@@ -27,6 +35,8 @@ public:
 
 private:
     MainWindow* window_ = nullptr;
+    std::function<void(const std::string&)> fallback_;
+    int nested_ = 0;
 };
 
 } // namespace krm::gui

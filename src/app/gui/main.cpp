@@ -1,3 +1,4 @@
+#include "app/gui/Companion.h"
 #include "app/gui/Program.h"
 #include "app/gui/QuitOnSignal.h"
 #include "app/gui/SingleInstance.h"
@@ -8,6 +9,7 @@
 #include <QIcon>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -27,6 +29,8 @@ void printUsage(std::FILE* out) {
                  "  --ids VID:PID             also look for a mouse given these USB ids (hex)\n"
                  "  --screenshots DIR         render every page to DIR/<page>.png and exit\n"
                  "  --engineering             show the engineering page's button\n"
+                 "  --background              no window: a tray icon, notices of the mouse's buttons and\n"
+                 "                            per-game profiles (a later start opens the window)\n"
                  "  --help, --version\n",
                  krm::kSimFaultHelp);
 }
@@ -35,7 +39,10 @@ void printUsage(std::FILE* out) {
 
 namespace {
 int runProgram(int argc, char** argv) {
-    const krm::GlobalOptions options = krm::parseGlobalOptions(argc, argv, true);
+    krm::GlobalOptions options = krm::parseGlobalOptions(argc, argv, true);
+    const auto backgroundOption = std::find(options.rest.begin(), options.rest.end(), "--background");
+    const bool background = backgroundOption != options.rest.end();
+    if (background) options.rest.erase(backgroundOption);
     if (!options.error.empty() || !options.rest.empty()) {
         std::fprintf(stderr, "krmconfig: %s\n",
                      options.error.empty() ? ("unknown option '" + options.rest.front() + "'").c_str()
@@ -60,10 +67,12 @@ int runProgram(int argc, char** argv) {
         return 0;
     }
 
-    // The first window's pictures are decoded while the toolkit starts.
-    krm::gui::decodeAhead({QStringLiteral("L1_BackGround"), QStringLiteral("L1_Back1"),
-                           QStringLiteral("SetS_01"), QStringLiteral("SetS_02"), QStringLiteral("SetS_03"),
-                           QStringLiteral("BtnS_01"), QStringLiteral("BtnS_02"), QStringLiteral("BtnS_03")});
+    // The first window's pictures are decoded while the toolkit starts (the background has no window yet).
+    if (!background)
+        krm::gui::decodeAhead({QStringLiteral("L1_BackGround"), QStringLiteral("L1_Back1"),
+                               QStringLiteral("SetS_01"), QStringLiteral("SetS_02"),
+                               QStringLiteral("SetS_03"), QStringLiteral("BtnS_01"),
+                               QStringLiteral("BtnS_02"), QStringLiteral("BtnS_03")});
     // The window is drawn in software: no OpenGL stack is loaded for it.
     setenv("QT_XCB_GL_INTEGRATION", "none", 0);
     QApplication app(argc, argv);
@@ -80,11 +89,13 @@ int runProgram(int argc, char** argv) {
     if (!screenshots) instance.listen();
 
     std::string error;
-    const auto program = krm::gui::Program::create(options, error);
+    const auto program = krm::gui::Program::create(options, error, !background || screenshots);
     if (!program) {
         std::fprintf(stderr, "krmconfig: %s\n", error.c_str());
         return 2;
     }
+    if (background && !screenshots)
+        return krm::gui::runInBackground(program->session(), program->ui(), instance, program->clock());
     krm::gui::MainWindow& window = program->window();
     QObject::connect(&instance, &krm::gui::SingleInstance::raiseRequested, &window,
                      &krm::gui::MainWindow::restoreAndRaise);

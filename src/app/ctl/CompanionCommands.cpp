@@ -1,0 +1,196 @@
+// krmctl profile and watch: the current profile, switched with the writes of the window's profile
+// buttons, and the per-game watcher in a terminal.
+
+#include "app/ctl/CtlSession.h"
+#include "app/ctl/StopSignals.h"
+#include "base/IniFile.h"
+#include "companion/Processes.h"
+#include "companion/ProfileWatcher.h"
+#include "companion/SessionProfiles.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <poll.h>
+#include <string>
+
+namespace krm::ctl {
+
+namespace {
+
+// The presence poll's interval, as the window's presence timer.
+constexpr std::uint64_t kPresenceIntervalMs = 3500;
+
+void printCurrent(Session& s) {
+    const int profile = s.mouseProfile();
+    std::printf("Profile %d (%s) is current.\n", profile, profileName(s.texts(), profile).c_str());
+}
+
+// What the watcher would write, without writing: the mouse's profile as the decisions leave it.
+class DryRunSwitch final : public ProfileSwitch {
+public:
+    explicit DryRunSwitch(const ProfileSwitch& mouse) : mouse_(mouse) {}
+    std::optional<int> current() const override {
+        if (chosen_) return chosen_;
+        return mouse_.current().value_or(0); // without a mouse every decision would write
+    }
+    bool select(int profile) override {
+        chosen_ = profile;
+        return true;
+    }
+
+private:
+    const ProfileSwitch& mouse_;
+    std::optional<int> chosen_;
+};
+
+void stamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M:%S", &local);
+    std::printf("%s  ", text);
+}
+
+void printRules(const RulesFile& file) {
+    const ProfileRules& rules = file.rules();
+    stamp();
+    if (!file.error().empty())
+        std::printf("rules: %s\n", file.error().c_str());
+    else if (rules.empty())
+        std::printf("rules: none in %s (it is read again when it changes)\n", file.path().c_str());
+    else
+        std::printf("rules: %zu from %s, default profile %d\n", rules.rules().size(), file.path().c_str(),
+                    rules.defaultProfile());
+    for (const auto& problem : rules.problems())
+        std::printf("  %s: %s\n", file.path().c_str(), problem.c_str());
+    std::fflush(stdout);
+}
+
+// The mouse as the watch reports it: found and read, or gone.
+struct MouseReport final : SessionObserver {
+    explicit MouseReport(Session& s) : session(s) {}
+    void imageRead() override {
+        stamp();
+        std::printf("the %s mouse was read; profile %d is current\n", session.presence().chipModel().c_str(),
+                    session.mouseProfile());
+        std::fflush(stdout);
+    }
+    void pagesReset() override {
+        stamp();
+        std::printf("no mouse: waiting for one\n");
+        std::fflush(stdout);
+    }
+    Session& session;
+};
+
+} // namespace
+
+int runProfile(Context& ctx) {
+    std::optional<int> wanted;
+    if (ctx.args.size() > 1 || (ctx.args.size() == 1 && !(wanted = parseDecimalIn(ctx.args[0], 1, 3)))) {
+        std::fprintf(stderr, "krmctl: profile takes nothing or a profile 1, 2 or 3%s\n",
+                     ctx.args.empty() ? "" : (", not '" + ctx.args[0] + "'").c_str());
+        return kUsage;
+    }
+    CtlSession session(ctx);
+    if (int rc = session.start(ctx.options); rc != kOk) return rc;
+    if (int rc = session.connect(); rc != kOk) return rc;
+    Session& s = session.session();
+    if (wanted && !s.selectProfile(*wanted)) {
+        std::fprintf(
+            stderr,
+            "krmctl: profile: the mouse did not take every write of profile %d: of its game settings "
+            "(0xA7..0xAA) those before the refused write were written, nothing after it; the current "
+            "profile (0xA4) was not written, so the mouse keeps its profile.\n",
+            *wanted);
+        return kTransfer;
+    }
+    printCurrent(s);
+    return kOk;
+}
+
+int runWatch(Context& ctx) {
+    std::string rulesPath = RulesFile::defaultPath();
+    bool dryRun = false;
+    for (std::size_t i = 0; i < ctx.args.size(); ++i) {
+        const std::string& a = ctx.args[i];
+        if (a == "--dry-run") {
+            dryRun = true;
+        } else if (a == "--rules" && i + 1 < ctx.args.size()) {
+            rulesPath = ctx.args[++i];
+        } else if (a.starts_with("--rules=") && a.size() > 8) {
+            rulesPath = a.substr(8);
+        } else {
+            std::fprintf(stderr, "krmctl: watch takes [--rules FILE] [--dry-run], not '%s'\n", a.c_str());
+            return kUsage;
+        }
+    }
+    CtlSession session(ctx);
+    if (int rc = session.start(ctx.options); rc != kOk) return rc;
+    Session& s = session.session();
+
+    ProcessTable processes;
+    std::string why;
+    const auto source = makeProgramSource(processes, why);
+    RulesFile rules(rulesPath);
+    SessionProfileSwitch mouse(s);
+    DryRunSwitch dry(mouse);
+    ProfileWatcher watcher(rules, *source, dryRun ? static_cast<ProfileSwitch&>(dry) : mouse,
+                           session.clock());
+    WatcherSessionLink link(s, watcher, mouse);
+    MouseReport report(s);
+    s.addObserver(&report);
+    watcher.decided = [dryRun](const WatchDecision& d) {
+        stamp();
+        std::printf("%s\n", describe(d, dryRun).c_str());
+        std::fflush(stdout);
+    };
+    watcher.rulesRead = [&rules] { printRules(rules); };
+    std::printf("Watching %s%s; Ctrl-C ends.\n(%s)\n", source->description().c_str(),
+                dryRun ? ", writing nothing (dry run)" : "", why.c_str());
+    std::fflush(stdout);
+
+    // The mouse's own profile button is a choice by hand: its events are read as the window reads them.
+    s.startInputReader();
+    const StopSignals stop;
+    Clock& clock = session.clock();
+    std::uint64_t nextPresence = clock.tickMs();
+    bool sourceEvents = true;
+    bool reported = false; // whether a mouse is there was said after the first presence poll
+    while (!stop.requested()) {
+        // The reader thread hands the session its events through the console port, one at a time: the
+        // watch takes its turn the same way.
+        session.ui().runOnUiThread([&] {
+            const std::uint64_t now = clock.tickMs();
+            if (now >= nextPresence) {
+                s.presence().poll();
+                nextPresence = now + kPresenceIntervalMs;
+            }
+            const auto due = watcher.nextUpdateMs();
+            if (sourceEvents || (due && *due <= now)) watcher.update();
+        });
+        if (!reported) {
+            reported = true;
+            if (!s.mouseOpen()) report.pagesReset();
+        }
+        if (source->lost()) {
+            stamp();
+            std::printf("%s went away; stopped watching\n", source->description().c_str());
+            break;
+        }
+        const std::uint64_t now = clock.tickMs();
+        std::uint64_t wake = nextPresence;
+        if (const auto due = watcher.nextUpdateMs()) wake = std::min(wake, *due);
+        pollfd p{source->eventDescriptor(), POLLIN, 0};
+        const int timeout = static_cast<int>(wake > now ? wake - now : 0);
+        sourceEvents = ::poll(&p, p.fd >= 0 ? 1 : 0, timeout) > 0 && source->takeEvents();
+    }
+    s.stopInputReader();
+    s.removeObserver(&report);
+    std::fflush(stdout);
+    return kOk;
+}
+
+} // namespace krm::ctl

@@ -1,0 +1,357 @@
+#include "app/gui/Companion.h"
+
+#include "app/gui/MainWindow.h"
+#include "app/gui/ProfileRulesDialog.h"
+#include "app/gui/QtUiPort.h"
+#include "app/gui/QuitOnSignal.h"
+#include "app/gui/SingleInstance.h"
+#include "device/Clock.h"
+#include "widgets/MessageBox.h"
+#include "widgets/QtImages.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QMenu>
+#include <QSocketNotifier>
+#include <QSystemTrayIcon>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace krm::gui {
+
+namespace {
+
+constexpr int kPresenceIntervalMs = 3500; // as the window's presence timer
+constexpr int kBusyRetryMs = 100;         // device work that met the core busy tries again after this
+
+std::string orDefault(const std::string& path, std::string fallback) {
+    return path.empty() ? std::move(fallback) : path;
+}
+
+QString qstr(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+} // namespace
+
+Companion::Companion(Session& session, QtUiPort& ui, Clock& clock, const QDBusConnection& bus, Files files,
+                     std::unique_ptr<ProgramSource> source)
+    : session_(session), ui_(ui), clock_(clock), files_(std::move(files)),
+      settings_(CompanionSettings::load(orDefault(files_.settings, CompanionSettings::defaultPath()))),
+      notices_(bus), source_(source ? std::move(source) : makeProgramSource(processes_, sourceWhy_)),
+      rules_(orDefault(files_.rules, RulesFile::defaultPath())), mouse_(session),
+      watcher_(rules_, *source_, mouse_, clock), link_(session, watcher_, mouse_) {
+    files_.settings = orDefault(files_.settings, CompanionSettings::defaultPath());
+    files_.autostart = orDefault(files_.autostart, autostart::entryPath());
+    notices_.setEnabled(settings_.notices);
+    session_.addObserver(this);
+    watcher_.decided = [](const WatchDecision& d) {
+        std::fprintf(stderr, "krmconfig: %s\n", describe(d).c_str());
+    };
+    // Messages of the core while no window is there (the mouse went away) become notices.
+    ui_.setMessageFallback([this](const std::string& text) { say(qstr(text)); });
+
+    presenceTimer_.setInterval(kPresenceIntervalMs);
+    connect(&presenceTimer_, &QTimer::timeout, this, &Companion::pollPresence);
+    watchTimer_.setSingleShot(true);
+    watchTimer_.setTimerType(Qt::PreciseTimer); // a coarse timer may wake before the settling second is over
+    connect(&watchTimer_, &QTimer::timeout, this, &Companion::runWatcher);
+    buildMenu();
+}
+
+Companion::~Companion() {
+    ui_.setMessageFallback(nullptr);
+    session_.removeObserver(this);
+    delete rulesDialog_; // a dialog opened from the tray has no parent
+    delete tray_;
+    if (window_) {
+        ui_.setWindow(nullptr);
+        window_.reset();
+    } else {
+        session_.stopInputReader();
+        session_.closeDevice();
+    }
+}
+
+bool Companion::start() {
+    if (!sourceWhy_.empty()) std::fprintf(stderr, "krmconfig: per-game profiles: %s\n", sourceWhy_.c_str());
+    session_.setDeviceIdEntry0();
+    session_.loadDefaultImages();
+    session_.startInputReader();
+    presenceTimer_.start();
+    QTimer::singleShot(0, this, &Companion::pollPresence);
+    if (const int fd = source_->eventDescriptor(); fd >= 0) {
+        sourceNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        connect(sourceNotifier_.get(), &QSocketNotifier::activated, this, &Companion::takeSourceEvents);
+    }
+    runWatcher();
+
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
+    QIcon icon = QIcon::fromTheme(QStringLiteral("io.krm.krmconfig"));
+    if (icon.isNull()) icon = QIcon(resourcePixmap(QStringLiteral("AppIcon")));
+    tray_ = new QSystemTrayIcon(icon);
+    tray_->setToolTip(QApplication::applicationDisplayName());
+    tray_->setContextMenu(menu_.get());
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) openWindow();
+    });
+    refreshMenu();
+    tray_->show();
+    return true;
+}
+
+bool Companion::busy() const {
+    return ui_.inNestedEvents() || session_.refreshGuard() || session_.presence().pollRunning();
+}
+
+void Companion::pollPresence() {
+    // Once the window is there, its own timers poll.
+    if (window_) {
+        presenceTimer_.stop();
+        return;
+    }
+    if (!busy()) session_.presence().poll();
+}
+
+// --- the watcher ---
+
+void Companion::takeSourceEvents() {
+    if (source_->lost()) {
+        sourceNotifier_.reset(); // the X server is going: the session ends
+        return;
+    }
+    if (!source_->takeEvents()) return;
+    // The source passes over this program's own windows, so this is the program before them.
+    const auto focused = source_->programs();
+    if (!focused.empty()) lastFocused_ = focused.front();
+    runWatcher();
+}
+
+void Companion::runWatcher() {
+    if (busy()) {
+        watchTimer_.start(kBusyRetryMs);
+        return;
+    }
+    watcher_.update();
+    scheduleWatcher();
+}
+
+void Companion::scheduleWatcher() {
+    const auto next = watcher_.nextUpdateMs();
+    if (!next) {
+        watchTimer_.stop();
+        return;
+    }
+    const std::uint64_t now = clock_.tickMs();
+    watchTimer_.start(
+        static_cast<int>(std::min<std::uint64_t>(*next > now ? *next - now : 0, 60 * 60 * 1000)));
+}
+
+// --- what the mouse's own buttons did ---
+
+void Companion::profileChangedByMouse(int profile) {
+    notices_.show(qstr(profileName(session_.texts(), profile)));
+    refreshMenu();
+    scheduleWatcher();
+}
+
+void Companion::profileSelected(int profile) {
+    // The window shows the key page of the profile the mouse has now, as after the mouse's own button.
+    if (window_) window_->showPage(static_cast<Page>(profile));
+    refreshMenu();
+}
+
+void Companion::dpiLevelChangedByMouse(int) {
+    notices_.show(qstr(dpiNotice(session_.dpi())));
+    refreshMenu();
+}
+
+void Companion::say(const QString& text) {
+    std::fprintf(stderr, "krmconfig: %s\n", qPrintable(text.simplified()));
+    notices_.tell(text);
+}
+
+// --- the tray menu ---
+
+void Companion::buildMenu() {
+    menu_ = std::make_unique<QMenu>();
+    noMouse_ = menu_->addAction(QString());
+    noMouse_->setEnabled(false);
+    profileGroup_ = new QActionGroup(menu_.get());
+    for (int p = 1; p <= 3; ++p) {
+        QAction* a = menu_->addAction(QString());
+        a->setCheckable(true);
+        profileGroup_->addAction(a);
+        // The window's profile button: the same click, a choice by hand.
+        connect(a, &QAction::triggered, this, [this, p] {
+            if (!busy() && mouse_.current()) session_.clickPage(static_cast<Page>(p));
+            refreshMenu();
+        });
+        profileActions_[static_cast<std::size_t>(p - 1)] = a;
+    }
+    menu_->addSeparator();
+    dpiGroup_ = new QActionGroup(menu_.get());
+    for (int level = 1; level <= DpiEditor::kMaxLevels; ++level) {
+        QAction* a = menu_->addAction(QString());
+        a->setCheckable(true);
+        dpiGroup_->addAction(a);
+        // The performance page's level selector: the same editor, the same writes.
+        connect(a, &QAction::triggered, this, [this, level] {
+            if (!busy() && mouse_.current()) session_.apply(session_.dpi().makeCurrent(level));
+            refreshMenu();
+        });
+        dpiActions_[static_cast<std::size_t>(level - 1)] = a;
+    }
+    menu_->addSeparator();
+    rulesAction_ = menu_->addAction(tr("Game profiles..."), this, &Companion::showRules);
+    noticesAction_ = menu_->addAction(tr("Show notices of the mouse's buttons"));
+    noticesAction_->setCheckable(true);
+    connect(noticesAction_, &QAction::toggled, this, &Companion::setNotices);
+    autostartAction_ = menu_->addAction(tr("Start with the desktop"));
+    autostartAction_->setCheckable(true);
+    connect(autostartAction_, &QAction::toggled, this, &Companion::setAutostart);
+    menu_->addSeparator();
+    menu_->addAction(tr("Open"), this, &Companion::openWindow);
+    menu_->addAction(tr("Quit"), this, &Companion::quit);
+    connect(menu_.get(), &QMenu::aboutToShow, this, &Companion::refreshMenu);
+}
+
+void Companion::refreshMenu() {
+    const auto current = mouse_.current();
+    const TextSource& texts = session_.texts();
+    noMouse_->setText(qstr(session_.textSlots().noDevice));
+    noMouse_->setVisible(!current);
+    for (int p = 1; p <= 3; ++p) {
+        QAction* a = profileActions_[static_cast<std::size_t>(p - 1)];
+        a->setText(qstr(profileName(texts, p)));
+        a->setEnabled(current.has_value());
+        a->setChecked(current == p);
+    }
+    const DpiEditor& dpi = session_.dpi();
+    const auto level = dpi.currentLevel();
+    for (int n = 1; n <= DpiEditor::kMaxLevels; ++n) {
+        QAction* a = dpiActions_[static_cast<std::size_t>(n - 1)];
+        a->setText(tr("DPI %1").arg(qstr(dpi.valueText(n))));
+        a->setVisible(current && dpi.enabled(n));
+        a->setChecked(level == n);
+    }
+    const QSignalBlocker noticesQuiet(noticesAction_), autostartQuiet(autostartAction_);
+    noticesAction_->setChecked(notices_.enabled());
+    autostartAction_->setChecked(autostart::enabled(files_.autostart, autostart::systemEntryPath()));
+    if (tray_) {
+        QString tip = QApplication::applicationDisplayName();
+        if (current)
+            tip += QStringLiteral(": %1, %2").arg(qstr(profileName(texts, *current)), qstr(dpiNotice(dpi)));
+        tray_->setToolTip(tip);
+    }
+}
+
+void Companion::setNotices(bool on) {
+    notices_.setEnabled(on);
+    settings_.notices = on;
+    if (const auto failed = settings_.save(files_.settings)) say(qstr(failed->message));
+}
+
+void Companion::setAutostart(bool on) {
+    const auto failed = autostart::set(on, files_.autostart, autostart::systemEntryPath(),
+                                       QCoreApplication::applicationFilePath().toStdString());
+    if (failed) say(qstr(failed->message));
+    refreshMenu();
+}
+
+ProfileRulesDialog* Companion::rulesDialog() {
+    if (!rulesDialog_) {
+        ProfileRulesDialog::Programs programs;
+        programs.focused = [this] { return lastFocused_; };
+        programs.running = [this] { return processes_.programs(); };
+        rulesDialog_ = new ProfileRulesDialog(rules_, session_.texts(), std::move(programs), window_.get());
+        rulesDialog_->setAttribute(Qt::WA_DeleteOnClose);
+        connect(rulesDialog_, &ProfileRulesDialog::rulesChanged, this, &Companion::runWatcher);
+    }
+    return rulesDialog_;
+}
+
+void Companion::showRules() {
+    ProfileRulesDialog* dialog = rulesDialog();
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+// --- the window ---
+
+void Companion::openWindow() {
+    if (window_) {
+        window_->restoreAndRaise();
+        return;
+    }
+    // The window's start-up gives up the device handles and looks for the mouse itself; a mouse this
+    // process has open already is found and read again at once.
+    const bool hadMouse = session_.mouseOpen();
+    presenceTimer_.stop();
+    window_ = std::make_unique<MainWindow>(session_, ui_);
+    ui_.setWindow(window_.get());
+    window_->formCreate();
+    window_->installEventFilter(this);
+    // A message while the window is hidden in the tray is a notice, not a box nobody sees.
+    window_->setMessagePresenter([this](QWidget* parent, const QString& text, const QString& font) {
+        if (window_ && window_->isVisible())
+            MessageBox::show(parent, text, font);
+        else
+            say(text);
+    });
+    // The settings are on the window too, under the right button.
+    window_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    window_->addActions({rulesAction_, noticesAction_, autostartAction_});
+    window_->show();
+    window_->createBusyWindow(!hadMouse);
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));
+    // The read lets events run: a close meanwhile puts the window away for good.
+    if (hadMouse) {
+        session_.presence().refind();
+        if (window_) window_->devTimer().start();
+    }
+}
+
+bool Companion::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window_.get() && event->type() == QEvent::Close && !quitting_) {
+        if (!tray_) {
+            quit(); // without a tray nothing would bring the window back: closing it ends the program
+            return true;
+        }
+        event->ignore();
+        window_->hide();
+        if (!closeSaid_) {
+            closeSaid_ = true;
+            say(tr("The mouse's settings stay in the tray: its menu opens the window again; Quit ends the "
+                   "program."));
+        }
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void Companion::quit() {
+    quitting_ = true;
+    if (window_) window_->close();
+    if (tray_) tray_->hide();
+    QCoreApplication::quit();
+}
+
+int runInBackground(Session& session, QtUiPort& ui, SingleInstance& instance, Clock& clock) {
+    QApplication::setQuitOnLastWindowClosed(false);
+    Companion companion(session, ui, clock, QDBusConnection::sessionBus());
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &companion, &Companion::openWindow);
+    // Logging out or a kill ends the program as Quit does.
+    const QuitOnSignal quitOnSignal([&companion] { companion.quit(); });
+    if (!companion.start())
+        std::fprintf(stderr, "krmconfig: this desktop shows no tray icons (no StatusNotifierItem host and no "
+                             "system tray): the per-game profiles and the notices run without an icon; "
+                             "\"krmconfig\" opens the window.\n");
+    return QApplication::exec();
+}
+
+} // namespace krm::gui

@@ -1,0 +1,137 @@
+#pragma once
+
+#include "image/ImageFiles.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace krm {
+
+// A running program as the rules see it.
+struct ProgramInfo {
+    int pid = 0;
+    std::string exe;   // the executable's path (/proc/PID/exe)
+    std::string argv0; // the first word of its command line (a Windows game under Wine: its .exe path)
+
+    // The executable's file name.
+    std::string name() const;
+};
+
+// The part of a path after its last '/' or '\' (Wine's command lines use Windows paths).
+std::string_view fileNameOf(std::string_view path);
+
+// The pattern a rule for this program is written with: its executable's file name, or for a Windows
+// program run by Wine or Proton (a "wine..." loader running a ".exe") that program's file name.
+std::string patternFor(const ProgramInfo& program);
+
+// '*' any run of characters ('/' included), '?' one character; `anyCase`: ASCII letters match in
+// either case.
+bool globMatch(std::string_view pattern, std::string_view text, bool anyCase);
+
+// PROGRAM = PROFILE. A pattern without '/' is a file name, matched in any letter case against the
+// executable's name and the name its command line starts with (so "Game.exe" finds a Windows game run
+// by Wine or Proton); a pattern with '/' is matched against the executable's whole path, letter case
+// counting.
+struct ProfileRule {
+    std::string pattern;
+    int profile = 1; // 1..3
+
+    bool matches(const ProgramInfo& program) const;
+};
+
+// The first rule, in file order, that one of the programs matches.
+struct RuleMatch {
+    std::size_t rule = 0;
+    ProgramInfo program;
+};
+
+// The per-game rules file, $XDG_CONFIG_HOME/krm/profiles.ini:
+//
+//   [Default]
+//   Profile = 1            ; the profile for everything the rules do not name
+//   [Rules]
+//   hl2_linux = 2          ; a file name (any case; * and ? wildcards)
+//   /opt/games/* = 3       ; a path pattern
+//
+// Lines starting with '#' or ';' are comments, and so is the rest of a line from a ';' or '#' that
+// follows a blank. Edits keep every other line (comments, order, lines in
+// error) as the user wrote it.
+class ProfileRules {
+public:
+    static constexpr int kProfiles = 3;
+
+    static ProfileRules parse(std::string_view text);
+
+    // One message per line that was not understood ("line 4: ..."); those lines are left alone.
+    const std::vector<std::string>& problems() const { return problems_; }
+    const std::vector<ProfileRule>& rules() const { return rules_; }
+    bool empty() const { return rules_.empty(); }
+    // The profile for programs no rule names; 1 when the file gives none.
+    int defaultProfile() const { return defaultProfile_; }
+
+    std::optional<RuleMatch> match(std::span<const ProgramInfo> programs) const;
+
+    // --- edits (profiles outside 1..3 are refused with false) ---
+    // Appended after the last rule; a rule for the same pattern is replaced in its place.
+    bool add(const ProfileRule& rule);
+    bool remove(std::size_t index);
+    bool setProfile(std::size_t index, int profile);
+    bool setDefault(int profile);
+    // The file's text with the edits.
+    std::string text() const;
+
+private:
+    // Inserts lines before line `at`, moving the remembered line numbers below it.
+    void insertLines(std::size_t at, const std::vector<std::string>& lines);
+    void eraseLine(std::size_t at);
+
+    std::vector<std::string> lines_;
+    std::vector<ProfileRule> rules_;
+    std::vector<std::size_t> ruleLines_; // the line of each rule
+    std::optional<std::size_t> rulesHeader_, defaultLine_, defaultHeader_;
+    int defaultProfile_ = 1;
+    std::vector<std::string> problems_;
+};
+
+// A text file of the companion written whole or not at all, its folder made when it is missing.
+std::optional<FileError> writeTextFile(const std::string& path, const std::string& text);
+
+// The rules file on disk, read again when it changes.
+class RulesFile {
+public:
+    explicit RulesFile(std::string path = defaultPath());
+    // $XDG_CONFIG_HOME/krm/profiles.ini (or ~/.config/krm/profiles.ini).
+    static std::string defaultPath();
+
+    const std::string& path() const { return path_; }
+    // Reads the file when it changed since the last read (a missing file holds no rules). True when
+    // what it holds may have changed.
+    bool refresh();
+    const ProfileRules& rules() const { return rules_; }
+    // Why the file could not be read; empty when it was read or is missing.
+    const std::string& error() const { return error_; }
+    // Writes the rules atomically, making the folder when it is missing; the file is then what is held.
+    std::optional<FileError> save(const ProfileRules& rules);
+
+private:
+    // What the file was when it was last read.
+    struct Stamp {
+        std::int64_t mtimeNs = 0;
+        std::int64_t size = 0;
+        std::uint64_t inode = 0;
+        bool exists = false;
+        bool operator==(const Stamp&) const = default;
+    };
+
+    std::string path_;
+    std::optional<Stamp> stamp_;
+    ProfileRules rules_;
+    std::string error_;
+};
+
+} // namespace krm
