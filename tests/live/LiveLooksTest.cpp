@@ -84,6 +84,9 @@ private slots:
                     Hands::settle();
                 }
                 QCOMPARE(p.window().shownPage(), v.page);
+                // The whole window shows, the engineering page's wider one too.
+                QVERIFY2(p.window().screen()->availableGeometry().contains(p.window().frameGeometry()),
+                         qPrintable(where));
                 keepShot(p.window(),
                          QStringLiteral("%1-look%2-%3").arg(scale).arg(look).arg(QLatin1String(v.name)));
 

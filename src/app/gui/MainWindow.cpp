@@ -317,11 +317,27 @@ void MainWindow::showPage(Page page) {
     if (view) view->withPanels([page](PageView& v) { v.shown(page); });
 }
 
+void MainWindow::keepOnScreen() {
+    // The engineering page widens the window to the right and down; a window near the screen's edge
+    // moves back so that all of it shows (its close button too).
+    if (!isVisible() || !screen()) return;
+    const QRect room = screen()->availableGeometry();
+    QRect at = frameGeometry();
+    if (at.right() > room.right()) at.moveRight(room.right());
+    if (at.bottom() > room.bottom()) at.moveBottom(room.bottom());
+    if (at.left() < room.left()) at.moveLeft(room.left());
+    if (at.top() < room.top()) at.moveTop(room.top());
+    if (at.topLeft() != frameGeometry().topLeft()) move(at.topLeft());
+}
+
 void MainWindow::fitWindowTo(int container) {
     const bool engineering = container == PageStack::kContainers;
     const QSize pictureSize = background_.deviceIndependentSize().toSize();
     const QSize size = engineering ? PageStack::kEngineeringSize : pictureSize;
-    if (this->size() != size) setFixedSize(size);
+    if (this->size() != size) {
+        setFixedSize(size);
+        keepOnScreen();
+    }
     const int shift = size.width() - pictureSize.width();
     for (const char* role : {"Exit", "Mini"}) {
         ImageButton* b = nav_ ? nav_->button(role) : nullptr;

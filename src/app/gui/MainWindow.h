@@ -147,6 +147,7 @@ private:
     void connectNavigation();
     // The save or open dialog of the profile files and settings files, for ProfileFiles.
     ChooseFile profileFileDialog(bool save);
+    void keepOnScreen();
     void fitWindowTo(int container);
     const IniFile& skin(int language);
 
