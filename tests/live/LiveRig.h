@@ -5,6 +5,7 @@
 // through the protocol trace, the simulated mouse's image file and the X server's own pixels.
 
 #include "app/gui/Program.h"
+#include "support/PrivateXvfb.h"
 #include "support/TempDir.h"
 #include "support/TraceSummary.h"
 
@@ -17,12 +18,6 @@
 #include <QtTest>
 #include <QWidget>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -34,58 +29,16 @@
 
 namespace krm::test {
 
-// A private X server: Xvfb on a display number it picks itself (-displayfd), started before the
-// toolkit so that this program's own connection goes to it, and ended with the program.
-class PrivateDisplay {
-public:
-    explicit PrivateDisplay(const char* screen) {
-        int fds[2];
-        if (::pipe(fds) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(fds[0]);
-            const int quiet = ::open("/dev/null", O_WRONLY);
-            ::dup2(quiet, 1);
-            ::dup2(quiet, 2);
-            const std::string fd = std::to_string(fds[1]);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0",
-                     screen, static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(fds[1]);
-        std::string number;
-        pollfd p{fds[0], POLLIN, 0};
-        char c = 0;
-        while (pid_ > 0 && ::poll(&p, 1, 20000) > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-        ::close(fds[0]);
-        if (!number.empty()) name_ = ":" + number;
-    }
-    ~PrivateDisplay() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    PrivateDisplay(const PrivateDisplay&) = delete;
-    PrivateDisplay& operator=(const PrivateDisplay&) = delete;
-
-    bool running() const { return !name_.empty(); }
-    const std::string& name() const { return name_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string name_;
-};
-
 // Runs a Qt Test class on the private display: a 2600x1500 screen holds the window at 200 % too.
 // Without Xvfb the test is skipped (exit code 77).
 #define KRM_LIVE_TEST_MAIN(TestClass)                                                                        \
     int main(int argc, char** argv) {                                                                        \
-        krm::test::PrivateDisplay display("2600x1500x24");                                                   \
-        if (!display.running()) {                                                                            \
+        krm::test::PrivateXvfb display("2600x1500x24");                                                      \
+        if (display.display().empty()) {                                                                     \
             std::puts("SKIP: Xvfb could not be started");                                                    \
             return 77;                                                                                       \
         }                                                                                                    \
-        qputenv("DISPLAY", QByteArray::fromStdString(display.name()));                                       \
+        qputenv("DISPLAY", QByteArray::fromStdString(display.display()));                                    \
         qputenv("QT_QPA_PLATFORM", "xcb");                                                                   \
         QApplication app(argc, argv);                                                                        \
         TestClass test;                                                                                      \

@@ -11,10 +11,11 @@
 namespace krm::test {
 
 // A private X server for one test: Xvfb on a display number it picks itself (-displayfd), ended with
-// the test. display() is empty when Xvfb is not installed or did not start.
+// the test. display() is empty when Xvfb is not installed or did not start. Started before the toolkit,
+// with DISPLAY set to it, it takes the test program's own connection too.
 class PrivateXvfb {
 public:
-    PrivateXvfb() {
+    explicit PrivateXvfb(const char* screen = "640x480x24") {
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0) return;
         pid_ = ::fork();
@@ -25,7 +26,7 @@ public:
             ::dup2(null, STDOUT_FILENO);
             ::dup2(null, STDERR_FILENO);
             ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-noreset", "-screen", "0",
-                     "640x480x24", nullptr);
+                     screen, nullptr);
             ::_exit(127);
         }
         ::close(fds[1]);
