@@ -38,16 +38,16 @@ enum class ValueKind {
     Movement,   // -128..127
 };
 
-struct KeySpec {
+struct KnownKey {
     std::string section;
     std::string key;
     ValueKind kind;
 };
 
 // Every key a settings file may hold, in the order export writes them.
-const std::vector<KeySpec>& keyTable() {
-    static const std::vector<KeySpec> kTable = [] {
-        std::vector<KeySpec> t;
+const std::vector<KnownKey>& keyTable() {
+    static const std::vector<KnownKey> kTable = [] {
+        std::vector<KnownKey> t;
         const std::string perf(settings::kPerformance);
         t.push_back({perf, "levels", ValueKind::Level});
         t.push_back({perf, "current-level", ValueKind::Level});
@@ -89,8 +89,8 @@ const std::vector<KeySpec>& keyTable() {
     return kTable;
 }
 
-const KeySpec* findKey(std::string_view section, std::string_view key) {
-    for (const KeySpec& k : keyTable())
+const KnownKey* findKey(std::string_view section, std::string_view key) {
+    for (const KnownKey& k : keyTable())
         if (k.section == section && k.key == key) return &k;
     return nullptr;
 }
@@ -98,7 +98,7 @@ const KeySpec* findKey(std::string_view section, std::string_view key) {
 bool knownSection(std::string_view name) {
     if (name == settings::kMacros) return true;
     return std::any_of(keyTable().begin(), keyTable().end(),
-                       [&](const KeySpec& k) { return k.section == name; });
+                       [&](const KnownKey& k) { return k.section == name; });
 }
 
 bool sameWord(std::string_view a, std::string_view b) {
@@ -361,15 +361,15 @@ private:
         if (!value) return problem(line.number, key + ": a quoted value ends with its closing '\"'");
         if (section_ == settings::kMacros) return macroEntry(line.number, key, *value);
 
-        const KeySpec* spec = findKey(section_, key);
-        if (!spec)
+        const KnownKey* known = findKey(section_, key);
+        if (!known)
             return problem(line.number, "unknown key '" + std::string(line.key) + "' in [" + section_ + "]");
         const std::string where = section_ + "/" + key;
         if (const auto it = keyLines_.find(where); it != keyLines_.end())
             return problem(line.number, key + " is set twice in [" + section_ + "] (first on line " +
                                             std::to_string(it->second) + ")");
         keyLines_[where] = line.number;
-        const Checked checked = checkValue(spec->kind, *value);
+        const Checked checked = checkValue(known->kind, *value);
         if (!checked.text) return problem(line.number, key + ": '" + *value + "' is not " + checked.problem);
         out_.settings.push_back({section_, key, *checked.text, {}, {}, line.number, {}});
     }
