@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 namespace krm {
 
@@ -369,7 +370,10 @@ EditOutcome Session::apply(EditOutcome outcome) {
         ui_.setPagesCovered(true);
         ui_.showBusy();
     }
-    const SectionCopies before = image_.copies;
+    // Only an outcome that sends can fail; one that only stores (as every editor does while the window
+    // is filled from an image) needs no copy to go back to.
+    std::optional<SectionCopies> before;
+    if (sends) before = image_.copies;
     const EditRequest* failed = nullptr;
     bool anySent = false, idsWritten = false;
     for (const EditRequest& r : requests) {
@@ -408,8 +412,8 @@ EditOutcome Session::apply(EditOutcome outcome) {
             outcome.failure = Failure::NotReadAgain;
             transfer_.distrustCopies();
         }
-        if (restore) {
-            image_.copies = before;
+        if (restore && before) {
+            image_.copies = std::move(*before);
             reloadEditors();
         }
         outcome.message = textSlots_.writeFailures[outcome.failure == Failure::NotReadAgain ? 1 : 0];

@@ -1,6 +1,7 @@
 #include "widgets/PictureCheckBox.h"
 
 #include "widgets/QtImages.h"
+#include "widgets/SkinWidgets.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -42,7 +43,7 @@ QSize PictureCheckBox::sizeHint() const {
 void PictureCheckBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
     // Switched off, the whole box fades: it keeps its look's colours.
-    if (!isEnabled()) p.setOpacity(0.4);
+    if (!isEnabled()) p.setOpacity(kFadedOpacity);
     const QPixmap tick = resourcePixmap(picture(isChecked()));
     const QSize tickSize = tick.deviceIndependentSize().toSize();
     const int y = (height() - tickSize.height()) / 2;

@@ -358,8 +358,8 @@ void MainWindow::languageButtonClicked(int language) {
     setApplicationTitle();
     showPage(shownPage_);
     // The pointer is on the clicked button: it rolls its new caption.
-    if (rollingLabel_ && rollingLabel_ == nav_->button(("Lang" + std::to_string(language)).c_str()))
-        rolling_.reset(nav_->button(("Lang" + std::to_string(language)).c_str())->caption().toStdString());
+    ImageButton* clicked = nav_->button(("Lang" + std::to_string(language)).c_str());
+    if (clicked && rollingLabel_ == clicked) rolling_.reset(clicked->caption().toStdString());
 }
 
 // --- what the core asks ---
