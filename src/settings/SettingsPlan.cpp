@@ -76,8 +76,9 @@ Naming mouseNaming(Session& s, const TextSource& english) {
 // The codes of the catalogue entries called `name` (two entries may share a name: "Stop").
 std::vector<std::string> codesNamed(const Naming& n, std::string_view name, bool combo) {
     std::vector<std::string> out;
+    const std::string folded = foldCase(name);
     for (const CatalogueEntry& e : functionCatalogue()) {
-        if (foldCase(e.englishName) != foldCase(name)) continue;
+        if (foldCase(e.englishName) != folded) continue;
         std::string code = functionCodeForTag(e.tag, n.state, combo);
         if (std::find(out.begin(), out.end(), code) == out.end()) out.push_back(std::move(code));
     }
@@ -88,6 +89,8 @@ std::vector<std::string> codesNamed(const Naming& n, std::string_view name, bool
 // the start of a macro, else the code with its display name as the comment.
 std::pair<std::string, std::string> writtenCode(const Naming& n, const std::string& code, bool combo) {
     for (const CatalogueEntry& e : functionCatalogue()) {
+        // A name stands for this code only when its own entry builds it: the cheap test first.
+        if (functionCodeForTag(e.tag, n.state, combo) != code) continue;
         const auto codes = codesNamed(n, e.englishName, combo);
         if (codes.size() == 1 && codes.front() == code) return {std::string(e.englishName), code};
     }
