@@ -32,6 +32,9 @@ public:
         std::function<void(const ImageLayout&)> layoutChanged;
     };
 
+    // How often the presence poll runs once the first one is over (the window's DevTimer).
+    static constexpr int kPollIntervalMs = 3500;
+
     DevicePresence(DeviceCommands& commands, Clock& clock, UiPort& ui)
         : commands_(commands), clock_(clock), ui_(ui) {}
 

@@ -18,9 +18,6 @@ namespace krm::ctl {
 
 namespace {
 
-// The presence poll's interval, as the window's presence timer.
-constexpr std::uint64_t kPresenceIntervalMs = 3500;
-
 void printCurrent(Session& s) {
     const int profile = s.mouseProfile();
     std::printf("Profile %d (%s) is current.\n", profile, profileName(s.texts(), profile).c_str());
@@ -166,7 +163,7 @@ int runWatch(Context& ctx) {
             const std::uint64_t now = clock.tickMs();
             if (now >= nextPresence) {
                 s.presence().poll();
-                nextPresence = now + kPresenceIntervalMs;
+                nextPresence = now + DevicePresence::kPollIntervalMs; // as the window's
             }
             const auto due = watcher.nextUpdateMs();
             if (sourceEvents || (due && *due <= now)) watcher.update();

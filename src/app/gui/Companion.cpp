@@ -24,8 +24,7 @@ namespace krm::gui {
 
 namespace {
 
-constexpr int kPresenceIntervalMs = 3500; // as the window's presence timer
-constexpr int kBusyRetryMs = 100;         // device work that met the core busy tries again after this
+constexpr int kBusyRetryMs = 100; // device work that met the core busy tries again after this
 
 std::string orDefault(const std::string& path, std::string fallback) {
     return path.empty() ? std::move(fallback) : path;
@@ -54,7 +53,7 @@ Companion::Companion(Session& session, QtUiPort& ui, Clock& clock, const QDBusCo
     // Messages of the core while no window is there (the mouse went away) become notices.
     ui_.setMessageFallback([this](const std::string& text) { say(qstr(text)); });
 
-    presenceTimer_.setInterval(kPresenceIntervalMs);
+    presenceTimer_.setInterval(DevicePresence::kPollIntervalMs); // as the window's
     connect(&presenceTimer_, &QTimer::timeout, this, &Companion::pollPresence);
     watchTimer_.setSingleShot(true);
     watchTimer_.setTimerType(Qt::PreciseTimer); // a coarse timer may wake before the settling second is over

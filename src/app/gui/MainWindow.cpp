@@ -32,7 +32,6 @@ namespace krm::gui {
 
 namespace {
 
-constexpr int kPresenceIntervalMs = 3500;
 constexpr int kFirstPresenceIntervalMs = 1000;
 constexpr int kRollingIntervalMs = 200;
 
@@ -48,7 +47,7 @@ MainWindow::MainWindow(Session& session, UiPort& ui)
       profileFiles_(session, operations_, ui) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(kWindowTitle));
-    devTimer_.setInterval(kPresenceIntervalMs);
+    devTimer_.setInterval(DevicePresence::kPollIntervalMs);
     devTimerFirst_.setInterval(kFirstPresenceIntervalMs);
     labelRun_.setInterval(kRollingIntervalMs);
     connect(&devTimer_, &QTimer::timeout, this, &MainWindow::devTimerTimer);
