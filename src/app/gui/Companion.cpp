@@ -26,8 +26,12 @@ namespace {
 
 constexpr int kBusyRetryMs = 100; // device work that met the core busy tries again after this
 
-std::string orDefault(const std::string& path, std::string fallback) {
-    return path.empty() ? std::move(fallback) : path;
+// The user's own places for the files not given.
+Companion::Files withDefaults(Companion::Files files) {
+    if (files.rules.empty()) files.rules = RulesFile::defaultPath();
+    if (files.settings.empty()) files.settings = CompanionSettings::defaultPath();
+    if (files.autostart.empty()) files.autostart = autostart::entryPath();
+    return files;
 }
 
 QString qstr(const std::string& s) {
@@ -38,13 +42,10 @@ QString qstr(const std::string& s) {
 
 Companion::Companion(Session& session, QtUiPort& ui, Clock& clock, const QDBusConnection& bus, Files files,
                      std::unique_ptr<ProgramSource> source)
-    : session_(session), ui_(ui), clock_(clock), files_(std::move(files)),
-      settings_(CompanionSettings::load(orDefault(files_.settings, CompanionSettings::defaultPath()))),
-      notices_(bus), source_(source ? std::move(source) : makeProgramSource(processes_, sourceWhy_)),
-      rules_(orDefault(files_.rules, RulesFile::defaultPath())), mouse_(session),
-      watcher_(rules_, *source_, mouse_, clock), link_(session, watcher_, mouse_) {
-    files_.settings = orDefault(files_.settings, CompanionSettings::defaultPath());
-    files_.autostart = orDefault(files_.autostart, autostart::entryPath());
+    : session_(session), ui_(ui), clock_(clock), files_(withDefaults(std::move(files))),
+      settings_(CompanionSettings::load(files_.settings)), notices_(bus),
+      source_(source ? std::move(source) : makeProgramSource(processes_, sourceWhy_)), rules_(files_.rules),
+      mouse_(session), watcher_(rules_, *source_, mouse_, clock), link_(session, watcher_, mouse_) {
     notices_.setEnabled(settings_.notices);
     session_.addObserver(this);
     watcher_.decided = [](const WatchDecision& d) {
