@@ -14,6 +14,9 @@ struct Spread {
 };
 Spread spread(std::vector<double> values);
 
+// A process' peak memory (VmHWM), in MiB; 0 when it cannot be read.
+double peakRssMiB(int pid);
+
 // A private X server for the runs.
 class Xvfb {
 public:

@@ -110,9 +110,7 @@ Usage usageOf(pid_t pid) {
         if (i == 13) stime = std::stoull(field);
     }
     u.cpuSeconds = static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0) u.peakRssMiB = std::strtod(line.c_str() + 6, nullptr) / 1024.0;
+    u.peakRssMiB = krm::bench::peakRssMiB(pid);
     return u;
 }
 

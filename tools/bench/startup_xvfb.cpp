@@ -68,6 +68,13 @@ std::string besideThisProgram(const char* name) {
     return path.substr(0, path.rfind('/') + 1) + name;
 }
 
+double peakRssMiB(int pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
+    return 0;
+}
+
 Spread spread(std::vector<double> v) {
     if (v.empty()) return {};
     std::sort(v.begin(), v.end());
@@ -187,9 +194,7 @@ StartupRun runOnce(const std::string& display, const std::string& program,
     if (run.firstWindowMs < 0) run.error = program + " mapped no window within 10 s";
 
     std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0) run.peakRssMiB = std::strtod(line.c_str() + 6, nullptr) / 1024.0;
+    run.peakRssMiB = peakRssMiB(pid);
     std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
     std::set<std::string> gl;
     static const char* const kGlMarks[] = {"_dri.so",    "/dri/",   "libGLX_mesa", "libEGL_mesa",
