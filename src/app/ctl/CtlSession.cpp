@@ -1,4 +1,5 @@
 #include "app/ctl/CtlSession.h"
+#include "app/ctl/Output.h"
 
 #include "image/ImageFields.h"
 
@@ -10,7 +11,7 @@ int CtlSession::start(const GlobalOptions& options) {
     std::string error;
     backend_ = DeviceBackend::create(options, clock_, error);
     if (!backend_) {
-        std::fprintf(stderr, "krmctl: %s\n", error.c_str());
+        err("krmctl: %s\n", error.c_str());
         return kBadFile;
     }
     Branding branding = loadBranding();
@@ -39,10 +40,9 @@ int CtlSession::connect() {
     Session& s = *session_;
     if (s.connectNow()) {
         if (s.transfer().lastReadComplete()) return kOk;
-        std::fprintf(stderr,
-                     "krmctl: the %s mouse's configuration could not be read whole (it refused the read or "
-                     "some of its replies failed); nothing was written to it or to any file.\n",
-                     s.presence().chipModel().c_str());
+        err("krmctl: the %s mouse's configuration could not be read whole (it refused the read or "
+            "some of its replies failed); nothing was written to it or to any file.\n",
+            s.presence().chipModel().c_str());
         return kTransfer;
     }
     const DeviceIdTable& table = s.presence().deviceIdTable;
@@ -54,11 +54,10 @@ int CtlSession::connect() {
         const char* what = commands  ? "accepts commands but refuses every fetch (its query reports fail)"
                            : fetches ? "answers fetches but refuses every command report"
                                      : "refuses both command reports and fetches";
-        std::fprintf(stderr,
-                     "krmctl: the mouse %04X:%04X %s, so it cannot be identified or "
-                     "read.\n"
-                     "Unplug and replug it; if that does not help, its firmware is not answering.\n",
-                     link.vendorId(), link.productId(), what);
+        err("krmctl: the mouse %04X:%04X %s, so it cannot be identified or "
+            "read.\n"
+            "Unplug and replug it; if that does not help, its firmware is not answering.\n",
+            link.vendorId(), link.productId(), what);
         return kNoMouse;
     }
     if (!s.mouseOpen()) {
@@ -71,18 +70,16 @@ int CtlSession::connect() {
             if (wanted.find(ids) != std::string::npos) continue;
             wanted += (wanted.empty() ? "" : " or ") + std::string(ids);
         }
-        std::fprintf(stderr,
-                     "krmctl: no KRM mouse found (looked for %s among %d HID interface%s that could be "
-                     "opened).\n"
-                     "If the mouse is plugged in, check that the udev rule is installed (see README); a "
-                     "mouse given other ids is looked for with --ids VID:PID. Or try --simulate.\n",
-                     wanted.c_str(), count, count == 1 ? "" : "s");
+        err("krmctl: no KRM mouse found (looked for %s among %d HID interface%s that could be "
+            "opened).\n"
+            "If the mouse is plugged in, check that the udev rule is installed (see README); a "
+            "mouse given other ids is looked for with --ids VID:PID. Or try --simulate.\n",
+            wanted.c_str(), count, count == 1 ? "" : "s");
         return kNoMouse;
     }
-    std::fprintf(stderr,
-                 "krmctl: the mouse %04X:%04X was found but did not identify itself as an R210B or R230B "
-                 "(it refused the identify command or answered without ':' in its reply).\n",
-                 link.vendorId(), link.productId());
+    err("krmctl: the mouse %04X:%04X was found but did not identify itself as an R210B or R230B "
+        "(it refused the identify command or answered without ':' in its reply).\n",
+        link.vendorId(), link.productId());
     return kNoMouse;
 }
 
@@ -90,10 +87,9 @@ int CtlSession::connectToEdit(const char* command) {
     if (int rc = connect(); rc != kOk) return rc;
     if (session_->transfer().copiesTrusted()) return kOk;
     const auto defect = imageDefect(session_->image(), false);
-    std::fprintf(stderr,
-                 "krmctl: %s: what the mouse sent cannot be its configuration (%s), and every change builds "
-                 "on it; nothing was written. Reconnect the mouse and try again.\n",
-                 command, defect.value_or("it was not read whole").c_str());
+    err("krmctl: %s: what the mouse sent cannot be its configuration (%s), and every change builds "
+        "on it; nothing was written. Reconnect the mouse and try again.\n",
+        command, defect.value_or("it was not read whole").c_str());
     return kTransfer;
 }
 
@@ -107,36 +103,32 @@ int CtlSession::carryOut(const char* command, EditOutcome outcome, EditOutcome* 
 int outcomeCode(const char* command, const EditOutcome& done) {
     using Failure = EditOutcome::WriteFailure;
     if (done.refused) {
-        std::fprintf(stderr, "krmctl: %s: %s; nothing was sent\n", command,
-                     done.message.value_or("the change was refused").c_str());
+        err("krmctl: %s: %s; nothing was sent\n", command,
+            done.message.value_or("the change was refused").c_str());
         return kRefused;
     }
     switch (done.failure) {
     case Failure::None:
         return kOk;
     case Failure::NotTaken:
-        std::fprintf(stderr,
-                     "krmctl: %s: the mouse did not take the change: writing %s failed, and nothing after it "
-                     "was sent. The mouse holds what it held.\n",
-                     command, done.failedWrite.c_str());
+        err("krmctl: %s: the mouse did not take the change: writing %s failed, and nothing after it "
+            "was sent. The mouse holds what it held.\n",
+            command, done.failedWrite.c_str());
         break;
     case Failure::ReadAgain:
-        std::fprintf(stderr,
-                     "krmctl: %s: the change did not reach the mouse whole: writing %s failed, and nothing "
-                     "after it was sent. The mouse was read again; `krmctl dump` shows what it holds.\n",
-                     command, done.failedWrite.c_str());
+        err("krmctl: %s: the change did not reach the mouse whole: writing %s failed, and nothing "
+            "after it was sent. The mouse was read again; `krmctl dump` shows what it holds.\n",
+            command, done.failedWrite.c_str());
         break;
     case Failure::NotReadAgain:
-        std::fprintf(stderr,
-                     "krmctl: %s: writing %s failed, and nothing after it was sent; the mouse could not be "
-                     "read again, so it may hold a part of the change. Reconnect it before going on.\n",
-                     command, done.failedWrite.c_str());
+        err("krmctl: %s: writing %s failed, and nothing after it was sent; the mouse could not be "
+            "read again, so it may hold a part of the change. Reconnect it before going on.\n",
+            command, done.failedWrite.c_str());
         break;
     case Failure::NotTrusted:
-        std::fprintf(stderr,
-                     "krmctl: %s: the mouse's configuration was not read whole, so nothing was written. "
-                     "Reconnect the mouse and try again.\n",
-                     command);
+        err("krmctl: %s: the mouse's configuration was not read whole, so nothing was written. "
+            "Reconnect the mouse and try again.\n",
+            command);
         break;
     }
     return kTransfer;
@@ -145,22 +137,21 @@ int outcomeCode(const char* command, const EditOutcome& done) {
 int CtlSession::checkImage(const char* command, bool sectionChecksums) {
     const auto defect = imageDefect(session_->image(), sectionChecksums);
     if (!defect) return kOk;
-    std::fprintf(stderr,
-                 "krmctl: %s: what the mouse sent cannot be its configuration (%s); nothing was written.\n",
-                 command, defect->c_str());
+    err("krmctl: %s: what the mouse sent cannot be its configuration (%s); nothing was written.\n", command,
+        defect->c_str());
     return kTransfer;
 }
 
 void CtlSession::openGunKeyList() {
     const auto r =
         session_->fire().gunKeyList().open(gunKeyListPath(session_->branding().macroLibraryFolder));
-    if (!r) std::fprintf(stderr, "krmctl: %s\n", r.message.c_str());
+    if (!r) err("krmctl: %s\n", r.message.c_str());
 }
 
 int CtlSession::checkReturned() {
     const Session& s = *session_;
     if (s.mouseOpen() && s.identified() && !s.presence().noDevice()) return kOk;
-    std::fprintf(stderr, "krmctl: the mouse did not come back after its restart.\n");
+    err("krmctl: the mouse did not come back after its restart.\n");
     return kNoMouse;
 }
 

@@ -1,4 +1,5 @@
 #include "app/ctl/Commands.h"
+#include "app/ctl/Output.h"
 #include "base/SimFault.h"
 
 #include <cstdio>
@@ -6,8 +7,8 @@
 
 namespace {
 
-void printUsage(std::FILE* out) {
-    std::fprintf(out,
+void printUsage(std::FILE* stream) {
+    std::fprintf(stream,
                  "Usage: krmctl [options] COMMAND [ARGS]\n"
                  "Command-line companion of the KRM mouse configurator.\n\n"
                  "Options:\n"
@@ -24,11 +25,11 @@ void printUsage(std::FILE* out) {
         std::string head = c.name;
         if (*c.synopsis) head += std::string(" ") + c.synopsis;
         if (head.size() <= 36)
-            std::fprintf(out, "  %-36s  %s\n", head.c_str(), c.summary);
+            std::fprintf(stream, "  %-36s  %s\n", head.c_str(), c.summary);
         else
-            std::fprintf(out, "  %s\n  %-36s  %s\n", head.c_str(), "", c.summary);
+            std::fprintf(stream, "  %s\n  %-36s  %s\n", head.c_str(), "", c.summary);
     }
-    std::fprintf(out,
+    std::fprintf(stream,
                  "\nWith --simulate, 'monitor --sim-events 01,00,08,00' makes the simulated mouse press and\n"
                  "release its buttons, one event every 400 ms (01 CPI, 02 CPI+, 04 CPI-, 08 profile,\n"
                  "00 release).\n"
@@ -52,19 +53,19 @@ int run(int argc, const char* const* argv, Clock* clock) {
     ctx.clock = clock;
     ctx.options = krm::parseGlobalOptions(argc, argv, false);
     if (!ctx.options.error.empty()) {
-        std::fprintf(stderr, "krmctl: %s\n", ctx.options.error.c_str());
+        err("krmctl: %s\n", ctx.options.error.c_str());
         return krm::ctl::kUsage;
     }
     if (ctx.options.version) {
-        std::printf("krmctl %s\n", KRM_VERSION);
+        out("krmctl %s\n", KRM_VERSION);
         return krm::ctl::kOk;
     }
     if (ctx.options.help) {
-        printUsage(stdout);
+        printUsage(krm::ctl::outStream());
         return krm::ctl::kOk;
     }
     if (ctx.options.rest.empty()) {
-        printUsage(stderr);
+        printUsage(krm::ctl::errStream());
         return krm::ctl::kUsage;
     }
     const std::string name = ctx.options.rest.front();
@@ -73,11 +74,11 @@ int run(int argc, const char* const* argv, Clock* clock) {
         if (name != c.name) continue;
         const int rc = c.run(ctx);
         if (!ctx.traceFailure) return rc;
-        std::fprintf(stderr, "krmctl: %s\n", ctx.traceFailure->c_str());
+        err("krmctl: %s\n", ctx.traceFailure->c_str());
         return rc == krm::ctl::kOk ? krm::ctl::kBadFile : rc;
     }
-    std::fprintf(stderr, "krmctl: unknown command '%s'\n\n", name.c_str());
-    printUsage(stderr);
+    err("krmctl: unknown command '%s'\n\n", name.c_str());
+    printUsage(krm::ctl::errStream());
     return krm::ctl::kUsage;
 }
 
