@@ -13,11 +13,13 @@ void printUsage(std::FILE* stream) {
                  "Command-line companion of the KRM mouse configurator.\n\n"
                  "Options:\n"
                  "  --simulate[=R210B|R230B]  talk to the simulated mouse (default R210B)\n"
-                 "  --sim-image FILE          the simulated mouse keeps its image in FILE\n"
+                 "  --sim-image FILE          the simulated mouse keeps its image in FILE (given again:\n"
+                 "                            one more simulated mouse each)\n"
                  "%s"
                  "                            (--sim-image and --sim-fault imply --simulate)\n"
                  "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
                  "  --ids VID:PID             also look for a mouse given these USB ids (hex)\n"
+                 "  --device ID|NODE|N        the mouse to talk to when several are attached (see list)\n"
                  "  --help, --version\n\n"
                  "Commands:\n",
                  krm::kSimFaultHelp);
@@ -41,7 +43,10 @@ void printUsage(std::FILE* stream) {
                  "[fire]; apply checks the whole file first and writes only what differs.\n"
                  "Exit codes: 0 done, 1 bad usage (diff: the mouse differs from the file), 2 no mouse\n"
                  "or a wrong identification, 3 a file problem, 4 a change refused, 5 the mouse did not\n"
-                 "take or give all of the data (the message says what was and was not written).\n");
+                 "take or give all of the data (the message says what was and was not written), 6 another\n"
+                 "program kept the mouse for as long as krmctl waited for it.\n"
+                 "When the window or the background companion has the mouse, krmctl asks it to carry out\n"
+                 "the command (on the session bus); otherwise it waits its turn behind another krmctl.\n");
 }
 
 } // namespace
