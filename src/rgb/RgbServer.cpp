@@ -246,8 +246,12 @@ void RgbServer::tellEveryClient() {
 }
 
 void RgbServer::miceChanged() {
+    const auto mice = mice_.sessions();
+    std::string offered;
+    for (Session* s : mice)
+        offered += (offered.empty() ? "the " : ", the ") + s->presence().chipModel() + " mouse";
+    log_("rgb: " + (offered.empty() ? std::string("no mouse to offer") : "offering " + offered));
     if (!running_) {
-        const auto mice = mice_.sessions();
         std::erase_if(mouseStates_, [&mice](const auto& entry) {
             return std::find(mice.begin(), mice.end(), entry.first) == mice.end();
         });

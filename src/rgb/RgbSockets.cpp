@@ -6,6 +6,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -88,6 +89,16 @@ void RgbSockets::ready(int fd, bool readable, bool writable) {
     if (readable) read(fd, id);
     if (writable && clients_.count(fd)) send(fd, id);
     flush();
+}
+
+void RgbSockets::pollOnce(int timeoutMs) {
+    std::vector<pollfd> fds;
+    for (const Watch& w : watches())
+        fds.push_back({w.fd, static_cast<short>(POLLIN | (w.write ? POLLOUT : 0)), 0});
+    if (::poll(fds.data(), fds.size(), timeoutMs) <= 0) return;
+    for (const pollfd& p : fds)
+        if (p.revents)
+            ready(p.fd, (p.revents & (POLLIN | POLLHUP | POLLERR)) != 0, (p.revents & POLLOUT) != 0);
 }
 
 void RgbSockets::closeDropped() {

@@ -34,6 +34,8 @@ public:
     // A descriptor is ready: new clients are accepted, bytes read (a bounded amount each time) and
     // handed to the server, replies sent.
     void ready(int fd, bool readable, bool writable);
+    // poll() over watches() for at most `timeoutMs`, then ready() for what is ready (krmctl's loop).
+    void pollOnce(int timeoutMs);
     // Sends what waits for every client and closes the connections the server dropped; call it after
     // the server's run().
     void flush();

@@ -22,6 +22,7 @@ struct RgbRig {
           server(mice, rig.clock, [this](const std::string& line) { log.push_back(line); }) {
         EXPECT_TRUE(rig.session.connectNow());
         rig.clearTrace();
+        log.clear();
     }
 
     Session& session() { return rig.session; }

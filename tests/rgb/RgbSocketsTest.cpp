@@ -7,7 +7,6 @@
 #include <chrono>
 #include <functional>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -18,21 +17,14 @@ using namespace rgb;
 using test::u32;
 using Bytes = std::vector<std::uint8_t>;
 
-// The server's sockets on a loopback port, turned by hand: each pump() waits briefly on what the sockets
-// watch and hands over what is ready, as krmctl's poll() loop does.
+// The server's sockets on a loopback port, turned by hand as krmctl's poll() loop turns them.
 struct SocketRig {
     SocketRig() {
         std::string error;
         EXPECT_TRUE(sockets.listen("127.0.0.1", 0, error)) << error;
     }
     void pump(int waitMs = 0) {
-        const auto watches = sockets.watches();
-        std::vector<pollfd> fds;
-        for (const auto& w : watches)
-            fds.push_back({w.fd, static_cast<short>(POLLIN | (w.write ? POLLOUT : 0)), 0});
-        ::poll(fds.data(), fds.size(), waitMs);
-        for (const pollfd& p : fds)
-            if (p.revents) sockets.ready(p.fd, p.revents & (POLLIN | POLLHUP | POLLERR), p.revents & POLLOUT);
+        sockets.pollOnce(waitMs);
         rig.server.run();
         sockets.flush();
     }
