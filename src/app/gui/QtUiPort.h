@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/Clock.h"
 #include "device/UiPort.h"
 
 #include <functional>
@@ -23,6 +24,13 @@ public:
     // The core is letting events run in the middle of its work (a transfer, a presence poll): what starts
     // new device work waits.
     bool inNestedEvents() const { return nested_ > 0; }
+    // While set, the device link's waits for the mouse on this thread (the settle time after each write)
+    // let events run, without the user's input, instead of sleeping: the RGB server sets it around its
+    // writes, so that a stream of colours leaves the window's event loop turning.
+    void setEventsWhileWaiting(bool on) { eventsWhileWaiting_ = on; }
+    bool eventsWhileWaiting() const { return eventsWhileWaiting_; }
+    // Waits `ms` running events as processEvents() does.
+    void waitWithEvents(int ms);
 
     void showBusy() override;
     void hideBusy() override;
@@ -37,6 +45,21 @@ private:
     MainWindow* window_ = nullptr;
     std::function<void(const std::string&)> fallback_;
     int nested_ = 0;
+    bool eventsWhileWaiting_ = false;
+};
+
+// The window's clock: the machine's, but a wait on the window's thread while the port's
+// eventsWhileWaiting() is set runs events (QtUiPort::waitWithEvents) instead of sleeping.
+class EventClock final : public Clock {
+public:
+    explicit EventClock(QtUiPort& ui) : ui_(ui) {}
+    void sleepMs(int ms) override;
+    void waitMicroseconds(int us) override { system_.waitMicroseconds(us); }
+    std::uint64_t tickMs() override { return system_.tickMs(); }
+
+private:
+    QtUiPort& ui_;
+    SystemClock system_;
 };
 
 } // namespace krm::gui
