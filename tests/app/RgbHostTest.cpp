@@ -86,7 +86,7 @@ private slots:
         QTimer::singleShot(0, [&ran] { ran = true; });
         clock.sleepMs(1);
         QVERIFY(!ran); // the page's own writes sleep as they did
-        ui.setEventsWhileWaiting(true);
+        ui.setBackgroundWrites(true);
         clock.sleepMs(1);
         QVERIFY(ran);
         QVERIFY(!ui.inNestedEvents());

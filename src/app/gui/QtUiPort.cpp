@@ -14,7 +14,7 @@
 namespace krm::gui {
 
 void QtUiPort::showBusy() {
-    BusyWindow* busy = window_ ? window_->busyWindow() : nullptr;
+    BusyWindow* busy = window_ && !backgroundWrites_ ? window_->busyWindow() : nullptr;
     if (busy && !busy->isVisible()) {
         busy->placeOverMainWindow();
         busy->show();
@@ -50,7 +50,7 @@ void QtUiPort::waitWithEvents(int ms) {
 
 void EventClock::sleepMs(int ms) {
     const QCoreApplication* app = QCoreApplication::instance();
-    if (ui_.eventsWhileWaiting() && app && QThread::currentThread() == app->thread())
+    if (ui_.backgroundWrites() && app && QThread::currentThread() == app->thread())
         ui_.waitWithEvents(ms);
     else
         system_.sleepMs(ms);

@@ -24,11 +24,12 @@ public:
     // The core is letting events run in the middle of its work (a transfer, a presence poll): what starts
     // new device work waits.
     bool inNestedEvents() const { return nested_ > 0; }
-    // While set, the device link's waits for the mouse on this thread (the settle time after each write)
-    // let events run, without the user's input, instead of sleeping: the RGB server sets it around its
-    // writes, so that a stream of colours leaves the window's event loop turning.
-    void setEventsWhileWaiting(bool on) { eventsWhileWaiting_ = on; }
-    bool eventsWhileWaiting() const { return eventsWhileWaiting_; }
+    // Writes made for another program (the RGB server's) rather than the user: while set, the device
+    // link's waits for the mouse on this thread (the settle time after each write) let events run,
+    // without the user's input, instead of sleeping, and the busy window stays down. A stream of colours
+    // thus leaves the window's event loop turning and does not flash the busy window at the user.
+    void setBackgroundWrites(bool on) { backgroundWrites_ = on; }
+    bool backgroundWrites() const { return backgroundWrites_; }
     // Waits `ms` running events as processEvents() does.
     void waitWithEvents(int ms);
 
@@ -45,11 +46,11 @@ private:
     MainWindow* window_ = nullptr;
     std::function<void(const std::string&)> fallback_;
     int nested_ = 0;
-    bool eventsWhileWaiting_ = false;
+    bool backgroundWrites_ = false;
 };
 
 // The window's clock: the machine's, but a wait on the window's thread while the port's
-// eventsWhileWaiting() is set runs events (QtUiPort::waitWithEvents) instead of sleeping.
+// backgroundWrites() is set runs events (QtUiPort::waitWithEvents) instead of sleeping.
 class EventClock final : public Clock {
 public:
     explicit EventClock(QtUiPort& ui) : ui_(ui) {}

@@ -88,20 +88,25 @@ void RgbHost::runServer() {
             timer_.start(kBusyRetryMs);
             return;
         }
-        // The mouse's settle time after each write lets the window's events run meanwhile.
-        ui_.setEventsWhileWaiting(true);
+        // Written for another program: the mouse's settle time after each write lets the window's events
+        // run meanwhile, and the busy window stays down.
+        ui_.setBackgroundWrites(true);
         server_->run();
-        ui_.setEventsWhileWaiting(false);
-    }
-    if (sockets_) {
+        ui_.setBackgroundWrites(false);
+        if (!sockets_) return;
         sockets_->flush();
-        sync();
     }
+    sync();
 }
 
 void RgbHost::sync() {
     if (!sockets_) return;
     const auto watches = sockets_->watches();
+    std::vector<int> reading, writing;
+    for (const auto& w : watches) {
+        reading.push_back(w.fd);
+        if (w.write) writing.push_back(w.fd);
+    }
     auto update = [this](std::map<int, QSocketNotifier*>& notifiers, QSocketNotifier::Type type,
                          const std::vector<int>& fds) {
         for (auto it = notifiers.begin(); it != notifiers.end();) {
@@ -120,19 +125,14 @@ void RgbHost::sync() {
             notifiers[fd] = n;
         }
     };
-    std::vector<int> reading, writing;
-    for (const auto& w : watches) {
-        reading.push_back(w.fd);
-        if (w.write) writing.push_back(w.fd);
-    }
     update(readers_, QSocketNotifier::Read, reading);
     update(writers_, QSocketNotifier::Write, writing);
 
-    if (const auto due = server_->nextDueMs()) {
-        const std::uint64_t now = clock_.tickMs();
-        const int wait = static_cast<int>(std::min<std::uint64_t>(*due > now ? *due - now : 0, 60'000));
-        if (!timer_.isActive() || timer_.remainingTime() > wait) timer_.start(wait);
-    }
+    const auto due = server_->nextDueMs();
+    if (!due) return;
+    const std::uint64_t now = clock_.tickMs();
+    const int wait = static_cast<int>(std::min<std::uint64_t>(*due > now ? *due - now : 0, 60'000));
+    if (!timer_.isActive() || timer_.remainingTime() > wait) timer_.start(wait);
 }
 
 std::unique_ptr<RgbHost> serveRgbIfTurnedOn(Session& session, QtUiPort& ui, Clock& clock,
