@@ -4,14 +4,13 @@
 #include "app/WindowRig.h"
 
 #include "app/gui/RgbHost.h"
+#include "rgb/RgbClient.h"
 #include "rgb/RgbMouse.h"
 #include "widgets/QtImages.h"
 
 #include <QLabel>
 #include <QtTest>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -24,15 +23,6 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes u32(std::uint32_t v) {
     return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
             static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
-}
-
-int connectTo(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<std::uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 ? fd : -1;
 }
 
 void send(int fd, const Bytes& bytes) {
@@ -51,7 +41,7 @@ private slots:
         r.window.show();
         gui::RgbHost host(r.session, r.ui, r.clock);
         QVERIFY(host.start("127.0.0.1", 0));
-        const int fd = connectTo(host.port());
+        const int fd = rgb::connectLoopback(static_cast<std::uint16_t>(host.port()));
         QVERIFY(fd >= 0);
         r.clearTrace();
 

@@ -5,6 +5,7 @@
 
 #include "device/Clock.h"
 #include "device/SimulatedMouse.h"
+#include "QuietUi.h"
 #include "rgb/RgbServer.h"
 #include "session/Session.h"
 
@@ -16,18 +17,7 @@
 namespace {
 
 using namespace krm;
-
-class QuietUi final : public UiPort {
-public:
-    void showBusy() override {}
-    void hideBusy() override {}
-    void processEvents() override {}
-    void showMessage(const std::string&) override {}
-    void setPagesCovered(bool) override {}
-    void setTimerEnabled(UiTimer, bool) override {}
-    void closeMenus() override {}
-    void runOnUiThread(std::function<void()> fn) override { fn(); }
-};
+using fuzz::QuietUi;
 
 // A mouse of each variant, read once; the writes the inputs make stay on it, on virtual time.
 struct Served {

@@ -1,12 +1,11 @@
 #include "rgb/RgbSockets.h"
+#include "rgb/RgbClient.h"
 #include "RgbRig.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <functional>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -35,14 +34,9 @@ struct SocketRig {
 
 // A client on a blocking loopback socket; every wait for the server pumps it.
 struct Client {
-    Client(SocketRig& server, int receiveBuffer = 0) : server_(server) {
-        fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (receiveBuffer > 0) ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(server.sockets.port());
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    Client(SocketRig& server, int receiveBuffer = 0)
+        : fd(connectLoopback(server.sockets.port(), receiveBuffer)), server_(server) {
+        EXPECT_GE(fd, 0);
         server.pump(50);
     }
     ~Client() { ::close(fd); }

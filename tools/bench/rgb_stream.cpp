@@ -8,11 +8,11 @@
 //
 //   krm_bench_rgb [--seconds S] [--rate N]
 
+#include "rgb/RgbClient.h"
 #include "rgb/RgbProtocol.h"
 #include "StartupBench.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -22,8 +22,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <spawn.h>
 #include <string>
 #include <sys/socket.h>
@@ -41,25 +39,10 @@ using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<std::uint8_t>;
 using namespace krm::rgb;
 
-constexpr int kPort = 16799;
+constexpr std::uint16_t kPort = 16799;
 
 double msSince(Clock::time_point t) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
-}
-
-int connectTo(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<std::uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    const int on = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    return fd;
 }
 
 bool sendAll(int fd, const Bytes& b) {
@@ -135,11 +118,11 @@ int main(int argc, char** argv) {
     Bytes streamIn, probeIn;
     const auto started = Clock::now();
     while (msSince(started) < 20000) {
-        if (streamFd < 0) streamFd = connectTo(kPort);
+        if (streamFd < 0) streamFd = connectLoopback(kPort);
         if (streamFd >= 0 && handshake(streamFd, streamIn) == 1u) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    probe = connectTo(kPort);
+    probe = connectLoopback(kPort);
     if (streamFd < 0 || probe < 0 || handshake(probe, probeIn) != 1u) {
         std::fprintf(stderr, "krm_bench_rgb: the window did not offer the mouse on port %d\n", kPort);
         ::kill(window, SIGTERM);
