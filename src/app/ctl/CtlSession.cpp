@@ -3,11 +3,21 @@
 
 #include "image/ImageFields.h"
 
+#include <climits>
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace krm::ctl {
 
 int CtlSession::start(const GlobalOptions& options) {
+    if (ctx_.attached) {
+        session_ = ctx_.attached;
+        operations_ = std::make_unique<ImageOperations>(*session_, ui_);
+        muteWindowMessages();
+        if (ctx_.divertMessages) ctx_.divertMessages(&ui_);
+        return kOk;
+    }
     std::string error;
     backend_ = DeviceBackend::create(options, clock_, error);
     if (!backend_) {
@@ -16,19 +26,50 @@ int CtlSession::start(const GlobalOptions& options) {
     }
     Branding branding = loadBranding();
     branding.icConfigType = 0; // krmctl talks to either variant
-    session_ = std::make_unique<Session>(backend_->backend(), clock_, ui_, branding);
+    ownSession_ = std::make_unique<Session>(backend_->backend(), clock_, ui_, branding);
+    session_ = ownSession_.get();
     session_->setDeviceIdEntry0();
     session_->loadDefaultImages();
     if (options.ids) session_->lookAlsoFor(*options.ids);
     operations_ = std::make_unique<ImageOperations>(*session_, ui_);
+    muteWindowMessages();
+    session_->presence().hooks.heldElsewhere = nullptr; // connect says it, and waits
+    if (const auto done = askOwner()) {
+        out("%s", done->out.c_str());
+        err("%s", done->err.c_str());
+        ctx_.ownersCode = done->code;
+        return kCarriedOut;
+    }
+    return kOk;
+}
+
+std::optional<ClientRun> CtlSession::askOwner() {
+    if (!ctx_.owner || !ctx_.command || ctx_.command->runsHere) return std::nullopt;
+    // The mouse --device names, or the only one: with several and none named, the command's own rules
+    // (a write refused, a read to the first) apply here.
+    const auto mice = attachedMice(backend(), session_->presence().deviceIdTable);
+    const AttachedMouse* target = !ctx_.options.device.empty() ? chooseMouse(mice, ctx_.options.device)
+                                  : mice.size() == 1           ? &mice.front()
+                                                               : nullptr;
+    if (!target || target->node.empty()) return std::nullopt;
+    const auto holder = DeviceLock::holder(target->node);
+    if (!holder || holder->pid == ::getpid()) return std::nullopt;
+    std::vector<std::string> args{ctx_.command->name};
+    args.insert(args.end(), ctx_.args.begin(), ctx_.args.end());
+    std::string cwd(PATH_MAX, '\0');
+    if (!::getcwd(cwd.data(), cwd.size())) return std::nullopt;
+    cwd.resize(std::strlen(cwd.c_str()));
+    std::string why;
+    return ctx_.owner->run(target->node, args, cwd, why);
+}
+
+void CtlSession::muteWindowMessages() {
     const std::string reconnect = session_->texts().text("Str100");
     ui_.mute(reconnect);
     ui_.mute(reconnect + "\n" + session_->texts().text("Str101"));
     ui_.mute(kIncompleteReadMessage); // connect says it in krmctl's words
     for (const std::string& failure : session_->textSlots().writeFailures)
-        ui_.mute(failure);                              // as outcomeCode
-    session_->presence().hooks.heldElsewhere = nullptr; // connect says it, and waits
-    return kOk;
+        ui_.mute(failure); // as outcomeCode
 }
 
 std::string miceList(const std::vector<AttachedMouse>& mice) {
@@ -93,15 +134,21 @@ int CtlSession::openWaiting() {
 }
 
 CtlSession::~CtlSession() {
+    if (ctx_.attached && ctx_.divertMessages) ctx_.divertMessages(nullptr);
     // The session goes first: its reader may still trace a report.
-    session_.reset();
+    ownSession_.reset();
     if (backend_) ctx_.traceFailure = backend_->traceFailure(ctx_.options);
 }
 
 int CtlSession::connect(const char* writing) {
     Session& s = *session_;
-    if (int rc = pickMouse(writing); rc != kOk) return rc;
-    const int opened = openWaiting();
+    if (ctx_.attached && !(s.mouseOpen() && s.identified() && !s.presence().noDevice())) {
+        err("krmctl: the program that has the mouse has not read it yet (it is being found, or read again "
+            "after a restart); try again in a moment.\n");
+        return kNoMouse;
+    }
+    if (int rc = ctx_.attached ? kOk : pickMouse(writing); rc != kOk) return rc;
+    const int opened = ctx_.attached ? kOk : openWaiting();
     if (opened == kBusy) return kBusy;
     if (opened == kOk) {
         if (miceAttached_ > 1)

@@ -13,7 +13,8 @@
 namespace krm::ctl {
 
 // krmctl's window: the core Session on the HID stack the global options chose, with the real clock
-// and the console for messages. It accepts both variants.
+// and the console for messages. It accepts both variants. In the program that owns the mouse, for a
+// client, it is that program's session instead (Context::attached), already open and read.
 class CtlSession {
 public:
     explicit CtlSession(const Context& ctx) : ctx_(ctx), clock_(ctx.clock ? *ctx.clock : systemClock_) {}
@@ -22,7 +23,11 @@ public:
     CtlSession& operator=(const CtlSession&) = delete;
 
     // Builds the backend and the session; prints the reason and returns kBadFile when it cannot.
+    // When another of our programs holds the mouse and serves it on the session bus, the command is
+    // carried out there instead: what it printed is printed, and start returns kCarriedOut (the
+    // command returns at once; run() exits with the owner's code).
     int start(const GlobalOptions& options);
+    static constexpr int kCarriedOut = -1;
     // Opens, identifies and reads the mouse. Prints a clear message on stderr and returns kNoMouse
     // when there is none or it answers identification wrongly, kTransfer when its image could not be
     // read whole (nothing has been written then).
@@ -55,8 +60,9 @@ public:
 
     Session& session() { return *session_; }
     ImageOperations& operations() { return *operations_; }
-    HidBackend& backend() { return backend_->backend(); }
-    SimulatedMouse* simulated() { return backend_->simulated(); }
+    HidBackend& backend() { return backend_ ? backend_->backend() : session_->link().backend(); }
+    // The simulated mouse of this krmctl (none when running in the mouse's owner for a client).
+    SimulatedMouse* simulated() { return backend_ ? backend_->simulated() : nullptr; }
     ConsoleUiPort& ui() { return ui_; }
     Clock& clock() { return clock_; }
 
@@ -66,6 +72,10 @@ public:
     int pickMouse(const char* writing);
 
 private:
+    // The program that holds the mouse this command would reach, asked to carry the command out.
+    std::optional<ClientRun> askOwner();
+    // The window's messages that krmctl says in its own words.
+    void muteWindowMessages();
     // Opens the mouse, waiting while another process holds it; kBusy after kHeldWaitMs.
     int openWaiting();
 
@@ -74,7 +84,8 @@ private:
     Clock& clock_;
     ConsoleUiPort ui_;
     std::unique_ptr<DeviceBackend> backend_;
-    std::unique_ptr<Session> session_;
+    std::unique_ptr<Session> ownSession_;
+    Session* session_ = nullptr; // ownSession_, or the owner's (Context::attached)
     std::unique_ptr<ImageOperations> operations_;
     std::size_t miceAttached_ = 0; // when several are and none was named: how many
 };

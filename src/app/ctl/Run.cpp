@@ -3,7 +3,9 @@
 #include "base/SimFault.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -53,9 +55,10 @@ void printUsage(std::FILE* stream) {
 
 namespace krm::ctl {
 
-int run(int argc, const char* const* argv, Clock* clock) {
+int run(int argc, const char* const* argv, Clock* clock, OwnerLink* owner) {
     krm::ctl::Context ctx;
     ctx.clock = clock;
+    ctx.owner = owner;
     ctx.options = krm::parseGlobalOptions(argc, argv, false);
     if (!ctx.options.error.empty()) {
         err("krmctl: %s\n", ctx.options.error.c_str());
@@ -77,7 +80,9 @@ int run(int argc, const char* const* argv, Clock* clock) {
     ctx.args.assign(ctx.options.rest.begin() + 1, ctx.options.rest.end());
     for (const auto& c : krm::ctl::commands()) {
         if (name != c.name) continue;
+        ctx.command = &c;
         const int rc = c.run(ctx);
+        if (ctx.ownersCode) return *ctx.ownersCode;
         if (!ctx.traceFailure) return rc;
         err("krmctl: %s\n", ctx.traceFailure->c_str());
         return rc == krm::ctl::kOk ? krm::ctl::kBadFile : rc;
@@ -85,6 +90,44 @@ int run(int argc, const char* const* argv, Clock* clock) {
     err("krmctl: unknown command '%s'\n\n", name.c_str());
     printUsage(krm::ctl::errStream());
     return krm::ctl::kUsage;
+}
+
+ClientRun runForClient(Session& session, const std::vector<std::string>& args, const std::string& cwd,
+                       const std::function<void(UiPort*)>& divert, Clock* clock) {
+    ClientRun result;
+    OutputCapture capture;
+    const auto finish = [&](int code) {
+        result.code = code;
+        result.out = capture.out();
+        result.err = capture.err();
+        return result;
+    };
+    const Command* command = nullptr;
+    for (const auto& c : commands())
+        if (!args.empty() && args.front() == c.name) command = &c;
+    if (!command || command->runsHere) {
+        err("krmctl: %s\n", command ? ("'" + args.front() + "' runs in krmctl itself").c_str()
+                                    : "the program that has the mouse carries out krmctl's commands only");
+        return finish(kUsage);
+    }
+    // The client's file names are the client's: relative ones are taken from its folder.
+    const int here = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (here < 0 || ::chdir(cwd.c_str()) != 0) {
+        err("krmctl: %s: the folder krmctl runs in cannot be reached by the program that has the mouse\n",
+            cwd.c_str());
+        if (here >= 0) ::close(here);
+        return finish(kBadFile);
+    }
+    Context ctx;
+    ctx.clock = clock;
+    ctx.attached = &session;
+    ctx.divertMessages = divert;
+    ctx.command = command;
+    ctx.args.assign(args.begin() + 1, args.end());
+    const int code = command->run(ctx);
+    if (::fchdir(here) != 0) err("krmctl: could not return to the program's own folder\n");
+    ::close(here);
+    return finish(code);
 }
 
 } // namespace krm::ctl

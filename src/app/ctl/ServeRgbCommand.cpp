@@ -2,6 +2,7 @@
 // protocol, in a terminal: the same server the window and the background companion run.
 
 #include "app/ctl/CtlSession.h"
+#include "app/ctl/Output.h"
 #include "app/ctl/StopSignals.h"
 #include "base/IniFile.h"
 #include "rgb/RgbSockets.h"
@@ -25,8 +26,7 @@ int runServeRgb(Context& ctx) {
         } else if (a == "--address" && valued) {
             address = ctx.args[++i];
         } else {
-            std::fprintf(stderr, "krmctl: serve-rgb takes [--port 0..65535] [--address A], not '%s'\n",
-                         a.c_str());
+            err("krmctl: serve-rgb takes [--port 0..65535] [--address A], not '%s'\n", a.c_str());
             return kUsage;
         }
     }
@@ -36,20 +36,20 @@ int runServeRgb(Context& ctx) {
     Clock& clock = session.clock();
 
     auto log = [](const std::string& line) {
-        std::fprintf(stderr, "krmctl: %s\n", line.c_str());
-        std::fflush(stderr);
+        err("krmctl: %s\n", line.c_str());
+        std::fflush(errStream());
     };
     rgb::SessionMice mice(s);
     rgb::RgbServer server(mice, clock, log);
     rgb::RgbSockets sockets(server, log);
     std::string error;
     if (!sockets.listen(address, static_cast<std::uint16_t>(port), error)) {
-        std::fprintf(stderr, "krmctl: serve-rgb: %s\n", error.c_str());
+        err("krmctl: serve-rgb: %s\n", error.c_str());
         return kUsage;
     }
-    std::printf("Serving the mouse's lighting to RGB programs on %s port %u; Ctrl-C ends.\n", address.c_str(),
-                sockets.port());
-    std::fflush(stdout);
+    out("Serving the mouse's lighting to RGB programs on %s port %u; Ctrl-C ends.\n", address.c_str(),
+        sockets.port());
+    flushOut();
 
     // The presence poll finds the mouse, and finds it again after a replug, as the window's does.
     const StopSignals stop;
