@@ -2,7 +2,7 @@ cmake_minimum_required(VERSION 3.25)
 # Fails when a file under SRC includes a header of a folder its layer may not use, or when a core file
 # includes a Qt header. Each layer uses only the ones below it; see docs/ARCHITECTURE.md.
 #
-#   app                               everything
+#   app                               everything (app/ctl, app/service and app/uhid without Qt)
 #   <subsystem>/ui                    widgets, companion, settings, session, subsystems, shell, device, image, base
 #   widgets                           settings, session, subsystems, shell, device, image, base
 #   settings, companion, rgb          session, subsystems, shell, device, image, base
@@ -42,6 +42,13 @@ foreach(f IN LISTS files)
         set(layer ui)
     endif()
     if(layer STREQUAL "app")
+        # krmctl, the bus service's model and the uhid mouse are Qt-free too.
+        if(f MATCHES "^app/(ctl|service|uhid)/")
+            file(STRINGS "${SRC}/${f}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*<Q")
+            foreach(line IN LISTS includes)
+                list(APPEND offenders "${f}: Qt header outside the Qt front end: ${line}")
+            endforeach()
+        endif()
         continue()
     endif()
     file(STRINGS "${SRC}/${f}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")

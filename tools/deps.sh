@@ -7,7 +7,7 @@ KRM_PACKAGES=(
     weston qt6-wayland
     fonts-dejavu-core fonts-wqy-microhei
     clang libclang-rt-14-dev
-    help2man zsh ccache
+    help2man zsh ccache python3
 )
 # ... and what ./test.sh --package needs to build the Debian package and check it.
 KRM_PACKAGING_PACKAGES=(dpkg-dev file desktop-file-utils appstream lintian)

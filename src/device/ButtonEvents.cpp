@@ -34,6 +34,7 @@ void ButtonEvents::tick(Indicator indicator, bool ticked) {
 void ButtonEvents::onInputReport(std::span<const std::uint8_t> report) {
     if (report.size() < 4 || report[0] != kEventReport) return;
     const std::uint8_t code = report[3];
+    if (eventArrived) ui_.runOnUiThread([this, code] { eventArrived(code); });
 
     if (code == kRelease) {
         for (std::size_t i = 0; i < latches_.size(); ++i) {

@@ -30,6 +30,8 @@ public:
     void onInputReport(std::span<const std::uint8_t> report);
 
     std::function<void(Indicator, bool ticked)> setIndicator;
+    // Every button event report's code (byte 3), before it is handled.
+    std::function<void(std::uint8_t code)> eventArrived;
     // The re-read current CPI level (image byte 0xA6).
     std::function<void(std::uint8_t level)> dpiLevelChanged;
     // The re-read current profile (image byte 0xA4).

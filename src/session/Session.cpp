@@ -94,6 +94,9 @@ void Session::wireDevice() {
     buttonEvents_.setIndicator = [this](Indicator which, bool ticked) {
         notify([&](SessionObserver& o) { o.indicatorChanged(which, ticked); });
     };
+    buttonEvents_.eventArrived = [this](std::uint8_t code) {
+        notify([code](SessionObserver& o) { o.buttonEvent(code); });
+    };
     buttonEvents_.dpiLevelChanged = [this](std::uint8_t level) {
         dpi_.currentChangedByMouse(level);
         notify([&](SessionObserver& o) { o.dpiLevelChangedByMouse(level); });
@@ -443,6 +446,7 @@ EditOutcome Session::apply(EditOutcome outcome) {
         ui_.setPagesCovered(false);
     }
     if (outcome.followup == Followup::ReloadEditors && !failed) reloadEditors();
+    if (sends) notify([](SessionObserver& o) { o.changesApplied(); });
     return outcome;
 }
 

@@ -54,6 +54,10 @@ public:
     virtual void mouseSwitchUnread(Indicator) {}
     // A CPI or profile button of the mouse is held down (ticked) or was let go.
     virtual void indicatorChanged(Indicator, bool /*ticked*/) {}
+    // The mouse sent a button event report (its code: 01 CPI, 02 CPI+, 04 CPI-, 08 profile, 00 release).
+    virtual void buttonEvent(std::uint8_t /*code*/) {}
+    // An edit was carried out on the mouse (Session::apply sent something, whoever asked).
+    virtual void changesApplied() {}
     // A restore started from the engineering page is running (its result picture is hidden meanwhile).
     virtual void engineeringRestoreRunning(bool /*running*/) {}
 };

@@ -24,6 +24,10 @@ expected=(
     /usr/share/man/man1/krmconfig.1.gz
     /usr/share/man/man1/krmctl.1.gz
     /usr/share/man/man1/krm-uhid-mouse.1.gz
+    /usr/share/man/man7/krmconfig-dbus.7.gz
+    /usr/share/dbus-1/interfaces/io.krm.Configurator1.xml
+    /usr/share/dbus-1/interfaces/io.krm.Mouse1.xml
+    /usr/share/dbus-1/services/io.krm.krmconfig.service
     /usr/share/bash-completion/completions/krmctl
     /usr/share/zsh/vendor-completions/_krmctl
     /usr/share/doc/krmconfig/copyright

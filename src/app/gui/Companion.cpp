@@ -1,6 +1,7 @@
 #include "app/gui/Companion.h"
 
 #include "app/gui/MainWindow.h"
+#include "app/gui/MouseOwner.h"
 #include "app/gui/ProfileRulesDialog.h"
 #include "app/gui/QtUiPort.h"
 #include "app/gui/QuitOnSignal.h"
@@ -364,9 +365,11 @@ void Companion::quit() {
     QCoreApplication::quit();
 }
 
-int runInBackground(Session& session, QtUiPort& ui, SingleInstance& instance, Clock& clock) {
+int runInBackground(Session& session, QtUiPort& ui, SingleInstance& instance, Clock& clock, HidBackend& hid) {
     QApplication::setQuitOnLastWindowClosed(false);
     Companion companion(session, ui, clock, QDBusConnection::sessionBus());
+    // The mice are served on the bus: the companion is what D-Bus activation starts for a client.
+    MouseOwner owner(session, ui, clock, hid);
     QObject::connect(&instance, &SingleInstance::raiseRequested, &companion, &Companion::openWindow);
     // Logging out or a kill ends the program as Quit does.
     const QuitOnSignal quitOnSignal([&companion] { companion.quit(); });
@@ -374,6 +377,7 @@ int runInBackground(Session& session, QtUiPort& ui, SingleInstance& instance, Cl
         std::fprintf(stderr, "krmconfig: this desktop shows no tray icons (no StatusNotifierItem host and no "
                              "system tray): the per-game profiles and the notices run without an icon; "
                              "\"krmconfig\" opens the window.\n");
+    owner.start();
     return QApplication::exec();
 }
 

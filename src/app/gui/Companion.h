@@ -25,7 +25,8 @@ class QSystemTrayIcon;
 
 namespace krm {
 class Clock;
-}
+class HidBackend;
+} // namespace krm
 
 namespace krm::gui {
 
@@ -139,6 +140,6 @@ private:
 
 // krmconfig --background after the toolkit and the session are up: runs until Quit, a signal or the end
 // of the session. A later start (the single-instance socket) opens the window.
-int runInBackground(Session& session, QtUiPort& ui, SingleInstance& instance, Clock& clock);
+int runInBackground(Session& session, QtUiPort& ui, SingleInstance& instance, Clock& clock, HidBackend& hid);
 
 } // namespace krm::gui

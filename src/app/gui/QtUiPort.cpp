@@ -57,7 +57,9 @@ void EventClock::sleepMs(int ms) {
 }
 
 void QtUiPort::showMessage(const std::string& text) {
-    if (window_)
+    if (diversion_)
+        diversion_->showMessage(text);
+    else if (window_)
         window_->showMessage(QString::fromStdString(text));
     else if (fallback_)
         fallback_(text);

@@ -21,6 +21,9 @@ public:
     void setWindow(MainWindow* window) { window_ = window; }
     // Where messages go while there is no window (the background companion before its window is opened).
     void setMessageFallback(std::function<void(const std::string&)> show) { fallback_ = std::move(show); }
+    // While set, messages go there rather than to the window: the console of a command run for another
+    // program (a krmctl client), which reports them to that program.
+    void setMessageDiversion(UiPort* console) { diversion_ = console; }
     // The core is letting events run in the middle of its work (a transfer, a presence poll): what starts
     // new device work waits.
     bool inNestedEvents() const { return nested_ > 0; }
@@ -45,6 +48,7 @@ public:
 private:
     MainWindow* window_ = nullptr;
     std::function<void(const std::string&)> fallback_;
+    UiPort* diversion_ = nullptr;
     int nested_ = 0;
     bool backgroundWrites_ = false;
 };

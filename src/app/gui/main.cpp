@@ -1,4 +1,5 @@
 #include "app/gui/Companion.h"
+#include "app/gui/MouseOwner.h"
 #include "app/gui/Program.h"
 #include "app/gui/QuitOnSignal.h"
 #include "app/gui/RgbHost.h"
@@ -96,7 +97,8 @@ int runProgram(int argc, char** argv) {
         return 2;
     }
     if (background && !screenshots)
-        return krm::gui::runInBackground(program->session(), program->ui(), instance, program->clock());
+        return krm::gui::runInBackground(program->session(), program->ui(), instance, program->clock(),
+                                         program->device().backend());
     krm::gui::MainWindow& window = program->window();
     QObject::connect(&instance, &krm::gui::SingleInstance::raiseRequested, &window,
                      &krm::gui::MainWindow::restoreAndRaise);
@@ -127,10 +129,14 @@ int runProgram(int argc, char** argv) {
     program->show();
     // Looking the icon up walks the icon themes' folders: done once the window is up, as is reading
     // whether the RGB-sync server is on.
+    // So is serving the mice on the session bus.
     std::unique_ptr<krm::gui::RgbHost> rgb;
-    QTimer::singleShot(0, &window, [&rgb, &program] {
+    krm::gui::MouseOwner owner(program->session(), program->ui(), program->clock(),
+                               program->device().backend());
+    QTimer::singleShot(0, &window, [&rgb, &program, &owner] {
         QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));
         rgb = krm::gui::serveRgbIfTurnedOn(program->session(), program->ui(), program->clock());
+        owner.start();
     });
     const int status = app.exec();
     if (const auto failure = program->device().traceFailure(options)) {
