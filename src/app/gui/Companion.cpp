@@ -320,6 +320,7 @@ void Companion::openWindow() {
     ui_.setWindow(window_.get());
     window_->formCreate();
     window_->installEventFilter(this);
+    if (windowBuilt) windowBuilt(*window_);
     // A message while the window is hidden in the tray is a notice, not a box nobody sees.
     window_->setMessagePresenter([this](QWidget* parent, const QString& text, const QString& font) {
         if (window_ && window_->isVisible())
@@ -370,6 +371,7 @@ int runInBackground(Session& session, QtUiPort& ui, SingleInstance& instance, Cl
     Companion companion(session, ui, clock, QDBusConnection::sessionBus());
     // The mice are served on the bus: the companion is what D-Bus activation starts for a client.
     MouseOwner owner(session, ui, clock, hid);
+    companion.windowBuilt = [&owner](MainWindow& window) { owner.attachWindow(window); };
     QObject::connect(&instance, &SingleInstance::raiseRequested, &companion, &Companion::openWindow);
     // Logging out or a kill ends the program as Quit does.
     const QuitOnSignal quitOnSignal([&companion] { companion.quit(); });

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -61,6 +62,8 @@ public:
     bool start();
     // Builds the window the first time, then shows and raises it.
     void openWindow();
+    // Called once the window is built (the owner of the mice gives it their chooser).
+    std::function<void(MainWindow&)> windowBuilt;
     void quit();
 
     MainWindow* window() const { return window_.get(); }

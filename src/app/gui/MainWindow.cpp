@@ -240,6 +240,7 @@ void MainWindow::applySkinPass(int language) {
     pageMap_->setTexts(session_.texts());
     lastSkinPassNs_ = timer.nsecsElapsed();
     if (firstSkinPassNs_ == 0) firstSkinPassNs_ = lastSkinPassNs_;
+    emit skinApplied();
 }
 
 // --- navigation ---

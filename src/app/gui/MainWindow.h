@@ -111,6 +111,10 @@ public:
     void profileChangedByMouse(int profile) override;
     void dpiLevelChangedByMouse(int level) override;
 
+Q_SIGNALS:
+    // A look or a language was applied to the window (at start and at every language button).
+    void skinApplied();
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;

@@ -1,5 +1,6 @@
 #include "app/gui/MouseOwner.h"
 
+#include "app/gui/MainWindow.h"
 #include "device/AttachedMice.h"
 #include "device/DeviceLock.h"
 
@@ -47,11 +48,44 @@ bool MouseOwner::busy() const {
            std::any_of(others_.begin(), others_.end(), [&](const auto& s) { return working(*s); });
 }
 
-void MouseOwner::publish() {
-    if (!bus_) return;
-    std::vector<std::pair<Session*, QtUiPort*>> served{{&primary_, &ui_}};
-    for (const auto& s : others_) served.emplace_back(s.get(), &quietUi_);
-    bus_->setSessions(served);
+void MouseOwner::publish(std::vector<std::unique_ptr<Session>> leaving) {
+    if (bus_) {
+        std::vector<std::pair<Session*, QtUiPort*>> served{{&primary_, &ui_}};
+        for (const auto& s : others_) served.emplace_back(s.get(), &quietUi_);
+        bus_->setSessions(served);
+    }
+    for (auto& s : leaving) s->stopInputReader();
+    leaving.clear();
+    if (!chooser_) return;
+    std::vector<MouseChooser::Mouse> mice;
+    for (const AttachedMouse& m : attachedMice(hid_, primary_.presence().deviceIdTable))
+        mice.push_back({m.id, m.node, primary_.link().location().device == m.id});
+    chooser_->setMice(std::move(mice));
+}
+
+void MouseOwner::attachWindow(MainWindow& window) {
+    chooser_ = new MouseChooser(window);
+    chooser_->chosen = [this](const std::string& id) { showInWindow(id); };
+    connect(&window, &MainWindow::skinApplied, chooser_, &MouseChooser::restyle);
+    publish();
+}
+
+void MouseOwner::showInWindow(const std::string& id) {
+    if (busy() || primary_.link().location().device == id) return;
+    std::vector<std::unique_ptr<Session>> leaving;
+    const auto it = std::find_if(others_.begin(), others_.end(), [&id](const auto& s) {
+        return s->link().chosen() == id || s->link().location().device == id;
+    });
+    if (it != others_.end()) {
+        leaving.push_back(std::move(*it));
+        others_.erase(it);
+    }
+    publish(std::move(leaving));
+    // Chosen by hand, the window stays with this mouse: when it goes, the window waits for it.
+    primary_.link().choose(id);
+    primary_.presence().refind();
+    scan();
+    publish();
 }
 
 void MouseOwner::scan() {
@@ -61,13 +95,17 @@ void MouseOwner::scan() {
     const auto attached = [&mice](const std::string& id) {
         return std::any_of(mice.begin(), mice.end(), [&id](const AttachedMouse& m) { return m.id == id; });
     };
-    // Those gone since: their sessions go (and with them their locks and objects).
-    const auto gone = std::remove_if(others_.begin(), others_.end(), [&](const std::unique_ptr<Session>& s) {
-        return !attached(s->link().chosen());
-    });
-    bool changed = gone != others_.end();
-    for (auto it = gone; it != others_.end(); ++it) (*it)->stopInputReader();
-    others_.erase(gone, others_.end());
+    // Those gone since: their sessions go (and with them their locks and objects), once the bus let go.
+    std::vector<std::unique_ptr<Session>> leaving;
+    for (auto it = others_.begin(); it != others_.end();) {
+        if (attached((*it)->link().chosen())) {
+            ++it;
+        } else {
+            leaving.push_back(std::move(*it));
+            it = others_.erase(it);
+        }
+    }
+    bool changed = !leaving.empty();
 
     for (const AttachedMouse& m : mice) {
         const auto holds = [&m](const Session& s) {
@@ -86,7 +124,7 @@ void MouseOwner::scan() {
         others_.push_back(std::move(session));
         changed = true;
     }
-    if (changed) publish();
+    if (changed || (chooser_ && chooser_->isVisible() != (mice.size() > 1))) publish(std::move(leaving));
 }
 
 } // namespace krm::gui

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "app/gui/BusService.h"
+#include "app/gui/MouseChooser.h"
 #include "app/gui/QtUiPort.h"
 #include "session/Session.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 
 #include <memory>
@@ -16,6 +18,8 @@ class HidBackend;
 } // namespace krm
 
 namespace krm::gui {
+
+class MainWindow;
 
 // This program as the owner of the mice it holds: the window's session (the mouse the window shows)
 // and a session of its own for every other attached mouse that no other program holds, all served on
@@ -33,6 +37,12 @@ public:
     std::vector<Session*> sessions() const;
     // Looks for attached mice no session holds, and lets go of those gone (every presence poll).
     void scan();
+    // The window gets the chooser of the mouse it shows (shown while more than one is attached).
+    void attachWindow(MainWindow& window);
+    // The window shows mouse `id` from now on (the chooser's choice): the session that held it lets it
+    // go, the window's session opens and reads it, and its former mouse gets a session of its own.
+    void showInWindow(const std::string& id);
+    MouseChooser* chooser() const { return chooser_; }
     BusService* bus() const { return bus_.get(); }
 
     // How often the other mice are looked for: as often as the window's presence poll.
@@ -40,7 +50,9 @@ public:
 
 private:
     bool busy() const;
-    void publish();
+    // Serves the sessions as they are now, then lets the sessions in `leaving` go (after the bus let go
+    // of them).
+    void publish(std::vector<std::unique_ptr<Session>> leaving = {});
 
     Session& primary_;
     QtUiPort& ui_;
@@ -49,6 +61,7 @@ private:
     QtUiPort quietUi_; // the other sessions' port: no window
     std::vector<std::unique_ptr<Session>> others_;
     std::unique_ptr<BusService> bus_;
+    QPointer<MouseChooser> chooser_;
     QTimer scan_;
 };
 

@@ -133,10 +133,11 @@ int runProgram(int argc, char** argv) {
     std::unique_ptr<krm::gui::RgbHost> rgb;
     krm::gui::MouseOwner owner(program->session(), program->ui(), program->clock(),
                                program->device().backend());
-    QTimer::singleShot(0, &window, [&rgb, &program, &owner] {
+    QTimer::singleShot(0, &window, [&rgb, &program, &owner, &window] {
         QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));
         rgb = krm::gui::serveRgbIfTurnedOn(program->session(), program->ui(), program->clock());
         owner.start();
+        owner.attachWindow(window);
     });
     const int status = app.exec();
     if (const auto failure = program->device().traceFailure(options)) {
