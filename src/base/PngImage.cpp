@@ -93,7 +93,8 @@ bool writeRows(png_structp png, png_infop info, int width, int height, const std
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_write_fn(png, out, appendBytes, flushNothing);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
     // Rows unfiltered: the pictures are drawn (flat areas, gradients, outlines), so deflate alone packs
     // them as small as any filter does, and decoding them costs a third as much (no row prediction to

@@ -84,8 +84,8 @@ int main(int argc, char** argv) {
         "--picture", KRM_SOURCE_DIR "/resources/images/L1_BackGround.png", "--caption", "English"};
     krm::bench::runOnce(xvfb.display(), bare, {}, 0);
     krm::bench::runOnce(xvfb.display(), bare, drawingArgs, 0);
-    std::vector<double> firstWindow, firstFrame, peak, bareWindow, bareFrame, barePeak, drawnWindow, drawnFrame,
-        drawnPeak;
+    std::vector<double> firstWindow, firstFrame, peak, bareWindow, bareFrame, barePeak, drawnWindow,
+        drawnFrame, drawnPeak;
     std::set<std::string> gl;
     for (int i = 0; i < runs; ++i) {
         const auto run = krm::bench::runOnce(xvfb.display(), program, args, settleMs);
@@ -121,12 +121,14 @@ int main(int argc, char** argv) {
         std::printf("%s:\n", what);
         std::printf("  first mapped window  %6.1f ms  (%.1f..%.1f)\n", window.median, window.min, window.max);
         if (frame.median > 0)
-            std::printf("  first frame drawn    %6.1f ms  (%.1f..%.1f)\n", frame.median, frame.min, frame.max);
+            std::printf("  first frame drawn    %6.1f ms  (%.1f..%.1f)\n", frame.median, frame.min,
+                        frame.max);
         std::printf("  peak RSS             %6.1f MiB (%.1f..%.1f)\n", memory.median, memory.min, memory.max);
     };
     // Ours against a yardstick: time as the median of the runs' ratios, memory as the medians' difference.
-    const auto against = [&](const char* name, const std::vector<double>& window, const std::vector<double>& frame,
-                             Spread memory, const char* timeGoal, const char* memoryGoal) {
+    const auto against = [&](const char* name, const std::vector<double>& window,
+                             const std::vector<double>& frame, Spread memory, const char* timeGoal,
+                             const char* memoryGoal) {
         std::printf("krmconfig against the %s (time: ratios run by run, median, min..max):\n", name);
         const Spread rw = spread(ratios(firstWindow, window));
         std::printf("  first mapped window  %.2fx (%.2f..%.2f)%s\n", rw.median, rw.min, rw.max, timeGoal);
@@ -138,11 +140,13 @@ int main(int argc, char** argv) {
     };
     std::printf("%d runs of each, alternating (median, min..max)\n", runs);
     figures("krmconfig --simulate under Xvfb", w, f, m);
-    figures("a bare Qt 6 frameless window of the same size", spread(bareWindow), spread(bareFrame), spread(barePeak));
+    figures("a bare Qt 6 frameless window of the same size", spread(bareWindow), spread(bareFrame),
+            spread(barePeak));
     figures("the same window drawing the background picture and one caption (the drawing floor)",
             spread(drawnWindow), spread(drawnFrame), spread(drawnPeak));
     against("bare window", bareWindow, bareFrame, spread(barePeak), "", "");
-    against("drawing floor", drawnWindow, drawnFrame, spread(drawnPeak), "   goal <= 1.10x", "   goal <= +4 MiB");
+    against("drawing floor", drawnWindow, drawnFrame, spread(drawnPeak), "   goal <= 1.10x",
+            "   goal <= +4 MiB");
     std::printf("  skin + language pass %6.2f ms at start-up, %.2f ms per language switch (max %.2f)   goal "
                 "< 10 ms\n",
                 skin.startupMs, skin.medianSwitchMs, skin.maxSwitchMs);

@@ -187,7 +187,9 @@ StartupRun runOnce(const std::string& display, const std::string& program,
         return run;
     }
 
-    const auto sinceStart = [start] { return std::chrono::duration<double, std::milli>(Clock::now() - start).count(); };
+    const auto sinceStart = [start] {
+        return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    };
     const auto deadline = start + std::chrono::seconds(10);
     xcb_window_t mapped = XCB_NONE;
     pollfd fd{xcb_get_file_descriptor(c), POLLIN, 0};
@@ -203,7 +205,8 @@ StartupRun runOnce(const std::string& display, const std::string& program,
             } else if (type == XCB_MAP_NOTIFY && run.firstWindowMs < 0) {
                 run.firstWindowMs = sinceStart();
                 mapped = reinterpret_cast<xcb_map_notify_event_t*>(ev)->window;
-            } else if (damageUsable && type == damage->first_event + XCB_DAMAGE_NOTIFY && run.firstFrameMs < 0 &&
+            } else if (damageUsable && type == damage->first_event + XCB_DAMAGE_NOTIFY &&
+                       run.firstFrameMs < 0 &&
                        reinterpret_cast<xcb_damage_notify_event_t*>(ev)->drawable == mapped) {
                 run.firstFrameMs = sinceStart();
             }
@@ -212,8 +215,10 @@ StartupRun runOnce(const std::string& display, const std::string& program,
         if (!done()) ::poll(&fd, 1, 5);
     }
     xcb_disconnect(c);
-    if (run.firstWindowMs < 0) run.error = program + " mapped no window within 10 s";
-    else if (damageUsable && run.firstFrameMs < 0) run.error = program + " drew no frame within 10 s";
+    if (run.firstWindowMs < 0)
+        run.error = program + " mapped no window within 10 s";
+    else if (damageUsable && run.firstFrameMs < 0)
+        run.error = program + " drew no frame within 10 s";
 
     std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
     run.peakRssMiB = peakRssMiB(pid);
