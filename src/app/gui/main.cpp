@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -123,11 +122,13 @@ int runProgram(int argc, char** argv) {
         window.close();
         QCoreApplication::quit();
     });
+    // What the first frame does not show waits for it. Looking the icon up walks the icon themes'
+    // folders (as long as drawing the whole window).
+    QObject::connect(
+        &window, &krm::gui::MainWindow::firstFrameShown, &window,
+        [] { QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig"))); },
+        Qt::SingleShotConnection);
     program->show();
-    // Looking the icon up walks the icon themes' folders: done once the window is up.
-    QTimer::singleShot(0, &window, [] {
-        QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));
-    });
     const int status = app.exec();
     if (const auto failure = program->device().traceFailure(options)) {
         std::fprintf(stderr, "krmconfig: %s\n", failure->c_str());
