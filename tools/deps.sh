@@ -28,6 +28,23 @@ krm_ensure_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# The npm client library the RGB-sync server's test drives (tests/rgb/sdk_client.js), pinned, in a cache
+# folder outside the work tree; Node and npm from Debian when the machine has neither.
+KRM_NPM_FOLDER=${KRM_NPM_FOLDER:-${XDG_CACHE_HOME:-$HOME/.cache}/krm/npm}
+KRM_NPM_PACKAGES=(openrgb-sdk@0.6.0)
+krm_ensure_npm_packages() {
+    command -v node >/dev/null && command -v npm >/dev/null || krm_ensure_packages nodejs npm
+    local pkg missing=()
+    for pkg in "${KRM_NPM_PACKAGES[@]}"; do
+        [[ "$(node -p "require('$KRM_NPM_FOLDER/node_modules/${pkg%@*}/package.json').version" 2>/dev/null)" == "${pkg##*@}" ]] \
+            || missing+=("$pkg")
+    done
+    ((${#missing[@]})) || return 0
+    echo "Installing from npm into $KRM_NPM_FOLDER: ${missing[*]}"
+    mkdir -p "$KRM_NPM_FOLDER"
+    npm install --prefix "$KRM_NPM_FOLDER" --no-audit --no-fund --no-save --loglevel=error "${missing[@]}" >/dev/null
+}
+
 # Every build folder (plain, sanitizers, fuzzing, the package) compiles through ccache when it is there:
 # the package build then reuses the plain build's objects. A launcher the caller chose is kept.
 krm_use_ccache() {

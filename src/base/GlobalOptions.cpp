@@ -67,7 +67,9 @@ GlobalOptions parseGlobalOptions(int argc, const char* const* argv, bool windowO
                 o.simFaults.push_back(*f);
             else
                 fail(error); // after "needs a value" when the value is missing: the first error stands
-        } else if (takeValue(i, arg, "--sim-image", o.simImage)) {
+        } else if (std::string image; takeValue(i, arg, "--sim-image", image)) {
+            (o.simImage.empty() ? o.simImage : o.moreSimImages.emplace_back()) = image;
+        } else if (takeValue(i, arg, "--device", o.device)) {
         } else if (takeValue(i, arg, "--trace", o.trace)) {
         } else if (std::string ids; takeValue(i, arg, "--ids", ids)) {
             if (const auto parsed = parseMouseIds(ids))

@@ -7,9 +7,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace krm {
 
+class SimulatedMachine;
 class SimulatedMouse;
 class TraceFile;
 class TracingBackend;
@@ -27,8 +29,11 @@ public:
     ~DeviceBackend();
 
     HidBackend& backend();
-    // The simulated mouse, or null when talking to the real HID stack.
+    // The simulated mouse (the first, when there are several), or null when talking to the real HID
+    // stack.
     SimulatedMouse* simulated() const { return simulated_; }
+    // Every simulated mouse, in the order their image files were given.
+    std::vector<SimulatedMouse*> simulatedMice() const;
     // What to tell the user when a write to the trace file failed (it names the file and the reason).
     std::optional<std::string> traceFailure(const GlobalOptions& options) const;
 
@@ -36,6 +41,7 @@ private:
     DeviceBackend() = default;
     std::unique_ptr<HidBackend> base_;
     SimulatedMouse* simulated_ = nullptr;
+    SimulatedMachine* machine_ = nullptr;
     std::unique_ptr<TraceFile> traceFile_;
     std::unique_ptr<TracingBackend> trace_;
 };

@@ -15,6 +15,7 @@ DeviceLink::~DeviceLink() {
     auto lock = exchange();
     onHandlesChanged = nullptr;
     replaceHandles(kInvalidHandle, kInvalidHandle, kInvalidHandle);
+    lock_.reset();
 }
 
 int DeviceLink::countHidInterfaces() {
@@ -34,6 +35,10 @@ bool DeviceLink::openDevice(std::uint32_t vendorId, std::uint32_t productId) {
     HidHandle command = kInvalidHandle, query = kInvalidHandle, input = kInvalidHandle;
     int inputLength = 0;
     std::vector<HidHandle> opened; // every handle kept during the walk; the unused ones are closed at the end
+    // The device this open settles on, its place and its lock (the one held already when it is the same).
+    std::optional<HidLocation> device;
+    std::unique_ptr<DeviceLock> deviceLock;
+    bool lockKept = false;
 
     for (const auto& path : backend_.enumerate()) {
         const HidHandle h = backend_.open(path, false);
@@ -46,6 +51,33 @@ bool DeviceLink::openDevice(std::uint32_t vendorId, std::uint32_t productId) {
             attributes.productId != productId) {
             backend_.close(h);
             continue;
+        }
+        // Nothing is sent to a device that was not chosen, nor to one another process holds.
+        HidLocation where = backend_.location(path);
+        const bool other =
+            device ? where.device != device->device : !chosen_.empty() && where.device != chosen_;
+        if (other) {
+            backend_.close(h);
+            continue;
+        }
+        if (!device) {
+            if (lock_ && location_.device == where.device && lock_->file() == where.node &&
+                lock_->stillNamed()) {
+                lockKept = true;
+            } else {
+                DeviceLock::Outcome outcome{};
+                std::optional<LockHolder> holder;
+                deviceLock = backend_.lock(path, outcome, &holder);
+                if (outcome != DeviceLock::Outcome::Taken) {
+                    if (outcome == DeviceLock::Outcome::Held) {
+                        heldBy_ = holder.value_or(LockHolder{});
+                        heldDevice_ = where.device;
+                    }
+                    backend_.close(h);
+                    continue;
+                }
+            }
+            device = where;
         }
         // A collection of the mouse: the read/write handle for input reports, then the two probes.
         const HidHandle rw = backend_.open(path, true);
@@ -76,6 +108,13 @@ bool DeviceLink::openDevice(std::uint32_t vendorId, std::uint32_t productId) {
         if (h != command && h != query && h != input) backend_.close(h);
     if (!found) return false;
 
+    heldBy_.reset();
+    heldDevice_.clear();
+    if (!lockKept) {
+        lock_.reset(); // the device opened before, if another
+        lock_ = std::move(deviceLock);
+    }
+    location_ = *device;
     vendorId_ = vendorId;
     productId_ = productId;
     featureReportLength_ = kFeatureReportLength;
@@ -85,6 +124,9 @@ bool DeviceLink::openDevice(std::uint32_t vendorId, std::uint32_t productId) {
 }
 
 int DeviceLink::openFromTable(const DeviceIdTable& table) {
+    auto lock = exchange();
+    heldBy_.reset();
+    heldDevice_.clear();
     for (std::size_t i = 0; i < table.entries.size(); ++i) {
         const auto& e = table.entries[i];
         if (e.vendorId == 0 || e.productId == 0) continue;
@@ -119,6 +161,13 @@ void DeviceLink::reset() {
     vendorId_ = 0;
     productId_ = 0;
     replaceHandles(kInvalidHandle, kInvalidHandle, kInvalidHandle);
+    lock_.reset();
+    location_ = {};
+}
+
+HidLocation DeviceLink::location() const {
+    auto lock = const_cast<DeviceLink*>(this)->exchange();
+    return location_;
 }
 
 void DeviceLink::replaceHandles(HidHandle command, HidHandle query, HidHandle input) {

@@ -7,8 +7,11 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
+#include <string>
 
 namespace krm {
 
@@ -36,6 +39,10 @@ public:
     int countHidInterfaces();
     // Looks for an interface with these ids and an 8-byte feature report and probes it for the
     // command and query handles. True when such an interface was found, even when both probes failed.
+    //
+    // One device is opened: the chosen one (choose()), or else the first that this process can lock.
+    // Its lock is taken before anything is sent to it and kept while it is open (see DeviceLock); a
+    // device another process holds gets no report: heldBy() then says who holds it.
     bool openDevice(std::uint32_t vendorId, std::uint32_t productId);
     // Tries the table's entries in order; on success the link carries the entry's ids. Returns the
     // index of the entry that opened, or -1.
@@ -45,8 +52,17 @@ public:
     bool getFeatureReport(HidHandle handle, std::span<std::uint8_t, 8> report);
     bool readInputReport(HidHandle handle, std::span<std::uint8_t> buffer);
 
-    // Ids back to 0 and the three handles to -1 (the handles are closed).
+    // Ids back to 0 and the three handles to -1 (the handles are closed); the lock is let go.
     void reset();
+
+    // Only the device at this place (HidLocation::device) is opened from now on; empty: any.
+    void choose(std::string device) { chosen_ = std::move(device); }
+    const std::string& chosen() const { return chosen_; }
+    // Where the open mouse sits; empty when none is open.
+    HidLocation location() const;
+    // After an open that found no free device: who holds the one it would have opened, and where.
+    const std::optional<LockHolder>& heldBy() const { return heldBy_; }
+    const std::string& heldDevice() const { return heldDevice_; }
 
     HidHandle commandHandle() const { return commandHandle_; }
     HidHandle queryHandle() const { return queryHandle_; }
@@ -71,6 +87,11 @@ private:
 
     HidBackend& backend_;
     std::recursive_mutex mutex_;
+    std::string chosen_;
+    HidLocation location_;             // of the open device (guarded by mutex_)
+    std::unique_ptr<DeviceLock> lock_; // its lock, null for a device no other process can reach
+    std::optional<LockHolder> heldBy_;
+    std::string heldDevice_;
     std::atomic<std::uint32_t> vendorId_{0};
     std::atomic<std::uint32_t> productId_{0};
     std::atomic<int> featureReportLength_{0};

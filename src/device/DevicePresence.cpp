@@ -53,6 +53,12 @@ void DevicePresence::poll() {
         count = link.countHidInterfaces();
         if (link.countHidInterfaces() == count) ++stable;
     }
+    if (heldBy_ && count == storedCount_ && stable >= kStablePairsNeeded) {
+        // Another process has the mouse: each tick asks again whether it let go.
+        openOrLose();
+        pollGuard_ = false;
+        return;
+    }
     if (count == storedCount_ || stable < kStablePairsNeeded) {
         pollGuard_ = false;
         return;
@@ -72,10 +78,28 @@ void DevicePresence::poll() {
 }
 
 void DevicePresence::openOrLose() {
-    if (commands_.link().openFromTable(deviceIdTable) >= 0)
+    DeviceLink& link = commands_.link();
+    if (link.openFromTable(deviceIdTable) >= 0) {
+        heldBy_.reset();
         identifyAndRead();
-    else
+    } else if (link.heldBy()) {
+        heldElsewhere(*link.heldBy());
+    } else {
+        heldBy_.reset();
         deviceLost();
+    }
+}
+
+void DevicePresence::heldElsewhere(const LockHolder& holder) {
+    const bool news = !heldBy_ || heldBy_->pid != holder.pid;
+    heldBy_ = holder;
+    if (!news) return;
+    resetToStart();
+    chipModel_.clear();
+    chipCode_ = 0;
+    if (hooks.deviceForgotten) hooks.deviceForgotten();
+    ui_.setPagesCovered(true);
+    if (hooks.heldElsewhere) hooks.heldElsewhere(holder);
 }
 
 void DevicePresence::refind() {

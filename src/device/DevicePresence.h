@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace krm {
@@ -30,6 +31,9 @@ public:
         std::function<void()> deviceForgotten;
         // The variant is known: size the per-variant copies (patch code, fire macros).
         std::function<void(const ImageLayout&)> layoutChanged;
+        // Another of our processes holds the mouse (a new holder, or the first time): the pages are
+        // covered until it lets go, and every poll tries again.
+        std::function<void(const LockHolder&)> heldElsewhere;
     };
 
     // How often the presence poll runs once the first one is over (the window's DevTimer).
@@ -62,6 +66,8 @@ public:
     bool restartDevice();
 
     int storedCount() const { return storedCount_; }
+    // Who holds the mouse while another process keeps it from this one.
+    const std::optional<LockHolder>& heldBy() const { return heldBy_; }
     bool noDevice() const { return noDevice_; }
     // The image read clears the no-device state once it has brought an image to the window.
     void setNoDevice(bool on) { noDevice_ = on; }
@@ -74,6 +80,7 @@ private:
     std::string text(const char* id, const char* language1) const;
     std::string reconnectText() const { return text("Str100", "Waiting for the device reconnect"); }
     std::string reconnectSecondLine() const { return text("Str101", "\xC2\xB7"); }
+    void heldElsewhere(const LockHolder& holder);
     void openOrLose();
 
     DeviceCommands& commands_;
@@ -83,6 +90,7 @@ private:
     bool pollGuard_ = false;
     bool noDevice_ = true;
     bool imageReadStarted_ = false;
+    std::optional<LockHolder> heldBy_;
     std::string chipModel_;
     std::uint8_t chipCode_ = 0;
     ImageLayout layout_;

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "device/DeviceLock.h"
+
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -15,6 +19,17 @@ struct HidAttributes {
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;
     std::uint16_t version = 0;
+};
+
+// Where an interface sits: the device it belongs to and the file that stands for that device.
+struct HidLocation {
+    // Equal for every interface of one device and kept while it stays in its place: its USB port path
+    // (or what the kernel reports as its physical path), never its hidraw number.
+    std::string device;
+    std::string serial; // the device's serial number, empty when it has none
+    // The file whose lock makes a process the device's only user among our programs (its hidraw
+    // node, the simulated mouse's image file); empty when no other process can reach the device.
+    std::string node;
 };
 
 struct HidCapabilities {
@@ -43,6 +58,15 @@ public:
     virtual int readInput(HidHandle handle, std::span<std::uint8_t> buffer) = 0;
     // Makes every blocked and later readInput return -1 at once (used when the program ends).
     virtual void cancelReads() = 0;
+
+    // Where the interface at `path` sits (nothing is opened or sent). A stack that cannot tell takes
+    // each interface for a device of its own, with nothing to lock.
+    virtual HidLocation location(const std::string& path) { return {path, "", ""}; }
+    // Makes this process the only user of the device behind `path` while the lock lives (see
+    // DeviceLock); null with `outcome` Held or Failed when it cannot. A device with no node needs no
+    // lock and is always taken.
+    virtual std::unique_ptr<DeviceLock> lock(const std::string& path, DeviceLock::Outcome& outcome,
+                                             std::optional<LockHolder>* holder);
 };
 
 } // namespace krm

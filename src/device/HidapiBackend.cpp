@@ -5,9 +5,11 @@
 #include <hidapi/hidapi.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <sstream>
 #include <vector>
 
 namespace krm {
@@ -68,6 +70,34 @@ std::string reportDescriptorPath(const std::string& nodePath) {
     const auto slash = nodePath.rfind('/');
     const std::string node = slash == std::string::npos ? nodePath : nodePath.substr(slash + 1);
     return "/sys/class/hidraw/" + node + "/device/report_descriptor";
+}
+
+HidLocation hidrawLocation(const std::string& nodePath, const std::string& uevent,
+                           const std::string& hidName) {
+    HidLocation where;
+    where.node = nodePath;
+    std::istringstream lines(uevent);
+    std::string line, phys;
+    while (std::getline(lines, line)) {
+        if (line.starts_with("HID_PHYS=")) phys = line.substr(9);
+        if (line.starts_with("HID_UNIQ=")) where.serial = line.substr(9);
+    }
+    // "usb-0000:00:14.0-2/input1": the interface is the part after the last '/'.
+    if (const auto slash = phys.rfind("/input"); slash != std::string::npos) phys.erase(slash);
+    where.device = phys.empty() ? "hid-" + hidName : phys;
+    return where;
+}
+
+HidLocation HidapiBackend::location(const std::string& path) {
+    const std::string node = splitPath(path).first;
+    const auto slash = node.rfind('/');
+    const std::string sysDevice =
+        "/sys/class/hidraw/" + (slash == std::string::npos ? node : node.substr(slash + 1)) + "/device";
+    std::ifstream in(sysDevice + "/uevent");
+    const std::string uevent((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::error_code ec;
+    const std::string hidName = std::filesystem::canonical(sysDevice, ec).filename().string();
+    return hidrawLocation(node, uevent, hidName);
 }
 
 struct HidapiBackend::Device {

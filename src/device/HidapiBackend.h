@@ -34,6 +34,7 @@ public:
     bool getFeature(HidHandle handle, std::span<std::uint8_t> report) override;
     int readInput(HidHandle handle, std::span<std::uint8_t> buffer) override;
     void cancelReads() override;
+    HidLocation location(const std::string& path) override;
 
 private:
     struct Device;
@@ -47,6 +48,13 @@ private:
 
 // "/dev/hidraw3" -> "/sys/class/hidraw/hidraw3/device/report_descriptor"
 std::string reportDescriptorPath(const std::string& nodePath);
+
+// Where a hidraw interface sits, from its HID device's uevent text ("HID_PHYS=usb-0000:00:14.0-2/input1",
+// "HID_UNIQ=...") and the HID device's own name ("0003:3A7E:0C51.0004"), which stands in for a device
+// whose physical path is empty. The interface suffix of the physical path is left out, so that every
+// interface of one device has the same id.
+HidLocation hidrawLocation(const std::string& nodePath, const std::string& uevent,
+                           const std::string& hidName);
 
 // The rules by which one hidapi call counts, apart from hidapi so that they can be tested without a
 // device. `call` is the hidapi function on the open device (hid_send_feature_report,

@@ -3,7 +3,9 @@
 #include "image/ImageFields.h"
 #include "image/SectionDefaults.h"
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
 namespace krm {
 
@@ -74,8 +76,12 @@ bool ImageTransfer::writeQuad(std::uint8_t address, std::span<const std::uint8_t
 
 bool ImageTransfer::blockWrite(std::size_t offset, std::span<const std::uint8_t> bytes) {
     if (refreshGuard_ || offset + bytes.size() > kImageSize) return false;
-    return commands_.blockWrite(static_cast<std::uint16_t>(offset), static_cast<std::uint16_t>(bytes.size()),
-                                bytes);
+    const auto address = static_cast<std::uint16_t>(offset);
+    const auto length = static_cast<std::uint16_t>(bytes.size());
+    if (!commands_.blockWrite(address, length, bytes)) return false;
+    std::vector<std::uint8_t> back(bytes.size(), 0xFF);
+    return commands_.blockRead(address, length, back, false) &&
+           std::equal(back.begin(), back.end(), bytes.begin());
 }
 
 bool ImageTransfer::profileRewrite(bool withFireKeyBlock, bool withFireMacroArea) {

@@ -60,7 +60,9 @@ public:
     // One 4-byte combo-key code with the form-1 write.
     bool writeQuad(std::uint8_t address, std::span<const std::uint8_t, 4> code);
 
-    // Bytes the caller has stored in its copy, to image offset `offset` as one block write.
+    // Bytes the caller has stored in its copy, to image offset `offset` as one block write, read back:
+    // true only when the mouse holds every byte sent (a write cut short, or one that another program
+    // disturbed, fails here rather than passing for done).
     bool blockWrite(std::size_t offset, std::span<const std::uint8_t> bytes);
 
     // The profile rewrite: fresh checksums in the three profile copies, the copies as one 147-byte

@@ -32,6 +32,11 @@ public:
     bool getFeature(HidHandle handle, std::span<std::uint8_t> report) override;
     int readInput(HidHandle handle, std::span<std::uint8_t> buffer) override;
     void cancelReads() override { inner_.cancelReads(); }
+    HidLocation location(const std::string& path) override { return inner_.location(path); }
+    std::unique_ptr<DeviceLock> lock(const std::string& path, DeviceLock::Outcome& outcome,
+                                     std::optional<LockHolder>* holder) override {
+        return inner_.lock(path, outcome, holder);
+    }
 
 private:
     void line(const char* kind, std::span<const std::uint8_t> bytes, bool ok);

@@ -41,11 +41,12 @@ void fixChecksum(SimulatedMouse::Image& img, std::size_t offset, std::size_t len
     img[offset + length - 1] = sectionChecksum(std::span<const std::uint8_t>(img.data() + offset, length));
 }
 
-std::string variantPrefix(Variant v) {
-    return "sim:" + std::string(variantName(v));
-}
-
 } // namespace
+
+std::string SimulatedMouse::prefix() const {
+    return (number_ == 1 ? std::string("sim") : "sim" + std::to_string(number_)) + ":" +
+           std::string(variantName(variant_));
+}
 
 SimulatedMouse::Image SimulatedMouse::placeholderImage(Variant variant) {
     Image img{};
@@ -80,21 +81,24 @@ SimulatedMouse::Image SimulatedMouse::startImage(Variant variant) {
     return placeholderImage(variant);
 }
 
-SimulatedMouse::SimulatedMouse(Variant variant, Clock& clock)
-    : SimulatedMouse(variant, clock, startImage(variant)) {}
+SimulatedMouse::SimulatedMouse(Variant variant, Clock& clock, int number)
+    : SimulatedMouse(variant, clock, startImage(variant), number) {}
 
-SimulatedMouse::SimulatedMouse(Variant variant, Clock& clock, const Image& image)
-    : clock_(clock), variant_(variant), image_(image), chipCode_(variant == Variant::R210B ? 0x45 : 0x30) {
+SimulatedMouse::SimulatedMouse(Variant variant, Clock& clock, const Image& image, int number)
+    : clock_(clock), variant_(variant), number_(number), image_(image),
+      chipCode_(variant == Variant::R210B ? 0x45 : 0x30) {
     appearLocked();
 }
 
 SimulatedMouse::~SimulatedMouse() {
     std::lock_guard lock(mutex_);
     if (dirty_) persistLocked();
+    if (imageLock_) imageLock_->onRelease = nullptr;
 }
 
 std::unique_ptr<SimulatedMouse> SimulatedMouse::withImageFile(Variant variant, Clock& clock,
-                                                              const std::string& path, std::string& error) {
+                                                              const std::string& path, std::string& error,
+                                                              int number) {
     Image img = startImage(variant);
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
@@ -125,8 +129,10 @@ std::unique_ptr<SimulatedMouse> SimulatedMouse::withImageFile(Variant variant, C
                 "\": " + std::strerror(errno) + ")";
         return nullptr;
     }
-    auto mouse = std::make_unique<SimulatedMouse>(variant, clock, img);
-    mouse->imageFile_ = path;
+    auto mouse = std::make_unique<SimulatedMouse>(variant, clock, img, number);
+    std::error_code ec;
+    const auto absolute = std::filesystem::absolute(path, ec);
+    mouse->imageFile_ = ec ? path : absolute.lexically_normal().string();
     return mouse;
 }
 
@@ -203,7 +209,44 @@ SimInterface SimulatedMouse::unrelatedInterface(int n) {
 }
 
 std::string SimulatedMouse::configPath() const {
-    return variantPrefix(variant_) + "/config";
+    return prefix() + "/config";
+}
+
+std::string SimulatedMouse::pointerPath() const {
+    return prefix() + "/pointer";
+}
+
+HidLocation SimulatedMouse::location(const std::string& path) {
+    if (path != configPath() && path != pointerPath()) return {path, "", ""};
+    return {deviceId(), "", imageFile_};
+}
+
+std::unique_ptr<DeviceLock> SimulatedMouse::lock(const std::string& path, DeviceLock::Outcome& outcome,
+                                                 std::optional<LockHolder>* holder) {
+    if (holder) holder->reset();
+    if (imageFile_.empty() || location(path).node.empty()) {
+        outcome = DeviceLock::Outcome::Taken;
+        return nullptr;
+    }
+    // A file that is not there yet is made from the mouse's image, whole, unless another process
+    // made it first.
+    Image start = image();
+    if (auto error = createFileAtomically(imageFile_, start)) {
+        std::lock_guard guard(mutex_);
+        persistError_ = error->message;
+    }
+    auto taken = DeviceLock::tryTake(imageFile_, outcome, holder);
+    if (!taken) return nullptr;
+    std::lock_guard guard(mutex_);
+    // What another process wrote while it had the mouse is the mouse's now.
+    if (auto bytes = readFilePrefix(imageFile_, kImageSize + 1); bytes && bytes.value->size() == kImageSize)
+        std::copy(bytes.value->begin(), bytes.value->end(), image_.begin());
+    imageLock_ = taken.get();
+    taken->onRelease = [this] {
+        std::lock_guard released(mutex_);
+        imageLock_ = nullptr;
+    };
+    return taken;
 }
 
 // --- the HID stack ----------------------------------------------------------------------------------
@@ -214,7 +257,7 @@ std::vector<std::string> SimulatedMouse::enumerate() {
     std::vector<std::string> paths;
     for (const auto& o : others_) paths.push_back(o.path);
     if (presentLocked()) {
-        paths.push_back(variantPrefix(variant_) + "/pointer");
+        paths.push_back(pointerPath());
         paths.push_back(configPath());
     }
     return paths;
@@ -226,7 +269,7 @@ HidHandle SimulatedMouse::open(const std::string& path, bool readWrite) {
     Target target;
     if (path == configPath())
         target = Target::Config;
-    else if (path == variantPrefix(variant_) + "/pointer")
+    else if (path == pointerPath())
         target = Target::Pointer;
     else
         target = Target::Other;
@@ -474,6 +517,11 @@ void SimulatedMouse::writeImageLocked(std::size_t address, std::span<const std::
 void SimulatedMouse::persistLocked() {
     dirty_ = false;
     if (imageFile_.empty()) return;
+    // Under the lock the new file is locked before it replaces the old one.
+    if (imageLock_) {
+        if (auto error = imageLock_->replaceContents(image_)) persistError_ = *error;
+        return;
+    }
     if (auto error = writeFileAtomically(imageFile_, image_)) persistError_ = error->message;
 }
 

@@ -44,15 +44,21 @@ public:
     static constexpr int kRestartAbsenceMs = 1500;
     static constexpr int kInputReportLength = 8;
 
-    SimulatedMouse(Variant variant, Clock& clock);
-    SimulatedMouse(Variant variant, Clock& clock, const Image& image);
+    // `number` tells two simulated mice of one machine apart: mouse 1's interfaces are "sim:R210B/...",
+    // mouse 2's "sim2:R210B/...", and each sits at "simulated-N".
+    SimulatedMouse(Variant variant, Clock& clock, int number = 1);
+    SimulatedMouse(Variant variant, Clock& clock, const Image& image, int number = 1);
     ~SimulatedMouse() override;
 
     // A mouse that starts from the image in `path` when that file exists and writes its image back
     // there (atomically) after every change. Returns null and says why in `error` when the file
     // exists but cannot be read or is not 2048 bytes long.
-    static std::unique_ptr<SimulatedMouse> withImageFile(Variant variant, Clock& clock,
-                                                         const std::string& path, std::string& error);
+    //
+    // The image file stands for the mouse among processes: the one that opens the mouse locks the
+    // file (see lock()), takes the image the file holds at that moment, and writes it back under the
+    // lock; another process on the same file waits for it or asks it.
+    static std::unique_ptr<SimulatedMouse>
+    withImageFile(Variant variant, Clock& clock, const std::string& path, std::string& error, int number = 1);
 
     // The image the mouse starts from: the variant's embedded default image 1 when the program has
     // one, otherwise a generated image with valid checksums and the fire-key marker.
@@ -74,6 +80,11 @@ public:
     int fetchFeature(HidHandle handle, std::span<std::uint8_t> report);
     int readInput(HidHandle handle, std::span<std::uint8_t> buffer) override;
     void cancelReads() override;
+    HidLocation location(const std::string& path) override;
+    // With an image file: the file's lock (created with the mouse's image when missing); the mouse
+    // then holds what the file holds.
+    std::unique_ptr<DeviceLock> lock(const std::string& path, DeviceLock::Outcome& outcome,
+                                     std::optional<LockHolder>* holder) override;
 
     // The machine around the mouse.
     void setAttached(bool attached); // plug or unplug the mouse
@@ -83,6 +94,11 @@ public:
     // An unrelated device (vendor 0x1209, product 0x0100 + n, no feature reports), path "sim:other/n".
     static SimInterface unrelatedInterface(int n);
     std::string configPath() const;
+    std::string pointerPath() const;
+    // Where every interface of the mouse sits: "simulated-N".
+    std::string deviceId() const { return "simulated-" + std::to_string(number_); }
+    // The image file, as an absolute path; empty when the mouse keeps its image in memory only.
+    const std::string& imageFile() const { return imageFile_; }
 
     // Behaviour and faults.
     void setReportLatencyUs(int us);
@@ -145,15 +161,18 @@ private:
     void writeImageLocked(std::size_t address, std::span<const std::uint8_t> bytes);
     void endTransferLocked();
     void persistLocked();
+    std::string prefix() const;
 
     Clock& clock_;
     const Variant variant_;
+    const int number_;
     mutable std::mutex mutex_;
     std::condition_variable inputCv_;
 
     Image image_{};
     std::vector<std::uint8_t> xdata_ = std::vector<std::uint8_t>(0x10000, 0);
     std::string imageFile_;
+    DeviceLock* imageLock_ = nullptr; // while this process holds the image file's lock
     bool dirty_ = false;
     std::string persistError_;
 

@@ -145,7 +145,8 @@ std::optional<std::string> linkTarget(const std::string& path) {
 }
 
 std::optional<FileError> writeFileAtomically(const std::string& givenPath,
-                                             std::span<const std::uint8_t> bytes) {
+                                             std::span<const std::uint8_t> bytes,
+                                             const std::function<bool(int fd)>& beforeRename) {
     // A symbolic link stays a link: the file it points to is replaced, in that file's own folder.
     const auto target = linkTarget(givenPath);
     if (!target) return FileError{FileErrorKind::CannotCreate, cannotCreateMessage(givenPath, ELOOP)};
@@ -168,10 +169,30 @@ std::optional<FileError> writeFileAtomically(const std::string& givenPath,
     const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~mask);
     if (::fchmod(f.fd, mode) != 0) return failed(errno);
     if (!writeAll(f.fd, bytes) || ::fsync(f.fd) != 0) return failed(errno);
+    if (beforeRename && !beforeRename(f.fd)) return failed(errno);
     const int fd = f.fd;
     f.fd = -1;
     if (::close(fd) != 0) return failed(errno);
     if (::rename(tmp.c_str(), path.c_str()) != 0) return failed(errno);
+    return std::nullopt;
+}
+
+std::optional<FileError> createFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) return std::nullopt;
+    const std::string folder = folderOf(path);
+    std::string tmp = folder + "/" + kTemporaryPrefix + std::to_string(::getpid()) + ".XXXXXX";
+    Fd f{::mkostemp(tmp.data(), O_CLOEXEC)};
+    if (f.fd < 0) return FileError{FileErrorKind::CannotCreate, cannotCreateMessage(path, errno)};
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    int error = 0;
+    if (::fchmod(f.fd, 0666 & ~mask) != 0 || !writeAll(f.fd, bytes) || ::fsync(f.fd) != 0)
+        error = errno;
+    else if (::link(tmp.c_str(), path.c_str()) != 0 && errno != EEXIST)
+        error = errno;
+    ::unlink(tmp.c_str());
+    if (error) return FileError{FileErrorKind::CannotCreate, cannotCreateMessage(path, error)};
     return std::nullopt;
 }
 

@@ -3,6 +3,7 @@
 #include "image/ConfigImage.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -51,8 +52,16 @@ std::optional<FileError> checkWritableTarget(const std::string& path);
 // flushed to disk, then renamed over `path` (keeping the permissions of a file it replaces). A
 // symbolic link is followed: the file it points to is replaced and the link stays. A target that
 // exists and is not a regular file is refused. The first write into a folder removes the
-// temporary files that killed writers left there. Nothing on success.
-std::optional<FileError> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+// temporary files that killed writers left there. Nothing on success. `beforeRename`, when given, is
+// handed the new file's descriptor once its bytes are on disk and before it takes the old file's
+// place (to take a lock on it that must already be there when other processes find it).
+std::optional<FileError> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                                             const std::function<bool(int fd)>& beforeRename = {});
+
+// Makes `path` with these bytes when no file of that name exists, as a whole or not at all (a
+// temporary file linked to the name, which fails when another writer got there first). Nothing when
+// the file is there afterwards, made here or not.
+std::optional<FileError> createFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // A profile file: the 2048-byte image. Refused with "Loading .bin is error!" when it is shorter than
 // 2048 bytes or byte 495 is not the marker 0xE0; the section checksums are not looked at.

@@ -341,7 +341,7 @@ OperationResult ImageOperations::importMacroBlock(const ChooseFile& choose) {
     for (std::size_t half = 0; half < 2; ++half) {
         const std::size_t from = half * image::kMacroHalfLength;
         std::copy_n(copy.begin() + static_cast<std::ptrdiff_t>(from), staging.size(), staging.begin());
-        if (!s_.commands().blockWrite(u16(image::kMacroOffset + from), u16(staging.size()), staging)) break;
+        if (!s_.transfer().blockWrite(image::kMacroOffset + from, staging)) break;
         written += staging.size();
     }
 
@@ -349,11 +349,12 @@ OperationResult ImageOperations::importMacroBlock(const ChooseFile& choose) {
     ui_.setTimerEnabled(UiTimer::DevTimerFirst, false);
     ui_.setTimerEnabled(UiTimer::DevTimer, true);
     if (written == copy.size()) return OperationResult::Done;
-    ui_.showMessage("The macro block was not written to the mouse whole: " +
-                    std::string(written == 0
-                                    ? "sending bytes 0..255 failed part-way and bytes 256..511 were not sent"
-                                    : "bytes 0..255 were written, sending bytes 256..511 failed part-way") +
-                    ". The mouse may hold part of the new block; import it again.");
+    ui_.showMessage(
+        "The macro block was not written to the mouse whole: " +
+        std::string(written == 0 ? "bytes 0..255 did not reach it whole (their write failed or did not read "
+                                   "back) and bytes 256..511 were not sent"
+                                 : "bytes 0..255 were written, bytes 256..511 did not reach it whole") +
+        ". The mouse may hold part of the new block; import it again.");
     return OperationResult::WriteFailed;
 }
 
@@ -372,15 +373,14 @@ OperationResult ImageOperations::importGunMacros(const ChooseFile& choose) {
     ui_.showBusy();
 
     storeGunMacros(c, *bodies.value);
-    const bool written = s_.commands().blockWrite(u16(c.layout.fireMacroAreaOffset),
-                                                  u16(c.fireMacroArea.size()), c.fireMacroArea);
+    const bool written = s_.transfer().blockWrite(c.layout.fireMacroAreaOffset, c.fireMacroArea);
 
     ui_.hideBusy();
     ui_.setTimerEnabled(UiTimer::DevTimerFirst, false);
     ui_.setTimerEnabled(UiTimer::DevTimer, true);
     if (written) return OperationResult::Done;
-    ui_.showMessage("The fire macros were not written to the mouse whole: sending the fire-macro area failed "
-                    "part-way, so the mouse may hold part of them. Import them again.");
+    ui_.showMessage("The fire macros were not written to the mouse whole: the fire-macro area's write failed "
+                    "or did not read back, so the mouse may hold part of them. Import them again.");
     return OperationResult::WriteFailed;
 }
 

@@ -75,6 +75,9 @@ void Session::wireDevice() {
     presence_.hooks.deviceForgotten = [this] {
         for (Editor* e : editors_) e->deviceLost();
     };
+    presence_.hooks.heldElsewhere = [this](const LockHolder& holder) {
+        ui_.showMessage(heldMessage(holder));
+    };
 
     transfer_.hooks.defaultInputs = [this] { return lighting_.defaultInputs(); };
     transfer_.hooks.imageReplaced = [this] {
@@ -197,6 +200,19 @@ Session::PageClick Session::clickPage(Page target) {
 int Session::buttonEffectItem() const {
     if (!branding_.beEnable) return 0;
     return buttonEffectIndex(image_.copies.user[user::kButtonEffect]).value_or(0);
+}
+
+bool Session::profileByteCut() const {
+    return (image_.copies.user[0] & 0x0F) > 2;
+}
+
+std::string Session::heldMessage(const LockHolder& holder) const {
+    std::string text = languages_.text("Str900");
+    const std::string program = holder.program.empty() ? languages_.text("Str901") : holder.program;
+    const std::string pid = holder.pid > 0 ? std::to_string(holder.pid) : "?";
+    for (const auto& [mark, value] : {std::pair{"%1", program}, std::pair{"%2", pid}})
+        if (const auto at = text.find(mark); at != std::string::npos) text.replace(at, 2, value);
+    return text;
 }
 
 int Session::mouseProfile() const {

@@ -116,6 +116,15 @@ public:
     // The profile buttons' writes: the profile's game-setting bytes and the current profile. False,
     // with the writes after it not sent and the profile unchanged, when the mouse did not take one.
     bool selectProfile(int profile);
+    // The mouse's current-profile byte names no profile: a profile rewrite was cut between its 0x0F
+    // and the real byte (the mouse unplugged, the program killed). Every view takes it for profile 3.
+    bool profileByteCut() const;
+    // Makes that profile current again with the profile buttons' writes, so that the byte holds a
+    // profile; false when the mouse did not take them.
+    bool repairProfileByte() { return selectProfile(mouseProfile()); }
+
+    // The message that another of our programs holds the mouse, in the chosen language.
+    std::string heldMessage(const LockHolder& holder) const;
 
     // --- editing ---
     // Carries out what an editor asked for: section-copy stores and writes, in order. A refused change

@@ -35,7 +35,7 @@ public:
     static PictureSizes listed();
     // The sizes of the embedded pictures, read from their PNG headers; a picture that is missing or
     // unreadable keeps its listed size. A header is read when its picture is first asked for, so that a
-    // start touches only the pictures of its look (each header lies in a page of its own picture).
+    // start reads only the headers of its own look's pictures.
     static PictureSizes fromResources();
 
     void set(std::string_view name, PictureSize size);

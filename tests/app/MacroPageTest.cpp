@@ -115,8 +115,10 @@ private slots:
         r.rig.ui.clear();
         QTest::mouseClick(r.view->button("Btn_Add_Mouse"), Qt::LeftButton);
         const auto writes = test::commandSummary(r.rig.lines());
-        QCOMPARE(writes.size(), std::size_t{3});
-        QCOMPARE(QString::fromStdString(writes[1]), QStringLiteral("set 40 07 01 f0 01 00 00 00 +37"));
+        // Three blocks, each read back.
+        QCOMPARE(writes.size(), std::size_t{6});
+        QCOMPARE(QString::fromStdString(writes[2]), QStringLiteral("set 40 07 01 f0 01 00 00 00 +37"));
+        QCOMPARE(QString::fromStdString(writes[3]), QStringLiteral("set 40 09 01 f0 01 00 00 00"));
         const auto calls = r.rig.ui.calls();
         QVERIFY(std::find(calls.begin(), calls.end(), "busy+") != calls.end());
         QCOMPARE(QString::fromStdString(calls.back()), QStringLiteral("uncover"));

@@ -24,6 +24,7 @@ int runDiff(Context& ctx);
 int runApply(Context& ctx);
 int runProfile(Context& ctx);
 int runWatch(Context& ctx);
+int runServeRgb(Context& ctx);
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> kTable = {
@@ -83,6 +84,8 @@ const std::vector<Command>& commands() {
          "show the current profile, or make profile 1..3 current as the window's buttons do", runProfile},
         {"watch", "[--rules FILE] [--dry-run]",
          "switch the profile as the focused (or running) program's rule says; print each decision", runWatch},
+        {"serve-rgb", "[--port N] [--address A]",
+         "serve the lighting to RGB programs (their SDK protocol; port 6742 on 127.0.0.1)", runServeRgb},
     };
     return kTable;
 }

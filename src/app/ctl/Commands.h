@@ -18,6 +18,7 @@ enum Exit : int {
     kBadFile = 3,  // a file is missing, unreadable, short, has a bad marker or is a settings file with errors
     kRefused = 4,  // the change was refused by an editor rule, or the mouse cannot take a settings file
     kTransfer = 5, // a read or write did not move whole, or the mouse read back differs from what was sent
+    kBusy = 6,     // another program held the mouse for as long as krmctl waited for it
 };
 
 struct Context {

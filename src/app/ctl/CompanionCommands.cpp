@@ -2,6 +2,7 @@
 // buttons, and the per-game watcher in a terminal.
 
 #include "app/ctl/CtlSession.h"
+#include "app/ctl/Output.h"
 #include "app/ctl/StopSignals.h"
 #include "base/IniFile.h"
 #include "companion/Processes.h"
@@ -20,7 +21,7 @@ namespace {
 
 void printCurrent(Session& s) {
     const int profile = s.mouseProfile();
-    std::printf("Profile %d (%s) is current.\n", profile, profileName(s.texts(), profile).c_str());
+    out("Profile %d (%s) is current.\n", profile, profileName(s.texts(), profile).c_str());
 }
 
 // What the watcher would write, without writing: the mouse's profile as the decisions leave it.
@@ -47,22 +48,21 @@ void stamp() {
     localtime_r(&now, &local);
     char text[16];
     std::strftime(text, sizeof text, "%H:%M:%S", &local);
-    std::printf("%s  ", text);
+    out("%s  ", text);
 }
 
 void printRules(const RulesFile& file) {
     const ProfileRules& rules = file.rules();
     stamp();
     if (!file.error().empty())
-        std::printf("rules: %s\n", file.error().c_str());
+        out("rules: %s\n", file.error().c_str());
     else if (rules.empty())
-        std::printf("rules: none in %s (it is read again when it changes)\n", file.path().c_str());
+        out("rules: none in %s (it is read again when it changes)\n", file.path().c_str());
     else
-        std::printf("rules: %zu from %s, default profile %d\n", rules.rules().size(), file.path().c_str(),
-                    rules.defaultProfile());
-    for (const auto& problem : rules.problems())
-        std::printf("  %s: %s\n", file.path().c_str(), problem.c_str());
-    std::fflush(stdout);
+        out("rules: %zu from %s, default profile %d\n", rules.rules().size(), file.path().c_str(),
+            rules.defaultProfile());
+    for (const auto& problem : rules.problems()) out("  %s: %s\n", file.path().c_str(), problem.c_str());
+    flushOut();
 }
 
 // The mouse as the watch reports it: found and read, or gone.
@@ -70,14 +70,14 @@ struct MouseReport final : SessionObserver {
     explicit MouseReport(Session& s) : session(s) {}
     void imageRead() override {
         stamp();
-        std::printf("the %s mouse was read; profile %d is current\n", session.presence().chipModel().c_str(),
-                    session.mouseProfile());
-        std::fflush(stdout);
+        out("the %s mouse was read; profile %d is current\n", session.presence().chipModel().c_str(),
+            session.mouseProfile());
+        flushOut();
     }
     void pagesReset() override {
         stamp();
-        std::printf("no mouse: waiting for one\n");
-        std::fflush(stdout);
+        out("no mouse: waiting for one\n");
+        flushOut();
     }
     Session& session;
 };
@@ -87,18 +87,16 @@ struct MouseReport final : SessionObserver {
 int runProfile(Context& ctx) {
     std::optional<int> wanted;
     if (ctx.args.size() > 1 || (ctx.args.size() == 1 && !(wanted = parseDecimalIn(ctx.args[0], 1, 3)))) {
-        std::fprintf(stderr, "krmctl: profile takes nothing or a profile 1, 2 or 3%s\n",
-                     ctx.args.empty() ? "" : (", not '" + ctx.args[0] + "'").c_str());
+        err("krmctl: profile takes nothing or a profile 1, 2 or 3%s\n",
+            ctx.args.empty() ? "" : (", not '" + ctx.args[0] + "'").c_str());
         return kUsage;
     }
     CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
-    if (int rc = session.connect(); rc != kOk) return rc;
+    if (int rc = session.connect(wanted ? "profile" : nullptr); rc != kOk) return rc;
     Session& s = session.session();
     if (wanted && !s.selectProfile(*wanted)) {
-        std::fprintf(
-            stderr,
-            "krmctl: profile: the mouse did not take every write of profile %d: of its game settings "
+        err("krmctl: profile: the mouse did not take every write of profile %d: of its game settings "
             "(0xA7..0xAA) those before the refused write were written, nothing after it; the current "
             "profile (0xA4) was not written, so the mouse keeps its profile.\n",
             *wanted);
@@ -120,12 +118,13 @@ int runWatch(Context& ctx) {
         } else if (a.starts_with("--rules=") && a.size() > 8) {
             rulesPath = a.substr(8);
         } else {
-            std::fprintf(stderr, "krmctl: watch takes [--rules FILE] [--dry-run], not '%s'\n", a.c_str());
+            err("krmctl: watch takes [--rules FILE] [--dry-run], not '%s'\n", a.c_str());
             return kUsage;
         }
     }
     CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
+    if (int rc = session.pickMouse(dryRun ? nullptr : "watch"); rc != kOk) return rc;
     Session& s = session.session();
 
     ProcessTable processes;
@@ -141,13 +140,13 @@ int runWatch(Context& ctx) {
     s.addObserver(&report);
     watcher.decided = [dryRun](const WatchDecision& d) {
         stamp();
-        std::printf("%s\n", describe(d, dryRun).c_str());
-        std::fflush(stdout);
+        out("%s\n", describe(d, dryRun).c_str());
+        flushOut();
     };
     watcher.rulesRead = [&rules] { printRules(rules); };
-    std::printf("Watching %s%s; Ctrl-C ends.\n(%s)\n", source->description().c_str(),
-                dryRun ? ", writing nothing (dry run)" : "", why.c_str());
-    std::fflush(stdout);
+    out("Watching %s%s; Ctrl-C ends.\n(%s)\n", source->description().c_str(),
+        dryRun ? ", writing nothing (dry run)" : "", why.c_str());
+    flushOut();
 
     // The mouse's own profile button is a choice by hand: its events are read as the window reads them.
     s.startInputReader();
@@ -174,7 +173,7 @@ int runWatch(Context& ctx) {
         }
         if (source->lost()) {
             stamp();
-            std::printf("%s went away; stopped watching\n", source->description().c_str());
+            out("%s went away; stopped watching\n", source->description().c_str());
             break;
         }
         const std::uint64_t now = clock.tickMs();
@@ -186,7 +185,7 @@ int runWatch(Context& ctx) {
     }
     s.stopInputReader();
     s.removeObserver(&report);
-    std::fflush(stdout);
+    flushOut();
     return kOk;
 }
 

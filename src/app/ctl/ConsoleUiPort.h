@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ctl/Output.h"
 #include "device/UiPort.h"
 
 #include <cstdio>
@@ -9,7 +10,7 @@
 
 namespace krm::ctl {
 
-// krmctl has no window: messages go to stderr, there is no busy window or timer, and work meant for
+// krmctl has no window: messages go to err(), there is no busy window or timer, and work meant for
 // the UI thread runs at once on the calling thread (one at a time).
 class ConsoleUiPort final : public UiPort {
 public:
@@ -19,7 +20,7 @@ public:
     void showMessage(const std::string& text) override {
         std::lock_guard lock(mutex_);
         if (muted_.count(text)) return;
-        std::fprintf(stderr, "krmctl: %s\n", text.c_str());
+        err("krmctl: %s\n", text.c_str());
     }
     void setPagesCovered(bool) override {}
     void setTimerEnabled(UiTimer, bool) override {}

@@ -1,4 +1,5 @@
 #include "app/ctl/CtlSession.h"
+#include "app/ctl/Output.h"
 
 #include "image/ImageFields.h"
 
@@ -10,7 +11,7 @@ int CtlSession::start(const GlobalOptions& options) {
     std::string error;
     backend_ = DeviceBackend::create(options, clock_, error);
     if (!backend_) {
-        std::fprintf(stderr, "krmctl: %s\n", error.c_str());
+        err("krmctl: %s\n", error.c_str());
         return kBadFile;
     }
     Branding branding = loadBranding();
@@ -25,8 +26,70 @@ int CtlSession::start(const GlobalOptions& options) {
     ui_.mute(reconnect + "\n" + session_->texts().text("Str101"));
     ui_.mute(kIncompleteReadMessage); // connect says it in krmctl's words
     for (const std::string& failure : session_->textSlots().writeFailures)
-        ui_.mute(failure); // as outcomeCode
+        ui_.mute(failure);                              // as outcomeCode
+    session_->presence().hooks.heldElsewhere = nullptr; // connect says it, and waits
     return kOk;
+}
+
+std::string miceList(const std::vector<AttachedMouse>& mice) {
+    std::string text;
+    for (std::size_t i = 0; i < mice.size(); ++i) {
+        const AttachedMouse& m = mice[i];
+        char head[64];
+        std::snprintf(head, sizeof head, "  %zu  %04X:%04X  ", i + 1, m.vendorId, m.productId);
+        text += head + m.id + (m.node.empty() ? "" : "  " + m.node) +
+                (m.serial.empty() ? "" : "  serial " + m.serial) + "\n";
+    }
+    return text;
+}
+
+int CtlSession::pickMouse(const char* writing) {
+    Session& s = *session_;
+    const auto mice = attachedMice(backend(), s.presence().deviceIdTable);
+    const std::string& wanted = ctx_.options.device;
+    if (!wanted.empty()) {
+        const AttachedMouse* m = chooseMouse(mice, wanted);
+        if (!m) {
+            err("krmctl: --device %s names none of the attached mice%s\n%s", wanted.c_str(),
+                mice.empty() ? " (none is attached)" : ":", miceList(mice).c_str());
+            return kNoMouse;
+        }
+        s.link().choose(m->id);
+        return kOk;
+    }
+    if (mice.size() < 2) return kOk;
+    if (writing) {
+        err("krmctl: %s: %zu mice are attached; say which one with --device ID, NODE or NUMBER (nothing "
+            "was sent to any):\n%s",
+            writing, mice.size(), miceList(mice).c_str());
+        return kUsage;
+    }
+    s.link().choose(mice.front().id);
+    miceAttached_ = mice.size();
+    return kOk;
+}
+
+int CtlSession::openWaiting() {
+    Session& s = *session_;
+    const std::uint64_t until = clock_.tickMs() + kHeldWaitMs;
+    bool told = false;
+    for (;;) {
+        if (s.connectNow()) return kOk;
+        const auto& holder = s.link().heldBy();
+        if (!holder) return kNoMouse;
+        if (clock_.tickMs() >= until) {
+            err("krmctl: the mouse is still in use by %s after %d s; nothing was sent to it. Try again when "
+                "that program is done with it.\n",
+                holder->describe().c_str(), kHeldWaitMs / 1000);
+            return kBusy;
+        }
+        if (!told) {
+            err("krmctl: the mouse is in use by %s; waiting for it (at most %d s)\n",
+                holder->describe().c_str(), kHeldWaitMs / 1000);
+            told = true;
+        }
+        clock_.sleepMs(kHeldStepMs);
+    }
 }
 
 CtlSession::~CtlSession() {
@@ -35,15 +98,43 @@ CtlSession::~CtlSession() {
     if (backend_) ctx_.traceFailure = backend_->traceFailure(ctx_.options);
 }
 
-int CtlSession::connect() {
+int CtlSession::connect(const char* writing) {
     Session& s = *session_;
-    if (s.connectNow()) {
-        if (s.transfer().lastReadComplete()) return kOk;
-        std::fprintf(stderr,
-                     "krmctl: the %s mouse's configuration could not be read whole (it refused the read or "
-                     "some of its replies failed); nothing was written to it or to any file.\n",
-                     s.presence().chipModel().c_str());
-        return kTransfer;
+    if (int rc = pickMouse(writing); rc != kOk) return rc;
+    const int opened = openWaiting();
+    if (opened == kBusy) return kBusy;
+    if (opened == kOk) {
+        if (miceAttached_ > 1)
+            err("krmctl: %zu mice are attached; this is %s (%s). Name another with --device.\n",
+                miceAttached_, s.link().location().device.c_str(), s.link().location().node.c_str());
+        if (!s.transfer().lastReadComplete()) {
+            err("krmctl: the %s mouse's configuration could not be read whole (it refused the read or some "
+                "of "
+                "its replies failed); nothing was written to it or to any file.\n",
+                s.presence().chipModel().c_str());
+            return kTransfer;
+        }
+        if (!s.profileByteCut()) return kOk;
+        const int shown = s.mouseProfile();
+        if (!writing) {
+            err("krmctl: the mouse's current-profile byte (0xA4) holds %02X, no profile: a profile write was "
+                "cut "
+                "short. The mouse is taken to be on profile %d; `krmctl profile %d` writes it again.\n",
+                s.image().copies.user[0], shown, shown);
+            return kOk;
+        }
+        if (!s.repairProfileByte()) {
+            err("krmctl: %s: the mouse's current-profile byte (0xA4) holds no profile (a profile write was "
+                "cut "
+                "short), and writing profile %d there failed; nothing else was sent.\n",
+                writing, shown);
+            return kTransfer;
+        }
+        err("krmctl: the mouse's current-profile byte (0xA4) held no profile (a profile write was cut "
+            "short); "
+            "profile %d was made current again.\n",
+            shown);
+        return kOk;
     }
     const DeviceIdTable& table = s.presence().deviceIdTable;
     DeviceLink& link = s.link();
@@ -54,11 +145,10 @@ int CtlSession::connect() {
         const char* what = commands  ? "accepts commands but refuses every fetch (its query reports fail)"
                            : fetches ? "answers fetches but refuses every command report"
                                      : "refuses both command reports and fetches";
-        std::fprintf(stderr,
-                     "krmctl: the mouse %04X:%04X %s, so it cannot be identified or "
-                     "read.\n"
-                     "Unplug and replug it; if that does not help, its firmware is not answering.\n",
-                     link.vendorId(), link.productId(), what);
+        err("krmctl: the mouse %04X:%04X %s, so it cannot be identified or "
+            "read.\n"
+            "Unplug and replug it; if that does not help, its firmware is not answering.\n",
+            link.vendorId(), link.productId(), what);
         return kNoMouse;
     }
     if (!s.mouseOpen()) {
@@ -71,29 +161,26 @@ int CtlSession::connect() {
             if (wanted.find(ids) != std::string::npos) continue;
             wanted += (wanted.empty() ? "" : " or ") + std::string(ids);
         }
-        std::fprintf(stderr,
-                     "krmctl: no KRM mouse found (looked for %s among %d HID interface%s that could be "
-                     "opened).\n"
-                     "If the mouse is plugged in, check that the udev rule is installed (see README); a "
-                     "mouse given other ids is looked for with --ids VID:PID. Or try --simulate.\n",
-                     wanted.c_str(), count, count == 1 ? "" : "s");
+        err("krmctl: no KRM mouse found (looked for %s among %d HID interface%s that could be "
+            "opened).\n"
+            "If the mouse is plugged in, check that the udev rule is installed (see README); a "
+            "mouse given other ids is looked for with --ids VID:PID. Or try --simulate.\n",
+            wanted.c_str(), count, count == 1 ? "" : "s");
         return kNoMouse;
     }
-    std::fprintf(stderr,
-                 "krmctl: the mouse %04X:%04X was found but did not identify itself as an R210B or R230B "
-                 "(it refused the identify command or answered without ':' in its reply).\n",
-                 link.vendorId(), link.productId());
+    err("krmctl: the mouse %04X:%04X was found but did not identify itself as an R210B or R230B "
+        "(it refused the identify command or answered without ':' in its reply).\n",
+        link.vendorId(), link.productId());
     return kNoMouse;
 }
 
 int CtlSession::connectToEdit(const char* command) {
-    if (int rc = connect(); rc != kOk) return rc;
+    if (int rc = connect(command); rc != kOk) return rc;
     if (session_->transfer().copiesTrusted()) return kOk;
     const auto defect = imageDefect(session_->image(), false);
-    std::fprintf(stderr,
-                 "krmctl: %s: what the mouse sent cannot be its configuration (%s), and every change builds "
-                 "on it; nothing was written. Reconnect the mouse and try again.\n",
-                 command, defect.value_or("it was not read whole").c_str());
+    err("krmctl: %s: what the mouse sent cannot be its configuration (%s), and every change builds "
+        "on it; nothing was written. Reconnect the mouse and try again.\n",
+        command, defect.value_or("it was not read whole").c_str());
     return kTransfer;
 }
 
@@ -107,36 +194,32 @@ int CtlSession::carryOut(const char* command, EditOutcome outcome, EditOutcome* 
 int outcomeCode(const char* command, const EditOutcome& done) {
     using Failure = EditOutcome::WriteFailure;
     if (done.refused) {
-        std::fprintf(stderr, "krmctl: %s: %s; nothing was sent\n", command,
-                     done.message.value_or("the change was refused").c_str());
+        err("krmctl: %s: %s; nothing was sent\n", command,
+            done.message.value_or("the change was refused").c_str());
         return kRefused;
     }
     switch (done.failure) {
     case Failure::None:
         return kOk;
     case Failure::NotTaken:
-        std::fprintf(stderr,
-                     "krmctl: %s: the mouse did not take the change: writing %s failed, and nothing after it "
-                     "was sent. The mouse holds what it held.\n",
-                     command, done.failedWrite.c_str());
+        err("krmctl: %s: the mouse did not take the change: writing %s failed, and nothing after it "
+            "was sent. The mouse holds what it held.\n",
+            command, done.failedWrite.c_str());
         break;
     case Failure::ReadAgain:
-        std::fprintf(stderr,
-                     "krmctl: %s: the change did not reach the mouse whole: writing %s failed, and nothing "
-                     "after it was sent. The mouse was read again; `krmctl dump` shows what it holds.\n",
-                     command, done.failedWrite.c_str());
+        err("krmctl: %s: the change did not reach the mouse whole: writing %s failed, and nothing "
+            "after it was sent. The mouse was read again; `krmctl dump` shows what it holds.\n",
+            command, done.failedWrite.c_str());
         break;
     case Failure::NotReadAgain:
-        std::fprintf(stderr,
-                     "krmctl: %s: writing %s failed, and nothing after it was sent; the mouse could not be "
-                     "read again, so it may hold a part of the change. Reconnect it before going on.\n",
-                     command, done.failedWrite.c_str());
+        err("krmctl: %s: writing %s failed, and nothing after it was sent; the mouse could not be "
+            "read again, so it may hold a part of the change. Reconnect it before going on.\n",
+            command, done.failedWrite.c_str());
         break;
     case Failure::NotTrusted:
-        std::fprintf(stderr,
-                     "krmctl: %s: the mouse's configuration was not read whole, so nothing was written. "
-                     "Reconnect the mouse and try again.\n",
-                     command);
+        err("krmctl: %s: the mouse's configuration was not read whole, so nothing was written. "
+            "Reconnect the mouse and try again.\n",
+            command);
         break;
     }
     return kTransfer;
@@ -145,22 +228,24 @@ int outcomeCode(const char* command, const EditOutcome& done) {
 int CtlSession::checkImage(const char* command, bool sectionChecksums) {
     const auto defect = imageDefect(session_->image(), sectionChecksums);
     if (!defect) return kOk;
-    std::fprintf(stderr,
-                 "krmctl: %s: what the mouse sent cannot be its configuration (%s); nothing was written.\n",
-                 command, defect->c_str());
+    err("krmctl: %s: what the mouse sent cannot be its configuration (%s); nothing was written.\n", command,
+        defect->c_str());
     return kTransfer;
 }
 
 void CtlSession::openGunKeyList() {
     const auto r =
         session_->fire().gunKeyList().open(gunKeyListPath(session_->branding().macroLibraryFolder));
-    if (!r) std::fprintf(stderr, "krmctl: %s\n", r.message.c_str());
+    if (!r) err("krmctl: %s\n", r.message.c_str());
 }
 
 int CtlSession::checkReturned() {
     const Session& s = *session_;
+    // Another process may have taken the mouse while it restarted: its turn comes first.
+    if (s.presence().heldBy())
+        if (int rc = openWaiting(); rc == kBusy) return rc;
     if (s.mouseOpen() && s.identified() && !s.presence().noDevice()) return kOk;
-    std::fprintf(stderr, "krmctl: the mouse did not come back after its restart.\n");
+    err("krmctl: the mouse did not come back after its restart.\n");
     return kNoMouse;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/ctl/Commands.h"
 #include "app/ctl/ConsoleUiPort.h"
+#include "device/AttachedMice.h"
 #include "device/BackendFactory.h"
 #include "device/Clock.h"
 #include "session/ImageOperations.h"
@@ -25,8 +26,14 @@ public:
     // Opens, identifies and reads the mouse. Prints a clear message on stderr and returns kNoMouse
     // when there is none or it answers identification wrongly, kTransfer when its image could not be
     // read whole (nothing has been written then).
-    int connect();
-    // connect, for the commands that change the mouse: also kTransfer, with a message, when what the
+    //
+    // The mouse is the one --device names; with several attached and none named, a command that
+    // will write (`writing` names it) is refused before anything is sent (kUsage), and a read goes to
+    // the first and says so. While another process holds the mouse, krmctl waits for it, at most
+    // kHeldWaitMs (then kBusy). A current-profile byte left without a profile by a cut write is
+    // repaired before a write and reported by a read.
+    int connect(const char* writing = nullptr);
+    // connect(command), for the commands that change the mouse: also kTransfer, with a message, when what the
     // mouse sent cannot be its configuration, since every edit builds on it (nothing is written then).
     int connectToEdit(const char* command);
     // Carries out an editor's outcome (through Session::apply) and reports it: see outcomeCode.
@@ -42,6 +49,10 @@ public:
     // otherwise a message and kNoMouse.
     int checkReturned();
 
+    // How long krmctl waits for a mouse another process holds, and how often it asks.
+    static constexpr int kHeldWaitMs = 30000;
+    static constexpr int kHeldStepMs = 100;
+
     Session& session() { return *session_; }
     ImageOperations& operations() { return *operations_; }
     HidBackend& backend() { return backend_->backend(); }
@@ -49,7 +60,15 @@ public:
     ConsoleUiPort& ui() { return ui_; }
     Clock& clock() { return clock_; }
 
+    // The mouse --device names (or the only one) becomes the session's; with several and none named,
+    // `writing` refuses (kUsage) and a read takes the first. For the commands that keep the mouse
+    // through the presence poll rather than connect.
+    int pickMouse(const char* writing);
+
 private:
+    // Opens the mouse, waiting while another process holds it; kBusy after kHeldWaitMs.
+    int openWaiting();
+
     const Context& ctx_;
     SystemClock systemClock_;
     Clock& clock_;
@@ -57,7 +76,11 @@ private:
     std::unique_ptr<DeviceBackend> backend_;
     std::unique_ptr<Session> session_;
     std::unique_ptr<ImageOperations> operations_;
+    std::size_t miceAttached_ = 0; // when several are and none was named: how many
 };
+
+// The attached mice as a numbered list, one a line, for messages and `list`.
+std::string miceList(const std::vector<AttachedMouse>& mice);
 
 // The exit code for an outcome Session::apply returned: kOk when the mouse took every write;
 // otherwise what went wrong, on stderr, and kRefused (an editor rule kept the change from being made)

@@ -1,6 +1,7 @@
 // krmctl inspect FILE [--variant R210B|R230B] [--json]: decode a profile file without a mouse.
 
 #include "app/ctl/Commands.h"
+#include "app/ctl/Output.h"
 
 #include "image/ImageDump.h"
 #include "image/ImageFiles.h"
@@ -22,7 +23,7 @@ int runInspect(Context& ctx) {
             std::string name;
             if (a == "--variant") {
                 if (i + 1 >= ctx.args.size()) {
-                    std::fprintf(stderr, "krmctl inspect: --variant needs R210B or R230B\n");
+                    err("krmctl inspect: --variant needs R210B or R230B\n");
                     return kUsage;
                 }
                 name = ctx.args[++i];
@@ -31,32 +32,31 @@ int runInspect(Context& ctx) {
             }
             auto v = variantFromName(name);
             if (!v) {
-                std::fprintf(stderr, "krmctl inspect: unknown variant '%s' (R210B or R230B)\n", name.c_str());
+                err("krmctl inspect: unknown variant '%s' (R210B or R230B)\n", name.c_str());
                 return kUsage;
             }
             variant = *v;
         } else if (path.empty() && (a.empty() || a[0] != '-' || a == "-")) {
             path = a;
         } else {
-            std::fprintf(stderr, "krmctl inspect: unexpected argument '%s'\n", a.c_str());
+            err("krmctl inspect: unexpected argument '%s'\n", a.c_str());
             return kUsage;
         }
     }
     if (path.empty()) {
-        std::fprintf(stderr, "krmctl inspect: FILE is missing\n");
+        err("krmctl inspect: FILE is missing\n");
         return kUsage;
     }
 
     const auto dump = dumpProfileFile(path, variant, json);
     if (!dump) {
-        std::fprintf(stderr, "krmctl inspect: %s\n", dump.error.message.c_str());
+        err("krmctl inspect: %s\n", dump.error.message.c_str());
         if (dump.error.kind == FileErrorKind::TooShort || dump.error.kind == FileErrorKind::BadMarker)
-            std::fprintf(stderr,
-                         "krmctl inspect: \"%s\" is not a 2048-byte profile file with the marker E0 at 495\n",
-                         path.c_str());
+            err("krmctl inspect: \"%s\" is not a 2048-byte profile file with the marker E0 at 495\n",
+                path.c_str());
         return kBadFile;
     }
-    std::fputs(dump.value->c_str(), stdout);
+    out("%s", dump.value->c_str());
     return kOk;
 }
 

@@ -2,6 +2,7 @@
 // through its editor like the page does.
 
 #include "app/ctl/CtlSession.h"
+#include "app/ctl/Output.h"
 #include "base/Bits.h"
 #include "engineering/EngineeringEditor.h"
 #include "shell/EngineeringCaptions.h"
@@ -16,9 +17,9 @@ namespace krm::ctl {
 namespace {
 
 std::string lower(std::string_view text) {
-    std::string out;
-    for (char c : text) out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
+    std::string lowered;
+    for (char c : text) lowered += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lowered;
 }
 
 // A label without its colon and surrounding spaces: "CPI Set:" -> "cpi set".
@@ -85,15 +86,15 @@ std::string switchOptionText(const SwitchOption& o, const ProfileSwitchOptions& 
 }
 
 std::string itemList(const OptionControl& c) {
-    std::string out;
+    std::string text;
     for (std::size_t i = 0; i < c.items.size(); ++i)
-        out += (i ? ", " : "") + std::to_string(i) + " \"" + std::string(c.items[i]) + "\"";
-    return out;
+        text += (i ? ", " : "") + std::to_string(i) + " \"" + std::string(c.items[i]) + "\"";
+    return text;
 }
 
 int usage(const char* command, std::string what) {
     if (what.ends_with('.')) what.pop_back();
-    std::fprintf(stderr, "krmctl: %s: %s; nothing was sent\n", command, what.c_str());
+    err("krmctl: %s: %s; nothing was sent\n", command, what.c_str());
     return kUsage;
 }
 
@@ -104,28 +105,28 @@ int connected(CtlSession& session, const Context& ctx, const char* editing = nul
 }
 
 void showEngineering(EngineeringEditor& e, const FireEditor& fire) {
-    std::printf("usb: vendor id %04X, product id %04X, description \"%s\"\n", e.vendorId(), e.productId(),
-                e.descriptor().c_str());
-    std::printf("factory codes: vendor %d, product %d\n", e.vendorCode(), e.productCode());
-    std::printf("patch code checksum: %04X\n", e.patchChecksum());
+    out("usb: vendor id %04X, product id %04X, description \"%s\"\n", e.vendorId(), e.productId(),
+        e.descriptor().c_str());
+    out("factory codes: vendor %d, product %d\n", e.vendorCode(), e.productCode());
+    out("patch code checksum: %04X\n", e.patchChecksum());
     std::string_view group = "-";
     for (const OptionControl& c : optionControls()) {
         if (c.group != group) {
             group = c.group;
-            std::printf("%s\n", group.empty() ? "Operator" : std::string(group).c_str());
+            out("%s\n", group.empty() ? "Operator" : std::string(group).c_str());
         }
         const auto index = e.optionIndex(c);
-        std::printf("  %-20s %-20s %s\n", std::string(c.label).c_str(), std::string(c.control).c_str(),
-                    index ? std::string(c.items[static_cast<std::size_t>(*index)]).c_str() : "(no item)");
+        out("  %-20s %-20s %s\n", std::string(c.label).c_str(), std::string(c.control).c_str(),
+            index ? std::string(c.items[static_cast<std::size_t>(*index)]).c_str() : "(no item)");
     }
-    std::printf("Profile switch\n");
+    out("Profile switch\n");
     for (const SwitchOption& o : kSwitchOptions)
-        std::printf("  %-20s %-20s %s\n", std::string(o.label()).c_str(), o.control,
-                    switchOptionText(o, fire.profileSwitchOptions()).c_str());
-    std::printf("XData\n");
+        out("  %-20s %-20s %s\n", std::string(o.label()).c_str(), o.control,
+            switchOptionText(o, fire.profileSwitchOptions()).c_str());
+    out("XData\n");
     for (const RegisterControl& r : registerControls()) {
-        if (r.offset == 40) std::printf("LED Init\n");
-        std::printf("  %-26s %s\n", (std::string(r.name) + ":").c_str(), hex2(e.registerValue(r)).c_str());
+        if (r.offset == 40) out("LED Init\n");
+        out("  %-26s %s\n", (std::string(r.name) + ":").c_str(), hex2(e.registerValue(r)).c_str());
     }
 }
 
@@ -174,26 +175,26 @@ int runSetOption(Context& ctx) {
     if (int rc = connected(session, ctx, "set-option"); rc != kOk) return rc;
     Session& s = session.session();
     EngineeringEditor& e = s.engineering();
-    EditOutcome out;
+    EditOutcome outcome;
     if (switchOption) {
         ProfileSwitchOptions options = s.fire().profileSwitchOptions();
         if (switchOption->flag)
             options.*switchOption->flag = *value != 0;
         else
             options.switchOffset = static_cast<int>(*value);
-        out = s.fire().setProfileSwitchOptions(options);
+        outcome = s.fire().setProfileSwitchOptions(options);
     } else {
-        out = option ? e.chooseOption(*option, *index) : e.setRegister(*reg, *value);
+        outcome = option ? e.chooseOption(*option, *index) : e.setRegister(*reg, *value);
     }
-    if (int rc = session.carryOut("set-option", std::move(out)); rc != kOk) return rc;
+    if (int rc = session.carryOut("set-option", std::move(outcome)); rc != kOk) return rc;
     if (switchOption)
-        std::printf("%s %s\n", std::string(switchOption->label()).c_str(),
-                    switchOptionText(*switchOption, s.fire().profileSwitchOptions()).c_str());
+        out("%s %s\n", std::string(switchOption->label()).c_str(),
+            switchOptionText(*switchOption, s.fire().profileSwitchOptions()).c_str());
     else if (option)
-        std::printf("%s %s\n", std::string(option->label).c_str(),
-                    std::string(option->items[static_cast<std::size_t>(*index)]).c_str());
+        out("%s %s\n", std::string(option->label).c_str(),
+            std::string(option->items[static_cast<std::size_t>(*index)]).c_str());
     else
-        std::printf("%s: %s\n", std::string(reg->name).c_str(), hex2(static_cast<unsigned>(*value)).c_str());
+        out("%s: %s\n", std::string(reg->name).c_str(), hex2(static_cast<unsigned>(*value)).c_str());
     return kOk;
 }
 
@@ -235,23 +236,21 @@ int runXData(Context& ctx) {
             const auto at = static_cast<std::uint16_t>(first + i);
             std::uint8_t value = 0;
             if (!s.commands().xdataRead(at, value)) {
-                std::fprintf(stderr,
-                             "krmctl: xdata: reading %s failed (the mouse refused or did not answer)\n",
-                             hex4(at).c_str());
+                err("krmctl: xdata: reading %s failed (the mouse refused or did not answer)\n",
+                    hex4(at).c_str());
                 return kTransfer;
             }
-            std::printf("%s: %s\n", hex4(at).c_str(), hex2(value).c_str());
+            out("%s: %s\n", hex4(at).c_str(), hex2(value).c_str());
         }
         return kOk;
     }
-    EditOutcome out;
+    EditOutcome outcome;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         auto one = s.engineering().xdataWrite(static_cast<std::uint16_t>(first + i), bytes[i]);
-        out.requests.insert(out.requests.end(), one.requests.begin(), one.requests.end());
+        outcome.requests.insert(outcome.requests.end(), one.requests.begin(), one.requests.end());
     }
-    if (int rc = session.carryOut("xdata", std::move(out)); rc != kOk) return rc;
-    std::printf("%zu byte%s written from %s\n", bytes.size(), bytes.size() == 1 ? "" : "s",
-                hex4(first).c_str());
+    if (int rc = session.carryOut("xdata", std::move(outcome)); rc != kOk) return rc;
+    out("%zu byte%s written from %s\n", bytes.size(), bytes.size() == 1 ? "" : "s", hex4(first).c_str());
     return kOk;
 }
 
@@ -266,9 +265,7 @@ int runUsbId(Context& ctx) {
     const DeviceIdTable::Entry ids{static_cast<std::uint32_t>(hexValue(a[0])),
                                    static_cast<std::uint32_t>(hexValue(a[1]))};
     if (!yes) {
-        std::fprintf(
-            stderr,
-            "krmctl: usb-id: the mouse would restart as %04X:%04X; without a udev rule for these ids "
+        err("krmctl: usb-id: the mouse would restart as %04X:%04X; without a udev rule for these ids "
             "only root reaches it afterwards:\n%s\nRun again with --yes to go ahead; nothing was sent.\n",
             ids.vendorId, ids.productId, DeviceIdTable::udevRule(ids).c_str());
         return kUsage;
@@ -277,15 +274,14 @@ int runUsbId(Context& ctx) {
     if (int rc = connected(session, ctx, "usb-id"); rc != kOk) return rc;
     Session& s = session.session();
     EngineeringEditor& e = s.engineering();
-    EditOutcome out = e.typeVendorId(a[0]);
+    EditOutcome outcome = e.typeVendorId(a[0]);
     const EditOutcome pid = e.typeProductId(a[1]);
-    out.requests.insert(out.requests.end(), pid.requests.begin(), pid.requests.end());
+    outcome.requests.insert(outcome.requests.end(), pid.requests.begin(), pid.requests.end());
     // The new ids take effect when the mouse starts again.
-    out.requests.push_back(EditRequest::restart());
-    if (int rc = session.carryOut("usb-id", std::move(out)); rc != kOk) return rc;
+    outcome.requests.push_back(EditRequest::restart());
+    if (int rc = session.carryOut("usb-id", std::move(outcome)); rc != kOk) return rc;
     if (int rc = session.checkReturned(); rc != kOk) return rc;
-    std::printf("the mouse restarted and was found again as %04X:%04X\n", s.link().vendorId(),
-                s.link().productId());
+    out("the mouse restarted and was found again as %04X:%04X\n", s.link().vendorId(), s.link().productId());
     return kOk;
 }
 
@@ -301,8 +297,7 @@ int runUsbName(Context& ctx) {
     if (int rc = connected(session, ctx, "usb-name"); rc != kOk) return rc;
     Session& s = session.session();
     if (int rc = session.carryOut("usb-name", s.engineering().typeDescriptor(text)); rc != kOk) return rc;
-    std::printf(
-        "USB description \"%s\" written; the mouse shows it after it is unplugged and plugged in again\n",
+    out("USB description \"%s\" written; the mouse shows it after it is unplugged and plugged in again\n",
         text.c_str());
     return kOk;
 }

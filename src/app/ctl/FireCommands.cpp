@@ -2,6 +2,7 @@
 // fire editor as the performance and gun pages.
 
 #include "app/ctl/CtlSession.h"
+#include "app/ctl/Output.h"
 #include "base/Bits.h"
 #include "base/IniFile.h"
 #include "buttons/FunctionCodes.h"
@@ -19,35 +20,34 @@ void printFire(Session& s) {
     FireEditor& fire = s.fire();
     for (int k = 1; k <= fire::kSlots; ++k) {
         const FireKeySlot& slot = fire.slot(k);
-        std::printf("fire key %d: repeat %d, interval %d ms%s\n", k, slot.count, slot.interval,
-                    slot.continueBox ? ", continue" : "");
+        out("fire key %d: repeat %d, interval %d ms%s\n", k, slot.count, slot.interval,
+            slot.continueBox ? ", continue" : "");
     }
     fire.openGunPage();
     for (int g = 1; g <= fire::kGuns; ++g) {
         fire.chooseGun(g);
-        std::printf("gun %d: %s, fire macro%s", g, s.texts().text("Str60" + std::to_string(g - 1)).c_str(),
-                    fire.stagesShown() == 1 ? "" : "s");
-        for (int st = 0; st < fire.stagesShown(); ++st) std::printf(" %d", fire.stage(st).macro + 1);
-        std::printf("\n");
+        out("gun %d: %s, fire macro%s", g, s.texts().text("Str60" + std::to_string(g - 1)).c_str(),
+            fire.stagesShown() == 1 ? "" : "s");
+        for (int st = 0; st < fire.stagesShown(); ++st) out(" %d", fire.stage(st).macro + 1);
+        out("\n");
         for (int st = 0; st < fire.stagesShown(); ++st) {
             const GunStage& stage = fire.stage(st);
-            std::printf("  macro %d: shots %s, X %s (offset %s), Y %s (offset %s), interval %s ms, #%s\n",
-                        stage.macro + 1, stage.count.c_str(), stage.x.c_str(), stage.xAdjust.c_str(),
-                        stage.y.c_str(), stage.yAdjust.c_str(), stage.interval.c_str(),
-                        rgbHex(stage.colour).c_str());
+            out("  macro %d: shots %s, X %s (offset %s), Y %s (offset %s), interval %s ms, #%s\n",
+                stage.macro + 1, stage.count.c_str(), stage.x.c_str(), stage.xAdjust.c_str(), stage.y.c_str(),
+                stage.yAdjust.c_str(), stage.interval.c_str(), rgbHex(stage.colour).c_str());
         }
     }
     fire.cancelGun();
     const auto rows = gunKeyListRows(fire.gunKeys());
-    if (rows.empty()) std::printf("fire macros: none\n");
+    if (rows.empty()) out("fire macros: none\n");
     for (int n : rows)
-        std::printf("%s: %s\n", gunKeyListName(n).c_str(),
-                    codeText(fire.gunKeys().entries[static_cast<std::size_t>(n - 1)]).c_str());
+        out("%s: %s\n", gunKeyListName(n).c_str(),
+            codeText(fire.gunKeys().entries[static_cast<std::size_t>(n - 1)]).c_str());
 }
 
 int fireUsage() {
-    std::fprintf(stderr, "krmctl: fire takes nothing, or 'slot N --repeat R --interval MS [--continue]' "
-                         "(N 1..3, R 1..15, MS 0..4094)\n");
+    err("krmctl: fire takes nothing, or 'slot N --repeat R --interval MS [--continue]' "
+        "(N 1..3, R 1..15, MS 0..4094)\n");
     return kUsage;
 }
 
@@ -60,7 +60,7 @@ int runFire(Context& ctx) {
     if (!a.empty()) {
         if (a[0] != "slot" || a.size() < 2) return fireUsage();
         if (!(slot = parseDecimalIn(a[1], 1, fire::kSlots))) {
-            std::fprintf(stderr, "krmctl: fire slot: N is 1..3, not '%s'; nothing was sent\n", a[1].c_str());
+            err("krmctl: fire slot: N is 1..3, not '%s'; nothing was sent\n", a[1].c_str());
             return kUsage;
         }
         for (std::size_t i = 2; i < a.size(); ++i) {
@@ -69,15 +69,13 @@ int runFire(Context& ctx) {
                 continueOn = true;
             } else if (a[i] == "--repeat" && hasValue) {
                 if (!(repeat = parseDecimalIn(a[++i], 1, 15))) {
-                    std::fprintf(stderr, "krmctl: fire slot: --repeat is 1..15, not '%s'; nothing was sent\n",
-                                 a[i].c_str());
+                    err("krmctl: fire slot: --repeat is 1..15, not '%s'; nothing was sent\n", a[i].c_str());
                     return kUsage;
                 }
             } else if (a[i] == "--interval" && hasValue) {
                 if (!(interval = parseDecimalIn(a[++i], 0, fire::kMaxInterval))) {
-                    std::fprintf(stderr,
-                                 "krmctl: fire slot: --interval is 0..4094 ms, not '%s'; nothing was sent\n",
-                                 a[i].c_str());
+                    err("krmctl: fire slot: --interval is 0..4094 ms, not '%s'; nothing was sent\n",
+                        a[i].c_str());
                     return kUsage;
                 }
             } else {
@@ -99,23 +97,22 @@ int runFire(Context& ctx) {
         rc != kOk)
         return rc;
     const FireKeySlot& now = s.fire().slot(*slot);
-    std::printf("fire key %d: repeat %d, interval %d ms%s\n", *slot, now.count, now.interval,
-                now.continueBox ? ", continue" : "");
+    out("fire key %d: repeat %d, interval %d ms%s\n", *slot, now.count, now.interval,
+        now.continueBox ? ", continue" : "");
     return kOk;
 }
 
 int runGun(Context& ctx) {
     const auto& a = ctx.args;
     auto usage = [] {
-        std::fprintf(stderr,
-                     "krmctl: gun takes N --macros K [--keep-left] [--button B] (N 1..7; K 1 for guns "
-                     "1..5, 1..2 for gun 6, 1..3 for gun 7; B 1..12 of profile 2)\n");
+        err("krmctl: gun takes N --macros K [--keep-left] [--button B] (N 1..7; K 1 for guns "
+            "1..5, 1..2 for gun 6, 1..3 for gun 7; B 1..12 of profile 2)\n");
         return kUsage;
     };
     if (a.empty()) return usage();
     const auto gun = parseDecimalIn(a[0], 1, fire::kGuns);
     if (!gun) {
-        std::fprintf(stderr, "krmctl: gun: N is 1..7, not '%s'; nothing was sent\n", a[0].c_str());
+        err("krmctl: gun: N is 1..7, not '%s'; nothing was sent\n", a[0].c_str());
         return kUsage;
     }
     std::optional<int> macros, button;
@@ -127,14 +124,13 @@ int runGun(Context& ctx) {
         } else if (a[i] == "--macros" && hasValue) {
             const int most = fire::gunMacroCount(*gun);
             if (!(macros = parseDecimalIn(a[++i], 1, most))) {
-                std::fprintf(stderr, "krmctl: gun %d: --macros is 1..%d, not '%s'; nothing was sent\n", *gun,
-                             most, a[i].c_str());
+                err("krmctl: gun %d: --macros is 1..%d, not '%s'; nothing was sent\n", *gun, most,
+                    a[i].c_str());
                 return kUsage;
             }
         } else if (a[i] == "--button" && hasValue) {
             if (!(button = parseDecimalIn(a[++i], 1, 12))) {
-                std::fprintf(stderr, "krmctl: gun: --button is 1..12, not '%s'; nothing was sent\n",
-                             a[i].c_str());
+                err("krmctl: gun: --button is 1..12, not '%s'; nothing was sent\n", a[i].c_str());
                 return kUsage;
             }
         } else {
@@ -153,9 +149,8 @@ int runGun(Context& ctx) {
     const bool selectGameMode = button && currentProfile(s.image().copies.user[user::kProfileAndColour]) != 1;
     const std::string gameMode = "profile 2 (" + s.textSlots().profileKeys[1] + ")";
     if (selectGameMode && !s.selectProfile(2)) {
-        std::fprintf(stderr,
-                     "krmctl: gun: the mouse did not take %s as its current profile; nothing else was sent\n",
-                     gameMode.c_str());
+        err("krmctl: gun: the mouse did not take %s as its current profile; nothing else was sent\n",
+            gameMode.c_str());
         return kTransfer;
     }
     FireEditor& fire = s.fire();
@@ -165,17 +160,17 @@ int runGun(Context& ctx) {
     if (fire.keepLeft() != keepLeft) fire.toggleKeepLeft();
     const CodeBytes code = fire.gunCodeNow();
     if (int rc = session.carryOut("gun", fire.confirmGun(button)); rc != kOk) {
-        if (selectGameMode) std::fprintf(stderr, "krmctl: gun: %s had been made current\n", gameMode.c_str());
+        if (selectGameMode) err("krmctl: gun: %s had been made current\n", gameMode.c_str());
         return rc;
     }
-    if (selectGameMode) std::printf("%s is the mouse's current profile now\n", gameMode.c_str());
+    if (selectGameMode) out("%s is the mouse's current profile now\n", gameMode.c_str());
     if (button)
-        std::printf("profile 2 button %d: %s (%s)\n", *button, codeText(code).c_str(),
-                    s.assignments().tableCaption(2, *button).c_str());
+        out("profile 2 button %d: %s (%s)\n", *button, codeText(code).c_str(),
+            s.assignments().tableCaption(2, *button).c_str());
     else
-        std::printf("gun %d: fire macros and colours written; code %s (--button B gives it to a button of "
-                    "profile 2)\n",
-                    *gun, codeText(code).c_str());
+        out("gun %d: fire macros and colours written; code %s (--button B gives it to a button of "
+            "profile 2)\n",
+            *gun, codeText(code).c_str());
     return kOk;
 }
 

@@ -1,4 +1,5 @@
 #include "app/ctl/Commands.h"
+#include "app/ctl/Output.h"
 
 #include "buttons/EditorState.h"
 #include "buttons/FunctionCatalogue.h"
@@ -28,21 +29,20 @@ int runFunctions(Context& ctx) {
         if (a == "--combo") {
             combo = true;
         } else {
-            std::fprintf(stderr, "krmctl functions: unknown argument '%s'\n", a.c_str());
+            err("krmctl functions: unknown argument '%s'\n", a.c_str());
             return kUsage;
         }
     }
     EditorState state;
     state.variant = variantFromName(ctx.options.simVariant).value_or(Variant::R210B);
     const TextSource& texts = languageOne();
-    std::printf("%-5s %-19s %-7s %-21s %s\n", "TAG", "ITEM", "ID", "NAME", "CODE");
+    out("%-5s %-19s %-7s %-21s %s\n", "TAG", "ITEM", "ID", "NAME", "CODE");
     for (const auto& e : functionCatalogue()) {
         std::string name = texts.text(e.nameId);
         if (name.empty()) name = e.englishName;
         const auto code = functionCodeForTag(e.tag, state, combo);
-        std::printf("%-5d %-19.*s %-7.*s %-21s %s\n", e.tag, static_cast<int>(e.menuItem.size()),
-                    e.menuItem.data(), static_cast<int>(e.nameId.size()), e.nameId.data(), name.c_str(),
-                    code.c_str());
+        out("%-5d %-19.*s %-7.*s %-21s %s\n", e.tag, static_cast<int>(e.menuItem.size()), e.menuItem.data(),
+            static_cast<int>(e.nameId.size()), e.nameId.data(), name.c_str(), code.c_str());
     }
     return kOk;
 }

@@ -1,4 +1,5 @@
 #include "app/ctl/ImageCommands.h"
+#include "app/ctl/Output.h"
 
 #include "app/ctl/CtlSession.h"
 #include "image/ExternalData.h"
@@ -15,7 +16,7 @@ namespace {
 
 bool oneFileArgument(const Context& ctx, const char* command, std::string& path) {
     if (ctx.args.size() != 1 || ctx.args[0].empty()) {
-        std::fprintf(stderr, "krmctl: %s takes one argument, the file\n", command);
+        err("krmctl: %s takes one argument, the file\n", command);
         return false;
     }
     path = ctx.args[0];
@@ -24,13 +25,12 @@ bool oneFileArgument(const Context& ctx, const char* command, std::string& path)
 
 // Files are checked before the mouse is reached, so a bad one costs not a single report.
 int refuseFile(const char* command, const FileError& error, const char* what) {
-    std::fprintf(stderr, "krmctl: %s: %s\n", command, error.message.c_str());
+    err("krmctl: %s: %s\n", command, error.message.c_str());
     if (error.kind == FileErrorKind::TooShort || error.kind == FileErrorKind::BadMarker ||
         error.kind == FileErrorKind::WrongSize)
-        std::fprintf(stderr, "krmctl: %s: the file is not %s; nothing was sent to the mouse\n", command,
-                     what);
+        err("krmctl: %s: the file is not %s; nothing was sent to the mouse\n", command, what);
     else
-        std::fprintf(stderr, "krmctl: %s: nothing was sent to the mouse\n", command);
+        err("krmctl: %s: nothing was sent to the mouse\n", command);
     return kBadFile;
 }
 
@@ -46,10 +46,11 @@ int afterRestart(CtlSession& session, OperationResult result) {
 
 // `editing`: the command that builds on what was read, which refuses an image that cannot be the
 // mouse's own. What a file gives whole (a profile, a factory image, a patch, a macro block) goes out
-// all the same: it is how such a mouse is mended.
-int connected(CtlSession& session, const Context& ctx, const char* editing = nullptr) {
+// all the same (`writing` names that command): it is how such a mouse is mended.
+int connected(CtlSession& session, const Context& ctx, const char* editing = nullptr,
+              const char* writing = nullptr) {
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
-    return editing ? session.connectToEdit(editing) : session.connect();
+    return editing ? session.connectToEdit(editing) : session.connect(writing);
 }
 
 const char* variantOf(CtlSession& session) {
@@ -62,7 +63,7 @@ int runDump(Context& ctx) {
     bool json = false;
     for (const auto& a : ctx.args) {
         if (a != "--json") {
-            std::fprintf(stderr, "krmctl dump: unexpected argument '%s'\n", a.c_str());
+            err("krmctl dump: unexpected argument '%s'\n", a.c_str());
             return kUsage;
         }
         json = true;
@@ -73,17 +74,15 @@ int runDump(Context& ctx) {
     // A section whose checksum fails is shown as the defaults it was regenerated from.
     for (const SectionCheck& c : session.session().image().lastUnpack.sections)
         if (c.repaired)
-            std::fprintf(
-                stderr,
-                "krmctl: dump: the mouse's %s section is damaged (checksum %02X, %02X expected); it is "
+            err("krmctl: dump: the mouse's %s section is damaged (checksum %02X, %02X expected); it is "
                 "shown regenerated from the defaults, and the mouse keeps the damaged bytes until the "
                 "section is written again\n",
                 std::string(sectionName(c.id)).c_str(), c.stored, c.expected);
     const auto tree = dumpMouseJson(session.session());
     if (json)
-        std::printf("%s\n", tree.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+        out("%s\n", tree.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
     else
-        std::fputs(renderDumpText(tree).c_str(), stdout);
+        out("%s", renderDumpText(tree).c_str());
     return kOk;
 }
 
@@ -91,7 +90,7 @@ int runSave(Context& ctx) {
     std::string path;
     if (!oneFileArgument(ctx, "save", path)) return kUsage;
     if (auto refused = checkWritableTarget(path)) {
-        std::fprintf(stderr, "krmctl: save: %s\n", refused->message.c_str());
+        err("krmctl: save: %s\n", refused->message.c_str());
         return kBadFile;
     }
     CtlSession session(ctx);
@@ -101,7 +100,7 @@ int runSave(Context& ctx) {
     const OperationResult result =
         session.operations().saveProfile(fixed(path), ImageOperations::BinSuffix::AsGiven, &first);
     if (result != OperationResult::Done) return exitCodeFor(result);
-    std::printf("%s: the %s mouse's image, %zu bytes\n", path.c_str(), variantOf(session), kImageSize);
+    out("%s: the %s mouse's image, %zu bytes\n", path.c_str(), variantOf(session), kImageSize);
     return kOk;
 }
 
@@ -111,24 +110,22 @@ int runLoad(Context& ctx) {
     const auto file = readProfileFile(path);
     if (!file) return refuseFile("load", file.error, "a profile file (2048 bytes, marker E0 at byte 495)");
     CtlSession session(ctx);
-    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = connected(session, ctx, nullptr, "load"); rc != kOk) return rc;
     if (int rc = afterRestart(session, session.operations().loadProfile(*file.value)); rc != kOk) return rc;
-    std::printf("%s written to the %s mouse; it restarted and was read again\n", path.c_str(),
-                variantOf(session));
+    out("%s written to the %s mouse; it restarted and was read again\n", path.c_str(), variantOf(session));
     return kOk;
 }
 
 int runRestore(Context& ctx) {
     if (ctx.args.size() != 1 || (ctx.args[0] != "1" && ctx.args[0] != "2" && ctx.args[0] != "3")) {
-        std::fprintf(stderr, "krmctl: restore takes the number of a factory image: 1, 2 or 3\n");
+        err("krmctl: restore takes the number of a factory image: 1, 2 or 3\n");
         return kUsage;
     }
     const int k = ctx.args[0][0] - '0';
     CtlSession session(ctx);
-    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = connected(session, ctx, nullptr, "restore"); rc != kOk) return rc;
     if (int rc = afterRestart(session, session.operations().restore(k)); rc != kOk) return rc;
-    std::printf("factory image %d written to the %s mouse; it restarted and was read again\n", k,
-                variantOf(session));
+    out("factory image %d written to the %s mouse; it restarted and was read again\n", k, variantOf(session));
     return kOk;
 }
 
@@ -144,7 +141,7 @@ int runProgram(Context& ctx) {
                           (forR230.error.kind == FileErrorKind::TooShort ? forR230 : forR210).error,
                           "a patch file");
     CtlSession session(ctx);
-    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = connected(session, ctx, nullptr, "program"); rc != kOk) return rc;
     if (const auto patch = readPatchFile(path, session.session().image().copies.layout); !patch)
         return refuseFile("program", patch.error,
                           ("a patch file for this " + std::string(variantOf(session)) + " mouse").c_str());
@@ -152,8 +149,8 @@ int runProgram(Context& ctx) {
     if (const auto loaded = ops.loadPatchFile(fixed(path)); loaded != OperationResult::Done)
         return exitCodeFor(loaded);
     if (int rc = afterRestart(session, ops.programPatch()); rc != kOk) return rc;
-    std::printf("%s programmed into the %s mouse; it restarted and was read again\n", path.c_str(),
-                variantOf(session));
+    out("%s programmed into the %s mouse; it restarted and was read again\n", path.c_str(),
+        variantOf(session));
     return kOk;
 }
 
@@ -163,10 +160,10 @@ int runImportMacros(Context& ctx) {
     if (const auto block = readBaseMacroFile(path); !block)
         return refuseFile("import-macros", block.error, "a 512-byte macro block file");
     CtlSession session(ctx);
-    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = connected(session, ctx, nullptr, "import-macros"); rc != kOk) return rc;
     const auto result = session.operations().importMacroBlock(fixed(path));
     if (result != OperationResult::Done) return exitCodeFor(result);
-    std::printf("%s: macro block written to the %s mouse\n", path.c_str(), variantOf(session));
+    out("%s: macro block written to the %s mouse\n", path.c_str(), variantOf(session));
     return kOk;
 }
 
@@ -179,7 +176,7 @@ int runImportGunMacros(Context& ctx) {
     if (int rc = connected(session, ctx, "import-gun-macros"); rc != kOk) return rc;
     const auto result = session.operations().importGunMacros(fixed(path));
     if (result != OperationResult::Done) return exitCodeFor(result);
-    std::printf("%s: fire-macro area written to the %s mouse\n", path.c_str(), variantOf(session));
+    out("%s: fire-macro area written to the %s mouse\n", path.c_str(), variantOf(session));
     return kOk;
 }
 

@@ -2,6 +2,7 @@
 // editor's user-page actions, written through the session like the lighting page does.
 
 #include "app/ctl/CtlSession.h"
+#include "app/ctl/Output.h"
 #include "base/IniFile.h"
 #include "lighting/LightingEditor.h"
 
@@ -22,39 +23,39 @@ bool sameName(const std::string& a, const std::string& b) {
 }
 
 std::string offeredModes(const LightingEditor& e) {
-    std::string out;
+    std::string text;
     for (const LightingMode& m : e.modes()) {
         if (!m.enabled || m.userItem == 0) continue;
-        if (!out.empty()) out += ", ";
-        out += std::to_string(m.value) + (m.name.empty() ? "" : " (" + m.name + ")");
+        if (!text.empty()) text += ", ";
+        text += std::to_string(m.value) + (m.name.empty() ? "" : " (" + m.name + ")");
     }
-    return out.empty() ? "none" : out;
+    return text.empty() ? "none" : text;
 }
 
 void show(const LightingEditor& e) {
-    std::printf("type: %s\n", e.ledType().c_str());
+    out("type: %s\n", e.ledType().c_str());
     const auto index = e.currentListIndex();
     const auto modes = e.modes();
-    std::printf("mode: %d", e.currentMode());
-    if (index) std::printf(" (%s)", modes[static_cast<std::size_t>(*index)].name.c_str());
-    std::printf("\noffered modes: %s\n", offeredModes(e).c_str());
+    out("mode: %d", e.currentMode());
+    if (index) out(" (%s)", modes[static_cast<std::size_t>(*index)].name.c_str());
+    out("\noffered modes: %s\n", offeredModes(e).c_str());
     if (e.type() == LedType::MCULED) {
-        std::printf("speed: %d of 8 (MCU LED step %d), %s brightness", e.mcuStepSegment(),
-                    8 - e.mcuStepSegment(), e.mcuFullBright() ? "full" : "half");
-        if (const auto count = e.mcuCountIndex()) std::printf(", %d LEDs", *count + 4);
-        std::printf("%s\n", e.mcuChecksumGood() ? "" : " (MCU LED checksum bad)");
+        out("speed: %d of 8 (MCU LED step %d), %s brightness", e.mcuStepSegment(), 8 - e.mcuStepSegment(),
+            e.mcuFullBright() ? "full" : "half");
+        if (const auto count = e.mcuCountIndex()) out(", %d LEDs", *count + 4);
+        out("%s\n", e.mcuChecksumGood() ? "" : " (MCU LED checksum bad)");
     } else {
-        std::printf("speed: %d (step time %d)\n", e.speedLevel(), e.breathing().stepTime);
+        out("speed: %d (step time %d)\n", e.speedLevel(), e.breathing().stepTime);
     }
-    std::printf("colours:");
-    for (int n = 1; n <= 10; ++n) std::printf(" %s", rgbText(e.tableColour(n)).c_str());
-    std::printf("\ndpi colours:");
-    for (int n = 1; n <= 8; ++n) std::printf(" %s", rgbText(e.dpiColour(n)).c_str());
-    std::printf("\n");
+    out("colours:");
+    for (int n = 1; n <= 10; ++n) out(" %s", rgbText(e.tableColour(n)).c_str());
+    out("\ndpi colours:");
+    for (int n = 1; n <= 8; ++n) out(" %s", rgbText(e.dpiColour(n)).c_str());
+    out("\n");
 }
 
 int usage(const char* what) {
-    std::fprintf(stderr, "krmctl: lighting: %s; nothing was sent\n", what);
+    err("krmctl: lighting: %s; nothing was sent\n", what);
     return kUsage;
 }
 
@@ -94,7 +95,7 @@ int runLighting(Context& ctx) {
         return kOk;
     }
 
-    EditOutcome out;
+    EditOutcome outcome;
     if (verb == "mode") {
         const auto modes = e.modes();
         const auto asNumber = parseDecimal(a[1]);
@@ -105,16 +106,16 @@ int runLighting(Context& ctx) {
             return usage(("the " + e.ledType() + " LEDs offer no mode '" + a[1] +
                           "' (offered: " + offeredModes(e) + ")")
                              .c_str());
-        out = e.chooseUserMode(chosen->userItem);
+        outcome = e.chooseUserMode(chosen->userItem);
     } else if (verb == "speed") {
         if (e.type() == LedType::MCULED)
             return usage("MCU LEDs take their speed from their own step, not a level");
-        out = e.chooseSpeedLevel(*level);
+        outcome = e.chooseSpeedLevel(*level);
     } else if (verb == "colour" || verb == "dpi-colour") {
         if (!e.coloursShown()) return usage("Sync LEDs have no colours");
-        out = verb == "colour" ? e.pickTableColour(*n, *colour) : e.pickDpiColour(*n, *colour);
+        outcome = verb == "colour" ? e.pickTableColour(*n, *colour) : e.pickDpiColour(*n, *colour);
     }
-    if (int rc = session.carryOut(("lighting " + verb).c_str(), std::move(out)); rc != kOk) return rc;
+    if (int rc = session.carryOut(("lighting " + verb).c_str(), std::move(outcome)); rc != kOk) return rc;
     show(e);
     return kOk;
 }

@@ -3,6 +3,7 @@
 
 #include "app/ctl/MacroCommands.h"
 #include "app/ctl/CtlSession.h"
+#include "app/ctl/Output.h"
 #include "base/Bits.h"
 #include "base/IniFile.h"
 #include "image/ImageFiles.h"
@@ -18,10 +19,9 @@ namespace {
 
 void printRows(std::span<const std::uint8_t> events) {
     const MacroRows rows = buildMacroRows(events);
-    if (rows.repeat.kind == RepeatOption::Kind::UntilReleased) std::printf("      repeat until released\n");
-    if (rows.repeat.kind == RepeatOption::Kind::Cycles)
-        std::printf("      repeat %d times\n", rows.repeat.cycles);
-    for (const MacroRow& row : rows.rows) std::printf("      %s\n", row.text().c_str());
+    if (rows.repeat.kind == RepeatOption::Kind::UntilReleased) out("      repeat until released\n");
+    if (rows.repeat.kind == RepeatOption::Kind::Cycles) out("      repeat %d times\n", rows.repeat.cycles);
+    for (const MacroRow& row : rows.rows) out("      %s\n", row.text().c_str());
 }
 
 std::string libraryPath() {
@@ -32,7 +32,7 @@ std::string libraryPath() {
 bool openLibrary(MacroLibrary& library, const char* command) {
     const LibraryResult r = library.open(libraryPath());
     if (r) return true;
-    std::fprintf(stderr, "krmctl: %s: %s\n", command, r.message.c_str());
+    err("krmctl: %s: %s\n", command, r.message.c_str());
     return false;
 }
 
@@ -41,25 +41,24 @@ int libraryRefusal(const char* command, const LibraryResult& r, const TextSource
     case LibraryResult::Kind::Done:
         return kOk;
     case LibraryResult::Kind::Duplicate:
-        std::fprintf(stderr, "krmctl: %s: %s; the library was not changed\n", command,
-                     texts ? texts->text("Str106").c_str() : "This macro already exists");
+        err("krmctl: %s: %s; the library was not changed\n", command,
+            texts ? texts->text("Str106").c_str() : "This macro already exists");
         return kRefused;
     case LibraryResult::Kind::Full:
-        std::fprintf(stderr, "krmctl: %s: the library holds 100 macros; nothing was added\n", command);
+        err("krmctl: %s: the library holds 100 macros; nothing was added\n", command);
         return kRefused;
     case LibraryResult::Kind::FileError:
-        std::fprintf(stderr, "krmctl: %s: %s\n", command, r.message.c_str());
+        err("krmctl: %s: %s\n", command, r.message.c_str());
         return kBadFile;
     default:
-        std::fprintf(stderr, "krmctl: %s: refused\n", command);
+        err("krmctl: %s: refused\n", command);
         return kRefused;
     }
 }
 
 int macroExport(const Context& ctx) {
     if (ctx.args.size() < 2 || ctx.args.size() > 3) {
-        std::fprintf(stderr,
-                     "krmctl: macro export takes FILE and optionally the NAME of one library macro\n");
+        err("krmctl: macro export takes FILE and optionally the NAME of one library macro\n");
         return kUsage;
     }
     MacroLibrary library;
@@ -68,40 +67,35 @@ int macroExport(const Context& ctx) {
     if (ctx.args.size() == 3) {
         const auto i = library.find(macroNameBytes(ctx.args[2]));
         if (!i) {
-            std::fprintf(stderr, "krmctl: macro export: the library has no macro named '%s'\n",
-                         ctx.args[2].c_str());
+            err("krmctl: macro export: the library has no macro named '%s'\n", ctx.args[2].c_str());
             return kUsage;
         }
         if (int rc = libraryRefusal("macro export", library.exportOne(*i, file), nullptr); rc != kOk)
             return rc;
-        std::printf("%s: library macro '%s', %zu bytes\n", file.c_str(), ctx.args[2].c_str(),
-                    macro::kRecordSize);
+        out("%s: library macro '%s', %zu bytes\n", file.c_str(), ctx.args[2].c_str(), macro::kRecordSize);
         return kOk;
     }
     if (int rc = libraryRefusal("macro export", library.exportAll(file), nullptr); rc != kOk) return rc;
-    std::printf("%s: the library, %zu macros, %zu bytes\n", file.c_str(), library.size(),
-                macro_library::kFileSize);
+    out("%s: the library, %zu macros, %zu bytes\n", file.c_str(), library.size(), macro_library::kFileSize);
     return kOk;
 }
 
 int macroImport(const Context& ctx) {
     if (ctx.args.size() != 2) {
-        std::fprintf(stderr,
-                     "krmctl: macro import takes FILE (one macro of 272 bytes or a library of 27200)\n");
+        err("krmctl: macro import takes FILE (one macro of 272 bytes or a library of 27200)\n");
         return kUsage;
     }
     const std::string& file = ctx.args[1];
     const auto bytes = readFilePrefix(file, macro_library::kFileSize + 1);
     if (!bytes) {
-        std::fprintf(stderr, "krmctl: macro import: %s\n", bytes.error.message.c_str());
+        err("krmctl: macro import: %s\n", bytes.error.message.c_str());
         return kBadFile;
     }
     const std::size_t size = bytes.value->size();
     if (size != macro::kRecordSize && size != macro_library::kFileSize) {
-        std::fprintf(stderr,
-                     "krmctl: macro import: \"%s\" has %zu bytes; a single macro file has 272 and a library "
-                     "27200. The library was not changed\n",
-                     file.c_str(), size);
+        err("krmctl: macro import: \"%s\" has %zu bytes; a single macro file has 272 and a library "
+            "27200. The library was not changed\n",
+            file.c_str(), size);
         return kBadFile;
     }
     MacroLibrary library;
@@ -110,10 +104,10 @@ int macroImport(const Context& ctx) {
     const LibraryResult r = one ? library.importOne(file) : library.importAll(file);
     if (int rc = libraryRefusal("macro import", r, nullptr); rc != kOk) return rc;
     if (one)
-        std::printf("%s: '%s' added to the library (%zu macros)\n", file.c_str(),
-                    library.name(library.size() - 1).c_str(), library.size());
+        out("%s: '%s' added to the library (%zu macros)\n", file.c_str(),
+            library.name(library.size() - 1).c_str(), library.size());
     else
-        std::printf("%s: the library now holds %zu macros\n", file.c_str(), library.size());
+        out("%s: the library now holds %zu macros\n", file.c_str(), library.size());
     return kOk;
 }
 
@@ -121,7 +115,7 @@ int macroImport(const Context& ctx) {
 int connected(CtlSession& session, const Context& ctx, const char* editing = nullptr) {
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     if (const LibraryResult r = session.session().macros().openLibrary(libraryPath()); !r) {
-        std::fprintf(stderr, "krmctl: %s\n", r.message.c_str());
+        err("krmctl: %s\n", r.message.c_str());
         return kBadFile;
     }
     return editing ? session.connectToEdit(editing) : session.connect();
@@ -129,7 +123,7 @@ int connected(CtlSession& session, const Context& ctx, const char* editing = nul
 
 int macroAdd(const Context& ctx) {
     if (ctx.args.size() != 2) {
-        std::fprintf(stderr, "krmctl: macro add takes the NAME of a library macro\n");
+        err("krmctl: macro add takes the NAME of a library macro\n");
         return kUsage;
     }
     CtlSession session(ctx);
@@ -138,23 +132,23 @@ int macroAdd(const Context& ctx) {
     MacroEditor& editor = s.macros();
     const auto i = editor.library().find(macroNameBytes(ctx.args[1]));
     if (!i) {
-        std::fprintf(stderr, "krmctl: macro add: the library has no macro named '%s'\n", ctx.args[1].c_str());
+        err("krmctl: macro add: the library has no macro named '%s'\n", ctx.args[1].c_str());
         return kUsage;
     }
-    EditOutcome out = editor.addToMouse(*i);
-    if (out.refused && !out.message) out.message = "the mouse holds 15 macros";
-    if (int rc = session.carryOut("macro add", std::move(out)); rc != kOk) return rc;
+    EditOutcome outcome = editor.addToMouse(*i);
+    if (outcome.refused && !outcome.message) outcome.message = "the mouse holds 15 macros";
+    if (int rc = session.carryOut("macro add", std::move(outcome)); rc != kOk) return rc;
     const std::size_t slot = editor.deviceMacros().size() - 1;
-    std::printf("slot %zu: '%s' at %u (button code %s)\n", slot, ctx.args[1].c_str(),
-                editor.deviceMacros().entries()[slot].startAddress,
-                hexBytes(runMacroCode(editor.deviceMacros().entries()[slot].startAddress)).c_str());
+    out("slot %zu: '%s' at %u (button code %s)\n", slot, ctx.args[1].c_str(),
+        editor.deviceMacros().entries()[slot].startAddress,
+        hexBytes(runMacroCode(editor.deviceMacros().entries()[slot].startAddress)).c_str());
     return kOk;
 }
 
 int macroDelete(const Context& ctx) {
     const auto slot = ctx.args.size() == 2 ? parseDecimal(ctx.args[1]) : std::nullopt;
     if (!slot || *slot < 0 || *slot >= static_cast<long>(device_macros::kMaxSlots)) {
-        std::fprintf(stderr, "krmctl: macro delete takes the SLOT (0..14) of a device macro\n");
+        err("krmctl: macro delete takes the SLOT (0..14) of a device macro\n");
         return kUsage;
     }
     CtlSession session(ctx);
@@ -162,14 +156,13 @@ int macroDelete(const Context& ctx) {
     Session& s = session.session();
     const auto index = static_cast<std::size_t>(*slot);
     if (index >= s.macros().deviceMacros().size()) {
-        std::fprintf(stderr, "krmctl: macro delete: the mouse holds %zu macros; slot %zu is empty\n",
-                     s.macros().deviceMacros().size(), index);
+        err("krmctl: macro delete: the mouse holds %zu macros; slot %zu is empty\n",
+            s.macros().deviceMacros().size(), index);
         return kUsage;
     }
     const std::string name = s.macros().deviceMacroName(index);
     if (int rc = session.carryOut("macro delete", s.macros().deleteDeviceMacro(index)); rc != kOk) return rc;
-    std::printf("slot %zu: '%s' deleted; %zu macros remain\n", index, name.c_str(),
-                s.macros().deviceMacros().size());
+    out("slot %zu: '%s' deleted; %zu macros remain\n", index, name.c_str(), s.macros().deviceMacros().size());
     return kOk;
 }
 
@@ -177,24 +170,24 @@ int macroDelete(const Context& ctx) {
 
 int runMacros(Context& ctx) {
     if (!ctx.args.empty()) {
-        std::fprintf(stderr, "krmctl: macros takes no arguments\n");
+        err("krmctl: macros takes no arguments\n");
         return kUsage;
     }
     CtlSession session(ctx);
     if (int rc = connected(session, ctx); rc != kOk) return rc;
     const MacroEditor& editor = session.session().macros();
-    std::printf("mouse: %zu macros, %zu of 512 bytes\n", editor.deviceMacros().size(),
-                editor.deviceMacros().totalLength());
+    out("mouse: %zu macros, %zu of 512 bytes\n", editor.deviceMacros().size(),
+        editor.deviceMacros().totalLength());
     for (std::size_t i = 0; i < editor.deviceMacros().size(); ++i) {
         const DeviceMacro& m = editor.deviceMacros().entries()[i];
-        std::printf("  slot %zu: %s  start %u  code %s  %zu bytes\n", i, macroNameText(m.name).c_str(),
-                    m.startAddress, hexBytes(runMacroCode(m.startAddress)).c_str(), m.recordLength());
+        out("  slot %zu: %s  start %u  code %s  %zu bytes\n", i, macroNameText(m.name).c_str(),
+            m.startAddress, hexBytes(runMacroCode(m.startAddress)).c_str(), m.recordLength());
         printRows(m.events);
     }
     const MacroLibrary& library = editor.library();
-    std::printf("library %s: %zu macros\n", library.path().c_str(), library.size());
+    out("library %s: %zu macros\n", library.path().c_str(), library.size());
     for (std::size_t i = 0; i < library.size(); ++i) {
-        std::printf("  %zu: %s\n", i, library.name(i).c_str());
+        out("  %zu: %s\n", i, library.name(i).c_str());
         printRows(library.at(i).events);
     }
     return kOk;
@@ -206,7 +199,7 @@ int runMacro(Context& ctx) {
     if (sub == "import") return macroImport(ctx);
     if (sub == "add") return macroAdd(ctx);
     if (sub == "delete") return macroDelete(ctx);
-    std::fprintf(stderr, "krmctl: macro takes export FILE [NAME], import FILE, add NAME or delete SLOT\n");
+    err("krmctl: macro takes export FILE [NAME], import FILE, add NAME or delete SLOT\n");
     return kUsage;
 }
 

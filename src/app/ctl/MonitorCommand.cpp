@@ -1,5 +1,6 @@
 #include "app/ctl/CtlSession.h"
 #include "app/ctl/LinkCommands.h"
+#include "app/ctl/Output.h"
 #include "app/ctl/StopSignals.h"
 #include "base/IniFile.h"
 #include "device/InputReader.h"
@@ -60,7 +61,7 @@ struct MonitorArgs {
     std::optional<std::vector<std::uint8_t>> simEvents;
 };
 
-bool parseArgs(const std::vector<std::string>& args, MonitorArgs& out) {
+bool parseArgs(const std::vector<std::string>& args, MonitorArgs& parsed) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i], value;
         if (const auto eq = name.find('='); eq != std::string::npos) {
@@ -69,29 +70,27 @@ bool parseArgs(const std::vector<std::string>& args, MonitorArgs& out) {
         } else if (i + 1 < args.size()) {
             value = args[++i];
         } else {
-            std::fprintf(stderr, "krmctl: monitor: %s needs a value\n", name.c_str());
+            err("krmctl: monitor: %s needs a value\n", name.c_str());
             return false;
         }
         if (name == "--count") {
             const auto n = parseDecimal(value);
             if (!n || *n < 1) {
-                std::fprintf(stderr,
-                             "krmctl: monitor: --count takes a number of events of at least 1, not '%s'\n",
-                             value.c_str());
+                err("krmctl: monitor: --count takes a number of events of at least 1, not '%s'\n",
+                    value.c_str());
                 return false;
             }
-            out.count = *n;
+            parsed.count = *n;
         } else if (name == "--sim-events") {
-            out.simEvents = parseCodes(value);
-            if (!out.simEvents) {
-                std::fprintf(stderr,
-                             "krmctl: monitor: --sim-events takes hex event codes separated by commas, "
-                             "e.g. 01,00,08,00, not '%s'\n",
-                             value.c_str());
+            parsed.simEvents = parseCodes(value);
+            if (!parsed.simEvents) {
+                err("krmctl: monitor: --sim-events takes hex event codes separated by commas, "
+                    "e.g. 01,00,08,00, not '%s'\n",
+                    value.c_str());
                 return false;
             }
         } else {
-            std::fprintf(stderr, "krmctl: monitor: unknown argument '%s'\n", name.c_str());
+            err("krmctl: monitor: unknown argument '%s'\n", name.c_str());
             return false;
         }
     }
@@ -104,7 +103,7 @@ int runMonitor(Context& ctx) {
     MonitorArgs args;
     if (!parseArgs(ctx.args, args)) return kUsage;
     if (args.simEvents && !ctx.options.simulate) {
-        std::fprintf(stderr, "krmctl: monitor: --sim-events needs the simulated mouse (--simulate)\n");
+        err("krmctl: monitor: --sim-events needs the simulated mouse (--simulate)\n");
         return kUsage;
     }
     CtlSession session(ctx);
@@ -118,11 +117,11 @@ int runMonitor(Context& ctx) {
 
     // The session handles the events as the window does and tells this observer what the mouse switched to.
     struct Printer final : SessionObserver {
-        void dpiLevelChangedByMouse(int level) override { std::printf("  current CPI level: %d\n", level); }
-        void profileChangedByMouse(int profile) override { std::printf("  current profile: %d\n", profile); }
+        void dpiLevelChangedByMouse(int level) override { out("  current CPI level: %d\n", level); }
+        void profileChangedByMouse(int profile) override { out("  current profile: %d\n", profile); }
         void mouseSwitchUnread(Indicator which) override {
-            std::printf("  current %s: could not be read back\n",
-                        which == Indicator::ProfileTest ? "profile" : "CPI level");
+            out("  current %s: could not be read back\n",
+                which == Indicator::ProfileTest ? "profile" : "CPI level");
         }
     } printer;
     Session& s = session.session();
@@ -136,23 +135,23 @@ int runMonitor(Context& ctx) {
         },
         [&](std::span<const std::uint8_t> report) {
             if (report.size() < 4 || report[0] != 0x42) return;
-            std::printf("%s  %s\n", traceHex(report).c_str(), eventName(report[3]).c_str());
-            std::fflush(stdout);
+            out("%s  %s\n", traceHex(report).c_str(), eventName(report[3]).c_str());
+            flushOut();
             s.buttonEvents().onInputReport(report);
-            std::fflush(stdout);
+            flushOut();
             std::lock_guard lock(m);
             if (args.count > 0 && ++seen >= args.count) done = true;
             cv.notify_all();
         });
 
-    std::printf("Watching the %s mouse's button events%s.\n", s.presence().chipModel().c_str(),
-                args.count > 0 ? "" : "; Ctrl-C ends");
+    out("Watching the %s mouse's button events%s.\n", s.presence().chipModel().c_str(),
+        args.count > 0 ? "" : "; Ctrl-C ends");
     const bool eventsFault = std::any_of(ctx.options.simFaults.begin(), ctx.options.simFaults.end(),
                                          [](const SimFault& f) { return f.kind == SimFault::Kind::Events; });
     if (session.simulated() && !args.simEvents && !eventsFault)
-        std::printf("The simulated mouse raises events only when asked: add --sim-events 01,00,08,00\n"
-                    "(or --sim-fault events).\n");
-    std::fflush(stdout);
+        out("The simulated mouse raises events only when asked: add --sim-events 01,00,08,00\n"
+            "(or --sim-fault events).\n");
+    flushOut();
     // Counted before the first event can arrive: the re-read an event starts may already meet a mouse
     // that has left.
     const int present = link.countHidInterfaces();
@@ -188,10 +187,10 @@ int runMonitor(Context& ctx) {
     if (presser.joinable()) presser.join();
     reader.stop();
     s.removeObserver(&printer);
-    std::fflush(stdout);
+    flushOut();
     if (gone) {
-        std::fprintf(stderr, "krmctl: monitor: the mouse went away (unplugged or gone from the bus); stopped "
-                             "watching.\n");
+        err("krmctl: monitor: the mouse went away (unplugged or gone from the bus); stopped "
+            "watching.\n");
         return kNoMouse;
     }
     return kOk;

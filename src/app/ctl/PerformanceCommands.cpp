@@ -2,6 +2,7 @@
 // editors as the performance page.
 
 #include "app/ctl/CtlSession.h"
+#include "app/ctl/Output.h"
 #include "base/IniFile.h"
 
 #include <cstdio>
@@ -20,40 +21,39 @@ std::optional<int> stepOf(const DpiEditor& dpi, const std::string& text) {
 }
 
 std::string valueList(const DpiEditor& dpi) {
-    std::string out;
-    for (int s = 0; s < DpiEditor::kSteps; ++s) out += (s ? ", " : "") + dpi.stepText(s);
-    return out;
+    std::string text;
+    for (int s = 0; s < DpiEditor::kSteps; ++s) text += (s ? ", " : "") + dpi.stepText(s);
+    return text;
 }
 
 void printLevels(Session& s) {
     const DpiEditor& dpi = s.dpi();
-    std::printf("report rate: %d Hz\n", dpi.reportRate());
+    out("report rate: %d Hz\n", dpi.reportRate());
     if (dpi.countItem())
-        std::printf("levels: %d\n", dpi.count());
+        out("levels: %d\n", dpi.count());
     else
-        std::printf("levels: ? (the count byte %u names no count; %d shown)\n", s.image().copies.vendor[43],
-                    dpi.count());
+        out("levels: ? (the count byte %u names no count; %d shown)\n", s.image().copies.vendor[43],
+            dpi.count());
     const auto current = dpi.currentLevel();
     for (int n = 1; n <= DpiEditor::kMaxLevels; ++n) {
         const auto c = dpi.colour(n);
         const auto step = dpi.step(n);
-        std::printf("%c %d: %-6s %s  #%02X%02X%02X%s\n", current == n ? '*' : ' ', n,
-                    step ? dpi.valueText(n).c_str() : "-",
-                    step ? ("(step " + std::to_string(*step) + ")").c_str() : "(no value)", c[0], c[1], c[2],
-                    dpi.enabled(n) ? "" : "  off");
+        out("%c %d: %-6s %s  #%02X%02X%02X%s\n", current == n ? '*' : ' ', n,
+            step ? dpi.valueText(n).c_str() : "-",
+            step ? ("(step " + std::to_string(*step) + ")").c_str() : "(no value)", c[0], c[1], c[2],
+            dpi.enabled(n) ? "" : "  off");
     }
-    if (!current) std::printf("current level: none (byte %u)\n", s.image().copies.user[2]);
+    if (!current) out("current level: none (byte %u)\n", s.image().copies.user[2]);
     const SniperEditor& sniper = s.sniper();
     if (sniper.sniperButtons() == 0)
-        std::printf("sniper: no button has the sniper function\n");
+        out("sniper: no button has the sniper function\n");
     else
-        std::printf("sniper: %s (%d button%s)\n", sniper.stepShown() ? sniper.valueText().c_str() : "-",
-                    sniper.sniperButtons(), sniper.sniperButtons() == 1 ? "" : "s");
+        out("sniper: %s (%d button%s)\n", sniper.stepShown() ? sniper.valueText().c_str() : "-",
+            sniper.sniperButtons(), sniper.sniperButtons() == 1 ? "" : "s");
 }
 
 int dpiUsage() {
-    std::fprintf(stderr,
-                 "krmctl: dpi takes nothing, 'set LEVEL VALUE', 'count N' (1..8) or 'current LEVEL'\n");
+    err("krmctl: dpi takes nothing, 'set LEVEL VALUE', 'count N' (1..8) or 'current LEVEL'\n");
     return kUsage;
 }
 
@@ -67,12 +67,12 @@ int runDpi(Context& ctx) {
     // The numbers that need no mouse are checked before it is touched.
     std::optional<int> level, n;
     if (a.size() == 3 && !(level = parseDecimalIn(a[1], 1, DpiEditor::kMaxLevels))) {
-        std::fprintf(stderr, "krmctl: dpi set: LEVEL is 1..8, not '%s'; nothing was sent\n", a[1].c_str());
+        err("krmctl: dpi set: LEVEL is 1..8, not '%s'; nothing was sent\n", a[1].c_str());
         return kUsage;
     }
     if (a.size() == 2 && !(n = parseDecimalIn(a[1], 1, DpiEditor::kMaxLevels))) {
-        std::fprintf(stderr, "krmctl: dpi %s: %s is 1..8, not '%s'; nothing was sent\n", a[0].c_str(),
-                     a[0] == "count" ? "N" : "LEVEL", a[1].c_str());
+        err("krmctl: dpi %s: %s is 1..8, not '%s'; nothing was sent\n", a[0].c_str(),
+            a[0] == "count" ? "N" : "LEVEL", a[1].c_str());
         return kUsage;
     }
 
@@ -83,8 +83,8 @@ int runDpi(Context& ctx) {
     // The value texts are the language's; the mouse is asked only for a value that is one of them.
     const auto step = a.size() == 3 ? stepOf(dpi, a[2]) : std::nullopt;
     if (a.size() == 3 && !step) {
-        std::fprintf(stderr, "krmctl: dpi set: VALUE is one of %s, not '%s'; nothing was sent\n",
-                     valueList(dpi).c_str(), a[2].c_str());
+        err("krmctl: dpi set: VALUE is one of %s, not '%s'; nothing was sent\n", valueList(dpi).c_str(),
+            a[2].c_str());
         return kUsage;
     }
     if (int rc = a.empty() ? session.connect() : session.connectToEdit(("dpi " + a[0]).c_str()); rc != kOk)
@@ -95,24 +95,23 @@ int runDpi(Context& ctx) {
     }
     if (a[0] == "set") {
         if (!dpi.enabled(*level)) {
-            std::fprintf(stderr, "krmctl: dpi set: level %d is off (%d levels are on); nothing was sent\n",
-                         *level, dpi.count());
+            err("krmctl: dpi set: level %d is off (%d levels are on); nothing was sent\n", *level,
+                dpi.count());
             return kRefused;
         }
         if (int rc = session.carryOut("dpi set", dpi.setStep(*level, *step)); rc != kOk) return rc;
-        std::printf("level %d: %s\n", *level, dpi.valueText(*level).c_str());
+        out("level %d: %s\n", *level, dpi.valueText(*level).c_str());
     } else if (a[0] == "count") {
         if (int rc = session.carryOut("dpi count", dpi.setCount(*n)); rc != kOk) return rc;
-        std::printf("levels: %d, current level %d\n", dpi.count(), dpi.currentLevel().value_or(0));
+        out("levels: %d, current level %d\n", dpi.count(), dpi.currentLevel().value_or(0));
     } else {
         if (!dpi.enabled(*n)) {
-            std::fprintf(stderr,
-                         "krmctl: dpi current: level %d is off (%d levels are on); nothing was sent\n", *n,
-                         dpi.count());
+            err("krmctl: dpi current: level %d is off (%d levels are on); nothing was sent\n", *n,
+                dpi.count());
             return kRefused;
         }
         if (int rc = session.carryOut("dpi current", dpi.makeCurrent(*n)); rc != kOk) return rc;
-        std::printf("current level: %d\n", *n);
+        out("current level: %d\n", *n);
     }
     return kOk;
 }
@@ -120,9 +119,9 @@ int runDpi(Context& ctx) {
 int runRate(Context& ctx) {
     const auto hz = ctx.args.size() == 1 ? parseDecimalIn(ctx.args[0], 125, 1000) : std::nullopt;
     if (!hz || (*hz != 125 && *hz != 250 && *hz != 500 && *hz != 1000)) {
-        std::fprintf(stderr, "krmctl: rate takes HZ: 125, 250, 500 or 1000%s%s%s; nothing was sent\n",
-                     ctx.args.empty() ? "" : ", not '", ctx.args.empty() ? "" : ctx.args[0].c_str(),
-                     ctx.args.empty() ? "" : "'");
+        err("krmctl: rate takes HZ: 125, 250, 500 or 1000%s%s%s; nothing was sent\n",
+            ctx.args.empty() ? "" : ", not '", ctx.args.empty() ? "" : ctx.args[0].c_str(),
+            ctx.args.empty() ? "" : "'");
         return kUsage;
     }
     CtlSession session(ctx);
@@ -132,18 +131,18 @@ int runRate(Context& ctx) {
     const int before = s.dpi().reportRate();
     if (int rc = session.carryOut("rate", s.dpi().setReportRate(*hz)); rc != kOk) return rc;
     if (*hz == before) {
-        std::printf("report rate: %d Hz (unchanged, sent again)\n", *hz);
+        out("report rate: %d Hz (unchanged, sent again)\n", *hz);
         return kOk;
     }
     // The mouse restarted to take the new rate.
     if (int rc = session.checkReturned(); rc != kOk) return rc;
-    std::printf("report rate: %d Hz\n", s.dpi().reportRate());
+    out("report rate: %d Hz\n", s.dpi().reportRate());
     return kOk;
 }
 
 int runSniper(Context& ctx) {
     if (ctx.args.size() != 1) {
-        std::fprintf(stderr, "krmctl: sniper takes STEP, a DPI value such as 800\n");
+        err("krmctl: sniper takes STEP, a DPI value such as 800\n");
         return kUsage;
     }
     CtlSession session(ctx);
@@ -151,16 +150,17 @@ int runSniper(Context& ctx) {
     Session& s = session.session();
     const auto step = stepOf(s.dpi(), ctx.args[0]);
     if (!step) {
-        std::fprintf(stderr, "krmctl: sniper: STEP is one of %s, not '%s'; nothing was sent\n",
-                     valueList(s.dpi()).c_str(), ctx.args[0].c_str());
+        err("krmctl: sniper: STEP is one of %s, not '%s'; nothing was sent\n", valueList(s.dpi()).c_str(),
+            ctx.args[0].c_str());
         return kUsage;
     }
     if (int rc = session.connectToEdit("sniper"); rc != kOk) return rc;
-    EditOutcome out = s.sniper().setStep(*step);
-    if (out.refused) out.message = out.message.value_or("") + " (no button has the sniper function)";
-    if (int rc = session.carryOut("sniper", std::move(out)); rc != kOk) return rc;
-    std::printf("sniper: %s on %d button%s\n", s.sniper().valueText().c_str(), s.sniper().sniperButtons(),
-                s.sniper().sniperButtons() == 1 ? "" : "s");
+    EditOutcome outcome = s.sniper().setStep(*step);
+    if (outcome.refused)
+        outcome.message = outcome.message.value_or("") + " (no button has the sniper function)";
+    if (int rc = session.carryOut("sniper", std::move(outcome)); rc != kOk) return rc;
+    out("sniper: %s on %d button%s\n", s.sniper().valueText().c_str(), s.sniper().sniperButtons(),
+        s.sniper().sniperButtons() == 1 ? "" : "s");
     return kOk;
 }
 

@@ -1,5 +1,6 @@
 #include "app/ctl/CtlSession.h"
 #include "app/ctl/LinkCommands.h"
+#include "app/ctl/Output.h"
 #include "image/ImageFiles.h"
 
 #include <cstdio>
@@ -8,11 +9,11 @@ namespace krm::ctl {
 
 int runReadImage(Context& ctx) {
     if (ctx.args.size() != 1) {
-        std::fprintf(stderr, "krmctl: read-image takes one argument, the file to write\n");
+        err("krmctl: read-image takes one argument, the file to write\n");
         return kUsage;
     }
     if (auto refused = checkWritableTarget(ctx.args[0])) {
-        std::fprintf(stderr, "krmctl: read-image: %s\n", refused->message.c_str());
+        err("krmctl: read-image: %s\n", refused->message.c_str());
         return kBadFile;
     }
     CtlSession session(ctx);
@@ -27,8 +28,8 @@ int runReadImage(Context& ctx) {
         session.operations().saveProfile([&]() -> std::optional<std::string> { return ctx.args[0]; },
                                          ImageOperations::BinSuffix::AsGiven, &first);
     if (result != OperationResult::Done) return exitCodeFor(result);
-    std::printf("%s: %zu bytes read from the %s mouse\n", ctx.args[0].c_str(), first.size(),
-                session.session().presence().chipModel().c_str());
+    out("%s: %zu bytes read from the %s mouse\n", ctx.args[0].c_str(), first.size(),
+        session.session().presence().chipModel().c_str());
     return kOk;
 }
 

@@ -1,4 +1,5 @@
 #include "app/ctl/Commands.h"
+#include "app/ctl/Output.h"
 #include "base/SimFault.h"
 
 #include <cstdio>
@@ -6,17 +7,19 @@
 
 namespace {
 
-void printUsage(std::FILE* out) {
-    std::fprintf(out,
+void printUsage(std::FILE* stream) {
+    std::fprintf(stream,
                  "Usage: krmctl [options] COMMAND [ARGS]\n"
                  "Command-line companion of the KRM mouse configurator.\n\n"
                  "Options:\n"
                  "  --simulate[=R210B|R230B]  talk to the simulated mouse (default R210B)\n"
-                 "  --sim-image FILE          the simulated mouse keeps its image in FILE\n"
+                 "  --sim-image FILE          the simulated mouse keeps its image in FILE (given again:\n"
+                 "                            one more simulated mouse each)\n"
                  "%s"
                  "                            (--sim-image and --sim-fault imply --simulate)\n"
                  "  --trace FILE              append every report to FILE (also KRM_TRACE)\n"
                  "  --ids VID:PID             also look for a mouse given these USB ids (hex)\n"
+                 "  --device ID|NODE|N        the mouse to talk to when several are attached (see list)\n"
                  "  --help, --version\n\n"
                  "Commands:\n",
                  krm::kSimFaultHelp);
@@ -24,11 +27,11 @@ void printUsage(std::FILE* out) {
         std::string head = c.name;
         if (*c.synopsis) head += std::string(" ") + c.synopsis;
         if (head.size() <= 36)
-            std::fprintf(out, "  %-36s  %s\n", head.c_str(), c.summary);
+            std::fprintf(stream, "  %-36s  %s\n", head.c_str(), c.summary);
         else
-            std::fprintf(out, "  %s\n  %-36s  %s\n", head.c_str(), "", c.summary);
+            std::fprintf(stream, "  %s\n  %-36s  %s\n", head.c_str(), "", c.summary);
     }
-    std::fprintf(out,
+    std::fprintf(stream,
                  "\nWith --simulate, 'monitor --sim-events 01,00,08,00' makes the simulated mouse press and\n"
                  "release its buttons, one event every 400 ms (01 CPI, 02 CPI+, 04 CPI-, 08 profile,\n"
                  "00 release).\n"
@@ -40,7 +43,10 @@ void printUsage(std::FILE* out) {
                  "[fire]; apply checks the whole file first and writes only what differs.\n"
                  "Exit codes: 0 done, 1 bad usage (diff: the mouse differs from the file), 2 no mouse\n"
                  "or a wrong identification, 3 a file problem, 4 a change refused, 5 the mouse did not\n"
-                 "take or give all of the data (the message says what was and was not written).\n");
+                 "take or give all of the data (the message says what was and was not written), 6 another\n"
+                 "program kept the mouse for as long as krmctl waited for it.\n"
+                 "When the window or the background companion has the mouse, krmctl asks it to carry out\n"
+                 "the command (on the session bus); otherwise it waits its turn behind another krmctl.\n");
 }
 
 } // namespace
@@ -52,19 +58,19 @@ int run(int argc, const char* const* argv, Clock* clock) {
     ctx.clock = clock;
     ctx.options = krm::parseGlobalOptions(argc, argv, false);
     if (!ctx.options.error.empty()) {
-        std::fprintf(stderr, "krmctl: %s\n", ctx.options.error.c_str());
+        err("krmctl: %s\n", ctx.options.error.c_str());
         return krm::ctl::kUsage;
     }
     if (ctx.options.version) {
-        std::printf("krmctl %s\n", KRM_VERSION);
+        out("krmctl %s\n", KRM_VERSION);
         return krm::ctl::kOk;
     }
     if (ctx.options.help) {
-        printUsage(stdout);
+        printUsage(krm::ctl::outStream());
         return krm::ctl::kOk;
     }
     if (ctx.options.rest.empty()) {
-        printUsage(stderr);
+        printUsage(krm::ctl::errStream());
         return krm::ctl::kUsage;
     }
     const std::string name = ctx.options.rest.front();
@@ -73,11 +79,11 @@ int run(int argc, const char* const* argv, Clock* clock) {
         if (name != c.name) continue;
         const int rc = c.run(ctx);
         if (!ctx.traceFailure) return rc;
-        std::fprintf(stderr, "krmctl: %s\n", ctx.traceFailure->c_str());
+        err("krmctl: %s\n", ctx.traceFailure->c_str());
         return rc == krm::ctl::kOk ? krm::ctl::kBadFile : rc;
     }
-    std::fprintf(stderr, "krmctl: unknown command '%s'\n\n", name.c_str());
-    printUsage(stderr);
+    err("krmctl: unknown command '%s'\n\n", name.c_str());
+    printUsage(krm::ctl::errStream());
     return krm::ctl::kUsage;
 }
 

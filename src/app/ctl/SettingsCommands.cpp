@@ -2,6 +2,7 @@
 // can read, diff and keep, made to match a mouse through the same editors as the pages.
 
 #include "app/ctl/CtlSession.h"
+#include "app/ctl/Output.h"
 #include "settings/SettingsFiles.h"
 
 #include <cstdio>
@@ -12,8 +13,7 @@ namespace krm::ctl {
 namespace {
 
 void printProblems(const std::string& path, const std::vector<SettingsProblem>& problems) {
-    for (const std::string& line : problemLines(path, problems))
-        std::fprintf(stderr, "krmctl: %s\n", line.c_str());
+    for (const std::string& line : problemLines(path, problems)) err("krmctl: %s\n", line.c_str());
 }
 
 // The file read and its text judged on its own, before the mouse is touched: kOk with `file` filled,
@@ -21,14 +21,14 @@ void printProblems(const std::string& path, const std::vector<SettingsProblem>& 
 int readFile(const std::string& path, const char* command, SettingsFile& file) {
     const auto text = readSettingsText(path);
     if (!text) {
-        std::fprintf(stderr, "krmctl: %s: %s\n", command, text.error.message.c_str());
+        err("krmctl: %s: %s\n", command, text.error.message.c_str());
         return kBadFile;
     }
     file = parseSettings(*text.value);
     if (file.problems.empty()) return kOk;
     printProblems(path, file.problems);
-    std::fprintf(stderr, "krmctl: %s: \"%s\" has %zu problem%s; nothing was sent\n", command, path.c_str(),
-                 file.problems.size(), file.problems.size() == 1 ? "" : "s");
+    err("krmctl: %s: \"%s\" has %zu problem%s; nothing was sent\n", command, path.c_str(),
+        file.problems.size(), file.problems.size() == 1 ? "" : "s");
     return kBadFile;
 }
 
@@ -45,8 +45,7 @@ int judge(const Context& ctx, CtlSession& session, const std::string& path, cons
     plan = planSettings(file, session.session());
     if (plan.problems.empty()) return kOk;
     printProblems(path, plan.problems);
-    std::fprintf(stderr, "krmctl: %s: this mouse cannot take \"%s\" as it is; nothing was sent\n", command,
-                 path.c_str());
+    err("krmctl: %s: this mouse cannot take \"%s\" as it is; nothing was sent\n", command, path.c_str());
     return kRefused;
 }
 
@@ -54,12 +53,12 @@ int judge(const Context& ctx, CtlSession& session, const std::string& path, cons
 
 int runExport(Context& ctx) {
     if (ctx.args.size() != 1) {
-        std::fprintf(stderr, "krmctl: export takes FILE, the settings file to write\n");
+        err("krmctl: export takes FILE, the settings file to write\n");
         return kUsage;
     }
     const std::string& path = ctx.args[0];
     if (auto refused = checkWritableTarget(path)) {
-        std::fprintf(stderr, "krmctl: export: %s\n", refused->message.c_str());
+        err("krmctl: export: %s\n", refused->message.c_str());
         return kBadFile;
     }
     CtlSession session(ctx);
@@ -69,23 +68,22 @@ int runExport(Context& ctx) {
     if (int rc = session.checkImage("export"); rc != kOk) return rc;
     Session& s = session.session();
     if (const auto error = writeSettingsFile(s, path, settingsDate())) {
-        std::fprintf(stderr, "krmctl: export: %s\n", error->message.c_str());
+        err("krmctl: export: %s\n", error->message.c_str());
         return kBadFile;
     }
-    std::printf("%s: the settings of the %s mouse\n", path.c_str(),
-                std::string(variantName(s.variant())).c_str());
+    out("%s: the settings of the %s mouse\n", path.c_str(), std::string(variantName(s.variant())).c_str());
     return kOk;
 }
 
 int runDiff(Context& ctx) {
     if (ctx.args.size() != 1) {
-        std::fprintf(stderr, "krmctl: diff takes FILE, a settings file\n");
+        err("krmctl: diff takes FILE, a settings file\n");
         return kUsage;
     }
     CtlSession session(ctx);
     SettingsPlan plan;
     if (int rc = judge(ctx, session, ctx.args[0], "diff", plan); rc != kOk) return rc;
-    for (const SettingChange& c : plan.changes) std::printf("%s\n", changeLine(c).c_str());
+    for (const SettingChange& c : plan.changes) out("%s\n", changeLine(c).c_str());
     return plan.changes.empty() ? kOk : kDiffers;
 }
 
@@ -103,16 +101,16 @@ int runApply(Context& ctx) {
         }
     }
     if (path.empty()) {
-        std::fprintf(stderr, "krmctl: apply takes FILE, a settings file, and optionally --dry-run\n");
+        err("krmctl: apply takes FILE, a settings file, and optionally --dry-run\n");
         return kUsage;
     }
     CtlSession session(ctx);
     SettingsPlan plan;
     if (int rc = judge(ctx, session, path, "apply", plan); rc != kOk) return rc;
     if (dryRun) {
-        for (const SettingChange& c : plan.changes) std::printf("%s\n", changeLine(c).c_str());
-        std::printf("%s: %zu setting%s would change; nothing was sent (--dry-run)\n", path.c_str(),
-                    plan.changes.size(), plan.changes.size() == 1 ? "" : "s");
+        for (const SettingChange& c : plan.changes) out("%s\n", changeLine(c).c_str());
+        out("%s: %zu setting%s would change; nothing was sent (--dry-run)\n", path.c_str(),
+            plan.changes.size(), plan.changes.size() == 1 ? "" : "s");
         return kOk;
     }
     const ApplyResult result = applySettings(plan, session.session());
@@ -122,25 +120,25 @@ int runApply(Context& ctx) {
             const std::string where = "apply: [" + result.stoppedAt->section + "] " + result.stoppedAt->key;
             rc = outcomeCode(where.c_str(), result.stoppedBy);
         } else {
-            std::fprintf(stderr, "krmctl: apply: %s: %s%s\n", path.c_str(), result.message.c_str(),
-                         result.kind == ApplyResult::Kind::Refused ? "; nothing was written for it" : "");
+            err("krmctl: apply: %s: %s%s\n", path.c_str(), result.message.c_str(),
+                result.kind == ApplyResult::Kind::Refused ? "; nothing was written for it" : "");
             if (result.kind == ApplyResult::Kind::Refused) rc = kRefused;
         }
         if (result.written.empty())
-            std::fprintf(stderr, "krmctl: apply: stopped; no setting had been written before it\n");
+            err("krmctl: apply: stopped; no setting had been written before it\n");
         else
-            std::fprintf(stderr, "krmctl: apply: stopped; %zu setting%s had been written before:\n",
-                         result.written.size(), result.written.size() == 1 ? "" : "s");
-        for (const SettingChange& c : result.written) std::fprintf(stderr, "  %s\n", changeLine(c).c_str());
+            err("krmctl: apply: stopped; %zu setting%s had been written before:\n", result.written.size(),
+                result.written.size() == 1 ? "" : "s");
+        for (const SettingChange& c : result.written) err("  %s\n", changeLine(c).c_str());
         return rc;
     }
     if (result.written.empty()) {
-        std::printf("%s: the mouse matches it already; nothing was sent\n", path.c_str());
+        out("%s: the mouse matches it already; nothing was sent\n", path.c_str());
         return kOk;
     }
-    for (const SettingChange& c : result.written) std::printf("%s\n", changeLine(c).c_str());
-    std::printf("%s: %zu setting%s written\n", path.c_str(), result.written.size(),
-                result.written.size() == 1 ? "" : "s");
+    for (const SettingChange& c : result.written) out("%s\n", changeLine(c).c_str());
+    out("%s: %zu setting%s written\n", path.c_str(), result.written.size(),
+        result.written.size() == 1 ? "" : "s");
     return kOk;
 }
 

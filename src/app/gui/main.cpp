@@ -1,6 +1,7 @@
 #include "app/gui/Companion.h"
 #include "app/gui/Program.h"
 #include "app/gui/QuitOnSignal.h"
+#include "app/gui/RgbHost.h"
 #include "app/gui/SingleInstance.h"
 #include "base/GlobalOptions.h"
 #include "widgets/QtImages.h"
@@ -122,11 +123,16 @@ int runProgram(int argc, char** argv) {
         window.close();
         QCoreApplication::quit();
     });
-    // What the first frame does not show waits for it. Looking the icon up walks the icon themes'
-    // folders (as long as drawing the whole window).
+    // What the first frame does not show waits for it: the icon (looking it up walks the icon themes'
+    // folders, as long as drawing the whole window) and the RGB-sync server, when companion.ini turns
+    // it on (it serves until the program ends).
+    std::unique_ptr<krm::gui::RgbHost> rgb;
     QObject::connect(
         &window, &krm::gui::MainWindow::firstFrameShown, &window,
-        [] { QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig"))); },
+        [&rgb, &program] {
+            QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));
+            rgb = krm::gui::serveRgbIfTurnedOn(program->session(), program->ui(), program->clock());
+        },
         Qt::SingleShotConnection);
     program->show();
     const int status = app.exec();
