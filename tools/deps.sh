@@ -1,7 +1,7 @@
 # Debian packages the build, the tests and the program need; sourced by run.sh and test.sh.
 KRM_PACKAGES=(
     cmake ninja-build g++ pkg-config clang-format clang-tidy
-    qt6-base-dev qt6-svg-dev libxcb1-dev libhidapi-dev libpng-dev zlib1g-dev
+    qt6-base-dev qt6-svg-dev libxcb1-dev libxcb-damage0-dev libhidapi-dev libpng-dev zlib1g-dev
     libgtest-dev nlohmann-json3-dev libglib2.0-dev libx11-dev libxi-dev
     gsettings-desktop-schemas xvfb xdotool dbus libdbus-1-dev
     weston qt6-wayland

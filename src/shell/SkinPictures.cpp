@@ -120,21 +120,24 @@ PictureSizes PictureSizes::listed() {
 
 PictureSizes PictureSizes::fromResources() {
     PictureSizes sizes = listed();
-    for (auto& [name, size] : sizes.sizes_) {
-        auto bytes = ResourceTable::find(name);
-        if (!bytes) continue;
-        if (auto header = pngHeaderSize(*bytes)) size = *header;
-    }
+    for (auto& [name, entry] : sizes.sizes_) entry.headerUnread = true;
     return sizes;
 }
 
 void PictureSizes::set(std::string_view name, PictureSize size) {
-    sizes_[foldCase(name)] = size;
+    sizes_[foldCase(name)] = Entry{size};
 }
 
 PictureSize PictureSizes::operator()(std::string_view name) const {
     auto it = sizes_.find(foldCase(name));
-    return it == sizes_.end() ? PictureSize{} : it->second;
+    if (it == sizes_.end()) return {};
+    Entry& entry = it->second;
+    if (entry.headerUnread) {
+        entry.headerUnread = false;
+        if (auto bytes = ResourceTable::find(it->first))
+            if (auto header = pngHeaderSize(*bytes)) entry.size = *header;
+    }
+    return entry.size;
 }
 
 std::optional<PictureSize> pngHeaderSize(std::span<const unsigned char> bytes) {

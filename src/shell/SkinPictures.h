@@ -34,15 +34,21 @@ public:
     // The sizes of the picture table, for every look.
     static PictureSizes listed();
     // The sizes of the embedded pictures, read from their PNG headers; a picture that is missing or
-    // unreadable keeps its listed size.
+    // unreadable keeps its listed size. A header is read when its picture is first asked for, so that a
+    // start reads only the headers of its own look's pictures.
     static PictureSizes fromResources();
 
     void set(std::string_view name, PictureSize size);
-    // The size of a picture; 0 x 0 for an unknown name.
+    // The size of a picture; 0 x 0 for an unknown name. Not for several threads at once: the first ask
+    // for a name may read its header.
     PictureSize operator()(std::string_view name) const;
 
 private:
-    std::unordered_map<std::string, PictureSize> sizes_;
+    struct Entry {
+        PictureSize size;
+        bool headerUnread = false; // the embedded picture's header may still correct the size
+    };
+    mutable std::unordered_map<std::string, Entry> sizes_;
 };
 
 // Width and height from a PNG file's header, without decoding the pixels; nothing when the bytes are

@@ -14,6 +14,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <vector>
+
 using krm::gui::ImageButton;
 using krm::test::WindowRig;
 
@@ -34,6 +36,21 @@ protected:
 
 private:
     QWidget* window_;
+};
+
+// Counts the paint events of the watched widget.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(int* paints) : paints_(paints) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++*paints_;
+        return false;
+    }
+
+private:
+    int* paints_;
 };
 
 class StartupTest : public QObject {
@@ -79,6 +96,28 @@ private slots:
         QCOMPARE(w.busyWindow()->size(), QSize(206, 196));
         QVERIFY(w.devTimerFirst().isActive());
         QVERIFY(!w.devTimer().isActive());
+    }
+
+    // What the first frame does not show (the theme icon, later services) waits for firstFrameShown: it
+    // comes once, after the window's first paint, and not before the window is shown.
+    void workNotForTheFirstFrameWaitsForIt() {
+        WindowRig rig;
+        auto& w = rig.window;
+        int paints = 0;
+        std::vector<int> paintsAtSignal;
+        PaintCounter counter(&paints);
+        w.installEventFilter(&counter);
+        QObject::connect(&w, &krm::gui::MainWindow::firstFrameShown, &w,
+                         [&] { paintsAtSignal.push_back(paints); });
+        QApplication::processEvents();
+        QVERIFY(paintsAtSignal.empty());
+        w.show();
+        QTRY_COMPARE(paintsAtSignal.size(), std::size_t{1});
+        QVERIFY(paintsAtSignal.front() >= 1);
+        w.repaint();
+        w.showPage(krm::Page::Performance);
+        QApplication::processEvents();
+        QCOMPARE(paintsAtSignal.size(), std::size_t{1});
     }
 
     // QLabel sets up a text document of its own for every caption that takes the focus, unless told not

@@ -40,12 +40,13 @@ private:
 
 struct StartupRun {
     double firstWindowMs = -1; // process start to the first mapped top-level window; -1 when none came
+    double firstFrameMs = -1;  // process start to the first drawing in that window (DAMAGE); -1 when none
     double peakRssMiB = 0;     // VmHWM once the first presence poll has read the simulated mouse
     std::vector<std::string> glLibraries; // OpenGL implementation libraries found in the process' maps
     std::string error;                    // why the run has no figures
 };
 
-// Starts `program args` on `display`, waits for its first window to be mapped, lets it run
+// Starts `program args` on `display`, waits for its first window to be mapped and drawn, lets it run
 // `settleMs`, reads its peak memory and mapped libraries, and ends it.
 StartupRun runOnce(const std::string& display, const std::string& program,
                    const std::vector<std::string>& args, int settleMs);

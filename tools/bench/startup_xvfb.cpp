@@ -1,5 +1,6 @@
 #include "StartupBench.h"
 
+#include <xcb/damage.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -169,9 +170,16 @@ StartupRun runOnce(const std::string& display, const std::string& program,
         run.error = "cannot connect to the X server " + display;
         return run;
     }
-    // Every window mapped as a child of the root reports to us.
+    // Every window created or mapped as a child of the root reports to us; with the DAMAGE extension, a
+    // window's first drawing does too (the program's windows have no background of their own, so the
+    // first damage is the program's first frame, not the server's fill).
     const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &mask);
+    const xcb_query_extension_reply_t* damage = xcb_get_extension_data(c, &xcb_damage_id);
+    const bool damageUsable = damage && damage->present;
+    if (damageUsable)
+        free(xcb_damage_query_version_reply(
+            c, xcb_damage_query_version(c, XCB_DAMAGE_MAJOR_VERSION, XCB_DAMAGE_MINOR_VERSION), nullptr));
     free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); // the server has it
 
     std::vector<char*> argv;
@@ -194,19 +202,38 @@ StartupRun runOnce(const std::string& display, const std::string& program,
         return run;
     }
 
+    const auto sinceStart = [start] {
+        return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    };
     const auto deadline = start + std::chrono::seconds(10);
+    xcb_window_t mapped = XCB_NONE;
     pollfd fd{xcb_get_file_descriptor(c), POLLIN, 0};
-    while (run.firstWindowMs < 0 && Clock::now() < deadline) {
+    const auto done = [&] { return run.firstWindowMs >= 0 && (run.firstFrameMs >= 0 || !damageUsable); };
+    while (!done() && Clock::now() < deadline) {
         while (xcb_generic_event_t* ev = xcb_poll_for_event(c)) {
-            if ((ev->response_type & 0x7F) == XCB_MAP_NOTIFY && run.firstWindowMs < 0) {
-                run.firstWindowMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+            const std::uint8_t type = ev->response_type & 0x7F;
+            if (type == XCB_CREATE_NOTIFY && damageUsable) {
+                // Windows that cannot be drawn on (input only) answer with an error event, ignored here.
+                const auto* created = reinterpret_cast<xcb_create_notify_event_t*>(ev);
+                xcb_damage_create(c, xcb_generate_id(c), created->window, XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
+                xcb_flush(c);
+            } else if (type == XCB_MAP_NOTIFY && run.firstWindowMs < 0) {
+                run.firstWindowMs = sinceStart();
+                mapped = reinterpret_cast<xcb_map_notify_event_t*>(ev)->window;
+            } else if (damageUsable && type == damage->first_event + XCB_DAMAGE_NOTIFY &&
+                       run.firstFrameMs < 0 &&
+                       reinterpret_cast<xcb_damage_notify_event_t*>(ev)->drawable == mapped) {
+                run.firstFrameMs = sinceStart();
             }
             free(ev);
         }
-        if (run.firstWindowMs < 0) ::poll(&fd, 1, 5);
+        if (!done()) ::poll(&fd, 1, 5);
     }
     xcb_disconnect(c);
-    if (run.firstWindowMs < 0) run.error = program + " mapped no window within 10 s";
+    if (run.firstWindowMs < 0)
+        run.error = program + " mapped no window within 10 s";
+    else if (damageUsable && run.firstFrameMs < 0)
+        run.error = program + " drew no frame within 10 s";
 
     std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
     run.peakRssMiB = peakRssMiB(pid);

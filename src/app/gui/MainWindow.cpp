@@ -238,6 +238,7 @@ void MainWindow::applySkinPass(int language) {
     nav_->applySkin(layout_, b, session_.texts(), fontFamily_);
     pageMap_->applySkin(PageSkin{&layout_, fontFamily_, language});
     pageMap_->setTexts(session_.texts());
+    skinnedLanguage_ = language;
     lastSkinPassNs_ = timer.nsecsElapsed();
     if (firstSkinPassNs_ == 0) firstSkinPassNs_ = lastSkinPassNs_;
     emit skinApplied();
@@ -354,9 +355,12 @@ void MainWindow::fitWindowTo(int container) {
 
 void MainWindow::languageButtonClicked(int language) {
     nav_->markLanguage(language);
-    applySkinPass(language);
-    setApplicationTitle();
-    showPage(shownPage_);
+    // The window already wears this language (at start-up, the pass has just run): nothing to redo.
+    if (language != skinnedLanguage_) {
+        applySkinPass(language);
+        setApplicationTitle();
+        showPage(shownPage_);
+    }
     // The pointer is on the clicked button: it rolls its new caption.
     ImageButton* clicked = nav_->button(("Lang" + std::to_string(language)).c_str());
     if (clicked && rollingLabel_ == clicked) rolling_.reset(clicked->caption().toStdString());
@@ -455,6 +459,16 @@ void MainWindow::labelRunTimer() {
 }
 
 // --- window ---
+
+bool MainWindow::event(QEvent* e) {
+    const bool handled = QWidget::event(e);
+    if (e->type() == QEvent::Paint && !firstFramePainted_) {
+        // The frame is handed to the screen when this paint returns; what is posted now runs after it.
+        firstFramePainted_ = true;
+        QTimer::singleShot(0, this, &MainWindow::firstFrameShown);
+    }
+    return handled;
+}
 
 void MainWindow::closeEvent(QCloseEvent* e) {
     // The reader stops and the device handles are given up; the close is never refused. A close that

@@ -111,11 +111,15 @@ public:
     void profileChangedByMouse(int profile) override;
     void dpiLevelChangedByMouse(int level) override;
 
-Q_SIGNALS:
+signals:
     // A look or a language was applied to the window (at start and at every language button).
     void skinApplied();
+    // Once, when the window's first frame has been drawn and handed to the screen: work that the first
+    // frame does not show (the theme icon, services of the session) starts here, not before it.
+    void firstFrameShown();
 
 protected:
+    bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -177,6 +181,8 @@ private:
     qint64 firstSkinPassNs_ = 0;
     qint64 lastSkinPassNs_ = 0;
     int nestedEvents_ = 0;
+    int skinnedLanguage_ = 0; // the language of the last skin and language pass
+    bool firstFramePainted_ = false;
     bool engineeringButton_ = false;
     bool dragging_ = false;
     QPoint dragOffset_;

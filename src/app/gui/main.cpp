@@ -9,7 +9,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -126,19 +125,22 @@ int runProgram(int argc, char** argv) {
         window.close();
         QCoreApplication::quit();
     });
-    program->show();
-    // Looking the icon up walks the icon themes' folders: done once the window is up, as is reading
-    // whether the RGB-sync server is on.
-    // So is serving the mice on the session bus.
+    // What the first frame does not show waits for it: the icon (looking it up walks the icon themes'
+    // folders, as long as drawing the whole window), the RGB-sync server, when companion.ini turns it on
+    // (it serves until the program ends), and serving the mice on the session bus.
     std::unique_ptr<krm::gui::RgbHost> rgb;
     krm::gui::MouseOwner owner(program->session(), program->ui(), program->clock(),
                                program->device().backend());
-    QTimer::singleShot(0, &window, [&rgb, &program, &owner, &window] {
-        QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));
-        rgb = krm::gui::serveRgbIfTurnedOn(program->session(), program->ui(), program->clock());
-        owner.start();
-        owner.attachWindow(window);
-    });
+    QObject::connect(
+        &window, &krm::gui::MainWindow::firstFrameShown, &window,
+        [&rgb, &program, &owner, &window] {
+            QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));
+            rgb = krm::gui::serveRgbIfTurnedOn(program->session(), program->ui(), program->clock());
+            owner.start();
+            owner.attachWindow(window);
+        },
+        Qt::SingleShotConnection);
+    program->show();
     const int status = app.exec();
     if (const auto failure = program->device().traceFailure(options)) {
         std::fprintf(stderr, "krmconfig: %s\n", failure->c_str());
