@@ -36,7 +36,7 @@ public:
     QMenu* menu() const { return menu_; }
 
     // Where it sits, left of the language buttons (logical pixels of the window).
-    static constexpr int kLeft = 80, kTop = 16, kWidth = 300, kHeight = 26;
+    static constexpr int kLeft = 80, kTop = 16, kWidth = 200, kHeight = 26;
 
 private:
     void openMenu();
