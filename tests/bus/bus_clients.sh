@@ -82,6 +82,23 @@ for _ in $(seq 100); do grep -A1 'member=ButtonEvent' "$work/signals" | grep -q 
 grep -A1 'member=ButtonEvent' "$work/signals" | grep -q 'byte 1' || fail "no ButtonEvent 1: $(cat "$work/signals")"
 grep -A1 'member=ButtonEvent' "$work/signals" | grep -q 'byte 8' || fail "no ButtonEvent 8: $(cat "$work/signals")"
 
+# monitor and watch while the owner has the mouse: they follow it through the owner's signals, and a
+# profile another client chose is a choice by hand to the watch.
+waitfor() { for _ in $(seq 100); do grep -q "$2" "$1" && return 0; sleep 0.05; done; return 1; }
+printf '[rules]\n' >"$work/rules.ini"
+"$bin/krmctl" --sim-image "$image" monitor >"$work/monitor.out" 2>&1 &
+monitor=$!
+"$bin/krmctl" --sim-image "$image" watch --rules "$work/rules.ini" >"$work/watch.out" 2>&1 &
+watch=$!
+pids+=($monitor $watch)
+waitfor "$work/monitor.out" "through the program that has it" || fail "monitor: $(cat "$work/monitor.out")"
+waitfor "$work/watch.out" "profile 1 is current" || fail "watch: $(cat "$work/watch.out")"
+"$bin/krmctl" --sim-image "$image" profile 2 >/dev/null 2>&1 || fail "profile 2 through the owner"
+waitfor "$work/monitor.out" "current profile: 2" || fail "monitor missed the switch: $(cat "$work/monitor.out")"
+waitfor "$work/watch.out" "profile 2 chosen by hand" || fail "watch missed the switch: $(cat "$work/watch.out")"
+kill $monitor $watch
+wait $monitor $watch 2>/dev/null || true
+
 # Two krmctl at once on one image file with no owner: one waits for the other, both changes stay.
 kill "$owner"
 wait "$owner" 2>/dev/null || true

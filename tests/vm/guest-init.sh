@@ -65,10 +65,69 @@ run_cases() {
     done </cases
 }
 
+# Two krmctl at once on one mouse, 20 times: each profile rewrite builds on the other's, so both
+# buttons keep their new function only when one waited for the other.
+concurrent() {
+    out=/out/concurrent
+    mkdir -p "$out"
+    good=0
+    for i in $(seq 20); do
+        rm -f "$out/m.img"
+        krm-uhid-mouse --sim-image "$out/m.img" >/dev/null 2>&1 </dev/null &
+        pid=$!
+        wait_hidraw 1
+        krmctl assign 1 10 01040000 >"$out/a-$i.out" 2>&1 </dev/null &
+        a=$!
+        krmctl assign 1 11 01040000 >"$out/b-$i.out" 2>&1 </dev/null &
+        b=$!
+        wait $a
+        ra=$?
+        wait $b
+        rb=$?
+        both=$(krmctl dump 2>/dev/null | grep -c 'button=1[01] code=01040000')
+        kill $pid
+        wait $pid
+        wait_hidraw 0
+        if [ "$ra" = 0 ] && [ "$rb" = 0 ] && [ "$both" = 2 ]; then
+            good=$((good + 1))
+        else
+            log "concurrent run $i: exits $ra and $rb, $both of 2 buttons changed"
+        fi
+    done
+    echo "$good of 20" >"$out/result"
+}
+
+# Two identical mice (the same ids, told apart by their physical paths): --device chooses, and only
+# the chosen one changes; without a choice a write is refused.
+two_mice() {
+    out=/out/twomice
+    mkdir -p "$out"
+    krm-uhid-mouse --sim-image "$out/a.img" --phys krm-uhid-mouse-1 >/dev/null 2>&1 </dev/null &
+    pa=$!
+    wait_hidraw 1
+    krm-uhid-mouse --sim-image "$out/b.img" --phys krm-uhid-mouse-2 >/dev/null 2>&1 </dev/null &
+    pb=$!
+    wait_hidraw 2
+    krmctl list >"$out/list.out" 2>&1
+    krmctl dpi set 1 400 >"$out/nochoice.out" 2>&1
+    echo $? >"$out/nochoice.rc"
+    krmctl --device krm-uhid-mouse-2 dpi set 1 400 >"$out/chosen.out" 2>&1
+    echo $? >"$out/chosen.rc"
+    krmctl --device krm-uhid-mouse-1 dpi >"$out/first.out" 2>&1
+    krmctl --device krm-uhid-mouse-2 dpi >"$out/second.out" 2>&1
+    krmctl --device krm-uhid-mouse-2 info >"$out/info.out" 2>&1
+    kill $pa $pb
+    wait $pa $pb
+    wait_hidraw 0
+}
+
 start=$(cut -d' ' -f1 /proc/uptime)
 log "modules loaded at ${start}s"
 run_cases one 1
 run_cases two 2
+concurrent
+log "two krmctl at once: $(cat /out/concurrent/result)"
+two_mice
 
 # The whole-image read over the kernel path.
 krm-uhid-mouse >/dev/null 2>&1 </dev/null &

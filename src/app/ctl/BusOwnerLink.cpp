@@ -44,21 +44,23 @@ BusOwnerLink::~BusOwnerLink() {
     delete connection_;
 }
 
-std::optional<ClientRun> BusOwnerLink::run(const std::string& node, const std::vector<std::string>& args,
-                                           const std::string& cwd, std::string& why) {
+BusOwnerLink::Connection* BusOwnerLink::connect(std::string& why) {
     if (!connection_) {
         connection_ = new Connection;
         Error error;
         connection_->bus = dbus_bus_get_private(DBUS_BUS_SESSION, &error.e);
         if (!connection_->bus) {
             why = "no session bus: " + error.text();
-            return std::nullopt;
+            return nullptr;
         }
         dbus_connection_set_exit_on_disconnect(connection_->bus, FALSE);
     }
-    DBusConnection* bus = connection_->bus;
-    if (!bus) return std::nullopt;
+    return connection_->bus ? connection_ : nullptr;
+}
 
+std::optional<std::string> BusOwnerLink::findMouse(const std::string& node, std::string& why) {
+    const Connection* c = connect(why);
+    if (!c) return std::nullopt;
     // Which of the owner's objects is that mouse; a program that does not serve it answers nothing.
     Message find(dbus_message_new_method_call(bus::kServiceName, bus::kRootPath, bus::kConfiguratorInterface,
                                               "FindMouse"));
@@ -66,13 +68,23 @@ std::optional<ClientRun> BusOwnerLink::run(const std::string& node, const std::v
     const char* nodeText = node.c_str();
     dbus_message_append_args(find.get(), DBUS_TYPE_STRING, &nodeText, DBUS_TYPE_INVALID);
     Error error;
-    Message found(dbus_connection_send_with_reply_and_block(bus, find.get(), 5000, &error.e));
+    Message found(dbus_connection_send_with_reply_and_block(c->bus, find.get(), 5000, &error.e));
     const char* path = nullptr;
     if (!found ||
         !dbus_message_get_args(found.get(), &error.e, DBUS_TYPE_OBJECT_PATH, &path, DBUS_TYPE_INVALID)) {
         why = error.text();
         return std::nullopt;
     }
+    return std::string(path);
+}
+
+std::optional<ClientRun> BusOwnerLink::run(const std::string& node, const std::vector<std::string>& args,
+                                           const std::string& cwd, std::string& why) {
+    const auto mouse = findMouse(node, why);
+    if (!mouse) return std::nullopt;
+    DBusConnection* bus = connection_->bus;
+    const char* path = mouse->c_str();
+    Error error;
 
     Message call(dbus_message_new_method_call(bus::kServiceName, path, bus::kMouseInterface, "RunKrmctl"));
     DBusMessageIter it, array;
@@ -124,6 +136,89 @@ std::optional<ClientRun> BusOwnerLink::run(const std::string& node, const std::v
         return std::nullopt;
     }
     return ClientRun{code, outText, errText};
+}
+
+bool BusOwnerLink::listen(const std::string& node, std::string& why) {
+    const auto mouse = findMouse(node, why);
+    if (!mouse) return false;
+    DBusConnection* bus = connection_->bus;
+    const std::string from =
+        std::string("type='signal',sender='") + bus::kServiceName + "',path='" + *mouse + "'";
+    const std::string rules[] = {
+        from + ",interface='" + bus::kMouseInterface + "',member='ButtonEvent'",
+        from + ",interface='org.freedesktop.DBus.Properties',member='PropertiesChanged'",
+        std::string("type='signal',sender='org.freedesktop.DBus',member='NameOwnerChanged',arg0='") +
+            bus::kServiceName + "'",
+    };
+    for (const auto& rule : rules) {
+        Error error;
+        dbus_bus_add_match(bus, rule.c_str(), &error.e);
+        if (error.set()) {
+            why = error.text();
+            return false;
+        }
+    }
+    return true;
+}
+
+namespace {
+
+// The changes of PropertiesChanged that krmctl follows.
+void readChanges(DBusMessage* m, std::vector<OwnerLink::MouseEvent>& out) {
+    using Kind = OwnerLink::MouseEvent::Kind;
+    DBusMessageIter it, dict;
+    if (!dbus_message_iter_init(m, &it) || !dbus_message_iter_next(&it) ||
+        dbus_message_iter_get_arg_type(&it) != DBUS_TYPE_ARRAY)
+        return;
+    for (dbus_message_iter_recurse(&it, &dict); dbus_message_iter_get_arg_type(&dict) == DBUS_TYPE_DICT_ENTRY;
+         dbus_message_iter_next(&dict)) {
+        DBusMessageIter entry, variant;
+        dbus_message_iter_recurse(&dict, &entry);
+        const char* name = nullptr;
+        dbus_message_iter_get_basic(&entry, &name);
+        dbus_message_iter_next(&entry);
+        dbus_message_iter_recurse(&entry, &variant);
+        const int type = dbus_message_iter_get_arg_type(&variant);
+        const std::string n = name ? name : "";
+        if (type == DBUS_TYPE_BYTE && (n == "CurrentProfile" || n == "DpiLevel")) {
+            unsigned char value = 0;
+            dbus_message_iter_get_basic(&variant, &value);
+            out.push_back({n == "CurrentProfile" ? Kind::Profile : Kind::DpiLevel, value});
+        } else if (type == DBUS_TYPE_BOOLEAN && n == "Ready") {
+            dbus_bool_t value = FALSE;
+            dbus_message_iter_get_basic(&variant, &value);
+            out.push_back({Kind::Ready, value ? 1 : 0});
+        }
+    }
+}
+
+} // namespace
+
+std::vector<OwnerLink::MouseEvent> BusOwnerLink::events(int waitMs) {
+    std::vector<MouseEvent> out;
+    if (!connection_ || !connection_->bus) return out;
+    DBusConnection* bus = connection_->bus;
+    if (!dbus_connection_read_write(bus, waitMs)) {
+        out.push_back({MouseEvent::Kind::OwnerGone, 0});
+        return out;
+    }
+    while (DBusMessage* raw = dbus_connection_pop_message(bus)) {
+        Message m(raw);
+        if (dbus_message_is_signal(m.get(), bus::kMouseInterface, "ButtonEvent")) {
+            unsigned char code = 0;
+            if (dbus_message_get_args(m.get(), nullptr, DBUS_TYPE_BYTE, &code, DBUS_TYPE_INVALID))
+                out.push_back({MouseEvent::Kind::Button, code});
+        } else if (dbus_message_is_signal(m.get(), "org.freedesktop.DBus.Properties", "PropertiesChanged")) {
+            readChanges(m.get(), out);
+        } else if (dbus_message_is_signal(m.get(), "org.freedesktop.DBus", "NameOwnerChanged")) {
+            const char *name = nullptr, *before = nullptr, *after = nullptr;
+            if (dbus_message_get_args(m.get(), nullptr, DBUS_TYPE_STRING, &name, DBUS_TYPE_STRING, &before,
+                                      DBUS_TYPE_STRING, &after, DBUS_TYPE_INVALID) &&
+                after && !*after)
+                out.push_back({MouseEvent::Kind::OwnerGone, 0});
+        }
+    }
+    return out;
 }
 
 } // namespace krm::ctl

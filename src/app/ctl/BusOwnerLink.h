@@ -12,6 +12,8 @@ public:
     ~BusOwnerLink() override;
     std::optional<ClientRun> run(const std::string& node, const std::vector<std::string>& args,
                                  const std::string& cwd, std::string& why) override;
+    bool listen(const std::string& node, std::string& why) override;
+    std::vector<MouseEvent> events(int waitMs) override;
 
     // How long a command may take in the owner (a restart, a queue behind another client's).
     static constexpr int kReplyWaitMs = 120000;
@@ -20,6 +22,10 @@ public:
 
 private:
     struct Connection;
+    // The bus, connected at the first call; null (with `why`) when there is none.
+    Connection* connect(std::string& why);
+    // The owner's object of the mouse at `node`, if it serves it.
+    std::optional<std::string> findMouse(const std::string& node, std::string& why);
     Connection* connection_ = nullptr;
 };
 

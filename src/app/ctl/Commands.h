@@ -77,6 +77,18 @@ public:
     // `cwd`. Nothing when no program on the bus serves that mouse (`why` says what was found).
     virtual std::optional<ClientRun> run(const std::string& node, const std::vector<std::string>& args,
                                          const std::string& cwd, std::string& why) = 0;
+
+    // What the owner tells of the mouse as it happens: its buttons' events (`value` the code) and the
+    // profile, DPI level and readiness as they change.
+    struct MouseEvent {
+        enum class Kind { Button, Profile, DpiLevel, Ready, OwnerGone };
+        Kind kind = Kind::Button;
+        int value = 0;
+    };
+    // Starts listening to the owner of the mouse at `node`; false when no program on the bus serves it.
+    virtual bool listen(const std::string& node, std::string& why) = 0;
+    // The events that arrive within `waitMs` (at least one when any arrives sooner).
+    virtual std::vector<MouseEvent> events(int waitMs) = 0;
 };
 
 // Runs a command of a client's (`args`, its name first) against `session`, the mouse this program

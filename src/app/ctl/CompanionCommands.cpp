@@ -82,6 +82,110 @@ struct MouseReport final : SessionObserver {
     Session& session;
 };
 
+// The mouse as another of our programs serves it: read and switched by `krmctl profile` carried out
+// there, and its changes taken from the owner's signals.
+class OwnerProfileSwitch final : public ProfileSwitch {
+public:
+    OwnerProfileSwitch(OwnerLink& owner, std::string node) : owner_(owner), node_(std::move(node)) {}
+    std::optional<int> current() const override { return current_; }
+    bool select(int profile) override { return ask({"profile", std::to_string(profile)}); }
+    // Asks the owner for the current profile; false when it could not say.
+    bool read() { return ask({"profile"}); }
+    // The owner says `profile` is current: true when that is news (not this switch's own write).
+    bool changedTo(int profile) {
+        const bool news = current_ != profile;
+        current_ = profile;
+        return news;
+    }
+
+private:
+    bool ask(const std::vector<std::string>& args) {
+        std::string why;
+        const auto done = owner_.run(node_, args, currentFolder(), why);
+        int profile = 0;
+        if (!done || done->code != kOk || std::sscanf(done->out.c_str(), "Profile %d", &profile) != 1)
+            return false;
+        current_ = profile;
+        return true;
+    }
+
+    OwnerLink& owner_;
+    const std::string node_;
+    std::optional<int> current_;
+};
+
+// The watch's log: decisions, the rules as read, and the start.
+void logWatcher(ProfileWatcher& watcher, RulesFile& rules, bool dryRun, const ProgramSource& source,
+                const std::string& why, const char* through) {
+    watcher.decided = [dryRun](const WatchDecision& d) {
+        stamp();
+        out("%s\n", describe(d, dryRun).c_str());
+        flushOut();
+    };
+    watcher.rulesRead = [&rules] { printRules(rules); };
+    out("Watching %s%s%s; Ctrl-C ends.\n(%s)\n", source.description().c_str(), through,
+        dryRun ? ", writing nothing (dry run)" : "", why.c_str());
+    flushOut();
+}
+
+// Waits up to `ms` for the source's events; true when some came.
+bool waitForSource(ProgramSource& source, int ms) {
+    pollfd p{source.eventDescriptor(), POLLIN, 0};
+    return ::poll(&p, p.fd >= 0 ? 1 : 0, ms) > 0 && source.takeEvents();
+}
+
+constexpr int kOwnerGone = -2;
+
+// The watch while another of our programs has the mouse: its profile is switched there. kOwnerGone
+// when that program ends (the mouse is free to be opened here).
+int watchThroughOwner(OwnerLink& owner, const std::string& node, RulesFile& rules, bool dryRun,
+                      Clock& clock) {
+    using Kind = OwnerLink::MouseEvent::Kind;
+    ProcessTable processes;
+    std::string why;
+    const auto source = makeProgramSource(processes, why);
+    OwnerProfileSwitch mouse(owner, node);
+    DryRunSwitch dry(mouse);
+    ProfileWatcher watcher(rules, *source, dryRun ? static_cast<ProfileSwitch&>(dry) : mouse, clock);
+    logWatcher(watcher, rules, dryRun, *source, why, " for the program that has the mouse");
+    const auto found = [&] {
+        if (!mouse.read()) return;
+        stamp();
+        out("the mouse is read; profile %d is current\n", *mouse.current());
+        flushOut();
+        watcher.mouseFound();
+    };
+    found();
+    const StopSignals stop;
+    bool sourceEvents = true;
+    while (!stop.requested()) {
+        for (const auto& e : owner.events(0)) {
+            if (e.kind == Kind::OwnerGone) {
+                stamp();
+                out("the program that had the mouse has ended; watching on here\n");
+                flushOut();
+                return kOwnerGone;
+            }
+            if (e.kind == Kind::Profile && mouse.changedTo(e.value)) watcher.chosenByHand(e.value);
+            if (e.kind == Kind::Ready && e.value) found();
+        }
+        const std::uint64_t now = clock.tickMs();
+        const auto due = watcher.nextUpdateMs();
+        if (sourceEvents || (due && *due <= now)) watcher.update();
+        if (source->lost()) {
+            stamp();
+            out("%s went away; stopped watching\n", source->description().c_str());
+            break;
+        }
+        // The owner's signals are looked at every tenth of a second.
+        std::uint64_t wait = 100;
+        if (const auto next = watcher.nextUpdateMs()) wait = std::min(wait, *next > now ? *next - now : 0);
+        sourceEvents = waitForSource(*source, static_cast<int>(wait));
+    }
+    flushOut();
+    return kOk;
+}
+
 } // namespace
 
 int runProfile(Context& ctx) {
@@ -124,13 +228,21 @@ int runWatch(Context& ctx) {
     }
     CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
+    RulesFile rules(rulesPath);
+    // Another of our programs has the mouse: the watch switches it there, until that program ends.
+    if (ctx.owner) {
+        std::string why;
+        if (const auto node = session.heldNode(); node && ctx.owner->listen(*node, why)) {
+            const int rc = watchThroughOwner(*ctx.owner, *node, rules, dryRun, session.clock());
+            if (rc != kOwnerGone) return rc;
+        }
+    }
     if (int rc = session.pickMouse(dryRun ? nullptr : "watch"); rc != kOk) return rc;
     Session& s = session.session();
 
     ProcessTable processes;
     std::string why;
     const auto source = makeProgramSource(processes, why);
-    RulesFile rules(rulesPath);
     SessionProfileSwitch mouse(s);
     DryRunSwitch dry(mouse);
     ProfileWatcher watcher(rules, *source, dryRun ? static_cast<ProfileSwitch&>(dry) : mouse,
@@ -138,15 +250,7 @@ int runWatch(Context& ctx) {
     WatcherSessionLink link(s, watcher, mouse);
     MouseReport report(s);
     s.addObserver(&report);
-    watcher.decided = [dryRun](const WatchDecision& d) {
-        stamp();
-        out("%s\n", describe(d, dryRun).c_str());
-        flushOut();
-    };
-    watcher.rulesRead = [&rules] { printRules(rules); };
-    out("Watching %s%s; Ctrl-C ends.\n(%s)\n", source->description().c_str(),
-        dryRun ? ", writing nothing (dry run)" : "", why.c_str());
-    flushOut();
+    logWatcher(watcher, rules, dryRun, *source, why, "");
 
     // The mouse's own profile button is a choice by hand: its events are read as the window reads them.
     s.startInputReader();
@@ -179,9 +283,7 @@ int runWatch(Context& ctx) {
         const std::uint64_t now = clock.tickMs();
         std::uint64_t wake = nextPresence;
         if (const auto due = watcher.nextUpdateMs()) wake = std::min(wake, *due);
-        pollfd p{source->eventDescriptor(), POLLIN, 0};
-        const int timeout = static_cast<int>(wake > now ? wake - now : 0);
-        sourceEvents = ::poll(&p, p.fd >= 0 ? 1 : 0, timeout) > 0 && source->takeEvents();
+        sourceEvents = waitForSource(*source, static_cast<int>(wake > now ? wake - now : 0));
     }
     s.stopInputReader();
     s.removeObserver(&report);

@@ -43,8 +43,14 @@ int CtlSession::start(const GlobalOptions& options) {
     return kOk;
 }
 
-std::optional<ClientRun> CtlSession::askOwner() {
-    if (!ctx_.owner || !ctx_.command || ctx_.command->runsHere) return std::nullopt;
+std::string currentFolder() {
+    std::string cwd(PATH_MAX, '\0');
+    if (!::getcwd(cwd.data(), cwd.size())) return "/";
+    cwd.resize(std::strlen(cwd.c_str()));
+    return cwd;
+}
+
+std::optional<std::string> CtlSession::heldNode() {
     // The mouse --device names, or the only one: with several and none named, the command's own rules
     // (a write refused, a read to the first) apply here.
     const auto mice = attachedMice(backend(), session_->presence().deviceIdTable);
@@ -54,13 +60,17 @@ std::optional<ClientRun> CtlSession::askOwner() {
     if (!target || target->node.empty()) return std::nullopt;
     const auto holder = DeviceLock::holder(target->node);
     if (!holder || holder->pid == ::getpid()) return std::nullopt;
+    return target->node;
+}
+
+std::optional<ClientRun> CtlSession::askOwner() {
+    if (!ctx_.owner || !ctx_.command || ctx_.command->runsHere) return std::nullopt;
+    const auto node = heldNode();
+    if (!node) return std::nullopt;
     std::vector<std::string> args{ctx_.command->name};
     args.insert(args.end(), ctx_.args.begin(), ctx_.args.end());
-    std::string cwd(PATH_MAX, '\0');
-    if (!::getcwd(cwd.data(), cwd.size())) return std::nullopt;
-    cwd.resize(std::strlen(cwd.c_str()));
     std::string why;
-    return ctx_.owner->run(target->node, args, cwd, why);
+    return ctx_.owner->run(*node, args, currentFolder(), why);
 }
 
 void CtlSession::muteWindowMessages() {

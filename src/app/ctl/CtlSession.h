@@ -71,6 +71,10 @@ public:
     // through the presence poll rather than connect.
     int pickMouse(const char* writing);
 
+    // The node of the mouse this command would reach (the one --device names, or the only one) when
+    // another process holds it; nothing when none does, or when several are attached and none is named.
+    std::optional<std::string> heldNode();
+
 private:
     // The program that holds the mouse this command would reach, asked to carry the command out.
     std::optional<ClientRun> askOwner();
@@ -89,6 +93,9 @@ private:
     std::unique_ptr<ImageOperations> operations_;
     std::size_t miceAttached_ = 0; // when several are and none was named: how many
 };
+
+// The folder krmctl runs in, for the owner to take a client's files from.
+std::string currentFolder();
 
 // The attached mice as a numbered list, one a line, for messages and `list`.
 std::string miceList(const std::vector<AttachedMouse>& mice);

@@ -97,6 +97,42 @@ bool parseArgs(const std::vector<std::string>& args, MonitorArgs& parsed) {
     return true;
 }
 
+// The events of a mouse another of our programs holds, as its owner tells them on the bus.
+int monitorThroughOwner(OwnerLink& owner, const MonitorArgs& args) {
+    using Kind = OwnerLink::MouseEvent::Kind;
+    out("Watching the mouse's button events through the program that has it%s.\n",
+        args.count > 0 ? "" : "; Ctrl-C ends");
+    flushOut();
+    const StopSignals stop;
+    long seen = 0;
+    while (!stop.requested() && (args.count == 0 || seen < args.count)) {
+        for (const auto& e : owner.events(100)) {
+            switch (e.kind) {
+            case Kind::Button:
+                out("  %s\n", eventName(static_cast<std::uint8_t>(e.value)).c_str());
+                ++seen;
+                break;
+            case Kind::Profile:
+                out("  current profile: %d\n", e.value);
+                break;
+            case Kind::DpiLevel:
+                out("  current CPI level: %d\n", e.value);
+                break;
+            case Kind::Ready:
+                if (!e.value) out("  the mouse is being read again\n");
+                break;
+            case Kind::OwnerGone:
+                flushOut();
+                err("krmctl: monitor: the program that had the mouse has ended; stopped watching.\n");
+                return kNoMouse;
+            }
+            if (args.count > 0 && seen >= args.count) break;
+        }
+        flushOut();
+    }
+    return kOk;
+}
+
 } // namespace
 
 int runMonitor(Context& ctx) {
@@ -108,6 +144,12 @@ int runMonitor(Context& ctx) {
     }
     CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
+    // Another of our programs has the mouse: its owner tells what it reads.
+    if (ctx.owner && !args.simEvents) {
+        std::string why;
+        if (const auto node = session.heldNode(); node && ctx.owner->listen(*node, why))
+            return monitorThroughOwner(*ctx.owner, args);
+    }
     if (int rc = session.connect(); rc != kOk) return rc;
 
     std::mutex m;

@@ -59,6 +59,9 @@ void printUsage(std::FILE* out) {
                  "                            pointer collection (report id 1) in front of it\n"
                  "  --decoy                   also make an unrelated device, 1209:0100, with the same\n"
                  "                            report ids and lengths; it refuses every request\n"
+                 "  --phys TEXT               the physical path the kernel reports, by which programs\n"
+                 "                            tell two mice apart (default krm-uhid-mouse)\n"
+                 "  --serial TEXT             the serial number the kernel reports (default none)\n"
                  "  --uhid PATH               the uhid node (default /dev/uhid)\n"
                  "  --verbose                 log every request and answer on stderr\n"
                  "  --help, --version\n\n"
@@ -74,6 +77,8 @@ struct Options {
     int collections = 1;
     bool decoy = false;
     std::string uhidPath = "/dev/uhid";
+    std::string phys = "krm-uhid-mouse";
+    std::string serial;
     bool verbose = false;
     bool help = false;
     bool version = false;
@@ -135,6 +140,12 @@ std::optional<Options> parseOptions(int argc, char** argv) {
                 return std::nullopt;
             }
             o.collections = value == "1" ? 1 : 2;
+        } else if (name == "--phys") {
+            if (!take()) return std::nullopt;
+            o.phys = value;
+        } else if (name == "--serial") {
+            if (!take()) return std::nullopt;
+            o.serial = value;
         } else if (name == "--uhid") {
             if (!take()) return std::nullopt;
             o.uhidPath = value;
@@ -178,12 +189,18 @@ public:
         return true;
     }
 
+    // `phys` and `serial`: what the kernel reports as the device's physical path (where programs see it
+    // sit) and its serial number.
     bool create(const char* name, std::span<const std::uint8_t> descriptor, std::uint16_t vendor,
-                std::uint16_t product, std::uint16_t version) {
+                std::uint16_t product, std::uint16_t version, const std::string& phys = "krm-uhid-mouse",
+                const std::string& serial = {}) {
         uhid_event ev{};
         ev.type = UHID_CREATE2;
         std::snprintf(reinterpret_cast<char*>(ev.u.create2.name), sizeof ev.u.create2.name, "%s", name);
-        std::snprintf(reinterpret_cast<char*>(ev.u.create2.phys), sizeof ev.u.create2.phys, "krm-uhid-mouse");
+        std::snprintf(reinterpret_cast<char*>(ev.u.create2.phys), sizeof ev.u.create2.phys, "%s",
+                      phys.c_str());
+        std::snprintf(reinterpret_cast<char*>(ev.u.create2.uniq), sizeof ev.u.create2.uniq, "%s",
+                      serial.c_str());
         std::memcpy(ev.u.create2.rd_data, descriptor.data(), descriptor.size());
         ev.u.create2.rd_size = static_cast<std::uint16_t>(descriptor.size());
         ev.u.create2.bus = kBusUsb;
@@ -296,7 +313,9 @@ public:
             mouse_.attributes(handle_, ids);
             const char* name = mouse_.variant() == krm::Variant::R210B ? "KRM R210B Gaming Mouse (simulated)"
                                                                        : "KRM R230B Gaming Mouse (simulated)";
-            if (!device_.create(name, descriptor_, ids.vendorId, ids.productId, ids.version)) return false;
+            if (!device_.create(name, descriptor_, ids.vendorId, ids.productId, ids.version, options_.phys,
+                                options_.serial))
+                return false;
             std::printf("krm-uhid-mouse: the %s mouse is attached as %04X:%04X (%d collection%s)\n",
                         std::string(krm::variantName(mouse_.variant())).c_str(), ids.vendorId, ids.productId,
                         options_.collections, options_.collections == 1 ? "" : "s");
