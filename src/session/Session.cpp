@@ -210,8 +210,8 @@ bool Session::profileByteCut() const {
 }
 
 std::string Session::heldMessage(const LockHolder& holder) const {
-    std::string text = languages_.text("Str900");
-    const std::string program = holder.program.empty() ? languages_.text("Str901") : holder.program;
+    std::string text = languages_.text("Str940");
+    const std::string program = holder.program.empty() ? languages_.text("Str941") : holder.program;
     const std::string pid = holder.pid > 0 ? std::to_string(holder.pid) : "?";
     for (const auto& [mark, value] : {std::pair{"%1", program}, std::pair{"%2", pid}})
         if (const auto at = text.find(mark); at != std::string::npos) text.replace(at, 2, value);

@@ -39,7 +39,7 @@ void MouseChooser::restyle() {
                        " padding: 0 8px; }")
             .arg(toQColor(layout.colour("Color_G")).name(), toQColor(layout.colour("Color_G_Back")).name(),
                  toQColor(layout.colour("Color_G_Border")).name()));
-    const QString caption = text("Str902", QString::number(shown), QString::number(mice_.size()));
+    const QString caption = text("Str942", QString::number(shown), QString::number(mice_.size()));
     setCaption(caption + QStringLiteral(" \u25BE"));
     setAccessibleName(caption);
     menu_->setStyleSheet(menuStyle(layout));
@@ -50,7 +50,7 @@ void MouseChooser::openMenu() {
     menu_->clear();
     for (std::size_t i = 0; i < mice_.size(); ++i) {
         const Mouse& m = mice_[i];
-        QAction* a = menu_->addAction(text("Str903", QString::number(i + 1), QString::fromStdString(m.id)));
+        QAction* a = menu_->addAction(text("Str943", QString::number(i + 1), QString::fromStdString(m.id)));
         a->setCheckable(true);
         a->setChecked(m.shown);
         if (!m.node.empty()) a->setToolTip(QString::fromStdString(m.node));
