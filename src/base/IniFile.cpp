@@ -1,5 +1,7 @@
 #include "base/IniFile.h"
 
+#include "base/PrintableText.h"
+
 #include <cctype>
 #include <charconv>
 
@@ -16,6 +18,7 @@ std::string_view trim(std::string_view s) {
 std::vector<IniLine> iniLines(std::string_view text) {
     std::vector<IniLine> lines;
     int number = 0;
+    text = withoutByteOrderMark(text); // as some Windows editors save it
     while (!text.empty()) {
         auto eol = text.find_first_of("\r\n");
         std::string_view line = text.substr(0, eol);
@@ -27,7 +30,7 @@ std::vector<IniLine> iniLines(std::string_view text) {
         ++number;
 
         line = trim(line);
-        if (line.empty() || line.front() == ';' || line.starts_with("//")) continue;
+        if (line.empty() || line.front() == ';' || line.front() == '#' || line.starts_with("//")) continue;
         IniLine out;
         out.number = number;
         out.text = line;
