@@ -53,10 +53,14 @@ void stamp() {
 
 void printRules(const RulesFile& file) {
     const ProfileRules& rules = file.rules();
+    if (!file.error().empty()) {
+        // What is wrong goes with the errors; the rules read before stay in force.
+        flushOut();
+        err("krmctl: watch: %s\n", file.error().c_str());
+        return;
+    }
     stamp();
-    if (!file.error().empty())
-        out("rules: %s\n", file.error().c_str());
-    else if (rules.empty())
+    if (rules.empty())
         out("rules: none in %s (it is read again when it changes)\n", file.path().c_str());
     else
         out("rules: %zu from %s, default profile %d\n", rules.rules().size(), file.path().c_str(),
@@ -86,9 +90,12 @@ struct MouseReport final : SessionObserver {
 
 int runProfile(Context& ctx) {
     std::optional<int> wanted;
-    if (ctx.args.size() > 1 || (ctx.args.size() == 1 && !(wanted = parseDecimalIn(ctx.args[0], 1, 3)))) {
-        err("krmctl: profile takes nothing or a profile 1, 2 or 3%s\n",
-            ctx.args.empty() ? "" : (", not '" + ctx.args[0] + "'").c_str());
+    if (ctx.args.size() > 1) {
+        err("krmctl: profile takes nothing or one profile 1, 2 or 3, not also '%s'\n", ctx.args[1].c_str());
+        return kUsage;
+    }
+    if (ctx.args.size() == 1 && !(wanted = parseDecimalIn(ctx.args[0], 1, 3))) {
+        err("krmctl: profile takes nothing or a profile 1, 2 or 3, not '%s'\n", ctx.args[0].c_str());
         return kUsage;
     }
     CtlSession session(ctx);
@@ -130,6 +137,12 @@ int runWatch(Context& ctx) {
     std::string why;
     const auto source = makeProgramSource(processes, why);
     RulesFile rules(rulesPath);
+    // A file that cannot be read at the start has given no rules to keep: nothing is watched.
+    rules.refresh();
+    if (!rules.error().empty()) {
+        err("krmctl: watch: %s\n", rules.error().c_str());
+        return kBadFile;
+    }
     SessionProfileSwitch mouse(s);
     DryRunSwitch dry(mouse);
     ProfileWatcher watcher(rules, *source, dryRun ? static_cast<ProfileSwitch&>(dry) : mouse,
@@ -145,6 +158,7 @@ int runWatch(Context& ctx) {
     watcher.rulesRead = [&rules] { printRules(rules); };
     out("Watching %s%s; Ctrl-C ends.\n(%s)\n", source->description().c_str(),
         dryRun ? ", writing nothing (dry run)" : "", why.c_str());
+    printRules(rules); // read above; the watcher's first update finds it unchanged
     flushOut();
 
     // The mouse's own profile button is a choice by hand: its events are read as the window reads them.
@@ -152,7 +166,7 @@ int runWatch(Context& ctx) {
     const StopSignals stop;
     Clock& clock = session.clock();
     std::uint64_t nextPresence = clock.tickMs();
-    bool sourceEvents = true;
+    bool woken = true;
     bool reported = false; // whether a mouse is there was said after the first presence poll
     while (!stop.requested()) {
         // The reader thread hands the session its events through the console port, one at a time: the
@@ -164,7 +178,7 @@ int runWatch(Context& ctx) {
                 nextPresence = now + DevicePresence::kPollIntervalMs; // as the window's
             }
             const auto due = watcher.nextUpdateMs();
-            if (sourceEvents || (due && *due <= now)) watcher.update();
+            if (woken || (due && *due <= now)) watcher.update();
         });
         if (!reported) {
             reported = true;
@@ -178,9 +192,15 @@ int runWatch(Context& ctx) {
         const std::uint64_t now = clock.tickMs();
         std::uint64_t wake = nextPresence;
         if (const auto due = watcher.nextUpdateMs()) wake = std::min(wake, *due);
-        pollfd p{source->eventDescriptor(), POLLIN, 0};
+        // The source's events and the rules file's changes wake the watcher (a descriptor of -1 is
+        // passed over by poll).
+        pollfd p[2] = {{source->eventDescriptor(), POLLIN, 0}, {rules.changeDescriptor(), POLLIN, 0}};
         const int timeout = static_cast<int>(wake > now ? wake - now : 0);
-        sourceEvents = ::poll(&p, p.fd >= 0 ? 1 : 0, timeout) > 0 && source->takeEvents();
+        woken = false;
+        if (::poll(p, 2, timeout) > 0) {
+            woken = (p[0].revents & POLLIN) && source->takeEvents();
+            if ((p[1].revents & POLLIN) && rules.takeChanges()) woken = true;
+        }
     }
     s.stopInputReader();
     s.removeObserver(&report);

@@ -39,9 +39,10 @@ void printUsage(std::FILE* stream) {
                  "A settings file (export, diff, apply) holds one setting a line, in sections\n"
                  "[performance], [profile.1] .. [profile.3], [combo-keys], [lighting], [macros] and\n"
                  "[fire]; apply checks the whole file first and writes only what differs.\n"
-                 "Exit codes: 0 done, 1 bad usage (diff: the mouse differs from the file), 2 no mouse\n"
-                 "or a wrong identification, 3 a file problem, 4 a change refused, 5 the mouse did not\n"
-                 "take or give all of the data (the message says what was and was not written).\n");
+                 "Exit codes: 0 done, 1 diff: the mouse differs from the file, 2 no mouse or a wrong\n"
+                 "identification, 3 a file problem, 4 a change refused, 5 the mouse did not take or\n"
+                 "give all of the data (the message says what was and was not written), 64 bad usage\n"
+                 "(an unknown command or option, missing or extra arguments, a bad value).\n");
 }
 
 } // namespace
@@ -73,6 +74,10 @@ int run(int argc, const char* const* argv, Clock* clock) {
     for (const auto& c : krm::ctl::commands()) {
         if (name != c.name) continue;
         const int rc = c.run(ctx);
+        if (ctx.simImageFailure) {
+            err("krmctl: %s\n", ctx.simImageFailure->c_str());
+            return krm::ctl::kBadFile;
+        }
         if (!ctx.traceFailure) return rc;
         err("krmctl: %s\n", ctx.traceFailure->c_str());
         return rc == krm::ctl::kOk ? krm::ctl::kBadFile : rc;
