@@ -53,6 +53,8 @@ Companion::Companion(Session& session, QtUiPort& ui, Clock& clock, const QDBusCo
     };
     // Messages of the core while no window is there (the mouse went away) become notices.
     ui_.setMessageFallback([this](const std::string& text) { say(qstr(text)); });
+    // The notices carry the program's name from the start, as the window's title gives it.
+    QGuiApplication::setApplicationDisplayName(qstr(session_.textSlots().title));
 
     presenceTimer_.setInterval(DevicePresence::kPollIntervalMs); // as the window's
     connect(&presenceTimer_, &QTimer::timeout, this, &Companion::pollPresence);
@@ -87,6 +89,17 @@ bool Companion::start() {
         sourceNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         connect(sourceNotifier_.get(), &QSocketNotifier::activated, this, &Companion::takeSourceEvents);
     }
+    // An edit of the rules file takes effect at once, whatever has the focus.
+    if (const int fd = rules_.changeDescriptor(); fd >= 0) {
+        rulesNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        connect(rulesNotifier_.get(), &QSocketNotifier::activated, this, [this] {
+            if (rules_.takeChanges()) runWatcher();
+        });
+    }
+    // A rules file that cannot be read is said once; the rules read before it stay.
+    watcher_.rulesRead = [this] {
+        if (!rules_.error().empty()) say(qstr(rules_.error()));
+    };
     runWatcher();
 
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
@@ -169,7 +182,9 @@ void Companion::dpiLevelChangedByMouse(int) {
     refreshMenu();
 }
 
-void Companion::say(const QString& text) {
+void Companion::say(const QString& message) {
+    // No page is in sight: a message that points to one is said in the words that need none.
+    const QString text = qstr(session_.textSlots().withoutPage(message.toStdString()));
     std::fprintf(stderr, "krmconfig: %s\n", qPrintable(text.simplified()));
     notices_.tell(text);
 }
