@@ -278,7 +278,8 @@ bool RulesFile::refresh() {
     if (stamp_ && *stamp_ == now) return false;
     stamp_ = now;
     if (!now.exists) {
-        // Removed: no rules, as before the file was made.
+        // Removed: no rules, as before the file was made (the watcher gives that the full settling
+        // time, so a file replaced by something else meanwhile switches nothing).
         error_.clear();
         rules_ = {};
         everRead_ = true;
@@ -288,8 +289,10 @@ bool RulesFile::refresh() {
     if (!bytes) {
         // The rules last read stay: a file that turned into something else must not switch the
         // profile in the middle of a game. What is wrong is said once.
-        const std::string why =
-            printable(bytes.error.message) + (everRead_ ? " The rules read before stay." : "");
+        std::string why = printable(bytes.error.message);
+        if (!lastRead_.empty())
+            why += (why.ends_with('.') ? "" : ".") + std::string(" The rules read before stay.");
+        rules_ = lastRead_;
         if (why == error_) return false;
         error_ = why;
         return true;
@@ -298,6 +301,7 @@ bool RulesFile::refresh() {
     everRead_ = true;
     rules_ = ProfileRules::parse(
         std::string_view(reinterpret_cast<const char*>(bytes.value->data()), bytes.value->size()));
+    lastRead_ = rules_;
     return true;
 }
 

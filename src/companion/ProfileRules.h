@@ -118,15 +118,17 @@ public:
 
     const std::string& path() const { return path_; }
     // Reads the file when it changed since the last read (a missing file holds no rules). A file that
-    // cannot be read (a folder, a pipe, a device, no permission, over 1 MiB) keeps the rules last read
-    // from it, and error() says why. True when the rules or the error changed: a problem that stays is
-    // said once.
+    // cannot be read (a folder, a pipe, a device, no permission, over 1 MiB) brings back the rules last
+    // read from it, and error() says why. True when the file was read, went missing or the error
+    // changed: a problem that stays is said once.
     bool refresh();
     const ProfileRules& rules() const { return rules_; }
     // Why the file could not be read; empty when it was read or is missing.
     const std::string& error() const { return error_; }
     // Whether the rules were ever read from the file (or it was missing, which holds none).
     bool everRead() const { return everRead_; }
+    // The last refresh found the file and read it.
+    bool read() const { return stamp_ && stamp_->exists && error_.empty(); }
     // Readable when the file (or the folder it lives in) changed: refresh() is then due. -1 when the
     // system gives no such watch.
     int changeDescriptor() const;
@@ -148,6 +150,7 @@ private:
     std::string path_;
     std::optional<Stamp> stamp_;
     ProfileRules rules_;
+    ProfileRules lastRead_; // the rules of the last read that succeeded
     std::string error_;
     bool everRead_ = false;
     std::unique_ptr<FileChangeWatch> watch_;

@@ -53,7 +53,8 @@ void ProfileWatcher::update() {
     const bool reread = rules_.refresh();
     if (reread && rulesRead) rulesRead();
     Target t = targetNow();
-    const bool edited = reread && started_; // the first read is no edit
+    // An edit read whole; not the first read, nor a file gone (which may be replaced in a moment).
+    const bool edited = reread && started_ && rules_.read();
     if (!started_) {
         started_ = true;
         settled_ = {rules_.rules().defaultProfile(), {}, 0, {}};
