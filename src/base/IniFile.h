@@ -53,6 +53,9 @@ private:
     std::unordered_map<std::string, Section> sections_; // lower-case name -> section
 };
 
+// `text` without the blanks (spaces, tabs, line ends) at either end.
+std::string_view trimmed(std::string_view text);
+
 // ASCII letters in lower case: how section, key, picture and resource names are compared.
 std::string foldCase(std::string_view text);
 

@@ -15,12 +15,6 @@ namespace krm {
 
 namespace {
 
-std::string_view trimmed(std::string_view s) {
-    const auto first = s.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
-}
-
 bool sameLetter(char a, char b, bool anyCase) {
     if (!anyCase) return a == b;
     return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));

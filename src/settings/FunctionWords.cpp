@@ -15,12 +15,6 @@ namespace krm {
 
 namespace {
 
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-    return s;
-}
-
 bool sameWords(std::string_view a, std::string_view b) {
     return foldCase(trimmed(a)) == foldCase(trimmed(b));
 }

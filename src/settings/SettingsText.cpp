@@ -116,12 +116,6 @@ bool sameWord(std::string_view a, std::string_view b) {
     return foldCase(a) == foldCase(b);
 }
 
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-    return s;
-}
-
 // Where a comment starts in an entry's value: a ';' that starts it or follows a blank, or a '#' that
 // follows a blank (a '#' at the start is a colour's). npos when there is none.
 std::size_t commentIn(std::string_view raw) {

@@ -28,6 +28,15 @@ namespace krm {
 
 namespace {
 
+// What the profile buttons write, from a session of its own.
+std::vector<std::string> buttonWrites(Page page) {
+    test::SessionRig button;
+    button.session.connectNow();
+    button.clearTrace();
+    button.session.clickPage(page);
+    return test::commandSummary(button.lines());
+}
+
 // Waits (up to 10 s) for the source's descriptor and takes its events.
 bool takeEvents(ProgramSource& source) {
     pollfd p{source.eventDescriptor(), POLLIN, 0};
@@ -98,14 +107,6 @@ TEST_F(X11FocusTest, FocusingAGameWritesItsProfileAndLeavingItTheDefault) {
     WatcherSessionLink link(rig.session, watcher, mouse);
     std::vector<std::string> log;
     watcher.decided = [&log](const WatchDecision& d) { log.push_back(describe(d)); };
-    // What the profile buttons write, from a session of its own.
-    auto buttonWrites = [](Page page) {
-        test::SessionRig button;
-        button.session.connectNow();
-        button.clearTrace();
-        button.session.clickPage(page);
-        return test::commandSummary(button.lines());
-    };
     watcher.update();
     rig.clearTrace();
 
@@ -187,13 +188,6 @@ TEST_F(X11FocusTest, AnEditOfTheRulesFileWithTheFocusHeldTakesEffectWithinASecon
         const auto lines = test::commandSummary(rig.lines());
         rig.clearTrace();
         return lines;
-    };
-    auto buttonWrites = [](Page page) {
-        test::SessionRig button;
-        button.session.connectNow();
-        button.clearTrace();
-        button.session.clickPage(page);
-        return test::commandSummary(button.lines());
     };
     // Created as an editor saves: a new file renamed into place.
     EXPECT_EQ(edit([&] {

@@ -19,13 +19,26 @@
 
 namespace krm::test {
 
+namespace {
+
+// What a file argument may name instead of a file: a pipe with no writer, a folder, a 100 MB file.
+struct Hostile {
+    explicit Hostile(const ScratchDir& dir)
+        : fifo(dir.file("pipe")), folder(dir.file("folder")), huge(dir.file("huge.bin")) {
+        EXPECT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        std::filesystem::create_directory(folder);
+        putFile(huge, {});
+        std::filesystem::resize_file(huge, 100u << 20); // sparse: costs no disk
+    }
+    std::string fifo, folder, huge;
+};
+
+} // namespace
+
 TEST(HostileFiles, EveryFileCommandRefusesPipesDevicesAndFoldersAtOnce) {
     ScratchDir dir;
-    const std::string fifo = dir.file("pipe"), folder = dir.file("folder"), huge = dir.file("huge.bin");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    std::filesystem::create_directory(folder);
-    putFile(huge, {});
-    std::filesystem::resize_file(huge, 100u << 20); // sparse: costs no disk
+    const Hostile hostile(dir);
+    const std::string &fifo = hostile.fifo, &folder = hostile.folder, &huge = hostile.huge;
     const std::string trace = dir.file("trace.log");
 
     const char* const commands[] = {"load", "program", "import-macros", "import-gun-macros", "inspect",
@@ -142,12 +155,8 @@ TEST(Monitor, EndsWithAMessageWhenTheMouseGoesAway) {
 
 TEST(HostileFiles, WatchRefusesARulesFileItCannotReadBeforeItWatches) {
     ScratchDir dir;
-    const std::string fifo = dir.file("pipe"), folder = dir.file("folder"), huge = dir.file("huge.ini");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    std::filesystem::create_directory(folder);
-    putFile(huge, {});
-    std::filesystem::resize_file(huge, 100u << 20);
-    for (const std::string& rules : {fifo, std::string("/dev/zero"), folder, huge}) {
+    const Hostile hostile(dir);
+    for (const std::string& rules : {hostile.fifo, std::string("/dev/zero"), hostile.folder, hostile.huge}) {
         const CtlResult r = ctl({"--simulate", "watch", "--rules", rules});
         EXPECT_EQ(r.rc, ctl::kBadFile) << rules;
         EXPECT_EQ(r.out, "") << rules << ": what is wrong goes to standard error";

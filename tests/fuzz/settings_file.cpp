@@ -4,6 +4,7 @@
 
 #include "device/Clock.h"
 #include "device/SimulatedMouse.h"
+#include "QuietUi.h"
 #include "session/Session.h"
 #include "settings/SettingsPlan.h"
 
@@ -15,18 +16,7 @@
 namespace {
 
 using namespace krm;
-
-class QuietUi final : public UiPort {
-public:
-    void showBusy() override {}
-    void hideBusy() override {}
-    void processEvents() override {}
-    void showMessage(const std::string&) override {}
-    void setPagesCovered(bool) override {}
-    void setTimerEnabled(UiTimer, bool) override {}
-    void closeMenus() override {}
-    void runOnUiThread(std::function<void()> fn) override { fn(); }
-};
+using fuzz::QuietUi;
 
 bool sameSettings(const SettingsFile& a, const SettingsFile& b) {
     if (a.settings.size() != b.settings.size() || a.macros != b.macros) return false;
