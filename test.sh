@@ -9,6 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh
 krm_ensure_packages "${KRM_PACKAGES[@]}"
+krm_ensure_npm_packages
 krm_use_ccache
 
 if [[ "${1:-}" == "--package" ]]; then

@@ -5,7 +5,7 @@ cmake_minimum_required(VERSION 3.25)
 #   app                               everything
 #   <subsystem>/ui                    widgets, companion, settings, session, subsystems, shell, device, image, base
 #   widgets                           settings, session, subsystems, shell, device, image, base
-#   settings, companion               session, subsystems, shell, device, image, base
+#   settings, companion, rgb          session, subsystems, shell, device, image, base
 #   session                           subsystems, shell, device, image, base
 #   buttons < performance < lighting < macros < fire < engineering
 #                                     each: the subsystems before it, shell, device, image, base,
@@ -29,8 +29,9 @@ endforeach()
 set(allowed_session ${below_subsystems} session)
 set(allowed_settings ${below_subsystems} session settings)
 set(allowed_companion ${below_subsystems} session companion)
+set(allowed_rgb ${below_subsystems} session rgb)
 set(allowed_widgets ${below_subsystems} session settings widgets)
-set(qt_free base image device shell session settings ${subsystems} companion)
+set(qt_free base image device shell session settings ${subsystems} companion rgb)
 
 file(GLOB_RECURSE files RELATIVE ${SRC} ${SRC}/*.h ${SRC}/*.hpp ${SRC}/*.cpp ${SRC}/*.cc)
 set(offenders "")

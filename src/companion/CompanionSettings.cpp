@@ -53,12 +53,20 @@ CompanionSettings CompanionSettings::load(const std::string& path) {
     if (auto ini = readIni(path)) {
         const std::string show = foldCase(ini->text("Notices", "Show").value_or("yes"));
         s.notices = !(show == "no" || show == "off" || show == "false" || show == "0");
+        const std::string serve = foldCase(ini->text("RGB", "Serve").value_or("no"));
+        s.serveRgb = serve == "yes" || serve == "on" || serve == "true" || serve == "1";
+        if (const auto port = parseDecimalIn(ini->text("RGB", "Port").value_or(""), 0, 65535))
+            s.rgbPort = *port;
+        if (const auto address = ini->text("RGB", "Address"); address && !address->empty())
+            s.rgbAddress = *address;
     }
     return s;
 }
 
 std::optional<FileError> CompanionSettings::save(const std::string& path) const {
-    return writeTextFile(path, std::string("[Notices]\nShow = ") + (notices ? "yes" : "no") + "\n");
+    return writeTextFile(path, std::string("[Notices]\nShow = ") + (notices ? "yes" : "no") +
+                                   "\n\n[RGB]\nServe = " + (serveRgb ? "yes" : "no") + "\nPort = " +
+                                   std::to_string(rgbPort) + "\nAddress = " + rgbAddress + "\n");
 }
 
 namespace autostart {

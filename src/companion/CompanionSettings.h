@@ -10,8 +10,15 @@ namespace krm {
 // The background companion's settings, $XDG_CONFIG_HOME/krm/companion.ini:
 //   [Notices]
 //   Show = yes        ; on-screen notices when the mouse's own buttons switch the DPI level or profile
+//   [RGB]
+//   Serve = no        ; the RGB-sync server, in the window and the companion alike
+//   Port = 6742
+//   Address = 127.0.0.1
 struct CompanionSettings {
     bool notices = true;
+    bool serveRgb = false;
+    int rgbPort = 6742; // the port RGB programs look at first; 0: one the system picks
+    std::string rgbAddress = "127.0.0.1";
 
     static std::string defaultPath();
     // What the file holds; the defaults for a missing or unreadable file or a value it does not know.

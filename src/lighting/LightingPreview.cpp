@@ -87,6 +87,22 @@ LightEffect effectOf(LedType type, int mode) {
     return LightEffect::Off;
 }
 
+int tableColoursShown(LightEffect effect) {
+    switch (effect) {
+    case LightEffect::Fixed:
+        return 1;
+    case LightEffect::BreathInTurn:
+    case LightEffect::RandomBreath:
+    case LightEffect::Blend:
+    case LightEffect::ColourSteps:
+        return 10;
+    case LightEffect::Seasons:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
 PreviewInput previewInputOf(const LightingEditor& e) {
     PreviewInput in;
     in.type = e.type().value_or(LedType::RGB);

@@ -27,6 +27,8 @@ enum class LightEffect {
 };
 
 LightEffect effectOf(LedType type, int mode);
+// How many colours of the table, from colour 1 on, the effect shows (0: none of them).
+int tableColoursShown(LightEffect effect);
 
 // The fields the preview is computed from; the same ones the editor writes to the mouse.
 struct PreviewInput {

@@ -9,6 +9,7 @@
 #include "app/gui/MainWindow.h"
 #include "app/gui/ProfileRulesDialog.h"
 #include "app/gui/QtUiPort.h"
+#include "app/gui/RgbHost.h"
 #include "companion/X11Focus.h"
 #include "support/PrivateXvfb.h"
 #include "support/SessionRig.h"
@@ -219,6 +220,7 @@ private slots:
         QVERIFY(game.window() != 0);
         std::ofstream(home.filePath(QStringLiteral("profiles.ini")).toStdString())
             << "[Default]\nProfile = 1\n";
+        std::ofstream(home.filePath(QStringLiteral("companion.ini")).toStdString()) << "[RGB]\nPort = 0\n";
 
         FakeClock clock;
         SimulatedMouse mouse(Variant::R210B, clock);
@@ -297,6 +299,18 @@ private slots:
         QTRY_COMPARE(dialog->table()->rowCount(), 0);
         QCOMPARE(writesAfter(60000), buttonWrites(Page::Profile1));
         QCOMPARE(log.back(), std::string("no rule matches: default profile 1 written"));
+
+        // The RGB-sync server is off until its entry is ticked; the setting is kept.
+        QVERIFY(!companion.rgbServer());
+        QAction* rgb = nullptr;
+        for (QAction* a : companion.menu()->actions())
+            if (a->text() == QStringLiteral("Serve the lighting to RGB programs")) rgb = a;
+        QVERIFY(rgb && companion.window()->actions().contains(rgb));
+        rgb->trigger();
+        QVERIFY(companion.rgbServer() && companion.rgbServer()->serving() && rgb->isChecked());
+        QVERIFY(CompanionSettings::load(files.settings).serveRgb);
+        rgb->trigger();
+        QVERIFY(!companion.rgbServer() && !CompanionSettings::load(files.settings).serveRgb);
     }
 };
 

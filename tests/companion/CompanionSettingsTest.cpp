@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 namespace krm {
 
@@ -27,6 +28,26 @@ TEST(CompanionSettings, NoticesAreOnUntilTurnedOff) {
     EXPECT_FALSE(CompanionSettings::load(path).notices);
     std::ofstream(path) << "[Notices]\nShow = maybe\n";
     EXPECT_TRUE(CompanionSettings::load(path).notices);
+}
+
+// The RGB-sync server is off, on this machine's loopback and the protocol's usual port, until the file
+// says otherwise; what it cannot use keeps the default.
+TEST(CompanionSettings, TheRgbServerIsOffUntilTurnedOn) {
+    ScratchDir dir;
+    const std::string path = dir.file("krm/companion.ini");
+    const CompanionSettings none = CompanionSettings::load(path);
+    EXPECT_EQ(std::tuple(none.serveRgb, none.rgbPort, none.rgbAddress), std::tuple(false, 6742, "127.0.0.1"));
+    CompanionSettings on;
+    on.serveRgb = true;
+    on.rgbPort = 16742;
+    on.rgbAddress = "::1";
+    ASSERT_FALSE(on.save(path));
+    const CompanionSettings read = CompanionSettings::load(path);
+    EXPECT_EQ(std::tuple(read.notices, read.serveRgb, read.rgbPort, read.rgbAddress),
+              std::tuple(true, true, 16742, "::1"));
+    std::ofstream(path) << "[RGB]\nServe = maybe\nPort = 70000\nAddress =\n";
+    const CompanionSettings odd = CompanionSettings::load(path);
+    EXPECT_EQ(std::tuple(odd.serveRgb, odd.rgbPort, odd.rgbAddress), std::tuple(false, 6742, "127.0.0.1"));
 }
 
 TEST(Autostart, TheEntryStartsTheProgramInTheBackground) {

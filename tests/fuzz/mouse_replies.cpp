@@ -5,6 +5,7 @@
 // causes take the bytes after it.
 
 #include "device/Clock.h"
+#include "QuietUi.h"
 #include "session/ImageOperations.h"
 #include "session/MouseDump.h"
 #include "session/Session.h"
@@ -16,6 +17,7 @@
 namespace {
 
 using namespace krm;
+using fuzz::QuietUi;
 
 class ScriptedMouse final : public HidBackend {
 public:
@@ -53,18 +55,6 @@ private:
 
     std::span<const std::uint8_t> script_;
     std::size_t at_ = 0;
-};
-
-class QuietUi final : public UiPort {
-public:
-    void showBusy() override {}
-    void hideBusy() override {}
-    void processEvents() override {}
-    void showMessage(const std::string&) override {}
-    void setPagesCovered(bool) override {}
-    void setTimerEnabled(UiTimer, bool) override {}
-    void closeMenus() override {}
-    void runOnUiThread(std::function<void()> fn) override { fn(); }
 };
 
 } // namespace

@@ -9,7 +9,7 @@ krm_ensure_packages "${KRM_PACKAGES[@]}"
 krm_use_ccache
 
 seconds=${KRM_FUZZ_SECONDS:-60}
-targets=(profile_file data_files mouse_replies report_descriptor png settings_file rules_file)
+targets=(profile_file data_files mouse_replies report_descriptor png rgb_packets settings_file rules_file)
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRM_FUZZ=ON \
     -DKRM_BUILD_GUI=OFF -DKRM_WERROR=OFF >/dev/null
 cmake --build build-fuzz -j2 --target "${targets[@]/#/krm_fuzz_}"

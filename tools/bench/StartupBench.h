@@ -16,6 +16,8 @@ Spread spread(std::vector<double> values);
 
 // A process' peak memory (VmHWM), in MiB; 0 when it cannot be read.
 double peakRssMiB(int pid);
+// The processor time a process has used so far (user and system), in seconds.
+double cpuSeconds(int pid);
 
 // A private X server for the runs.
 class Xvfb {

@@ -98,20 +98,7 @@ struct Usage {
 };
 
 Usage usageOf(pid_t pid) {
-    Usage u;
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    // Fields after the command name in parentheses: utime and stime are the 12th and 13th from there.
-    std::istringstream fields(text.substr(text.rfind(')') + 2));
-    std::string field;
-    unsigned long long utime = 0, stime = 0;
-    for (int i = 1; i <= 13 && fields >> field; ++i) {
-        if (i == 12) utime = std::stoull(field);
-        if (i == 13) stime = std::stoull(field);
-    }
-    u.cpuSeconds = static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
-    u.peakRssMiB = krm::bench::peakRssMiB(pid);
-    return u;
+    return {krm::bench::cpuSeconds(pid), krm::bench::peakRssMiB(pid)};
 }
 
 void setFocus(const std::string& display, std::uint32_t window) {

@@ -24,15 +24,18 @@ int runDiff(Context& ctx);
 int runApply(Context& ctx);
 int runProfile(Context& ctx);
 int runWatch(Context& ctx);
+int runServeRgb(Context& ctx);
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> kTable = {
-        {"list", "", "every HID interface; * marks the mouse", runList},
+        {"list", "", "every HID interface; * marks the mouse", runList, true},
         {"info", "", "identify the mouse: variant, ids, chip code", runInfo},
         {"read-image", "FILE", "read the mouse's 2048-byte image into FILE", runReadImage},
-        {"monitor", "[--count N] [--sim-events CODES]", "print the button events as they arrive", runMonitor},
+        {"monitor", "[--count N] [--sim-events CODES]", "print the button events as they arrive", runMonitor,
+         true},
         {"dump", "[--json]", "read the mouse and print every field, codes with their names", runDump},
-        {"inspect", "FILE [--variant V] [--json]", "decode a profile file (V: R210B or R230B)", runInspect},
+        {"inspect", "FILE [--variant V] [--json]", "decode a profile file (V: R210B or R230B)", runInspect,
+         true},
         {"save", "FILE", "save the mouse's image to exactly FILE (no .bin added)", runSave},
         {"load", "FILE", "write a profile file to the mouse, which restarts", runLoad},
         {"restore", "1|2|3", "write factory image 1, 2 or 3 to the mouse, which restarts", runRestore},
@@ -41,7 +44,7 @@ const std::vector<Command>& commands() {
         {"import-gun-macros", "FILE", "write a gun macro file (ten 24-byte bodies) to the mouse",
          runImportGunMacros},
         {"assign", "PROFILE BUTTON CODE", "give button 1..12 of profile 1..3 an 8-hex-digit code", runAssign},
-        {"functions", "[--combo]", "list the button functions with the codes they build", runFunctions},
+        {"functions", "[--combo]", "list the button functions with the codes they build", runFunctions, true},
         {"lighting", "[mode NAME|N | speed 1..10 | colour N #rrggbb | dpi-colour LEVEL #rrggbb]",
          "show the lighting (type, mode, speed, colours) or change it", runLighting},
         {"dpi", "[set LEVEL VALUE | count N | current LEVEL]",
@@ -82,7 +85,11 @@ const std::vector<Command>& commands() {
         {"profile", "[1|2|3]",
          "show the current profile, or make profile 1..3 current as the window's buttons do", runProfile},
         {"watch", "[--rules FILE] [--dry-run]",
-         "switch the profile as the focused (or running) program's rule says; print each decision", runWatch},
+         "switch the profile as the focused (or running) program's rule says; print each decision", runWatch,
+         true},
+        {"serve-rgb", "[--port N] [--address A]",
+         "serve the lighting to RGB programs (their SDK protocol; port 6742 on 127.0.0.1)", runServeRgb,
+         true},
     };
     return kTable;
 }

@@ -100,7 +100,7 @@ int runProfile(Context& ctx) {
     }
     CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
-    if (int rc = session.connect(); rc != kOk) return rc;
+    if (int rc = session.connect(wanted ? "profile" : nullptr); rc != kOk) return rc;
     Session& s = session.session();
     if (wanted && !s.selectProfile(*wanted)) {
         err("krmctl: profile: the mouse did not take every write of profile %d: of its game settings "
@@ -131,6 +131,7 @@ int runWatch(Context& ctx) {
     }
     CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
+    if (int rc = session.pickMouse(dryRun ? nullptr : "watch"); rc != kOk) return rc;
     Session& s = session.session();
 
     ProcessTable processes;

@@ -4,11 +4,21 @@
 #include "device/SimulatedMouse.h"
 #include "image/ImageFields.h"
 
+#include <climits>
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace krm::ctl {
 
 int CtlSession::start(const GlobalOptions& options) {
+    if (ctx_.attached) {
+        session_ = ctx_.attached;
+        operations_ = std::make_unique<ImageOperations>(*session_, ui_);
+        muteWindowMessages();
+        if (ctx_.divertMessages) ctx_.divertMessages(&ui_);
+        return kOk;
+    }
     std::string error;
     backend_ = DeviceBackend::create(options, clock_, error);
     if (!backend_) {
@@ -17,23 +27,117 @@ int CtlSession::start(const GlobalOptions& options) {
     }
     Branding branding = loadBranding();
     branding.icConfigType = 0; // krmctl talks to either variant
-    session_ = std::make_unique<Session>(backend_->backend(), clock_, ui_, branding);
+    ownSession_ = std::make_unique<Session>(backend_->backend(), clock_, ui_, branding);
+    session_ = ownSession_.get();
     session_->setDeviceIdEntry0();
     session_->loadDefaultImages();
     if (options.ids) session_->lookAlsoFor(*options.ids);
     operations_ = std::make_unique<ImageOperations>(*session_, ui_);
+    muteWindowMessages();
+    session_->presence().hooks.heldElsewhere = nullptr; // connect says it, and waits
+    if (const auto done = askOwner()) {
+        out("%s", done->out.c_str());
+        err("%s", done->err.c_str());
+        ctx_.ownersCode = done->code;
+        return kCarriedOut;
+    }
+    return kOk;
+}
+
+std::optional<ClientRun> CtlSession::askOwner() {
+    if (!ctx_.owner || !ctx_.command || ctx_.command->runsHere) return std::nullopt;
+    // The mouse --device names, or the only one: with several and none named, the command's own rules
+    // (a write refused, a read to the first) apply here.
+    const auto mice = attachedMice(backend(), session_->presence().deviceIdTable);
+    const AttachedMouse* target = !ctx_.options.device.empty() ? chooseMouse(mice, ctx_.options.device)
+                                  : mice.size() == 1           ? &mice.front()
+                                                               : nullptr;
+    if (!target || target->node.empty()) return std::nullopt;
+    const auto holder = DeviceLock::holder(target->node);
+    if (!holder || holder->pid == ::getpid()) return std::nullopt;
+    std::vector<std::string> args{ctx_.command->name};
+    args.insert(args.end(), ctx_.args.begin(), ctx_.args.end());
+    std::string cwd(PATH_MAX, '\0');
+    if (!::getcwd(cwd.data(), cwd.size())) return std::nullopt;
+    cwd.resize(std::strlen(cwd.c_str()));
+    std::string why;
+    return ctx_.owner->run(target->node, args, cwd, why);
+}
+
+void CtlSession::muteWindowMessages() {
     const std::string reconnect = session_->texts().text("Str100");
     ui_.mute(reconnect);
     ui_.mute(reconnect + "\n" + session_->texts().text("Str101"));
     ui_.mute(kIncompleteReadMessage); // connect says it in krmctl's words
     for (const std::string& failure : session_->textSlots().writeFailures)
         ui_.mute(failure); // as outcomeCode
+}
+
+std::string miceList(const std::vector<AttachedMouse>& mice) {
+    std::string text;
+    for (std::size_t i = 0; i < mice.size(); ++i) {
+        const AttachedMouse& m = mice[i];
+        char head[64];
+        std::snprintf(head, sizeof head, "  %zu  %04X:%04X  ", i + 1, m.vendorId, m.productId);
+        text += head + m.id + (m.node.empty() ? "" : "  " + m.node) +
+                (m.serial.empty() ? "" : "  serial " + m.serial) + "\n";
+    }
+    return text;
+}
+
+int CtlSession::pickMouse(const char* writing) {
+    Session& s = *session_;
+    const auto mice = attachedMice(backend(), s.presence().deviceIdTable);
+    const std::string& wanted = ctx_.options.device;
+    if (!wanted.empty()) {
+        const AttachedMouse* m = chooseMouse(mice, wanted);
+        if (!m) {
+            err("krmctl: --device %s names none of the attached mice%s\n%s", wanted.c_str(),
+                mice.empty() ? " (none is attached)" : ":", miceList(mice).c_str());
+            return kNoMouse;
+        }
+        s.link().choose(m->id);
+        return kOk;
+    }
+    if (mice.size() < 2) return kOk;
+    if (writing) {
+        err("krmctl: %s: %zu mice are attached; say which one with --device ID, NODE or NUMBER (nothing "
+            "was sent to any):\n%s",
+            writing, mice.size(), miceList(mice).c_str());
+        return kUsage;
+    }
+    s.link().choose(mice.front().id);
+    miceAttached_ = mice.size();
     return kOk;
 }
 
+int CtlSession::openWaiting() {
+    Session& s = *session_;
+    const std::uint64_t until = clock_.tickMs() + kHeldWaitMs;
+    bool told = false;
+    for (;;) {
+        if (s.connectNow()) return kOk;
+        const auto& holder = s.link().heldBy();
+        if (!holder) return kNoMouse;
+        if (clock_.tickMs() >= until) {
+            err("krmctl: the mouse is still in use by %s after %d s; nothing was sent to it. Try again when "
+                "that program is done with it.\n",
+                holder->describe().c_str(), kHeldWaitMs / 1000);
+            return kBusy;
+        }
+        if (!told) {
+            err("krmctl: the mouse is in use by %s; waiting for it (at most %d s)\n",
+                holder->describe().c_str(), kHeldWaitMs / 1000);
+            told = true;
+        }
+        clock_.sleepMs(kHeldStepMs);
+    }
+}
+
 CtlSession::~CtlSession() {
+    if (ctx_.attached && ctx_.divertMessages) ctx_.divertMessages(nullptr);
     // The session goes first: its reader may still trace a report.
-    session_.reset();
+    ownSession_.reset();
     if (!backend_) return;
     ctx_.traceFailure = backend_->traceFailure(ctx_.options);
     for (const SimulatedMouse* mouse : backend_->simulatedMice())
@@ -43,14 +147,48 @@ CtlSession::~CtlSession() {
                                    "); the mouse refused that write";
 }
 
-int CtlSession::connect() {
+int CtlSession::connect(const char* writing) {
     Session& s = *session_;
-    if (s.connectNow()) {
-        if (s.transfer().lastReadComplete()) return kOk;
-        err("krmctl: the %s mouse's configuration could not be read whole (it refused the read or "
-            "some of its replies failed); nothing was written to it or to any file.\n",
-            s.presence().chipModel().c_str());
-        return kTransfer;
+    if (ctx_.attached && !(s.mouseOpen() && s.identified() && !s.presence().noDevice())) {
+        err("krmctl: the program that has the mouse has not read it yet (it is being found, or read again "
+            "after a restart); try again in a moment.\n");
+        return kNoMouse;
+    }
+    if (int rc = ctx_.attached ? kOk : pickMouse(writing); rc != kOk) return rc;
+    const int opened = ctx_.attached ? kOk : openWaiting();
+    if (opened == kBusy) return kBusy;
+    if (opened == kOk) {
+        if (miceAttached_ > 1)
+            err("krmctl: %zu mice are attached; this is %s (%s). Name another with --device.\n",
+                miceAttached_, s.link().location().device.c_str(), s.link().location().node.c_str());
+        if (!s.transfer().lastReadComplete()) {
+            err("krmctl: the %s mouse's configuration could not be read whole (it refused the read or some "
+                "of "
+                "its replies failed); nothing was written to it or to any file.\n",
+                s.presence().chipModel().c_str());
+            return kTransfer;
+        }
+        if (!s.profileByteCut()) return kOk;
+        const int shown = s.mouseProfile();
+        if (!writing) {
+            err("krmctl: the mouse's current-profile byte (0xA4) holds %02X, no profile: a profile write was "
+                "cut "
+                "short. The mouse is taken to be on profile %d; `krmctl profile %d` writes it again.\n",
+                s.image().copies.user[0], shown, shown);
+            return kOk;
+        }
+        if (!s.repairProfileByte()) {
+            err("krmctl: %s: the mouse's current-profile byte (0xA4) holds no profile (a profile write was "
+                "cut "
+                "short), and writing profile %d there failed; nothing else was sent.\n",
+                writing, shown);
+            return kTransfer;
+        }
+        err("krmctl: the mouse's current-profile byte (0xA4) held no profile (a profile write was cut "
+            "short); "
+            "profile %d was made current again.\n",
+            shown);
+        return kOk;
     }
     const DeviceIdTable& table = s.presence().deviceIdTable;
     DeviceLink& link = s.link();
@@ -91,7 +229,7 @@ int CtlSession::connect() {
 }
 
 int CtlSession::connectToEdit(const char* command) {
-    if (int rc = connect(); rc != kOk) return rc;
+    if (int rc = connect(command); rc != kOk) return rc;
     if (session_->transfer().copiesTrusted()) return kOk;
     const auto defect = imageDefect(session_->image(), false);
     err("krmctl: %s: what the mouse sent cannot be its configuration (%s), and every change builds "
@@ -157,6 +295,9 @@ void CtlSession::openGunKeyList() {
 
 int CtlSession::checkReturned() {
     const Session& s = *session_;
+    // Another process may have taken the mouse while it restarted: its turn comes first.
+    if (s.presence().heldBy())
+        if (int rc = openWaiting(); rc == kBusy) return rc;
     if (s.mouseOpen() && s.identified() && !s.presence().noDevice()) return kOk;
     err("krmctl: the mouse did not come back after its restart.\n");
     return kNoMouse;

@@ -46,10 +46,11 @@ int afterRestart(CtlSession& session, OperationResult result) {
 
 // `editing`: the command that builds on what was read, which refuses an image that cannot be the
 // mouse's own. What a file gives whole (a profile, a factory image, a patch, a macro block) goes out
-// all the same: it is how such a mouse is mended.
-int connected(CtlSession& session, const Context& ctx, const char* editing = nullptr) {
+// all the same (`writing` names that command): it is how such a mouse is mended.
+int connected(CtlSession& session, const Context& ctx, const char* editing = nullptr,
+              const char* writing = nullptr) {
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
-    return editing ? session.connectToEdit(editing) : session.connect();
+    return editing ? session.connectToEdit(editing) : session.connect(writing);
 }
 
 const char* variantOf(CtlSession& session) {
@@ -109,7 +110,7 @@ int runLoad(Context& ctx) {
     const auto file = readProfileFile(path);
     if (!file) return refuseFile("load", file.error, "a profile file (2048 bytes, marker E0 at byte 495)");
     CtlSession session(ctx);
-    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = connected(session, ctx, nullptr, "load"); rc != kOk) return rc;
     if (int rc = afterRestart(session, session.operations().loadProfile(*file.value)); rc != kOk) return rc;
     out("%s written to the %s mouse; it restarted and was read again\n", path.c_str(), variantOf(session));
     return kOk;
@@ -122,7 +123,7 @@ int runRestore(Context& ctx) {
     }
     const int k = ctx.args[0][0] - '0';
     CtlSession session(ctx);
-    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = connected(session, ctx, nullptr, "restore"); rc != kOk) return rc;
     if (int rc = afterRestart(session, session.operations().restore(k)); rc != kOk) return rc;
     out("factory image %d written to the %s mouse; it restarted and was read again\n", k, variantOf(session));
     return kOk;
@@ -140,7 +141,7 @@ int runProgram(Context& ctx) {
                           (forR230.error.kind == FileErrorKind::TooShort ? forR230 : forR210).error,
                           "a patch file");
     CtlSession session(ctx);
-    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = connected(session, ctx, nullptr, "program"); rc != kOk) return rc;
     if (const auto patch = readPatchFile(path, session.session().image().copies.layout); !patch)
         return refuseFile("program", patch.error,
                           ("a patch file for this " + std::string(variantOf(session)) + " mouse").c_str());
@@ -159,7 +160,7 @@ int runImportMacros(Context& ctx) {
     if (const auto block = readBaseMacroFile(path); !block)
         return refuseFile("import-macros", block.error, "a 512-byte macro block file");
     CtlSession session(ctx);
-    if (int rc = connected(session, ctx); rc != kOk) return rc;
+    if (int rc = connected(session, ctx, nullptr, "import-macros"); rc != kOk) return rc;
     const auto result = session.operations().importMacroBlock(fixed(path));
     if (result != OperationResult::Done) return exitCodeFor(result);
     out("%s: macro block written to the %s mouse\n", path.c_str(), variantOf(session));

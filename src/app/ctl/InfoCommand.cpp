@@ -19,6 +19,10 @@ int runInfo(Context& ctx) {
     out("vendor id:  %04X\n", s.link().vendorId());
     out("product id: %04X\n", s.link().productId());
     out("chip code:  %02X\n", s.presence().chipCode());
+    const HidLocation where = s.link().location();
+    out("id:         %s\n", where.device.c_str());
+    out("node:       %s\n", where.node.empty() ? "(this process's own simulated mouse)" : where.node.c_str());
+    if (!where.serial.empty()) out("serial:     %s\n", where.serial.c_str());
     return kOk;
 }
 

@@ -45,6 +45,18 @@ int runList(Context& ctx) {
     }
     out("%zu HID interface%s; * marks the mouse (%d)\n", paths.size(), paths.size() == 1 ? "" : "s",
         qualifying);
+    // The mice, as --device names them: by number, id or node.
+    const auto mice = attachedMice(hid, table);
+    out("%zu %s attached%s\n", mice.size(), mice.size() == 1 ? "mouse" : "mice", mice.empty() ? "" : ":");
+    for (std::size_t i = 0; i < mice.size(); ++i) {
+        const AttachedMouse& m = mice[i];
+        std::string held;
+        if (!m.node.empty())
+            if (const auto holder = DeviceLock::holder(m.node))
+                held = "  (in use by " + holder->describe() + ")";
+        out("  %zu  %s  %s%s%s\n", i + 1, m.id.c_str(), m.node.empty() ? "(no node)" : m.node.c_str(),
+            m.serial.empty() ? "" : ("  serial " + m.serial).c_str(), held.c_str());
+    }
     return kOk;
 }
 

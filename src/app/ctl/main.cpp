@@ -1,5 +1,6 @@
 // krmctl's entry point: the commands run in krm::ctl::run, which the tests call in-process too.
 
+#include "app/ctl/BusOwnerLink.h"
 #include "app/ctl/Commands.h"
 
 #include <cstdio>
@@ -7,7 +8,9 @@
 
 int main(int argc, char** argv) {
     try {
-        return krm::ctl::run(argc, argv, nullptr);
+        // A mouse that the window or the background companion holds is reached through it.
+        krm::ctl::BusOwnerLink owner;
+        return krm::ctl::run(argc, argv, nullptr, &owner);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "krmctl: stopped by an unexpected error: %s\n", e.what());
     } catch (...) {

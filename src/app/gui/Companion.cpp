@@ -4,6 +4,7 @@
 #include "app/gui/ProfileRulesDialog.h"
 #include "app/gui/QtUiPort.h"
 #include "app/gui/QuitOnSignal.h"
+#include "app/gui/RgbHost.h"
 #include "app/gui/SingleInstance.h"
 #include "device/Clock.h"
 #include "widgets/MessageBox.h"
@@ -65,6 +66,7 @@ Companion::Companion(Session& session, QtUiPort& ui, Clock& clock, const QDBusCo
 }
 
 Companion::~Companion() {
+    rgb_.reset();
     ui_.setMessageFallback(nullptr);
     session_.removeObserver(this);
     delete rulesDialog_; // a dialog opened from the tray has no parent
@@ -101,6 +103,7 @@ bool Companion::start() {
         if (!rules_.error().empty()) say(qstr(rules_.error()));
     };
     runWatcher();
+    if (settings_.serveRgb) setRgbServing(true);
 
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
     QIcon icon = QIcon::fromTheme(QStringLiteral("io.krm.krmconfig"));
@@ -228,6 +231,9 @@ void Companion::buildMenu() {
     autostartAction_ = menu_->addAction(tr("Start with the desktop"));
     autostartAction_->setCheckable(true);
     connect(autostartAction_, &QAction::toggled, this, &Companion::setAutostart);
+    rgbAction_ = menu_->addAction(tr("Serve the lighting to RGB programs"));
+    rgbAction_->setCheckable(true);
+    connect(rgbAction_, &QAction::toggled, this, &Companion::setRgbServing);
     menu_->addSeparator();
     menu_->addAction(tr("Open"), this, &Companion::openWindow);
     menu_->addAction(tr("Quit"), this, &Companion::quit);
@@ -253,7 +259,8 @@ void Companion::refreshMenu() {
         a->setVisible(current && dpi.enabled(n));
         a->setChecked(level == n);
     }
-    const QSignalBlocker noticesQuiet(noticesAction_), autostartQuiet(autostartAction_);
+    const QSignalBlocker noticesQuiet(noticesAction_), autostartQuiet(autostartAction_), rgbQuiet(rgbAction_);
+    rgbAction_->setChecked(rgb_ && rgb_->serving());
     noticesAction_->setChecked(notices_.enabled());
     autostartAction_->setChecked(autostart::enabled(files_.autostart, autostart::systemEntryPath()));
     if (tray_) {
@@ -274,6 +281,22 @@ void Companion::setAutostart(bool on) {
     const auto failed = autostart::set(on, files_.autostart, autostart::systemEntryPath(),
                                        QCoreApplication::applicationFilePath().toStdString());
     if (failed) say(qstr(failed->message));
+    refreshMenu();
+}
+
+void Companion::setRgbServing(bool on) {
+    if (on != settings_.serveRgb) {
+        settings_.serveRgb = on;
+        if (const auto failed = settings_.save(files_.settings)) say(qstr(failed->message));
+    }
+    rgb_.reset();
+    if (on) {
+        rgb_ = std::make_unique<RgbHost>(session_, ui_, clock_);
+        if (!rgb_->start(settings_.rgbAddress, settings_.rgbPort))
+            say(tr("RGB programs cannot reach the mouse: port %1 on %2 is taken or cannot be used.")
+                    .arg(settings_.rgbPort)
+                    .arg(qstr(settings_.rgbAddress)));
+    }
     refreshMenu();
 }
 
@@ -320,7 +343,7 @@ void Companion::openWindow() {
     });
     // The settings are on the window too, under the right button.
     window_->setContextMenuPolicy(Qt::ActionsContextMenu);
-    window_->addActions({rulesAction_, noticesAction_, autostartAction_});
+    window_->addActions({rulesAction_, noticesAction_, autostartAction_, rgbAction_});
     window_->show();
     window_->createBusyWindow(!hadMouse);
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));

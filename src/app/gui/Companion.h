@@ -32,6 +32,7 @@ namespace krm::gui {
 class MainWindow;
 class ProfileRulesDialog;
 class QtUiPort;
+class RgbHost;
 class SingleInstance;
 
 // krmconfig --background: one process that keeps the mouse in view without a window. It polls for the
@@ -67,6 +68,7 @@ public:
     DesktopNotices& notices() { return notices_; }
     ProfileWatcher& watcher() { return watcher_; }
     ProfileRulesDialog* rulesDialog();
+    RgbHost* rgbServer() const { return rgb_.get(); }
     // The last program other than this one that had the focus (X11 only).
     std::optional<ProgramInfo> lastFocused() const { return lastFocused_; }
     // The watcher's due work, now (its timer runs it on the clock's time).
@@ -96,6 +98,7 @@ private:
     void buildMenu();
     void setNotices(bool on);
     void setAutostart(bool on);
+    void setRgbServing(bool on);
     void showRules();
     void say(const QString& text);
 
@@ -128,6 +131,8 @@ private:
     QAction* rulesAction_ = nullptr;
     QAction* noticesAction_ = nullptr;
     QAction* autostartAction_ = nullptr;
+    QAction* rgbAction_ = nullptr;
+    std::unique_ptr<RgbHost> rgb_; // the RGB-sync server, while it is turned on
     bool quitting_ = false;
     bool closeSaid_ = false;
 };

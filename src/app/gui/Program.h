@@ -39,9 +39,9 @@ public:
 private:
     Program() = default;
 
-    SystemClock clock_;
-    std::unique_ptr<DeviceBackend> device_;
     QtUiPort ui_;
+    EventClock clock_{ui_}; // the machine's; the RGB server's writes let events run while they wait
+    std::unique_ptr<DeviceBackend> device_;
     std::unique_ptr<Session> session_;
     std::unique_ptr<MainWindow> window_;
 };

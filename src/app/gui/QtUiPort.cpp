@@ -4,12 +4,17 @@
 #include "widgets/BusyWindow.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QMetaObject>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace krm::gui {
 
 void QtUiPort::showBusy() {
-    BusyWindow* busy = window_ ? window_->busyWindow() : nullptr;
+    BusyWindow* busy = window_ && !backgroundWrites_ ? window_->busyWindow() : nullptr;
     if (busy && !busy->isVisible()) {
         busy->placeOverMainWindow();
         busy->show();
@@ -31,6 +36,24 @@ void QtUiPort::processEvents() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (window_) window_->nestEvents(false);
     --nested_;
+}
+
+void QtUiPort::waitWithEvents(int ms) {
+    ++nested_;
+    if (window_) window_->nestEvents(true);
+    QEventLoop loop;
+    QTimer::singleShot(std::max(ms, 0), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (window_) window_->nestEvents(false);
+    --nested_;
+}
+
+void EventClock::sleepMs(int ms) {
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (ui_.backgroundWrites() && app && QThread::currentThread() == app->thread())
+        ui_.waitWithEvents(ms);
+    else
+        system_.sleepMs(ms);
 }
 
 void QtUiPort::showMessage(const std::string& text) {

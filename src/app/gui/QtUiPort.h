@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/Clock.h"
 #include "device/UiPort.h"
 
 #include <functional>
@@ -23,6 +24,14 @@ public:
     // The core is letting events run in the middle of its work (a transfer, a presence poll): what starts
     // new device work waits.
     bool inNestedEvents() const { return nested_ > 0; }
+    // Writes made for another program (the RGB server's) rather than the user: while set, the device
+    // link's waits for the mouse on this thread (the settle time after each write) let events run,
+    // without the user's input, instead of sleeping, and the busy window stays down. A stream of colours
+    // thus leaves the window's event loop turning and does not flash the busy window at the user.
+    void setBackgroundWrites(bool on) { backgroundWrites_ = on; }
+    bool backgroundWrites() const { return backgroundWrites_; }
+    // Waits `ms` running events as processEvents() does.
+    void waitWithEvents(int ms);
 
     void showBusy() override;
     void hideBusy() override;
@@ -37,6 +46,21 @@ private:
     MainWindow* window_ = nullptr;
     std::function<void(const std::string&)> fallback_;
     int nested_ = 0;
+    bool backgroundWrites_ = false;
+};
+
+// The window's clock: the machine's, but a wait on the window's thread while the port's
+// backgroundWrites() is set runs events (QtUiPort::waitWithEvents) instead of sleeping.
+class EventClock final : public Clock {
+public:
+    explicit EventClock(QtUiPort& ui) : ui_(ui) {}
+    void sleepMs(int ms) override;
+    void waitMicroseconds(int us) override { system_.waitMicroseconds(us); }
+    std::uint64_t tickMs() override { return system_.tickMs(); }
+
+private:
+    QtUiPort& ui_;
+    SystemClock system_;
 };
 
 } // namespace krm::gui

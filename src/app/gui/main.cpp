@@ -1,6 +1,7 @@
 #include "app/gui/Companion.h"
 #include "app/gui/Program.h"
 #include "app/gui/QuitOnSignal.h"
+#include "app/gui/RgbHost.h"
 #include "app/gui/SingleInstance.h"
 #include "base/GlobalOptions.h"
 #include "widgets/QtImages.h"
@@ -124,9 +125,12 @@ int runProgram(int argc, char** argv) {
         QCoreApplication::quit();
     });
     program->show();
-    // Looking the icon up walks the icon themes' folders: done once the window is up.
-    QTimer::singleShot(0, &window, [] {
+    // Looking the icon up walks the icon themes' folders: done once the window is up, as is reading
+    // whether the RGB-sync server is on.
+    std::unique_ptr<krm::gui::RgbHost> rgb;
+    QTimer::singleShot(0, &window, [&rgb, &program] {
         QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));
+        rgb = krm::gui::serveRgbIfTurnedOn(program->session(), program->ui(), program->clock());
     });
     const int status = app.exec();
     if (const auto failure = program->device().traceFailure(options)) {

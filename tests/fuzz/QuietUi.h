@@ -1,0 +1,20 @@
+#pragma once
+
+#include "device/UiPort.h"
+
+namespace krm::fuzz {
+
+// No window: nothing is shown, and work for the UI thread runs at once.
+class QuietUi final : public UiPort {
+public:
+    void showBusy() override {}
+    void hideBusy() override {}
+    void processEvents() override {}
+    void showMessage(const std::string&) override {}
+    void setPagesCovered(bool) override {}
+    void setTimerEnabled(UiTimer, bool) override {}
+    void closeMenus() override {}
+    void runOnUiThread(std::function<void()> fn) override { fn(); }
+};
+
+} // namespace krm::fuzz
