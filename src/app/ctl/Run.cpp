@@ -40,7 +40,7 @@ void printUsage(std::FILE* stream) {
                  "load, restore and program end once the mouse has restarted and been read again\n"
                  "(some seconds). assign keeps at least one Left Click on profile 1 (and a Left Click\n"
                  "or the Fire Macro Key on profiles 2 and 3) and refuses a change that would not.\n"
-                 "A settings file (export, diff, apply) holds one setting a line, in sections\n"
+                 "A settings file (export, diff, apply) holds one setting a line, in sections [mouse],\n"
                  "[performance], [profile.1] .. [profile.3], [combo-keys], [lighting], [macros] and\n"
                  "[fire]; apply checks the whole file first and writes only what differs.\n"
                  "Exit codes: 0 done, 1 diff: the mouse differs from the file, 2 no mouse or a wrong\n"

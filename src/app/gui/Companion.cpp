@@ -6,6 +6,7 @@
 #include "app/gui/QuitOnSignal.h"
 #include "app/gui/RgbHost.h"
 #include "app/gui/SingleInstance.h"
+#include "base/PrintableText.h"
 #include "device/Clock.h"
 #include "widgets/MessageBox.h"
 #include "widgets/QtImages.h"
@@ -188,7 +189,7 @@ void Companion::dpiLevelChangedByMouse(int) {
 void Companion::say(const QString& message) {
     // No page is in sight: a message that points to one is said in the words that need none.
     const QString text = qstr(session_.textSlots().withoutPage(message.toStdString()));
-    std::fprintf(stderr, "krmconfig: %s\n", qPrintable(text.simplified()));
+    std::fprintf(stderr, "krmconfig: %s\n", printable(text.simplified().toStdString()).c_str());
     notices_.tell(text);
 }
 
