@@ -17,7 +17,7 @@ void LanguageSlots::refresh(const TextSource& texts) {
     noDevice = texts.text("Str022");
     fill(messages, texts, 100);
     fill(writeFailures, texts, 108);
-    fill(writeFailuresWithoutPage, texts, 920);
+    fill(writeFailuresWithoutPage, texts, 944);
     userDefined = texts.text("Str205");
     leftClick = texts.text("Str210");
     middleClick = texts.text("Str212");

@@ -17,7 +17,7 @@ struct LanguageSlots {
     // Str108..Str110: a change the mouse did not take, and was read again / could not be read back;
     // nothing sent, since its configuration was not read whole.
     std::array<std::string, 3> writeFailures;
-    // Str920, Str921: the first two as they are said where no window shows a page.
+    // Str944, Str945: the first two as they are said where no window shows a page.
     std::array<std::string, 2> writeFailuresWithoutPage;
     std::string userDefined;                 // Str205
     std::string leftClick;                   // Str210

@@ -63,7 +63,7 @@ std::set<std::string> expectedIds(int language) {
     // an empty message box or an empty caption is no text at all.
     ids.insert({"Str294", "Str295"});
     for (int n :
-         {860, 861, 862, 863, 864, 866, 867, 868, 869, 870, 871, 872, 873, 874, 875, 876, 900, 901, 920, 921})
+         {860, 861, 862, 863, 864, 866, 867, 868, 869, 870, 871, 872, 873, 874, 875, 876, 900, 901, 944, 945})
         ids.insert(strId(n));
     if (language == 3) ids.insert({"Str312", "Str313"});
     return ids;
