@@ -1,21 +1,22 @@
 #include "base/IniFile.h"
 
+#include "base/PrintableText.h"
+
 #include <cctype>
 #include <charconv>
 
 namespace krm {
 
-namespace {
-std::string_view trim(std::string_view s) {
+std::string_view trimmed(std::string_view s) {
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
     return s;
 }
-} // namespace
 
 std::vector<IniLine> iniLines(std::string_view text) {
     std::vector<IniLine> lines;
     int number = 0;
+    text = withoutByteOrderMark(text); // as some Windows editors save it
     while (!text.empty()) {
         auto eol = text.find_first_of("\r\n");
         std::string_view line = text.substr(0, eol);
@@ -26,8 +27,8 @@ std::vector<IniLine> iniLines(std::string_view text) {
         text.remove_prefix(skip);
         ++number;
 
-        line = trim(line);
-        if (line.empty() || line.front() == ';' || line.starts_with("//")) continue;
+        line = trimmed(line);
+        if (line.empty() || line.front() == ';' || line.front() == '#' || line.starts_with("//")) continue;
         IniLine out;
         out.number = number;
         out.text = line;
@@ -35,11 +36,11 @@ std::vector<IniLine> iniLines(std::string_view text) {
             auto close = line.find(']');
             out.kind = IniLine::Kind::Section;
             out.closed = close != std::string_view::npos;
-            out.name = trim(line.substr(1, out.closed ? close - 1 : line.size() - 1));
+            out.name = trimmed(line.substr(1, out.closed ? close - 1 : line.size() - 1));
         } else if (auto eq = line.find('='); eq != std::string_view::npos) {
             out.kind = IniLine::Kind::Entry;
-            out.key = trim(line.substr(0, eq));
-            out.value = trim(line.substr(eq + 1));
+            out.key = trimmed(line.substr(0, eq));
+            out.value = trimmed(line.substr(eq + 1));
         }
         lines.push_back(out);
     }
@@ -106,7 +107,7 @@ std::string foldCase(std::string_view text) {
 }
 
 std::optional<long> parseDecimal(std::string_view text) {
-    text = trim(text);
+    text = trimmed(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (text.empty()) return std::nullopt;
     long value = 0;

@@ -21,16 +21,17 @@ struct IniLine {
     std::string_view name, key, value, text;
     bool closed = true;
 };
-// The lines of `text` (split at CR, LF or CRLF), blank lines and comments left out: a comment is a line
-// whose first non-blank character is ';' or that starts with "//". The views point into `text`.
+// The lines of `text` (split at CR, LF or CRLF; a leading UTF-8 byte-order mark skipped), blank lines and
+// comments left out: a comment is a line whose first non-blank character is ';' or '#' or that starts
+// with "//". The views point into `text`.
 std::vector<IniLine> iniLines(std::string_view text);
 
 // Sections of key = value entries, as the branding and skin INIs hold them.
 // Section and key lookups ignore letter case; the first of two equal keys in a section wins.
 class IniFile {
 public:
-    // Reads 8-bit INI text: "[section]" lines, "key = value" entries; lines whose first non-blank
-    // character is ';' or that start with "//" are comments; keys and values are trimmed.
+    // Reads 8-bit INI text: "[section]" lines, "key = value" entries; comments as iniLines() has them;
+    // keys and values are trimmed.
     static IniFile parse(std::string_view text);
 
     // Adds an entry (kept only when the key is new in that section).
@@ -51,6 +52,9 @@ private:
     const Section* find(std::string_view section) const;
     std::unordered_map<std::string, Section> sections_; // lower-case name -> section
 };
+
+// `text` without the blanks (spaces, tabs, line ends) at either end.
+std::string_view trimmed(std::string_view text);
 
 // ASCII letters in lower case: how section, key, picture and resource names are compared.
 std::string foldCase(std::string_view text);

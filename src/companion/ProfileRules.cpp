@@ -1,7 +1,9 @@
 #include "companion/ProfileRules.h"
 
 #include "base/IniFile.h"
+#include "base/PrintableText.h"
 #include "base/UserFolders.h"
+#include "companion/FileChangeWatch.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,12 +14,6 @@
 namespace krm {
 
 namespace {
-
-std::string_view trimmed(std::string_view s) {
-    const auto first = s.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
-}
 
 bool sameLetter(char a, char b, bool anyCase) {
     if (!anyCase) return a == b;
@@ -37,10 +33,11 @@ std::string_view withoutComment(std::string_view line) {
     return trimmed(line.substr(0, commentStart(line)));
 }
 
-// An entry's new text, with the comment the line had kept behind it.
+// An entry's new text, with the comment the line had and its line end (CR) kept behind it.
 std::string rewritten(const std::string& line, const std::string& entry) {
     const std::size_t comment = commentStart(line);
-    return comment == std::string::npos ? entry : entry + " " + line.substr(comment);
+    if (comment != std::string::npos) return entry + " " + line.substr(comment);
+    return line.ends_with('\r') ? entry + "\r" : entry;
 }
 
 } // namespace
@@ -96,6 +93,10 @@ bool ProfileRule::matches(const ProgramInfo& program) const {
 ProfileRules ProfileRules::parse(std::string_view text) {
     ProfileRules r;
     Section section = Section::None;
+    r.byteOrderMark_ = text.starts_with(kUtf8ByteOrderMark);
+    text = withoutByteOrderMark(text);
+    // Messages quote the file: whatever in it a terminal would act on is escaped.
+    const auto problem = [&r](const std::string& message) { r.problems_.push_back(printable(message)); };
     std::size_t at = 0;
     while (at < text.size()) {
         const std::size_t end = std::min(text.find('\n', at), text.size());
@@ -109,7 +110,7 @@ ProfileRules ProfileRules::parse(std::string_view text) {
         if (line.front() == '[') {
             const std::string name = foldCase(trimmed(line.substr(1, line.find(']') - 1)));
             if (line.back() != ']') {
-                r.problems_.push_back(where + "a section name needs its closing ']'");
+                problem(where + "a section name needs its closing ']'");
                 section = Section::Other;
             } else if (name == "default") {
                 section = Section::Default;
@@ -118,8 +119,7 @@ ProfileRules ProfileRules::parse(std::string_view text) {
                 section = Section::Rules;
                 r.rulesHeader_ = i;
             } else {
-                r.problems_.push_back(where + "[" + name +
-                                      "] is not a section of this file ([Default], [Rules])");
+                problem(where + "[" + name + "] is not a section of this file ([Default], [Rules])");
                 section = Section::Other;
             }
             continue;
@@ -128,21 +128,20 @@ ProfileRules ProfileRules::parse(std::string_view text) {
         const std::string_view entry = withoutComment(line);
         const auto eq = entry.rfind('=');
         if (eq == std::string_view::npos || section == Section::None) {
-            r.problems_.push_back(where + (section == Section::None
-                                               ? "rules go below a [Rules] line"
-                                               : "'" + std::string(entry) + "' has no '= PROFILE'"));
+            problem(where + (section == Section::None ? "rules go below a [Rules] line"
+                                                      : "'" + std::string(entry) + "' has no '= PROFILE'"));
             continue;
         }
         const std::string key(trimmed(entry.substr(0, eq)));
         const std::string value(trimmed(entry.substr(eq + 1)));
         const auto profile = parseDecimalIn(value, 1, kProfiles);
         if (key.empty()) {
-            r.problems_.push_back(where + "a rule needs a program name or path before '='");
+            problem(where + "a rule needs a program name or path before '='");
         } else if (!profile) {
-            r.problems_.push_back(where + "'" + value + "' is no profile (1, 2 or 3)");
+            problem(where + "'" + value + "' is no profile (1, 2 or 3)");
         } else if (section == Section::Default) {
             if (foldCase(key) != "profile")
-                r.problems_.push_back(where + "[Default] holds only 'Profile = 1..3'");
+                problem(where + "[Default] holds only 'Profile = 1..3'");
             else if (!r.defaultLine_) {
                 r.defaultLine_ = i;
                 r.defaultProfile_ = *profile;
@@ -240,12 +239,25 @@ bool ProfileRules::setDefault(int profile) {
 }
 
 std::string ProfileRules::text() const {
-    std::string out;
-    for (const auto& l : lines_) out += l + "\n";
+    std::string out(byteOrderMark_ ? kUtf8ByteOrderMark : "");
+    // A line added to a file of CRLF lines ends as its neighbours do.
+    const bool crlf = !lines_.empty() && lines_.front().ends_with('\r');
+    for (const auto& l : lines_) out += l + (crlf && !l.ends_with('\r') ? "\r\n" : "\n");
     return out;
 }
 
-RulesFile::RulesFile(std::string path) : path_(std::move(path)) {}
+RulesFile::RulesFile(std::string path)
+    : path_(std::move(path)), watch_(std::make_unique<FileChangeWatch>(path_)) {}
+
+RulesFile::~RulesFile() = default;
+
+int RulesFile::changeDescriptor() const {
+    return watch_->descriptor();
+}
+
+bool RulesFile::takeChanges() {
+    return watch_->takeChanges();
+}
 
 std::string RulesFile::defaultPath() {
     return userConfigFolder() + "/krm/profiles.ini";
@@ -259,19 +271,31 @@ bool RulesFile::refresh() {
                static_cast<std::int64_t>(st.st_size), static_cast<std::uint64_t>(st.st_ino), true};
     if (stamp_ && *stamp_ == now) return false;
     stamp_ = now;
-    error_.clear();
     if (!now.exists) {
+        // Removed: no rules, as before the file was made (the watcher gives that the full settling
+        // time, so a file replaced by something else meanwhile switches nothing).
+        error_.clear();
         rules_ = {};
+        everRead_ = true;
         return true;
     }
     auto bytes = readFilePrefix(path_, kMaxInputFileBytes);
     if (!bytes) {
-        error_ = bytes.error.message;
-        rules_ = {};
+        // The rules last read stay: a file that turned into something else must not switch the
+        // profile in the middle of a game. What is wrong is said once.
+        std::string why = printable(bytes.error.message);
+        if (!lastRead_.empty())
+            why += (why.ends_with('.') ? "" : ".") + std::string(" The rules read before stay.");
+        rules_ = lastRead_;
+        if (why == error_) return false;
+        error_ = why;
         return true;
     }
+    error_.clear();
+    everRead_ = true;
     rules_ = ProfileRules::parse(
         std::string_view(reinterpret_cast<const char*>(bytes.value->data()), bytes.value->size()));
+    lastRead_ = rules_;
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -11,6 +12,8 @@
 #include <vector>
 
 namespace krm {
+
+class FileChangeWatch;
 
 // A running program as the rules see it.
 struct ProgramInfo {
@@ -59,8 +62,9 @@ struct RuleMatch {
 //   /opt/games/* = 3       ; a path pattern
 //
 // Lines starting with '#' or ';' are comments, and so is the rest of a line from a ';' or '#' that
-// follows a blank. Edits keep every other line (comments, order, lines in
-// error) as the user wrote it.
+// follows a blank. A UTF-8 byte-order mark and CRLF line ends are taken as some editors write them.
+// Edits keep every other line (comments, order, lines in error, the mark and the line ends) as the user
+// wrote it.
 class ProfileRules {
 public:
     static constexpr int kProfiles = 3;
@@ -90,7 +94,8 @@ private:
     void insertLines(std::size_t at, const std::vector<std::string>& lines);
     void eraseLine(std::size_t at);
 
-    std::vector<std::string> lines_;
+    std::vector<std::string> lines_; // as written, a CR of a CRLF line end included
+    bool byteOrderMark_ = false;
     std::vector<ProfileRule> rules_;
     std::vector<std::size_t> ruleLines_; // the line of each rule
     std::optional<std::size_t> rulesHeader_, defaultLine_, defaultHeader_;
@@ -105,16 +110,30 @@ std::optional<FileError> writeTextFile(const std::string& path, const std::strin
 class RulesFile {
 public:
     explicit RulesFile(std::string path = defaultPath());
+    ~RulesFile();
+    RulesFile(const RulesFile&) = delete;
+    RulesFile& operator=(const RulesFile&) = delete;
     // $XDG_CONFIG_HOME/krm/profiles.ini (or ~/.config/krm/profiles.ini).
     static std::string defaultPath();
 
     const std::string& path() const { return path_; }
-    // Reads the file when it changed since the last read (a missing file holds no rules). True when
-    // what it holds may have changed.
+    // Reads the file when it changed since the last read (a missing file holds no rules). A file that
+    // cannot be read (a folder, a pipe, a device, no permission, over 1 MiB) brings back the rules last
+    // read from it, and error() says why. True when the file was read, went missing or the error
+    // changed: a problem that stays is said once.
     bool refresh();
     const ProfileRules& rules() const { return rules_; }
     // Why the file could not be read; empty when it was read or is missing.
     const std::string& error() const { return error_; }
+    // Whether the rules were ever read from the file (or it was missing, which holds none).
+    bool everRead() const { return everRead_; }
+    // The last refresh found the file and read it.
+    bool read() const { return stamp_ && stamp_->exists && error_.empty(); }
+    // Readable when the file (or the folder it lives in) changed: refresh() is then due. -1 when the
+    // system gives no such watch.
+    int changeDescriptor() const;
+    // Takes what made the descriptor readable; true when the file may have changed.
+    bool takeChanges();
     // Writes the rules atomically, making the folder when it is missing; the file is then what is held.
     std::optional<FileError> save(const ProfileRules& rules);
 
@@ -131,7 +150,10 @@ private:
     std::string path_;
     std::optional<Stamp> stamp_;
     ProfileRules rules_;
+    ProfileRules lastRead_; // the rules of the last read that succeeded
     std::string error_;
+    bool everRead_ = false;
+    std::unique_ptr<FileChangeWatch> watch_;
 };
 
 } // namespace krm

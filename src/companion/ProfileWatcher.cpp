@@ -1,13 +1,16 @@
 #include "companion/ProfileWatcher.h"
 
+#include "base/PrintableText.h"
+
 #include <algorithm>
 
 namespace krm {
 
 std::string describe(const WatchDecision& d, bool dryRun) {
-    std::string who = d.program.empty()
-                          ? std::string("no rule matches")
-                          : d.program + " (pid " + std::to_string(d.pid) + ", rule '" + d.rule + "')";
+    // A program's name and a rule's pattern may hold anything: escaped for the terminal.
+    std::string who = d.program.empty() ? std::string("no rule matches")
+                                        : printable(d.program) + " (pid " + std::to_string(d.pid) +
+                                              ", rule '" + printable(d.rule) + "')";
     const std::string profile =
         (d.program.empty() ? "default profile " : "profile ") + std::to_string(d.profile);
     switch (d.kind) {
@@ -47,17 +50,24 @@ ProfileWatcher::Target ProfileWatcher::targetNow() {
 void ProfileWatcher::update() {
     const std::uint64_t now = clock_.tickMs();
     lastUpdate_ = now;
-    if (rules_.refresh() && rulesRead) rulesRead();
+    const bool reread = rules_.refresh();
+    if (reread && rulesRead) rulesRead();
     Target t = targetNow();
+    // An edit read whole; not the first read, nor a file gone (which may be replaced in a moment).
+    const bool edited = reread && started_ && rules_.read();
     if (!started_) {
         started_ = true;
         settled_ = {rules_.rules().defaultProfile(), {}, 0, {}};
         wanted_ = settled_;
         wantedSince_ = now;
     }
-    if (t.profile != wanted_.profile) wantedSince_ = now;
+    if (t.profile != wanted_.profile) {
+        wantedSince_ = now;
+        // An edit of the rules is no window passed through on the way to another.
+        settleMs_ = edited ? kRulesSettleMs : kSettleMs;
+    }
     wanted_ = std::move(t);
-    if (wanted_.profile != settled_.profile && now - wantedSince_ >= kSettleMs) {
+    if (wanted_.profile != settled_.profile && now - wantedSince_ >= settleMs_) {
         settled_ = wanted_;
         decide(now);
     }
@@ -74,7 +84,7 @@ void ProfileWatcher::update() {
 std::optional<std::uint64_t> ProfileWatcher::nextUpdateMs() const {
     std::optional<std::uint64_t> next;
     auto atMost = [&next](std::uint64_t at) { next = next ? std::min(*next, at) : at; };
-    if (started_ && wanted_.profile != settled_.profile) atMost(wantedSince_ + kSettleMs);
+    if (started_ && wanted_.profile != settled_.profile) atMost(wantedSince_ + settleMs_);
     if (pendingAfterHand_ && handAt_) atMost(*handAt_ + kHandHoldMs);
     if (retryDue_) atMost(lastUpdate_);
     if (const int interval = source_.pollIntervalMs(); interval > 0)

@@ -46,7 +46,8 @@ std::string describe(const WatchDecision& decision, bool dryRun = false);
 
 // Per-game profile switching. The rules pick a profile for the programs of the source (the focused
 // one, or every running one; the default profile when no rule matches). A profile is acted on once it
-// has been wanted for kSettleMs, so passing through a window switches nothing; a profile the user chose
+// has been wanted for kSettleMs (kRulesSettleMs when an edit of the rules file changed it), so passing
+// through a window switches nothing; a profile the user chose
 // by hand is kept for kHandHoldMs, and what became wanted meanwhile is acted on when that time ends.
 // The watcher starts from the default profile without writing it: it writes when what is wanted
 // changes. Runs on one thread; the caller calls update() after the source's events and at
@@ -54,6 +55,9 @@ std::string describe(const WatchDecision& decision, bool dryRun = false);
 class ProfileWatcher {
 public:
     static constexpr std::uint64_t kSettleMs = 1000;
+    // A profile the rules file wants after an edit (the focus held) settles only this long: long
+    // enough for an editor's save to end, short enough that the edit takes effect within a second.
+    static constexpr std::uint64_t kRulesSettleMs = 250;
     static constexpr std::uint64_t kHandHoldMs = 60000;
 
     ProfileWatcher(RulesFile& rules, ProgramSource& source, ProfileSwitch& mouse, Clock& clock)
@@ -99,7 +103,8 @@ private:
     bool started_ = false;
     Target wanted_; // what the rules want now
     std::uint64_t wantedSince_ = 0;
-    Target settled_; // what was last wanted long enough to act on
+    std::uint64_t settleMs_ = kSettleMs; // how long wanted_ must hold: kRulesSettleMs after an edit
+    Target settled_;                     // what was last wanted long enough to act on
     std::optional<std::uint64_t> handAt_;
     bool pendingAfterHand_ = false; // settled_ changed while a hand choice was kept
     bool retry_ = false;            // the last decision could not be written

@@ -17,6 +17,7 @@ template <typename F> void call(const F& fn) {
 
 void ImageTransfer::replaceImage(const ConfigImage& image) {
     copiesTrusted_ = true;
+    areaHolds_.fill(true); // a read says otherwise below
     const bool wasGuarded = refreshGuard_;
     refreshGuard_ = true;
     krm::replaceImage(state_, image, hooks.defaultInputs ? hooks.defaultInputs() : DefaultInputs{});
@@ -34,6 +35,7 @@ bool ImageTransfer::readImage() {
     image.fill(0xFF);
     lastReadComplete_ = commands_.blockRead(0, static_cast<std::uint16_t>(kImageSize), image, true);
     replaceImage(image);
+    areaHolds_.fill(false);
     // Noise that came back as whole replies is no more the mouse's than a failed fetch: nothing is
     // written from it either.
     copiesTrusted_ = lastReadComplete_ && !imageDefect(state_, false);
@@ -59,6 +61,7 @@ bool ImageTransfer::readAgain() {
     krm::replaceImage(fresh, image, hooks.defaultInputs ? hooks.defaultInputs() : DefaultInputs{});
     if (imageDefect(fresh, false)) return false;
     replaceImage(image);
+    areaHolds_.fill(false);
     return true;
 }
 
@@ -74,8 +77,35 @@ bool ImageTransfer::writeQuad(std::uint8_t address, std::span<const std::uint8_t
     return commands_.writeImageQuad(address, code[0], code[1], code[2], code[3]);
 }
 
-bool ImageTransfer::blockWrite(std::size_t offset, std::span<const std::uint8_t> bytes) {
+std::array<ImageTransfer::Area, 4> ImageTransfer::uncheckedAreas() const {
+    const ImageLayout& layout = state_.copies.layout;
+    return {{{image::kFireKeyOffset, image::kFireKeyLength},
+             {image::kMacroOffset, image::kMacroLength},
+             {image::kPatchBlockOffset, image::kPatchBlockLength},
+             {layout.fireMacroAreaOffset, layout.fireMacroAreaLength}}};
+}
+
+bool ImageTransfer::readBytesHold(std::size_t offset, std::size_t length) {
+    const auto areas = uncheckedAreas();
+    for (std::size_t i = 0; i < areas.size(); ++i) {
+        const Area& a = areas[i];
+        if (areaHolds_[i] || offset >= a.offset + a.length || offset + length <= a.offset) continue;
+        std::vector<std::uint8_t> again(a.length, 0xFF);
+        const auto read = std::span(state_.image).subspan(a.offset, a.length);
+        if (!commands_.blockRead(static_cast<std::uint16_t>(a.offset), static_cast<std::uint16_t>(a.length),
+                                 again, false) ||
+            !std::equal(again.begin(), again.end(), read.begin())) {
+            copiesTrusted_ = false;
+            return false;
+        }
+        areaHolds_[i] = true;
+    }
+    return true;
+}
+
+bool ImageTransfer::blockWrite(std::size_t offset, std::span<const std::uint8_t> bytes, Carries carries) {
     if (refreshGuard_ || offset + bytes.size() > kImageSize) return false;
+    if (carries == Carries::ReadBytes && !readBytesHold(offset, bytes.size())) return false;
     const auto address = static_cast<std::uint16_t>(offset);
     const auto length = static_cast<std::uint16_t>(bytes.size());
     if (!commands_.blockWrite(address, length, bytes)) return false;
@@ -88,6 +118,10 @@ bool ImageTransfer::profileRewrite(bool withFireKeyBlock, bool withFireMacroArea
     if (refreshGuard_) return true;
     if (!copiesTrusted_) return false;
     auto& copies = state_.copies;
+    // Nothing goes out unless the areas it carries back hold what the read gave.
+    if ((withFireKeyBlock && !readBytesHold(image::kFireKeyOffset, image::kFireKeyLength)) ||
+        (withFireMacroArea && !readBytesHold(copies.layout.fireMacroAreaOffset, copies.fireMacroArea.size())))
+        return false;
     std::array<std::uint8_t, image::kProfilesLength> block{};
     for (std::size_t p = 0; p < 3; ++p) {
         storeSectionChecksum(copies.profiles[p]);

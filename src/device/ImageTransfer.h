@@ -4,6 +4,7 @@
 #include "device/UiPort.h"
 #include "image/ConfigImage.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -60,10 +61,15 @@ public:
     // One 4-byte combo-key code with the form-1 write.
     bool writeQuad(std::uint8_t address, std::span<const std::uint8_t, 4> code);
 
+    // What a block write carries besides the bytes its caller set: bytes of the last read (a macro
+    // block with the other macros in it), or nothing (a block replaced whole from a file).
+    enum class Carries { ReadBytes, Nothing };
     // Bytes the caller has stored in its copy, to image offset `offset` as one block write, read back:
     // true only when the mouse holds every byte sent (a write cut short, or one that another program
-    // disturbed, fails here rather than passing for done).
-    bool blockWrite(std::size_t offset, std::span<const std::uint8_t> bytes);
+    // disturbed, fails here rather than passing for done). A write that carries bytes of an unchecked
+    // area (see readBytesHold) sends nothing unless that area reads back as it was read.
+    bool blockWrite(std::size_t offset, std::span<const std::uint8_t> bytes,
+                    Carries carries = Carries::ReadBytes);
 
     // The profile rewrite: fresh checksums in the three profile copies, the copies as one 147-byte
     // block at 192 (and, after fire-key changes, the fire-key block at 484; after a gun's fire macros
@@ -81,13 +87,29 @@ public:
     bool vendorSectionRewrite();
     bool userSectionRewrite();
 
+    // The image areas no checksum or marker vouches for: the fire-key block, the macro block, the
+    // patch block and the fire-macro area. Noise a read brought there passes every check of the read,
+    // so before the first write that carries such an area's bytes back to the mouse, the area is read
+    // again and must come back as the image read gave it (read twice, as `save` does). True when every
+    // area that [offset, offset + length) touches holds, or the copies did not come from a read; false,
+    // with the copies no longer trusted, when one came back otherwise or could not be read.
+    bool readBytesHold(std::size_t offset, std::size_t length);
+
 private:
+    struct Area {
+        std::size_t offset, length;
+    };
+    std::array<Area, 4> uncheckedAreas() const;
+
     DeviceCommands& commands_;
     UiPort& ui_;
     ImageState& state_;
     bool& refreshGuard_;
     bool lastReadComplete_ = false;
     bool copiesTrusted_ = false;
+    // The areas of uncheckedAreas() found to hold since the last read; all true when the copies came
+    // from a file or a factory image rather than a read.
+    std::array<bool, 4> areaHolds_{true, true, true, true};
 };
 
 // Shown when a whole-image read did not bring every byte, or brought bytes that cannot be the image.

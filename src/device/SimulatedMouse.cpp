@@ -1,6 +1,7 @@
 #include "device/SimulatedMouse.h"
 
 #include "base/ResourceTable.h"
+#include "image/ImageFields.h"
 #include "image/ImageFiles.h"
 
 #include <algorithm>
@@ -357,10 +358,7 @@ bool SimulatedMouse::setFeature(HidHandle handle, std::span<const std::uint8_t> 
     if (!h || h->target != Target::Config || report.size() != kReportSize) return false;
     if (!countReportLocked()) return false;
     if (report[0] == kCommandReport) return commandLocked(report);
-    if (report[0] == kQueryReport) {
-        dataReportLocked(report);
-        return true;
-    }
+    if (report[0] == kQueryReport) return dataReportLocked(report);
     return false;
 }
 
@@ -430,10 +428,8 @@ bool SimulatedMouse::commandLocked(std::span<const std::uint8_t> r) {
         singleReply_ = Reply{xdata_[address16], 0, 0, 0, 0, 0, 0};
         break;
     case 0x05: // single write, form 0 (up to three bytes and a count) or form 1 (four bytes)
-        if (r[2] == 0x00)
-            writeImageLocked(r[3], r.subspan(4, std::min<std::size_t>(r[7], 3)));
-        else if (r[2] == 0x01)
-            writeImageLocked(r[3], r.subspan(4, 4));
+        if (r[2] == 0x00) return writeImageLocked(r[3], r.subspan(4, std::min<std::size_t>(r[7], 3)));
+        if (r[2] == 0x01) return writeImageLocked(r[3], r.subspan(4, 4));
         break;
     case 0x06: // short read; bytes 2..5 read as a 16-bit address and length like the block read
     case 0x09: // block read
@@ -443,12 +439,13 @@ bool SimulatedMouse::commandLocked(std::span<const std::uint8_t> r) {
     case 0x07: // block write: the data reports follow
         writeAddress_ = address16;
         writeRemaining_ = length16;
+        blockBefore_ = image_;
         break;
     case 0x0D: // identify
         singleReply_ = Reply{chipCode_, ':', 0, 0, 0, 0, 0};
         break;
     case 0x0E: // restart: leave the bus, come back a while later
-        if (dirty_) persistLocked();
+        if (dirty_ && !persistLocked()) return false;
         leaveLocked();
         restarting_ = true;
         returnAtMs_ = clock_.tickMs() + kRestartAbsenceMs;
@@ -460,8 +457,8 @@ bool SimulatedMouse::commandLocked(std::span<const std::uint8_t> r) {
     return true;
 }
 
-void SimulatedMouse::dataReportLocked(std::span<const std::uint8_t> r) {
-    if (writeRemaining_ == 0) return;
+bool SimulatedMouse::dataReportLocked(std::span<const std::uint8_t> r) {
+    if (writeRemaining_ == 0) return true;
     const std::size_t n = std::min<std::size_t>(writeRemaining_, 7);
     for (std::size_t i = 0; i < n; ++i) {
         if (writeAddress_ + i < kImageSize) image_[writeAddress_ + i] = r[1 + i];
@@ -469,12 +466,13 @@ void SimulatedMouse::dataReportLocked(std::span<const std::uint8_t> r) {
     dirty_ = true;
     writeAddress_ += n;
     writeRemaining_ -= n;
-    if (writeRemaining_ == 0) persistLocked();
+    // The block is kept whole when its last report arrives, or not at all.
+    return writeRemaining_ > 0 || keptLocked(blockBefore_);
 }
 
 void SimulatedMouse::endTransferLocked() {
     // A block write cut short keeps what arrived.
-    if (writeRemaining_ > 0 && dirty_) persistLocked();
+    if (writeRemaining_ > 0 && dirty_) keptLocked(blockBefore_);
     writeRemaining_ = 0;
 }
 
@@ -503,26 +501,37 @@ SimulatedMouse::Reply SimulatedMouse::nextReplyLocked() {
     return reply;
 }
 
-void SimulatedMouse::writeImageLocked(std::size_t address, std::span<const std::uint8_t> bytes) {
-    if (bytes.empty()) return;
+bool SimulatedMouse::writeImageLocked(std::size_t address, std::span<const std::uint8_t> bytes) {
+    if (bytes.empty()) return true;
+    const Image before = image_;
     for (std::size_t i = 0; i < bytes.size(); ++i) image_[address + i] = bytes[i];
     // Firmware keeps the integrity byte of every section a single write touches.
     const std::size_t end = address + bytes.size();
     for (const auto& s : kChecksummed)
         if (address < s.offset + s.length && end > s.offset) fixChecksum(image_, s.offset, s.length);
     dirty_ = true;
-    persistLocked();
+    return keptLocked(before);
 }
 
-void SimulatedMouse::persistLocked() {
+bool SimulatedMouse::keptLocked(const Image& before) {
+    if (persistLocked()) return true;
+    // What could not be kept in the image file was not kept: the mouse holds what the file holds.
+    image_ = before;
+    return false;
+}
+
+bool SimulatedMouse::persistLocked() {
     dirty_ = false;
-    if (imageFile_.empty()) return;
+    if (imageFile_.empty()) return true;
     // Under the lock the new file is locked before it replaces the old one.
-    if (imageLock_) {
-        if (auto error = imageLock_->replaceContents(image_)) persistError_ = *error;
-        return;
-    }
-    if (auto error = writeFileAtomically(imageFile_, image_)) persistError_ = error->message;
+    std::optional<std::string> error;
+    if (imageLock_)
+        error = imageLock_->replaceContents(image_);
+    else if (auto failed = writeFileAtomically(imageFile_, image_))
+        error = failed->message;
+    if (!error) return true;
+    if (persistError_.empty()) persistError_ = *error;
+    return false;
 }
 
 // --- controls ---------------------------------------------------------------------------------------
@@ -638,8 +647,41 @@ void SimulatedMouse::raiseButtonEventLocked(std::uint8_t code) {
     report[3] = code;
     refreshPresenceLocked();
     if (!presentLocked()) return; // a mouse that is away raises nothing
+    pressLocked(code);
     inputQueue_.push_back(std::move(report));
     inputCv_.notify_all();
+}
+
+void SimulatedMouse::pressLocked(std::uint8_t code) {
+    // The DPI buttons step through the levels that are on (CPI wraps round, CPI+ and CPI- stop at the
+    // ends), the profile button through the three profiles; a release changes nothing.
+    constexpr std::size_t kLevelByte = image::kUserOffset + user::kCurrentDpi;
+    constexpr std::size_t kProfileByte = image::kUserOffset + user::kProfileAndColour;
+    const int count = std::clamp(image_[vendor::kDpiCountMinusOne] + 1, 1, 8);
+    const int level = std::min<int>(image_[kLevelByte], count - 1);
+    std::uint8_t byte = 0;
+    std::size_t at = kLevelByte;
+    switch (code) {
+    case kEventCpi:
+        byte = static_cast<std::uint8_t>((level + 1) % count);
+        break;
+    case kEventCpiUp:
+        byte = static_cast<std::uint8_t>(std::min(level + 1, count - 1));
+        break;
+    case kEventCpiDown:
+        byte = static_cast<std::uint8_t>(std::max(level - 1, 0));
+        break;
+    case kEventProfile: {
+        at = kProfileByte;
+        const int profile = image_[kProfileByte] & 0x0F;
+        byte = static_cast<std::uint8_t>((image_[kProfileByte] & 0xF0) | (profile >= 2 ? 0 : profile + 1));
+        break;
+    }
+    default:
+        return;
+    }
+    const std::array<std::uint8_t, 1> bytes = {byte};
+    writeImageLocked(at, bytes);
 }
 
 void SimulatedMouse::queueInputReport(std::vector<std::uint8_t> report) {

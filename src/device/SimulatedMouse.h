@@ -51,8 +51,9 @@ public:
     ~SimulatedMouse() override;
 
     // A mouse that starts from the image in `path` when that file exists and writes its image back
-    // there (atomically) after every change. Returns null and says why in `error` when the file
-    // exists but cannot be read or is not 2048 bytes long.
+    // there (atomically) after every change; a write whose image the file could not take is refused,
+    // and the mouse keeps what the file holds (persistError() says why). Returns null and says why in `error`
+    // when the file exists but cannot be read or is not 2048 bytes long.
     //
     // The image file stands for the mouse among processes: the one that opens the mouse locks the
     // file (see lock()), takes the image the file holds at that moment, and writes it back under the
@@ -120,7 +121,12 @@ public:
     static constexpr std::uint8_t kFaultEvents[] = {0x01, 0x00, 0x08, 0x00};
     static constexpr int kFaultEventSpacingMs = 400;
 
-    // Button events: queues an input report 0x42 with the event code in byte 3.
+    // Button events: queues an input report 0x42 with the event code in byte 3. A press changes what
+    // the mouse holds as its own buttons do: CPI (0x01) steps to the next level that is on, round to
+    // level 1, CPI+ (0x02) and CPI- (0x04) one level up or down, stopping at the ends, and the profile
+    // button (0x08) to the next profile, round to profile 1.
+    static constexpr std::uint8_t kEventCpi = 0x01, kEventCpiUp = 0x02, kEventCpiDown = 0x04,
+                                  kEventProfile = 0x08;
     void raiseButtonEvent(std::uint8_t code);
     void queueInputReport(std::vector<std::uint8_t> report);
     // The oldest input report waiting, if any, taken out of the queue without blocking (raising the
@@ -132,7 +138,7 @@ public:
     std::uint8_t xdata(std::uint16_t address) const;
     int restarts() const;
     Variant variant() const { return variant_; }
-    // The last failure to write the image file, empty when none.
+    // The first failure to write the image file since the mouse was made, empty when none.
     std::string persistError() const;
 
 private:
@@ -155,12 +161,15 @@ private:
     void applyFaultLocked(const SimFault& fault);
     void raiseDueEventsLocked();
     void raiseButtonEventLocked(std::uint8_t code);
+    void pressLocked(std::uint8_t code);
     bool commandLocked(std::span<const std::uint8_t> report);
-    void dataReportLocked(std::span<const std::uint8_t> report);
+    // A write the image file could not keep is refused: false, and the image is as before it.
+    bool dataReportLocked(std::span<const std::uint8_t> report);
     Reply nextReplyLocked();
-    void writeImageLocked(std::size_t address, std::span<const std::uint8_t> bytes);
+    bool writeImageLocked(std::size_t address, std::span<const std::uint8_t> bytes);
     void endTransferLocked();
-    void persistLocked();
+    bool persistLocked();
+    bool keptLocked(const Image& before);
     std::string prefix() const;
 
     Clock& clock_;
@@ -175,6 +184,7 @@ private:
     DeviceLock* imageLock_ = nullptr; // while this process holds the image file's lock
     bool dirty_ = false;
     std::string persistError_;
+    Image blockBefore_{}; // the image before the block write under way
 
     bool attached_ = true;
     bool restarting_ = false;

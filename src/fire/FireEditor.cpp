@@ -166,7 +166,9 @@ const FireKeySlot& FireEditor::slot(int k) const {
 
 EditOutcome FireEditor::setSlot(int k, int repeat, int interval, bool continueOn) {
     if (k < 1 || k > fire::kSlots) return EditOutcome::refusal("The fire-key slot is 1..3.");
-    if (repeat < 1 || repeat > 16) return EditOutcome::refusal("The repeat count is 1..16.");
+    if (repeat < fire::kMinRepeat || repeat > fire::kMaxRepeat)
+        return EditOutcome::refusal("The repeat count is " + std::to_string(fire::kMinRepeat) + ".." +
+                                    std::to_string(fire::kMaxRepeat) + ".");
     if (interval < 0 || interval > 0xFFFF) return EditOutcome::refusal("The interval is 0..65535 ms.");
     EditOutcome out;
     const std::string slotName = texts_->text("Str23" + std::to_string(k));
@@ -470,6 +472,17 @@ int FireEditor::macroAdjust(int n, bool y) const {
 EditOutcome FireEditor::setProfileSwitchOptions(const ProfileSwitchOptions& options) {
     if (options.switchOffset < 0 || options.switchOffset > 0xFF)
         return EditOutcome::refusal("The profile-switch offset is 00..FF (hexadecimal).");
+    // The options live in the profile-switch buttons' codes and nowhere else: without such a button
+    // the mouse has no place to keep them, and a later read would not find them.
+    bool anySwitch = false;
+    for (int p = 1; p <= codes::kProfileCount; ++p)
+        for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
+            anySwitch = anySwitch || isProfileSwitch(profileCode(copies_, p, k));
+    if (!anySwitch)
+        return EditOutcome::refusal(
+            "No button of the three profiles switches to a profile (Office Mode, Game Mode or Third Mode), "
+            "and the profile-switch options are kept only in such a button's code: give a button one of "
+            "them first.");
     state_.profileSwitch = options;
     const auto flags =
         static_cast<std::uint8_t>((options.returnToZero ? 0x40 : 0) | (options.adjustXy ? 0x20 : 0) |
@@ -485,7 +498,8 @@ EditOutcome FireEditor::setProfileSwitchOptions(const ProfileSwitchOptions& opti
                                  static_cast<std::uint8_t>(options.switchOffset)};
             if (code != before) rewriteButton(p, k, code, out);
         }
-    finishProfiles(out, false, false);
+    // Codes that hold these options already need no rewrite.
+    if (!out.requests.empty()) finishProfiles(out, false, false);
     return out;
 }
 

@@ -33,15 +33,12 @@ std::string clampText(std::string_view text, long low, long high, long whenEmpty
 
 std::string repeatWhileTyping(std::string_view text) {
     const auto n = fieldNumber(text);
-    if (!n || *n < 0) return "2";
-    if (*n > 15) return "15";
-    return std::to_string(*n);
+    if (!n || *n < 0) return std::to_string(kMinRepeat);
+    return std::to_string(std::min<long>(*n, kMaxRepeat));
 }
 
 std::string repeatOnLeave(std::string_view text) {
-    const auto n = fieldNumber(text);
-    if (!n || *n < 2) return "2";
-    return std::to_string(std::min(*n, 15L));
+    return clampText(text, kMinRepeat, kMaxRepeat, kMinRepeat);
 }
 
 std::string userInterval(std::string_view text) {
@@ -54,7 +51,7 @@ std::string engineeringInterval(std::string_view text) {
 }
 
 CodeBytes fireKeyCode(int repeat, int interval, bool continueOn) {
-    const int count = std::clamp(repeat, 1, 16) - 1;
+    const int count = std::clamp(repeat, kMinRepeat, kMaxRepeat) - 1;
     const int ms = std::clamp(interval, 0, 0xFFFF);
     return {0x06, static_cast<std::uint8_t>((continueOn ? 0x90 : 0x10) + count),
             static_cast<std::uint8_t>(ms >> 8), static_cast<std::uint8_t>(ms & 0xFF)};

@@ -20,10 +20,14 @@ inline constexpr int kSlots = 3;
 inline constexpr int kGuns = 7;
 inline constexpr int kMaxStages = 3;
 inline constexpr int kMaxInterval = 4094; // ms, the largest interval the slot fields take
+// A slot's repeat count, as the image holds it: its count byte and the low nibble of its code are the
+// repeat minus 1 (0..15). Every control and command that sets one takes this range.
+inline constexpr int kMinRepeat = 1, kMaxRepeat = 16;
 
-// User-page repeat field (2..15) while typing: empty becomes "2", above 15 "15"; "0" and "1" stay.
+// User-page repeat field while typing: empty becomes the smallest repeat, above kMaxRepeat kMaxRepeat;
+// "0" stays (it may be the start of nothing else, but the field is not yet left).
 std::string repeatWhileTyping(std::string_view text);
-// The same field when it is left: also "0" and "1" become "2" (a repeat below 2 names no count).
+// The same field when it is left: also "0" becomes the smallest repeat.
 std::string repeatOnLeave(std::string_view text);
 // User-page interval field: empty or below 1 becomes "1", above 4094 "4094".
 std::string userInterval(std::string_view text);
@@ -31,7 +35,7 @@ std::string userInterval(std::string_view text);
 std::string engineeringInterval(std::string_view text);
 
 // The fire-key code of a slot: 06, 0x10 | (repeat - 1) | 0x80 for continue, interval big-endian.
-// `repeat` 1..16, `interval` 0..65535.
+// `repeat` kMinRepeat..kMaxRepeat, `interval` 0..65535.
 CodeBytes fireKeyCode(int repeat, int interval, bool continueOn);
 
 // Gun presets: the first macro index (0..9) and the macros a gun owns.

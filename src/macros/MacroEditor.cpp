@@ -90,6 +90,34 @@ EditOutcome MacroEditor::deleteDeviceMacro(std::size_t slot) {
     return commit(before, newSlot, ProfileWrite::Rewrite);
 }
 
+EditOutcome MacroEditor::replaceMacros(const std::vector<MacroRecord>& records, std::size_t kept) {
+    if (records.size() > device_macros::kMaxSlots) {
+        EditOutcome out;
+        out.refused = true;
+        return out;
+    }
+    const DeviceMacroTable before = table_;
+    kept = std::min({kept, records.size(), table_.size()});
+    while (table_.size() > kept) table_.erase(table_.size() - 1);
+    for (std::size_t i = kept; i < records.size(); ++i) {
+        DeviceMacro m;
+        m.name = records[i].name;
+        m.events = terminatedEvents(records[i].events);
+        table_.append(std::move(m));
+    }
+    if (table_.totalLength() > device_macros::kBlockSize || !table_.pack()) {
+        table_ = before;
+        return EditOutcome::refusal(texts_->text("Str103"));
+    }
+    const auto newSlot = [&](std::size_t i) -> std::optional<std::size_t> {
+        if (i < kept) return i;
+        for (std::size_t j = kept; j < table_.size(); ++j)
+            if (table_.entries()[j].name == before.entries()[i].name) return j;
+        return std::nullopt;
+    };
+    return commit(before, newSlot, ProfileWrite::Block);
+}
+
 EditOutcome MacroEditor::commit(const DeviceMacroTable& before, const SlotMap& newSlotOf,
                                 ProfileWrite profileWrite) {
     block_ = *table_.pack();

@@ -52,6 +52,12 @@ public:
     // "Delete" in the device list: the slot removed, the block repacked, buttons moved, then the
     // profile rewrite and the macro block.
     EditOutcome deleteDeviceMacro(std::size_t slot);
+    // The mouse's macros made exactly `records`, in order, with one write of the block (a settings
+    // file's [macros]): names may repeat, as in a block imported from a file. The first `kept` slots
+    // hold those records already and stay; a button that ran a later slot runs the first later record
+    // of the same name, or nothing. Then the button tables (one 147-byte block) and the macro block.
+    // Refused with Str103 when the records do not fit the block, and with no message past 15 macros.
+    EditOutcome replaceMacros(const std::vector<MacroRecord>& records, std::size_t kept);
 
 private:
     // How the button tables go to the mouse: one 147-byte block (adding) or the profile rewrite

@@ -174,6 +174,11 @@ EditOutcome DpiEditor::setCount(int newCount) {
     EditOutcome out;
     countChanged(newCount, out);
     currentByte_ = newCount - 1;
+    // A count that switches off the level the mouse is on moves the mouse to the last level that stays
+    // on, the one the page marks: left on a level that is off, the mouse would keep a current level
+    // that no page, command or settings file can name.
+    if (copies_.user[user::kCurrentDpi] >= newCount)
+        out.requests.push_back(write(kCurrentByte, static_cast<std::uint8_t>(currentByte_)));
     return out;
 }
 

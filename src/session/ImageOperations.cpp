@@ -341,7 +341,8 @@ OperationResult ImageOperations::importMacroBlock(const ChooseFile& choose) {
     for (std::size_t half = 0; half < 2; ++half) {
         const std::size_t from = half * image::kMacroHalfLength;
         std::copy_n(copy.begin() + static_cast<std::ptrdiff_t>(from), staging.size(), staging.begin());
-        if (!s_.transfer().blockWrite(image::kMacroOffset + from, staging)) break;
+        if (!s_.transfer().blockWrite(image::kMacroOffset + from, staging, ImageTransfer::Carries::Nothing))
+            break;
         written += staging.size();
     }
 
@@ -373,7 +374,10 @@ OperationResult ImageOperations::importGunMacros(const ChooseFile& choose) {
     ui_.showBusy();
 
     storeGunMacros(c, *bodies.value);
-    const bool written = s_.transfer().blockWrite(c.layout.fireMacroAreaOffset, c.fireMacroArea);
+    // An area of bodies alone is the file's whole; the R230B's names in front come from the read.
+    const auto carries =
+        c.layout.firstBodyOffset == 0 ? ImageTransfer::Carries::Nothing : ImageTransfer::Carries::ReadBytes;
+    const bool written = s_.transfer().blockWrite(c.layout.fireMacroAreaOffset, c.fireMacroArea, carries);
 
     ui_.hideBusy();
     ui_.setTimerEnabled(UiTimer::DevTimerFirst, false);

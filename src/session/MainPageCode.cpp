@@ -5,7 +5,7 @@
 
 namespace krm {
 
-EditOutcome assignMainPageCode(Session& s, int profile, int button, std::string_view code) {
+EditOutcome assignMainPageCode(Session& s, int profile, int button, std::string_view code, EditSink* sink) {
     if (profile < 1 || profile > codes::kProfileCount || button < 1 || button > codes::kButtonsPerProfile ||
         !parseCodeText(code))
         return {};
@@ -14,7 +14,7 @@ EditOutcome assignMainPageCode(Session& s, int profile, int button, std::string_
     editor.setCurrentProfile(profile);
     editor.openFromMainPage(button);
     const std::string caption = functionCodeName(code, s.texts(), s.editorState());
-    EditOutcome out = s.apply(editor.applyDialogCode(code, caption));
+    EditOutcome out = (sink ? *sink : static_cast<EditSink&>(s)).apply(editor.applyDialogCode(code, caption));
     editor.setCurrentProfile(shown);
     if (out.refused && (!out.message || out.message->empty()))
         out.message =
@@ -22,12 +22,12 @@ EditOutcome assignMainPageCode(Session& s, int profile, int button, std::string_
     return out;
 }
 
-EditOutcome assignComboKeyCode(Session& s, int n, std::string_view code) {
+EditOutcome assignComboKeyCode(Session& s, int n, std::string_view code, EditSink* sink) {
     if (n < 1 || n > codes::kComboKeyCount || !parseCodeText(code)) return {};
     AssignmentEditor& editor = s.assignments();
     editor.openFromComboKey(n);
     const std::string caption = functionCodeName(code, s.texts(), s.editorState());
-    return s.apply(editor.applyDialogCode(code, caption));
+    return (sink ? *sink : static_cast<EditSink&>(s)).apply(editor.applyDialogCode(code, caption));
 }
 
 } // namespace krm

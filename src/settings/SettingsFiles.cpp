@@ -92,8 +92,14 @@ OperationResult ProfileFiles::load(const ChooseFile& choose) {
     }
     const ApplyResult result = applySettings(plan, s_);
     switch (result.kind) {
-    case ApplyResult::Kind::Done:
+    case ApplyResult::Kind::Done: {
+        // What may be wrong with a file that applied is said after it.
+        std::string warned;
+        for (const SettingsProblem& w : plan.wanted.warnings)
+            warned += "\nline " + std::to_string(w.line) + ": " + w.message;
+        if (!warned.empty()) ui_.showMessage("\"" + *path + "\" was applied. Note:" + warned);
         return OperationResult::Done;
+    }
     case ApplyResult::Kind::Refused:
         ui_.showMessage(result.message);
         return OperationResult::FileRefused;

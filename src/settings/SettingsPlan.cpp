@@ -1,11 +1,14 @@
 #include "settings/SettingsPlan.h"
+#include "settings/FunctionWords.h"
 
 #include "base/IniFile.h"
+#include "base/PrintableText.h"
 #include "buttons/FunctionCatalogue.h"
 #include "buttons/FunctionCodes.h"
 #include "fire/FireFields.h"
 #include "image/ImageFields.h"
 #include "performance/SniperEditor.h"
+#include "session/EditCost.h"
 #include "session/MainPageCode.h"
 #include "session/Session.h"
 
@@ -43,15 +46,6 @@ int numberAfter(std::string_view text, std::string_view prefix) {
     return n;
 }
 
-// What function names build their codes with: the variant, the fire-key slots and the sniper level as
-// the file leaves them, everything else as `krmctl functions` has it (no combo masks, no profile-switch
-// options), so that a name means the same on every mouse. "macro NAME" reaches a macro of `macros`.
-struct Naming {
-    EditorState state;
-    DeviceMacroTable macros;
-    const TextSource* english = nullptr;
-};
-
 // The sniper step the mouse's AIM Key buttons hold: the first that names a step, in any profile (the
 // performance page shows the current profile's; every change writes one step to all of them).
 std::optional<int> sniperStep(const Session& s) {
@@ -71,56 +65,6 @@ Naming mouseNaming(Session& s, const TextSource& english) {
     n.state.sniperLevel = sniperStep(s).value_or(s.sniper().step()) + 1;
     n.macros = s.macros().deviceMacros();
     return n;
-}
-
-// The codes of the catalogue entries called `name` (two entries may share a name: "Stop").
-std::vector<std::string> codesNamed(const Naming& n, std::string_view name, bool combo) {
-    std::vector<std::string> out;
-    const std::string folded = foldCase(name);
-    for (const CatalogueEntry& e : functionCatalogue()) {
-        if (foldCase(e.englishName) != folded) continue;
-        std::string code = functionCodeForTag(e.tag, n.state, combo);
-        if (std::find(out.begin(), out.end(), code) == out.end()) out.push_back(std::move(code));
-    }
-    return out;
-}
-
-// How a code is written: the first function name that builds exactly this code, else "macro NAME" for
-// the start of a macro, else the code with its display name as the comment.
-std::pair<std::string, std::string> writtenCode(const Naming& n, const std::string& code, bool combo) {
-    for (const CatalogueEntry& e : functionCatalogue()) {
-        // A name stands for this code only when its own entry builds it: the cheap test first.
-        if (functionCodeForTag(e.tag, n.state, combo) != code) continue;
-        const auto codes = codesNamed(n, e.englishName, combo);
-        if (codes.size() == 1 && codes.front() == code) return {std::string(e.englishName), code};
-    }
-    const auto bytes = parseCodeText(code);
-    if (bytes && (*bytes)[0] == 0x10 && (*bytes)[3] == 0) {
-        const auto slot = n.macros.slotAt(static_cast<std::uint16_t>((*bytes)[1] << 8 | (*bytes)[2]));
-        if (slot && n.macros.find(n.macros.entries()[*slot].name) == slot)
-            return {"macro " + macroNameText(n.macros.entries()[*slot].name), code};
-    }
-    EditorState scratch = n.state; // naming ticks continue boxes; the session's stay as they are
-    return {code, functionCodeName(code, *n.english, scratch)};
-}
-
-// The code a written value stands for, or why it stands for none.
-std::optional<std::string> codeOf(const Naming& n, const std::string& text, bool combo,
-                                  std::string& problem) {
-    if (parseCodeText(text)) return text;
-    if (text.starts_with("macro ")) {
-        const std::string name = text.substr(6);
-        if (const auto slot = n.macros.find(macroNameBytes(name)))
-            return codeText(runMacroCode(n.macros.entries()[*slot].startAddress));
-        problem = "no macro named '" + name + "' is on the mouse or in [macros]";
-        return std::nullopt;
-    }
-    const auto codes = codesNamed(n, text, combo);
-    if (codes.size() == 1) return codes.front();
-    problem = "'" + text + "' names " + std::to_string(codes.size()) + " functions (";
-    for (std::size_t i = 0; i < codes.size(); ++i) problem += (i ? ", " : "") + codes[i];
-    problem += "); give the code instead";
-    return std::nullopt;
 }
 
 // Whether a code keeps a profile's left button: a Left Click, or on profiles 2 and 3 the Fire Macro
@@ -144,10 +88,14 @@ public:
     }
 
     void read() {
+        add(kMouse, "variant", std::string(variantName(s_.variant())));
+        const int profile = s_.mouseProfile();
+        add(kMouse, "profile", std::to_string(profile), profileName(profile));
         performance();
         for (int p = 1; p <= codes::kProfileCount; ++p)
             for (int k = 1; k <= codes::kButtonsPerProfile; ++k)
-                function(profileSection(p), "button" + std::to_string(k), s_.assignments().code(p, k), false);
+                function(profileSection(p), "button" + std::to_string(k), s_.assignments().code(p, k), false,
+                         whichButton(k));
         for (int n = 1; n <= codes::kComboKeyCount; ++n)
             function(std::string(kComboKeys), "key" + std::to_string(n), s_.assignments().comboCode(n), true);
         lighting();
@@ -183,10 +131,39 @@ private:
         if (const auto step = sniperStep(s_)) add(kPerformance, "sniper", std::string(dpiStepText(*step)));
     }
 
-    void function(const std::string& section, std::string key, const std::string& code, bool combo) {
-        auto [text, comment] = writtenCode(naming_, code, combo);
-        add(section, std::move(key), std::move(text), std::move(comment)).meaning = code;
+    void function(const std::string& section, std::string key, const std::string& code, bool combo,
+                  const std::string& which = {}) {
+        WrittenCode written = writtenCode(naming_, code, combo);
+        std::string comment = written.comment;
+        if (!which.empty()) comment += (comment.empty() ? "" : "; ") + which;
+        add(section, std::move(key), std::move(written.text), std::move(comment)).meaning = code;
     }
+
+    // Which button a button number is, for a person holding the mouse: what it does from the factory
+    // (the variant's first factory image, profile 1).
+    std::string whichButton(int button) {
+        const SectionCopies& c = s_.image().copies;
+        // Slots 10..12 show on the key page only with RGB LEDs (vendor byte 5, bit 7).
+        if (button >= 10 && (c.vendor[5] & 0x80) == 0) return "not on this mouse's key page";
+        const ConfigImage& factory = s_.defaults().image(s_.variant(), 1);
+        const std::size_t at = codes::buttonOffset(1, button);
+        const CodeBytes code{factory[at], factory[at + 1], factory[at + 2], factory[at + 3]};
+        EditorState scratch = naming_.state;
+        scratch.fireKeys = factoryFireKeys(factory);
+        const std::string name = functionCodeName(codeText(code), english_, scratch);
+        return name.empty() ? std::string() : "the factory's " + name + " button";
+    }
+
+    static std::array<FireKeySlot, 3> factoryFireKeys(const ConfigImage& image) {
+        std::array<FireKeySlot, 3> slots{};
+        for (std::size_t k = 0; k < slots.size(); ++k) {
+            const std::size_t at = image::kFireKeyOffset + 2 + 3 * k;
+            slots[k] = {image[at] + 1, image[at + 1] << 8 | image[at + 2], false};
+        }
+        return slots;
+    }
+
+    std::string profileName(int profile) const { return english_.text("Str25" + std::to_string(profile)); }
 
     void lighting() {
         const LightingEditor& e = s_.lighting();
@@ -232,7 +209,9 @@ private:
             const std::string key = "slot" + std::to_string(k);
             add(kFire, key + "-repeat", std::to_string(slot.count));
             add(kFire, key + "-interval", std::to_string(slot.interval));
-            add(kFire, key + "-continue", yesNo(slot.continueBox));
+            // Only the codes of the buttons that fire with the slot keep its continue switch.
+            add(kFire, key + "-continue", yesNo(slotContinues(k)),
+                firesWith(k) ? "" : "no button fires with it");
         }
         const SectionCopies& c = s_.image().copies;
         for (int g = 1; g <= fire::kGuns; ++g) {
@@ -255,6 +234,24 @@ private:
                 add(kFire, key + "-interval", std::to_string(body.interval));
             }
         }
+    }
+
+    // The codes of the three profiles' buttons that the naming gives slot k's name.
+    std::vector<CodeBytes> slotCodes(int k) {
+        std::vector<CodeBytes> out;
+        const std::string name = english_.text("Str23" + std::to_string(k));
+        for (int p = 1; p <= codes::kProfileCount; ++p)
+            for (int b = 1; b <= codes::kButtonsPerProfile; ++b) {
+                const CodeBytes code = profileCode(s_.image().copies, p, b);
+                EditorState scratch = naming_.state;
+                if (functionCodeName(codeText(code), english_, scratch) == name) out.push_back(code);
+            }
+        return out;
+    }
+    bool firesWith(int k) { return !slotCodes(k).empty(); }
+    bool slotContinues(int k) {
+        const auto codes = slotCodes(k);
+        return std::any_of(codes.begin(), codes.end(), [](const CodeBytes& c) { return (c[1] & 0x80) != 0; });
     }
 
     Session& s_;
@@ -292,6 +289,13 @@ public:
     void plan() {
         plan_.problems = file_.problems;
         plan_.wanted = file_;
+        // A file for the other chip is refused on that one line: its profiles, fire keys and lighting
+        // mean something else there.
+        if (const Setting* v = wanted(kMouse, "variant"); v && v->text != variantName(s_.variant())) {
+            problem(v->line, "variant: the file is for an " + v->text + " mouse; this mouse is an " +
+                                 std::string(variantName(s_.variant())));
+            return;
+        }
         naming_ = mouseNaming(s_, english_);
         macroTable();
         fileNaming();
@@ -300,6 +304,7 @@ public:
         dpiRules();
         leftButtonRule();
         sniperRule();
+        continueRule();
         fireMacroRules();
         changes();
         std::stable_sort(plan_.problems.begin(), plan_.problems.end(),
@@ -307,7 +312,9 @@ public:
     }
 
 private:
-    void problem(int line, std::string message) { plan_.problems.push_back({line, std::move(message)}); }
+    void problem(int line, const std::string& message) {
+        plan_.problems.push_back({line, printable(message)});
+    }
     const Setting* wanted(std::string_view section, std::string_view key) const {
         return plan_.wanted.find(section, key);
     }
@@ -316,14 +323,12 @@ private:
     void macroTable() {
         if (!file_.macros) return;
         const auto& list = *file_.macros;
-        std::map<MacroName, int> names;
+        // Two macros may share a name (a block imported from a file may hold such); "macro NAME"
+        // reaches the first.
         for (std::size_t i = 0; i < list.size(); ++i) {
             const MacroSetting& m = list[i];
             if (i == device_macros::kMaxSlots)
                 problem(m.line, "macro '" + m.name + "': the mouse holds at most 15 macros");
-            if (const auto [it, added] = names.try_emplace(macroNameBytes(m.name), m.line); !added)
-                problem(m.line, "macro '" + m.name + "' is named twice (first on line " +
-                                    std::to_string(it->second) + ")");
             if (!compileMacroRows(m.rows, m.repeat))
                 problem(m.line, "macro '" + m.name + "' takes more than the 256 bytes a macro may hold");
         }
@@ -361,7 +366,7 @@ private:
         auto follow = [&](const std::string& section, const std::string& key, const std::string& code,
                           bool combo) {
             if (wanted(section, key)) return;
-            const std::string text = writtenCode(mouse, code, combo).first;
+            const std::string text = writtenCode(mouse, code, combo).text;
             if (!text.starts_with("macro ")) return;
             std::string why;
             const auto moved = codeOf(naming_, text, combo, why);
@@ -381,7 +386,7 @@ private:
             FireKeySlot& slot = naming_.state.fireKeys[static_cast<std::size_t>(k - 1)];
             const std::string key = "slot" + std::to_string(k);
             if (const Setting* w = wanted(kFire, key + "-repeat"))
-                slot.count = *settingNumber(w->text, 1, 16);
+                slot.count = *settingNumber(w->text, fire::kMinRepeat, fire::kMaxRepeat);
             if (const Setting* w = wanted(kFire, key + "-interval"))
                 slot.interval = *settingNumber(w->text, 0, 65535);
             if (const Setting* w = wanted(kFire, key + "-continue")) slot.continueBox = w->text == "yes";
@@ -484,6 +489,30 @@ private:
         problem(w->line, "sniper: no button has the AIM Key function, so no button takes a sniper value");
     }
 
+    // A slot's continue switch lives only in the codes of the buttons that fire with it (the fire-key
+    // block holds the repeat and the interval): a change with no such button has nowhere to be kept.
+    void continueRule() {
+        for (int k = 1; k <= fire::kSlots; ++k) {
+            const std::string key = "slot" + std::to_string(k) + "-continue";
+            const Setting* w = wanted(kFire, key);
+            const Setting* m = mouse_.find(kFire, key);
+            // Without such a button the mouse reads as not continuing: only "yes" needs one.
+            if (!w || w->text != "yes" || (m && w->meaning == m->meaning)) continue;
+            const std::string slotName = english_.text("Str23" + std::to_string(k));
+            bool fires = false;
+            for (int p = 1; p <= codes::kProfileCount && !fires; ++p)
+                for (int b = 1; b <= codes::kButtonsPerProfile && !fires; ++b) {
+                    EditorState scratch = naming_.state;
+                    fires = functionCodeName(finalCode(p, b), english_, scratch) == slotName;
+                }
+            if (!fires)
+                problem(w->line, key + ": no button fires with fire-key slot " + std::to_string(k) +
+                                     ", and only such a button's code keeps the continue switch: give a "
+                                     "button " +
+                                     slotName + " first");
+        }
+    }
+
     void fireMacroRules() {
         const SectionCopies& c = s_.image().copies;
         for (int i = 0; i < 10; ++i) {
@@ -527,7 +556,7 @@ private:
                 plan_.changes.push_back({m.section, m.key, m.text, w->text, w->line});
         }
         for (const Setting& w : plan_.wanted.settings)
-            if (!mouse_.find(w.section, w.key) && w.key != "type")
+            if (!mouse_.find(w.section, w.key) && w.key != "type" && w.key != "variant")
                 plan_.changes.push_back({w.section, w.key, "-", w.text, w.line});
         if (!file_.macros) return;
         const auto& have = *mouse_.macros;
@@ -551,17 +580,270 @@ private:
 
 // --- applying ---
 
+// Carries an outcome out in the section copies only, and keeps what it would have sent: the apply's
+// rehearsal, from which it weighs its ways of writing.
+class Rehearsal final : public EditSink {
+public:
+    explicit Rehearsal(Session& s) : s_(s) {}
+
+    EditOutcome apply(EditOutcome outcome) override {
+        if (outcome.refused) return outcome;
+        EditOutcome stores = outcome;
+        stores.requests.clear();
+        for (const EditRequest& r : outcome.requests) {
+            if (r.kind == EditRequest::Kind::Store || r.kind == EditRequest::Kind::WriteThrough ||
+                r.kind == EditRequest::Kind::WriteQuad || r.kind == EditRequest::Kind::BlockWrite)
+                stores.requests.push_back(EditRequest::store(r.offset, r.bytes));
+            if (r.kind != EditRequest::Kind::Store) sent.push_back(r);
+        }
+        s_.apply(std::move(stores));
+        return outcome;
+    }
+
+    std::vector<EditRequest> sent;
+
+private:
+    Session& s_;
+};
+
+// The parts of the image a settings file writes, each of which goes to the mouse either control by
+// control, as the pages write it, or whole with its own section rewrite.
+enum class Part { Vendor, User, Profiles, Macros, Patch };
+constexpr Part kParts[] = {Part::Vendor, Part::User, Part::Profiles, Part::Macros, Part::Patch};
+
+std::string_view partName(Part part) {
+    switch (part) {
+    case Part::Vendor:
+        return "the vendor section";
+    case Part::User:
+        return "the user section";
+    case Part::Profiles:
+        return "the button tables";
+    case Part::Macros:
+        return "the macro block";
+    case Part::Patch:
+        return "the MCU LED settings";
+    }
+    return {};
+}
+
+// The part a request writes; nothing for what acts on the mouse rather than storing (the current DPI
+// level written to make the mouse take a level's new value, XDATA, a restart), which either way sends.
+std::optional<Part> partOf(const EditRequest& r, const ImageLayout& layout) {
+    using K = EditRequest::Kind;
+    switch (r.kind) {
+    case K::ProfileRewrite:
+        return Part::Profiles;
+    case K::VendorSectionRewrite:
+        return Part::Vendor;
+    case K::UserSectionRewrite:
+        return Part::User;
+    case K::WriteThrough:
+    case K::WriteQuad:
+    case K::BlockWrite:
+        break;
+    default:
+        return std::nullopt;
+    }
+    if (r.kind == K::WriteThrough && r.offset == image::kUserOffset + user::kCurrentDpi) return std::nullopt;
+    const std::size_t at = r.offset;
+    if (at < image::kUserOffset) return Part::Vendor;
+    if (at < image::kProfileOffset) return Part::User;
+    if (at < image::kProfileOffset + image::kProfilesLength) return Part::Profiles;
+    if (at >= image::kFireKeyOffset && at < image::kFireKeyOffset + image::kFireKeyLength)
+        return Part::Profiles;
+    if (at >= image::kMacroOffset && at < image::kMacroOffset + image::kMacroLength) return Part::Macros;
+    if (at >= image::kPatchBlockOffset && at < image::kPatchBlockOffset + image::kPatchBlockLength)
+        return Part::Patch;
+    if (at >= layout.fireMacroAreaOffset && at < layout.fireMacroAreaOffset + layout.fireMacroAreaLength)
+        return Part::Profiles;
+    return std::nullopt;
+}
+
 class Applier {
 public:
-    Applier(const SettingsPlan& plan, Session& s) : plan_(plan), s_(s), english_(englishOf(s)) {}
+    Applier(const SettingsPlan& plan, Session& s, ApplyWay way)
+        : plan_(plan), s_(s), way_(way), english_(englishOf(s)) {}
 
     ApplyResult run() {
-        const bool done = macros() && lighting() && fireSlots() && fireMacros() && buttons() && performance();
-        if (done && result_.kind == ApplyResult::Kind::Done && !result_.written.empty()) s_.reloadEditors();
-        return result_;
+        if (way_ == ApplyWay::ControlByControl) return controlByControl();
+        // A rehearsal in the copies: what each control would send, and the image it would leave.
+        const SectionCopies start = s_.image().copies;
+        Rehearsal rehearsal(s_);
+        sink_ = &rehearsal;
+        const bool rehearsed = steps();
+        const SectionCopies end = s_.image().copies;
+        ApplyResult rehearsedResult = std::move(result_);
+        s_.image().copies = start;
+        s_.reloadEditors();
+        sink_ = &s_;
+        result_ = {};
+        // What an editor refuses it refuses for real too: nothing has been sent yet.
+        if (!rehearsed) {
+            rehearsedResult.written.clear();
+            return rehearsedResult;
+        }
+        const Choice choice = choose(start, end, rehearsal.sent);
+        if (choice.whole.empty()) return controlByControl();
+        return inParts(start, end, rehearsal.sent, choice, std::move(rehearsedResult.written));
     }
 
 private:
+    struct Choice {
+        std::vector<Part> whole; // the parts written whole
+        std::string summary;     // what was chosen, for the user
+    };
+
+    // The requests that write a part whole, from the image `end`.
+    std::vector<EditRequest> wholeWrite(Part part, const SectionCopies& start,
+                                        const SectionCopies& end) const {
+        switch (part) {
+        case Part::Vendor:
+            return {EditRequest::vendorSectionRewrite()};
+        case Part::User:
+            return {EditRequest::userSectionRewrite()};
+        case Part::Profiles:
+            return {EditRequest::profileRewrite(end.fireKey != start.fireKey,
+                                                end.fireMacroArea != start.fireMacroArea)};
+        case Part::Macros: {
+            const std::span<const std::uint8_t> block(end.macroBlock);
+            return {EditRequest::blockWrite(image::kMacroOffset, block.first(device_macros::kHalf)),
+                    EditRequest::blockWrite(image::kMacroOffset + device_macros::kHalf,
+                                            block.last(device_macros::kHalf))};
+        }
+        case Part::Patch:
+            return {EditRequest::blockWrite(image::kPatchBlockOffset, end.patchBlock)};
+        }
+        return {};
+    }
+
+    static bool changed(Part part, const SectionCopies& a, const SectionCopies& b) {
+        switch (part) {
+        case Part::Vendor:
+            return a.vendor != b.vendor;
+        case Part::User:
+            return a.user != b.user;
+        case Part::Profiles:
+            return a.profiles != b.profiles || a.fireKey != b.fireKey || a.fireMacroArea != b.fireMacroArea;
+        case Part::Macros:
+            return a.macroBlock != b.macroBlock;
+        case Part::Patch:
+            return a.patchBlock != b.patchBlock;
+        }
+        return false;
+    }
+
+    // For each part the file changes: its controls' writes, or its own rewrite when that sends fewer
+    // reports.
+    Choice choose(const SectionCopies& start, const SectionCopies& end,
+                  const std::vector<EditRequest>& sent) {
+        Choice choice;
+        const ImageLayout& layout = start.layout;
+        for (Part part : kParts) {
+            if (!changed(part, start, end)) continue;
+            std::size_t controls = 0, whole = 0;
+            for (const EditRequest& r : sent)
+                if (partOf(r, layout) == part) controls += reportsFor(r, layout);
+            for (const EditRequest& r : wholeWrite(part, start, end)) whole += reportsFor(r, layout);
+            if (whole >= controls) continue;
+            choice.whole.push_back(part);
+            choice.summary += std::string(choice.summary.empty() ? "" : "; ") + std::string(partName(part)) +
+                              " written whole, " + std::to_string(whole) + " reports instead of " +
+                              std::to_string(controls) + " control by control";
+        }
+        return choice;
+    }
+
+    ApplyResult controlByControl() {
+        const bool done = steps();
+        if (done && result_.kind == ApplyResult::Kind::Done && !result_.written.empty()) {
+            s_.reloadEditors();
+            result_.way = "control by control, as the pages write";
+        }
+        return result_;
+    }
+
+    // The rehearsed image sent in one outcome: the parts chosen whole with their rewrites, the others
+    // with their controls' writes in the order the controls made them; what acts on the mouse (the
+    // current DPI level written again, XDATA) in its place; then the profile, and a restart last.
+    ApplyResult inParts(const SectionCopies& start, const SectionCopies& end,
+                        const std::vector<EditRequest>& sent, const Choice& choice,
+                        std::vector<SettingChange> written) {
+        const auto whole = [&choice](std::optional<Part> p) {
+            return p && std::find(choice.whole.begin(), choice.whole.end(), *p) != choice.whole.end();
+        };
+        const ImageLayout& layout = start.layout;
+        EditOutcome out;
+        out.followup = Followup::ReloadEditors;
+        auto& r = out.requests;
+        // The copies first take the image the rehearsal left (section rewrites send what they hold).
+        r.push_back(EditRequest::store(image::kVendorOffset, end.vendor));
+        r.push_back(EditRequest::store(image::kUserOffset, end.user));
+        for (int p = 1; p <= codes::kProfileCount; ++p)
+            r.push_back(
+                EditRequest::store(image::profileOffset(p), end.profiles[static_cast<std::size_t>(p - 1)]));
+        r.push_back(EditRequest::store(image::kFireKeyOffset, end.fireKey));
+        r.push_back(EditRequest::store(image::kMacroOffset, end.macroBlock));
+        r.push_back(EditRequest::store(image::kPatchBlockOffset, end.patchBlock));
+        r.push_back(EditRequest::store(layout.fireMacroAreaOffset, end.fireMacroArea));
+        // The vendor and user sections before anything that reads the user section back (the profile
+        // rewrite), the MCU LED settings before their XDATA.
+        for (Part part : {Part::Vendor, Part::User, Part::Patch})
+            if (whole(part))
+                for (EditRequest& w : wholeWrite(part, start, end)) r.push_back(std::move(w));
+        bool restarts = false;
+        for (const EditRequest& q : sent) {
+            if (q.kind == EditRequest::Kind::Restart) {
+                restarts = true;
+                continue;
+            }
+            if (!whole(partOf(q, layout))) r.push_back(q);
+        }
+        for (Part part : {Part::Macros, Part::Profiles})
+            if (whole(part))
+                for (EditRequest& w : wholeWrite(part, start, end)) r.push_back(std::move(w));
+        const EditOutcome done = s_.apply(std::move(out));
+        if (done.writeFailed()) {
+            result_.kind = ApplyResult::Kind::WriteFailed;
+            result_.message = "the settings were being written in parts (" + choice.summary + ")";
+            result_.stoppedAt = SettingChange{"", "the file's settings", "", "", 0};
+            result_.stoppedBy = done;
+            result_.inParts = true;
+            return result_;
+        }
+        // The profile buttons' writes come next, as in the rehearsal's order; they list their change
+        // themselves.
+        const auto profileChange = std::find_if(written.begin(), written.end(), [](const SettingChange& c) {
+            return c.section == kMouse && c.key == "profile";
+        });
+        if (profileChange != written.end()) written.erase(profileChange);
+        result_.written = std::move(written);
+        if (!profile()) return result_;
+        if (restarts) {
+            EditOutcome restart;
+            restart.requests.push_back(EditRequest::restart());
+            const EditOutcome restarted = s_.apply(std::move(restart));
+            if (restarted.writeFailed()) {
+                result_.kind = ApplyResult::Kind::WriteFailed;
+                result_.message = "the restart for the new report rate was not taken";
+                result_.stoppedAt = SettingChange{std::string(kPerformance), "report-rate", "", "", 0};
+                result_.stoppedBy = restarted;
+                return result_;
+            }
+        }
+        if (!mouseBack()) return result_;
+        result_.way = choice.summary + "; the rest control by control";
+        return result_;
+    }
+
+    bool steps() {
+        return macros() && lighting() && fireSlots() && fireMacros() && buttons() && profile() &&
+               performance();
+    }
+
+    EditSink& sink() { return *sink_; }
+    bool rehearsing() const { return sink_ != &s_; }
+
     using Action = std::function<EditOutcome(const Setting&)>;
 
     // The wanted settings that `keep` picks and that differ from the mouse now.
@@ -569,7 +851,7 @@ private:
         now_ = readSettings(s_);
         std::vector<const Setting*> out;
         for (const Setting& w : plan_.wanted.settings) {
-            if (!keep(w) || w.key == "type") continue;
+            if (!keep(w) || w.key == "type" || w.key == "variant") continue;
             const Setting* m = now_.find(w.section, w.key);
             if (!m || m->meaning != w.meaning) out.push_back(&w);
         }
@@ -613,20 +895,20 @@ private:
         now_ = readSettings(s_);
         const auto& have = *now_.macros;
         const std::size_t keep = commonPrefix(have, want);
-        for (std::size_t slot = have.size(); slot-- > keep;) {
-            const EditOutcome out = s_.apply(s_.macros().deleteDeviceMacro(slot));
-            if (!carried(out, {{std::string(kMacros), "slot " + std::to_string(slot),
-                                macroSummary(have[slot]), "-", plan_.wanted.macrosLine}}))
-                return false;
-        }
-        for (std::size_t i = keep; i < want.size(); ++i) {
-            EditOutcome out = s_.apply(s_.macros().addToMouse(recordOf(want[i])));
-            if (out.refused && !out.message) out.message = "the mouse holds 15 macros";
-            if (!carried(out, {{std::string(kMacros), "slot " + std::to_string(i), "-", macroSummary(want[i]),
-                                want[i].line}}))
-                return false;
-        }
-        return true;
+        if (keep == have.size() && keep == want.size()) return true;
+        // The whole list with one write of the block (and of the button tables that follow it), not one
+        // add or delete at a time.
+        std::vector<MacroRecord> records;
+        for (const MacroSetting& m : want) records.push_back(recordOf(m));
+        std::vector<SettingChange> what;
+        for (std::size_t i = keep; i < std::max(have.size(), want.size()); ++i)
+            what.push_back({std::string(kMacros), "slot " + std::to_string(i),
+                            i < have.size() ? macroSummary(have[i]) : "-",
+                            i < want.size() ? macroSummary(want[i]) : "-",
+                            i < want.size() ? want[i].line : plan_.wanted.macrosLine});
+        EditOutcome out = sink().apply(s_.macros().replaceMacros(records, keep));
+        if (out.refused && !out.message) out.message = "the mouse holds 15 macros";
+        return carried(out, std::move(what));
     }
 
     bool lighting() {
@@ -636,17 +918,17 @@ private:
                         if (w.key == "mode") {
                             const int value = std::stoi(w.meaning);
                             for (const LightingMode& m : e.modes())
-                                if (m.value == value) return s_.apply(e.chooseUserMode(m.userItem));
+                                if (m.value == value) return sink().apply(e.chooseUserMode(m.userItem));
                             return EditOutcome{};
                         }
                         if (w.key == "speed") {
                             const int n = std::stoi(w.text);
-                            return s_.apply(e.type() == LedType::MCULED ? e.chooseMcuStepSegment(n)
-                                                                        : e.chooseSpeedLevel(n));
+                            return sink().apply(e.type() == LedType::MCULED ? e.chooseMcuStepSegment(n)
+                                                                            : e.chooseSpeedLevel(n));
                         }
-                        if (w.key == "brightness") return s_.apply(e.setMcuFullBright(w.text == "full"));
+                        if (w.key == "brightness") return sink().apply(e.setMcuFullBright(w.text == "full"));
                         const auto c = *parseRgbText(w.text);
-                        return s_.apply(e.pickTableColour(numberAfter(w.key, "colour"), c));
+                        return sink().apply(e.pickTableColour(numberAfter(w.key, "colour"), c));
                     });
     }
 
@@ -665,7 +947,7 @@ private:
                 if (w->key.ends_with("-interval")) next.interval = std::stoi(w->text);
                 if (w->key.ends_with("-continue")) next.continueBox = w->text == "yes";
             }
-            if (!carried(s_.apply(fire.setSlot(k, next.count, next.interval, next.continueBox)),
+            if (!carried(sink().apply(fire.setSlot(k, next.count, next.interval, next.continueBox)),
                          std::move(what)))
                 return false;
         }
@@ -711,7 +993,7 @@ private:
                     fire.editStage(st, fire::StageField::Interval, w->text);
             }
         }
-        return carried(s_.apply(fire.confirmGun(std::nullopt)), std::move(what));
+        return carried(sink().apply(fire.confirmGun(std::nullopt)), std::move(what));
     }
 
     bool buttons() {
@@ -724,13 +1006,35 @@ private:
             std::stable_partition(changed.begin(), changed.end(),
                                   [&](const Setting* w) { return keepsLeftButton(naming, w->meaning, p); });
             for (const Setting* w : changed)
-                if (!carried(assignMainPageCode(s_, p, numberAfter(w->key, "button"), w->meaning),
+                if (!carried(assignMainPageCode(s_, p, numberAfter(w->key, "button"), w->meaning, &sink()),
                              {changeOf(*w)}))
                     return false;
         }
-        return each(
-            [](const Setting& w) { return w.section == kComboKeys; },
-            [&](const Setting& w) { return assignComboKeyCode(s_, numberAfter(w.key, "key"), w.meaning); });
+        return each([](const Setting& w) { return w.section == kComboKeys; },
+                    [&](const Setting& w) {
+                        return assignComboKeyCode(s_, numberAfter(w.key, "key"), w.meaning, &sink());
+                    });
+    }
+
+    // The current profile, with the writes of the window's profile buttons.
+    bool profile() {
+        const auto changed =
+            pending([](const Setting& w) { return w.section == kMouse && w.key == "profile"; });
+        if (changed.empty()) return true;
+        const SettingChange change = changeOf(*changed.front());
+        if (rehearsing()) {
+            // Its writes are the profile buttons' own; they go after the rest whichever way.
+            result_.written.push_back(change);
+            return true;
+        }
+        if (s_.selectProfile(std::stoi(changed.front()->text))) {
+            result_.written.push_back(change);
+            return true;
+        }
+        EditOutcome failed;
+        failed.failure = EditOutcome::WriteFailure::NotTaken;
+        failed.failedWrite = "the profile buttons' writes (0xA7..0xAA and the current profile, 0xA4)";
+        return carried(failed, {change});
     }
 
     bool performance() {
@@ -746,25 +1050,29 @@ private:
             return w.section == kPerformance && w.key.ends_with("-colour");
         };
         const bool done =
-            each(is("levels"), [&](const Setting& w) { return s_.apply(dpi.setCount(std::stoi(w.text))); }) &&
+            each(is("levels"),
+                 [&](const Setting& w) { return sink().apply(dpi.setCount(std::stoi(w.text))); }) &&
             each(isLevel,
                  [&](const Setting& w) {
-                     return s_.apply(dpi.setStep(numberAfter(w.key, "level"), *dpiStepOf(w.text)));
+                     return sink().apply(dpi.setStep(numberAfter(w.key, "level"), *dpiStepOf(w.text)));
                  }) &&
             each(isLevelColour,
                  [&](const Setting& w) {
-                     return s_.apply(
+                     return sink().apply(
                          s_.lighting().pickDpiColour(numberAfter(w.key, "level"), *parseRgbText(w.text)));
                  }) &&
             each(is("current-level"),
-                 [&](const Setting& w) { return s_.apply(dpi.makeCurrent(std::stoi(w.text))); }) &&
+                 [&](const Setting& w) { return sink().apply(dpi.makeCurrent(std::stoi(w.text))); }) &&
             each(is("sniper"),
-                 [&](const Setting& w) { return s_.apply(s_.sniper().setStep(*dpiStepOf(w.text))); }) &&
+                 [&](const Setting& w) { return sink().apply(s_.sniper().setStep(*dpiStepOf(w.text))); }) &&
             each(is("report-rate"),
-                 [&](const Setting& w) { return s_.apply(dpi.setReportRate(std::stoi(w.text))); });
-        if (!done) return false;
-        // A new report rate restarts the mouse, which is read again when it comes back.
-        if (s_.mouseOpen() && s_.identified() && !s_.presence().noDevice()) return true;
+                 [&](const Setting& w) { return sink().apply(dpi.setReportRate(std::stoi(w.text))); });
+        return done && mouseBack();
+    }
+
+    // A new report rate restarts the mouse, which is read again when it comes back.
+    bool mouseBack() {
+        if (rehearsing() || (s_.mouseOpen() && s_.identified() && !s_.presence().noDevice())) return true;
         result_.kind = ApplyResult::Kind::MouseLost;
         result_.message = "the mouse did not come back after its restart for the new report rate";
         return false;
@@ -772,6 +1080,8 @@ private:
 
     const SettingsPlan& plan_;
     Session& s_;
+    const ApplyWay way_;
+    EditSink* sink_ = &s_;
     LanguageTables english_;
     SettingsFile now_;
     ApplyResult result_;
@@ -799,8 +1109,8 @@ SettingsPlan planSettings(const SettingsFile& file, Session& session) {
     return plan;
 }
 
-ApplyResult applySettings(const SettingsPlan& plan, Session& session) {
-    return Applier(plan, session).run();
+ApplyResult applySettings(const SettingsPlan& plan, Session& session, ApplyWay way) {
+    return Applier(plan, session, way).run();
 }
 
 } // namespace krm

@@ -57,13 +57,24 @@ struct ApplyResult {
     // Refused, WriteFailed: the setting it stopped at and the outcome the session returned for it.
     std::optional<SettingChange> stoppedAt;
     EditOutcome stoppedBy;
+    // WriteFailed while the file went out in parts: what reached the mouse is what a read of it shows.
+    bool inParts = false;
+    // Done: how the settings went to the mouse (which parts were written whole, and why).
+    std::string way;
 };
+
+// How applySettings writes: for each part of the image the file changes, the cheaper of its controls'
+// writes and its own section rewrite (the same image on the mouse either way), or every control's
+// writes as the pages make them.
+enum class ApplyWay { Cheapest, ControlByControl };
 
 // Makes the mouse match a plan without problems through the editors' own actions, in the order their
 // rules need: macros, lighting, fire-key slots, guns, buttons (those that keep a profile's left
-// button first) and combo keys, the DPI levels, the sniper value, and the report rate last (the mouse
-// restarts for it). Before each step the settings are read again, and only what still differs is
-// written, so a file that matches the mouse sends nothing. Stops at the first refusal or failed write.
-ApplyResult applySettings(const SettingsPlan& plan, Session& session);
+// button first) and combo keys, the current profile, the DPI levels, the sniper value, and the report
+// rate last (the mouse restarts for it). Before each step the settings are read again, and only what
+// still differs is written, so a file that matches the mouse sends nothing. The actions are first
+// rehearsed in the section copies: a refusal ends the apply before anything is sent, and each part of
+// the image goes out the cheaper way (ApplyWay). Stops at the first refusal or failed write.
+ApplyResult applySettings(const SettingsPlan& plan, Session& session, ApplyWay way = ApplyWay::Cheapest);
 
 } // namespace krm

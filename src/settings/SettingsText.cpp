@@ -1,13 +1,19 @@
 #include "settings/SettingsText.h"
 
 #include "base/IniFile.h"
+#include "base/PrintableText.h"
 #include "buttons/FunctionCatalogue.h"
+#include "buttons/KeyboardTables.h"
+#include "fire/FireFields.h"
 #include "image/FunctionCode.h"
 #include "image/ImageFields.h"
 #include "image/SectionDefaults.h"
+#include "settings/FunctionWords.h"
+#include "shell/LanguageTables.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <map>
 
 namespace krm {
@@ -22,6 +28,8 @@ namespace {
 
 // What a key's value must look like.
 enum class ValueKind {
+    Variant,    // R210B, R230B
+    Profile,    // 1..3
     Level,      // 1..8
     DpiValue,   // "200" .. "6400"
     Colour,     // #rrggbb
@@ -31,7 +39,7 @@ enum class ValueKind {
     Mode,       // a lighting mode's name or number (judged against the mouse)
     Speed,      // 1..10 (MCU LEDs 1..8, judged against the mouse)
     Brightness, // full, half
-    Repeat,     // 1..16
+    Repeat,     // a fire-key slot's repeat, fire::kMinRepeat..kMaxRepeat
     Interval,   // 0..65535 ms
     YesNo,      // yes, no
     Shots,      // 0..255
@@ -48,6 +56,9 @@ struct KnownKey {
 const std::vector<KnownKey>& keyTable() {
     static const std::vector<KnownKey> kTable = [] {
         std::vector<KnownKey> t;
+        const std::string mouse(settings::kMouse);
+        t.push_back({mouse, "variant", ValueKind::Variant});
+        t.push_back({mouse, "profile", ValueKind::Profile});
         const std::string perf(settings::kPerformance);
         t.push_back({perf, "levels", ValueKind::Level});
         t.push_back({perf, "current-level", ValueKind::Level});
@@ -105,14 +116,18 @@ bool sameWord(std::string_view a, std::string_view b) {
     return foldCase(a) == foldCase(b);
 }
 
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-    return s;
+// Where a comment starts in an entry's value: a ';' that starts it or follows a blank, or a '#' that
+// follows a blank (a '#' at the start is a colour's). npos when there is none.
+std::size_t commentIn(std::string_view raw) {
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        const bool afterBlank = i > 0 && std::isspace(static_cast<unsigned char>(raw[i - 1]));
+        if ((raw[i] == ';' && (i == 0 || afterBlank)) || (raw[i] == '#' && afterBlank)) return i;
+    }
+    return std::string_view::npos;
 }
 
-// The value of an entry: a quoted value up to its closing quote, otherwise the text up to a ';' that
-// starts the value or follows a blank. Nothing when a quote is not closed or text follows it.
+// The value of an entry: a quoted value up to its closing quote, otherwise the text up to a comment.
+// Nothing when a quote is not closed or text other than a comment follows it.
 std::optional<std::string> valueOf(std::string_view raw) {
     if (raw.starts_with('"')) {
         std::string out;
@@ -129,20 +144,18 @@ std::optional<std::string> valueOf(std::string_view raw) {
             }
         }
         const std::string_view rest = trimmed(raw.substr(i + 1));
-        if (!rest.empty() && rest.front() != ';') return std::nullopt;
+        if (!rest.empty() && rest.front() != ';' && rest.front() != '#') return std::nullopt;
         return out;
     }
-    for (std::size_t i = 0; i < raw.size(); ++i)
-        if (raw[i] == ';' && (i == 0 || std::isspace(static_cast<unsigned char>(raw[i - 1]))))
-            return std::string(trimmed(raw.substr(0, i)));
-    return std::string(raw);
+    const std::size_t comment = commentIn(raw);
+    return std::string(trimmed(raw.substr(0, comment == std::string_view::npos ? raw.size() : comment)));
 }
 
 // A value as export writes it: in quotes when it would not read back as it is.
 std::string quotedIfNeeded(const std::string& text) {
     const bool plain = !text.empty() && !std::isspace(static_cast<unsigned char>(text.front())) &&
                        !std::isspace(static_cast<unsigned char>(text.back())) && text.front() != '"' &&
-                       text.find(';') == std::string::npos;
+                       commentIn(text) == std::string::npos;
     if (plain) return text;
     std::string out = "\"";
     for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
@@ -153,6 +166,17 @@ std::string dpiValueList() {
     std::string out;
     for (int s = 0; s < 12; ++s) out += (s ? ", " : "") + std::string(dpiStepText(s));
     return out;
+}
+
+// Function words as any mouse reads them: the form is all that counts before the mouse is asked.
+const Naming& anyMouse() {
+    static const LanguageTables english = [] {
+        LanguageTables t;
+        t.setLanguage(1);
+        return t;
+    }();
+    static const Naming naming{EditorState{}, DeviceMacroTable{}, &english};
+    return naming;
 }
 
 // The canonical text of a value of `kind`, or the message that says what it should be.
@@ -168,26 +192,36 @@ Checked checkRange(std::string_view v, int low, int high, const char* what) {
 
 Checked checkValue(ValueKind kind, std::string_view v) {
     switch (kind) {
+    case ValueKind::Variant:
+        for (Variant variant : {Variant::R210B, Variant::R230B})
+            if (sameWord(variantName(variant), v)) return {std::string(variantName(variant)), {}};
+        return {std::nullopt, "a chip variant: R210B or R230B"};
+    case ValueKind::Profile:
+        return checkRange(v, 1, 3, "a profile");
     case ValueKind::Level:
         return checkRange(v, 1, 8, "a level");
     case ValueKind::DpiValue:
-        if (dpiStepOf(v)) return {std::string(v), {}};
+        if (const auto step = dpiStepOf(v)) return {std::string(dpiStepText(*step)), {}};
         return {std::nullopt, "a DPI value: one of " + dpiValueList()};
     case ValueKind::Colour:
         if (const auto c = parseRgbText(v)) return {rgbText(*c), {}};
         return {std::nullopt, "a colour #rrggbb"};
     case ValueKind::Rate:
-        for (const char* hz : {"125", "250", "500", "1000"})
-            if (v == hz) return {std::string(v), {}};
+        if (const auto hz = settingNumber(v, 125, 1000);
+            hz && (*hz == 125 || *hz == 250 || *hz == 500 || *hz == 1000))
+            return {std::to_string(*hz), {}};
         return {std::nullopt, "a report rate: 125, 250, 500 or 1000"};
     case ValueKind::Function: {
+        // The form is judged here; what a name builds, and whether its macro is there, against the mouse.
         if (const auto code = parseCodeText(v)) return {codeText(*code), {}};
         if (v.size() > 6 && sameWord(v.substr(0, 6), "macro "))
             return {"macro " + std::string(v.substr(6)), {}};
         for (const CatalogueEntry& e : functionCatalogue())
             if (sameWord(e.englishName, v)) return {std::string(e.englishName), {}};
-        return {std::nullopt,
-                "a function as `krmctl functions` names it, \"macro NAME\" or an 8-hex-digit code"};
+        std::string why;
+        if (codeOf(anyMouse(), v, false, why) || codeOf(anyMouse(), v, true, why))
+            return {std::string(v), {}};
+        return {std::nullopt, why == kFunctionForms ? why : "a function here: " + why};
     }
     case ValueKind::LedType:
         for (LedType t : {LedType::RGB, LedType::Sync, LedType::NT, LedType::MCULED})
@@ -203,7 +237,7 @@ Checked checkValue(ValueKind kind, std::string_view v) {
             if (sameWord(v, b)) return {b, {}};
         return {std::nullopt, "full or half"};
     case ValueKind::Repeat:
-        return checkRange(v, 1, 16, "a repeat count");
+        return checkRange(v, fire::kMinRepeat, fire::kMaxRepeat, "a repeat count");
     case ValueKind::Interval:
         return checkRange(v, 0, 65535, "an interval in ms,");
     case ValueKind::YesNo:
@@ -218,9 +252,114 @@ Checked checkValue(ValueKind kind, std::string_view v) {
     return {};
 }
 
-// "1 A CODE:8204" and its kin, as MacroRow::text() writes them.
+// The press events a row may name, by their names in lower case: every named key, the modifiers and
+// the mouse buttons. A name that two events share ("Win") names none of them alone.
+const std::map<std::string, std::vector<std::uint16_t>>& pressesByName() {
+    static const std::map<std::string, std::vector<std::uint16_t>> kByName = [] {
+        std::map<std::string, std::vector<std::uint16_t>> m;
+        const auto add = [&m](const MacroRow& row) {
+            if (!row.name.empty()) m[foldCase(row.name)].push_back(row.code);
+        };
+        for (unsigned key = 1; key <= 0xFF; ++key)
+            if (!keyUsageName(static_cast<std::uint8_t>(key)).empty())
+                add(MacroRow::keyEvent(macro::kKeyDown, static_cast<std::uint8_t>(key)));
+        for (unsigned bit = 1; bit <= 0x80; bit <<= 1)
+            add(MacroRow::keyEvent(macro::kModifierDown, static_cast<std::uint8_t>(bit)));
+        for (std::uint8_t button : {0xA1, 0xA2, 0xA4, 0xA8, 0xB0}) add(MacroRow::mouseButton(button));
+        return m;
+    }();
+    return kByName;
+}
+
+// The press event a name stands for alone.
+std::optional<std::uint16_t> pressNamed(std::string_view name) {
+    const auto it = pressesByName().find(foldCase(trimmed(name)));
+    if (it == pressesByName().end() || it->second.size() != 1) return std::nullopt;
+    return it->second.front();
+}
+
+// A press or release row by its event bytes.
+MacroRow eventRow(std::uint16_t code) {
+    return (code >> 8) == 0
+               ? MacroRow::mouseButton(static_cast<std::uint8_t>(code))
+               : MacroRow::keyEvent(static_cast<std::uint8_t>(code >> 8), static_cast<std::uint8_t>(code));
+}
+
+// A row in words: "delay 20", "press Left Ctrl", "release A", "move -3 5"; a key whose name does not
+// tell it from another keeps its event bytes ("press Win CODE:82E7").
+std::string rowWords(const MacroRow& row) {
+    switch (row.kind) {
+    case MacroRow::Kind::Delay:
+        return "delay " + std::to_string(row.delayMs);
+    case MacroRow::Kind::Move:
+        return "move " + std::to_string(row.x) + " " + std::to_string(row.y);
+    case MacroRow::Kind::Press:
+    case MacroRow::Kind::Release: {
+        const bool press = row.kind == MacroRow::Kind::Press;
+        const std::uint16_t pressCode = (row.code >> 8) == 0 ? static_cast<std::uint16_t>(row.code | 0x80)
+                                                             : static_cast<std::uint16_t>(row.code | 0x8000);
+        std::string out = std::string(press ? "press " : "release ") + row.name;
+        if (pressNamed(row.name) != pressCode) {
+            char code[8];
+            std::snprintf(code, sizeof code, "%04X", static_cast<unsigned>(row.code));
+            out += std::string(" CODE:") + code;
+        }
+        return out;
+    }
+    }
+    return {};
+}
+
+// "1 A CODE:8204" and its kin, as MacroRow::text() writes them and the macro page shows them, or the
+// words rowWords() writes.
 std::optional<MacroRow> parseRow(std::string_view text, std::string& problem) {
     text = trimmed(text);
+    const auto word = [&text](std::string_view w) {
+        return text.size() > w.size() && sameWord(text.substr(0, w.size()), w) &&
+               std::isspace(static_cast<unsigned char>(text[w.size()]));
+    };
+    if (word("delay")) {
+        std::string_view ms = trimmed(text.substr(5));
+        if (ms.size() > 2 && sameWord(ms.substr(ms.size() - 2), "ms"))
+            ms = trimmed(ms.substr(0, ms.size() - 2));
+        if (const auto n = settingNumber(ms, 0, macro::kMaxDelayMs))
+            return MacroRow::delay(static_cast<std::uint16_t>(*n));
+        problem = "a delay row is \"delay MS\" with MS 0..65535";
+        return std::nullopt;
+    }
+    if (word("move")) {
+        const std::string_view xy = trimmed(text.substr(4));
+        const auto blank = xy.find_first_of(" \t");
+        const auto x =
+            blank == std::string_view::npos ? std::nullopt : settingNumber(xy.substr(0, blank), -128, 127);
+        const auto y =
+            blank == std::string_view::npos ? std::nullopt : settingNumber(xy.substr(blank), -128, 127);
+        if (x && y) return MacroRow::move(*x, *y);
+        problem = "a move row is \"move X Y\" with X and Y -128..127";
+        return std::nullopt;
+    }
+    if ((word("press") || word("release")) && text.find(" CODE:") == std::string_view::npos) {
+        const bool press = word("press");
+        const std::string_view name = trimmed(text.substr(press ? 5 : 7));
+        const auto code = pressNamed(name);
+        if (!code) {
+            const auto it = pressesByName().find(foldCase(name));
+            problem = it == pressesByName().end()
+                          ? "no key, modifier or mouse button is named '" + std::string(name) + "'"
+                          : "'" + std::string(name) + "' names " + std::to_string(it->second.size()) +
+                                " keys: add the one meant as CODE:HHHH";
+            return std::nullopt;
+        }
+        return eventRow(press               ? *code
+                        : (*code >> 8) == 0 ? static_cast<std::uint16_t>(*code & 0x7F)
+                                            : static_cast<std::uint16_t>(*code & 0x7FFF));
+    }
+    // "press NAME CODE:HHHH" reads as the macro page's "1 NAME CODE:HHHH".
+    std::string numbered;
+    if (word("press") || word("release")) {
+        numbered = (word("press") ? "1 " : "2 ") + std::string(trimmed(text.substr(word("press") ? 5 : 7)));
+        text = numbered;
+    }
     const auto hexValue = [](std::string_view h) -> std::optional<unsigned> {
         if (h.empty() || !std::all_of(h.begin(), h.end(), [](char c) {
                 return std::isxdigit(static_cast<unsigned char>(c)) != 0;
@@ -278,35 +417,61 @@ std::optional<MacroRow> parseRow(std::string_view text, std::string& problem) {
         }
         return row;
     }
-    problem = "a row starts with 0 (delay), 1 (press), 2 (release) or 3 (move)";
+    problem = "a row is \"press KEY\", \"release KEY\", \"delay MS\" or \"move X Y\"";
     return std::nullopt;
 }
 
-// Section comments: what the values of a section are.
+// Section comments: what the values of a section are, their ranges and what they do.
 const std::map<std::string, std::vector<std::string>>& sectionNotes() {
     static const std::map<std::string, std::vector<std::string>> kNotes = {
+        {std::string(settings::kMouse),
+         {"variant: the chip of the mouse this file was exported from; a file for the other chip is",
+          "refused before anything is sent. profile: the current profile (1 Office Mode, 2 Game Mode,",
+          "3 Third Mode), made current last, as the window's profile buttons do"}},
         {std::string(settings::kPerformance),
-         {"DPI levels switched on (1..8) and the current one; each level's value and colour (#rrggbb),",
-          "the report rate in Hz, and the sniper value of every AIM Key button"}},
-        {std::string(settings::kComboKeys), {"the nine combo keys, named like the buttons"}},
+         {"levels: how many DPI levels are on (1..8); current-level: the one in use, a level that is on;",
+          "level1..level8: the DPI of each level that is on, one of", dpiValueList() + ";",
+          "level1-colour..level8-colour: #rrggbb; report-rate: 125, 250, 500 or 1000 Hz (the mouse",
+          "restarts when it changes); sniper: the DPI every AIM Key button drops to, one of the above"}},
+        {std::string(settings::kComboKeys),
+         {"the nine combo keys, in the words of the buttons (a button takes part in combo key N by",
+          "its option \"combo key N\")"}},
         {std::string(settings::kLighting),
          {"type is the mouse's own LED type (a file for another type is refused); mode by name or number;",
-          "speed 1..10 (MCU LEDs: 1..8, with brightness full or half); the colour table"}},
+          "speed 1..10 (MCU LEDs: 1..8, with brightness full or half); the colour table, colour1..colour10"}},
         {std::string(settings::kMacros),
-         {"the mouse's macros in slot order, each \"macro = NAME\", \"repeat = N\" (1..254) or",
-          "\"until-released\" when it repeats, then its rows as the macro page shows them: \"0 MS\" a delay,",
-          "\"1 KEY CODE:HHHH\" a press, \"2 KEY CODE:HHHH\" a release, \"3 04XXYY\" a move"}},
+         {"the mouse's macros in slot order. This list replaces them: a macro left out is deleted, and an",
+          "empty [macros] deletes every macro (without the section they stay as they are). Each is",
+          "\"macro = NAME\" (up to 8 characters), \"repeat = N\" (1..254) or \"until-released\" when it",
+          "repeats, then its rows in order: \"press KEY\", \"release KEY\", \"delay MS\", \"move X Y\"",
+          "(KEY as the macro page names it: A, 5, F5, Left Ctrl, Space bar, Shift, LeftKey, Backward ...)"}},
         {std::string(settings::kFire),
-         {"fire-key slots: repeat 1..16, interval in ms, continue yes or no; then the gun presets' fire",
-          "macros: shots, X and Y per shot with their offsets, interval in ms (a fire macro's LED colour",
-          "is the colour of the same number in [lighting])"}},
+         {"fire-key slots 1..3: -repeat shots per press (1..16), -interval ms between them, -continue yes",
+          "to fire for as long as the button is held. The gun presets' fire macros: -shots per run (0: for",
+          "as long as the button is held), -x and -y the move per shot with their -offset (together",
+          "-128..127), -interval ms; a fire macro's LED colour is the [lighting] colour of its number"}},
     };
     return kNotes;
 }
 
-std::string profileNote(int profile) {
-    return "profile " + std::to_string(profile) +
-           ": a function as `krmctl functions` names it, \"macro NAME\" or an 8-hex-digit code";
+std::vector<std::string> profileNotes(int profile) {
+    const char* const modes[] = {"Office Mode", "Game Mode: the only profile whose buttons fire guns",
+                                 "Third Mode"};
+    std::vector<std::string> notes = {"profile " + std::to_string(profile) + ", " +
+                                      modes[std::clamp(profile, 1, 3) - 1]};
+    if (profile != 1) {
+        notes.back() += "; values as in [profile.1]";
+        return notes;
+    }
+    notes.insert(
+        notes.end(),
+        {"button1..button12: what each button does; the comment names it by what it does from the",
+         "factory. A value is a function as `krmctl functions` names it, with options after",
+         "commas (\"combo key N\"; for guns \"keep left button\", \"N stages\"; for profile switches",
+         "\"return to zero\", \"adjust XY\", \"change colour\", \"colour N\", \"user colour\",",
+         "\"offset 0xHH\"), a gun (M4 Fire), a key combination (Ctrl+Shift+F5), \"macro NAME\", or",
+         "the 8-hex-digit code where no words rebuild it"});
+    return notes;
 }
 
 class Reader {
@@ -314,7 +479,8 @@ public:
     explicit Reader(SettingsFile& out) : out_(out) {}
 
     void read(std::string_view text) {
-        for (const IniLine& line : iniLines(text)) {
+        const std::vector<IniLine> lines = iniLines(text);
+        for (const IniLine& line : lines) {
             switch (line.kind) {
             case IniLine::Kind::Section:
                 section(line);
@@ -328,10 +494,25 @@ public:
                 break;
             }
         }
+        // A file cut short (a copy that stopped, a full disk) most often ends inside its last line: a value
+        // may have lost digits that no rule can miss ("6" from "60").
+        const std::size_t lastBreak = text.find_last_of("\r\n");
+        const std::string_view lastLine =
+            lastBreak == std::string_view::npos ? text : text.substr(lastBreak + 1);
+        if (!lines.empty() && lines.back().kind == IniLine::Kind::Entry && !trimmed(lastLine).empty() &&
+            lines.back().text.data() >= lastLine.data())
+            out_.warnings.push_back(
+                {lines.back().number,
+                 printable("the file ends inside this line, with no line end after '" +
+                           std::string(lines.back().text) +
+                           "': if the file was cut short there, its value is not whole")});
     }
 
 private:
-    void problem(int line, std::string message) { out_.problems.push_back({line, std::move(message)}); }
+    // Messages quote the file: whatever in it a terminal would act on is escaped.
+    void problem(int line, const std::string& message) {
+        out_.problems.push_back({line, printable(message)});
+    }
 
     void section(const IniLine& line) {
         section_ = foldCase(line.name);
@@ -339,9 +520,10 @@ private:
         if (!line.closed)
             return problem(line.number, "the section name '" + std::string(line.name) + "' lacks its ']'");
         if (!knownSection(section_))
-            return problem(line.number, "unknown section [" + std::string(line.name) +
-                                            "] (sections: performance, profile.1, profile.2, profile.3, "
-                                            "combo-keys, lighting, macros, fire)");
+            return problem(line.number,
+                           "unknown section [" + std::string(line.name) +
+                               "] (sections: mouse, performance, profile.1, profile.2, profile.3, "
+                               "combo-keys, lighting, macros, fire)");
         if (const auto it = sectionLines_.find(section_); it != sectionLines_.end())
             return problem(line.number, "[" + section_ + "] appears twice (first on line " +
                                             std::to_string(it->second) + ")");
@@ -420,15 +602,16 @@ private:
 } // namespace
 
 std::optional<int> dpiStepOf(std::string_view text) {
+    // A DPI value is a number like any other ("01600" is 1600).
+    const auto value = parseDecimal(text);
+    if (!value) return std::nullopt;
     for (int s = 0; s < 12; ++s)
-        if (!text.empty() && dpiStepText(s) == text) return s;
+        if (parseDecimal(dpiStepText(s)) == value) return s;
     return std::nullopt;
 }
 
 std::optional<int> settingNumber(std::string_view text, int low, int high) {
-    text = trimmed(text);
-    // Plain digits only: "+5", "05" and "5.0" are not how the file writes numbers, but "-3" is.
-    if (text.empty() || text == "-" || text.starts_with('+')) return std::nullopt;
+    // Every number of the file by one rule: decimal digits with an optional sign, leading zeros allowed.
     return parseDecimalIn(text, low, high);
 }
 
@@ -470,7 +653,7 @@ std::string formatSettings(const SettingsFile& file, const std::vector<std::stri
                 if (const auto it = sectionNotes().find(current); it != sectionNotes().end())
                     notes = it->second;
                 for (int p = 1; p <= codes::kProfileCount; ++p)
-                    if (current == settings::profileSection(p)) notes = {profileNote(p)};
+                    if (current == settings::profileSection(p)) notes = profileNotes(p);
                 sectionHead(current, notes);
             }
             if (!s.note.empty()) out += "; " + s.note + "\n";
@@ -486,7 +669,7 @@ std::string formatSettings(const SettingsFile& file, const std::vector<std::stri
             if (m.repeat.kind == RepeatOption::Kind::UntilReleased) entry("repeat", "until-released", {});
             if (m.repeat.kind == RepeatOption::Kind::Cycles)
                 entry("repeat", std::to_string(m.repeat.cycles), {});
-            for (const MacroRow& row : m.rows) entry("row", row.text(), {});
+            for (const MacroRow& row : m.rows) entry("row", rowWords(row), {});
         }
     }
     writeSettings([](const Setting& s) { return s.section == settings::kFire; });

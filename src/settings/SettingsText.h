@@ -12,22 +12,26 @@ namespace krm {
 // The text form of a mouse's settings: an INI file a user can read, diff and keep. One section per
 // area, one key per setting, values as krmctl's commands take them:
 //
+//   [mouse]         variant (checked, never written), profile (the current one, 1..3)
 //   [performance]   levels, current-level, level1..8 (a DPI value), level1..8-colour (#rrggbb),
 //                   report-rate (Hz), sniper (a DPI value)
-//   [profile.1..3]  button1..12: a function name as `krmctl functions` lists it, "macro NAME" or an
-//                   8-hex-digit code
+//   [profile.1..3]  button1..12: a function in words (settings/FunctionWords.h) or an 8-hex-digit code
 //   [combo-keys]    key1..9, the same values
 //   [lighting]      type (checked, never written), mode (name or number), speed, brightness (MCU LEDs),
 //                   colour1..10
 //   [macros]        the mouse's macros in slot order: "macro = NAME", "repeat = N|until-released",
-//                   then "row = ..." lines in the macro page's text form
+//                   then "row = ..." lines: "press KEY", "release KEY", "delay MS", "move X Y" (the
+//                   macro page's "1 KEY CODE:HHHH" form is read too)
 //   [fire]          slot1..3-repeat/-interval/-continue, fire-macro1..10-shots/-x/-x-offset/-y/
 //                   -y-offset/-interval
 //
-// A ';' at the start of a line, or after a blank inside one, starts a comment; a value may be put in
-// double quotes (a quote inside doubled) to keep such a ';' or outer blanks. Keys, section names and
-// the words of values ignore letter case.
+// A ';' or '#' at the start of a line, or after a blank inside one, starts a comment (a '#' that
+// starts a value is a colour's); a value may be put in double quotes (a quote inside doubled) to keep
+// such a ';' or outer blanks. A UTF-8 byte-order mark and CRLF line ends are taken as they come. Every
+// number is decimal digits with an optional sign, leading zeros allowed. Keys, section names and the
+// words of values ignore letter case.
 namespace settings {
+inline constexpr std::string_view kMouse = "mouse";
 inline constexpr std::string_view kPerformance = "performance";
 inline constexpr std::string_view kComboKeys = "combo-keys";
 inline constexpr std::string_view kLighting = "lighting";
@@ -72,6 +76,7 @@ struct SettingsFile {
     std::optional<std::vector<MacroSetting>> macros; // present when the file has a [macros] section
     int macrosLine = 0;                              // the line of [macros]
     std::vector<SettingsProblem> problems;           // empty when the text reads cleanly
+    std::vector<SettingsProblem> warnings; // what may be wrong but does not stop it (a cut last line)
 
     const Setting* find(std::string_view section, std::string_view key) const;
 };

@@ -17,6 +17,7 @@ void LanguageSlots::refresh(const TextSource& texts) {
     noDevice = texts.text("Str022");
     fill(messages, texts, 100);
     fill(writeFailures, texts, 108);
+    fill(writeFailuresWithoutPage, texts, 944);
     userDefined = texts.text("Str205");
     leftClick = texts.text("Str210");
     middleClick = texts.text("Str212");
@@ -40,6 +41,13 @@ void LanguageSlots::refresh(const TextSource& texts) {
     fill(rgbLedModes, texts, 859);
     title = texts.text("Title");
     fontName = texts.text("FontName");
+}
+
+const std::string& LanguageSlots::withoutPage(const std::string& message) const {
+    for (std::size_t i = 0; i < writeFailuresWithoutPage.size(); ++i)
+        if (message == writeFailures[i] && !writeFailuresWithoutPage[i].empty())
+            return writeFailuresWithoutPage[i];
+    return message;
 }
 
 } // namespace krm

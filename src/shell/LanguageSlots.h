@@ -17,6 +17,8 @@ struct LanguageSlots {
     // Str108..Str110: a change the mouse did not take, and was read again / could not be read back;
     // nothing sent, since its configuration was not read whole.
     std::array<std::string, 3> writeFailures;
+    // Str944, Str945: the first two as they are said where no window shows a page.
+    std::array<std::string, 2> writeFailuresWithoutPage;
     std::string userDefined;                 // Str205
     std::string leftClick;                   // Str210
     std::string middleClick;                 // Str212
@@ -43,6 +45,9 @@ struct LanguageSlots {
 
     // Reads every slot from the active table.
     void refresh(const TextSource& texts);
+    // A message as it is said where no window shows a page: a write failure that speaks of "the page"
+    // in the words that do without it; any other message as it is.
+    const std::string& withoutPage(const std::string& message) const;
 };
 
 } // namespace krm

@@ -141,8 +141,8 @@ private slots:
         QVERIFY(bus.waitFor(QStringLiteral("Notify replaces=2 ")));
         QCOMPARE(bus.notices(), QStringList({"0 DPI 800 (level 1 of 6)", "1 DPI 2400 (level 3 of 6)",
                                              "2 The program's own word"}));
-        QVERIFY(bus.lines().at(1).endsWith(QStringLiteral("timeout=2000 hints=desktop-entry,suppress-sound,"
-                                                          "transient,urgency")));
+        QVERIFY(bus.lines().at(1).contains(QStringLiteral("timeout=2000 hints=desktop-entry,suppress-sound,"
+                                                          "transient,urgency app=")));
     }
 
     void backgroundProcessShowsItsTrayAndTheButtonsNotices() {
@@ -164,7 +164,8 @@ private slots:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("run")));
 
-        // The simulated mouse presses CPI, then its profile button, 400 ms apart.
+        // The simulated mouse presses CPI, then its profile button, 400 ms apart: it goes from level 2
+        // to level 3 and from profile 1 to profile 2, and the notices name where it went.
         QProcess companion;
         companion.setProcessEnvironment(env);
         companion.start(QStringLiteral(KRMCONFIG), {QStringLiteral("--background"),
@@ -172,7 +173,7 @@ private slots:
         QVERIFY(companion.waitForStarted(10000));
         QVERIFY(bus.waitFor(QStringLiteral("RegisterStatusNotifierItem ")));
         QVERIFY(bus.waitFor(QStringLiteral("Notify replaces=1 ")));
-        QCOMPARE(bus.notices(), QStringList({"0 DPI 1600 (level 2 of 6)", "1 Office Mode"}));
+        QCOMPARE(bus.notices(), QStringList({"0 DPI 2400 (level 3 of 6)", "1 Game Mode"}));
         QVERIFY(visibleWindow(display).isEmpty());
 
         // A second start opens the window of the first and ends.
@@ -191,6 +192,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(display).isEmpty(), 20000);
         QVERIFY(
             bus.waitFor(QStringLiteral("Notify replaces=2 summary=The mouse's settings stay in the tray")));
+        // Every notice carries the program's name, before the window opened and after.
+        for (const QString& line : bus.lines())
+            if (line.startsWith(QStringLiteral("Notify ")))
+                QVERIFY2(line.endsWith(QStringLiteral(" app=KRM Gaming Mouse")), qPrintable(line));
         QCOMPARE(companion.state(), QProcess::Running);
         startAgain();
         QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow(display).isEmpty(), 20000);
@@ -233,6 +238,13 @@ private slots:
         companion.watcher().decided = [&log](const WatchDecision& d) { log.push_back(describe(d)); };
         companion.start();
         QTRY_VERIFY(session.mouseOpen() && !session.presence().noDevice());
+        // With no window, a switch the mouse refuses is a notice that points to no page.
+        mouse.setAllCommandsRefused(true);
+        companion.refreshMenu(); // as the menu does when it opens
+        companion.menu()->actions().at(2)->trigger();
+        QVERIFY(bus.waitFor(QStringLiteral(
+            "Notify replaces=0 summary=The mouse did not take the change; it keeps what it held. ")));
+        mouse.setAllCommandsRefused(false);
         // The window opened from the tray shows the key page of the profile the watcher switches to.
         companion.openWindow();
         companion.window()->setMessagePresenter(
@@ -276,10 +288,10 @@ private slots:
         QCOMPARE(test::commandSummary(test::traceLines(traceText.str())), buttonWrites(Page::Profile3));
         QCOMPARE(log.back(), std::string("profile 3 chosen by hand: kept for a minute"));
 
-        // The mouse's own CPI button: a notice with the level it re-read.
+        // The mouse's own CPI button: it steps to the next level, and a notice names the level re-read.
         mouse.raiseButtonEvent(0x01);
         mouse.raiseButtonEvent(0x00);
-        QVERIFY(bus.waitFor(QStringLiteral("Notify replaces=0 summary=DPI 1600 (level 2 of 6)")));
+        QVERIFY(bus.waitFor(QStringLiteral("Notify replaces=1 summary=DPI 2400 (level 3 of 6)")));
 
         // The rule removed: the default profile, once the minute chosen by hand is over.
         dialog->table()->selectRow(0);

@@ -57,8 +57,8 @@ private slots:
         SlotRig r;
         QVERIFY(r.connected);
         QCOMPARE(r.edit("Edt_Repeat1")->text(), QStringLiteral("3"));
-        r.type("Edt_Repeat1", QStringLiteral("16"));
-        QCOMPARE(r.edit("Edt_Repeat1")->text(), QStringLiteral("15"));
+        r.type("Edt_Repeat1", QStringLiteral("17"));
+        QCOMPARE(r.edit("Edt_Repeat1")->text(), QStringLiteral("16"));
         r.type("Edt_DelayTime1", QStringLiteral("5000"));
         QCOMPARE(r.edit("Edt_DelayTime1")->text(), QStringLiteral("4094"));
         QVERIFY(r.writes().empty());
@@ -67,14 +67,14 @@ private slots:
             "set 40 07 00 c0 00 93 00 00 +21", "set 40 07 01 e4 00 0c 00 00 +2",
             "set 40 05 00 a4 0f 00 00 01", "set 40 05 00 a4 00 00 00 01"};
         QCOMPARE(r.writes(), slotWrite);
-        QCOMPARE(profileCode(r.rig.session.image().copies, 1, 3), (CodeBytes{0x06, 0x9E, 0x0F, 0xFE}));
+        QCOMPARE(profileCode(r.rig.session.image().copies, 1, 3), (CodeBytes{0x06, 0x9F, 0x0F, 0xFE}));
 
         r.rig.clearTrace();
-        r.type("Edt_Repeat2", QStringLiteral("1"));
-        QCOMPARE(r.edit("Edt_Repeat2")->text(), QStringLiteral("1"));
+        r.type("Edt_Repeat2", QStringLiteral("0"));
+        QCOMPARE(r.edit("Edt_Repeat2")->text(), QStringLiteral("0"));
         QTest::keyClick(r.edit("Edt_Repeat2"), Qt::Key_Return);
-        QCOMPARE(r.edit("Edt_Repeat2")->text(), QStringLiteral("2"));
-        QCOMPARE(r.rig.session.fire().slot(2).count, 2);
+        QCOMPARE(r.edit("Edt_Repeat2")->text(), QStringLiteral("1"));
+        QCOMPARE(r.rig.session.fire().slot(2).count, 1);
         QCOMPARE(r.writes(), slotWrite);
     }
 
@@ -94,7 +94,7 @@ private slots:
         repeat->selectAll();
         QTest::keyClick(repeat, Qt::Key_Backspace);
         QTest::keyClick(repeat, Qt::Key_Return);
-        QCOMPARE(repeat->text(), QStringLiteral("2"));
+        QCOMPARE(repeat->text(), QStringLiteral("1"));
     }
 
     void continueSwitchWritesAtItsClick() {

@@ -201,7 +201,7 @@ private slots:
             {krm::Page::Performance, 1, "lbl_DPI1Col", "DPI Color 1"},
             {krm::Page::Performance, 1, "lbl_DPI3Col", "DPI Color 3"},
             {krm::Page::Performance, 2, "lbl_DPI3Col", "DPI 颜色 3"},
-            {krm::Page::Performance, 1, "Edt_Repeat2", "Fire Key2 Repeat(2-15)"},
+            {krm::Page::Performance, 1, "Edt_Repeat2", "Fire Key2 Repeat(1-16)"},
             {krm::Page::Performance, 1, "Edt_DelayTime3", "Fire Key3 Interval(ms)"},
             {krm::Page::Performance, 2, "lbl_Fire1Continue", "连击键1 按住持续连发"},
             {krm::Page::Lighting, 1, "lbl_Col1", "Color Table 1"},

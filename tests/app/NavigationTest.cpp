@@ -94,7 +94,7 @@ private slots:
         rig.window.devTimerTimer();
         QTest::mouseClick(button(rig, "Btn_Macro_1"), Qt::LeftButton);
         auto image = rig.mouse.image();
-        image[0xA4] = 0x22; // colour 2, profile 3
+        image[0xA4] = 0x21; // colour 2, profile 2: the button steps it to profile 3
         rig.mouse.setImage(image);
         rig.mouse.raiseButtonEvent(0x08);
         rig.mouse.raiseButtonEvent(0x00);

@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <poll.h>
 
 namespace krm {
 
@@ -156,14 +158,88 @@ TEST(ProfileRules, FileIsReadAgainWhenItChangesAndWrittenWhole) {
     EXPECT_TRUE(file.refresh());
     EXPECT_EQ(file.rules().rules().size(), 2u);
 
+    // Turned into a folder: the rules read before stay in force, and what is wrong is said once.
     std::filesystem::remove(file.path());
     std::filesystem::create_directory(file.path());
     EXPECT_TRUE(file.refresh());
-    EXPECT_TRUE(file.rules().empty());
+    EXPECT_EQ(file.rules().rules().size(), 2u);
     EXPECT_NE(file.error().find("Cannot open file"), std::string::npos);
+    EXPECT_NE(file.error().find("The rules read before stay."), std::string::npos);
+    std::ofstream(file.path() + "/inside") << "x"; // the folder changes, the problem does not
+    EXPECT_FALSE(file.refresh());
     const auto refused = file.save(rules);
     ASSERT_TRUE(refused);
     EXPECT_NE(refused->message.find("not a regular file"), std::string::npos);
+}
+
+TEST(ProfileRules, ByteOrderMarkAndLineEndsOfOtherEditorsAreTakenAndKept) {
+    auto rules =
+        ProfileRules::parse("\xEF\xBB\xBF[Rules]\r\nquake = 3\r\n# a comment\r\ndoom = 2 ; the 2016 one\r\n");
+    EXPECT_TRUE(rules.problems().empty()) << rules.problems().front();
+    ASSERT_EQ(rules.rules().size(), 2u);
+    EXPECT_EQ(rules.rules()[0].pattern, "quake");
+    EXPECT_EQ(rules.rules()[1].pattern, "doom");
+    ASSERT_TRUE(rules.setProfile(0, 1));
+    ASSERT_TRUE(rules.add({"hl2_linux", 2}));
+    EXPECT_EQ(
+        rules.text(),
+        "\xEF\xBB\xBF[Rules]\r\nquake = 1\r\n# a comment\r\ndoom = 2 ; the 2016 one\r\nhl2_linux = 2\r\n");
+    // What a line holds is quoted with whatever a terminal would act on escaped.
+    EXPECT_EQ(ProfileRules::parse("[Rules]\ngame = \x1B]0;x\x07\n").problems(),
+              (std::vector<std::string>{"line 2: '\\x1B]0;x\\x07' is no profile (1, 2 or 3)"}));
+    EXPECT_EQ(ProfileRules::parse("[R\x1B[2Jules]\n").problems(),
+              (std::vector<std::string>{
+                  "line 1: [r\\x1B[2jules] is not a section of this file ([Default], [Rules])"}));
+}
+
+TEST(ProfileRules, TheFileIsWatchedAsEditorsChangeIt) {
+    ScratchDir dir;
+    const std::string path = dir.file("config/krm/profiles.ini");
+    RulesFile file(path);
+    ASSERT_GE(file.changeDescriptor(), 0);
+    // Whether the descriptor says so (at once: the kernel's event, no clock) and the change is the file's.
+    auto told = [&file] {
+        pollfd p{file.changeDescriptor(), POLLIN, 0};
+        return ::poll(&p, 1, 2000) == 1 && file.takeChanges();
+    };
+    auto write = [](const std::string& at, const std::string& text) { std::ofstream(at) << text; };
+    const std::string other = dir.file("dotfiles/profiles.ini");
+    std::filesystem::create_directories(dir.file("dotfiles"));
+    write(other, "[Rules]\nquake = 2\n");
+    const struct {
+        const char* name;
+        std::function<void()> edit;
+        bool concerns;
+    } steps[] = {
+        {"the folders and the file made",
+         [&] {
+             std::filesystem::create_directories(dir.file("config/krm"));
+             write(path, "[Rules]\nquake = 3\n");
+         },
+         true},
+        {"edited in place", [&] { write(path, "[Rules]\nquake = 1\n"); }, true},
+        {"another file of the folder", [&] { write(dir.file("config/krm/companion.ini"), "x"); }, false},
+        {"replaced by a new file",
+         [&] {
+             write(path + ".new", "[Rules]\nquake = 2\n");
+             std::filesystem::rename(path + ".new", path);
+         },
+         true},
+        {"made unreadable", [&] { std::filesystem::permissions(path, std::filesystem::perms::none); }, true},
+        {"replaced by a link to a file kept elsewhere",
+         [&] {
+             std::filesystem::remove(path);
+             std::filesystem::create_symlink(other, path);
+         },
+         true},
+        {"the linked file edited", [&] { write(other, "[Rules]\nquake = 1\n"); }, true},
+        {"removed", [&] { std::filesystem::remove(path); }, true},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.edit();
+        EXPECT_EQ(told(), step.concerns);
+    }
 }
 
 } // namespace krm

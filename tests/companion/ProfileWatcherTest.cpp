@@ -231,18 +231,19 @@ TEST(ProfileWatcher, RunningProgramsAreScannedEveryTwoSecondsWhileThereAreRules)
     std::ofstream(rules.path()) << "[Default]\nProfile = 2\n[Rules]\n*.exe = 3\n";
     clock.advanceUs(2000 * 1000);
     watcher.update();
-    EXPECT_EQ(watcher.wantedProfile(), 2); // the new default: written once it has held a second
-    EXPECT_EQ(watcher.nextUpdateMs(), 3000u);
-    clock.advanceUs(1000 * 1000);
+    // The new default, asked for by an edit of the file: written once it has held a quarter second.
+    EXPECT_EQ(watcher.wantedProfile(), 2);
+    EXPECT_EQ(watcher.nextUpdateMs(), 2000u + ProfileWatcher::kRulesSettleMs);
+    clock.advanceUs(ProfileWatcher::kRulesSettleMs * 1000);
     watcher.update();
     EXPECT_EQ(mouse.writes, std::vector<int>{2});
 
     proc.add(4000, "/usr/lib/wine/wine64-preloader", "C:\\Games\\Game.exe");
-    EXPECT_EQ(watcher.nextUpdateMs(), 5000u);
+    EXPECT_EQ(watcher.nextUpdateMs(), 4250u);
     clock.advanceUs(2000 * 1000);
     watcher.update();
     EXPECT_EQ(watcher.wantedProfile(), 3);
-    EXPECT_EQ(watcher.nextUpdateMs(), 6000u); // the settling second comes before the next scan
+    EXPECT_EQ(watcher.nextUpdateMs(), 5250u); // a program's settling second comes before the next scan
     clock.advanceUs(1000 * 1000);
     watcher.update();
     EXPECT_EQ(mouse.writes, (std::vector<int>{2, 3}));

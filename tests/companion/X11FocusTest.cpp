@@ -19,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,6 +27,15 @@
 namespace krm {
 
 namespace {
+
+// What the profile buttons write, from a session of its own.
+std::vector<std::string> buttonWrites(Page page) {
+    test::SessionRig button;
+    button.session.connectNow();
+    button.clearTrace();
+    button.session.clickPage(page);
+    return test::commandSummary(button.lines());
+}
 
 // Waits (up to 10 s) for the source's descriptor and takes its events.
 bool takeEvents(ProgramSource& source) {
@@ -97,14 +107,6 @@ TEST_F(X11FocusTest, FocusingAGameWritesItsProfileAndLeavingItTheDefault) {
     WatcherSessionLink link(rig.session, watcher, mouse);
     std::vector<std::string> log;
     watcher.decided = [&log](const WatchDecision& d) { log.push_back(describe(d)); };
-    // What the profile buttons write, from a session of its own.
-    auto buttonWrites = [](Page page) {
-        test::SessionRig button;
-        button.session.connectNow();
-        button.clearTrace();
-        button.session.clickPage(page);
-        return test::commandSummary(button.lines());
-    };
     watcher.update();
     rig.clearTrace();
 
@@ -149,6 +151,66 @@ TEST_F(X11FocusTest, FocusingAGameWritesItsProfileAndLeavingItTheDefault) {
     EXPECT_EQ(log.back(), "profile 2 chosen by hand: kept for a minute");
     focusFor(editor->window(), 1000);
     EXPECT_TRUE(test::writesOf(test::commandSummary(rig.lines())).empty());
+}
+
+TEST_F(X11FocusTest, AnEditOfTheRulesFileWithTheFocusHeldTakesEffectWithinASecond) {
+    test::SessionRig rig;
+    ASSERT_TRUE(rig.session.connectNow());
+    // The rules file is not there yet, nor its folder: it is made while the watcher runs.
+    const std::string path = dir.file("config/krm/profiles.ini");
+    RulesFile rules(path);
+    SessionProfileSwitch mouse(rig.session);
+    ProfileWatcher watcher(rules, *source, mouse, rig.clock);
+    std::vector<std::string> log;
+    watcher.decided = [&log](const WatchDecision& d) { log.push_back(describe(d)); };
+    wm->focus(game->window());
+    ASSERT_TRUE(takeEvents(*source));
+    watcher.update();
+    rig.clock.advanceUs(5000 * 1000); // the game has held the focus a while: nothing to do without rules
+    watcher.update();
+    rig.clearTrace();
+
+    // Each edit is told by the file's watch at once (the kernel's event; no clock is waited on), and the
+    // profile it asks for is written within a second of the watcher's time, the focus never moving.
+    auto edit = [&](const std::function<void()>& save, bool switches = true) {
+        save();
+        pollfd p{rules.changeDescriptor(), POLLIN, 0};
+        EXPECT_EQ(::poll(&p, 1, 5000), 1);
+        EXPECT_TRUE(rules.takeChanges());
+        watcher.update();
+        const auto due = watcher.nextUpdateMs();
+        EXPECT_EQ(due.has_value(), switches);
+        if (due) {
+            EXPECT_LT(*due - rig.clock.tickMs(), 1000u);
+        }
+        rig.clock.advanceUs(999 * 1000);
+        watcher.update();
+        const auto lines = test::commandSummary(rig.lines());
+        rig.clearTrace();
+        return lines;
+    };
+    // Created as an editor saves: a new file renamed into place.
+    EXPECT_EQ(edit([&] {
+                  std::filesystem::create_directories(dir.file("config/krm"));
+                  std::ofstream(path + ".new") << "[Rules]\nquakespasm = 3\n";
+                  std::filesystem::rename(path + ".new", path);
+              }),
+              buttonWrites(Page::Profile3));
+    // Edited in place.
+    EXPECT_EQ(edit([&] { std::ofstream(path) << "[Rules]\nquakespasm = 2\n"; }),
+              buttonWrites(Page::Profile2));
+    EXPECT_EQ(log.back(),
+              "quakespasm (pid " + std::to_string(game->pid()) + ", rule 'quakespasm'): profile 2 written");
+    // Turned into a folder: the rules read last stay, nothing is written mid-game.
+    EXPECT_TRUE(edit(
+                    [&] {
+                        std::filesystem::remove(path);
+                        std::filesystem::create_directory(path);
+                    },
+                    false)
+                    .empty());
+    EXPECT_EQ(rig.session.mouseProfile(), 2);
+    EXPECT_NE(rules.error().find("The rules read before stay."), std::string::npos);
 }
 
 } // namespace krm

@@ -21,7 +21,7 @@ TEST(EngineeringCommands, UsbIdRestartsTheMouseAndFindsItUnderTheNewIds) {
     ScratchDir dir;
     const std::string image = dir.file("mouse.bin"), trace = dir.file("trace.log");
     const CtlResult asked = ctl({"--sim-image", image, "--trace", trace, "usb-id", "1234", "5678"});
-    EXPECT_EQ(asked.rc, 1);
+    EXPECT_EQ(asked.rc, ctl::kUsage);
     EXPECT_NE(asked.err.find("ATTRS{idVendor}==\"1234\", ATTRS{idProduct}==\"5678\""), std::string::npos)
         << asked.err;
     EXPECT_EQ(readText(trace), "") << "without --yes nothing is sent";
@@ -59,7 +59,7 @@ TEST(EngineeringCommands, BadValuesSendNothing) {
         std::vector<std::string> all = {"--simulate", "--trace", trace};
         all.insert(all.end(), args.begin(), args.end());
         const CtlResult r = ctl(all);
-        EXPECT_EQ(r.rc, 1) << args[0] << " " << args[1] << ": " << r.err;
+        EXPECT_EQ(r.rc, ctl::kUsage) << args[0] << " " << args[1] << ": " << r.err;
         EXPECT_NE(r.err.find("nothing was sent"), std::string::npos) << r.err;
         EXPECT_FALSE(sentWrite(trace)) << args[0] << " " << args[1];
     }
@@ -91,11 +91,21 @@ TEST(EngineeringCommands, ProfileSwitchOptionsRoundTripThroughTheImageAndTheDump
     ScratchDir dir;
     const std::string image = dir.file("mouse.bin");
     ASSERT_EQ(ctl({"--sim-image", image, "restore", "2"}).rc, 0);
+    // No button of the factory image switches the profile: the options have nowhere to be kept.
+    const std::string trace = dir.file("trace.log");
+    for (const auto& [name, value] :
+         {std::pair{"cb_AXY", "Enable"}, {"cb_RTZ", "Enable"}, {"edt_OffSet", "20"}}) {
+        const CtlResult refused = ctl({"--sim-image", image, "--trace", trace, "set-option", name, value});
+        EXPECT_EQ(refused.rc, ctl::kRefused) << name;
+        EXPECT_NE(refused.err.find("kept only in such a button's code"), std::string::npos) << refused.err;
+        EXPECT_EQ(refused.out, "");
+        EXPECT_FALSE(sentWrite(trace)) << name;
+    }
     ASSERT_EQ(ctl({"--sim-image", image, "assign", "3", "5", "07800000"}).rc, 0);
     const CtlResult set = ctl({"--sim-image", image, "set-option", "cb_AXY", "Enable"});
     EXPECT_EQ(set.out, "Adjust XY: Enable\n") << set.err;
     EXPECT_EQ(ctl({"--sim-image", image, "set-option", "Offset", "2a"}).out, "Offset: 2A\n");
-    EXPECT_EQ(ctl({"--sim-image", image, "set-option", "edt_OffSet", "100"}).rc, 1)
+    EXPECT_EQ(ctl({"--sim-image", image, "set-option", "edt_OffSet", "100"}).rc, ctl::kUsage)
         << "two hex digits at most";
     // The button carries them; a later run reads them back from it.
     EXPECT_NE(ctl({"--sim-image", image, "dump"}).out.find("button=5 code=07A0002A name=\"Office Mode\""),

@@ -4,6 +4,8 @@
 
 #include "CtlRun.h"
 
+#include "image/ImageFields.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -116,10 +118,18 @@ TEST_F(FaultMatrix, NoRunSucceedsWhileTheMouseOrTheFileIsWrong) {
                 const std::string label = c.name + " " + fault + " (" + moment.name + ")";
                 const CtlResult r = runOn(c, mouse, out, {"--sim-fault", fault});
                 ++runs;
-                const auto gotMouse = fileBytes(mouse);
+                auto gotMouse = fileBytes(mouse);
                 const auto gotOut = fileBytes(out);
                 if (r.rc == 0) {
                     ++succeeded;
+                    // The mouse's own presses (CPI, then profile) switch its DPI level and profile as
+                    // they would by hand: those bytes (and the user section's checksum) are the
+                    // presses', not the command's.
+                    if (std::string_view(kind) == "events" && gotMouse.size() == wantMouse.size())
+                        for (std::size_t at : {image::kUserOffset + user::kProfileAndColour,
+                                               image::kUserOffset + user::kCurrentDpi,
+                                               image::kUserOffset + image::kUserLength - 1})
+                            gotMouse[at] = wantMouse[at];
                     if (gotMouse != wantMouse || (c.writesFile && gotOut != wantOut))
                         wrongSuccesses.push_back(label);
                 } else {

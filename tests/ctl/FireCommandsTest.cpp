@@ -45,5 +45,38 @@ TEST(GunCommand, AButtonOfProfileTwoIsGivenTheGunWithProfileTwoCurrent) {
     EXPECT_NE(imageWrites(trace).front(), "set 40 05 00 a7 00 00 00 01");
 }
 
+TEST(GunCommand, NoiseOfTheConnectionsReadIsNeverWrittenBack) {
+    ScratchDir dir;
+    const std::string mouse = dir.file("mouse.bin"), trace = dir.file("t.log");
+    ASSERT_EQ(ctl({"--sim-image", mouse, "--trace", trace, "dump"}).rc, 0);
+    const std::size_t connection = reportsIn(trace); // identification and the whole-image read
+    const auto before = fileBytes(mouse);
+    // Noise in the read's last two fetches: the end of the fire-macro area, which no checksum covers.
+    const CtlResult noisy = ctl({"--sim-image", mouse, "--sim-fault",
+                                 "garbage@" + std::to_string(connection - 2), "gun", "6", "--macros", "1"});
+    EXPECT_EQ(noisy.rc, ctl::kTransfer) << noisy.err;
+    EXPECT_EQ(noisy.out, "");
+    EXPECT_EQ(fileBytes(mouse), before) << "nothing was written from the noisy read";
+    // A clean run afterwards leaves what the same run leaves on a mouse that never met the noise.
+    ASSERT_EQ(ctl({"--sim-image", mouse, "gun", "6", "--macros", "1"}).rc, 0);
+    const std::string clean = dir.file("clean.bin");
+    ASSERT_EQ(ctl({"--sim-image", clean, "gun", "6", "--macros", "1"}).rc, 0);
+    EXPECT_EQ(fileBytes(mouse), fileBytes(clean));
+}
+
+TEST(FireCommand, EveryWayToASlotTakesTheRepeatsTheImageHolds) {
+    ScratchDir dir;
+    const std::string mouse = dir.file("mouse.bin"), file = dir.file("s.ini");
+    CtlResult r = ctl({"--sim-image", mouse, "fire", "slot", "2", "--repeat", "16", "--interval", "60"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_NE(ctl({"--sim-image", mouse, "fire"}).out.find("fire key 2: repeat 16, interval 60 ms"),
+              std::string::npos);
+    ASSERT_EQ(ctl({"--sim-image", mouse, "export", file}).rc, 0);
+    EXPECT_NE(readText(file).find("slot2-repeat = 16\n"), std::string::npos);
+    r = ctl({"--sim-image", mouse, "fire", "slot", "2", "--repeat", "17", "--interval", "60"});
+    EXPECT_EQ(r.rc, ctl::kUsage);
+    EXPECT_NE(r.err.find("--repeat is 1..16, not '17'"), std::string::npos) << r.err;
+}
+
 } // namespace
 } // namespace krm::test

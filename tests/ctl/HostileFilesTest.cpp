@@ -9,21 +9,36 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 
 namespace krm::test {
 
+namespace {
+
+// What a file argument may name instead of a file: a pipe with no writer, a folder, a 100 MB file.
+struct Hostile {
+    explicit Hostile(const ScratchDir& dir)
+        : fifo(dir.file("pipe")), folder(dir.file("folder")), huge(dir.file("huge.bin")) {
+        EXPECT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        std::filesystem::create_directory(folder);
+        putFile(huge, {});
+        std::filesystem::resize_file(huge, 100u << 20); // sparse: costs no disk
+    }
+    std::string fifo, folder, huge;
+};
+
+} // namespace
+
 TEST(HostileFiles, EveryFileCommandRefusesPipesDevicesAndFoldersAtOnce) {
     ScratchDir dir;
-    const std::string fifo = dir.file("pipe"), folder = dir.file("folder"), huge = dir.file("huge.bin");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    std::filesystem::create_directory(folder);
-    putFile(huge, {});
-    std::filesystem::resize_file(huge, 100u << 20); // sparse: costs no disk
+    const Hostile hostile(dir);
+    const std::string &fifo = hostile.fifo, &folder = hostile.folder, &huge = hostile.huge;
     const std::string trace = dir.file("trace.log");
 
     const char* const commands[] = {"load", "program", "import-macros", "import-gun-macros", "inspect",
@@ -136,6 +151,49 @@ TEST(Monitor, EndsWithAMessageWhenTheMouseGoesAway) {
     EXPECT_EQ(r.rc, 2) << r.err;
     EXPECT_NE(r.err.find("the mouse went away"), std::string::npos) << r.err;
     EXPECT_EQ(r.out.find("current CPI level: 255"), std::string::npos) << r.out;
+}
+
+TEST(HostileFiles, WatchRefusesARulesFileItCannotReadBeforeItWatches) {
+    ScratchDir dir;
+    const Hostile hostile(dir);
+    for (const std::string& rules : {hostile.fifo, std::string("/dev/zero"), hostile.folder, hostile.huge}) {
+        const CtlResult r = ctl({"--simulate", "watch", "--rules", rules});
+        EXPECT_EQ(r.rc, ctl::kBadFile) << rules;
+        EXPECT_EQ(r.out, "") << rules << ": what is wrong goes to standard error";
+        EXPECT_NE(r.err.find("krmctl: watch: "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(rules), std::string::npos) << r.err;
+    }
+}
+
+TEST(HostileFiles, ASimulatedMouseWhoseImageFileCannotBeKeptFailsWithoutASuccessLine) {
+    ScratchDir dir;
+    const std::string mouse = dir.file("mouse.bin"), settings = dir.file("s.ini");
+    ASSERT_EQ(ctl({"--sim-image", mouse, "info"}).rc, 0);
+    putFile(settings,
+            std::vector<std::uint8_t>{'[', 'f', 'i', 'r', 'e', ']', '\n', 's', 'l', 'o', 't', '1',
+                                      '-', 'r', 'e', 'p', 'e', 'a', 't',  ' ', '=', ' ', '4', '\n'});
+    const auto before = fileBytes(mouse);
+    const std::vector<std::vector<std::string>> commands = {
+        {"rate", "500"}, {"assign", "1", "4", "01040000"}, {"profile", "2"}, {"apply", settings}};
+    // No file of this process may grow past 1 KiB, as on a full disk (for root too): the 2048-byte image
+    // cannot be written again.
+    struct rlimit normal {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &normal), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    for (const auto& command : commands) {
+        std::vector<std::string> args = {"--sim-image", mouse};
+        args.insert(args.end(), command.begin(), command.end());
+        struct rlimit full = normal;
+        full.rlim_cur = 1024;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
+        const CtlResult r = ctl(args);
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &normal), 0);
+        EXPECT_EQ(r.rc, ctl::kBadFile) << command.front() << ": " << r.err;
+        EXPECT_EQ(r.out, "") << command.front() << ": no success line";
+        EXPECT_NE(r.err.find("could not keep a change"), std::string::npos) << r.err;
+        EXPECT_EQ(fileBytes(mouse), before) << command.front();
+    }
+    std::signal(SIGXFSZ, oldHandler);
 }
 
 } // namespace krm::test

@@ -57,9 +57,12 @@ TEST(ProfileCommand, BadArgumentsSendNothing) {
         std::vector<std::string> line = {"--simulate", "--trace", trace};
         line.insert(line.end(), args.begin(), args.end());
         const CtlResult r = ctl(line);
-        EXPECT_EQ(r.rc, 1) << args.back();
+        EXPECT_EQ(r.rc, ctl::kUsage) << args.back();
         EXPECT_EQ(readText(trace), "") << args.back();
     }
+    // The argument named is the one that is wrong.
+    EXPECT_NE(ctl({"--simulate", "profile", "1", "2"}).err.find("not also '2'"), std::string::npos);
+    EXPECT_NE(ctl({"--simulate", "profile", "two"}).err.find("not 'two'"), std::string::npos);
 }
 
 } // namespace krm::test

@@ -1,6 +1,8 @@
 #include "DeviceRig.h"
 
 #include "base/ResourceTable.h"
+#include "image/ImageFields.h"
+#include "image/SectionDefaults.h"
 
 #include <gtest/gtest.h>
 
@@ -172,6 +174,38 @@ TEST(SimulatedMouse, ButtonEventsReachAnOpenInputHandle) {
     EXPECT_FALSE(rig.link.readInputReport(rig.link.commandHandle(), buffer));
     rig.trace.cancelReads();
     EXPECT_FALSE(rig.link.readInputReport(rig.link.inputHandle(), buffer));
+}
+
+TEST(SimulatedMouse, ItsOwnButtonsChangeWhatItHolds) {
+    DeviceRig rig;
+    auto image = rig.mouse.image();
+    image[vendor::kDpiCountMinusOne] = 2; // three levels
+    image[image::kUserOffset + user::kCurrentDpi] = 1;
+    image[image::kUserOffset + user::kProfileAndColour] = 0xF1; // profile 2, the user colour
+    storeSectionChecksum(std::span(image).subspan(image::kVendorOffset, image::kVendorLength));
+    storeSectionChecksum(std::span(image).subspan(image::kUserOffset, image::kUserLength));
+    rig.mouse.setImage(image);
+    const auto level = [&] { return rig.mouse.image()[image::kUserOffset + user::kCurrentDpi]; };
+    const auto profile = [&] { return rig.mouse.image()[image::kUserOffset + user::kProfileAndColour]; };
+    const struct {
+        std::uint8_t code;
+        int level;            // 0-based, after the event
+        std::uint8_t profile; // byte 0xA4 after it
+    } steps[] = {
+        {0x02, 2, 0xF1}, // CPI+ to the last level that is on
+        {0x02, 2, 0xF1}, // ... and stays there
+        {0x01, 0, 0xF1}, // CPI goes round to level 1
+        {0x04, 0, 0xF1}, // CPI- stops at level 1
+        {0x00, 0, 0xF1}, // a release changes nothing
+        {0x08, 0, 0xF2}, // the profile button: profile 3, the colour kept
+        {0x08, 0, 0xF0}, // and round to profile 1
+    };
+    for (const auto& step : steps) {
+        rig.mouse.raiseButtonEvent(step.code);
+        EXPECT_EQ(level(), step.level) << int(step.code);
+        EXPECT_EQ(profile(), step.profile) << int(step.code);
+    }
+    expectChecksumsValid(rig.mouse.image(), "after the presses");
 }
 
 TEST(SimulatedMouseFaults, FaultsTakeEffectAfterTheirReportCount) {

@@ -23,10 +23,12 @@ TEST(FireFields, FieldRulesClampToTheNearestAllowedValue) {
     };
     const Case cases[] = {
         {"repeat 1 while typing", fire::repeatWhileTyping, "1", "1"},
-        {"repeat 1 left", fire::repeatOnLeave, "1", "2"},
-        {"repeat 0 left", fire::repeatOnLeave, "0", "2"},
-        {"repeat 16", fire::repeatWhileTyping, "16", "15"},
-        {"repeat empty", fire::repeatWhileTyping, "", "2"},
+        {"repeat 1 left", fire::repeatOnLeave, "1", "1"},
+        {"repeat 0 left", fire::repeatOnLeave, "0", "1"},
+        {"repeat 16, the image's largest", fire::repeatWhileTyping, "16", "16"},
+        {"repeat 17", fire::repeatWhileTyping, "17", "16"},
+        {"repeat 17 left", fire::repeatOnLeave, "17", "16"},
+        {"repeat empty", fire::repeatWhileTyping, "", "1"},
         {"user interval 0", fire::userInterval, "0", "1"},
         {"user interval 5000", fire::userInterval, "5000", "4094"},
         {"engineering interval 5000", fire::engineeringInterval, "5000", "4094"},

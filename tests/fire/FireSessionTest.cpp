@@ -93,18 +93,22 @@ TEST_F(FireSession, ConfirmingAGunOnProfileTwoAssignsItAndWritesEverything) {
     EXPECT_EQ(s_.assignments().tableCaption(2, 5), "7.62 Fire");
 
     const auto w = test::commandSummary(rig_.lines());
-    // Ten colour slots, the user section in 3-byte pieces (0xA4..0xBF), the profiles, the fire-key
-    // block, the fire-macro area, the user section read back, then the reload of the current profile.
-    ASSERT_EQ(w.size(), 26u);
+    // Ten colour slots, the user section in 3-byte pieces (0xA4..0xBF); the fire-key block and the
+    // fire-macro area read again (the first write since the read that carries their bytes back), the
+    // profiles, the fire-key block, the fire-macro area, the user section read back, then the reload of
+    // the current profile.
+    ASSERT_EQ(w.size(), 28u);
     EXPECT_EQ(w[0], "set 40 05 00 39 ff 7f 00 03") << "colour slot 1 as the image holds it";
     EXPECT_TRUE(w[9].starts_with("set 40 05 00 54")) << w[9];
     EXPECT_TRUE(w[10].starts_with("set 40 05 00 a4")) << w[10];
     EXPECT_TRUE(w[19].starts_with("set 40 05 00 bf")) << w[19];
-    EXPECT_EQ(w[20], "set 40 07 00 c0 00 93 00 00 +21") << "the profiles";
-    EXPECT_EQ(w[21], "set 40 07 01 e4 00 0c 00 00 +2") << "the fire-key block";
-    EXPECT_EQ(w[22], "set 40 07 07 10 00 f0 00 00 +35") << "the fire-macro area, 240 bytes";
-    EXPECT_TRUE(w[23].starts_with("set 40 06 00 a4 00 1c")) << "the read-back: " << w[23];
-    EXPECT_EQ(w[24], "set 40 05 00 a4 0f 00 00 01");
+    EXPECT_TRUE(w[20].starts_with("set 40 09 01 e4 00 0c 00 00")) << "the fire-key block again: " << w[20];
+    EXPECT_TRUE(w[21].starts_with("set 40 09 07 10 00 f0 00 00")) << "the fire-macro area again: " << w[21];
+    EXPECT_EQ(w[22], "set 40 07 00 c0 00 93 00 00 +21") << "the profiles";
+    EXPECT_EQ(w[23], "set 40 07 01 e4 00 0c 00 00 +2") << "the fire-key block";
+    EXPECT_EQ(w[24], "set 40 07 07 10 00 f0 00 00 +35") << "the fire-macro area, 240 bytes";
+    EXPECT_TRUE(w[25].starts_with("set 40 06 00 a4 00 1c")) << "the read-back: " << w[25];
+    EXPECT_EQ(w[26], "set 40 05 00 a4 0f 00 00 01");
 }
 
 TEST_F(FireSession, ConfirmingOnProfileOneChangesNoButtonButWritesTheArea) {

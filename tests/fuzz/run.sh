@@ -9,7 +9,7 @@ krm_ensure_packages "${KRM_PACKAGES[@]}"
 krm_use_ccache
 
 seconds=${KRM_FUZZ_SECONDS:-60}
-targets=(profile_file data_files mouse_replies report_descriptor png rgb_packets)
+targets=(profile_file data_files mouse_replies report_descriptor png rgb_packets settings_file rules_file)
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRM_FUZZ=ON \
     -DKRM_BUILD_GUI=OFF -DKRM_WERROR=OFF >/dev/null
 cmake --build build-fuzz -j2 --target "${targets[@]/#/krm_fuzz_}"
@@ -23,7 +23,10 @@ for t in "${targets[@]}"; do
     seeds=("$work" tests/fuzz/corpus/"$t")
     [[ -d tests/fuzz/crashes/$t ]] && seeds+=(tests/fuzz/crashes/"$t")
     log=build-fuzz/$t.log
-    if build-fuzz/bin/krm_fuzz_"$t" -max_total_time="$seconds" -max_len=4096 -rss_limit_mb=2048 -timeout=10 \
+    # A whole settings file as export writes it runs to some 8 KB.
+    max_len=4096
+    [[ $t == settings_file ]] && max_len=16384
+    if build-fuzz/bin/krm_fuzz_"$t" -max_total_time="$seconds" -max_len="$max_len" -rss_limit_mb=2048 -timeout=10 \
         -artifact_prefix=build-fuzz/crashes/"$t"- -print_final_stats=1 "${seeds[@]}" >"$log" 2>&1; then
         echo "fuzz $t: $(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$') runs in ${seconds}s, no fault"
     else

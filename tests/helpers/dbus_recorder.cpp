@@ -3,7 +3,7 @@
 // with a host registered). One line on stdout per call, "ready" once both names are taken:
 //
 //   Notify replaces=0 summary=DPI 1600 (level 2 of 6) timeout=2000 hints=desktop-entry,suppress-sound,...
-//   RegisterStatusNotifierItem org.kde.StatusNotifierItem-4242-1
+//   app=KRM Gaming Mouse RegisterStatusNotifierItem org.kde.StatusNotifierItem-4242-1
 //
 //   krm_dbus_recorder [--no-tray]    (on $DBUS_SESSION_BUS_ADDRESS)
 
@@ -49,11 +49,11 @@ public:
             const QVariantList a = message.arguments();
             QStringList hints = qdbus_cast<QVariantMap>(a[6]).keys();
             hints.sort();
-            say(QStringLiteral("Notify replaces=%1 summary=%2 timeout=%3 hints=%4")
+            say(QStringLiteral("Notify replaces=%1 summary=%2 timeout=%3 hints=%4 app=%5")
                     .arg(a[1].toUInt())
                     .arg(a[3].toString())
                     .arg(a[7].toInt())
-                    .arg(hints.join(QLatin1Char(','))));
+                    .arg(hints.join(QLatin1Char(',')), a[0].toString()));
             connection.send(message.createReply(QVariant::fromValue(++lastId_)));
             return true;
         }

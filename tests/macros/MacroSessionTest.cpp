@@ -38,14 +38,16 @@ TEST(MacroSession, ARecordedMacroIsWrittenAssignedAndReadBack) {
     rig.clearTrace();
     EXPECT_FALSE(rig.session.apply(macros.addToMouse(0)).refused);
     const auto writes = test::commandSummary(rig.lines());
-    // Every block is read back after it went out.
+    // Every block is read back after it went out; the macro block, which carries the other macros of
+    // the last read, is read again before its first write.
     EXPECT_EQ(writes,
               (std::vector<std::string>{"set 40 07 00 c0 00 93 00 00 +21", "set 40 09 00 c0 00 93 00 00",
-                                        "set 40 07 01 f0 01 00 00 00 +37", "set 40 09 01 f0 01 00 00 00",
-                                        "set 40 07 02 f0 01 00 00 00 +37", "set 40 09 02 f0 01 00 00 00"}));
-    // The first half (after the profiles' 22 reports and their read-back's 22) carries the name and
-    // FD 03 82 04 02 04 FC 00.
-    EXPECT_NE(rig.lines()[45].find("set 41 00 52 00 65 00 6c 00"), std::string::npos) << rig.lines()[45];
+                                        "set 40 09 01 f0 02 00 00 00", "set 40 07 01 f0 01 00 00 00 +37",
+                                        "set 40 09 01 f0 01 00 00 00", "set 40 07 02 f0 01 00 00 00 +37",
+                                        "set 40 09 02 f0 01 00 00 00"}));
+    // The first half (after the profiles' 22 reports, their read-back's 22 and the block's 75 read
+    // again) carries the name and FD 03 82 04 02 04 FC 00.
+    EXPECT_NE(rig.lines()[120].find("set 41 00 52 00 65 00 6c 00"), std::string::npos) << rig.lines()[120];
     EXPECT_EQ(rig.session.editorState().deviceMacros[0].startAddress, 512);
 
     rig.clearTrace();

@@ -1,6 +1,7 @@
 #include "settings/SettingsPlan.h"
 #include "settings/SettingsFiles.h"
 
+#include "image/SectionDefaults.h"
 #include "session/ImageOperations.h"
 #include "support/SessionRig.h"
 #include "support/TempDir.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,12 @@ struct MouseRig : SessionRig {
     }
     // The writes sent since the trace was last cleared.
     std::vector<std::string> writes() const { return test::writesOf(test::commandSummary(lines())); }
+    // Every report sent or fetched since then.
+    std::size_t reports() const {
+        std::size_t n = 0;
+        for (const std::string& line : lines()) n += line.starts_with("set ") || line.starts_with("get ");
+        return n;
+    }
 };
 
 std::string exported(Session& s) {
@@ -43,10 +51,10 @@ std::string problemsOf(const SettingsPlan& plan) {
     return out;
 }
 
-ApplyResult applyText(Session& s, const std::string& text) {
+ApplyResult applyText(Session& s, const std::string& text, ApplyWay way = ApplyWay::Cheapest) {
     const SettingsPlan plan = planSettings(parseSettings(text), s);
     EXPECT_EQ(problemsOf(plan), "");
-    return applySettings(plan, s);
+    return applySettings(plan, s, way);
 }
 
 // A file that changes something in every area, valid for both variants: what a mouse is made far
@@ -71,6 +79,7 @@ button9 = macro Two
 button1 = Left Click
 button12 = AIM Key
 [profile.3]
+button3 = Fire Key2
 button6 = Volume Up
 [combo-keys]
 key1 = DPI Loop
@@ -131,8 +140,7 @@ TEST(SettingsPlan, RoundTripOverEveryFactoryImageOfBothVariants) {
 }
 
 TEST(SettingsPlan, OneMixedFileWritesInTheOrderTheRulesNeed) {
-    MouseRig rig(Variant::R210B, 1);
-    const ApplyResult r = applyText(rig.session, R"([performance]
+    const char* const file = R"([performance]
 level3 = 1000
 current-level = 3
 [profile.1]
@@ -146,7 +154,9 @@ row = 1 A CODE:8204
 row = 2 A CODE:0204
 [fire]
 slot2-repeat = 6
-)");
+)";
+    MouseRig rig(Variant::R210B, 1);
+    const ApplyResult r = applyText(rig.session, file, ApplyWay::ControlByControl);
     ASSERT_EQ(r.kind, ApplyResult::Kind::Done) << r.message;
     std::vector<std::string> written;
     for (const SettingChange& c : r.written) written.push_back(changeLine(c));
@@ -189,6 +199,34 @@ slot2-repeat = 6
                                 "set 40 05 00 a6 01 00 00 01",
                                 "set 40 05 00 a6 02 00 00 01",
                             }));
+
+    // The cheapest way: the four writes of the button tables become one rewrite at the end, with the
+    // fire-key block; the rest as before. The mouse ends with the same image.
+    MouseRig cheap(Variant::R210B, 1);
+    const ApplyResult c = applyText(cheap.session, file);
+    ASSERT_EQ(c.kind, ApplyResult::Kind::Done) << c.message;
+    EXPECT_EQ(c.written.size(), r.written.size());
+    EXPECT_NE(c.way.find("the button tables written whole, 32 reports instead of 134"), std::string::npos)
+        << c.way;
+    // The weights are the reports the trace shows.
+    EXPECT_EQ(rig.reports() - cheap.reports(), 134u - 32u);
+    EXPECT_EQ(cheap.writes(), (std::vector<std::string>{
+                                  "set 40 07 01 f0 01 00 00 00 +37",
+                                  "set 40 07 02 f0 01 00 00 00 +37",
+                                  "set 40 05 00 3c 12 00 00 01",
+                                  "set 40 05 00 3d 34 00 00 01",
+                                  "set 40 05 00 3e 56 00 00 01",
+                                  "set 40 05 00 3c 12 34 56 03",
+                                  "set 40 05 00 2d 94 00 00 01",
+                                  "set 40 05 00 a6 00 00 00 01",
+                                  "set 40 05 00 a6 01 00 00 01",
+                                  "set 40 05 00 a6 02 00 00 01",
+                                  "set 40 07 00 c0 00 93 00 00 +21",
+                                  "set 40 07 01 e4 00 0c 00 00 +2",
+                                  "set 40 05 00 a4 0f 00 00 01",
+                                  "set 40 05 00 a4 00 00 00 01",
+                              }));
+    EXPECT_EQ(cheap.mouse.image(), rig.mouse.image());
 }
 
 TEST(SettingsPlan, WhatTheMouseCannotTakeIsFoundBeforeAnyWrite) {
@@ -238,7 +276,11 @@ TEST(SettingsPlan, WhatTheMouseCannotTakeIsFoundBeforeAnyWrite) {
          "only MCU LEDs have a brightness"},
         {"a 513-byte macro set", Variant::R210B, over, 2 + 81, "the macros take 513 bytes"},
         {"a sixteenth macro", Variant::R210B, sixteen, 17, "at most 15 macros"},
-        {"a macro named twice", Variant::R210B, "[macros]\nmacro = A\nmacro = A\n", 3, "named twice"},
+        {"a slot's continue switch with no button on the slot", Variant::R210B,
+         "[fire]\nslot2-repeat = 4\nslot2-continue = yes\n", 3, "no button fires with fire-key slot 2"},
+        {"a file of the other variant", Variant::R230B,
+         "[mouse]\nvariant = R210B\n[fire]\nslot1-repeat = 4\n", 2,
+         "variant: the file is for an R210B mouse; this mouse is an R230B"},
         {"a fire macro moved past its range", Variant::R210B,
          "[fire]\nfire-macro2-y = 120\nfire-macro2-y-offset = 8\n", 2,
          "fire-macro2-y 120 with its offset 8 leaves -128..127"},
@@ -256,6 +298,54 @@ TEST(SettingsPlan, WhatTheMouseCannotTakeIsFoundBeforeAnyWrite) {
     const ApplyResult r = applyText(rig.session, fits);
     EXPECT_EQ(r.kind, ApplyResult::Kind::Done) << r.message;
     EXPECT_EQ(rig.session.macros().deviceMacros().totalLength(), 512u);
+}
+
+TEST(SettingsPlan, EveryExportDiffsCleanAndAppliesToAFreshMouse) {
+    // Two macros of one name, as a block imported from a file may hold them; a button runs the second.
+    auto twoOfOneName = [](Variant v) {
+        SimulatedMouse::Image image = SessionRig(v).session.defaults().image(v, 1);
+        DeviceMacroTable table;
+        for (std::uint8_t key : {0x04, 0x05}) {
+            DeviceMacro m;
+            m.name = macroNameBytes("AB");
+            m.events = {macro::kKeyDown, key, macro::kKeyUp, key, macro::kEnd};
+            table.append(std::move(m));
+        }
+        const auto block = table.pack();
+        std::copy(block->begin(), block->end(), image.begin() + image::kMacroOffset);
+        const auto code = runMacroCode(table.entries()[1].startAddress);
+        std::copy(code.begin(), code.end(), image.begin() + codes::buttonOffset(1, 5));
+        storeSectionChecksum(std::span(image).subspan(image::profileOffset(1), image::kProfileLength));
+        return image;
+    };
+    const struct {
+        const char* name;
+        Variant variant;
+        std::function<void(Session&)> prepare;
+        SimulatedMouse::Image image;
+    } cases[] = {
+        {"the level count lowered below the current level", Variant::R210B,
+         [](Session& s) { EXPECT_FALSE(s.apply(s.dpi().setCount(1)).writeFailed()); },
+         SessionRig(Variant::R210B).session.defaults().image(Variant::R210B, 1)},
+        {"two macros of one name", Variant::R230B, [](Session&) {}, twoOfOneName(Variant::R230B)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MouseRig source(c.variant, c.image);
+        c.prepare(source.session);
+        MouseRig reread(c.variant, source.mouse.image());
+        const std::string text = exported(reread.session);
+
+        const SettingsPlan same = planSettings(parseSettings(text), reread.session);
+        EXPECT_EQ(problemsOf(same), "");
+        EXPECT_TRUE(same.changes.empty());
+
+        MouseRig fresh(c.variant, 1);
+        const ApplyResult r = applyText(fresh.session, text);
+        ASSERT_EQ(r.kind, ApplyResult::Kind::Done) << r.message;
+        MouseRig after(c.variant, fresh.mouse.image());
+        EXPECT_EQ(exported(after.session), text);
+    }
 }
 
 TEST(SettingsPlan, MacrosTheFileKeepsStayOnTheButtonsItLeavesOut) {

@@ -50,7 +50,20 @@ TEST(SettingsText, EveryProblemIsNamedOnItsLine) {
         {"unknown modifier", "[macros]\nmacro = A\nrow = 1 X CODE:8110\n", 3, "is no key, modifier or mouse"},
         {"delay out of range", "[macros]\nmacro = A\nrow = 0 65536\n", 3, "MS 0..65535"},
         {"move without its event", "[macros]\nmacro = A\nrow = 3 05FF01\n", 3, "\"3 04XXYY\""},
-        {"no row kind", "[macros]\nmacro = A\nrow = 4 x\n", 3, "a row starts with 0 (delay)"},
+        {"no row kind", "[macros]\nmacro = A\nrow = 4 x\n", 3, "a row is \"press KEY\", \"release KEY\""},
+        {"a key no name gives", "[macros]\nmacro = A\nrow = press Hyper\n", 3,
+         "no key, modifier or mouse button is named 'Hyper'"},
+        {"a name two keys share", "[macros]\nmacro = A\nrow = release Win\n", 3,
+         "'Win' names 2 keys: add the one meant as CODE:HHHH"},
+        {"a move out of range", "[macros]\nmacro = A\nrow = move 0 200\n", 3, "X and Y -128..127"},
+        {"an option the function lacks", "[profile.1]\nbutton2 = Right Click, combo key 2\n", 2,
+         "'combo key 2' is no option of this function (it takes none)"},
+        {"a combo key past 8", "[profile.1]\nbutton2 = Backward, combo key 9\n", 2,
+         "'combo key 9' is no option of this function (combo key N)"},
+        {"a gun stage it does not have", "[profile.2]\nbutton3 = M4 Fire, 2 stages\n", 2,
+         "is no option of a gun (keep left button, combo key N, 1 stage)"},
+        {"a third key", "[combo-keys]\nkey1 = Ctrl+A+B+C\n", 2, "a key combination such as Ctrl+Shift+F5"},
+        {"a variant no mouse has", "[mouse]\nvariant = R999B\n", 2, "a chip variant: R210B or R230B"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -102,7 +115,7 @@ TEST(SettingsText, FormattedTextReadsBackAsItWasWritten) {
     EXPECT_TRUE(text.starts_with("; a header\n\n[performance]\n")) << text;
     EXPECT_NE(text.find("button4 = \"macro Semi; \"\"Q\"\" \"  ; 10020000\n"), std::string::npos) << text;
     EXPECT_NE(text.find("; gun 6, 5.56 Fire\nfire-macro6-shots = 3\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("row = 1 Space bar CODE:822C\nrow = 0 65535\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("row = press Space bar\nrow = delay 65535\n"), std::string::npos) << text;
     EXPECT_LT(text.find("[macros]"), text.find("[fire]")) << "the macros come before the fire keys";
 
     const SettingsFile back = parseSettings(text);

@@ -62,8 +62,8 @@ std::set<std::string> expectedIds(int language) {
     // desktop pointer setting is switched off and who holds the mouse:
     // an empty message box or an empty caption is no text at all.
     ids.insert({"Str294", "Str295"});
-    for (int n :
-         {860, 861, 862, 863, 864, 866, 867, 868, 869, 870, 871, 872, 873, 874, 875, 876, 940, 941, 942, 943})
+    for (int n : {860, 861, 862, 863, 864, 866, 867, 868, 869, 870, 871,
+                  872, 873, 874, 875, 876, 940, 941, 942, 943, 944, 945})
         ids.insert(strId(n));
     if (language == 3) ids.insert({"Str312", "Str313"});
     return ids;

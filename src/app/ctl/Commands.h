@@ -18,13 +18,13 @@ namespace krm::ctl {
 // Exit codes of krmctl.
 enum Exit : int {
     kOk = 0,
-    kUsage = 1,    // unknown command or bad arguments
-    kDiffers = 1,  // diff: the mouse differs from the settings file
+    kDiffers = 1,  // diff: the mouse differs from the settings file (no other run ends with 1)
     kNoMouse = 2,  // no mouse, or it answered identification wrongly
     kBadFile = 3,  // a file is missing, unreadable, short, has a bad marker or is a settings file with errors
     kRefused = 4,  // the change was refused by an editor rule, or the mouse cannot take a settings file
     kTransfer = 5, // a read or write did not move whole, or the mouse read back differs from what was sent
     kBusy = 6,     // another program held the mouse for as long as krmctl waited for it
+    kUsage = 64,   // unknown command, option or bad arguments (sysexits' EX_USAGE): never taken for a diff
 };
 
 class OwnerLink;
@@ -45,6 +45,9 @@ struct Context {
     std::vector<std::string> args; // the command's own arguments
     // Set when the session ends if the trace file could not be written whole: the run then fails.
     mutable std::optional<std::string> traceFailure;
+    // Set when the session ends if the simulated mouse's image file could not keep a change: the mouse
+    // refused that write, and the run fails as a file problem (exit 3).
+    mutable std::optional<std::string> simImageFailure;
 };
 
 struct Command {

@@ -53,10 +53,14 @@ void stamp() {
 
 void printRules(const RulesFile& file) {
     const ProfileRules& rules = file.rules();
+    if (!file.error().empty()) {
+        // What is wrong goes with the errors; the rules read before stay in force.
+        flushOut();
+        err("krmctl: watch: %s\n", file.error().c_str());
+        return;
+    }
     stamp();
-    if (!file.error().empty())
-        out("rules: %s\n", file.error().c_str());
-    else if (rules.empty())
+    if (rules.empty())
         out("rules: none in %s (it is read again when it changes)\n", file.path().c_str());
     else
         out("rules: %zu from %s, default profile %d\n", rules.rules().size(), file.path().c_str(),
@@ -125,13 +129,18 @@ void logWatcher(ProfileWatcher& watcher, RulesFile& rules, bool dryRun, const Pr
     watcher.rulesRead = [&rules] { printRules(rules); };
     out("Watching %s%s%s; Ctrl-C ends.\n(%s)\n", source.description().c_str(), through,
         dryRun ? ", writing nothing (dry run)" : "", why.c_str());
+    printRules(rules); // read at the start; the watcher's first update finds it unchanged
     flushOut();
 }
 
-// Waits up to `ms` for the source's events; true when some came.
-bool waitForSource(ProgramSource& source, int ms) {
-    pollfd p{source.eventDescriptor(), POLLIN, 0};
-    return ::poll(&p, p.fd >= 0 ? 1 : 0, ms) > 0 && source.takeEvents();
+// Waits up to `ms` for the source's events and the rules file's changes; true when either came (a
+// descriptor of -1 is passed over by poll).
+bool waitForChanges(ProgramSource& source, RulesFile& rules, int ms) {
+    pollfd p[2] = {{source.eventDescriptor(), POLLIN, 0}, {rules.changeDescriptor(), POLLIN, 0}};
+    if (::poll(p, 2, ms) <= 0) return false;
+    bool woken = (p[0].revents & POLLIN) && source.takeEvents();
+    if ((p[1].revents & POLLIN) && rules.takeChanges()) woken = true;
+    return woken;
 }
 
 constexpr int kOwnerGone = -2;
@@ -157,7 +166,7 @@ int watchThroughOwner(OwnerLink& owner, const std::string& node, RulesFile& rule
     };
     found();
     const StopSignals stop;
-    bool sourceEvents = true;
+    bool woken = true;
     while (!stop.requested()) {
         for (const auto& e : owner.events(0)) {
             if (e.kind == Kind::OwnerGone) {
@@ -171,7 +180,7 @@ int watchThroughOwner(OwnerLink& owner, const std::string& node, RulesFile& rule
         }
         const std::uint64_t now = clock.tickMs();
         const auto due = watcher.nextUpdateMs();
-        if (sourceEvents || (due && *due <= now)) watcher.update();
+        if (woken || (due && *due <= now)) watcher.update();
         if (source->lost()) {
             stamp();
             out("%s went away; stopped watching\n", source->description().c_str());
@@ -180,7 +189,7 @@ int watchThroughOwner(OwnerLink& owner, const std::string& node, RulesFile& rule
         // The owner's signals are looked at every tenth of a second.
         std::uint64_t wait = 100;
         if (const auto next = watcher.nextUpdateMs()) wait = std::min(wait, *next > now ? *next - now : 0);
-        sourceEvents = waitForSource(*source, static_cast<int>(wait));
+        woken = waitForChanges(*source, rules, static_cast<int>(wait));
     }
     flushOut();
     return kOk;
@@ -190,9 +199,12 @@ int watchThroughOwner(OwnerLink& owner, const std::string& node, RulesFile& rule
 
 int runProfile(Context& ctx) {
     std::optional<int> wanted;
-    if (ctx.args.size() > 1 || (ctx.args.size() == 1 && !(wanted = parseDecimalIn(ctx.args[0], 1, 3)))) {
-        err("krmctl: profile takes nothing or a profile 1, 2 or 3%s\n",
-            ctx.args.empty() ? "" : (", not '" + ctx.args[0] + "'").c_str());
+    if (ctx.args.size() > 1) {
+        err("krmctl: profile takes nothing or one profile 1, 2 or 3, not also '%s'\n", ctx.args[1].c_str());
+        return kUsage;
+    }
+    if (ctx.args.size() == 1 && !(wanted = parseDecimalIn(ctx.args[0], 1, 3))) {
+        err("krmctl: profile takes nothing or a profile 1, 2 or 3, not '%s'\n", ctx.args[0].c_str());
         return kUsage;
     }
     CtlSession session(ctx);
@@ -229,6 +241,12 @@ int runWatch(Context& ctx) {
     CtlSession session(ctx);
     if (int rc = session.start(ctx.options); rc != kOk) return rc;
     RulesFile rules(rulesPath);
+    // A file that cannot be read at the start has given no rules to keep: nothing is watched.
+    rules.refresh();
+    if (!rules.error().empty()) {
+        err("krmctl: watch: %s\n", rules.error().c_str());
+        return kBadFile;
+    }
     // Another of our programs has the mouse: the watch switches it there, until that program ends.
     if (ctx.owner) {
         std::string why;
@@ -257,7 +275,7 @@ int runWatch(Context& ctx) {
     const StopSignals stop;
     Clock& clock = session.clock();
     std::uint64_t nextPresence = clock.tickMs();
-    bool sourceEvents = true;
+    bool woken = true;
     bool reported = false; // whether a mouse is there was said after the first presence poll
     while (!stop.requested()) {
         // The reader thread hands the session its events through the console port, one at a time: the
@@ -269,7 +287,7 @@ int runWatch(Context& ctx) {
                 nextPresence = now + DevicePresence::kPollIntervalMs; // as the window's
             }
             const auto due = watcher.nextUpdateMs();
-            if (sourceEvents || (due && *due <= now)) watcher.update();
+            if (woken || (due && *due <= now)) watcher.update();
         });
         if (!reported) {
             reported = true;
@@ -283,7 +301,7 @@ int runWatch(Context& ctx) {
         const std::uint64_t now = clock.tickMs();
         std::uint64_t wake = nextPresence;
         if (const auto due = watcher.nextUpdateMs()) wake = std::min(wake, *due);
-        sourceEvents = waitForSource(*source, static_cast<int>(wake > now ? wake - now : 0));
+        woken = waitForChanges(*source, rules, static_cast<int>(wake > now ? wake - now : 0));
     }
     s.stopInputReader();
     s.removeObserver(&report);

@@ -1,6 +1,7 @@
 #include "app/ctl/CtlSession.h"
 #include "app/ctl/Output.h"
 
+#include "device/SimulatedMouse.h"
 #include "image/ImageFields.h"
 
 #include <climits>
@@ -147,7 +148,13 @@ CtlSession::~CtlSession() {
     if (ctx_.attached && ctx_.divertMessages) ctx_.divertMessages(nullptr);
     // The session goes first: its reader may still trace a report.
     ownSession_.reset();
-    if (backend_) ctx_.traceFailure = backend_->traceFailure(ctx_.options);
+    if (!backend_) return;
+    ctx_.traceFailure = backend_->traceFailure(ctx_.options);
+    for (const SimulatedMouse* mouse : backend_->simulatedMice())
+        if (!mouse->persistError().empty())
+            ctx_.simImageFailure = "the simulated mouse's image file " + mouse->imageFile() +
+                                   " could not keep a change (" + mouse->persistError() +
+                                   "); the mouse refused that write";
 }
 
 int CtlSession::connect(const char* writing) {

@@ -47,7 +47,8 @@ void printFire(Session& s) {
 
 int fireUsage() {
     err("krmctl: fire takes nothing, or 'slot N --repeat R --interval MS [--continue]' "
-        "(N 1..3, R 1..15, MS 0..4094)\n");
+        "(N 1..3, R %d..%d, MS 0..%d)\n",
+        fire::kMinRepeat, fire::kMaxRepeat, fire::kMaxInterval);
     return kUsage;
 }
 
@@ -68,8 +69,9 @@ int runFire(Context& ctx) {
             if (a[i] == "--continue") {
                 continueOn = true;
             } else if (a[i] == "--repeat" && hasValue) {
-                if (!(repeat = parseDecimalIn(a[++i], 1, 15))) {
-                    err("krmctl: fire slot: --repeat is 1..15, not '%s'; nothing was sent\n", a[i].c_str());
+                if (!(repeat = parseDecimalIn(a[++i], fire::kMinRepeat, fire::kMaxRepeat))) {
+                    err("krmctl: fire slot: --repeat is %d..%d, not '%s'; nothing was sent\n",
+                        fire::kMinRepeat, fire::kMaxRepeat, a[i].c_str());
                     return kUsage;
                 }
             } else if (a[i] == "--interval" && hasValue) {

@@ -1,5 +1,7 @@
 #include "app/ctl/Output.h"
 
+#include "base/PrintableText.h"
+
 #include <cstdarg>
 #include <cstdlib>
 
@@ -18,17 +20,36 @@ std::FILE* errStream() {
     return tErr ? tErr : stderr;
 }
 
+namespace {
+
+// Messages quote what users and mice give (file lines, arguments, names): whatever a terminal would act
+// on is escaped on the way out, whichever message forgot to.
+void write(std::FILE* stream, const char* format, std::va_list args) {
+    std::va_list again;
+    va_copy(again, args);
+    const int size = std::vsnprintf(nullptr, 0, format, again);
+    va_end(again);
+    if (size <= 0) return;
+    std::string text(static_cast<std::size_t>(size) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), format, args);
+    text.pop_back();
+    const std::string shown = printableMessage(text);
+    std::fwrite(shown.data(), 1, shown.size(), stream);
+}
+
+} // namespace
+
 void out(const char* format, ...) {
     std::va_list args;
     va_start(args, format);
-    std::vfprintf(outStream(), format, args);
+    write(outStream(), format, args);
     va_end(args);
 }
 
 void err(const char* format, ...) {
     std::va_list args;
     va_start(args, format);
-    std::vfprintf(errStream(), format, args);
+    write(errStream(), format, args);
     va_end(args);
 }
 

@@ -40,13 +40,14 @@ void printUsage(std::FILE* stream) {
                  "load, restore and program end once the mouse has restarted and been read again\n"
                  "(some seconds). assign keeps at least one Left Click on profile 1 (and a Left Click\n"
                  "or the Fire Macro Key on profiles 2 and 3) and refuses a change that would not.\n"
-                 "A settings file (export, diff, apply) holds one setting a line, in sections\n"
+                 "A settings file (export, diff, apply) holds one setting a line, in sections [mouse],\n"
                  "[performance], [profile.1] .. [profile.3], [combo-keys], [lighting], [macros] and\n"
                  "[fire]; apply checks the whole file first and writes only what differs.\n"
-                 "Exit codes: 0 done, 1 bad usage (diff: the mouse differs from the file), 2 no mouse\n"
-                 "or a wrong identification, 3 a file problem, 4 a change refused, 5 the mouse did not\n"
-                 "take or give all of the data (the message says what was and was not written), 6 another\n"
-                 "program kept the mouse for as long as krmctl waited for it.\n"
+                 "Exit codes: 0 done, 1 diff: the mouse differs from the file, 2 no mouse or a wrong\n"
+                 "identification, 3 a file problem, 4 a change refused, 5 the mouse did not take or\n"
+                 "give all of the data (the message says what was and was not written), 6 another\n"
+                 "program kept the mouse for as long as krmctl waited for it, 64 bad usage (an unknown\n"
+                 "command or option, missing or extra arguments, a bad value).\n"
                  "When the window or the background companion has the mouse, krmctl asks it to carry out\n"
                  "the command (on the session bus); otherwise it waits its turn behind another krmctl.\n");
 }
@@ -83,6 +84,10 @@ int run(int argc, const char* const* argv, Clock* clock, OwnerLink* owner) {
         ctx.command = &c;
         const int rc = c.run(ctx);
         if (ctx.ownersCode) return *ctx.ownersCode;
+        if (ctx.simImageFailure) {
+            err("krmctl: %s\n", ctx.simImageFailure->c_str());
+            return krm::ctl::kBadFile;
+        }
         if (!ctx.traceFailure) return rc;
         err("krmctl: %s\n", ctx.traceFailure->c_str());
         return rc == krm::ctl::kOk ? krm::ctl::kBadFile : rc;

@@ -25,6 +25,8 @@ int readFile(const std::string& path, const char* command, SettingsFile& file) {
         return kBadFile;
     }
     file = parseSettings(*text.value);
+    for (const std::string& line : problemLines(path, file.warnings))
+        err("krmctl: warning: %s\n", line.c_str());
     if (file.problems.empty()) return kOk;
     printProblems(path, file.problems);
     err("krmctl: %s: \"%s\" has %zu problem%s; nothing was sent\n", command, path.c_str(),
@@ -117,19 +119,26 @@ int runApply(Context& ctx) {
     if (result.kind != ApplyResult::Kind::Done) {
         int rc = kNoMouse;
         if (result.kind == ApplyResult::Kind::WriteFailed) {
-            const std::string where = "apply: [" + result.stoppedAt->section + "] " + result.stoppedAt->key;
+            const std::string where =
+                result.inParts ? std::string("apply")
+                               : "apply: [" + result.stoppedAt->section + "] " + result.stoppedAt->key;
             rc = outcomeCode(where.c_str(), result.stoppedBy);
         } else {
             err("krmctl: apply: %s: %s%s\n", path.c_str(), result.message.c_str(),
                 result.kind == ApplyResult::Kind::Refused ? "; nothing was written for it" : "");
             if (result.kind == ApplyResult::Kind::Refused) rc = kRefused;
         }
-        if (result.written.empty())
+        if (result.inParts)
+            err("krmctl: apply: stopped while %s; the mouse holds what `krmctl diff %s` lists as still to "
+                "change\n",
+                result.message.c_str(), path.c_str());
+        else if (result.written.empty())
             err("krmctl: apply: stopped; no setting had been written before it\n");
         else
             err("krmctl: apply: stopped; %zu setting%s had been written before:\n", result.written.size(),
                 result.written.size() == 1 ? "" : "s");
-        for (const SettingChange& c : result.written) err("  %s\n", changeLine(c).c_str());
+        if (!result.inParts)
+            for (const SettingChange& c : result.written) err("  %s\n", changeLine(c).c_str());
         return rc;
     }
     if (result.written.empty()) {
@@ -137,8 +146,8 @@ int runApply(Context& ctx) {
         return kOk;
     }
     for (const SettingChange& c : result.written) out("%s\n", changeLine(c).c_str());
-    out("%s: %zu setting%s written\n", path.c_str(), result.written.size(),
-        result.written.size() == 1 ? "" : "s");
+    out("%s: %zu setting%s written (%s)\n", path.c_str(), result.written.size(),
+        result.written.size() == 1 ? "" : "s", result.way.c_str());
     return kOk;
 }
 

@@ -7,6 +7,7 @@
 #include "app/gui/QuitOnSignal.h"
 #include "app/gui/RgbHost.h"
 #include "app/gui/SingleInstance.h"
+#include "base/PrintableText.h"
 #include "device/Clock.h"
 #include "widgets/MessageBox.h"
 #include "widgets/QtImages.h"
@@ -55,6 +56,8 @@ Companion::Companion(Session& session, QtUiPort& ui, Clock& clock, const QDBusCo
     };
     // Messages of the core while no window is there (the mouse went away) become notices.
     ui_.setMessageFallback([this](const std::string& text) { say(qstr(text)); });
+    // The notices carry the program's name from the start, as the window's title gives it.
+    QGuiApplication::setApplicationDisplayName(qstr(session_.textSlots().title));
 
     presenceTimer_.setInterval(DevicePresence::kPollIntervalMs); // as the window's
     connect(&presenceTimer_, &QTimer::timeout, this, &Companion::pollPresence);
@@ -90,6 +93,17 @@ bool Companion::start() {
         sourceNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         connect(sourceNotifier_.get(), &QSocketNotifier::activated, this, &Companion::takeSourceEvents);
     }
+    // An edit of the rules file takes effect at once, whatever has the focus.
+    if (const int fd = rules_.changeDescriptor(); fd >= 0) {
+        rulesNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        connect(rulesNotifier_.get(), &QSocketNotifier::activated, this, [this] {
+            if (rules_.takeChanges()) runWatcher();
+        });
+    }
+    // A rules file that cannot be read is said once; the rules read before it stay.
+    watcher_.rulesRead = [this] {
+        if (!rules_.error().empty()) say(qstr(rules_.error()));
+    };
     runWatcher();
     if (settings_.serveRgb) setRgbServing(true);
 
@@ -173,8 +187,10 @@ void Companion::dpiLevelChangedByMouse(int) {
     refreshMenu();
 }
 
-void Companion::say(const QString& text) {
-    std::fprintf(stderr, "krmconfig: %s\n", qPrintable(text.simplified()));
+void Companion::say(const QString& message) {
+    // No page is in sight: a message that points to one is said in the words that need none.
+    const QString text = qstr(session_.textSlots().withoutPage(message.toStdString()));
+    std::fprintf(stderr, "krmconfig: %s\n", printable(text.simplified().toStdString()).c_str());
     notices_.tell(text);
 }
 

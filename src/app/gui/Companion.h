@@ -122,7 +122,7 @@ private:
     std::optional<ProgramInfo> lastFocused_;
 
     QTimer presenceTimer_, watchTimer_;
-    std::unique_ptr<QSocketNotifier> sourceNotifier_;
+    std::unique_ptr<QSocketNotifier> sourceNotifier_, rulesNotifier_;
     std::unique_ptr<MainWindow> window_;
     QPointer<ProfileRulesDialog> rulesDialog_;
     QSystemTrayIcon* tray_ = nullptr;

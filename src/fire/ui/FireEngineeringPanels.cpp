@@ -65,7 +65,7 @@ FireModePanel::FireModePanel(const PageContext& context, FireEditor& fire)
         const int y = 20 + 28 * k;
         slotLabels_[i] = make<QLabel>(box_, {}, 10, y, 95, 24);
         counts_[i] = make<QComboBox>(box_, name("cb_Fire", k, "Count"), 110, y, 100, 24);
-        for (int n = 1; n <= 15; ++n) counts_[i]->addItem(QString::number(n));
+        for (int n = fire::kMinRepeat; n <= fire::kMaxRepeat; ++n) counts_[i]->addItem(QString::number(n));
         times_[i] = make<QLineEdit>(box_, name("edt_Fire", k, "Time"), 230, y, 100, 24);
         times_[i]->setMaxLength(4);
         times_[i]->setValidator(new QRegularExpressionValidator(digits, times_[i]));
@@ -109,7 +109,8 @@ void FireModePanel::refresh() {
     filling_ = true;
     for (int k = 1; k <= fire::kSlots; ++k) {
         const FireKeySlot& s = fire_.slot(k);
-        count(k)->setCurrentIndex(s.count >= 1 && s.count <= 15 ? s.count - 1 : -1);
+        count(k)->setCurrentIndex(
+            s.count >= fire::kMinRepeat && s.count <= fire::kMaxRepeat ? s.count - fire::kMinRepeat : -1);
         refill(time(k), QString::number(s.interval));
         continueBox(k)->setChecked(s.continueBox);
     }
@@ -120,7 +121,7 @@ void FireModePanel::refresh() {
 
 void FireModePanel::commit(int k) {
     if (filling_) return;
-    const int repeat = count(k)->currentIndex() + 1;
+    const int repeat = count(k)->currentIndex() + fire::kMinRepeat;
     const int interval = fire::fieldValue(time(k)->text().toStdString());
     const FireKeySlot& s = fire_.slot(k);
     const bool on = continueBox(k)->isChecked();

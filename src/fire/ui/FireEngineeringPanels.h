@@ -21,7 +21,7 @@ namespace krm::gui {
 // The fire parts of the engineering page, each a group box of fixed size built from the same
 // PageContext the pages get and placed on its tab by the engineering page.
 
-// The operator tab's fire group (gbFireMode): the three fire-key slots (count 1..15, interval
+// The operator tab's fire group (gbFireMode): the three fire-key slots (count 1..16, interval
 // 0..4094 ms, continue) and the game-mode trigger (cb_ChangeFireFun) with the gun-key switch
 // (cb_IsGunFireMode). Every change is written at once.
 class FireModePanel : public QObject, public TabPanel {

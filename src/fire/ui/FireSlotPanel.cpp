@@ -101,7 +101,7 @@ void FireSlotPanel::applySkin(const PageSkin& skin) {
 
 void FireSlotPanel::setTexts(const TextSource& texts) {
     for (const auto& [name, id] : kCaptions) static_cast<QLabel*>(control(name))->setText(qs(texts.text(id)));
-    // Screen readers name each field by its row and column captions: "Fire Key1 Repeat(2-15)".
+    // Screen readers name each field by its row and column captions: "Fire Key1 Repeat(1-16)".
     for (int k = 1; k <= fire::kSlots; ++k) {
         const std::string row = texts.text(str("Str23", k)) + " ";
         control(str("Edt_Repeat", k))->setAccessibleName(qs(row + texts.text("Str801")));
