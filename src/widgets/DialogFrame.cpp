@@ -1,5 +1,6 @@
 #include "widgets/DialogFrame.h"
 
+#include "shell/LanguageTables.h"
 #include "widgets/ImageButton.h"
 #include "widgets/QtImages.h"
 #include "widgets/SkinWidgets.h"
@@ -57,6 +58,8 @@ void DialogFrame::applySkin(SkinDialog kind, int language, const QString& fontFa
     place(confirm_, layout, "IB_Confirm", fontFamily);
     place(clear_, layout, "IB_Cancel", fontFamily);
     place(close_, layout, "IB_Close", fontFamily);
+    // The close button shows a cross, no text: a screen reader hears what it does.
+    close_->setAccessibleName(QString::fromStdString(lookupText(language, "Str913")));
 }
 
 void DialogFrame::place(QWidget* control, const SkinLayout& layout, const char* name,

@@ -16,6 +16,8 @@ void ImageButton::setPictures(const QPixmap& normal, const QPixmap& hovered, con
 }
 
 void ImageButton::setMarked(bool marked) {
+    // A marked page tab or option is the one shown or chosen, for a screen reader too.
+    setChecked(marked);
     if (marked_ == marked) return;
     marked_ = marked;
     update();

@@ -108,8 +108,33 @@ private slots:
         }
         QVERIFY(forward.contains(QStringLiteral("Press 'Right Key'+'Back' to switch LED Mode")));
         QVERIFY(!forward.contains(QString())); // tick pictures are reached through their captions
-        for (int i = 0; i < forward.size(); ++i, rig.press(Qt::Key_Tab))
-            QCOMPARE(QAccessible::queryAccessibleInterface(rig.focus())->role(), QAccessible::Button);
+        // Each stop is what it stands for, with its state: the page shown is the selected tab, the
+        // language the chosen option, a mode switch a check box.
+        const struct {
+            const char* name;
+            QAccessible::Role role;
+            bool on;
+        } kinds[] = {
+            {"Office Mode", QAccessible::PageTab, true},
+            {"Game Mode", QAccessible::PageTab, false},
+            {"English", QAccessible::RadioButton, true},
+            {"English (alt.)", QAccessible::RadioButton, false},
+            {"Save", QAccessible::Button, false},
+            {"Key 7: Middle Click", QAccessible::Button, false},
+            {"Press 'Right Key'+'Back' to switch LED Mode", QAccessible::CheckBox,
+             rig.session.assignments().toggleOn(1)},
+        };
+        std::size_t seen = 0;
+        for (int i = 0; i < forward.size(); ++i, rig.press(Qt::Key_Tab)) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(rig.focus());
+            for (const auto& k : kinds) {
+                if (a->text(QAccessible::Name) != QLatin1String(k.name)) continue;
+                ++seen;
+                QCOMPARE(a->role(), k.role);
+                QCOMPARE(k.role == QAccessible::PageTab ? a->state().selected : a->state().checked, k.on);
+            }
+        }
+        QCOMPARE(seen, std::size(kinds));
     }
 
     void enterAndSpacePressTheFocusedButton() {

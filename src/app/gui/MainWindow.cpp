@@ -213,6 +213,7 @@ void MainWindow::startInputReader() {
 
 void MainWindow::createBusyWindow(bool startFirstTimer) {
     busy_ = new BusyWindow(this);
+    busy_->setWindowTitle(qstr(session_.texts().text("Str925")));
     busy_->placeOverMainWindow(40);
     if (startFirstTimer) devTimerFirst_.start();
 }
@@ -238,6 +239,7 @@ void MainWindow::applySkinPass(int language) {
     nav_->applySkin(layout_, b, session_.texts(), fontFamily_);
     pageMap_->applySkin(PageSkin{&layout_, fontFamily_, language});
     pageMap_->setTexts(session_.texts());
+    if (busy_) busy_->setWindowTitle(qstr(session_.texts().text("Str925")));
     lastSkinPassNs_ = timer.nsecsElapsed();
     if (firstSkinPassNs_ == 0) firstSkinPassNs_ = lastSkinPassNs_;
 }

@@ -72,6 +72,9 @@ NavigationBar::NavigationBar(QWidget* window) : QObject(window) {
         Entry entry = e;
         entry.button = new ImageButton(window);
         entry.button->setObjectName(QString::fromStdString(copyName("Btn_", e.role)));
+        // To a screen reader the page buttons are the window's tabs, the languages one choice of three.
+        if (e.kind == Kind::Page) entry.button->setRole(ClickLabel::Role::PageTab);
+        if (e.kind == Kind::Language) entry.button->setRole(ClickLabel::Role::Option);
         entries_.push_back(entry);
     }
     for (const Entry& entry : entries_) {
@@ -126,7 +129,7 @@ void NavigationBar::applySkin(const SkinLayout& layout, const Branding& branding
         if (e.textId) b->setText(QString::fromStdString(texts.text(e.textId)));
         if (e.fixedCaption) b->setText(QString::fromLatin1(e.fixedCaption));
         if (e.kind == Kind::Exit) b->setToolTip(QString::fromStdString(texts.text("Str003")));
-        if (e.kind == Kind::Minimize) b->setAccessibleName(QStringLiteral("Minimize"));
+        if (e.kind == Kind::Minimize) b->setAccessibleName(QString::fromStdString(texts.text("Str924")));
     }
     // Tab reads the title bar, then the column below it; a web button the branding puts outside the
     // window is no stop.

@@ -84,6 +84,8 @@ void KeyPageView::build() {
         auto* label = new ClickLabel(context_.container);
         label->setObjectName(QStringLiteral("IB_ComboKey%1").arg(n));
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        label->setRole(ClickLabel::Role::CheckBox);
+        label->setTickPicture(tick);
         for (ClickLabel* l : {tick, label})
             connect(l, &ClickLabel::clicked, this, [this, n] { toggleClicked(n); });
         togglePictures_[static_cast<std::size_t>(n - 1)] = tick;
@@ -148,13 +150,11 @@ void KeyPageView::refresh() {
         ClickLabel* key = keys_[static_cast<std::size_t>(n - 1)];
         key->setCaption(qs(editor_.keyCaption(n)));
         // What a screen reader says: the rolling caption would be read from wherever it has rolled to.
-        key->setAccessibleName(QStringLiteral("Key %1: %2").arg(n).arg(key->caption().simplified()));
+        if (context_.texts)
+            key->setAccessibleName(
+                qs(context_.texts->text("Str923")).arg(n).arg(key->caption().simplified()));
     }
-    for (int n = 1; n <= 8; ++n) {
-        const bool on = editor_.toggleOn(n);
-        togglePictures_[static_cast<std::size_t>(n - 1)]->setPixmap(
-            resourcePixmap(on ? QStringLiteral("CbS_E") : QStringLiteral("CbS_D")));
-    }
+    for (int n = 1; n <= 8; ++n) toggles_[static_cast<std::size_t>(n - 1)]->setChecked(editor_.toggleOn(n));
 }
 
 void KeyPageView::shown(Page page) {

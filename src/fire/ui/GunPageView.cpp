@@ -123,6 +123,7 @@ void GunPageView::build() {
 
     for (int g = 1; g <= fire::kGuns; ++g) {
         auto* b = add(str("Btn_Fire", g), new ImageButton(parent));
+        b->setRole(ClickLabel::Role::Option); // one gun of the seven is chosen
         b->setPictures(resourcePixmap(qs(str("Gun", g, "_01"))), resourcePixmap(qs(str("Gun", g, "_02"))),
                        resourcePixmap(qs(str("Gun", g, "_02"))));
         connect(b, &ClickLabel::clicked, this, [this, g] {
@@ -156,6 +157,8 @@ void GunPageView::build() {
     auto* keepLeft = add("Img_FireSelLeft", new ClickLabel(parent));
     keepLeft->setScaledContents(true);
     auto* keepLeftCaption = add("lbl_FireSelLeft", new ClickLabel(parent));
+    keepLeftCaption->setRole(ClickLabel::Role::CheckBox);
+    keepLeftCaption->setTickPicture(keepLeft);
     for (ClickLabel* l : {keepLeft, keepLeftCaption})
         connect(l, &ClickLabel::clicked, this, [this] {
             fire_.toggleKeepLeft();
@@ -244,8 +247,7 @@ void GunPageView::refresh() {
         pal.setColor(QPalette::Window, QColor(st.colour.r, st.colour.g, st.colour.b));
         swatch->setPalette(pal);
     }
-    static_cast<QLabel*>(control("Img_FireSelLeft"))
-        ->setPixmap(resourcePixmap(fire_.keepLeft() ? QStringLiteral("CbS_E") : QStringLiteral("CbS_D")));
+    static_cast<ClickLabel*>(control("lbl_FireSelLeft"))->setChecked(fire_.keepLeft());
     filling_ = false;
 }
 

@@ -1,13 +1,15 @@
 #pragma once
 
 #include <QColor>
+#include <QStringList>
 #include <QWidget>
 
 namespace krm::gui {
 
 // The skinned slider of a stepped bar: the "Slider_Ruler" track and the "Slider_Thumb" thumb on the
 // skin's slider colour. Dragging reports the value under the pointer; letting go reports the value and
-// where the pointer was, so that the editor can tell a drag from a plain click.
+// where the pointer was, so that the editor can tell a drag from a plain click. A screen reader hears a
+// slider, named by its accessible name, with its value and the text the page shows for it.
 class StepSliderView : public QWidget {
     Q_OBJECT
 public:
@@ -15,6 +17,12 @@ public:
 
     int value() const { return value_; }
     void setValue(int value);
+    int maximum() const { return maximum_; }
+    // What each stop stands for, in order ("200" .. "6400"): a screen reader hears the value as the
+    // text of the stop it is at (its number, where the text is one).
+    void setStepTexts(const QStringList& texts) { stepTexts_ = texts; }
+    QString valueText() const;
+    const QStringList& stepTexts() const { return stepTexts_; }
     void setVertical(bool vertical);
     void setBackground(QColor colour);
 
@@ -40,6 +48,7 @@ private:
     bool vertical_ = false;
     bool pressed_ = false;
     QColor background_;
+    QStringList stepTexts_;
 };
 
 } // namespace krm::gui
