@@ -147,6 +147,14 @@ void DpiEditor::countChanged(int newCount, EditOutcome& out) {
     out.requests.push_back(write(kCountByte, static_cast<std::uint8_t>(newCount - 1)));
 }
 
+void DpiEditor::keepCurrentOn(EditOutcome& out) {
+    // The mouse stays on its level while that level is on; one switched off leaves it on the last
+    // level that is, so that the page and the mouse hold the same level.
+    if (currentByte_ < count_ || currentByte_ >= kMaxLevels) return;
+    currentByte_ = count_ - 1;
+    out.requests.push_back(write(kCurrentByte, static_cast<std::uint8_t>(currentByte_)));
+}
+
 EditOutcome DpiEditor::clickLevelLabel(int level) {
     if (!validLevel(level)) return {};
     EditOutcome out;
@@ -162,10 +170,9 @@ EditOutcome DpiEditor::clickLevelLabel(int level) {
     } else {
         return out;
     }
-    // Level 1 becomes current in the editor (the mouse is told with the next value edit), and the
-    // count goes out once more.
-    currentByte_ = 0;
+    // The count goes out once more.
     out.requests.push_back(write(kCountByte, static_cast<std::uint8_t>(count_ - 1)));
+    keepCurrentOn(out);
     return out;
 }
 
@@ -173,7 +180,7 @@ EditOutcome DpiEditor::setCount(int newCount) {
     if (newCount < 1 || newCount > kMaxLevels) return {};
     EditOutcome out;
     countChanged(newCount, out);
-    currentByte_ = newCount - 1;
+    keepCurrentOn(out);
     return out;
 }
 
