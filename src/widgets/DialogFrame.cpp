@@ -1,6 +1,7 @@
 #include "widgets/DialogFrame.h"
 
 #include "shell/LanguageTables.h"
+#include "widgets/Desktop.h"
 #include "widgets/ImageButton.h"
 #include "widgets/QtImages.h"
 #include "widgets/SkinWidgets.h"
@@ -76,10 +77,7 @@ void DialogFrame::paint(QPainter& painter) const {
 }
 
 void DialogFrame::centreOn(const QWidget* mainWindow) const {
-    if (!mainWindow) return;
-    const QRect m = mainWindow->geometry();
-    dialog_->move(m.left() + (m.width() - dialog_->width()) / 2,
-                  m.top() + (m.height() - dialog_->height()) / 2);
+    placeOver(dialog_, mainWindow);
 }
 
 } // namespace krm::gui

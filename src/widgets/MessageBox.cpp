@@ -1,5 +1,6 @@
 #include "widgets/MessageBox.h"
 
+#include "widgets/Desktop.h"
 #include "widgets/ImageButton.h"
 #include "widgets/QtImages.h"
 #include "widgets/WindowShape.h"
@@ -119,10 +120,7 @@ QString MessageBox::text() const {
 
 void MessageBox::show(QWidget* parent, const QString& text, const QString& fontFamily) {
     MessageBox box(parent, text, fontFamily);
-    if (parent) {
-        const QRect p = parent->frameGeometry();
-        box.move(p.left() + (p.width() - box.width()) / 2, p.top() + (p.height() - box.height()) / 2);
-    }
+    placeOver(&box, parent);
     box.exec();
 }
 

@@ -386,7 +386,16 @@ void MainWindow::closeMenus() {
 }
 
 void MainWindow::showMessage(const QString& text) {
-    if (presenter_) presenter_(this, text, fontFamily_);
+    // One message at a time, in the order things happened: a message that comes while another is up
+    // (the presence poll runs inside the box's own event loop) waits until that one is dismissed.
+    pendingMessages_.push_back(text);
+    if (presentingMessages_) return;
+    presentingMessages_ = true;
+    while (!pendingMessages_.isEmpty()) {
+        const QString next = pendingMessages_.takeFirst();
+        if (presenter_) presenter_(this, next, fontFamily_);
+    }
+    presentingMessages_ = false;
 }
 
 void MainWindow::restoreAndRaise() {

@@ -76,6 +76,8 @@ public:
     bool pagesCovered() const;
     void setPagesCovered(bool covered);
     void closeMenus();
+    // Shows a message through the presenter and returns when it is dismissed; one that comes while
+    // another is shown is queued behind it and returns at once.
     void showMessage(const QString& text);
     void setMessagePresenter(MessagePresenter presenter) { presenter_ = std::move(presenter); }
     void restoreAndRaise();
@@ -165,6 +167,8 @@ private:
     QPointer<BusyWindow> busy_;
     QTimer devTimer_, devTimerFirst_, labelRun_;
     MessagePresenter presenter_;
+    QStringList pendingMessages_;
+    bool presentingMessages_ = false;
     QString programDirectory_;
     QString fontFamily_ = QStringLiteral("DejaVu Sans");
     Page shownPage_ = Page::Profile1;

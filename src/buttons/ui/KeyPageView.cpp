@@ -6,6 +6,7 @@
 #include "buttons/ui/KeyComboDialogView.h"
 #include "device/UiPort.h"
 #include "widgets/ClickLabel.h"
+#include "widgets/Desktop.h"
 #include "widgets/QtImages.h"
 #include "widgets/SkinWidgets.h"
 
@@ -209,9 +210,10 @@ void KeyPageView::keyClicked(int button) {
     const ClickLabel* label = keys_[static_cast<std::size_t>(button - 1)];
     const QPoint at = label->mapTo(context_.window, QPoint(0, 0));
     const QSize menuSize = menu_->mainSize();
+    const QRect room = onScreenPart(context_.window);
     const MenuPoint corner = placeMenuAtLabel({at.x(), at.y(), label->width(), label->height()},
                                               {menuSize.width(), menuSize.height()},
-                                              {context_.window->width(), context_.window->height()});
+                                              {room.x(), room.y(), room.width(), room.height()});
     menu_->open(QPoint(corner.x, corner.y), MenuTarget::MainPage);
     // Only the keyboard gives a key label the focus: a menu opened from it is walked with the keyboard.
     if (label->hasFocus()) menu_->focusFirstItem();
