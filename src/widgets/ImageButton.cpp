@@ -1,5 +1,7 @@
 #include "widgets/ImageButton.h"
 
+#include "widgets/SkinWidgets.h"
+
 #include <QPainter>
 
 namespace krm::gui {
@@ -44,6 +46,8 @@ const QPixmap& ImageButton::current() const {
 void ImageButton::paintEvent(QPaintEvent* e) {
     {
         QPainter p(this);
+        // Switched off, the button fades in its own colours.
+        if (!isEnabled()) p.setOpacity(kFadedOpacity);
         const QPixmap& pm = current();
         if (!pm.isNull()) p.drawPixmap(rect(), pm);
     }

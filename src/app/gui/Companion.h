@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/gui/CompanionControls.h"
 #include "app/gui/DesktopNotices.h"
-#include "companion/CompanionSettings.h"
 #include "companion/Processes.h"
 #include "companion/ProfileWatcher.h"
 #include "companion/SessionProfiles.h"
@@ -43,11 +43,7 @@ class Companion : public QObject, public SessionObserver {
     Q_OBJECT
 public:
     // Where the companion keeps its files (empty: the user's own places).
-    struct Files {
-        std::string rules;
-        std::string settings;
-        std::string autostart;
-    };
+    using Files = CompanionControls::Files;
 
     // `source`: what the watcher looks at (nothing: this session's, see makeProgramSource).
     Companion(Session& session, QtUiPort& ui, Clock& clock, const QDBusConnection& bus, Files files = {},
@@ -66,7 +62,9 @@ public:
     QMenu* menu() const { return menu_.get(); }
     DesktopNotices& notices() { return notices_; }
     ProfileWatcher& watcher() { return watcher_; }
+    // The rules dialog, over the window while it shows (created hidden when none is open).
     ProfileRulesDialog* rulesDialog();
+    CompanionControls& controls() { return controls_; }
     // The last program other than this one that had the focus (X11 only).
     std::optional<ProgramInfo> lastFocused() const { return lastFocused_; }
     // The watcher's due work, now (its timer runs it on the clock's time).
@@ -94,21 +92,21 @@ private:
     void pollPresence();
     void scheduleWatcher();
     void buildMenu();
-    void setNotices(bool on);
-    void setAutostart(bool on);
     void showRules();
+    // Where the rules dialog opens and in which look: over the window while it shows, else on its own
+    // in the look of the session's language.
+    QWidget* rulesParent() const;
+    DialogLook look();
     void say(const QString& text);
 
     Session& session_;
     QtUiPort& ui_;
     Clock& clock_;
-    Files files_;
-    CompanionSettings settings_;
+    CompanionControls controls_;
     DesktopNotices notices_;
     ProcessTable processes_;
     std::string sourceWhy_;
     std::unique_ptr<ProgramSource> source_;
-    RulesFile rules_;
     SessionProfileSwitch mouse_;
     ProfileWatcher watcher_;
     WatcherSessionLink link_;
@@ -117,7 +115,8 @@ private:
     QTimer presenceTimer_, watchTimer_;
     std::unique_ptr<QSocketNotifier> sourceNotifier_;
     std::unique_ptr<MainWindow> window_;
-    QPointer<ProfileRulesDialog> rulesDialog_;
+    SkinLayout trayLook_; // the look of the dialogs and menus while no window shows
+    int trayLookLanguage_ = 0;
     QSystemTrayIcon* tray_ = nullptr;
     std::unique_ptr<QMenu> menu_;
     QActionGroup* profileGroup_ = nullptr;
@@ -125,9 +124,8 @@ private:
     std::array<QAction*, 3> profileActions_{};
     std::array<QAction*, 8> dpiActions_{};
     QAction* noMouse_ = nullptr;
-    QAction* rulesAction_ = nullptr;
-    QAction* noticesAction_ = nullptr;
-    QAction* autostartAction_ = nullptr;
+    QAction* openAction_ = nullptr;
+    QAction* quitAction_ = nullptr;
     bool quitting_ = false;
     bool closeSaid_ = false;
 };

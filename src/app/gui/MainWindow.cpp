@@ -2,6 +2,7 @@
 
 #include "app/gui/NavigationBar.h"
 #include "app/gui/PageStack.h"
+#include "app/gui/WindowMenu.h"
 #include "buttons/ui/KeyPageView.h"
 #include "device/UiPort.h"
 #include "shell/EngineeringCaptions.h"
@@ -16,6 +17,7 @@
 #include "widgets/WindowShape.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -56,6 +58,7 @@ MainWindow::MainWindow(Session& session, UiPort& ui)
     presenter_ = [](QWidget* parent, const QString& text, const QString& fontFamily) {
         MessageBox::show(parent, text, fontFamily);
     };
+    windowMenu_ = new WindowMenu(this);
     session_.addObserver(this);
 }
 
@@ -253,6 +256,10 @@ void MainWindow::connectNavigation() {
     connect(nav_, &NavigationBar::labelLeft, this, &MainWindow::rollingLabelLeft);
     connect(nav_, &NavigationBar::exitClicked, this, &QWidget::close);
     connect(nav_, &NavigationBar::minimizeClicked, this, &QWidget::showMinimized);
+    connect(nav_, &NavigationBar::menuClicked, this, [this] {
+        const ImageButton* b = nav_->button("Menu");
+        openWindowMenu(b->mapToGlobal(QPoint(0, b->height())));
+    });
     connect(nav_, &NavigationBar::webClicked, this, [this] {
         if (session_.branding().webEnabled)
             QDesktopServices::openUrl(QUrl(qstr(session_.branding().webAddress)));
@@ -339,12 +346,7 @@ void MainWindow::fitWindowTo(int container) {
         setFixedSize(size);
         keepOnScreen();
     }
-    const int shift = size.width() - pictureSize.width();
-    for (const char* role : {"Exit", "Mini"}) {
-        ImageButton* b = nav_ ? nav_->button(role) : nullptr;
-        const Placement* p = b ? layout_.find(std::string("Img_") + role + "_1") : nullptr;
-        if (p) b->move(p->x + shift, p->y);
-    }
+    if (nav_) nav_->placeTitleBar(layout_, size.width() - pictureSize.width());
     if (engineering) {
         setWindowShape(this, QBitmap());
         return;
@@ -496,6 +498,25 @@ void MainWindow::mouseMoveEvent(QMouseEvent* e) {
 
 void MainWindow::mouseReleaseEvent(QMouseEvent*) {
     dragging_ = false;
+}
+
+DialogLook MainWindow::dialogLook() const {
+    return {&layout_, fontFamily_, &session_.texts()};
+}
+
+void MainWindow::setCompanionControls(CompanionControls* controls) {
+    windowMenu_->setControls(controls);
+}
+
+void MainWindow::openWindowMenu(QPoint at) {
+    closeMenus();
+    windowMenu_->popup(at, dialogLook());
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent* e) {
+    // A right click anywhere on the window that no control takes for itself.
+    openWindowMenu(e->globalPos());
+    e->accept();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* e) {
