@@ -149,6 +149,8 @@ void PerformancePageView::build() {
     });
     connect(aim, &StepSliderView::released, this,
             [this](int value, int x, int width) { finish(sniper_.releaseSlider(value, x, width)); });
+    connect(aim, &StepSliderView::stepped, this,
+            [this](int value) { finish(sniper_.clickSegment(value / kDpiSliderStride + 1)); });
 
     // Pointer settings.
     for (Bar bar : {Bar::Speed, Bar::DoubleClick, Bar::Scroll}) buildPointerBar(bar);
@@ -205,6 +207,8 @@ void PerformancePageView::buildDpiRow(int n) {
     });
     connect(s, &StepSliderView::released, this,
             [this, n](int value, int x, int width) { finish(dpi_.releaseSlider(n, value, x, width)); });
+    connect(s, &StepSliderView::stepped, this,
+            [this, n](int value) { finish(dpi_.setStep(n, value / kDpiSliderStride)); });
     add(str("cs_DPI", n, "Col"), new Swatch(context_.container));
     // The frame over the swatch: a picture; lbl_DPInCol over both takes the clicks.
     add(str("Img_DPI", n, "Col"), new QLabel(context_.container))->setScaledContents(true);
@@ -228,6 +232,7 @@ void PerformancePageView::buildPointerBar(Bar bar) {
     auto* s = slider(names.slider, kPointerSliderMax);
     connect(s, &StepSliderView::released, this,
             [this, bar](int, int position, int extent) { pointerReleased(bar, position, extent); });
+    connect(s, &StepSliderView::stepped, this, [set](int value) { set(value / 100 + 1); });
 }
 
 void PerformancePageView::pointerReleased(Bar bar, int position, int extent) {

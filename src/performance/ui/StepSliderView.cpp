@@ -5,6 +5,7 @@
 
 #include <QAccessibleValueInterface>
 #include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -55,6 +56,7 @@ QAccessibleInterface* stepSliderAccessible(const QString&, QObject* object) {
 StepSliderView::StepSliderView(int maximum, QWidget* parent) : QWidget(parent), maximum_(maximum) {
     static const bool kAccessibleAsSliders = (QAccessible::installFactory(stepSliderAccessible), true);
     (void)kAccessibleAsSliders;
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void StepSliderView::setValue(int value) {
@@ -121,6 +123,45 @@ void StepSliderView::paintEvent(QPaintEvent*) {
         p.drawPixmap(thumb, thumbPicture);
     else
         p.fillRect(thumb, palette().highlight());
+    if (hasFocus()) {
+        // The keyboard's place: a ring round the thumb.
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(palette().color(QPalette::Active, QPalette::WindowText), 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(thumb).adjusted(1, 1, -1, -1));
+    }
+}
+
+void StepSliderView::keyPressEvent(QKeyEvent* e) {
+    const int stops = std::max(static_cast<int>(stepTexts_.size()) - 1, 1);
+    const int stride = std::max(maximum_ / stops, 1);
+    const int stop = (value_ + stride / 2) / stride;
+    int to = stop;
+    switch (e->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+        to = stop - 1;
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_PageUp:
+        to = stop + 1;
+        break;
+    case Qt::Key_Home:
+        to = 0;
+        break;
+    case Qt::Key_End:
+        to = stops;
+        break;
+    default:
+        return QWidget::keyPressEvent(e);
+    }
+    e->accept();
+    to = std::clamp(to, 0, stops);
+    if (to == stop) return;
+    setValue(to * stride);
+    emit stepped(value_);
 }
 
 void StepSliderView::mousePressEvent(QMouseEvent* e) {
