@@ -314,6 +314,7 @@ void LightingPageView::setTexts(const TextSource& texts) {
         colourLabels_[idx(n)]->setAccessibleName(numbered(qs(texts.text("Str855")), n));
         colourLabels_[idx(n)]->setAccessibleDescription(qs(texts.text("Str856")));
     }
+    preview_->setAccessibleName(qs(texts.text("Str937")));
     const QString speed = qs(texts.text("Str822")), mcuSpeed = qs(texts.text("Str858"));
     speedSlider_->setAccessibleName(speed);
     mcuSlider_->setAccessibleName(mcuSpeed);
