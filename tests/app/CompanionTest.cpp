@@ -14,6 +14,7 @@
 #include "support/SessionRig.h"
 #include "support/X11Desktop.h"
 #include "widgets/QtImages.h"
+#include "widgets/SkinWidgets.h"
 
 #include <QComboBox>
 #include <QDBusConnection>
@@ -285,6 +286,25 @@ private slots:
         QTRY_COMPARE(dialog->table()->rowCount(), 0);
         QCOMPARE(writesAfter(60000), buttonWrites(Page::Profile1));
         QCOMPARE(log.back(), std::string("no rule matches: default profile 1 written"));
+
+        // The window in Chinese: the tray's menu speaks it too, and where the program draws the menu it is
+        // drawn in the window's look.
+        companion.window()->languageButtonClicked(2);
+        emit companion.menu()->aboutToShow();
+        QStringList chinese;
+        for (QAction* a : companion.menu()->actions())
+            if (a->isVisible() && !a->isSeparator()) chinese << a->text();
+        QCOMPARE(chinese, QStringList({"办公模式", "游戏模式", "第三模式", "DPI 800", "DPI 1600", "DPI 2400",
+                                       "DPI 3200", "DPI 4800", "DPI 6400", "按程序切换模式...",
+                                       "显示鼠标按键的通知", "随桌面启动", "打开窗口", "退出"}));
+        const QString back = gui::toQColor(companion.window()->layout().colour("Color_G_Back")).name();
+        QVERIFY(companion.menu()->styleSheet().contains(back));
+        // Its Game profiles opens over the window, in the window's look and language.
+        companion.controls().rulesAction()->trigger();
+        QTRY_VERIFY(companion.controls().openRulesDialog() &&
+                    companion.controls().openRulesDialog()->isVisible());
+        QCOMPARE(companion.controls().openRulesDialog()->parentWidget(), companion.window());
+        QCOMPARE(companion.controls().openRulesDialog()->windowTitle(), QStringLiteral("按程序切换模式"));
     }
 };
 

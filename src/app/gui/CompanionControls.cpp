@@ -1,5 +1,7 @@
 #include "app/gui/CompanionControls.h"
 
+#include "widgets/SkinWidgets.h"
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QSignalBlocker>
@@ -63,8 +65,11 @@ void CompanionControls::setAutostart(bool on) {
 }
 
 ProfileRulesDialog* CompanionControls::rulesDialog(QWidget* window, const DialogLook& look) {
-    // A dialog of another window is made anew where it is asked for.
-    if (rulesDialog_ && rulesDialog_->parentWidget() != window) delete rulesDialog_;
+    // A dialog of another window, look or language is made anew where it is asked for.
+    if (rulesDialog_ &&
+        (rulesDialog_->parentWidget() != window || rulesDialog_->windowTitle() != look.text("Str905") ||
+         (look.layout && rulesDialog_->panelColour() != toQColor(look.layout->colour("Color_G_Back")))))
+        delete rulesDialog_;
     if (!rulesDialog_) {
         rulesDialog_ = new ProfileRulesDialog(rules_, look, programs_, window);
         rulesDialog_->setAttribute(Qt::WA_DeleteOnClose);

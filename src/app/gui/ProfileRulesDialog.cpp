@@ -208,11 +208,13 @@ void ProfileRulesDialog::chooseProgram() {
     if (programs_.running)
         for (const auto& p : programs_.running()) names.insert(QString::fromStdString(patternFor(p)));
     auto* prompt = new ProgramPrompt(this, look(), windowTitle(), QStringList(names.begin(), names.end()));
+    prompt->setAttribute(Qt::WA_DeleteOnClose);
     prompt_ = prompt;
-    const bool ok = prompt->exec() == QDialog::Accepted;
-    const QString answer = prompt->answer();
-    delete prompt;
-    if (ok && !answer.isEmpty()) addRule(answer);
+    connect(prompt, &QDialog::accepted, this, [this, prompt] {
+        if (!prompt->answer().isEmpty()) addRule(prompt->answer());
+    });
+    // Modal to this dialog, without a loop of its own: the rest of the program runs on meanwhile.
+    prompt->open();
 }
 
 void ProfileRulesDialog::removeSelected() {
