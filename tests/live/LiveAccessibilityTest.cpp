@@ -6,7 +6,9 @@
 #include "live/LiveRig.h"
 #include "shell/LanguageTables.h"
 #include "support/PrivateAccessibilityBus.h"
+#include "widgets/BusyWindow.h"
 
+#include <QAccessible>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -107,6 +109,11 @@ QString twoPart(int language, const char* first, const char* second) {
 const std::vector<Expected>& expectations() {
     using L = int;
     static const std::vector<Expected> kRows = {
+        {Page::Profile1,
+         "frame",
+         [](L) { return QString::fromLatin1(gui::MainWindow::kWindowTitle); },
+         {},
+         {}},
         {Page::Profile1, "page tab", [](L l) { return text(l, "Str004"); }, {"selected"}, {}},
         {Page::Profile1, "page tab", [](L l) { return text(l, "Str005"); }, {"selectable"}, {"selected"}},
         {Page::Profile1,
@@ -246,6 +253,24 @@ private slots:
                 }
             }
             QVERIFY(hands.click(p.find("Btn_FireExit")));
+
+            // The macro page's name dialog: its box and its close button are named too.
+            QVERIFY(hands.click(p.find("Btn_Macro_1")));
+            QVERIFY(hands.click(p.find("Btn_New")));
+            QString why;
+            const auto tree = readTree(why);
+            QVERIFY2(tree, qPrintable(why));
+            const auto heard = [&](const char* role, const QString& name) {
+                return std::any_of(tree->begin(), tree->end(), [&](const Heard& h) {
+                    return h.role == QLatin1String(role) && h.name == name && h.is("showing");
+                });
+            };
+            QVERIFY(heard("text", text(language, "Str510")));
+            QVERIFY(heard("push button", text(language, "Str913")));
+            QVERIFY(hands.keys({QStringLiteral("<Escape>")}));
+            // The busy window says what it is in the language too.
+            QCOMPARE(QAccessible::queryAccessibleInterface(p.window().busyWindow())->text(QAccessible::Name),
+                     text(language, "Str925"));
         }
     }
 };

@@ -16,6 +16,7 @@
 #include "widgets/SkinWidgets.h"
 #include "widgets/WindowShape.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -41,6 +42,12 @@ QString qstr(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// To a screen reader the main window is a window (a frame), named by its title.
+QAccessibleInterface* mainWindowAccessible(const QString&, QObject* object) {
+    auto* window = qobject_cast<MainWindow*>(object);
+    return window ? new QAccessibleWidget(window, QAccessible::Window) : nullptr;
+}
+
 } // namespace
 
 MainWindow::MainWindow(Session& session, UiPort& ui)
@@ -59,6 +66,8 @@ MainWindow::MainWindow(Session& session, UiPort& ui)
         MessageBox::show(parent, text, fontFamily);
     };
     windowMenu_ = new WindowMenu(this);
+    static const bool kAccessibleAsWindow = (QAccessible::installFactory(mainWindowAccessible), true);
+    (void)kAccessibleAsWindow;
     session_.addObserver(this);
 }
 

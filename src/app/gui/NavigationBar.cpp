@@ -187,7 +187,22 @@ void NavigationBar::placeTitleBar(const SkinLayout& layout, int shift) {
     const Placement* beside = mini && mini->visible ? mini : exit;
     if (!menu || !beside) return;
     const int gap = exit && mini ? std::abs(exit->x - mini->x) : beside->width + 8;
-    menu->setGeometry(beside->x - gap + shift, beside->y, beside->width, beside->height);
+    // Left of minimise; where a look puts other buttons there (the languages), left of them, and there
+    // on the wider engineering page too.
+    QRect at(beside->x - gap, beside->y, beside->width, beside->height);
+    bool besideOthers = false;
+    for (bool moved = true; moved && at.left() > 0;) {
+        moved = false;
+        for (const Entry& e : entries_) {
+            if (e.kind == Kind::Menu || e.kind == Kind::Exit || e.kind == Kind::Minimize ||
+                e.button->property("skinHidden").toBool() ||
+                !e.button->geometry().intersects(at.adjusted(-4, 0, 4, 0)))
+                continue;
+            at.moveRight(e.button->geometry().left() - 1 - (gap - at.width()));
+            moved = besideOthers = true;
+        }
+    }
+    menu->setGeometry(at.translated(besideOthers ? 0 : shift, 0));
     menu->setProperty("skinHidden", false);
     menu->setVisible(shown_);
 }

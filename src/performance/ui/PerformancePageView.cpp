@@ -273,13 +273,17 @@ void PerformancePageView::applySkin(const PageSkin& skin) {
         if (name.starts_with("lbl_DPI") || (name.ends_with("Col") && !name.starts_with("cs_")))
             place(name, true);
     if (layout_) count_->setStyleSheet(entryBoxStyle(*layout_, EntryRegion::Performance));
-    // Tab reads the level count above the report rates before them.
+    // Tab reads the level count above the report rates before them, and the desktop's pointer settings
+    // (three sliders and two options) row by row.
     QWidget* previous = count_;
     for (int k = 1; k <= 4; ++k) {
         QWidget* rate = control(str("lbl_Rep", k));
         QWidget::setTabOrder(previous, rate);
         previous = rate;
     }
+    std::vector<QWidget*> pointerStops{control("lbl_IsControl"), control("lbl_IsScreen")};
+    for (const BarNames& bar : kBars) pointerStops.push_back(control(bar.slider));
+    orderTabsByPosition(pointerStops);
     const bool upward = layout_ && layout_->find("Img_DPI1_2") && layout_->find("Img_DPI1_1") &&
                         layout_->find("Img_DPI1_2")->y < layout_->find("Img_DPI1_1")->y;
     const QColor sliderBack = layout_ ? toQColor(layout_->colour("Color_BG_Slider")) : QColor();
