@@ -24,9 +24,7 @@ const PictureSizes& pictureSizes() {
 ImageButton* button(QWidget* parent, const char* name, const QString& picture) {
     auto* b = new ImageButton(parent);
     b->setObjectName(QString::fromLatin1(name));
-    b->setPictures(resourcePixmap(picture + QStringLiteral("_01")),
-                   resourcePixmap(picture + QStringLiteral("_02")),
-                   resourcePixmap(picture + QStringLiteral("_03")));
+    b->setPictureFamily(picture);
     return b;
 }
 

@@ -1,5 +1,6 @@
 #include "widgets/ImageButton.h"
 
+#include "widgets/QtImages.h"
 #include "widgets/SkinWidgets.h"
 
 #include <QPainter>
@@ -15,6 +16,12 @@ void ImageButton::setPictures(const QPixmap& normal, const QPixmap& hovered, con
     hovered_ = hovered.isNull() ? normal : hovered;
     pressed_ = pressed.isNull() ? hovered_ : pressed;
     update();
+}
+
+void ImageButton::setPictureFamily(const QString& family) {
+    setPictures(resourcePixmap(family + QStringLiteral("_01")),
+                resourcePixmap(family + QStringLiteral("_02")),
+                resourcePixmap(family + QStringLiteral("_03")));
 }
 
 void ImageButton::setMarked(bool marked) {

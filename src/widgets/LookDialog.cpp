@@ -21,9 +21,7 @@ constexpr int kTitleBand = 40; // the band at the top that carries the title and
 ImageButton* pictureButton(QWidget* parent, const char* objectName, const QString& family) {
     auto* b = new ImageButton(parent);
     b->setObjectName(QString::fromLatin1(objectName));
-    b->setPictures(resourcePixmap(family + QStringLiteral("_01")),
-                   resourcePixmap(family + QStringLiteral("_02")),
-                   resourcePixmap(family + QStringLiteral("_03")));
+    b->setPictureFamily(family);
     b->setFixedSize(resourcePixmap(family + QStringLiteral("_01")).deviceIndependentSize().toSize());
     return b;
 }

@@ -96,8 +96,7 @@ MessageBox::MessageBox(QWidget* parent, const QString& text, const QString& font
 
     ok_ = new ImageButton(this);
     ok_->setObjectName(QStringLiteral("Btn_OK"));
-    ok_->setPictures(resourcePixmap(QStringLiteral("BtnS_01")), resourcePixmap(QStringLiteral("BtnS_02")),
-                     resourcePixmap(QStringLiteral("BtnS_03")));
+    ok_->setPictureFamily(QStringLiteral("BtnS"));
     ok_->resize(101, 30);
     QFont buttonFont = font;
     buttonFont.setPixelSize(kButtonPixelSize);
