@@ -4,6 +4,7 @@ KRM_PACKAGES=(
     qt6-base-dev qt6-svg-dev libxcb1-dev libxcb-damage0-dev libhidapi-dev libpng-dev zlib1g-dev
     libgtest-dev nlohmann-json3-dev libglib2.0-dev libx11-dev libxi-dev
     gsettings-desktop-schemas xvfb xdotool dbus libdbus-1-dev
+    at-spi2-core python3-pyatspi
     weston qt6-wayland
     fonts-dejavu-core fonts-wqy-microhei
     clang libclang-rt-14-dev

@@ -1,5 +1,7 @@
 #include "buttons/MenuLayout.h"
 
+#include <algorithm>
+
 #include <iterator>
 
 namespace krm {
@@ -37,10 +39,14 @@ MenuSizes menuSizes(MenuPage page, const MenuBranding& b) {
     return s;
 }
 
-MenuPoint placeMenuAtLabel(const MenuRect& label, MenuSize menu, MenuSize window) {
+MenuPoint placeMenuAtLabel(const MenuRect& label, MenuSize menu, const MenuRect& room) {
+    const int right = room.left + room.width, bottom = room.top + room.height;
     MenuPoint p{label.left + label.width / 2, label.top + label.height / 2};
-    if (!(label.left + label.width + menu.width < window.width)) p.x -= menu.width;
-    if (!(label.top + label.height + menu.height < window.height)) p.y -= menu.height;
+    if (!(label.left + label.width + menu.width < right)) p.x -= menu.width;
+    if (!(label.top + label.height + menu.height < bottom)) p.y -= menu.height;
+    // A label near the room's far edge flips the menu past its near one: it is pushed back in.
+    p.x = std::max(p.x, room.left);
+    p.y = std::max(p.y, room.top);
     return p;
 }
 
@@ -54,12 +60,14 @@ MenuPoint placeMenuAtTableButton(const MenuRect& button, MenuPoint group, int pa
 }
 
 MenuPoint placeSubmenu(const MenuRect& parent, const MenuRect& item, MenuSize submenu, int mainLeft,
-                       int cascadeWidth, MenuSize window) {
+                       int cascadeWidth, const MenuRect& room) {
+    const int right = room.left + room.width, bottom = room.top + room.height;
     MenuPoint p;
-    p.x = mainLeft + cascadeWidth <= window.width ? parent.left + item.left + item.width + 2
-                                                  : parent.left - submenu.width;
+    p.x = mainLeft + cascadeWidth <= right ? parent.left + item.left + item.width + 2
+                                           : parent.left - submenu.width;
     p.y = parent.top + item.top;
-    if (p.y + submenu.height > window.height) p.y = parent.top + item.top + item.height - submenu.height;
+    if (p.y + submenu.height > bottom)
+        p.y = std::max(parent.top + item.top + item.height - submenu.height, room.top);
     return p;
 }
 

@@ -7,7 +7,8 @@
 namespace krm {
 
 // Geometry of the cascading function menu, as pure functions the view calls. All coordinates are
-// pixels in the main window unless said otherwise.
+// pixels in the main window unless said otherwise. The room a menu opens in is the part of the window
+// that lies on its screen: a window near the screen's edge keeps its menus on the screen.
 
 struct MenuPoint {
     int x = 0, y = 0;
@@ -46,8 +47,8 @@ struct MenuSizes {
 MenuSizes menuSizes(MenuPage page, const MenuBranding& branding);
 
 // Pnl_Main opened from a main-page label: its corner at the label's middle, flipped left or up
-// when it would not fit inside the window.
-MenuPoint placeMenuAtLabel(const MenuRect& label, MenuSize menu, MenuSize window);
+// when it would not fit inside the room, and never past the room's left or top edge.
+MenuPoint placeMenuAtLabel(const MenuRect& label, MenuSize menu, const MenuRect& room);
 
 // Pnl_Main opened from a profile-table or combo-key button. `button` is in its group box, whose
 // origin on the engineering page is `group`; `pageTop` is the engineering page's top in the window.
@@ -58,11 +59,11 @@ MenuPoint placeMenuAtTableButton(const MenuRect& button, MenuPoint group, int pa
 
 // A submenu opened from `item` (in its parent panel's coordinates) of the panel at `parent`.
 // It opens right of the parent when the whole cascade (`cascadeWidth`: Pnl_Main, Pnl_Special and a
-// third-level panel side by side) fits between `mainLeft` and the window's right edge, else left of
-// the parent; it is aligned with the item, or raised so its bottom meets the item's bottom when it
-// would pass the window's bottom.
+// third-level panel side by side) fits between `mainLeft` and the room's right edge, else left of
+// the parent; it is aligned with the item, or raised so its bottom meets the item's bottom (but not
+// above the room's top) when it would pass the room's bottom.
 MenuPoint placeSubmenu(const MenuRect& parent, const MenuRect& item, MenuSize submenu, int mainLeft,
-                       int cascadeWidth, MenuSize window);
+                       int cascadeWidth, const MenuRect& room);
 
 // Which panels are open while the pointer moves through the menu (KeyByTagMouseEnter).
 class MenuCascade {

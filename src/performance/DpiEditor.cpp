@@ -147,6 +147,14 @@ void DpiEditor::countChanged(int newCount, EditOutcome& out) {
     out.requests.push_back(write(kCountByte, static_cast<std::uint8_t>(newCount - 1)));
 }
 
+void DpiEditor::keepCurrentOn(EditOutcome& out) {
+    // The mouse stays on its level while that level is on; one switched off leaves it on the last
+    // level that is, so that the page and the mouse hold the same level.
+    if (currentByte_ < count_ || currentByte_ >= kMaxLevels) return;
+    currentByte_ = count_ - 1;
+    out.requests.push_back(write(kCurrentByte, static_cast<std::uint8_t>(currentByte_)));
+}
+
 EditOutcome DpiEditor::clickLevelLabel(int level) {
     if (!validLevel(level)) return {};
     EditOutcome out;
@@ -162,10 +170,9 @@ EditOutcome DpiEditor::clickLevelLabel(int level) {
     } else {
         return out;
     }
-    // Level 1 becomes current in the editor (the mouse is told with the next value edit), and the
-    // count goes out once more.
-    currentByte_ = 0;
+    // The count goes out once more.
     out.requests.push_back(write(kCountByte, static_cast<std::uint8_t>(count_ - 1)));
+    keepCurrentOn(out);
     return out;
 }
 
@@ -173,12 +180,7 @@ EditOutcome DpiEditor::setCount(int newCount) {
     if (newCount < 1 || newCount > kMaxLevels) return {};
     EditOutcome out;
     countChanged(newCount, out);
-    currentByte_ = newCount - 1;
-    // A count that switches off the level the mouse is on moves the mouse to the last level that stays
-    // on, the one the page marks: left on a level that is off, the mouse would keep a current level
-    // that no page, command or settings file can name.
-    if (copies_.user[user::kCurrentDpi] >= newCount)
-        out.requests.push_back(write(kCurrentByte, static_cast<std::uint8_t>(currentByte_)));
+    keepCurrentOn(out);
     return out;
 }
 

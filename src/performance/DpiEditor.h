@@ -62,9 +62,10 @@ public:
     EditOutcome makeCurrent(int level);
     // A level's label: switches the level after the last enabled one on, or the last enabled one off.
     // Level 1 is never switched off (a count of 0 has no byte); clicks on other levels change nothing.
+    // The mouse keeps its current level unless that level was switched off (see setCount).
     EditOutcome clickLevelLabel(int level);
-    // The count list: `count` levels (1..8) are enabled and the last of them becomes current. Byte 166
-    // is not sent: the mouse takes the level with the next value edit or its own DPI button.
+    // The count list: `count` levels (1..8) are enabled. The current level stays as the mouse holds
+    // it; when it is among those switched off, the last enabled level is made current (byte 166 sent).
     EditOutcome setCount(int count);
     // A report rate of 125, 250, 500 or 1000 Hz: byte 4 is sent; the mouse restarts when the rate
     // differs from the one it has.
@@ -78,6 +79,7 @@ private:
     bool guarded() const { return refreshGuard_ && refreshGuard_(); }
     EditRequest write(std::size_t address, std::uint8_t value) const;
     void countChanged(int newCount, EditOutcome& out);
+    void keepCurrentOn(EditOutcome& out);
 
     const SectionCopies& copies_;
     std::function<bool()> refreshGuard_;

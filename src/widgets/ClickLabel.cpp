@@ -1,5 +1,6 @@
 #include "widgets/ClickLabel.h"
 
+#include "widgets/QtImages.h"
 #include "widgets/SkinWidgets.h"
 
 #include <QAccessibleWidget>
@@ -13,20 +14,63 @@ namespace krm::gui {
 
 namespace {
 
+QAccessible::Role accessibleRole(ClickLabel::Role role) {
+    switch (role) {
+    case ClickLabel::Role::CheckBox:
+        return QAccessible::CheckBox;
+    case ClickLabel::Role::Option:
+        return QAccessible::RadioButton;
+    case ClickLabel::Role::PageTab:
+        return QAccessible::PageTab;
+    case ClickLabel::Role::Heading:
+        return QAccessible::Heading;
+    case ClickLabel::Role::Button:
+        break;
+    }
+    return QAccessible::Button;
+}
+
 class ClickLabelAccessible : public QAccessibleWidget {
 public:
     explicit ClickLabelAccessible(ClickLabel* label) : QAccessibleWidget(label, QAccessible::Button) {}
 
+    const ClickLabel* label() const { return static_cast<const ClickLabel*>(widget()); }
+
+    QAccessible::Role role() const override { return accessibleRole(label()->role()); }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        // A tick picture is heard through its caption, which holds the state.
+        if (label()->tickOf()) s.invisible = true;
+        switch (label()->role()) {
+        case ClickLabel::Role::CheckBox:
+        case ClickLabel::Role::Option:
+            s.checkable = true;
+            s.checked = label()->isChecked();
+            break;
+        case ClickLabel::Role::PageTab:
+            s.selectable = true;
+            s.selected = label()->isChecked();
+            break;
+        case ClickLabel::Role::Heading:
+            s.focusable = false;
+            break;
+        case ClickLabel::Role::Button:
+            break;
+        }
+        return s;
+    }
     QString text(QAccessible::Text t) const override {
         if (t != QAccessible::Name) return QAccessibleWidget::text(t);
-        const auto* label = static_cast<const ClickLabel*>(widget());
-        for (const QString& name : {label->accessibleName(), label->caption(), label->toolTip()})
+        for (const QString& name : {label()->accessibleName(), label()->caption(), label()->toolTip()})
             if (!name.trimmed().isEmpty()) return name.simplified();
         return {};
     }
-    QStringList actionNames() const override { return {pressAction()}; }
+    QStringList actionNames() const override {
+        if (label()->role() == ClickLabel::Role::Heading) return {};
+        return {label()->role() == ClickLabel::Role::Button ? pressAction() : toggleAction()};
+    }
     void doAction(const QString& action) override {
-        if (action == pressAction()) QMetaObject::invokeMethod(widget(), "clicked");
+        if (actionNames().contains(action)) QMetaObject::invokeMethod(widget(), "clicked");
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 };
@@ -64,6 +108,33 @@ ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
     setTextInteractionFlags(Qt::NoTextInteraction);
     // Tab reaches it; a click leaves the focus where it was, so the pointer's look stays the pointer's.
     setFocusPolicy(Qt::TabFocus);
+}
+
+void ClickLabel::setChecked(bool checked) {
+    const bool changed = checked != checked_;
+    checked_ = checked;
+    showTick();
+    if (!changed || !QAccessible::isActive()) return;
+    QAccessible::State what;
+    (role_ == Role::PageTab ? what.selected : what.checked) = true;
+    QAccessibleStateChangeEvent event(this, what);
+    QAccessible::updateAccessibility(&event);
+}
+
+void ClickLabel::setTickPicture(ClickLabel* picture) {
+    tick_ = picture;
+    if (picture && picture != this) {
+        picture->tickOf_ = this;
+        picture->setFocusPolicy(Qt::NoFocus); // the keyboard reaches the control through its caption
+    }
+    showTick();
+}
+
+void ClickLabel::showTick() {
+    if (!tick_ || (role_ != Role::CheckBox && role_ != Role::Option)) return;
+    const bool box = role_ == Role::CheckBox;
+    tick_->setPixmap(resourcePixmap(checked_ ? (box ? QStringLiteral("CbS_E") : QStringLiteral("RdS_E"))
+                                             : (box ? QStringLiteral("CbS_D") : QStringLiteral("RdS_D"))));
 }
 
 void ClickLabel::display(const QString& text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPointer>
 
 namespace krm::gui {
 
@@ -8,12 +9,36 @@ namespace krm::gui {
 // The base of every clickable skinned control: image buttons, key labels, mode-switch captions and
 // their tick pictures, function menu items.
 // For the keyboard it is a button: Tab reaches it (the keyboard focus counts as the pointer being on
-// it), Enter and Space click it. Screen readers see a button named by its accessible name, else its
-// whole caption, else its tool tip.
+// it), Enter and Space click it. Screen readers hear what it stands for (its Role, a button unless told
+// otherwise) named by its accessible name, else its whole caption, else its tool tip, with its ticked or
+// chosen state.
 class ClickLabel : public QLabel {
     Q_OBJECT
 public:
+    // What the label is to a screen reader.
+    enum class Role {
+        Button,
+        CheckBox, // ticked: checked
+        Option,   // one of several (a radio button); chosen: checked
+        PageTab,  // a page's button; the page shown: selected
+        Heading,  // a caption over a group, not a control
+    };
+
     explicit ClickLabel(QWidget* parent = nullptr);
+
+    void setRole(Role role) { role_ = role; }
+    Role role() const { return role_; }
+    // The ticked, chosen or shown state. A check box or option shows it in its tick picture ("CbS_E" and
+    // "CbS_D", "RdS_E" and "RdS_D"): its own, or that of the picture given to setTickPicture.
+    void setChecked(bool checked);
+    bool isChecked() const { return checked_; }
+    // The picture beside this caption that shows its tick. It is part of this control: a click on it
+    // does what a click on the caption does (the owner connects both), while the keyboard and a screen
+    // reader reach the caption alone, not the picture as a second control.
+    void setTickPicture(ClickLabel* picture);
+    ClickLabel* tickPicture() const { return tick_.data(); }
+    // The caption this picture belongs to (set by setTickPicture), or null.
+    ClickLabel* tickOf() const { return tickOf_.data(); }
 
     // The pointer is on it or it has the keyboard focus.
     bool isHovered() const { return hover_ || focus_; }
@@ -59,7 +84,13 @@ private:
     void setHovered(bool hover, bool focus);
     void display(const QString& text);
 
+    void showTick();
+
     QString caption_;
+    Role role_ = Role::Button;
+    QPointer<ClickLabel> tick_;   // the picture showing this caption's tick
+    QPointer<ClickLabel> tickOf_; // the caption whose tick this picture shows
+    bool checked_ = false;
     bool elided_ = false;  // set by setCaption: the caption is cut to the label's width
     bool instead_ = false; // other text shows in the caption's place
     bool hover_ = false;

@@ -1,9 +1,12 @@
 #include "widgets/Desktop.h"
 
 #include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -40,6 +43,32 @@ bool desktopComposites() {
 
 bool programPlacesWindows() {
     return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+QRect onScreenPart(const QWidget* window) {
+    const QRect whole = window->rect();
+    const QScreen* screen = window->screen();
+    // Under Wayland a window does not know where it is: all of it counts.
+    if (!screen || !window->isVisible() || !programPlacesWindows()) return whole;
+    const QRect area = screen->availableGeometry();
+    const QRect shown = QRect(window->mapFromGlobal(area.topLeft()), area.size()) & whole;
+    return shown.isEmpty() ? whole : shown;
+}
+
+void placeOver(QWidget* dialog, const QWidget* over) {
+    if (!over) return;
+    const QRect o = over->frameGeometry();
+    QRect at(
+        QPoint(o.left() + (o.width() - dialog->width()) / 2, o.top() + (o.height() - dialog->height()) / 2),
+        dialog->size());
+    if (const QScreen* screen = over->screen()) {
+        const QRect area = screen->availableGeometry();
+        at.moveRight(std::min(at.right(), area.right()));
+        at.moveBottom(std::min(at.bottom(), area.bottom()));
+        at.moveLeft(std::max(at.left(), area.left()));
+        at.moveTop(std::max(at.top(), area.top()));
+    }
+    dialog->move(at.topLeft());
 }
 
 } // namespace krm::gui

@@ -1,5 +1,7 @@
 #include "widgets/DialogFrame.h"
 
+#include "shell/LanguageTables.h"
+#include "widgets/Desktop.h"
 #include "widgets/ImageButton.h"
 #include "widgets/QtImages.h"
 #include "widgets/SkinWidgets.h"
@@ -22,9 +24,7 @@ const PictureSizes& pictureSizes() {
 ImageButton* button(QWidget* parent, const char* name, const QString& picture) {
     auto* b = new ImageButton(parent);
     b->setObjectName(QString::fromLatin1(name));
-    b->setPictures(resourcePixmap(picture + QStringLiteral("_01")),
-                   resourcePixmap(picture + QStringLiteral("_02")),
-                   resourcePixmap(picture + QStringLiteral("_03")));
+    b->setPictureFamily(picture);
     return b;
 }
 
@@ -57,6 +57,8 @@ void DialogFrame::applySkin(SkinDialog kind, int language, const QString& fontFa
     place(confirm_, layout, "IB_Confirm", fontFamily);
     place(clear_, layout, "IB_Cancel", fontFamily);
     place(close_, layout, "IB_Close", fontFamily);
+    // The close button shows a cross, no text: a screen reader hears what it does.
+    close_->setAccessibleName(QString::fromStdString(lookupText(language, "Str913")));
 }
 
 void DialogFrame::place(QWidget* control, const SkinLayout& layout, const char* name,
@@ -73,10 +75,7 @@ void DialogFrame::paint(QPainter& painter) const {
 }
 
 void DialogFrame::centreOn(const QWidget* mainWindow) const {
-    if (!mainWindow) return;
-    const QRect m = mainWindow->geometry();
-    dialog_->move(m.left() + (m.width() - dialog_->width()) / 2,
-                  m.top() + (m.height() - dialog_->height()) / 2);
+    placeOver(dialog_, mainWindow);
 }
 
 } // namespace krm::gui

@@ -31,7 +31,7 @@ public:
                       const QString& fontFamily);
     // The background, under everything else.
     void paint(QPainter& painter) const;
-    // Centres the dialog on the main window.
+    // Centres the dialog on the main window, on the screen the window is on.
     void centreOn(const QWidget* mainWindow) const;
 
     QLabel* title() const { return title_; }

@@ -1,5 +1,8 @@
 #include "widgets/ImageButton.h"
 
+#include "widgets/QtImages.h"
+#include "widgets/SkinWidgets.h"
+
 #include <QPainter>
 
 namespace krm::gui {
@@ -15,7 +18,15 @@ void ImageButton::setPictures(const QPixmap& normal, const QPixmap& hovered, con
     update();
 }
 
+void ImageButton::setPictureFamily(const QString& family) {
+    setPictures(resourcePixmap(family + QStringLiteral("_01")),
+                resourcePixmap(family + QStringLiteral("_02")),
+                resourcePixmap(family + QStringLiteral("_03")));
+}
+
 void ImageButton::setMarked(bool marked) {
+    // A marked page tab or option is the one shown or chosen, for a screen reader too.
+    setChecked(marked);
     if (marked_ == marked) return;
     marked_ = marked;
     update();
@@ -42,6 +53,8 @@ const QPixmap& ImageButton::current() const {
 void ImageButton::paintEvent(QPaintEvent* e) {
     {
         QPainter p(this);
+        // Switched off, the button fades in its own colours.
+        if (!isEnabled()) p.setOpacity(kFadedOpacity);
         const QPixmap& pm = current();
         if (!pm.isNull()) p.drawPixmap(rect(), pm);
     }

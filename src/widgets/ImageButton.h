@@ -17,6 +17,8 @@ public:
     explicit ImageButton(QWidget* parent = nullptr);
 
     void setPictures(const QPixmap& normal, const QPixmap& hovered, const QPixmap& pressed = {});
+    // The three pictures of a family: `family` + "_01" (normal), "_02" (hovered), "_03" (pressed).
+    void setPictureFamily(const QString& family);
     // Shows the pressed picture while marked (the current page or option) and the pointer is elsewhere.
     void setMarked(bool marked);
     bool isMarked() const { return marked_; }

@@ -1,5 +1,6 @@
 #include "widgets/MessageBox.h"
 
+#include "widgets/Desktop.h"
 #include "widgets/ImageButton.h"
 #include "widgets/QtImages.h"
 #include "widgets/WindowShape.h"
@@ -95,8 +96,7 @@ MessageBox::MessageBox(QWidget* parent, const QString& text, const QString& font
 
     ok_ = new ImageButton(this);
     ok_->setObjectName(QStringLiteral("Btn_OK"));
-    ok_->setPictures(resourcePixmap(QStringLiteral("BtnS_01")), resourcePixmap(QStringLiteral("BtnS_02")),
-                     resourcePixmap(QStringLiteral("BtnS_03")));
+    ok_->setPictureFamily(QStringLiteral("BtnS"));
     ok_->resize(101, 30);
     QFont buttonFont = font;
     buttonFont.setPixelSize(kButtonPixelSize);
@@ -119,10 +119,7 @@ QString MessageBox::text() const {
 
 void MessageBox::show(QWidget* parent, const QString& text, const QString& fontFamily) {
     MessageBox box(parent, text, fontFamily);
-    if (parent) {
-        const QRect p = parent->frameGeometry();
-        box.move(p.left() + (p.width() - box.width()) / 2, p.top() + (p.height() - box.height()) / 2);
-    }
+    placeOver(&box, parent);
     box.exec();
 }
 

@@ -17,7 +17,7 @@ class MessageBox : public QDialog {
 public:
     MessageBox(QWidget* parent, const QString& text, const QString& fontFamily);
 
-    // Shows the message modally, centred over parent, and returns when it is dismissed.
+    // Shows the message modally, centred over parent on parent's screen, and returns when it is dismissed.
     static void show(QWidget* parent, const QString& text, const QString& fontFamily);
 
     QString text() const;

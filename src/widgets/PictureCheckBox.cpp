@@ -3,6 +3,7 @@
 #include "widgets/QtImages.h"
 #include "widgets/SkinWidgets.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -10,9 +11,41 @@ namespace krm::gui {
 
 namespace {
 constexpr int kTickGap = 6; // between the picture and the caption
+
+class PictureCheckBoxAccessible : public QAccessibleWidget {
+public:
+    PictureCheckBoxAccessible(PictureCheckBox* box, QAccessible::Role role) : QAccessibleWidget(box, role) {}
+
+    const PictureCheckBox* box() const { return static_cast<const PictureCheckBox*>(widget()); }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.checkable = true;
+        s.checked = box()->isChecked();
+        return s;
+    }
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name && box()->accessibleName().isEmpty()) return box()->text();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override { return {toggleAction()}; }
+    void doAction(const QString& action) override {
+        if (action == toggleAction()) QMetaObject::invokeMethod(widget(), "click");
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+};
+
+QAccessibleInterface* pictureCheckBoxAccessible(const QString&, QObject* object) {
+    auto* box = qobject_cast<PictureCheckBox*>(object);
+    if (!box) return nullptr;
+    return new PictureCheckBoxAccessible(box, box->autoExclusive() ? QAccessible::RadioButton
+                                                                   : QAccessible::CheckBox);
+}
+
 } // namespace
 
 PictureCheckBox::PictureCheckBox(QWidget* parent, Kind kind) : QAbstractButton(parent), kind_(kind) {
+    static const bool kAccessible = (QAccessible::installFactory(pictureCheckBoxAccessible), true);
+    (void)kAccessible;
     setCheckable(true);
     setAutoExclusive(kind == Kind::Option);
     // Tab reaches it (Space or Enter ticks it); a click leaves the focus where it was.

@@ -110,9 +110,14 @@ QString dialogStyle(const SkinLayout& layout) {
                "QLabel, QCheckBox, QRadioButton, QGroupBox { color: %2; background: transparent; }"
                "QPushButton { color: %2; background: %4; border: 1px solid %3; border-radius: 4px; "
                "padding: 4px 12px; }"
-               "QPushButton:hover, QPushButton:focus { color: #ffffff; background: %5; }")
+               "QPushButton:hover, QPushButton:focus { color: #ffffff; background: %5; }"
+               "QTableView { color: %6; background: %7; border: 1px solid %8; gridline-color: %8; "
+               "selection-color: #ffffff; selection-background-color: %5; }"
+               "QHeaderView::section { color: %2; background: %1; border: none; "
+               "border-bottom: 1px solid %8; padding: 3px 6px; }"
+               "QTableView QTableCornerButton::section { background: %1; border: none; }")
                .arg(rgb("Color_G_Back"), rgb("Color_G"), rgb("Color_G_Border"), rgb("Color_F_Back"),
-                    rgb("Color_MACRO")) +
+                    rgb("Color_MACRO"), rgb("Color_F_Font"), rgb("Color_F_LBack"), rgb("Color_F_LBorder")) +
            entryBoxStyle(layout, EntryRegion::Macro) + menuStyle(layout);
 }
 

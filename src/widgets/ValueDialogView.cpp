@@ -44,6 +44,8 @@ ValueDialogView::ValueDialogView(QWidget* mainWindow, Mode mode, const QStringLi
             edit->installEventFilter(this);
         }
         if (mode == Mode::Password) edit->setEchoMode(QLineEdit::Password);
+        // Named as the dialog asks for it: its title, or the X or Y caption beside it.
+        edit->setAccessibleName(titles.value(xy ? k + 1 : 0));
         connect(edit, &QLineEdit::textEdited, this, [this, edit](const QString& t) { checked(edit, t); });
         edits_.push_back(edit);
         last_.emplace_back();

@@ -15,6 +15,7 @@
 #include "support/SessionRig.h"
 #include "support/X11Desktop.h"
 #include "widgets/QtImages.h"
+#include "widgets/SkinWidgets.h"
 
 #include <QComboBox>
 #include <QDBusConnection>
@@ -302,15 +303,34 @@ private slots:
 
         // The RGB-sync server is off until its entry is ticked; the setting is kept.
         QVERIFY(!companion.rgbServer());
-        QAction* rgb = nullptr;
-        for (QAction* a : companion.menu()->actions())
-            if (a->text() == QStringLiteral("Serve the lighting to RGB programs")) rgb = a;
-        QVERIFY(rgb && companion.window()->actions().contains(rgb));
+        QAction* rgb = companion.controls().rgbAction();
+        QVERIFY(companion.menu()->actions().contains(rgb));
+        QCOMPARE(rgb->text(), QStringLiteral("Serve the lighting to RGB programs"));
         rgb->trigger();
         QVERIFY(companion.rgbServer() && companion.rgbServer()->serving() && rgb->isChecked());
         QVERIFY(CompanionSettings::load(files.settings).serveRgb);
         rgb->trigger();
         QVERIFY(!companion.rgbServer() && !CompanionSettings::load(files.settings).serveRgb);
+
+        // The window in Chinese: the tray's menu speaks it too, and where the program draws the menu it is
+        // drawn in the window's look.
+        companion.window()->languageButtonClicked(2);
+        emit companion.menu()->aboutToShow();
+        QStringList chinese;
+        for (QAction* a : companion.menu()->actions())
+            if (a->isVisible() && !a->isSeparator()) chinese << a->text();
+        QCOMPARE(chinese,
+                 QStringList({"办公模式", "游戏模式", "第三模式", "DPI 800", "DPI 1600", "DPI 2400",
+                              "DPI 3200", "DPI 4800", "DPI 6400", "按程序切换模式...", "显示鼠标按键的通知",
+                              "随桌面启动", "向 RGB 同步程序提供灯光控制", "打开窗口", "退出"}));
+        const QString back = gui::toQColor(companion.window()->layout().colour("Color_G_Back")).name();
+        QVERIFY(companion.menu()->styleSheet().contains(back));
+        // Its Game profiles opens over the window, in the window's look and language.
+        companion.controls().rulesAction()->trigger();
+        QTRY_VERIFY(companion.controls().openRulesDialog() &&
+                    companion.controls().openRulesDialog()->isVisible());
+        QCOMPARE(companion.controls().openRulesDialog()->parentWidget(), companion.window());
+        QCOMPARE(companion.controls().openRulesDialog()->windowTitle(), QStringLiteral("按程序切换模式"));
     }
 };
 

@@ -1,6 +1,6 @@
 // The small dialogs in the window's look: the value dialogs and the password prompt in the skinned frame
 // of the key-combination dialog, used from the keyboard as that one is; the colour chooser in the look's
-// colours.
+// colours and the language.
 #include "shell/LanguageTables.h"
 #include "shell/Skin.h"
 #include "widgets/ColourChooser.h"
@@ -10,6 +10,7 @@
 #include <QColorDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTimer>
 #include <QtTest>
 
@@ -108,26 +109,47 @@ private slots:
         QCOMPARE(krm::gui::askPassword(&window, 1, QStringLiteral("DejaVu Sans")), std::nullopt);
     }
 
-    void theColourChooserWearsTheLook() {
+    // The chooser is the program's own, in the look and the language: no part of it stays English in the
+    // Chinese window, and it has no screen-picking mode to be caught in.
+    void theColourChooserWearsTheLookAndTheLanguage() {
         QWidget window;
         window.resize(1030, 662);
         krm::SkinLayout layout;
         krm::applySkin(krm::loadSkin(2), 2, krm::SkinBranding{}, krm::PictureSizes::fromResources(), layout);
+        krm::LanguageTables texts;
+        texts.setLanguage(2);
         whileOpen([](QWidget* dialog) {
             QCOMPARE(dialog->objectName(), QStringLiteral("dlgColour"));
             QVERIFY(dialog->windowFlags().testFlag(Qt::FramelessWindowHint));
-            QVERIFY(dialog->findChild<QColorDialog*>(QStringLiteral("ColourPicker")));
+            QVERIFY(!dialog->findChild<QColorDialog*>());
             QCOMPARE(dialog->findChild<QLabel*>(QStringLiteral("lbl_Title"))->text(),
-                     QStringLiteral("Color Table"));
+                     QStringLiteral("颜色表"));
+            QStringList captions;
+            for (QLabel* l : dialog->findChildren<QLabel*>())
+                if (!l->text().isEmpty()) captions << l->text();
+            for (const char* chinese : {"基本颜色", "红", "绿", "蓝", "颜色代码"})
+                QVERIFY2(captions.contains(QString::fromUtf8(chinese)), chinese);
+            QCOMPARE(dialog->findChild<ImageButton*>(QStringLiteral("Btn_OK"))->text(),
+                     QStringLiteral("确定"));
             QVERIFY(darkness(dialog->grab().toImage()) > 0.5);
-            auto* picker = dialog->findChild<QColorDialog*>(QStringLiteral("ColourPicker"));
-            picker->setCurrentColor(QColor(0x12, 0x34, 0x56));
-            QTest::mouseClick(dialog->findChild<ImageButton*>(QStringLiteral("Btn_OK")), Qt::LeftButton);
+            // The initial colour in every box; a basic colour, then a typed code, each shown in the others.
+            auto* code = dialog->findChild<QLineEdit*>(QStringLiteral("Edt_ColourCode"));
+            auto* red = dialog->findChild<QSpinBox*>(QStringLiteral("SpinR"));
+            QCOMPARE(code->text(), QStringLiteral("#ff0000"));
+            QTest::mouseClick(dialog->findChild<QWidget*>(QStringLiteral("Basic7")), Qt::LeftButton);
+            QCOMPARE(code->text(), QStringLiteral("#0000ff"));
+            QCOMPARE(red->value(), 0);
+            code->clear();
+            QTest::keyClicks(code, QStringLiteral("123456"));
+            QCOMPARE(red->value(), 0x12);
+            QTest::keyClick(code, Qt::Key_Return);
         });
-        const krm::LanguageTables texts;
         const auto chosen =
             krm::gui::chooseColour(&window, Qt::red, layout, QStringLiteral("DejaVu Sans"), &texts, "Str855");
         QCOMPARE(chosen, std::optional<QColor>(QColor(0x12, 0x34, 0x56)));
+        // Esc keeps the colour as it was.
+        whileOpen([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+        QCOMPARE(krm::gui::chooseColour(&window, Qt::red, layout, QString(), &texts, "Str855"), std::nullopt);
     }
 };
 

@@ -1,5 +1,6 @@
 // The main page with the keyboard only, and what a screen reader is told about it.
 #include "app/WindowRig.h"
+#include "buttons/ui/FunctionMenu.h"
 #include "buttons/ui/KeyComboDialogView.h"
 #include "buttons/ui/KeyPageView.h"
 #include "widgets/ClickLabel.h"
@@ -108,8 +109,33 @@ private slots:
         }
         QVERIFY(forward.contains(QStringLiteral("Press 'Right Key'+'Back' to switch LED Mode")));
         QVERIFY(!forward.contains(QString())); // tick pictures are reached through their captions
-        for (int i = 0; i < forward.size(); ++i, rig.press(Qt::Key_Tab))
-            QCOMPARE(QAccessible::queryAccessibleInterface(rig.focus())->role(), QAccessible::Button);
+        // Each stop is what it stands for, with its state: the page shown is the selected tab, the
+        // language the chosen option, a mode switch a check box.
+        const struct {
+            const char* name;
+            QAccessible::Role role;
+            bool on;
+        } kinds[] = {
+            {"Office Mode", QAccessible::PageTab, true},
+            {"Game Mode", QAccessible::PageTab, false},
+            {"English", QAccessible::RadioButton, true},
+            {"English (alt.)", QAccessible::RadioButton, false},
+            {"Save", QAccessible::Button, false},
+            {"Key 7: Middle Click", QAccessible::Button, false},
+            {"Press 'Right Key'+'Back' to switch LED Mode", QAccessible::CheckBox,
+             rig.session.assignments().toggleOn(1)},
+        };
+        std::size_t seen = 0;
+        for (int i = 0; i < forward.size(); ++i, rig.press(Qt::Key_Tab)) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(rig.focus());
+            for (const auto& k : kinds) {
+                if (a->text(QAccessible::Name) != QLatin1String(k.name)) continue;
+                ++seen;
+                QCOMPARE(a->role(), k.role);
+                QCOMPARE(k.role == QAccessible::PageTab ? a->state().selected : a->state().checked, k.on);
+            }
+        }
+        QCOMPARE(seen, std::size(kinds));
     }
 
     void enterAndSpacePressTheFocusedButton() {
@@ -148,6 +174,44 @@ private slots:
         QCOMPARE(rig.focus(), key);
         QCOMPARE(accessibleName(key), QStringLiteral("Key 7: Right Click"));
         QVERIFY(!rig.commands().empty());
+    }
+
+    void aMenuOpenedWithThePointerIsWalkedWithTheKeys_data() {
+        QTest::addColumn<bool>("pointerOnStandardKeys");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QString>("chosen");
+        using K = QList<int>;
+        // Nothing lit: Down starts at the menu's top. With the pointer on "Standard Mouse Key" (its
+        // submenu open), the keys go on from there.
+        QTest::newRow("from the top")
+            << false << K{Qt::Key_Down, Qt::Key_Right, Qt::Key_Down, Qt::Key_Return} << "Key 7: Right Click";
+        QTest::newRow("from the lit item")
+            << true << K{Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Space}
+            << "Key 7: Backward";
+        QTest::newRow("Up from the bottom, Left back")
+            << false << K{Qt::Key_Up, Qt::Key_Up, Qt::Key_Left} << "";
+    }
+    void aMenuOpenedWithThePointerIsWalkedWithTheKeys() {
+        QFETCH(bool, pointerOnStandardKeys);
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, chosen);
+        KeyboardRig rig;
+        QVERIFY(QTest::qWaitForWindowActive(&rig.window));
+        krm::gui::KeyPageView* page = rig.window.keyPage();
+        QWidget* key = page->keyLabel(7);
+        QTest::mouseClick(key, Qt::LeftButton);
+        QVERIFY(rig.menuShown());
+        QVERIFY(!key->hasFocus()); // a click leaves the focus where it was
+        if (pointerOnStandardKeys) page->menu().hover(page->menu().item(krm::MenuPanel::Main, 1));
+        for (int k : keys) rig.press(static_cast<Qt::Key>(k));
+        if (chosen.isEmpty()) {
+            // Still open, the focus on an item of it.
+            QVERIFY(rig.menuShown());
+            QVERIFY(qobject_cast<krm::gui::FunctionMenuItem*>(rig.focus()));
+            return;
+        }
+        QVERIFY(!rig.menuShown());
+        QCOMPARE(accessibleName(key), chosen);
     }
 
     void tabWalksEachPageInReadingOrder_data() {

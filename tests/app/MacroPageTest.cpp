@@ -7,6 +7,7 @@
 #include "shell/Skin.h"
 #include "widgets/ClickLabel.h"
 #include "widgets/QtImages.h"
+#include "widgets/ValueDialogView.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -149,6 +150,36 @@ private slots:
         r.view->deleteDeviceMacro();
         QCOMPARE(r.view->deviceList()->count(), 0);
         QVERIFY((r.mouseCode(1, 4) == CodeBytes{0, 0, 0, 0}));
+    }
+
+    // The page's New chooses "until the macro key is released" for the new macro, shown once its name is
+    // given and taken by its recording; the macro shown before keeps its own repeat.
+    void newFromThePageChoosesUntilReleasedForTheNewMacro() {
+        MacroPageRig r;
+        r.view->newMacro(QStringLiteral("A"));
+        QTest::mouseClick(r.view->button("IB_NoDelay"), Qt::LeftButton);
+        r.record({kADown, kAUp});
+        r.view->stopCountEdit()->setText(QStringLiteral("3"));
+        QTest::mouseClick(r.view->button("Img_ReleaseStopCount"), Qt::LeftButton);
+        QCOMPARE(r.view->shownHex(), QStringLiteral("FD0382040204FC00"));
+
+        QTest::mouseClick(r.view->button("Btn_New"), Qt::LeftButton);
+        ValueDialogView* name = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<ValueDialogView*>(w); d && d->isVisible()) name = d;
+        QVERIFY(name);
+        QTest::keyClicks(name->edit(), QStringLiteral("B"));
+        QTest::keyClick(name->edit(), Qt::Key_Return);
+        QCOMPARE(r.view->libraryList()->currentItem()->text(), QStringLiteral("B"));
+        auto* untilReleased =
+            r.view->delayBox()->findChild<ClickLabel*>(QStringLiteral("lbl_ReleaseStopEnter"));
+        auto* cycles = r.view->delayBox()->findChild<ClickLabel*>(QStringLiteral("lbl_ReleaseStopCount"));
+        QVERIFY(untilReleased->isChecked());
+        QVERIFY(!cycles->isChecked());
+        QCOMPARE(r.rig.session.macros().library().at(0).events.front(), std::uint8_t{0xFD});
+        QCOMPARE(r.rig.session.macros().library().at(0).events.at(1), std::uint8_t{0x03});
+        r.record({kADown, kAUp});
+        QCOMPARE(r.view->shownHex(), QStringLiteral("FD0082040204FC00"));
     }
 
     void rowsAreEditedDeletedAndInserted() {

@@ -7,6 +7,8 @@
 #include "shell/Skin.h"
 #include "widgets/QtImages.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QComboBox>
 #include <QLabel>
 #include <QtTest>
@@ -144,6 +146,27 @@ private slots:
         QCOMPARE(r.writes(), (Lines{"set 40 05 00 2c 6b 00 00 01", "set 40 05 00 a6 00 00 00 01",
                                     "set 40 05 00 a6 01 00 00 01"}));
         QCOMPARE(slider->value(), 1100);
+
+        // A screen reader hears a slider named by its level, at the value the page shows.
+        QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(slider);
+        QCOMPARE(heard->role(), QAccessible::Slider);
+        QCOMPARE(heard->text(QAccessible::Name), QStringLiteral("DPI 1"));
+        QCOMPARE(heard->valueInterface()->currentValue().toInt(), 6400);
+
+        // The keys move it a stop and write at once; at its end it stays.
+        r.rig.clearTrace();
+        QTest::keyClick(slider, Qt::Key_Left);
+        QCOMPARE(r.writes(), (Lines{"set 40 05 00 2c 6a 00 00 01", "set 40 05 00 a6 00 00 00 01",
+                                    "set 40 05 00 a6 01 00 00 01"}));
+        QCOMPARE(r.text("lbl_DPI1Value"), QStringLiteral("4800"));
+        QCOMPARE(heard->valueInterface()->currentValue().toInt(), 4800);
+        QTest::keyClick(slider, Qt::Key_End);
+        r.rig.clearTrace();
+        QTest::keyClick(slider, Qt::Key_Right);
+        QVERIFY(r.writes().empty());
+        // The pointer speed's slider: a step of the desktop's setting.
+        QTest::keyClick(r.get<StepSliderView>("slider_Spd"), Qt::Key_Home);
+        QCOMPARE(r.desktop->applied.back().speed, speedForStep(1));
     }
 
     void pointerBarsGoToTheDesktop() {

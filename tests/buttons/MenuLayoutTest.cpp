@@ -32,7 +32,8 @@ TEST(MenuLayout, SizesFollowThePageAndBranding) {
 }
 
 TEST(MenuLayout, PlacesTheMenuInsideTheWindow) {
-    const MenuSize window{800, 600}, menu{150, 194};
+    const MenuRect window{0, 0, 800, 600};
+    const MenuSize menu{150, 194};
     // Corner at the label's middle; flipped left and up near the right and bottom edges.
     EXPECT_EQ(placeMenuAtLabel({100, 100, 60, 20}, menu, window), (MenuPoint{130, 110}));
     EXPECT_EQ(placeMenuAtLabel({600, 400, 50, 20}, menu, window), (MenuPoint{625 - 150, 410 - 194}));
@@ -56,6 +57,34 @@ TEST(MenuLayout, PlacesTheMenuInsideTheWindow) {
     EXPECT_EQ(placeSubmenu(parent, item, {150, 218}, 400, 450, window), (MenuPoint{-50, 125}));
     EXPECT_EQ(placeSubmenu({100, 400, 150, 194}, item, {150, 218}, 100, 450, window),
               (MenuPoint{252, 449 - 218}));
+}
+
+// A window partly off its screen: the menus open in the part that shows.
+TEST(MenuLayout, PlacesTheMenuOnTheScreenPartOfTheWindow) {
+    const MenuSize menu{150, 194};
+    const struct {
+        const char* what;
+        MenuRect room, label;
+        MenuPoint expected;
+    } cases[] = {
+        {"right edge off the screen: flipped left", {0, 0, 400, 600}, {200, 100, 100, 20}, {100, 110}},
+        {"bottom off the screen: flipped up", {0, 0, 800, 300}, {100, 200, 60, 20}, {130, 210 - 194}},
+        {"left part off the screen: not flipped past it",
+         {300, 0, 500, 600},
+         {620, 100, 100, 20},
+         {520, 110}},
+        {"room too narrow to flip: at its left edge", {300, 0, 200, 600}, {310, 100, 100, 20}, {300, 110}},
+        {"top off the screen: not raised past it", {0, 250, 800, 200}, {100, 300, 60, 20}, {130, 250}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(placeMenuAtLabel(c.label, menu, c.room), c.expected);
+    }
+    const MenuRect parent{100, 100, 150, 194}, item{0, 25, 150, 24};
+    // The cascade from x 100 (450 wide) does not fit a room ending at 500: the submenu opens left.
+    EXPECT_EQ(placeSubmenu(parent, item, {150, 218}, 100, 450, {0, 0, 500, 600}), (MenuPoint{-50, 125}));
+    // A room ending at y 300 raises it, but not above the room's top.
+    EXPECT_EQ(placeSubmenu(parent, item, {150, 218}, 100, 450, {0, 50, 800, 250}), (MenuPoint{252, 50}));
 }
 
 TEST(MenuCascade, ShowsOneBranchAtATime) {

@@ -91,22 +91,36 @@ TEST_F(DpiEditorTest, ActionsAskForTheseWrites) {
         {"current level again", [](DpiEditor& e) { return e.makeCurrent(2); }, {wt(166, 1)}, 6, 2},
         {"level 5 current", [](DpiEditor& e) { return e.makeCurrent(5); }, {wt(166, 4)}, 6, 5},
         {"switched-off level 7 is no current level", [](DpiEditor& e) { return e.makeCurrent(7); }, {}, 6, 2},
-        // The count list: the last enabled level becomes current in the editor; 166 is not sent.
-        {"count 3 from the list", [](DpiEditor& e) { return e.setCount(3); }, {wt(43, 2)}, 3, 3},
-        {"count 8 from the list", [](DpiEditor& e) { return e.setCount(8); }, {wt(43, 7)}, 8, 8},
+        // The count list: the mouse keeps its level 2 while it is on; switched off, the last enabled
+        // level is made current.
+        {"count 3 from the list", [](DpiEditor& e) { return e.setCount(3); }, {wt(43, 2)}, 3, 2},
+        {"count 8 from the list", [](DpiEditor& e) { return e.setCount(8); }, {wt(43, 7)}, 8, 2},
+        {"count 1 switches the current level off",
+         [](DpiEditor& e) { return e.setCount(1); },
+         {wt(43, 0), wt(166, 0)},
+         1,
+         1},
         {"count 0", [](DpiEditor& e) { return e.setCount(0); }, {}, 6, 2},
         // Level labels: the one after the last enabled switches on, the last enabled one off; the count
-        // goes out twice and level 1 becomes current in the editor.
+        // goes out twice and the mouse stays on its level 2.
         {"label 7 switches on",
          [](DpiEditor& e) { return e.clickLevelLabel(7); },
          {wt(43, 6), wt(43, 6)},
          7,
-         1},
+         2},
         {"label 6 switches off",
          [](DpiEditor& e) { return e.clickLevelLabel(6); },
          {wt(43, 4), wt(43, 4)},
          5,
-         1},
+         2},
+        {"label 6 switches the current level off",
+         [](DpiEditor& e) {
+             e.makeCurrent(6);
+             return e.clickLevelLabel(6);
+         },
+         {wt(43, 4), wt(43, 4), wt(166, 4)},
+         5,
+         5},
         {"label 3 is not the last", [](DpiEditor& e) { return e.clickLevelLabel(3); }, {}, 6, 2},
         {"label 8 does not follow", [](DpiEditor& e) { return e.clickLevelLabel(8); }, {}, 6, 2},
         // The rate already set goes out without a restart; another one restarts the mouse.

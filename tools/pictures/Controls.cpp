@@ -101,25 +101,34 @@ QImage keyLabel(State s) {
     return img;
 }
 
-QImage glyphButton(bool exit, State s) {
+// The title bar's round buttons: close (a cross), minimise (a bar) and the settings menu (three bars).
+enum class Glyph { Exit, Minimize, Menu };
+
+QImage glyphButton(Glyph g, State s) {
     QImage img = canvas(20, 20);
     QPainter p;
     beginPainter(p, img);
     QColor glyph = ink::muted;
     if (s != State::Normal) {
-        const QColor fill = exit ? (s == State::Hover ? QColor(229, 72, 77) : QColor(170, 40, 48))
-                                 : (s == State::Hover ? QColor(70, 78, 94) : QColor(50, 56, 68));
+        const QColor fill = g == Glyph::Exit ? (s == State::Hover ? QColor(229, 72, 77) : QColor(170, 40, 48))
+                                             : (s == State::Hover ? QColor(70, 78, 94) : QColor(50, 56, 68));
         p.setPen(Qt::NoPen);
         p.setBrush(fill);
         p.drawEllipse(QRectF(0.5, 0.5, 19, 19));
         glyph = ink::white;
     }
     p.setPen(QPen(glyph, 1.8, Qt::SolidLine, Qt::RoundCap));
-    if (exit) {
+    switch (g) {
+    case Glyph::Exit:
         p.drawLine(QPointF(6.5, 6.5), QPointF(13.5, 13.5));
         p.drawLine(QPointF(13.5, 6.5), QPointF(6.5, 13.5));
-    } else {
+        break;
+    case Glyph::Minimize:
         p.drawLine(QPointF(6, 10.5), QPointF(14, 10.5));
+        break;
+    case Glyph::Menu:
+        for (const qreal y : {6.5, 10.0, 13.5}) p.drawLine(QPointF(6, y), QPointF(14, y));
+        break;
     }
     return img;
 }
@@ -433,13 +442,14 @@ void drawSharedPictures(PictureSet& out) {
         const QString n = QStringLiteral("_0%1").arg(i + 1);
         out["SetS" + n] = setButton(states[i]);
         out["BtnS" + n] = pillButton(101, 30, states[i]);
-        out["ExitS" + n] = glyphButton(true, states[i]);
+        out["ExitS" + n] = glyphButton(Glyph::Exit, states[i]);
+        out["MenuS" + n] = glyphButton(Glyph::Menu, states[i]);
         out["WebS" + n] = webButton(states[i]);
         out["MacroS" + n] = pillButton(90, 25, states[i]);
         out["MacroBtnS" + n] = pillButton(50, 25, states[i]);
     }
-    out["MiniS_01"] = glyphButton(false, State::Normal);
-    out["MiniS_02"] = glyphButton(false, State::Hover);
+    out["MiniS_01"] = glyphButton(Glyph::Minimize, State::Normal);
+    out["MiniS_02"] = glyphButton(Glyph::Minimize, State::Hover);
     out["KeyS_01"] = keyLabel(State::Normal);
     out["KeyS_02"] = keyLabel(State::Hover);
     out["CbS_D"] = checkBox(false);

@@ -9,8 +9,11 @@
 #include "app/gui/SingleInstance.h"
 #include "base/PrintableText.h"
 #include "device/Clock.h"
+#include "shell/Skin.h"
+#include "shell/SkinPictures.h"
 #include "widgets/MessageBox.h"
 #include "widgets/QtImages.h"
+#include "widgets/SkinWidgets.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -29,14 +32,6 @@ namespace {
 
 constexpr int kBusyRetryMs = 100; // device work that met the core busy tries again after this
 
-// The user's own places for the files not given.
-Companion::Files withDefaults(Companion::Files files) {
-    if (files.rules.empty()) files.rules = RulesFile::defaultPath();
-    if (files.settings.empty()) files.settings = CompanionSettings::defaultPath();
-    if (files.autostart.empty()) files.autostart = autostart::entryPath();
-    return files;
-}
-
 QString qstr(const std::string& s) {
     return QString::fromStdString(s);
 }
@@ -45,11 +40,20 @@ QString qstr(const std::string& s) {
 
 Companion::Companion(Session& session, QtUiPort& ui, Clock& clock, const QDBusConnection& bus, Files files,
                      std::unique_ptr<ProgramSource> source)
-    : session_(session), ui_(ui), clock_(clock), files_(withDefaults(std::move(files))),
-      settings_(CompanionSettings::load(files_.settings)), notices_(bus),
-      source_(source ? std::move(source) : makeProgramSource(processes_, sourceWhy_)), rules_(files_.rules),
-      mouse_(session), watcher_(rules_, *source_, mouse_, clock), link_(session, watcher_, mouse_) {
-    notices_.setEnabled(settings_.notices);
+    : session_(session), ui_(ui), clock_(clock), controls_(std::move(files)), notices_(bus),
+      source_(source ? std::move(source) : makeProgramSource(processes_, sourceWhy_)), mouse_(session),
+      watcher_(controls_.rules(), *source_, mouse_, clock), link_(session, watcher_, mouse_) {
+    notices_.setEnabled(controls_.noticesOn());
+    ProfileRulesDialog::Programs programs;
+    programs.focused = [this] { return lastFocused_; };
+    programs.running = [this] { return processes_.programs(); };
+    controls_.setPrograms(std::move(programs));
+    connect(&controls_, &CompanionControls::noticesChanged, this,
+            [this](bool on) { notices_.setEnabled(on); });
+    connect(&controls_, &CompanionControls::problem, this, &Companion::say);
+    connect(&controls_, &CompanionControls::rulesChanged, this, &Companion::runWatcher);
+    connect(&controls_, &CompanionControls::rulesAsked, this, &Companion::showRules);
+    connect(&controls_, &CompanionControls::rgbServingChanged, this, &Companion::setRgbServing);
     session_.addObserver(this);
     watcher_.decided = [](const WatchDecision& d) {
         std::fprintf(stderr, "krmconfig: %s\n", describe(d).c_str());
@@ -71,7 +75,6 @@ Companion::~Companion() {
     rgb_.reset();
     ui_.setMessageFallback(nullptr);
     session_.removeObserver(this);
-    delete rulesDialog_; // a dialog opened from the tray has no parent
     delete tray_;
     if (window_) {
         ui_.setWindow(nullptr);
@@ -94,18 +97,18 @@ bool Companion::start() {
         connect(sourceNotifier_.get(), &QSocketNotifier::activated, this, &Companion::takeSourceEvents);
     }
     // An edit of the rules file takes effect at once, whatever has the focus.
-    if (const int fd = rules_.changeDescriptor(); fd >= 0) {
+    if (const int fd = controls_.rules().changeDescriptor(); fd >= 0) {
         rulesNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         connect(rulesNotifier_.get(), &QSocketNotifier::activated, this, [this] {
-            if (rules_.takeChanges()) runWatcher();
+            if (controls_.rules().takeChanges()) runWatcher();
         });
     }
     // A rules file that cannot be read is said once; the rules read before it stay.
     watcher_.rulesRead = [this] {
-        if (!rules_.error().empty()) say(qstr(rules_.error()));
+        if (!controls_.rules().error().empty()) say(qstr(controls_.rules().error()));
     };
     runWatcher();
-    if (settings_.serveRgb) setRgbServing(true);
+    if (controls_.settings().serveRgb) setRgbServing(true);
 
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
     QIcon icon = QIcon::fromTheme(QStringLiteral("io.krm.krmconfig"));
@@ -226,20 +229,19 @@ void Companion::buildMenu() {
         dpiActions_[static_cast<std::size_t>(level - 1)] = a;
     }
     menu_->addSeparator();
-    rulesAction_ = menu_->addAction(tr("Game profiles..."), this, &Companion::showRules);
-    noticesAction_ = menu_->addAction(tr("Show notices of the mouse's buttons"));
-    noticesAction_->setCheckable(true);
-    connect(noticesAction_, &QAction::toggled, this, &Companion::setNotices);
-    autostartAction_ = menu_->addAction(tr("Start with the desktop"));
-    autostartAction_->setCheckable(true);
-    connect(autostartAction_, &QAction::toggled, this, &Companion::setAutostart);
-    rgbAction_ = menu_->addAction(tr("Serve the lighting to RGB programs"));
-    rgbAction_->setCheckable(true);
-    connect(rgbAction_, &QAction::toggled, this, &Companion::setRgbServing);
+    // The window's menu shows the same three.
+    menu_->addActions({controls_.rulesAction(), controls_.noticesAction(), controls_.autostartAction(),
+                       controls_.rgbAction()});
     menu_->addSeparator();
-    menu_->addAction(tr("Open"), this, &Companion::openWindow);
-    menu_->addAction(tr("Quit"), this, &Companion::quit);
-    connect(menu_.get(), &QMenu::aboutToShow, this, &Companion::refreshMenu);
+    openAction_ = menu_->addAction(QString(), this, &Companion::openWindow);
+    quitAction_ = menu_->addAction(QString(), this, &Companion::quit);
+    connect(menu_.get(), &QMenu::aboutToShow, this, [this] {
+        refreshMenu();
+        // Where the desktop lets the program draw the tray's menu, it is drawn in the window's look.
+        const DialogLook shown = look();
+        menu_->setStyleSheet(menuStyle(*shown.layout));
+        menu_->setFont(skinFont(shown.fontFamily, 10));
+    });
 }
 
 void Companion::refreshMenu() {
@@ -257,14 +259,13 @@ void Companion::refreshMenu() {
     const auto level = dpi.currentLevel();
     for (int n = 1; n <= DpiEditor::kMaxLevels; ++n) {
         QAction* a = dpiActions_[static_cast<std::size_t>(n - 1)];
-        a->setText(tr("DPI %1").arg(qstr(dpi.valueText(n))));
+        a->setText(qstr(texts.text("Str829") + " " + dpi.valueText(n)));
         a->setVisible(current && dpi.enabled(n));
         a->setChecked(level == n);
     }
-    const QSignalBlocker noticesQuiet(noticesAction_), autostartQuiet(autostartAction_), rgbQuiet(rgbAction_);
-    rgbAction_->setChecked(rgb_ && rgb_->serving());
-    noticesAction_->setChecked(notices_.enabled());
-    autostartAction_->setChecked(autostart::enabled(files_.autostart, autostart::systemEntryPath()));
+    controls_.refresh(texts);
+    openAction_->setText(qstr(texts.text("Str904")));
+    quitAction_->setText(qstr(texts.text("Str003")));
     if (tray_) {
         QString tip = QApplication::applicationDisplayName();
         if (current)
@@ -273,52 +274,43 @@ void Companion::refreshMenu() {
     }
 }
 
-void Companion::setNotices(bool on) {
-    notices_.setEnabled(on);
-    settings_.notices = on;
-    if (const auto failed = settings_.save(files_.settings)) say(qstr(failed->message));
+QWidget* Companion::rulesParent() const {
+    return window_ && window_->isVisible() ? window_.get() : nullptr;
 }
 
-void Companion::setAutostart(bool on) {
-    const auto failed = autostart::set(on, files_.autostart, autostart::systemEntryPath(),
-                                       QCoreApplication::applicationFilePath().toStdString());
-    if (failed) say(qstr(failed->message));
-    refreshMenu();
+DialogLook Companion::look() {
+    if (rulesParent()) return window_->dialogLook();
+    // No window to take the look from: the look of the session's language, made once for it.
+    const int language = session_.language();
+    if (trayLookLanguage_ != language) {
+        const Branding& b = session_.branding();
+        trayLook_ = SkinLayout();
+        applySkin(loadSkin(language), language, SkinBranding{b.icConfigType, b.barConfigType, b.numOrder},
+                  PictureSizes::fromResources(), trayLook_);
+        trayLookLanguage_ = language;
+    }
+    const std::string font = session_.textSlots().fontName;
+    return {&trayLook_, font.empty() ? QStringLiteral("DejaVu Sans") : qstr(font), &session_.texts()};
 }
 
 void Companion::setRgbServing(bool on) {
-    if (on != settings_.serveRgb) {
-        settings_.serveRgb = on;
-        if (const auto failed = settings_.save(files_.settings)) say(qstr(failed->message));
-    }
     rgb_.reset();
     if (on) {
         rgb_ = std::make_unique<RgbHost>(session_, ui_, clock_);
-        if (!rgb_->start(settings_.rgbAddress, settings_.rgbPort))
+        const CompanionSettings& settings = controls_.settings();
+        if (!rgb_->start(settings.rgbAddress, settings.rgbPort))
             say(tr("RGB programs cannot reach the mouse: port %1 on %2 is taken or cannot be used.")
-                    .arg(settings_.rgbPort)
-                    .arg(qstr(settings_.rgbAddress)));
+                    .arg(settings.rgbPort)
+                    .arg(qstr(settings.rgbAddress)));
     }
-    refreshMenu();
 }
 
 ProfileRulesDialog* Companion::rulesDialog() {
-    if (!rulesDialog_) {
-        ProfileRulesDialog::Programs programs;
-        programs.focused = [this] { return lastFocused_; };
-        programs.running = [this] { return processes_.programs(); };
-        rulesDialog_ = new ProfileRulesDialog(rules_, session_.texts(), std::move(programs), window_.get());
-        rulesDialog_->setAttribute(Qt::WA_DeleteOnClose);
-        connect(rulesDialog_, &ProfileRulesDialog::rulesChanged, this, &Companion::runWatcher);
-    }
-    return rulesDialog_;
+    return controls_.rulesDialog(rulesParent(), look());
 }
 
 void Companion::showRules() {
-    ProfileRulesDialog* dialog = rulesDialog();
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
+    controls_.showRules(rulesParent(), look());
 }
 
 // --- the window ---
@@ -344,9 +336,8 @@ void Companion::openWindow() {
         else
             say(text);
     });
-    // The settings are on the window too, under the right button.
-    window_->setContextMenuPolicy(Qt::ActionsContextMenu);
-    window_->addActions({rulesAction_, noticesAction_, autostartAction_, rgbAction_});
+    // The settings are in the window's menu too.
+    window_->setCompanionControls(&controls_);
     window_->show();
     window_->createBusyWindow(!hadMouse);
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.krm.krmconfig")));
@@ -367,8 +358,7 @@ bool Companion::eventFilter(QObject* watched, QEvent* event) {
         window_->hide();
         if (!closeSaid_) {
             closeSaid_ = true;
-            say(tr("The mouse's settings stay in the tray: its menu opens the window again; Quit ends the "
-                   "program."));
+            say(qstr(session_.texts().text("Str922")));
         }
         return true;
     }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/gui/CompanionControls.h"
 #include "app/gui/DesktopNotices.h"
-#include "companion/CompanionSettings.h"
 #include "companion/Processes.h"
 #include "companion/ProfileWatcher.h"
 #include "companion/SessionProfiles.h"
@@ -46,11 +46,7 @@ class Companion : public QObject, public SessionObserver {
     Q_OBJECT
 public:
     // Where the companion keeps its files (empty: the user's own places).
-    struct Files {
-        std::string rules;
-        std::string settings;
-        std::string autostart;
-    };
+    using Files = CompanionControls::Files;
 
     // `source`: what the watcher looks at (nothing: this session's, see makeProgramSource).
     Companion(Session& session, QtUiPort& ui, Clock& clock, const QDBusConnection& bus, Files files = {},
@@ -71,7 +67,9 @@ public:
     QMenu* menu() const { return menu_.get(); }
     DesktopNotices& notices() { return notices_; }
     ProfileWatcher& watcher() { return watcher_; }
+    // The rules dialog, over the window while it shows (created hidden when none is open).
     ProfileRulesDialog* rulesDialog();
+    CompanionControls& controls() { return controls_; }
     RgbHost* rgbServer() const { return rgb_.get(); }
     // The last program other than this one that had the focus (X11 only).
     std::optional<ProgramInfo> lastFocused() const { return lastFocused_; }
@@ -100,22 +98,22 @@ private:
     void pollPresence();
     void scheduleWatcher();
     void buildMenu();
-    void setNotices(bool on);
-    void setAutostart(bool on);
     void setRgbServing(bool on);
     void showRules();
+    // Where the rules dialog opens and in which look: over the window while it shows, else on its own
+    // in the look of the session's language.
+    QWidget* rulesParent() const;
+    DialogLook look();
     void say(const QString& text);
 
     Session& session_;
     QtUiPort& ui_;
     Clock& clock_;
-    Files files_;
-    CompanionSettings settings_;
+    CompanionControls controls_;
     DesktopNotices notices_;
     ProcessTable processes_;
     std::string sourceWhy_;
     std::unique_ptr<ProgramSource> source_;
-    RulesFile rules_;
     SessionProfileSwitch mouse_;
     ProfileWatcher watcher_;
     WatcherSessionLink link_;
@@ -124,7 +122,8 @@ private:
     QTimer presenceTimer_, watchTimer_;
     std::unique_ptr<QSocketNotifier> sourceNotifier_, rulesNotifier_;
     std::unique_ptr<MainWindow> window_;
-    QPointer<ProfileRulesDialog> rulesDialog_;
+    SkinLayout trayLook_; // the look of the dialogs and menus while no window shows
+    int trayLookLanguage_ = 0;
     QSystemTrayIcon* tray_ = nullptr;
     std::unique_ptr<QMenu> menu_;
     QActionGroup* profileGroup_ = nullptr;
@@ -132,10 +131,8 @@ private:
     std::array<QAction*, 3> profileActions_{};
     std::array<QAction*, 8> dpiActions_{};
     QAction* noMouse_ = nullptr;
-    QAction* rulesAction_ = nullptr;
-    QAction* noticesAction_ = nullptr;
-    QAction* autostartAction_ = nullptr;
-    QAction* rgbAction_ = nullptr;
+    QAction* openAction_ = nullptr;
+    QAction* quitAction_ = nullptr;
     std::unique_ptr<RgbHost> rgb_; // the RGB-sync server, while it is turned on
     bool quitting_ = false;
     bool closeSaid_ = false;

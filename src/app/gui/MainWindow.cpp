@@ -2,6 +2,7 @@
 
 #include "app/gui/NavigationBar.h"
 #include "app/gui/PageStack.h"
+#include "app/gui/WindowMenu.h"
 #include "buttons/ui/KeyPageView.h"
 #include "device/UiPort.h"
 #include "shell/EngineeringCaptions.h"
@@ -15,7 +16,9 @@
 #include "widgets/SkinWidgets.h"
 #include "widgets/WindowShape.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -39,6 +42,12 @@ QString qstr(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// To a screen reader the main window is a window (a frame), named by its title.
+QAccessibleInterface* mainWindowAccessible(const QString&, QObject* object) {
+    auto* window = qobject_cast<MainWindow*>(object);
+    return window ? new QAccessibleWidget(window, QAccessible::Window) : nullptr;
+}
+
 } // namespace
 
 MainWindow::MainWindow(Session& session, UiPort& ui)
@@ -56,6 +65,9 @@ MainWindow::MainWindow(Session& session, UiPort& ui)
     presenter_ = [](QWidget* parent, const QString& text, const QString& fontFamily) {
         MessageBox::show(parent, text, fontFamily);
     };
+    windowMenu_ = new WindowMenu(this);
+    static const bool kAccessibleAsWindow = (QAccessible::installFactory(mainWindowAccessible), true);
+    (void)kAccessibleAsWindow;
     session_.addObserver(this);
 }
 
@@ -213,6 +225,7 @@ void MainWindow::startInputReader() {
 
 void MainWindow::createBusyWindow(bool startFirstTimer) {
     busy_ = new BusyWindow(this);
+    busy_->setWindowTitle(qstr(session_.texts().text("Str925")));
     busy_->placeOverMainWindow(40);
     if (startFirstTimer) devTimerFirst_.start();
 }
@@ -239,6 +252,8 @@ void MainWindow::applySkinPass(int language) {
     pageMap_->applySkin(PageSkin{&layout_, fontFamily_, language});
     pageMap_->setTexts(session_.texts());
     skinnedLanguage_ = language;
+
+    if (busy_) busy_->setWindowTitle(qstr(session_.texts().text("Str925")));
     lastSkinPassNs_ = timer.nsecsElapsed();
     if (firstSkinPassNs_ == 0) firstSkinPassNs_ = lastSkinPassNs_;
     emit skinApplied();
@@ -253,6 +268,10 @@ void MainWindow::connectNavigation() {
     connect(nav_, &NavigationBar::labelLeft, this, &MainWindow::rollingLabelLeft);
     connect(nav_, &NavigationBar::exitClicked, this, &QWidget::close);
     connect(nav_, &NavigationBar::minimizeClicked, this, &QWidget::showMinimized);
+    connect(nav_, &NavigationBar::menuClicked, this, [this] {
+        const ImageButton* b = nav_->button("Menu");
+        openWindowMenu(b->mapToGlobal(QPoint(0, b->height())));
+    });
     connect(nav_, &NavigationBar::webClicked, this, [this] {
         if (session_.branding().webEnabled)
             QDesktopServices::openUrl(QUrl(qstr(session_.branding().webAddress)));
@@ -339,12 +358,7 @@ void MainWindow::fitWindowTo(int container) {
         setFixedSize(size);
         keepOnScreen();
     }
-    const int shift = size.width() - pictureSize.width();
-    for (const char* role : {"Exit", "Mini"}) {
-        ImageButton* b = nav_ ? nav_->button(role) : nullptr;
-        const Placement* p = b ? layout_.find(std::string("Img_") + role + "_1") : nullptr;
-        if (p) b->move(p->x + shift, p->y);
-    }
+    if (nav_) nav_->placeTitleBar(layout_, size.width() - pictureSize.width());
     if (engineering) {
         setWindowShape(this, QBitmap());
         return;
@@ -389,7 +403,16 @@ void MainWindow::closeMenus() {
 }
 
 void MainWindow::showMessage(const QString& text) {
-    if (presenter_) presenter_(this, text, fontFamily_);
+    // One message at a time, in the order things happened: a message that comes while another is up
+    // (the presence poll runs inside the box's own event loop) waits until that one is dismissed.
+    pendingMessages_.push_back(text);
+    if (presentingMessages_) return;
+    presentingMessages_ = true;
+    while (!pendingMessages_.isEmpty()) {
+        const QString next = pendingMessages_.takeFirst();
+        if (presenter_) presenter_(this, next, fontFamily_);
+    }
+    presentingMessages_ = false;
 }
 
 void MainWindow::restoreAndRaise() {
@@ -500,6 +523,25 @@ void MainWindow::mouseMoveEvent(QMouseEvent* e) {
 
 void MainWindow::mouseReleaseEvent(QMouseEvent*) {
     dragging_ = false;
+}
+
+DialogLook MainWindow::dialogLook() const {
+    return {&layout_, fontFamily_, &session_.texts()};
+}
+
+void MainWindow::setCompanionControls(CompanionControls* controls) {
+    windowMenu_->setControls(controls);
+}
+
+void MainWindow::openWindowMenu(QPoint at) {
+    closeMenus();
+    windowMenu_->popup(at, dialogLook());
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent* e) {
+    // A right click anywhere on the window that no control takes for itself.
+    openWindowMenu(e->globalPos());
+    e->accept();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* e) {

@@ -8,6 +8,7 @@
 #include "shell/SkinLayout.h"
 #include "shell/SkinPictures.h"
 #include "shell/TextRolling.h"
+#include "widgets/LookDialog.h"
 
 #include <QBitmap>
 #include <QPixmap>
@@ -30,10 +31,12 @@ class UiPort;
 namespace krm::gui {
 
 class BusyWindow;
+class CompanionControls;
 class ImageButton;
 class KeyPageView;
 class NavigationBar;
 class PageStack;
+class WindowMenu;
 
 // The borderless, skinned main window: the pages, the navigation, the three timers and the busy
 // window. It runs the start-up steps in their fixed order, forwards what the user does to the
@@ -76,6 +79,8 @@ public:
     bool pagesCovered() const;
     void setPagesCovered(bool covered);
     void closeMenus();
+    // Shows a message through the presenter and returns when it is dismissed; one that comes while
+    // another is shown is queued behind it and returns at once.
     void showMessage(const QString& text);
     void setMessagePresenter(MessagePresenter presenter) { presenter_ = std::move(presenter); }
     void restoreAndRaise();
@@ -100,6 +105,15 @@ public:
     const SkinLayout& layout() const { return layout_; }
     // Font family of the current language (its FontName text).
     QString fontFamily() const { return fontFamily_; }
+    // What a dialog needs to be drawn in the window's look and language.
+    DialogLook dialogLook() const;
+
+    // --- the window's menu (the title bar's menu button, a right click) ---
+    // The background companion's settings it shows: the companion's own, or the window makes its own.
+    void setCompanionControls(CompanionControls* controls);
+    WindowMenu& windowMenu() { return *windowMenu_; }
+    // Opens it at `at` (global).
+    void openWindowMenu(QPoint at);
     // How long the first (start-up) and the last skin and language pass took.
     qint64 firstSkinPassNs() const { return firstSkinPassNs_; }
     qint64 lastSkinPassNs() const { return lastSkinPassNs_; }
@@ -125,6 +139,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
     // FormCreate, in order.
@@ -168,11 +183,14 @@ private:
     std::unique_ptr<PageStack> pages_;
     NavigationBar* nav_ = nullptr;
     std::unique_ptr<PageMap> pageMap_;
+    WindowMenu* windowMenu_ = nullptr;
     ImageOperations operations_;
     ProfileFiles profileFiles_;
     QPointer<BusyWindow> busy_;
     QTimer devTimer_, devTimerFirst_, labelRun_;
     MessagePresenter presenter_;
+    QStringList pendingMessages_;
+    bool presentingMessages_ = false;
     QString programDirectory_;
     QString fontFamily_ = QStringLiteral("DejaVu Sans");
     Page shownPage_ = Page::Profile1;

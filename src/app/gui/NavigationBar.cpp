@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 namespace krm::gui {
@@ -35,6 +36,7 @@ const NavigationBar::Entry kEntries[] = {
     {"Confirm3", "Str016", Kind::Confirm, 3},
     {"Exit", nullptr, Kind::Exit, 0},
     {"Mini", nullptr, Kind::Minimize, 0},
+    {"Menu", nullptr, Kind::Menu, 0},
     {"Web", nullptr, Kind::Web, 0},
 };
 
@@ -51,6 +53,8 @@ QString pictureFamily(Kind kind) {
         return QStringLiteral("ExitS");
     case Kind::Minimize:
         return QStringLiteral("MiniS");
+    case Kind::Menu:
+        return QStringLiteral("MenuS");
     case Kind::Web:
         return QStringLiteral("WebS");
     }
@@ -58,7 +62,7 @@ QString pictureFamily(Kind kind) {
 }
 
 bool hasPressedPicture(Kind kind) {
-    return kind != Kind::Exit && kind != Kind::Minimize;
+    return kind != Kind::Exit && kind != Kind::Minimize && kind != Kind::Menu;
 }
 
 std::string copyName(const char* prefix, const char* role) {
@@ -72,6 +76,9 @@ NavigationBar::NavigationBar(QWidget* window) : QObject(window) {
         Entry entry = e;
         entry.button = new ImageButton(window);
         entry.button->setObjectName(QString::fromStdString(copyName("Btn_", e.role)));
+        // To a screen reader the page buttons are the window's tabs, the languages one choice of three.
+        if (e.kind == Kind::Page) entry.button->setRole(ClickLabel::Role::PageTab);
+        if (e.kind == Kind::Language) entry.button->setRole(ClickLabel::Role::Option);
         entries_.push_back(entry);
     }
     for (const Entry& entry : entries_) {
@@ -107,6 +114,11 @@ void NavigationBar::applySkin(const SkinLayout& layout, const Branding& branding
             b->setAccessibleName(QString::fromStdString(branding.webAddress));
             continue;
         }
+        if (e.kind == Kind::Menu) {
+            b->setAccessibleName(QString::fromStdString(texts.text("Str900")));
+            b->setToolTip(b->accessibleName());
+            continue; // placed with the title bar
+        }
         const Placement* picture = layout.find(copyName("Img_", e.role));
         const Placement* label = layout.find(copyName("Btn_", e.role));
         if (!picture || !label) continue;
@@ -126,8 +138,9 @@ void NavigationBar::applySkin(const SkinLayout& layout, const Branding& branding
         if (e.textId) b->setText(QString::fromStdString(texts.text(e.textId)));
         if (e.fixedCaption) b->setText(QString::fromLatin1(e.fixedCaption));
         if (e.kind == Kind::Exit) b->setToolTip(QString::fromStdString(texts.text("Str003")));
-        if (e.kind == Kind::Minimize) b->setAccessibleName(QStringLiteral("Minimize"));
+        if (e.kind == Kind::Minimize) b->setAccessibleName(QString::fromStdString(texts.text("Str924")));
     }
+    placeTitleBar(layout, 0);
     // Tab reads the title bar, then the column below it; a web button the branding puts outside the
     // window is no stop.
     std::vector<QWidget*> buttons;
@@ -165,6 +178,35 @@ void NavigationBar::raise() {
     for (const Entry& e : entries_) e.button->raise();
 }
 
+void NavigationBar::placeTitleBar(const SkinLayout& layout, int shift) {
+    const Placement* exit = layout.find("Img_Exit_1");
+    const Placement* mini = layout.find("Img_Mini_1");
+    if (ImageButton* b = button("Exit"); b && exit) b->move(exit->x + shift, exit->y);
+    if (ImageButton* b = button("Mini"); b && mini) b->move(mini->x + shift, mini->y);
+    ImageButton* menu = button("Menu");
+    const Placement* beside = mini && mini->visible ? mini : exit;
+    if (!menu || !beside) return;
+    const int gap = exit && mini ? std::abs(exit->x - mini->x) : beside->width + 8;
+    // Left of minimise; where a look puts other buttons there (the languages), left of them, and there
+    // on the wider engineering page too.
+    QRect at(beside->x - gap, beside->y, beside->width, beside->height);
+    bool besideOthers = false;
+    for (bool moved = true; moved && at.left() > 0;) {
+        moved = false;
+        for (const Entry& e : entries_) {
+            if (e.kind == Kind::Menu || e.kind == Kind::Exit || e.kind == Kind::Minimize ||
+                e.button->property("skinHidden").toBool() ||
+                !e.button->geometry().intersects(at.adjusted(-4, 0, 4, 0)))
+                continue;
+            at.moveRight(e.button->geometry().left() - 1 - (gap - at.width()));
+            moved = besideOthers = true;
+        }
+    }
+    menu->setGeometry(at.translated(besideOthers ? 0 : shift, 0));
+    menu->setProperty("skinHidden", false);
+    menu->setVisible(shown_);
+}
+
 ImageButton* NavigationBar::button(const char* role) const {
     for (const Entry& e : entries_)
         if (std::string_view(e.role) == role) return e.button;
@@ -193,6 +235,9 @@ void NavigationBar::clicked(const Entry& e) {
         break;
     case Kind::Minimize:
         emit minimizeClicked();
+        break;
+    case Kind::Menu:
+        emit menuClicked();
         break;
     case Kind::Web:
         e.button->setMarked(true);

@@ -17,12 +17,13 @@ namespace krm::gui {
 class ImageButton;
 
 // The buttons every user page carries: profiles and pages, save and load, the three languages, the
-// three restore buttons, exit, minimise and the vendor web button. The skin places the five copies of
-// each identically, so the window shows one set above pages 1 to 5.
+// three restore buttons, exit, minimise, the window's menu and the vendor web button. The skin places the
+// five copies of each identically, so the window shows one set above pages 1 to 5; the menu button, which
+// no skin knows, stands left of minimise as far from it as minimise is from exit.
 class NavigationBar : public QObject {
     Q_OBJECT
 public:
-    enum class Kind { Page, Setting, Language, Confirm, Exit, Minimize, Web };
+    enum class Kind { Page, Setting, Language, Confirm, Exit, Minimize, Menu, Web };
     struct Entry {
         const char* role;   // "Main": picture Img_Main_n, label Btn_Main_n
         const char* textId; // caption, or nullptr
@@ -48,6 +49,9 @@ public:
     void setEngineeringShown(bool shown) { engineeringShown_ = shown; }
     void setVisible(bool visible);
     void raise();
+    // The title bar's buttons (exit, minimise, menu) where the skin puts them, `shift` pixels to the right
+    // (a wider window).
+    void placeTitleBar(const SkinLayout& layout, int shift);
     ImageButton* button(const char* role) const;
     const QVector<Entry>& entries() const { return entries_; }
 
@@ -59,6 +63,7 @@ signals:
     void loadClicked();
     void exitClicked();
     void minimizeClicked();
+    void menuClicked();
     void webClicked();
     // The pointer entered or left a captioned button (text rolling).
     void labelEntered(QLabel* label);

@@ -1,108 +1,148 @@
 #include "app/gui/ProfileRulesDialog.h"
 
 #include "companion/SessionProfiles.h"
+#include "widgets/ImageButton.h"
+#include "widgets/MessageBox.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTableWidget>
-#include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <set>
 
 namespace krm::gui {
 
-ProfileRulesDialog::ProfileRulesDialog(RulesFile& file, const TextSource& texts, Programs programs,
+namespace {
+
+// The prompt for a program: the running programs offered in a list, any name or pattern typed in it.
+class ProgramPrompt : public LookDialog {
+public:
+    ProgramPrompt(QWidget* parent, const DialogLook& look, const QString& title, const QStringList& running)
+        : LookDialog(parent, look, title) {
+        setObjectName(QStringLiteral("dlgProgram"));
+        auto* question = new QLabel(look.text("Str917"), this);
+        question->setWordWrap(true);
+        body()->addWidget(question);
+        box_ = new QComboBox(this);
+        box_->setObjectName(QStringLiteral("cb_Program"));
+        box_->setEditable(true);
+        box_->setInsertPolicy(QComboBox::NoInsert);
+        box_->addItems(running);
+        box_->setCurrentIndex(-1);
+        box_->setMinimumWidth(360);
+        question->setBuddy(box_);
+        body()->addWidget(box_);
+        connect(addButton("Btn_OK", look.text("Str420")), &ImageButton::clicked, this, &QDialog::accept);
+        connect(addButton("Btn_Cancel", look.text("Str422")), &ImageButton::clicked, this, &QDialog::reject);
+        box_->setFocus();
+    }
+    QString answer() const { return box_->currentText().trimmed(); }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) return accept();
+        QDialog::keyPressEvent(e);
+    }
+
+private:
+    QComboBox* box_;
+};
+
+} // namespace
+
+ProfileRulesDialog::ProfileRulesDialog(RulesFile& file, const DialogLook& look, Programs programs,
                                        QWidget* parent)
-    : QDialog(parent), file_(file), texts_(texts), programs_(std::move(programs)) {
-    setWindowTitle(tr("Game profiles"));
-    auto* layout = new QVBoxLayout(this);
-    auto* intro = new QLabel(tr("The mouse takes a program's profile while the program has the focus (on "
-                                "Wayland: while it runs), and the default profile otherwise. Rules are "
-                                "kept in %1.")
-                                 .arg(QString::fromStdString(file_.path())),
-                             this);
+    : LookDialog(parent, look, look.text("Str905")), file_(file), programs_(std::move(programs)) {
+    setObjectName(QStringLiteral("dlgGameProfiles"));
+    auto* intro = new QLabel(look.text("Str906"), this);
     intro->setWordWrap(true);
-    layout->addWidget(intro);
+    body()->addWidget(intro);
+
+    // The rules file's path on one line: read-only, scrolled with the cursor, copied with the keyboard.
+    auto* pathRow = new QHBoxLayout;
+    auto* pathLabel = new QLabel(look.text("Str907"), this);
+    path_ = new QLineEdit(QString::fromStdString(file_.path()), this);
+    path_->setObjectName(QStringLiteral("Edt_RulesFile"));
+    path_->setReadOnly(true);
+    path_->setCursorPosition(0);
+    path_->setToolTip(path_->text());
+    pathLabel->setBuddy(path_);
+    pathRow->addWidget(pathLabel);
+    pathRow->addWidget(path_, 1);
+    body()->addLayout(pathRow);
 
     auto* defaultRow = new QHBoxLayout;
-    auto* defaultLabel = new QLabel(tr("Default profile:"), this);
+    auto* defaultLabel = new QLabel(look.text("Str908"), this);
     defaultBox_ = profileBox(1);
+    defaultBox_->setObjectName(QStringLiteral("cb_DefaultProfile"));
     defaultLabel->setBuddy(defaultBox_);
     defaultRow->addWidget(defaultLabel);
     defaultRow->addWidget(defaultBox_, 1);
-    layout->addLayout(defaultRow);
+    body()->addLayout(defaultRow);
     connect(defaultBox_, &QComboBox::currentIndexChanged, this, [this](int i) {
         if (!filling_) setDefaultProfile(i + 1);
     });
 
     table_ = new QTableWidget(0, 2, this);
-    table_->setHorizontalHeaderLabels({tr("Program (name or path pattern)"), tr("Profile")});
+    table_->setObjectName(QStringLiteral("tbl_Rules"));
+    table_->setHorizontalHeaderLabels({look.text("Str909"), look.text("Str910")});
     table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    table_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Fixed);
     table_->verticalHeader()->hide();
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setAccessibleName(tr("Rules"));
-    layout->addWidget(table_, 1);
+    table_->setAccessibleName(look.text("Str921"));
+    body()->addWidget(table_, 1);
 
-    auto* buttons = new QHBoxLayout;
-    auto* add = new QToolButton(this);
-    add->setText(tr("Add"));
-    add->setPopupMode(QToolButton::InstantPopup);
+    problems_ = new QLabel(this);
+    problems_->setObjectName(QStringLiteral("lbl_Problems"));
+    problems_->setWordWrap(true);
+    body()->addWidget(problems_);
+
+    ImageButton* add = addButton("Btn_Add", look.text("Str911"));
     addMenu_ = new QMenu(add);
-    add->setMenu(addMenu_);
+    connect(add, &ImageButton::clicked, this,
+            [this, add] { addMenu_->popup(add->mapToGlobal(QPoint(0, add->height()))); });
     connect(addMenu_, &QMenu::aboutToShow, this, [this] {
         addMenu_->clear();
         const auto focused = programs_.focused ? programs_.focused() : std::nullopt;
         QAction* a = addMenu_->addAction(
-            focused
-                ? tr("The program that had the focus: %1").arg(QString::fromStdString(patternFor(*focused)))
-                : tr("The program that had the focus (none known)"));
+            focused ? this->look().text("Str914").arg(QString::fromStdString(patternFor(*focused)))
+                    : this->look().text("Str915"));
         a->setEnabled(focused.has_value());
         connect(a, &QAction::triggered, this, &ProfileRulesDialog::addFocusedProgram);
-        connect(addMenu_->addAction(tr("A running program...")), &QAction::triggered, this,
-                &ProfileRulesDialog::chooseRunningProgram);
-        connect(addMenu_->addAction(tr("A name or path pattern...")), &QAction::triggered, this,
-                &ProfileRulesDialog::typePattern);
+        connect(addMenu_->addAction(this->look().text("Str916")), &QAction::triggered, this,
+                &ProfileRulesDialog::chooseProgram);
     });
-    remove_ = new QPushButton(tr("Remove"), this);
-    connect(remove_, &QPushButton::clicked, this, &ProfileRulesDialog::removeSelected);
-    auto* close = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    buttons->addWidget(add);
-    buttons->addWidget(remove_);
-    buttons->addStretch(1);
-    buttons->addWidget(close);
-    layout->addLayout(buttons);
-
-    problems_ = new QLabel(this);
-    problems_->setWordWrap(true);
-    layout->addWidget(problems_);
-    resize(520, 360);
+    remove_ = addButton("Btn_Remove", look.text("Str912"));
+    connect(remove_, &ImageButton::clicked, this, &ProfileRulesDialog::removeSelected);
+    connect(addButton("Btn_Close", look.text("Str913")), &ImageButton::clicked, this, &QDialog::reject);
+    resize(600, 440);
     reload();
+    table_->setFocus();
 }
 
 QComboBox* ProfileRulesDialog::profileBox(int profile) {
     auto* box = new QComboBox(this);
     for (int p = 1; p <= ProfileRules::kProfiles; ++p)
-        box->addItem(QStringLiteral("%1  %2").arg(p).arg(QString::fromStdString(profileName(texts_, p))));
+        box->addItem(
+            QStringLiteral("%1  %2").arg(p).arg(QString::fromStdString(profileName(*look().texts, p))));
     box->setCurrentIndex(profile - 1);
     return box;
 }
 
 void ProfileRulesDialog::showEvent(QShowEvent* e) {
     reload();
-    QDialog::showEvent(e);
+    LookDialog::showEvent(e);
 }
 
 void ProfileRulesDialog::reload() {
@@ -111,28 +151,38 @@ void ProfileRulesDialog::reload() {
     filling_ = true;
     defaultBox_->setCurrentIndex(rules.defaultProfile() - 1);
     table_->setRowCount(static_cast<int>(rules.rules().size()));
+    // The profile column as wide as its widest box and its heading, whatever the rows were before.
+    const QString heading =
+        table_->horizontalHeaderItem(1) ? table_->horizontalHeaderItem(1)->text() : QString();
+    int profileWidth = table_->horizontalHeader()->fontMetrics().horizontalAdvance(heading) + 24;
     for (int row = 0; row < table_->rowCount(); ++row) {
         const ProfileRule& rule = rules.rules()[static_cast<std::size_t>(row)];
         table_->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(rule.pattern)));
         QComboBox* box = profileBox(rule.profile);
-        box->setAccessibleName(tr("Profile for %1").arg(QString::fromStdString(rule.pattern)));
+        box->setAccessibleName(look().text("Str920").arg(QString::fromStdString(rule.pattern)));
         connect(box, &QComboBox::currentIndexChanged, this, [this, row](int i) {
             if (!filling_) setRuleProfile(row, i + 1);
         });
         table_->setCellWidget(row, 1, box);
+        profileWidth = std::max(profileWidth, box->sizeHint().width());
     }
+    table_->horizontalHeader()->resizeSection(1, profileWidth);
     filling_ = false;
     QStringList lines;
     if (!file_.error().empty()) lines << QString::fromStdString(file_.error());
     for (const auto& p : rules.problems()) lines << QString::fromStdString(p);
-    problems_->setText(
-        lines.isEmpty() ? QString() : tr("Lines left as they are: %1").arg(lines.join(QStringLiteral("; "))));
+    problems_->setText(lines.isEmpty() ? QString()
+                                       : look().text("Str919").arg(lines.join(QStringLiteral("; "))));
     remove_->setEnabled(table_->rowCount() > 0);
+}
+
+void ProfileRulesDialog::warn(const QString& text) {
+    MessageBox::show(this, text, look().fontFamily);
 }
 
 bool ProfileRulesDialog::save(ProfileRules rules) {
     const auto failed = file_.save(rules);
-    if (failed) QMessageBox::warning(this, windowTitle(), QString::fromStdString(failed->message));
+    if (failed) warn(QString::fromStdString(failed->message));
     // Queued: the profile box that asked for this change is among the widgets the rows are made anew of.
     QMetaObject::invokeMethod(this, &ProfileRulesDialog::reload, Qt::QueuedConnection);
     if (!failed) emit rulesChanged();
@@ -142,10 +192,7 @@ bool ProfileRulesDialog::save(ProfileRules rules) {
 void ProfileRulesDialog::addRule(const QString& pattern, int profile) {
     ProfileRules rules = file_.rules();
     if (!rules.add({pattern.toStdString(), profile})) {
-        QMessageBox::warning(this, windowTitle(),
-                             tr("\"%1\" cannot be a rule: a rule is one line that does not start with '[', "
-                                "'#' or ';'.")
-                                 .arg(pattern));
+        warn(look().text("Str918").arg(pattern));
         return;
     }
     save(std::move(rules));
@@ -156,23 +203,18 @@ void ProfileRulesDialog::addFocusedProgram() {
         addRule(QString::fromStdString(patternFor(*focused)));
 }
 
-void ProfileRulesDialog::chooseRunningProgram() {
+void ProfileRulesDialog::chooseProgram() {
     std::set<QString> names;
     if (programs_.running)
         for (const auto& p : programs_.running()) names.insert(QString::fromStdString(patternFor(p)));
-    bool ok = false;
-    const QString name = QInputDialog::getItem(this, windowTitle(), tr("Running program:"),
-                                               QStringList(names.begin(), names.end()), 0, false, &ok);
-    if (ok && !name.isEmpty()) addRule(name);
-}
-
-void ProfileRulesDialog::typePattern() {
-    bool ok = false;
-    const QString pattern = QInputDialog::getText(
-        this, windowTitle(),
-        tr("A program's file name (e.g. Game.exe) or, with a '/', a path pattern (* and ?):"),
-        QLineEdit::Normal, QString(), &ok);
-    if (ok && !pattern.trimmed().isEmpty()) addRule(pattern.trimmed());
+    auto* prompt = new ProgramPrompt(this, look(), windowTitle(), QStringList(names.begin(), names.end()));
+    prompt->setAttribute(Qt::WA_DeleteOnClose);
+    prompt_ = prompt;
+    connect(prompt, &QDialog::accepted, this, [this, prompt] {
+        if (!prompt->answer().isEmpty()) addRule(prompt->answer());
+    });
+    // Modal to this dialog, without a loop of its own: the rest of the program runs on meanwhile.
+    prompt->open();
 }
 
 void ProfileRulesDialog::removeSelected() {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "base/TextSource.h"
 #include "companion/ProfileRules.h"
+#include "widgets/LookDialog.h"
 
-#include <QDialog>
+#include <QPointer>
 
 #include <functional>
 #include <optional>
@@ -11,17 +11,19 @@
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
-class QPushButton;
 class QTableWidget;
 
 namespace krm::gui {
 
-// The per-game rules as a small dialog: the default profile, one row per rule (program and profile),
-// a rule added for the program that last had the focus, a running program or a typed name or pattern,
-// and the selected rule removed. Every change is written to the rules file at once (atomically), with
-// the lines the dialog does not show kept as they were.
-class ProfileRulesDialog : public QDialog {
+class ImageButton;
+
+// The per-game rules as a small dialog in the window's look and language: the default profile, one row
+// per rule (program and profile), a rule added for the program that last had the focus or for a running
+// program, a name or a pattern typed, and the selected rule removed. Every change is written to the
+// rules file at once (atomically), with the lines the dialog does not show kept as they were.
+class ProfileRulesDialog : public LookDialog {
     Q_OBJECT
 public:
     struct Programs {
@@ -30,12 +32,13 @@ public:
         std::function<std::vector<ProgramInfo>()> running;
     };
 
-    ProfileRulesDialog(RulesFile& file, const TextSource& texts, Programs programs,
-                       QWidget* parent = nullptr);
+    ProfileRulesDialog(RulesFile& file, const DialogLook& look, Programs programs, QWidget* parent = nullptr);
 
     // What the controls do.
     void addRule(const QString& pattern, int profile = 2);
     void addFocusedProgram();
+    // Asks for a program: the running ones are offered, any file name or path pattern may be typed.
+    void chooseProgram();
     void removeSelected();
     void setRuleProfile(int row, int profile);
     void setDefaultProfile(int profile);
@@ -44,9 +47,12 @@ public:
 
     QTableWidget* table() const { return table_; }
     QComboBox* defaultBox() const { return defaultBox_; }
+    QLineEdit* pathBox() const { return path_; }
     QMenu* addMenu() const { return addMenu_; }
-    QPushButton* removeButton() const { return remove_; }
+    ImageButton* removeButton() const { return remove_; }
     QLabel* problems() const { return problems_; }
+    // The prompt of chooseProgram while it is open.
+    LookDialog* prompt() const { return prompt_; }
 
 signals:
     // The rules file was written.
@@ -58,17 +64,17 @@ protected:
 private:
     bool save(ProfileRules rules);
     QComboBox* profileBox(int profile);
-    void chooseRunningProgram();
-    void typePattern();
+    void warn(const QString& text);
 
     RulesFile& file_;
-    const TextSource& texts_;
     Programs programs_;
     QComboBox* defaultBox_ = nullptr;
+    QLineEdit* path_ = nullptr;
     QTableWidget* table_ = nullptr;
     QMenu* addMenu_ = nullptr;
-    QPushButton* remove_ = nullptr;
+    ImageButton* remove_ = nullptr;
     QLabel* problems_ = nullptr;
+    QPointer<LookDialog> prompt_;
     bool filling_ = false;
 };
 

@@ -4,6 +4,7 @@
 #include "app/gui/QuitOnSignal.h"
 #include "app/gui/RgbHost.h"
 #include "app/gui/SingleInstance.h"
+#include "app/gui/WindowMenu.h"
 #include "base/GlobalOptions.h"
 #include "widgets/QtImages.h"
 
@@ -140,6 +141,12 @@ int runProgram(int argc, char** argv) {
             owner.attachWindow(window);
         },
         Qt::SingleShotConnection);
+    // The window's menu turns the server on and off.
+    QObject::connect(
+        &window.windowMenu(), &krm::gui::WindowMenu::rgbServingChanged, &window, [&rgb, &program](bool on) {
+            rgb.reset();
+            if (on) rgb = krm::gui::serveRgbIfTurnedOn(program->session(), program->ui(), program->clock());
+        });
     program->show();
     const int status = app.exec();
     if (const auto failure = program->device().traceFailure(options)) {

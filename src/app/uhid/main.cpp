@@ -7,6 +7,7 @@
 #include "base/SimFault.h"
 #include "device/Clock.h"
 #include "device/SimulatedMouse.h"
+#include "image/ImageFiles.h"
 #include "image/ImageLayout.h"
 
 #include <linux/uhid.h>
@@ -363,8 +364,13 @@ public:
             device_.answerSet(r.id, ok);
             break;
         }
+        case UHID_OPEN:
+            // A program opened the mouse: its image file holds the mouse's image from now on, as the
+            // simulated mouse's does once a program takes it.
+            if (!options_.image.empty()) (void)krm::createFileAtomically(options_.image, mouse_.image());
+            break;
         default:
-            break; // start, stop, open, close, output: nothing to answer
+            break; // start, stop, close, output: nothing to answer
         }
     }
 

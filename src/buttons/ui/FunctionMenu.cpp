@@ -1,6 +1,7 @@
 #include "buttons/ui/FunctionMenu.h"
 
 #include "buttons/FunctionCodes.h"
+#include "widgets/Desktop.h"
 #include "widgets/SkinWidgets.h"
 
 #include <QKeyEvent>
@@ -305,6 +306,10 @@ bool FunctionMenu::listHasRows(MenuPanel list) const {
 void FunctionMenu::open(QPoint topLeft, MenuTarget from) {
     hideAll();
     returnFocus_ = window_->focusWidget();
+    // Opened with the pointer, the keyboard focus stays where it was: the menu takes the arrow keys,
+    // Enter and Space from there until it closes.
+    keysFrom_ = returnFocus_ ? returnFocus_.data() : window_;
+    keysFrom_->installEventFilter(this);
     from_ = from;
     layoutPanels();
     cascade_.open();
@@ -317,6 +322,9 @@ void FunctionMenu::open(QPoint topLeft, MenuTarget from) {
 void FunctionMenu::hideAll() {
     const QWidget* focus = window_->focusWidget();
     bool focusInMenu = false;
+    if (keysFrom_) keysFrom_->removeEventFilter(this);
+    keysFrom_ = nullptr;
+    current_ = nullptr;
     cascade_.hideAll();
     for (auto& [panel, w] : panels_) {
         focusInMenu = focusInMenu || (focus && w->isAncestorOf(focus));
@@ -350,17 +358,53 @@ FunctionMenuItem* FunctionMenu::opener(MenuPanel panel) const {
     return nullptr;
 }
 
+bool FunctionMenu::keyOutsideMenu(int key) {
+    // Where the pointer left off (the item it lit), the keys go on; without one, from the menu's ends.
+    FunctionMenuItem* to = nullptr;
+    switch (key) {
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+    case Qt::Key_Up: {
+        if (current_ && current_->isVisible()) {
+            current_->setFocus(Qt::TabFocusReason);
+            keyOnItem(current_, key);
+            return true;
+        }
+        const auto items = shownItems(P::Main);
+        if (key != Qt::Key_Right && !items.empty()) to = key == Qt::Key_Up ? items.back() : items.front();
+        break;
+    }
+    case Qt::Key_Left:
+        if (current_ && current_->isVisible()) to = opener(current_->parentPanel());
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (current_ && current_->isVisible()) click(current_);
+        return true;
+    default:
+        return false;
+    }
+    if (to) to->setFocus(Qt::TabFocusReason);
+    return true;
+}
+
 bool FunctionMenu::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
-    auto* item = static_cast<FunctionMenuItem*>(watched);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (watched == keysFrom_) return isOpen() && keyOutsideMenu(key);
+    return keyOnItem(static_cast<FunctionMenuItem*>(watched), key);
+}
+
+bool FunctionMenu::keyOnItem(FunctionMenuItem* item, int key) {
     FunctionMenuItem* to = nullptr;
-    switch (static_cast<QKeyEvent*>(event)->key()) {
+    switch (key) {
     case Qt::Key_Up:
     case Qt::Key_Down: {
         const auto items = shownItems(item->parentPanel());
         const auto at = std::find(items.begin(), items.end(), item) - items.begin();
         const auto n = static_cast<std::ptrdiff_t>(items.size());
-        const bool down = static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down;
+        const bool down = key == Qt::Key_Down;
         if (n > 0) to = items[static_cast<std::size_t>((at + (down ? 1 : n - 1)) % n)];
         break;
     }
@@ -402,6 +446,11 @@ FunctionMenuItem* FunctionMenu::item(MenuPanel panel, int tag) const {
 
 void FunctionMenu::hover(FunctionMenuItem* item) {
     if (!cascade_.isShown(item->parentPanel())) return;
+    // One item of a panel is lit: the one the pointer or the keyboard came to last.
+    for (auto* other :
+         panels_.at(item->parentPanel())->findChildren<FunctionMenuItem*>(Qt::FindDirectChildrenOnly))
+        if (other != item && other->highlighted()) other->setHighlighted(false, colours_);
+    current_ = item;
     const auto opens =
         item->kind() == Kind::Branch ? submenuFor(item->parentPanel(), item->tag()) : std::nullopt;
     cascade_.enter(item->parentPanel(), item->tag(), opens ? listHasRows(*opens) : true);
@@ -429,10 +478,11 @@ void FunctionMenu::showCascade(FunctionMenuItem* opener) {
     const QRect pr = parent->geometry(), ir = opener->geometry();
     // The deepest cascade: Pnl_Main, a second-level and a third-level panel, one pixel apart.
     const int cascadeWidth = widths_.main + widths_.second + widths_.third + 2;
+    const QRect room = onScreenPart(window_);
     const MenuPoint at =
         placeSubmenu({pr.x(), pr.y(), pr.width(), pr.height()}, {ir.x(), ir.y(), ir.width(), ir.height()},
                      {sub->width(), sub->height()}, panels_.at(P::Main)->x(), cascadeWidth,
-                     {window_->width(), window_->height()});
+                     {room.x(), room.y(), room.width(), room.height()});
     sub->move(at.x, at.y);
     sub->show();
     sub->raise();

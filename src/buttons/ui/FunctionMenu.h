@@ -87,6 +87,8 @@ public:
     // For a menu opened from the keyboard: the focus goes to the first item of Pnl_Main. Up and Down
     // move through a panel, Right enters the submenu an item opens, Left goes back to its opener,
     // Enter and Space choose; when the menu closes, the focus returns to where it was at open().
+    // A menu opened with the pointer takes the same keys: they go on from the item the pointer lit
+    // (Down and Up from Pnl_Main's ends when it lit none), Enter and Space choose that item.
     void focusFirstItem();
     // HideAllMenu.
     void hideAll();
@@ -131,6 +133,10 @@ private:
     void click(FunctionMenuItem* item);
     // The items of a panel as shown, top to bottom; the item whose submenu `panel` is.
     std::vector<FunctionMenuItem*> shownItems(MenuPanel panel) const;
+    // A key on an item with the focus, and one on the widget that kept the focus when the pointer
+    // opened the menu; true when the menu took it.
+    bool keyOnItem(FunctionMenuItem* item, int key);
+    bool keyOutsideMenu(int key);
     FunctionMenuItem* opener(MenuPanel panel) const;
 
     QWidget* window_;
@@ -144,6 +150,8 @@ private:
     MenuSizes sizes_;
     MenuTarget from_ = MenuTarget::MainPage;
     QPointer<QWidget> returnFocus_;
+    QPointer<QWidget> keysFrom_;         // the keys go to the menu from here while it is open
+    QPointer<FunctionMenuItem> current_; // the item lit last
 };
 
 } // namespace krm::gui

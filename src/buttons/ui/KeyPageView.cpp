@@ -6,6 +6,7 @@
 #include "buttons/ui/KeyComboDialogView.h"
 #include "device/UiPort.h"
 #include "widgets/ClickLabel.h"
+#include "widgets/Desktop.h"
 #include "widgets/QtImages.h"
 #include "widgets/SkinWidgets.h"
 
@@ -84,6 +85,8 @@ void KeyPageView::build() {
         auto* label = new ClickLabel(context_.container);
         label->setObjectName(QStringLiteral("IB_ComboKey%1").arg(n));
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        label->setRole(ClickLabel::Role::CheckBox);
+        label->setTickPicture(tick);
         for (ClickLabel* l : {tick, label})
             connect(l, &ClickLabel::clicked, this, [this, n] { toggleClicked(n); });
         togglePictures_[static_cast<std::size_t>(n - 1)] = tick;
@@ -148,13 +151,11 @@ void KeyPageView::refresh() {
         ClickLabel* key = keys_[static_cast<std::size_t>(n - 1)];
         key->setCaption(qs(editor_.keyCaption(n)));
         // What a screen reader says: the rolling caption would be read from wherever it has rolled to.
-        key->setAccessibleName(QStringLiteral("Key %1: %2").arg(n).arg(key->caption().simplified()));
+        if (context_.texts)
+            key->setAccessibleName(
+                qs(context_.texts->text("Str923")).arg(n).arg(key->caption().simplified()));
     }
-    for (int n = 1; n <= 8; ++n) {
-        const bool on = editor_.toggleOn(n);
-        togglePictures_[static_cast<std::size_t>(n - 1)]->setPixmap(
-            resourcePixmap(on ? QStringLiteral("CbS_E") : QStringLiteral("CbS_D")));
-    }
+    for (int n = 1; n <= 8; ++n) toggles_[static_cast<std::size_t>(n - 1)]->setChecked(editor_.toggleOn(n));
 }
 
 void KeyPageView::shown(Page page) {
@@ -209,9 +210,10 @@ void KeyPageView::keyClicked(int button) {
     const ClickLabel* label = keys_[static_cast<std::size_t>(button - 1)];
     const QPoint at = label->mapTo(context_.window, QPoint(0, 0));
     const QSize menuSize = menu_->mainSize();
+    const QRect room = onScreenPart(context_.window);
     const MenuPoint corner = placeMenuAtLabel({at.x(), at.y(), label->width(), label->height()},
                                               {menuSize.width(), menuSize.height()},
-                                              {context_.window->width(), context_.window->height()});
+                                              {room.x(), room.y(), room.width(), room.height()});
     menu_->open(QPoint(corner.x, corner.y), MenuTarget::MainPage);
     // Only the keyboard gives a key label the focus: a menu opened from it is walked with the keyboard.
     if (label->hasFocus()) menu_->focusFirstItem();

@@ -29,8 +29,6 @@ UpdatePageView::UpdatePageView(const PageContext& context, std::unique_ptr<Image
     placed_ = {{caption_, "lbl_LoadBin"}, {path_, "lbl_BINPath"}};
     loadLabel_ = makeButton(QStringLiteral("LoadBIN"), QStringLiteral("Btn_LoadBIN"), loadPicture_);
     programLabel_ = makeButton(QStringLiteral("Program"), QStringLiteral("Btn_Program"), programPicture_);
-    loadLabel_->setText(QStringLiteral("Load BIN"));
-    programLabel_->setText(QStringLiteral("Program"));
     connect(loadLabel_, &ClickLabel::clicked, this, &UpdatePageView::loadBin);
     connect(programLabel_, &ClickLabel::clicked, this, &UpdatePageView::program);
 
@@ -87,6 +85,8 @@ void UpdatePageView::applySkin(const PageSkin& skin) {
 void UpdatePageView::setTexts(const TextSource& texts) {
     caption_->setText(qs(texts.text("Str441")));
     caption_->setToolTip(qs(texts.text("Str442")));
+    loadLabel_->setText(qs(texts.text("Str935")));
+    programLabel_->setText(qs(texts.text("Str936")));
 }
 
 void UpdatePageView::refresh() {

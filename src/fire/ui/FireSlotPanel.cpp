@@ -62,6 +62,8 @@ FireSlotPanel::FireSlotPanel(const PageContext& context, FireEditor& fire)
         auto* box = add(str("Img_Fire", k, "Continue"), new ClickLabel(parent));
         box->setScaledContents(true);
         auto* click = add(str("lbl_Fire", k, "Continue"), new ClickLabel(parent));
+        click->setRole(ClickLabel::Role::CheckBox);
+        click->setTickPicture(box);
         for (ClickLabel* l : {box, click})
             connect(l, &ClickLabel::clicked, this, [this, k] { finish(fire_.toggleContinue(k)); });
     }
@@ -106,8 +108,7 @@ void FireSlotPanel::setTexts(const TextSource& texts) {
         const std::string row = texts.text(str("Str23", k)) + " ";
         control(str("Edt_Repeat", k))->setAccessibleName(qs(row + texts.text("Str801")));
         control(str("Edt_DelayTime", k))->setAccessibleName(qs(row + texts.text("Str802")));
-        for (const char* part : {"Img_Fire", "lbl_Fire"})
-            control(str(part, k, "Continue"))->setAccessibleName(qs(row + texts.text("Str803")));
+        control(str("lbl_Fire", k, "Continue"))->setAccessibleName(qs(row + texts.text("Str803")));
     }
 }
 
@@ -117,8 +118,7 @@ void FireSlotPanel::refresh() {
         const FireKeySlot& s = fire_.slot(k);
         refill(static_cast<QLineEdit*>(control(str("Edt_Repeat", k))), QString::number(s.count));
         refill(static_cast<QLineEdit*>(control(str("Edt_DelayTime", k))), QString::number(s.interval));
-        static_cast<QLabel*>(control(str("Img_Fire", k, "Continue")))
-            ->setPixmap(resourcePixmap(s.continueBox ? QStringLiteral("CbS_E") : QStringLiteral("CbS_D")));
+        static_cast<ClickLabel*>(control(str("lbl_Fire", k, "Continue")))->setChecked(s.continueBox);
     }
     filling_ = false;
 }

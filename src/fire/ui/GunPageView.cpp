@@ -30,21 +30,23 @@ std::string str(std::string_view a, int n, std::string_view b = {}) {
     return std::string(a) + std::to_string(n) + std::string(b);
 }
 
-// The stage fields: control name parts, field, longest text, whether a sign may be typed.
+// The stage fields: control name parts, field, longest text, whether a sign may be typed, the language
+// id of its column's caption.
 struct StageEdit {
     const char* prefix;
     const char* suffix;
     StageField field;
     int maxLength;
     bool sign;
+    const char* captionId;
 };
 constexpr std::array<StageEdit, 6> kStageEdits{{
-    {"Edt_FireCnt", "", StageField::Count, 3, false},
-    {"Edt_FireX", "", StageField::X, 4, true},
-    {"Edt_FireX", "Offset", StageField::XAdjust, 4, true},
-    {"Edt_FireY", "", StageField::Y, 4, true},
-    {"Edt_FireY", "Offset", StageField::YAdjust, 4, true},
-    {"Edt_FireTime", "", StageField::Interval, 5, false},
+    {"Edt_FireCnt", "", StageField::Count, 3, false, "Str610"},
+    {"Edt_FireX", "", StageField::X, 4, true, "Str615"},
+    {"Edt_FireX", "Offset", StageField::XAdjust, 4, true, "Str617"},
+    {"Edt_FireY", "", StageField::Y, 4, true, "Str616"},
+    {"Edt_FireY", "Offset", StageField::YAdjust, 4, true, "Str618"},
+    {"Edt_FireTime", "", StageField::Interval, 5, false, "Str612"},
 }};
 
 // Column captions of the stage table and the keep-left caption: control, language id.
@@ -123,6 +125,7 @@ void GunPageView::build() {
 
     for (int g = 1; g <= fire::kGuns; ++g) {
         auto* b = add(str("Btn_Fire", g), new ImageButton(parent));
+        b->setRole(ClickLabel::Role::Option); // one gun of the seven is chosen
         b->setPictures(resourcePixmap(qs(str("Gun", g, "_01"))), resourcePixmap(qs(str("Gun", g, "_02"))),
                        resourcePixmap(qs(str("Gun", g, "_02"))));
         connect(b, &ClickLabel::clicked, this, [this, g] {
@@ -156,6 +159,8 @@ void GunPageView::build() {
     auto* keepLeft = add("Img_FireSelLeft", new ClickLabel(parent));
     keepLeft->setScaledContents(true);
     auto* keepLeftCaption = add("lbl_FireSelLeft", new ClickLabel(parent));
+    keepLeftCaption->setRole(ClickLabel::Role::CheckBox);
+    keepLeftCaption->setTickPicture(keepLeft);
     for (ClickLabel* l : {keepLeft, keepLeftCaption})
         connect(l, &ClickLabel::clicked, this, [this] {
             fire_.toggleKeepLeft();
@@ -214,6 +219,13 @@ void GunPageView::setTexts(const TextSource& texts) {
         static_cast<QLabel*>(control(str("Btn_Fire", g)))->setText(qs(texts.text(str("Str60", g - 1))));
     static_cast<QLabel*>(control("Btn_FireConfirm"))->setText(qs(texts.text("Str620")));
     static_cast<QLabel*>(control("Btn_FireExit"))->setText(qs(texts.text("Str621")));
+    // A screen reader hears each stage's boxes by their stage and column: "Stage 2 X Move".
+    for (int s = 1; s <= fire::kMaxStages; ++s) {
+        const std::string stage = texts.text(str("Str85", s - 1)) + " ";
+        for (const StageEdit& e : kStageEdits)
+            control(str(e.prefix, s, e.suffix))->setAccessibleName(qs(stage + texts.text(e.captionId)));
+        control(str("IB_FireColor", s))->setAccessibleName(qs(stage + texts.text("Str619")));
+    }
     recorder_->setTexts(texts);
     refresh();
 }
@@ -244,8 +256,7 @@ void GunPageView::refresh() {
         pal.setColor(QPalette::Window, QColor(st.colour.r, st.colour.g, st.colour.b));
         swatch->setPalette(pal);
     }
-    static_cast<QLabel*>(control("Img_FireSelLeft"))
-        ->setPixmap(resourcePixmap(fire_.keepLeft() ? QStringLiteral("CbS_E") : QStringLiteral("CbS_D")));
+    static_cast<ClickLabel*>(control("lbl_FireSelLeft"))->setChecked(fire_.keepLeft());
     filling_ = false;
 }
 

@@ -157,6 +157,8 @@ void LightingPageView::build() {
         auto* img = picture(QStringLiteral("Img_LED%1").arg(k), QStringLiteral("RdS_D"));
         img->setFocusPolicy(Qt::NoFocus); // the keyboard reaches the mode through its caption
         auto* label = text(QStringLiteral("lbl_LED%1").arg(k));
+        label->setRole(ClickLabel::Role::Option);
+        label->setTickPicture(img);
         for (ClickLabel* l : {img, label})
             connect(l, &ClickLabel::clicked, this, [this, k] { finish(editor_.chooseUserMode(k)); });
         modePictures_[idx(k)] = img;
@@ -164,6 +166,7 @@ void LightingPageView::build() {
     }
     for (int n = 1; n <= kSpeedSteps; ++n) {
         auto* step = picture(QStringLiteral("Img_Fall%1").arg(n), QStringLiteral("Bar1_D"));
+        step->setRole(ClickLabel::Role::Option);
         connect(step, &ClickLabel::clicked, this, [this, n] { finish(editor_.chooseSpeedLevel(n)); });
         speedSteps_.push_back(step);
         auto* number = text(QStringLiteral("lbl_FallNum%1").arg(n));
@@ -172,6 +175,7 @@ void LightingPageView::build() {
     }
     for (int n = 1; n <= kMcuSteps; ++n) {
         auto* step = picture(QStringLiteral("Img_MCULEDStep_%1").arg(n), QStringLiteral("Bar1_D"));
+        step->setRole(ClickLabel::Role::Option);
         connect(step, &ClickLabel::clicked, this, [this, n] {
             context_.ui->showBusy();
             finish(editor_.chooseMcuStepSegment(n));
@@ -210,6 +214,11 @@ void LightingPageView::build() {
     halfLabel_ = text(QStringLiteral("lbl_MCULED6Control"));
     fullPicture_->setFocusPolicy(Qt::NoFocus);
     halfPicture_->setFocusPolicy(Qt::NoFocus);
+    for (const auto& [label, tick] :
+         {std::pair{fullLabel_, fullPicture_}, std::pair{halfLabel_, halfPicture_}}) {
+        label->setRole(ClickLabel::Role::Option);
+        label->setTickPicture(tick);
+    }
     for (ClickLabel* l : {fullPicture_, fullLabel_, halfPicture_, halfLabel_}) {
         const bool full = l == fullPicture_ || l == fullLabel_;
         connect(l, &ClickLabel::clicked, this, [this, full] {
@@ -247,8 +256,10 @@ void LightingPageView::build() {
     speedCaption_ = text(QStringLiteral("LED_Effect_Setting_Lable"));
     colourCaption_ = text(QStringLiteral("LED_Color_Lable"));
     // Headings, not controls: Tab passes them by.
-    for (QLabel* caption : {modeCaption_, speedCaption_, colourCaption_})
+    for (ClickLabel* caption : {modeCaption_, speedCaption_, colourCaption_}) {
         caption->setFocusPolicy(Qt::NoFocus);
+        caption->setRole(ClickLabel::Role::Heading);
+    }
     preview_ = new LightingPreviewWidget(page);
 }
 
@@ -303,6 +314,7 @@ void LightingPageView::setTexts(const TextSource& texts) {
         colourLabels_[idx(n)]->setAccessibleName(numbered(qs(texts.text("Str855")), n));
         colourLabels_[idx(n)]->setAccessibleDescription(qs(texts.text("Str856")));
     }
+    preview_->setAccessibleName(qs(texts.text("Str937")));
     const QString speed = qs(texts.text("Str822")), mcuSpeed = qs(texts.text("Str858"));
     speedSlider_->setAccessibleName(speed);
     mcuSlider_->setAccessibleName(mcuSpeed);
@@ -317,6 +329,7 @@ void LightingPageView::paintBar(const std::vector<ClickLabel*>& steps, int curre
         const int n = static_cast<int>(i) + 1;
         const bool on = markers ? n == current : n <= current;
         steps[i]->setPixmap(resourcePixmap(on ? QStringLiteral("Bar1_E") : QStringLiteral("Bar1_D")));
+        steps[i]->setChecked(n == current);
     }
 }
 
@@ -334,8 +347,7 @@ void LightingPageView::refresh() {
             std::find_if(modes.begin(), modes.end(), [k](const LightingMode& m) { return m.userItem == k; });
         const bool shownNow = type && editor_.userItemShown(k);
         if (it != modes.end()) modeLabels_[idx(k)]->setText(qs(it->name));
-        modePictures_[idx(k)]->setPixmap(
-            resourcePixmap(currentItem == k ? QStringLiteral("RdS_E") : QStringLiteral("RdS_D")));
+        modeLabels_[idx(k)]->setChecked(currentItem == k);
         show(modePictures_[idx(k)], "Img_LED" + std::to_string(k), shownNow);
         show(modeLabels_[idx(k)], "lbl_LED" + std::to_string(k), shownNow);
     }
@@ -364,8 +376,8 @@ void LightingPageView::refresh() {
     }
     show(mcuSlider_, "slider_MCULED_Speed", mcu);
     const bool full = editor_.mcuFullBright();
-    fullPicture_->setPixmap(resourcePixmap(full ? QStringLiteral("RdS_E") : QStringLiteral("RdS_D")));
-    halfPicture_->setPixmap(resourcePixmap(full ? QStringLiteral("RdS_D") : QStringLiteral("RdS_E")));
+    fullLabel_->setChecked(full);
+    halfLabel_->setChecked(!full);
     show(fullPicture_, "Img_MCULED3Control", mcu);
     show(halfPicture_, "Img_MCULED6Control", mcu);
     show(fullLabel_, "lbl_MCULED3Control", mcu);

@@ -114,9 +114,9 @@ private:
     std::array<QLabel*, 10> frames_{};
     std::array<ClickLabel*, 10> colourLabels_{};
     std::array<QLabel*, 10> numbers_{}; // under the swatches, shown with them
-    QLabel* modeCaption_ = nullptr;
-    QLabel* speedCaption_ = nullptr;
-    QLabel* colourCaption_ = nullptr;
+    ClickLabel* modeCaption_ = nullptr;
+    ClickLabel* speedCaption_ = nullptr;
+    ClickLabel* colourCaption_ = nullptr;
     LightingPreviewWidget* preview_ = nullptr;
 };
 

@@ -176,10 +176,16 @@ void MacroPageView::build() {
     });
     connect(rowList_, &QListWidget::itemDoubleClicked, this, [this] { editRow(rowList_->currentRow()); });
 
+    // The page's New also chooses "until the macro key is released" for what is recorded next: shown
+    // on the panel, no stored macro changed, and still chosen when the new macro is shown.
     connect(makeButton(c, "New", "Btn_New", "MacroS_01"), &ClickLabel::clicked, this, [this] {
-        setRepeat({RepeatOption::Kind::UntilReleased, 1});
+        const RepeatOption untilReleased{RepeatOption::Kind::UntilReleased, 1};
+        showRepeat(untilReleased);
         auto* d = nameDialog();
-        connect(d, &QDialog::accepted, this, [this, d] { newMacro(d->edit()->text()); });
+        connect(d, &QDialog::accepted, this, [this, d, untilReleased] {
+            newMacro(d->edit()->text());
+            showRepeat(untilReleased);
+        });
         d->show();
     });
     connect(makeButton(c, "Delete", "btn_Delete", "MacroS_01"), &ClickLabel::clicked, this,
@@ -202,11 +208,14 @@ void MacroPageView::build() {
         img->setFocusPolicy(Qt::NoFocus); // the keyboard reaches the option through its caption
         auto* caption = new ClickLabel(delayBox_);
         caption->setObjectName(QString::fromLatin1(label));
+        caption->setRole(ClickLabel::Role::Option);
+        caption->setTickPicture(img);
         placed_.emplace_back(img, picture);
         placed_.emplace_back(caption, label);
         connect(img, &ClickLabel::clicked, this, clicked);
         connect(caption, &ClickLabel::clicked, this, clicked);
         optionPictures_.push_back(img);
+        optionCaptions_.push_back(caption);
     };
     option("IB_RecDelay", "lbl_Record_Delay", [this] { setDelayMode(DelayMode::Recorded); });
     option("IB_DelayTime", "lbl_Delay_Setting", [this] { setDelayMode(DelayMode::Fixed); });
@@ -257,6 +266,8 @@ void MacroPageView::build() {
         img->setScaledContents(true);
         auto* caption = new ClickLabel(insertBox_);
         caption->setObjectName(QStringLiteral("IB_") + QString::fromLatin1(role));
+        caption->setRole(ClickLabel::Role::Option);
+        caption->setTickPicture(img);
         placed_.emplace_back(img, img->objectName().toStdString());
         placed_.emplace_back(caption, caption->objectName().toStdString());
         const DelayMode mode = k == 0 ? DelayMode::Recorded : k == 1 ? DelayMode::Fixed : DelayMode::None;
@@ -266,6 +277,7 @@ void MacroPageView::build() {
                 updateOptionPictures();
             });
         insertDelayPictures_.push_back(img);
+        insertDelayCaptions_.push_back(caption);
         insertTexts_.push_back(caption);
         ++k;
     }
@@ -391,6 +403,9 @@ void MacroPageView::setTexts(const TextSource& texts) {
     button("Btn_New")->setText(text("Str432"));
     button("btn_Delete")->setText(text("Str433"));
     button("Btn_delete_mouse")->setText(text("Str433"));
+    // The two Delete buttons are told apart by the list each deletes from.
+    button("btn_Delete")->setAccessibleName(text("Str927").arg(titles_[0]->text(), text("Str433")));
+    button("Btn_delete_mouse")->setAccessibleName(text("Str927").arg(titles_[2]->text(), text("Str433")));
     button("Btn_Add_Mouse")->setText(text("Str434"));
     button("Btn_Start")->setText(text(recording_ ? "Str401" : "Str400"));
     button("Btn_InsertStart")->setText(text(insertRecording_ ? "Str401" : "Str400"));
@@ -406,6 +421,9 @@ void MacroPageView::setTexts(const TextSource& texts) {
     set("lbl_MS", "Str840");
     set("lbl_ReleaseStopEnter", "Str867");
     set("lbl_ReleaseStopCount", "Str868");
+    // The two boxes are named by the options they belong to.
+    delayEdit_->setAccessibleName(text("Str838"));
+    stopCountEdit_->setAccessibleName(text("Str868"));
     set("IB_InsertRecDelay", "Str414");
     set("IB_InsertDelayTime", "Str415");
     set("IB_InsertNoDelay", "Str416");
@@ -574,16 +592,14 @@ void MacroPageView::fillRowList() {
 }
 
 void MacroPageView::updateOptionPictures() {
-    auto pick = [](QLabel* l, bool on) {
-        l->setPixmap(resourcePixmap(on ? QStringLiteral("RdS_E") : QStringLiteral("RdS_D")));
-    };
-    pick(optionPictures_[0], delayMode_ == DelayMode::Recorded);
-    pick(optionPictures_[1], delayMode_ == DelayMode::Fixed);
-    pick(optionPictures_[2], delayMode_ == DelayMode::None);
-    pick(optionPictures_[3], repeat_.kind == RepeatOption::Kind::UntilReleased);
-    pick(optionPictures_[4], repeat_.kind == RepeatOption::Kind::Cycles);
+    optionCaptions_[0]->setChecked(delayMode_ == DelayMode::Recorded);
+    optionCaptions_[1]->setChecked(delayMode_ == DelayMode::Fixed);
+    optionCaptions_[2]->setChecked(delayMode_ == DelayMode::None);
+    optionCaptions_[3]->setChecked(repeat_.kind == RepeatOption::Kind::UntilReleased);
+    optionCaptions_[4]->setChecked(repeat_.kind == RepeatOption::Kind::Cycles);
     for (int k = 0; k < 3; ++k)
-        pick(insertDelayPictures_[static_cast<std::size_t>(k)], static_cast<int>(insertDelayMode_) == k);
+        insertDelayCaptions_[static_cast<std::size_t>(k)]->setChecked(static_cast<int>(insertDelayMode_) ==
+                                                                      k);
     const bool fixed = delayMode_ == DelayMode::Fixed && !recording_;
     delayEdit_->setReadOnly(!fixed);
     delayEdit_->setEnabled(fixed);
@@ -723,10 +739,14 @@ void MacroPageView::setFixedDelay(int ms) {
     refill(delayEdit_, QString::number(fixedDelay_));
 }
 
-void MacroPageView::setRepeat(RepeatOption repeat) {
+void MacroPageView::showRepeat(RepeatOption repeat) {
     repeat_ = repeat;
     if (repeat_.kind == RepeatOption::Kind::Cycles) refill(stopCountEdit_, QString::number(repeat_.cycles));
     updateOptionPictures();
+}
+
+void MacroPageView::setRepeat(RepeatOption repeat) {
+    showRepeat(repeat);
     if (!pcRow_ || recording_) return;
     const auto& events = editor_.library().at(*pcRow_).events;
     const auto applied = applyRepeatOption(events, repeat_);

@@ -57,6 +57,9 @@ public:
     void toggleRecording();
     void setDelayMode(DelayMode mode);
     void setFixedDelay(int ms);
+    // The repeat option shown on the panel (what a recording gets); setRepeat also gives it to the
+    // selected macro.
+    void showRepeat(RepeatOption repeat);
     void setRepeat(RepeatOption repeat);
     // Row editing on the shown PC macro.
     void deleteRow(int row);
@@ -131,8 +134,10 @@ private:
               *yEdit_ = nullptr;
     QComboBox* insertCombo_ = nullptr;
     std::vector<ClickLabel*> buttons_;
-    std::vector<QLabel*> optionPictures_; // rec, fixed, none, until released, cycles
+    std::vector<QLabel*> optionPictures_;     // rec, fixed, none, until released, cycles
+    std::vector<ClickLabel*> optionCaptions_; // their captions, which hold the choice
     std::vector<QLabel*> insertDelayPictures_;
+    std::vector<ClickLabel*> insertDelayCaptions_;
     std::vector<QLabel*> insertTexts_;
     QMenu *pcMenu_ = nullptr, *deviceMenu_ = nullptr, *rowMenu_ = nullptr;
 

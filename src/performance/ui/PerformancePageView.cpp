@@ -119,14 +119,12 @@ void PerformancePageView::build() {
         if (std::string(name).starts_with("lbl_")) continue;
         label(name);
     }
-    // Report rate.
+    // Report rate: four options, each its tick picture and its caption.
     for (int k = 1; k <= 4; ++k) {
         const int hz = kRates[static_cast<std::size_t>(k - 1)];
-        for (ClickLabel* l : {clickable(str("Img_Rep", k)), clickable(str("lbl_Rep", k))}) {
-            l->setScaledContents(l->objectName().startsWith(QStringLiteral("Img")));
-            if (l->objectName().startsWith(QStringLiteral("Img"))) l->setFocusPolicy(Qt::NoFocus);
+        ClickLabel* caption = option(str("lbl_Rep", k), str("Img_Rep", k), ClickLabel::Role::Option);
+        for (ClickLabel* l : {caption, caption->tickPicture()})
             connect(l, &ClickLabel::clicked, this, [this, hz] { finish(dpi_.setReportRate(hz)); });
-        }
     }
     // Level count: the list offers 1..6; 7 and 8 are reached through the level labels.
     count_ = add("combox_dpi_count", new QComboBox(context_.container));
@@ -139,8 +137,9 @@ void PerformancePageView::build() {
     label("lbl_AIMDPI");
     label("lbl_AIMDPIValue");
     for (int k = 1; k <= kDpiSteps; ++k) {
-        connect(clickable(str("Img_AIMDPI_", k)), &ClickLabel::clicked, this,
-                [this, k] { finish(sniper_.clickSegment(k)); });
+        ClickLabel* segment = clickable(str("Img_AIMDPI_", k));
+        segment->setRole(ClickLabel::Role::Option);
+        connect(segment, &ClickLabel::clicked, this, [this, k] { finish(sniper_.clickSegment(k)); });
         label(str("lbl_AIMDPINum", k))->setText(QString::number(k));
     }
     auto* aim = slider("slider_AIM", kDpiSliderRange);
@@ -150,40 +149,55 @@ void PerformancePageView::build() {
     });
     connect(aim, &StepSliderView::released, this,
             [this](int value, int x, int width) { finish(sniper_.releaseSlider(value, x, width)); });
+    connect(aim, &StepSliderView::stepped, this,
+            [this](int value) { finish(sniper_.clickSegment(value / kDpiSliderStride + 1)); });
 
     // Pointer settings.
     for (Bar bar : {Bar::Speed, Bar::DoubleClick, Bar::Scroll}) buildPointerBar(bar);
-    // The keyboard reaches each option through its caption, not its tick picture too.
-    for (const char* name : {"Img_IsControl", "lbl_IsControl"})
-        connect(clickable(name), &ClickLabel::clicked, this, [this] {
+    ClickLabel* precision = option("lbl_IsControl", "Img_IsControl", ClickLabel::Role::CheckBox);
+    for (ClickLabel* l : {precision, precision->tickPicture()})
+        connect(l, &ClickLabel::clicked, this, [this] {
             if (!pointer_.unsupported(PointerItem::Precision).empty()) return;
             pointer_.togglePrecision();
             refreshPointer();
         });
-    for (const char* name : {"Img_IsScreen", "lbl_IsScreen"})
-        connect(clickable(name), &ClickLabel::clicked, this, [this] {
+    ClickLabel* oneScreen = option("lbl_IsScreen", "Img_IsScreen", ClickLabel::Role::CheckBox);
+    for (ClickLabel* l : {oneScreen, oneScreen->tickPicture()})
+        connect(l, &ClickLabel::clicked, this, [this] {
             if (!pointer_.unsupported(PointerItem::OneScreen).empty()) return;
             pointer_.toggleOneScreen();
             refreshPointer();
         });
-    static_cast<QLabel*>(control("lbl_IsControl"))->setScaledContents(false);
-    static_cast<QLabel*>(control("lbl_IsScreen"))->setScaledContents(false);
-    for (const char* name : {"Img_IsControl", "Img_IsScreen"}) control(name)->setFocusPolicy(Qt::NoFocus);
+}
+
+ClickLabel* PerformancePageView::option(const std::string& caption, const std::string& picture,
+                                        ClickLabel::Role role) {
+    ClickLabel* tick = clickable(picture);
+    tick->setFocusPolicy(Qt::NoFocus); // the keyboard reaches the option through its caption
+    ClickLabel* label = clickable(caption);
+    label->setScaledContents(false);
+    label->setRole(role);
+    label->setTickPicture(tick);
+    return label;
 }
 
 void PerformancePageView::buildDpiRow(int n) {
+    // The level's selector makes it the current one: one option of the eight. Its caption switches the
+    // level on and off: a check box.
     ClickLabel* selector = clickable(str("Img_DPI", n));
-    selector->setFocusPolicy(Qt::NoFocus); // reached through the level's caption
+    selector->setRole(ClickLabel::Role::Option);
     connect(selector, &ClickLabel::clicked, this, [this, n] { finish(dpi_.makeCurrent(n)); });
     auto* levelLabel = clickable(str("lbl_DPI", n));
     levelLabel->setScaledContents(false);
+    levelLabel->setRole(ClickLabel::Role::CheckBox);
     connect(levelLabel, &ClickLabel::clicked, this, [this, n] { finish(dpi_.clickLevelLabel(n)); });
     label(str("lbl_DPI", n, "Value"));
     for (int k = 1; k <= kDpiSteps; ++k) {
-        connect(clickable(str("Img_DPI", n, "_") + std::to_string(k)), &ClickLabel::clicked, this,
-                [this, n, k] {
-                    if (dpi_.enabled(n)) finish(dpi_.setStep(n, k - 1));
-                });
+        ClickLabel* segment = clickable(str("Img_DPI", n, "_") + std::to_string(k));
+        segment->setRole(ClickLabel::Role::Option);
+        connect(segment, &ClickLabel::clicked, this, [this, n, k] {
+            if (dpi_.enabled(n)) finish(dpi_.setStep(n, k - 1));
+        });
         label(str("lbl_DPI", n, "Num") + std::to_string(k))->setText(QString::number(k));
     }
     auto* s = slider(str("slider_DPI", n), kDpiSliderRange);
@@ -193,8 +207,11 @@ void PerformancePageView::buildDpiRow(int n) {
     });
     connect(s, &StepSliderView::released, this,
             [this, n](int value, int x, int width) { finish(dpi_.releaseSlider(n, value, x, width)); });
+    connect(s, &StepSliderView::stepped, this,
+            [this, n](int value) { finish(dpi_.setStep(n, value / kDpiSliderStride)); });
     add(str("cs_DPI", n, "Col"), new Swatch(context_.container));
-    clickable(str("Img_DPI", n, "Col"))->setFocusPolicy(Qt::NoFocus); // the frame over lbl_DPInCol
+    // The frame over the swatch: a picture; lbl_DPInCol over both takes the clicks.
+    add(str("Img_DPI", n, "Col"), new QLabel(context_.container))->setScaledContents(true);
     clickable(str("lbl_DPI", n, "Col"));
 }
 
@@ -207,12 +224,15 @@ void PerformancePageView::buildPointerBar(Bar bar) {
         refreshPointer();
     };
     for (int k = 1; k <= kPointerSteps; ++k) {
-        connect(clickable(str(names.step, k)), &ClickLabel::clicked, this, [set, k] { set(k); });
+        ClickLabel* segment = clickable(str(names.step, k));
+        segment->setRole(ClickLabel::Role::Option);
+        connect(segment, &ClickLabel::clicked, this, [set, k] { set(k); });
         label(str(names.number, k))->setText(QString::number(k));
     }
     auto* s = slider(names.slider, kPointerSliderMax);
     connect(s, &StepSliderView::released, this,
             [this, bar](int, int position, int extent) { pointerReleased(bar, position, extent); });
+    connect(s, &StepSliderView::stepped, this, [set](int value) { set(value / 100 + 1); });
 }
 
 void PerformancePageView::pointerReleased(Bar bar, int position, int extent) {
@@ -253,13 +273,17 @@ void PerformancePageView::applySkin(const PageSkin& skin) {
         if (name.starts_with("lbl_DPI") || (name.ends_with("Col") && !name.starts_with("cs_")))
             place(name, true);
     if (layout_) count_->setStyleSheet(entryBoxStyle(*layout_, EntryRegion::Performance));
-    // Tab reads the level count above the report rates before them.
+    // Tab reads the level count above the report rates before them, and the desktop's pointer settings
+    // (three sliders and two options) row by row.
     QWidget* previous = count_;
     for (int k = 1; k <= 4; ++k) {
         QWidget* rate = control(str("lbl_Rep", k));
         QWidget::setTabOrder(previous, rate);
         previous = rate;
     }
+    std::vector<QWidget*> pointerStops{control("lbl_IsControl"), control("lbl_IsScreen")};
+    for (const BarNames& bar : kBars) pointerStops.push_back(control(bar.slider));
+    orderTabsByPosition(pointerStops);
     const bool upward = layout_ && layout_->find("Img_DPI1_2") && layout_->find("Img_DPI1_1") &&
                         layout_->find("Img_DPI1_2")->y < layout_->find("Img_DPI1_1")->y;
     const QColor sliderBack = layout_ ? toQColor(layout_->colour("Color_BG_Slider")) : QColor();
@@ -278,12 +302,42 @@ void PerformancePageView::setTexts(const TextSource& texts) {
         if (auto* l = qobject_cast<QLabel*>(control(name))) l->setText(qs(texts.text(id)));
     for (int k = 3; k <= 4; ++k)
         static_cast<QLabel*>(control(str("lbl_Rep", k)))->setText(qs(texts.text(str("Str", 824 + k))));
+    // What a screen reader hears where the page shows no text of the control's own: "DPI Color 3",
+    // "Current level 3", the slider "DPI 3" at "1600", a bar's segment "DPI 3: 1600".
+    QStringList stepTexts;
+    for (int k = 0; k < kDpiSteps; ++k) stepTexts << qs(dpi_.stepText(k));
+    const auto named = [&texts](const char* id, const QString& what) {
+        return qs(texts.text("Str927")).arg(qs(texts.text(id)), what);
+    };
     for (int n = 1; n <= DpiEditor::kMaxLevels; ++n) {
-        static_cast<QLabel*>(control(str("lbl_DPI", n)))
-            ->setText(qs(texts.text("Str829")) + QLatin1Char(' ') + QString::number(n));
-        // The colour swatch shows no text: a screen reader hears "DPI Color 3".
+        const QString level = qs(texts.text("Str829")) + QLatin1Char(' ') + QString::number(n);
+        static_cast<QLabel*>(control(str("lbl_DPI", n)))->setText(level);
         control(str("lbl_DPI", n, "Col"))
             ->setAccessibleName(qs(texts.text("Str854")) + QLatin1Char(' ') + QString::number(n));
+        control(str("Img_DPI", n))->setAccessibleName(qs(texts.text("Str926")).arg(n));
+        auto* s = static_cast<StepSliderView*>(control(str("slider_DPI", n)));
+        s->setAccessibleName(level);
+        s->setStepTexts(stepTexts);
+        for (int k = 1; k <= kDpiSteps; ++k)
+            control(str("Img_DPI", n, "_") + std::to_string(k))
+                ->setAccessibleName(qs(texts.text("Str927")).arg(level, stepTexts.value(k - 1)));
+    }
+    auto* aim = static_cast<StepSliderView*>(control("slider_AIM"));
+    aim->setAccessibleName(qs(texts.text("Str812")));
+    aim->setStepTexts(stepTexts);
+    for (int k = 1; k <= kDpiSteps; ++k)
+        control(str("Img_AIMDPI_", k))->setAccessibleName(named("Str812", stepTexts.value(k - 1)));
+    // A combo box is heard by the label that names it (on Linux its own name is its value).
+    static_cast<QLabel*>(control("DPI_Count_Lable"))->setBuddy(count_);
+    QStringList pointerSteps;
+    for (int k = 1; k <= kPointerSteps; ++k) pointerSteps << QString::number(k);
+    for (const BarNames& bar : kBars) {
+        const QString heading = static_cast<QLabel*>(control(bar.heading))->text();
+        auto* s = static_cast<StepSliderView*>(control(bar.slider));
+        s->setAccessibleName(heading);
+        s->setStepTexts(pointerSteps);
+        for (int k = 1; k <= kPointerSteps; ++k)
+            control(str(bar.step, k))->setAccessibleName(heading + QLatin1Char(' ') + QString::number(k));
     }
     refresh();
 }
@@ -305,10 +359,8 @@ void PerformancePageView::refreshDpi() {
     const auto current = dpi_.currentLevel();
     const int rate = dpi_.reportRate();
     for (int k = 1; k <= 4; ++k)
-        static_cast<QLabel*>(control(str("Img_Rep", k)))
-            ->setPixmap(resourcePixmap(rate == kRates[static_cast<std::size_t>(k - 1)]
-                                           ? QStringLiteral("RdS_E")
-                                           : QStringLiteral("RdS_D")));
+        static_cast<ClickLabel*>(control(str("lbl_Rep", k)))
+            ->setChecked(rate == kRates[static_cast<std::size_t>(k - 1)]);
     const auto item = dpi_.countItem();
     count_->setCurrentIndex(item && *item < count_->count() ? *item : -1);
 
@@ -318,18 +370,25 @@ void PerformancePageView::refreshDpi() {
     for (int n = 1; n <= DpiEditor::kMaxLevels; ++n) {
         const bool on = dpi_.enabled(n);
         const auto step = dpi_.step(n);
-        auto* selector = static_cast<QLabel*>(control(str("Img_DPI", n)));
+        auto* selector = static_cast<ClickLabel*>(control(str("Img_DPI", n)));
         selector->setPixmap(resourcePixmap(current == n ? QStringLiteral("CbS_E") : QStringLiteral("CbS_D")));
+        selector->setChecked(current == n);
         fade(selector, !on);
         selector->setEnabled(on); // a switched-off level cannot be made current
-        auto* levelLabel = static_cast<QLabel*>(control(str("lbl_DPI", n)));
+        auto* levelLabel = static_cast<ClickLabel*>(control(str("lbl_DPI", n)));
+        levelLabel->setChecked(on);
         QPalette pal = levelLabel->palette();
         pal.setColor(QPalette::WindowText, on ? enabledColour : disabledColour);
         levelLabel->setPalette(pal);
         static_cast<QLabel*>(control(str("lbl_DPI", n, "Value")))->setText(qs(dpi_.valueText(n)));
         const std::string steps = str("Img_DPI", n, "_");
         paintSteps(steps, kDpiSteps, step ? std::optional<int>(*step + 1) : std::nullopt, false);
-        for (int k = 1; k <= kDpiSteps; ++k) fade(control(steps + std::to_string(k)), !on);
+        for (int k = 1; k <= kDpiSteps; ++k) {
+            auto* segment = static_cast<ClickLabel*>(control(steps + std::to_string(k)));
+            segment->setChecked(step == k - 1);
+            fade(segment, !on);
+            segment->setEnabled(on);
+        }
         auto* s = static_cast<StepSliderView*>(control(str("slider_DPI", n)));
         s->setValue(step ? *step * kDpiSliderStride : 0);
         s->setEnabled(on);
@@ -347,6 +406,9 @@ void PerformancePageView::refreshDpi() {
     const bool sniperShown = sniper_.stepShown();
     paintSteps("Img_AIMDPI_", kDpiSteps, sniperShown ? std::optional<int>(sniper_.step() + 1) : std::nullopt,
                false);
+    for (int k = 1; k <= kDpiSteps; ++k)
+        static_cast<ClickLabel*>(control(str("Img_AIMDPI_", k)))
+            ->setChecked(sniperShown && sniper_.step() == k - 1);
     static_cast<QLabel*>(control("lbl_AIMDPIValue"))->setText(qs(sniper_.valueText()));
     static_cast<StepSliderView*>(control("slider_AIM"))
         ->setValue(sniperShown ? sniper_.step() * kDpiSliderStride : 0);
@@ -376,6 +438,8 @@ void PerformancePageView::refreshPointer() {
         for (int k = 1; k <= kPointerSteps; ++k) {
             parts.push_back(str(names.step, k));
             parts.push_back(str(names.number, k));
+            static_cast<ClickLabel*>(control(str(names.step, k)))
+                ->setChecked(pointer_.loaded() && steps[b] == k);
         }
         for (const std::string& name : parts) {
             QWidget* w = control(name);
@@ -391,8 +455,7 @@ void PerformancePageView::refreshPointer() {
     }
     auto box = [this](const char* picture, const char* caption, PointerItem item, bool on) {
         const QString reason = unsupportedReason(item);
-        auto* p = static_cast<QLabel*>(control(picture));
-        p->setPixmap(resourcePixmap(on ? QStringLiteral("CbS_E") : QStringLiteral("CbS_D")));
+        static_cast<ClickLabel*>(control(caption))->setChecked(on);
         for (QWidget* w : {control(picture), control(caption)}) {
             w->setEnabled(reason.isEmpty() && pointer_.loaded());
             w->setToolTip(reason);

@@ -5,6 +5,7 @@
 #include "performance/SniperEditor.h"
 #include "session/EditRequest.h"
 #include "shell/SkinLayout.h"
+#include "widgets/ClickLabel.h"
 #include "widgets/PageView.h"
 
 #include <QObject>
@@ -21,7 +22,6 @@ class QWidget;
 
 namespace krm::gui {
 
-class ClickLabel;
 class StepSliderView;
 
 // The performance page: the DPI levels (selector, label, value, twelve steps or a slider, colour), the
@@ -50,6 +50,8 @@ private:
 
     template <typename W> W* add(const std::string& name, W* widget);
     ClickLabel* clickable(const std::string& name);
+    // A check box or option: its caption, which the keyboard reaches, with its tick picture beside it.
+    ClickLabel* option(const std::string& caption, const std::string& picture, ClickLabel::Role role);
     QLabel* label(const std::string& name);
     StepSliderView* slider(const std::string& name, int maximum);
     void build();
