@@ -282,6 +282,10 @@ HidHandle SimulatedMouse::open(const std::string& path, bool readWrite) {
     } else if (!presentLocked()) {
         return kInvalidHandle;
     }
+    // The image file holds the mouse's image from the first time a program opens the mouse (as the
+    // kernel's device of krm-uhid-mouse makes it).
+    if (target != Target::Other && !imageFile_.empty())
+        if (auto error = createFileAtomically(imageFile_, image_)) persistError_ = error->message;
     const HidHandle h = nextHandle_++;
     handles_[h] = {target, path, readWrite, session_};
     return h;

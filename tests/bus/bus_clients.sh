@@ -81,6 +81,9 @@ diff -u "$work/alone.writes" "$work/owner.writes" || fail "the owner's bytes dif
 for _ in $(seq 100); do grep -A1 'member=ButtonEvent' "$work/signals" | grep -q 'byte 8' && break; sleep 0.05; done
 grep -A1 'member=ButtonEvent' "$work/signals" | grep -q 'byte 1' || fail "no ButtonEvent 1: $(cat "$work/signals")"
 grep -A1 'member=ButtonEvent' "$work/signals" | grep -q 'byte 8' || fail "no ButtonEvent 8: $(cat "$work/signals")"
+# The profile the mouse's own button switched to, as a property change.
+for _ in $(seq 100); do grep -q 'string "CurrentProfile"' "$work/signals" && break; sleep 0.05; done
+grep -q 'string "CurrentProfile"' "$work/signals" || fail "no PropertiesChanged of CurrentProfile: $(cat "$work/signals")"
 
 # monitor and watch while the owner has the mouse: they follow it through the owner's signals, and a
 # profile another client chose is a choice by hand to the watch.
@@ -92,10 +95,13 @@ monitor=$!
 watch=$!
 pids+=($monitor $watch)
 waitfor "$work/monitor.out" "through the program that has it" || fail "monitor: $(cat "$work/monitor.out")"
-waitfor "$work/watch.out" "profile 1 is current" || fail "watch: $(cat "$work/watch.out")"
-"$bin/krmctl" --sim-image "$image" profile 2 >/dev/null 2>&1 || fail "profile 2 through the owner"
-waitfor "$work/monitor.out" "current profile: 2" || fail "monitor missed the switch: $(cat "$work/monitor.out")"
-waitfor "$work/watch.out" "profile 2 chosen by hand" || fail "watch missed the switch: $(cat "$work/watch.out")"
+waitfor "$work/watch.out" "profile . is current" || fail "watch: $(cat "$work/watch.out")"
+# Another profile than the one the mouse's own button left current.
+now=$(sed -n 's/.*profile \(.\) is current.*/\1/p' "$work/watch.out" | head -1)
+next=$((now % 3 + 1))
+"$bin/krmctl" --sim-image "$image" profile $next >/dev/null 2>&1 || fail "profile $next through the owner"
+waitfor "$work/monitor.out" "current profile: $next" || fail "monitor missed the switch: $(cat "$work/monitor.out")"
+waitfor "$work/watch.out" "profile $next chosen by hand" || fail "watch missed the switch: $(cat "$work/watch.out")"
 kill $monitor $watch
 wait $monitor $watch 2>/dev/null || true
 
