@@ -81,8 +81,8 @@ private slots:
             QTRY_VERIFY2(menu && menu->isVisible(), qPrintable(where));
             QStringList captions;
             for (QAction* a : menu->actions()) captions << a->text();
-            QCOMPARE(captions,
-                     QStringList({text(look, "Str901"), text(look, "Str902"), text(look, "Str903")}));
+            QCOMPARE(captions, QStringList({text(look, "Str901"), text(look, "Str902"), text(look, "Str903"),
+                                            text(look, "Str946")}));
             QVERIFY2(colourDistance(panelShown(menu), menuColour) < 30, qPrintable(where));
             QVERIFY(hands.keys({QStringLiteral("<Escape>")}));
             QVERIFY(!menu->isVisible());
