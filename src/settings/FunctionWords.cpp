@@ -113,10 +113,10 @@ std::optional<int> optionNumber(std::string_view option, std::string_view prefix
 
 // "offset 0x18", "offset 18": the 12-bit offset, hexadecimal as the engineering page shows it.
 std::optional<int> offsetOption(std::string_view option) {
-    constexpr std::string_view prefix = "offset ";
-    if (option.size() <= prefix.size() || !sameWords(option.substr(0, prefix.size()), prefix))
+    constexpr std::string_view kPrefix = "offset ";
+    if (option.size() <= kPrefix.size() || !sameWords(option.substr(0, kPrefix.size()), kPrefix))
         return std::nullopt;
-    std::string_view hex = trimmed(option.substr(prefix.size()));
+    std::string_view hex = trimmed(option.substr(kPrefix.size()));
     if (hex.size() > 2 && hex[0] == '0' && (hex[1] == 'x' || hex[1] == 'X')) hex.remove_prefix(2);
     if (hex.empty() || hex.size() > 3 || !std::all_of(hex.begin(), hex.end(), [](char ch) {
             return std::isxdigit(static_cast<unsigned char>(ch));

@@ -170,13 +170,13 @@ std::string dpiValueList() {
 
 // Function words as any mouse reads them: the form is all that counts before the mouse is asked.
 const Naming& anyMouse() {
-    static const LanguageTables english = [] {
+    static const LanguageTables kEnglish = [] {
         LanguageTables t;
         t.setLanguage(1);
         return t;
     }();
-    static const Naming naming{EditorState{}, DeviceMacroTable{}, &english};
-    return naming;
+    static const Naming kNaming{EditorState{}, DeviceMacroTable{}, &kEnglish};
+    return kNaming;
 }
 
 // The canonical text of a value of `kind`, or the message that says what it should be.

@@ -116,5 +116,6 @@ b=$!
 wait $a || fail "first krmctl: $(cat "$work/a.out")"
 wait $b || fail "second krmctl: $(cat "$work/b.out")"
 "$bin/krmctl" --sim-image "$both" dpi | grep -q '^. 2: 2400 ' || fail "the level's change is gone"
-"$bin/krmctl" --sim-image "$both" dump --json | grep -qi '01040000' || fail "the button's change is gone"
+"$bin/krmctl" --sim-image "$both" dump --json >"$work/dump.json" 2>&1
+grep -qi '01040000' "$work/dump.json" || fail "the button's change is gone: $(cat "$work/a.out" "$work/b.out"; head -c 600 "$work/dump.json")"
 echo "bus clients: all checks passed"

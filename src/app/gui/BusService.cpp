@@ -275,7 +275,9 @@ void BusService::setSessions(const std::vector<std::pair<Session*, QtUiPort*>>& 
     const auto gone = std::remove_if(mice_.begin(), mice_.end(), served);
     const bool changed = gone != mice_.end();
     mice_.erase(gone, mice_.end());
-    for (const auto& [s, ui] : sessions) {
+    for (const auto& entry : sessions) {
+        Session* s = entry.first;
+        QtUiPort* ui = entry.second;
         const bool known =
             std::any_of(mice_.begin(), mice_.end(), [s](const auto& m) { return &m->session() == s; });
         if (!known) mice_.push_back(std::make_unique<BusMouse>(*this, *s, *ui));

@@ -107,6 +107,8 @@ public:
     void changesApplied() override { refresh(); }
     void buttonEvent(std::uint8_t code) override { emit ButtonEvent(code); }
 
+    // The methods of io.krm.Mouse1, named as the interface names them: the generated adaptor calls them so.
+    // NOLINTBEGIN(readability-identifier-naming)
 public Q_SLOTS:
     void SelectProfile(uchar profile);
     void SetDpi(uchar level, ushort dpi);
@@ -129,6 +131,7 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void ButtonEvent(uchar code);
+    // NOLINTEND(readability-identifier-naming)
 
 private:
     static QString qs(const std::string& text) { return QString::fromStdString(text); }
@@ -176,8 +179,11 @@ public:
     // Tells the bus that these properties of the object at `path` changed.
     void propertiesChanged(const QString& path, const QString& interface, const QVariantMap& changed);
 
+    // io.krm.Configurator1's method, named as the interface names it.
+    // NOLINTBEGIN(readability-identifier-naming)
 public Q_SLOTS:
     QDBusObjectPath FindMouse(const QString& node);
+    // NOLINTEND(readability-identifier-naming)
 
 private:
     bool busy() const;
