@@ -8,21 +8,35 @@
 #include "session/Session.h"
 #include "settings/SettingsPlan.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
+#include <tuple>
+#include <vector>
 
 namespace {
 
 using namespace krm;
 using fuzz::QuietUi;
 
+// The settings in the order the text format writes them: by section and key, a key given twice in the
+// order of the file (a hand-edited file may repeat a section or put them in another order).
+std::vector<const Setting*> inWrittenOrder(const SettingsFile& f) {
+    std::vector<const Setting*> order;
+    for (const auto& setting : f.settings) order.push_back(&setting);
+    std::stable_sort(order.begin(), order.end(), [](const Setting* x, const Setting* y) {
+        return std::tie(x->section, x->key) < std::tie(y->section, y->key);
+    });
+    return order;
+}
+
 bool sameSettings(const SettingsFile& a, const SettingsFile& b) {
     if (a.settings.size() != b.settings.size() || a.macros != b.macros) return false;
-    for (std::size_t i = 0; i < a.settings.size(); ++i)
-        if (a.settings[i].section != b.settings[i].section || a.settings[i].key != b.settings[i].key ||
-            a.settings[i].text != b.settings[i].text)
+    const auto x = inWrittenOrder(a), y = inWrittenOrder(b);
+    for (std::size_t i = 0; i < x.size(); ++i)
+        if (x[i]->section != y[i]->section || x[i]->key != y[i]->key || x[i]->text != y[i]->text)
             return false;
     return true;
 }
