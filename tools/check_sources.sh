@@ -16,8 +16,10 @@ if ! clang-format --dry-run -Werror "${sources[@]}" 2>/tmp/krm-format.$$; then
 fi
 rm -f /tmp/krm-format.$$
 
-# clang-tidy reads the generated Qt sources of the views, so the build's autogen step runs first.
+# clang-tidy reads the generated Qt sources of the views and the bus adaptors' headers, so the build's
+# autogen step and the adaptors' generation run first.
 cmake --build "$build" --target krm_views_autogen >/dev/null 2>&1 || true
+cmake --build "$build" --target krm_bus_adaptors >/dev/null 2>&1 || true
 # Only the units this platform builds: the others (the Windows pointer settings) have no compile command.
 mapfile -t units < <(git ls-files 'src/*.cpp' | while read -r unit; do
     grep -qF "\"$PWD/$unit\"" "$build/compile_commands.json" && echo "$unit"; done)
