@@ -6,28 +6,12 @@
 #   tests/bus/bus_clients.sh BIN_DIR
 set -euo pipefail
 bin=$(cd "$1" && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/krm-bus.XXXXXX")
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/private_bus.sh"
 fail() {
     echo "FAILED: $*" >&2
     [[ -f $work/owner.log ]] && sed 's/^/  owner: /' "$work/owner.log" >&2
     exit 1
 }
-
-export HOME=$work XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-export QT_QPA_PLATFORM=offscreen KRM_TRACE=
-dbus-daemon --session --address="unix:path=$work/bus" --nofork --nopidfile >/dev/null 2>&1 &
-pids+=($!)
-export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/bus
-for _ in $(seq 100); do [[ -S $work/bus ]] && break; sleep 0.05; done
 
 name=io.krm.krmconfig
 mouse=/io/krm/krmconfig/mouse/simulated_2d1
@@ -39,9 +23,7 @@ pids+=($!)
     >"$work/owner.log" 2>&1 &
 owner=$!
 pids+=($owner)
-ready() { [[ "$(busctl --user get-property $name $mouse io.krm.Mouse1 Ready 2>/dev/null)" == "b true" ]]; }
-for _ in $(seq 200); do ready && break; sleep 0.05; done
-ready || fail "the owner did not serve a ready mouse"
+owner_ready $mouse || fail "the owner did not serve a ready mouse"
 
 # What the bus shows: the interfaces, the properties.
 busctl --user introspect $name $mouse >"$work/introspect" || fail "introspect"

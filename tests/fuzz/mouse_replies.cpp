@@ -5,7 +5,7 @@
 // causes take the bytes after it.
 
 #include "device/Clock.h"
-#include "QuietUi.h"
+#include "device/QuietUiPort.h"
 #include "session/ImageOperations.h"
 #include "session/MouseDump.h"
 #include "session/Session.h"
@@ -17,7 +17,6 @@
 namespace {
 
 using namespace krm;
-using fuzz::QuietUi;
 
 class ScriptedMouse final : public HidBackend {
 public:
@@ -62,7 +61,7 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ScriptedMouse mouse(std::span(data, size));
     FakeClock clock;
-    QuietUi ui;
+    QuietUiPort ui;
     Branding branding;
     branding.icConfigType = 0;
     Session session(mouse, clock, ui, branding);

@@ -4,8 +4,8 @@
 // input whole, in each version's layout.
 
 #include "device/Clock.h"
+#include "device/QuietUiPort.h"
 #include "device/SimulatedMouse.h"
-#include "QuietUi.h"
 #include "rgb/RgbServer.h"
 #include "session/Session.h"
 
@@ -17,7 +17,6 @@
 namespace {
 
 using namespace krm;
-using fuzz::QuietUi;
 
 // A mouse of each variant, read once; the writes the inputs make stay on it, on virtual time.
 struct Served {
@@ -27,7 +26,7 @@ struct Served {
         session.connectNow();
     }
     FakeClock clock;
-    QuietUi ui;
+    QuietUiPort ui;
     SimulatedMouse mouse;
     Session session;
     rgb::SessionMice mice{session};

@@ -3,8 +3,8 @@
 // mouse can take is applied, after which the same file must find nothing left to change.
 
 #include "device/Clock.h"
+#include "device/QuietUiPort.h"
 #include "device/SimulatedMouse.h"
-#include "QuietUi.h"
 #include "session/Session.h"
 #include "settings/SettingsPlan.h"
 
@@ -19,7 +19,6 @@
 namespace {
 
 using namespace krm;
-using fuzz::QuietUi;
 
 // The settings in the order the text format writes them: by section and key, a key given twice in the
 // order of the file (a hand-edited file may repeat a section or put them in another order).
@@ -54,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FakeClock clock;
     SimulatedMouse mouse(variant, clock);
-    QuietUi ui;
+    QuietUiPort ui;
     Branding branding;
     branding.icConfigType = 0;
     Session session(mouse, clock, ui, branding);

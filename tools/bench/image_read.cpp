@@ -10,8 +10,8 @@
 #include "device/DeviceCommands.h"
 #include "device/DeviceLink.h"
 #include "device/HidapiBackend.h"
+#include "device/QuietUiPort.h"
 #include "device/SimulatedMouse.h"
-#include "device/UiPort.h"
 
 #include <algorithm>
 #include <chrono>
@@ -22,25 +22,13 @@
 
 namespace {
 
-class NoWindow final : public krm::UiPort {
-public:
-    void showBusy() override {}
-    void hideBusy() override {}
-    void processEvents() override {}
-    void showMessage(const std::string&) override {}
-    void setPagesCovered(bool) override {}
-    void setTimerEnabled(krm::UiTimer, bool) override {}
-    void closeMenus() override {}
-    void runOnUiThread(std::function<void()> fn) override { fn(); }
-};
-
 constexpr int kFetches = 293;
 constexpr double kFetchWaitMs = 0.5;
 
 double medianReadMs(krm::HidBackend& backend, int runs) {
     krm::SystemClock clock;
     krm::DeviceLink link(backend);
-    NoWindow ui;
+    krm::QuietUiPort ui;
     krm::DeviceCommands commands(link, clock, ui);
     if (link.openFromTable(krm::DeviceIdTable{}) < 0) {
         std::fprintf(stderr, "the mouse was not found\n");

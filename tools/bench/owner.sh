@@ -6,29 +6,12 @@
 #   tools/bench/owner.sh BIN_DIR
 set -euo pipefail
 bin=$(cd "${1:-build/bin}" && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/krm-owner-bench.XXXXXX")
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-export HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=offscreen KRM_TRACE=
-mkdir -p "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
-dbus-daemon --session --address="unix:path=$work/bus" --nofork --nopidfile >/dev/null 2>&1 &
-pids+=($!)
-export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/bus
-for _ in $(seq 100); do [[ -S $work/bus ]] && break; sleep 0.05; done
+source "$(dirname "$0")/../../tests/bus/private_bus.sh"
 
 "$bin/krmconfig" --background --sim-image "$work/owned.bin" >"$work/owner.log" 2>&1 &
 owner=$!
 pids+=($owner)
-for _ in $(seq 200); do
-    [[ "$(busctl --user get-property io.krm.krmconfig /io/krm/krmconfig/mouse/simulated_2d1 io.krm.Mouse1 Ready 2>/dev/null)" == "b true" ]] && break
-    sleep 0.05
-done
+owner_ready /io/krm/krmconfig/mouse/simulated_2d1 || { echo "the owner did not serve a ready mouse" >&2; exit 1; }
 
 echo "== a command through the owner (A) and with krmctl's own mouse (B)"
 farm-bench -n 20 --warmup 2 --vs "$bin/krmctl --sim-image $work/alone.bin dpi" \

@@ -2,10 +2,10 @@
 
 #include "device/UiPort.h"
 
-namespace krm::fuzz {
+namespace krm {
 
-// No window: nothing is shown, and work for the UI thread runs at once.
-class QuietUi final : public UiPort {
+// No window (a fuzz target, a benchmark): nothing is shown, and work for the UI thread runs at once.
+class QuietUiPort final : public UiPort {
 public:
     void showBusy() override {}
     void hideBusy() override {}
@@ -17,4 +17,4 @@ public:
     void runOnUiThread(std::function<void()> fn) override { fn(); }
 };
 
-} // namespace krm::fuzz
+} // namespace krm
